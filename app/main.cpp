@@ -1,0 +1,77 @@
+#include "app/qovinstancelock.h"
+#include "app/qovmainwindow.h"
+#include "app/qovterminationwatcher.h"
+#include "app/qovtopwindow.h"
+#include "dialogs/qovpopups.h"
+#include "discovery/qovonlinedevicefinder.h"
+#include "models/qovprogramsettingsmodel.h"
+#include "models/qovtextfile.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QFileInfo>
+#include <QThread>
+#include <QTranslator>
+
+#include <memory>
+
+namespace {
+
+void showFirstWindow(int argc, char *argv[])
+{
+    if (argc == 2) {
+        auto *window = new QovMainWindow();
+        window->show();
+        window->openProjectFile(QFileInfo(QString::fromUtf8(argv[1])).absoluteFilePath());
+        return;
+    }
+    // Two or more arguments are treated like none: the start page setting decides.
+    const bool topPageVisible = QovProgramSettingsModel().topPageVisible();
+    if (topPageVisible) {
+        (new QovTopWindow())->show();
+    } else {
+        (new QovMainWindow())->show();
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps, true);
+    QApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+
+    auto app = std::make_unique<QApplication>(argc, argv);
+    QovTerminationWatcher terminationWatcher;
+    app->setStyleSheet(loadTextFile(QStringLiteral(":/styles.qss")));
+
+    QovInstanceLock lock;
+    if (!lock.tryAcquire()) {
+        qDebug() << "already run";
+        qovShowError(QStringLiteral("Caution"), QStringLiteral("Velmora is already running"));
+        app.reset();
+        return 1;
+    }
+    qDebug() << QThread::currentThreadId() << "!!!!!!!VLM START!!!!!!!";
+
+    QTranslator translator;
+    if (!translator.load(QStringLiteral("velmora_en.qm"), QStringLiteral(":/translations"))) {
+        qDebug() << "cannot load translation";
+    }
+    app->installTranslator(&translator);
+
+    QovOnlineDeviceFinder *finder = QovOnlineDeviceFinder::instance();
+    finder->start();
+    finder->refresh();
+
+    showFirstWindow(argc, argv);
+
+    const int code = app->exec();
+    qDebug() << "exit" << code;
+    lock.release();
+    app->removeTranslator(&translator);
+    app.reset();
+    return code;
+}

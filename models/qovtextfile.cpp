@@ -1,0 +1,34 @@
+#include "models/qovtextfile.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QTextStream>
+#include <QThread>
+
+QString loadTextFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qDebug() << "cannot open file" << path;
+        return QString();
+    }
+    QTextStream stream(&file);
+    stream.setCodec("UTF-8");
+    const QString text = stream.readAll();
+    qDebug() << QThread::currentThreadId() << "loaded file" << path << text.size();
+    return text;
+}
+
+bool saveTextFile(const QString &path, const QString &text)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return false;
+    }
+    QTextStream stream(&file);
+    stream.setCodec("UTF-8");
+    stream << text;
+    stream.flush();
+    file.close();
+    return true;
+}

@@ -1,0 +1,194 @@
+#include "tempprofile.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+
+namespace {
+
+// One run of the real program, with its debug log collected.
+class AppRun
+{
+public:
+    explicit AppRun(const QStringList &arguments, const QString &workingDirectory = QString())
+    {
+        m_process.setProgram(QStringLiteral(VELMORA_BIN_DIR "/velmora"));
+        m_process.setArguments(arguments);
+        m_process.setProcessChannelMode(QProcess::SeparateChannels);
+        if (!workingDirectory.isEmpty()) {
+            m_process.setWorkingDirectory(workingDirectory);
+        }
+        m_process.start();
+    }
+
+    ~AppRun()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+
+    QString log()
+    {
+        m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
+        return m_log;
+    }
+
+    bool waitForLog(const QString &text, int timeoutMs = 15000)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (!log().contains(text)) {
+            if (timer.elapsed() > timeoutMs || m_process.state() == QProcess::NotRunning) {
+                return log().contains(text);
+            }
+            m_process.waitForReadyRead(100);
+        }
+        return true;
+    }
+
+    void signal(int number) { ::kill(static_cast<pid_t>(m_process.processId()), number); }
+
+    bool waitForExit(int timeoutMs = 15000) { return m_process.waitForFinished(timeoutMs); }
+    bool running() const { return m_process.state() == QProcess::Running; }
+    int exitCode() const { return m_process.exitCode(); }
+    QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }
+
+private:
+    QProcess m_process;
+    QString m_log;
+};
+
+const QString kStarted = QStringLiteral("!!!!!!!VLM START!!!!!!!");
+
+// True when an X window with exactly this title is mapped on the test display.
+bool windowShown(const QString &title)
+{
+    QProcess tree;
+    tree.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
+    if (!tree.waitForFinished(5000)) {
+        return false;
+    }
+    return QString::fromLocal8Bit(tree.readAllStandardOutput())
+        .contains(QLatin1Char('"') + title + QLatin1Char('"'));
+}
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init() { m_profile = std::make_unique<TempProfile>(); }
+    void cleanup() { m_profile.reset(); }
+
+    void firstWindowByArguments_data();
+    void firstWindowByArguments();
+    void secondInstanceShowsCautionAndExitsWithOne();
+    void lockOfKilledInstanceIsTakenOver();
+
+private:
+    std::unique_ptr<TempProfile> m_profile;
+};
+
+void TestStartup::initTestCase()
+{
+    QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"),
+             "the start-up tests need an X display (scripts/test runs them under Xvfb)");
+}
+
+void TestStartup::firstWindowByArguments_data()
+{
+    QTest::addColumn<bool>("startPage");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("expectedLog");
+
+    QTest::newRow("no argument, start page on") << true << QStringList{} << "top window created";
+    QTest::newRow("no argument, start page off") << false << QStringList{} << "main window created";
+    QTest::newRow("two arguments count as none")
+        << true << QStringList{"a.vlmproj", "b.vlmproj"} << "top window created";
+    // One argument opens the main window even with the start page on, and a relative name is
+    // resolved against the working directory.
+    QTest::newRow("relative file")
+        << true << QStringList{"sub/show.vlmproj"} << "openProjectFile \"%1/sub/show.vlmproj\"";
+    QTest::newRow("absolute file")
+        << true << QStringList{"/data/x.vlmproj"} << "openProjectFile \"/data/x.vlmproj\"";
+}
+
+void TestStartup::firstWindowByArguments()
+{
+    QFETCH(bool, startPage);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, expectedLog);
+    if (!startPage) {
+        m_profile->writeProgramSettings("[Config]\nshow_top_page=false\n");
+    }
+    const QString workDir = m_profile->path();
+    expectedLog = expectedLog.arg(workDir);
+
+    AppRun app(arguments, workDir);
+    QVERIFY2(app.waitForLog(expectedLog), qPrintable(app.log()));
+    const QString other =
+        expectedLog.startsWith("top") ? "main window created" : "top window created";
+    QVERIFY2(!app.log().contains(other), qPrintable(app.log()));
+
+    // An orderly end: the loop's code 0 becomes the exit code.
+    app.signal(SIGTERM);
+    QVERIFY(app.waitForExit());
+    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(app.exitCode(), 0);
+    QVERIFY2(app.log().contains("exit 0"), qPrintable(app.log()));
+}
+
+void TestStartup::secondInstanceShowsCautionAndExitsWithOne()
+{
+    AppRun first({});
+    QVERIFY2(first.waitForLog(kStarted), qPrintable(first.log()));
+
+    AppRun second({});
+    QVERIFY2(second.waitForLog("already run"), qPrintable(second.log()));
+    QTRY_VERIFY_WITH_TIMEOUT(windowShown("Caution"), 10000);
+    QVERIFY2(second.running(), "the second instance must wait for the popup to be closed");
+    QVERIFY(!second.log().contains(kStarted));
+
+    // Ending the popup's loop ends the second instance with code 1.
+    second.signal(SIGTERM);
+    QVERIFY(second.waitForExit());
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 1);
+    QVERIFY(!second.log().contains("top window created"));
+
+    QVERIFY2(first.running(), "the first instance must be undisturbed");
+    first.signal(SIGTERM);
+    QVERIFY(first.waitForExit());
+    QCOMPARE(first.exitCode(), 0);
+}
+
+void TestStartup::lockOfKilledInstanceIsTakenOver()
+{
+    {
+        AppRun crashed({});
+        QVERIFY2(crashed.waitForLog(kStarted), qPrintable(crashed.log()));
+        crashed.signal(SIGKILL);
+        QVERIFY(crashed.waitForExit());
+        QCOMPARE(crashed.exitStatus(), QProcess::CrashExit);
+    }
+    QVERIFY2(QFile::exists(m_profile->runtimeDir() + "/velmora.lock"),
+             "the killed instance should have left its lock behind");
+
+    AppRun next({});
+    QVERIFY2(next.waitForLog(kStarted), qPrintable(next.log()));
+    QVERIFY(!next.log().contains("already run"));
+    next.signal(SIGTERM);
+    QVERIFY(next.waitForExit());
+    QCOMPARE(next.exitCode(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_startup.moc"

@@ -1,0 +1,181 @@
+#include "models/qovpersistentdatamodel.h"
+#include "models/qovprogramsettingsmodel.h"
+#include "readonlyfolder.h"
+#include "tempprofile.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+using AutoReconnect = QovProgramSettingsModel::AutoReconnectType;
+
+class TestProgramSettings : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { m_profile = std::make_unique<TempProfile>(); }
+    void cleanup() { m_profile.reset(); }
+
+    void defaultsWithoutFile();
+    void readsStoredValues_data();
+    void readsStoredValues();
+    void compatibleModelsMerge_data();
+    void compatibleModelsMerge();
+    void setterEmitsOnlyOnChange();
+    void saveWritesConfigOnly();
+    void saveInReadOnlyFolderFailsQuietly();
+
+private:
+    std::unique_ptr<TempProfile> m_profile;
+};
+
+void TestProgramSettings::defaultsWithoutFile()
+{
+    QovProgramSettingsModel model;
+    QCOMPARE(model.topPageVisible(), true);
+    QCOMPARE(model.autoReconnect(), QovProgramSettingsModel::NONE);
+    QCOMPARE(model.compatibleModels(), QStringList({"ZEPH-2208", "ZEPH-2208NET"}));
+    QCOMPARE(model.maxNumberOfProjectDevices(), 256u);
+    QCOMPARE(model.maxNumberOfRecentFiles(), 5u);
+    QCOMPARE(model.keepAliveInterval(), 30u);
+    QVERIFY2(!QFile::exists(m_profile->programSettingsFile()), "reading must not create the file");
+}
+
+void TestProgramSettings::readsStoredValues_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<bool>("topPage");
+    QTest::addColumn<int>("reconnect");
+    QTest::addColumn<uint>("maxDevices");
+    QTest::addColumn<uint>("maxRecent");
+    QTest::addColumn<uint>("keepAlive");
+
+    QTest::newRow("all set") << QByteArray("[Config]\nshow_top_page=false\nauto_reconnect=2\n"
+                                           "[Debug]\nmax_of_project_devices=12\n"
+                                           "max_of_recent_files=3\nkeepalive_interval=7\n")
+                             << false << 2 << 12u << 3u << 7u;
+    // Non-numbers convert to 0 as QVariant does; the program does not clamp the Debug limits.
+    QTest::newRow("garbage numbers")
+        << QByteArray("[Config]\nauto_reconnect=abc\n[Debug]\nmax_of_project_devices=lots\n"
+                      "max_of_recent_files=-4\nkeepalive_interval=1.5\n")
+        << true << 0 << 0u << 0u << 0u;
+    // A reconnect mode no dialog can show falls back to none.
+    QTest::newRow("unknown reconnect mode")
+        << QByteArray("[Config]\nauto_reconnect=9\n") << true << 0 << 256u << 5u << 30u;
+    QTest::newRow("bool words") << QByteArray("[Config]\nshow_top_page=0\n") << false << 0 << 256u
+                                << 5u << 30u;
+    QTest::newRow("not an ini file") << QByteArray("\x00\xff\xfe garbage ]]][[[ = = =\n\n=\x01", 24)
+                                     << true << 0 << 256u << 5u << 30u;
+}
+
+void TestProgramSettings::readsStoredValues()
+{
+    QFETCH(QByteArray, ini);
+    m_profile->writeProgramSettings(ini);
+    QovProgramSettingsModel model;
+    QTEST(model.topPageVisible(), "topPage");
+    QTEST(int(model.autoReconnect()), "reconnect");
+    QTEST(model.maxNumberOfProjectDevices(), "maxDevices");
+    QTEST(model.maxNumberOfRecentFiles(), "maxRecent");
+    QTEST(model.keepAliveInterval(), "keepAlive");
+}
+
+void TestProgramSettings::compatibleModelsMerge_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("one built-in and one new")
+        << QByteArray("[Debug]\ncompatible_models=ZEPH-2208, ZEPH-4416\n")
+        << QStringList{"ZEPH-2208", "ZEPH-2208NET", "ZEPH-4416"};
+    QTest::newRow("single value") << QByteArray("[Debug]\ncompatible_models=ZEPH-4416\n")
+                                  << QStringList{"ZEPH-2208", "ZEPH-2208NET", "ZEPH-4416"};
+    QTest::newRow("duplicates keep first")
+        << QByteArray("[Debug]\ncompatible_models=B, ZEPH-2208NET, A, B, A\n")
+        << QStringList{"ZEPH-2208", "ZEPH-2208NET", "B", "A"};
+    QTest::newRow("case differs is another name")
+        << QByteArray("[Debug]\ncompatible_models=zeph-2208\n")
+        << QStringList{"ZEPH-2208", "ZEPH-2208NET", "zeph-2208"};
+}
+
+void TestProgramSettings::compatibleModelsMerge()
+{
+    QFETCH(QByteArray, ini);
+    m_profile->writeProgramSettings(ini);
+    QTEST(QovProgramSettingsModel().compatibleModels(), "expected");
+}
+
+void TestProgramSettings::setterEmitsOnlyOnChange()
+{
+    QovProgramSettingsModel model;
+    QSignalSpy topSpy(&model, &QovProgramSettingsModel::topPageVisibleChanged);
+    QSignalSpy reconnectSpy(&model, &QovProgramSettingsModel::autoReconnectChanged);
+
+    model.setTopPageVisible(true);
+    model.setAutoReconnect(QovProgramSettingsModel::NONE);
+    QCOMPARE(topSpy.count(), 0);
+    QCOMPARE(reconnectSpy.count(), 0);
+
+    model.setTopPageVisible(false);
+    model.setAutoReconnect(QovProgramSettingsModel::DEVICE2APP);
+    QCOMPARE(topSpy.count(), 1);
+    QCOMPARE(topSpy.at(0).at(0).toBool(), false);
+    QCOMPARE(reconnectSpy.count(), 1);
+    QCOMPARE(reconnectSpy.at(0).at(0).value<AutoReconnect>(), QovProgramSettingsModel::DEVICE2APP);
+    QVERIFY2(!QFile::exists(m_profile->programSettingsFile()), "setters must not write the file");
+}
+
+void TestProgramSettings::saveWritesConfigOnly()
+{
+    m_profile->writeProgramSettings("[Debug]\nmax_of_recent_files=9\n");
+    {
+        QovProgramSettingsModel model;
+        model.setTopPageVisible(false);
+        model.setAutoReconnect(QovProgramSettingsModel::APP2DEVICE);
+        QVERIFY(model.save());
+    }
+    QSettings raw(m_profile->programSettingsFile(), QSettings::IniFormat);
+    QCOMPARE(raw.value("version").toInt(), 1);
+    QCOMPARE(raw.value("Config/show_top_page").toBool(), false);
+    QCOMPARE(raw.value("Config/auto_reconnect").toInt(), 1);
+    // The hand-edited group survives untouched and nothing is added to it.
+    QCOMPARE(raw.value("Debug/max_of_recent_files").toInt(), 9);
+    raw.beginGroup("Debug");
+    QCOMPARE(raw.childKeys(), QStringList{"max_of_recent_files"});
+    raw.endGroup();
+
+    QovProgramSettingsModel reread;
+    QCOMPARE(reread.topPageVisible(), false);
+    QCOMPARE(reread.autoReconnect(), QovProgramSettingsModel::APP2DEVICE);
+}
+
+void TestProgramSettings::saveInReadOnlyFolderFailsQuietly()
+{
+    m_profile->writeProgramSettings("[Config]\nshow_top_page=true\n");
+    const QString folder = QFileInfo(m_profile->programSettingsFile()).absolutePath();
+    const QString problem = velmora::test::makeFolderReadOnly(folder);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+
+    QovProgramSettingsModel model;
+    model.setTopPageVisible(false);
+    const bool saved = model.save();
+    QovPersistentDataModel recent;
+    recent.addRecent("/tmp/a.vlmproj"); // must not crash; the list still changes in memory
+    velmora::test::makeFolderWritable(folder);
+
+    QVERIFY(!saved);
+    QCOMPARE(recent.recentFiles(), QStringList{"/tmp/a.vlmproj"});
+    // The file on disk is untouched (QSettings caches unsynced values per process, so the file
+    // itself is read back).
+    QFile file(m_profile->programSettingsFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("[Config]\nshow_top_page=true\n"));
+    QVERIFY(!QFile::exists(m_profile->persistentDataFile()));
+}
+
+QTEST_GUILESS_MAIN(TestProgramSettings)
+#include "tst_programsettings.moc"

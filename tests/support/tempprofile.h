@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// A throw-away user profile: program settings, recent files and the runtime folder all point
+// into a temporary folder, so tests never read or write the real user's files.
+class TempProfile
+{
+public:
+    TempProfile();
+    ~TempProfile();
+
+    QString path() const { return m_dir.path(); }
+    QString configDir() const;
+    QString runtimeDir() const;
+    QString programSettingsFile() const;
+    QString persistentDataFile() const;
+
+    // Replaces the program settings file with the given INI text.
+    void writeProgramSettings(const QByteArray &ini) const;
+    void writePersistentData(const QByteArray &ini) const;
+
+private:
+    QTemporaryDir m_dir;
+};
