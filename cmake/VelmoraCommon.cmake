@@ -15,6 +15,12 @@ target_compile_definitions(velmora_qt_common INTERFACE
   QT_NO_FOREACH
   QT_DEPRECATED_WARNINGS)
 
+if(VELMORA_BUILD_FUZZ)
+  # Coverage for every library the fuzz targets link; the targets add -fsanitize=fuzzer.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 if(VELMORA_SANITIZE)
   add_compile_options(-fsanitize=${VELMORA_SANITIZE} -fno-omit-frame-pointer)
   add_link_options(-fsanitize=${VELMORA_SANITIZE})
