@@ -4,6 +4,7 @@
 #include <QDebug>
 #include <QSocketNotifier>
 
+#ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -22,6 +23,7 @@ void handleSignal(int signalNumber)
 QovTerminationWatcher::QovTerminationWatcher(QObject *parent)
     : QObject(parent)
 {
+    // A pipe written from the signal handler wakes the event loop, which then ends the loops.
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) {
         qWarning() << "cannot watch termination signals";
         return;
@@ -59,3 +61,12 @@ void QovTerminationWatcher::onSignal()
     // exit() ends nested loops too, so a modal popup does not keep the process alive.
     QCoreApplication::exit(0);
 }
+#else
+// Elsewhere the platform ends the process its own way; nothing to watch.
+QovTerminationWatcher::QovTerminationWatcher(QObject *parent)
+    : QObject(parent)
+{
+}
+QovTerminationWatcher::~QovTerminationWatcher() = default;
+void QovTerminationWatcher::onSignal() {}
+#endif
