@@ -1,0 +1,158 @@
+#pragma once
+
+#include "models/qovdeviceselector.h"
+#include "models/qovzephdata.h"
+
+#include <QJsonObject>
+#include <QMetaType>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <list>
+#include <memory>
+#include <tuple>
+
+class QovOnlineDeviceModelInternal;
+using QovOnlineDeviceModel = std::shared_ptr<QovOnlineDeviceModelInternal>;
+
+// One device of a project with its stored mixer data. Created in the main thread; setters are
+// also called from worker threads, so receivers connect with automatic (queued) connections.
+// The object is not locked: one writer at a time is the caller's business.
+class QovAppDeviceModelInternal : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QString deviceName READ deviceName WRITE setDeviceName NOTIFY deviceNameChanged)
+    Q_PROPERTY(QovDeviceSelector::DeviceType deviceType READ deviceType WRITE setDeviceType NOTIFY
+                   deviceTypeChanged)
+    Q_PROPERTY(QString modelName READ modelName NOTIFY modelNameChanged)
+    Q_PROPERTY(QString ipAddress READ ipAddress WRITE setIpAddress NOTIFY ipAddressChanged)
+    Q_PROPERTY(QString macAddress READ macAddress WRITE setMacAddress NOTIFY macAddressChanged)
+    Q_PROPERTY(int headerColor READ headerColor WRITE setHeaderColor NOTIFY headerColorChanged)
+    Q_PROPERTY(int deviceId READ deviceId WRITE setDeviceId NOTIFY deviceIdChanged)
+    Q_PROPERTY(Status status READ status WRITE setStatus NOTIFY statusChanged)
+    Q_PROPERTY(int statusAsInt READ statusAsInt NOTIFY statusAsIntChanged)
+    Q_PROPERTY(QStringList zephDataPreset READ zephDataPreset WRITE setZephDataPreset NOTIFY
+                   zephDataPresetChanged)
+    Q_PROPERTY(QString zephData12BandEq READ zephData12BandEq WRITE setZephData12BandEq NOTIFY
+                   zephData12BandEqChanged)
+    Q_PROPERTY(QString zephData4BandEq READ zephData4BandEq WRITE setZephData4BandEq NOTIFY
+                   zephData4BandEqChanged)
+    Q_PROPERTY(QStringList zephDataPartialPreset READ zephDataPartialPreset WRITE
+                   setZephDataPartialPreset NOTIFY zephDataPartialPresetChanged)
+    Q_PROPERTY(QString zephDataCurrent READ zephDataCurrent WRITE setZephDataCurrent NOTIFY
+                   zephDataCurrentChanged)
+
+public:
+    enum Status { CONNECTED = 0, DISCONNECTED = 1, MISSING = 2 };
+    Q_ENUM(Status)
+
+    // A new device: first supported type, no hardware bound, DISCONNECTED.
+    explicit QovAppDeviceModelInternal(QObject *parent = nullptr);
+    // A device taken over from the network: CONNECTED, identity copied from it.
+    explicit QovAppDeviceModelInternal(const QovOnlineDeviceModel &online,
+                                       QObject *parent = nullptr);
+    // A device read from a project file: MISSING when it was bound to hardware (has a MAC),
+    // DISCONNECTED otherwise; no IP address until it is connected again.
+    QovAppDeviceModelInternal(const QString &deviceName, QovDeviceSelector::DeviceType deviceType,
+                              const QString &macAddress, int headerColor, int deviceId,
+                              QObject *parent = nullptr);
+
+    QString deviceName() const { return m_deviceName; }
+    QovDeviceSelector::DeviceType deviceType() const { return m_deviceType; }
+    QString modelName() const;
+    QString ipAddress() const { return m_ipAddress; }
+    QString macAddress() const { return m_macAddress; }
+    int headerColor() const { return m_headerColor; }
+    int deviceId() const { return m_deviceId; }
+    Status status() const { return m_status; }
+    int statusAsInt() const { return static_cast<int>(m_status); }
+    QStringList zephDataPreset() const { return m_data.preset; }
+    QString zephData12BandEq() const { return m_data.eq12Band; }
+    QString zephData4BandEq() const { return m_data.eq4Band; }
+    QStringList zephDataPartialPreset() const { return m_data.partialPreset; }
+    QString zephDataCurrent() const { return m_data.current; }
+    // All five data sets at once (error empty), for uploads.
+    QovZephData zephData() const;
+
+    // Fills the mixer data from the "data" object of a project file. Returns the key of the
+    // first bad member, or an empty text on success; on failure nothing is stored.
+    QString setZephDataJson(const QJsonObject &data);
+    // The "data" object of a project file; setZephDataJson(zephDataJson()) restores the data.
+    QJsonObject zephDataJson() const;
+
+    // The IPv4 address as a number, so that lists sort 192.168.1.20 before 192.168.2.3.
+    quint32 ipSortKey() const;
+    QString debugText() const;
+
+public Q_SLOTS:
+    void setDeviceName(const QString &deviceName);
+    void setDeviceType(QovDeviceSelector::DeviceType deviceType);
+    void setIpAddress(const QString &ipAddress);
+    void setMacAddress(const QString &macAddress);
+    // Cosmetic only: emits no somethingChanged, so it does not mark the project edited.
+    void setHeaderColor(int headerColor);
+    void setDeviceId(int deviceId);
+    void setStatus(QovAppDeviceModelInternal::Status status);
+    void setZephDataPreset(const QStringList &presets);
+    // Ignored unless bank is 0 to 7 and inside the held list.
+    void setZephDataPreset(int bank, const QString &preset);
+    void setZephData12BandEq(const QString &eq);
+    void setZephData4BandEq(const QString &eq);
+    void setZephDataPartialPreset(const QStringList &partialPresets);
+    // Ignored unless bank is 0 to 39 and inside the held list.
+    void setZephDataPartialPreset(int bank, const QString &partialPreset);
+    void setZephDataCurrent(const QString &current);
+
+Q_SIGNALS:
+    void deviceNameChanged(const QString &deviceName);
+    void deviceTypeChanged(QovDeviceSelector::DeviceType deviceType);
+    void modelNameChanged(const QString &modelName);
+    void ipAddressChanged(const QString &ipAddress);
+    void macAddressChanged(const QString &macAddress);
+    void headerColorChanged(int headerColor);
+    void deviceIdChanged(int deviceId);
+    void statusChanged(QovAppDeviceModelInternal::Status status);
+    void statusAsIntChanged(int status);
+    void zephDataPresetChanged(const QStringList &presets);
+    void zephDataPresetBankChanged(int bank, const QString &preset);
+    void zephData12BandEqChanged(const QString &eq);
+    void zephData4BandEqChanged(const QString &eq);
+    void zephDataPartialPresetChanged(const QStringList &partialPresets);
+    void zephDataPartialPresetBankChanged(int bank, const QString &partialPreset);
+    void zephDataCurrentChanged(const QString &current);
+    // Any change that makes the project differ from its file.
+    void somethingChanged();
+
+private:
+    // Parsed twins of the five texts, kept from setZephDataJson (or the last zephDataJson) so
+    // that saving a large project does not parse every text again. Any data change drops them.
+    struct ParsedData
+    {
+        QVector<QJsonObject> preset;
+        QVector<QJsonObject> partialPreset;
+        QJsonObject eq12Band;
+        QJsonObject eq4Band;
+        QJsonObject current;
+    };
+
+    void dropParsedData();
+
+    QString m_deviceName;
+    QovDeviceSelector::DeviceType m_deviceType;
+    QString m_ipAddress;
+    QString m_macAddress;
+    int m_headerColor = 0;
+    int m_deviceId = -1;
+    Status m_status = DISCONNECTED;
+    QovZephData m_data;
+    mutable std::shared_ptr<const ParsedData> m_parsed;
+};
+
+using QovAppDeviceModel = std::shared_ptr<QovAppDeviceModelInternal>;
+// A success flag per device, as connection flows report them.
+using QovAppDeviceResultList = std::list<std::tuple<bool, QovAppDeviceModel>>;
+
+Q_DECLARE_METATYPE(QovAppDeviceModelInternal::Status)
+Q_DECLARE_METATYPE(QovAppDeviceModel)

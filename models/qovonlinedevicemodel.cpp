@@ -1,0 +1,89 @@
+#include "models/qovonlinedevicemodel.h"
+
+#include "models/qovipsortkey.h"
+#include "models/qovmodelassign.h"
+
+#include <QDebug>
+
+QovOnlineDeviceModelInternal::QovOnlineDeviceModelInternal(const QovDiscoveredDevice &device,
+                                                           QObject *parent)
+    : QObject(parent)
+    , m_serial(device.serialNumber.toInt(nullptr, 10))
+    , m_uuid(device.udn)
+    , m_deviceName(device.friendlyName)
+    , m_modelName(device.modelName)
+    , m_ipAddress(device.ipAddress)
+{
+}
+
+QovOnlineDeviceModelInternal::QovOnlineDeviceModelInternal(const QovAppDeviceModel &device,
+                                                           QObject *parent)
+    : QObject(parent)
+    , m_deviceName(device->deviceName())
+    , m_modelName(device->modelName())
+    , m_ipAddress(device->ipAddress())
+    , m_macAddress(device->macAddress())
+    , m_headerColor(device->headerColor())
+    , m_deviceId(device->deviceId())
+{
+}
+
+bool QovOnlineDeviceModelInternal::operator==(const QovOnlineDeviceModelInternal &other) const
+{
+    qDebug() << debugText() << "==" << other.debugText();
+    return m_modelName == other.m_modelName && m_macAddress == other.m_macAddress;
+}
+
+QString QovOnlineDeviceModelInternal::ovLinkText() const
+{
+    return ovLinkText(m_ovLink);
+}
+
+QString QovOnlineDeviceModelInternal::ovLinkText(OvLink link)
+{
+    switch (link) {
+    case PRIMARY:
+        return tr("Primary");
+    case EXTENSION:
+        return tr("Extension");
+    case NONE:
+        break;
+    }
+    return QStringLiteral("-");
+}
+
+quint32 QovOnlineDeviceModelInternal::ipSortKey() const
+{
+    return qovIpSortKey(m_ipAddress);
+}
+
+QString QovOnlineDeviceModelInternal::debugText() const
+{
+    return QStringLiteral("QovOnlineDeviceModel('%1'[%2])").arg(m_deviceName).arg(m_deviceId);
+}
+
+// Every setter stores and notifies only on a real change.
+#define QOV_ONLINE_SETTER(Setter, Type, member, signal)                                            \
+    void QovOnlineDeviceModelInternal::Setter(Type value)                                          \
+    {                                                                                              \
+        if (qovAssign(member, value)) {                                                            \
+            Q_EMIT signal(member);                                                                 \
+        }                                                                                          \
+    }
+
+QOV_ONLINE_SETTER(setSerial, int, m_serial, serialChanged)
+QOV_ONLINE_SETTER(setUuid, const QString &, m_uuid, uuidChanged)
+QOV_ONLINE_SETTER(setDeviceName, const QString &, m_deviceName, deviceNameChanged)
+QOV_ONLINE_SETTER(setModelName, const QString &, m_modelName, modelNameChanged)
+QOV_ONLINE_SETTER(setIpAddress, const QString &, m_ipAddress, ipAddressChanged)
+QOV_ONLINE_SETTER(setMacAddress, const QString &, m_macAddress, macAddressChanged)
+QOV_ONLINE_SETTER(setHeaderColor, int, m_headerColor, headerColorChanged)
+QOV_ONLINE_SETTER(setDeviceId, int, m_deviceId, deviceIdChanged)
+QOV_ONLINE_SETTER(setOvLink, OvLink, m_ovLink, ovLinkChanged)
+QOV_ONLINE_SETTER(setAuthRequired, bool, m_authRequired, authRequiredChanged)
+QOV_ONLINE_SETTER(setSelected, bool, m_selected, selectedChanged)
+// QVector compares element by element.
+QOV_ONLINE_SETTER(setLinkedExtensions, const QovLinkedExtensions &, m_linkedExtensions,
+                  linkedExtensionsChanged)
+
+#undef QOV_ONLINE_SETTER

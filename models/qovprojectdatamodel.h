@@ -1,0 +1,110 @@
+#pragma once
+
+#include "models/qovappdevicemodel.h"
+
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+#include <tuple>
+
+// One project in memory: title, author, dealer, comment and the project devices. Every change
+// is written at once to the autosave file beside the project file; saving moves that file
+// onto the project file in one atomic step.
+class QovProjectDataModel : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QString projectName READ projectName WRITE setProjectName NOTIFY projectNameChanged)
+    Q_PROPERTY(
+        QString projectAuthor READ projectAuthor WRITE setProjectAuthor NOTIFY projectAuthorChanged)
+    Q_PROPERTY(
+        QString projectDealer READ projectDealer WRITE setProjectDealer NOTIFY projectDealerChanged)
+    Q_PROPERTY(QString projectDescription READ projectDescription WRITE setProjectDescription NOTIFY
+                   projectDescriptionChanged)
+    Q_PROPERTY(QVector<QovAppDeviceModel> appDevices READ appDevices WRITE setAppDevices NOTIFY
+                   appDevicesChanged)
+    Q_PROPERTY(bool isEdited READ isEdited WRITE setIsEdited NOTIFY isEditedChanged)
+    Q_PROPERTY(QString savePath READ savePath WRITE setSavePath NOTIFY savePathChanged)
+
+public:
+    explicit QovProjectDataModel(QObject *parent = nullptr);
+    ~QovProjectDataModel() override;
+
+    // Where a project the user never saved lives: the user's data folder (XDG_DATA_HOME on
+    // Linux) joined with "vlm-default.vlmproj", without application sub-folders.
+    static QString defaultProjectPath();
+    static QString autosavePathFor(const QString &savePath);
+
+    QString projectName() const { return m_projectName; }
+    QString projectAuthor() const { return m_projectAuthor; }
+    QString projectDealer() const { return m_projectDealer; }
+    QString projectDescription() const { return m_projectDescription; }
+    QVector<QovAppDeviceModel> appDevices() const { return m_appDevices; }
+    bool isEdited() const { return m_isEdited; }
+    QString savePath() const { return m_savePath; }
+    QString autosavePath() const { return autosavePathFor(m_savePath); }
+
+    // False when the project already holds the maximum number of devices.
+    bool addDevice(const QovAppDeviceModel &device);
+    // Empties the device list without any signal.
+    void clearDevices();
+
+    // Writes the project to its autosave path, flushed to disk. False when it could not be
+    // written completely.
+    bool autosave();
+    // Saves under `path`. False leaves the project file at `path`, the save path and the edited
+    // flag as they were. An unedited project saved to its own path writes nothing.
+    bool saveTo(const QString &path);
+    QString toJsonText() const;
+    QByteArray toJsonBytes() const;
+
+    QString debugText(bool detailed = false) const;
+
+public Q_SLOTS:
+    void setProjectName(const QString &projectName);
+    void setProjectAuthor(const QString &projectAuthor);
+    void setProjectDealer(const QString &projectDealer);
+    void setProjectDescription(const QString &projectDescription);
+    // Replaces the whole list (devices beyond the maximum are dropped) with one autosave.
+    void setAppDevices(const QVector<QovAppDeviceModel> &appDevices);
+    void setIsEdited(bool isEdited);
+    void setSavePath(const QString &savePath);
+
+Q_SIGNALS:
+    void projectNameChanged(const QString &projectName);
+    void projectAuthorChanged(const QString &projectAuthor);
+    void projectDealerChanged(const QString &projectDealer);
+    void projectDescriptionChanged(const QString &projectDescription);
+    void appDevicesChanged(const QVector<QovAppDeviceModel> &appDevices);
+    void isEditedChanged(bool isEdited);
+    void savePathChanged(const QString &savePath);
+
+private:
+    friend class QovProjectReader;
+
+    void markEdited();
+    bool addDeviceWithin(const QovAppDeviceModel &device, quint32 maxDevices);
+    void setText(QString &field, const QString &value,
+                 void (QovProjectDataModel::*notify)(const QString &));
+
+    QString m_projectName;
+    QString m_projectAuthor;
+    QString m_projectDealer;
+    QString m_projectDescription;
+    QVector<QovAppDeviceModel> m_appDevices;
+    bool m_isEdited = false;
+    QString m_savePath;
+    // While a file is read, changes are not autosaved: the reader stores field by field, and
+    // the save path is not yet the file's.
+    bool m_autosaveSuspended = false;
+};
+
+// A model (owned by the caller, moved to the application's main thread) and an empty text on
+// success; null and an empty text when the text is not JSON; null and the key of the first bad
+// field otherwise. A negative "version" is rejected with "version" like any other unknown one,
+// so that a file of an unknown format is never opened as an empty project and overwritten.
+// Writes no autosave file.
+std::tuple<QovProjectDataModel *, QString> parseProject(const QString &text);
+// As parseProject for the file's text; null and an empty text when the file is missing or
+// empty. On success the model's save path is `path` and one autosave copy is written beside it.
+std::tuple<QovProjectDataModel *, QString> loadProject(const QString &path);

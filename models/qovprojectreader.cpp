@@ -1,0 +1,265 @@
+// Reading project files: every field is checked and the first bad one is named.
+#include "models/qovprogramsettingsmodel.h"
+#include "models/qovprojectdatamodel.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QThread>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+using Result = std::tuple<QovProjectDataModel *, QString>;
+
+int characterCount(const QString &text)
+{
+    int count = 0;
+    for (const QChar c : text) {
+        count += c.isLowSurrogate() ? 0 : 1;
+    }
+    return count;
+}
+
+// Title, author, dealer and comment: no " \ % & / < >.
+bool isPlainText(const QString &text)
+{
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '"':
+        case '\\':
+        case '%':
+        case '&':
+        case '/':
+        case '<':
+        case '>':
+            return false;
+        default:
+            break;
+        }
+    }
+    return true;
+}
+
+// Printable ASCII without " % & / < > \, at least one character.
+bool isDeviceName(const QString &text)
+{
+    for (const QChar c : text) {
+        const ushort u = c.unicode();
+        if (u < 0x20 || u > 0x7e || !isPlainText(QString(c))) {
+            return false;
+        }
+    }
+    return !text.isEmpty();
+}
+
+// Six upper-case hexadecimal pairs separated by ':' (after normalisation).
+bool isMacAddress(const QString &mac)
+{
+    if (mac.size() != 17) {
+        return false;
+    }
+    for (int i = 0; i < mac.size(); ++i) {
+        const ushort u = mac.at(i).unicode();
+        const bool separator = i % 3 == 2;
+        const bool hex = (u >= '0' && u <= '9') || (u >= 'A' && u <= 'F');
+        if (separator ? u != ':' : !hex) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A JSON number holding an integer in [low, high]; 2.5 is not a colour.
+bool integerIn(const QJsonValue &value, int low, int high, int *out)
+{
+    if (!value.isDouble()) {
+        return false;
+    }
+    const double d = value.toDouble();
+    if (!(d >= low && d <= high) || std::floor(d) != d) {
+        return false;
+    }
+    *out = static_cast<int>(d);
+    return true;
+}
+
+bool trimmedText(const QJsonValue &value, int maxLength, QString *out)
+{
+    if (!value.isString()) {
+        return false;
+    }
+    *out = value.toString().trimmed();
+    return characterCount(*out) <= maxLength;
+}
+
+QString deviceError(int index, const QString &key)
+{
+    return QStringLiteral("device[%1].%2").arg(index).arg(key);
+}
+} // namespace
+
+// Stores field by field through the model's setters, with autosaving held back.
+class QovProjectReader
+{
+public:
+    static Result parse(const QByteArray &utf8);
+
+private:
+    static QString readHeader(const QJsonObject &root, QovProjectDataModel *model);
+    static QString readDevice(const QJsonObject &object, int index, QovAppDeviceModel *out);
+    static void moveToMainThread(QovProjectDataModel *model);
+};
+
+Result QovProjectReader::parse(const QByteArray &utf8)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(utf8);
+    if (document.isNull()) {
+        qDebug() << QThread::currentThreadId() << "not JSON format";
+        return Result(nullptr, QString());
+    }
+    const QJsonObject root = document.object();
+    int version = 0;
+    if (!integerIn(root.value(QStringLiteral("version")), INT_MIN, INT_MAX, &version) ||
+        version != 1) {
+        qDebug() << "invalid VLM-Project file version:" << root.value(QStringLiteral("version"));
+        return Result(nullptr, QStringLiteral("version"));
+    }
+
+    auto model = std::make_unique<QovProjectDataModel>();
+    model->m_autosaveSuspended = true;
+    QString error = readHeader(root, model.get());
+    if (!error.isEmpty()) {
+        return Result(nullptr, error);
+    }
+    const quint32 maxDevices = QovProgramSettingsModel().maxNumberOfProjectDevices();
+    const QJsonValue devices = root.value(QStringLiteral("devices"));
+    if (!devices.isArray() || static_cast<quint32>(devices.toArray().size()) > maxDevices) {
+        return Result(nullptr, QStringLiteral("devices"));
+    }
+    const QJsonArray list = devices.toArray();
+    for (int i = 0; i < list.size(); ++i) {
+        QovAppDeviceModel device;
+        error = readDevice(list.at(i).toObject(), i, &device);
+        if (!error.isEmpty()) {
+            return Result(nullptr, error);
+        }
+        model->addDeviceWithin(device, maxDevices);
+    }
+    model->setIsEdited(false);
+    model->m_autosaveSuspended = false;
+    moveToMainThread(model.get());
+    return Result(model.release(), QString());
+}
+
+QString QovProjectReader::readHeader(const QJsonObject &root, QovProjectDataModel *model)
+{
+    struct Field
+    {
+        const char *key;
+        int maxLength;
+        void (QovProjectDataModel::*set)(const QString &);
+    };
+    static const Field fields[] = {
+        {"title", 30, &QovProjectDataModel::setProjectName},
+        {"author", 20, &QovProjectDataModel::setProjectAuthor},
+        {"dealer", 30, &QovProjectDataModel::setProjectDealer},
+        {"comment", 200, &QovProjectDataModel::setProjectDescription},
+    };
+    for (const Field &field : fields) {
+        const QString key = QString::fromLatin1(field.key);
+        QString text;
+        if (!trimmedText(root.value(key), field.maxLength, &text) || !isPlainText(text)) {
+            return key;
+        }
+        (model->*field.set)(text);
+    }
+    return QString();
+}
+
+QString QovProjectReader::readDevice(const QJsonObject &object, int index, QovAppDeviceModel *out)
+{
+    QString name;
+    if (!trimmedText(object.value(QStringLiteral("name")), 30, &name) || !isDeviceName(name)) {
+        return deviceError(index, QStringLiteral("name"));
+    }
+    QString model;
+    const auto type = trimmedText(object.value(QStringLiteral("model")), INT_MAX, &model)
+                          ? QovDeviceSelector::typeFromModelName(model)
+                          : QovDeviceSelector::Unknown;
+    if (type == QovDeviceSelector::Unknown) {
+        return deviceError(index, QStringLiteral("model"));
+    }
+    QString mac;
+    if (!trimmedText(object.value(QStringLiteral("mac")), INT_MAX, &mac)) {
+        return deviceError(index, QStringLiteral("mac"));
+    }
+    mac = mac.toUpper().replace(QLatin1Char('-'), QLatin1Char(':'));
+    if (!mac.isEmpty() && !isMacAddress(mac)) {
+        return deviceError(index, QStringLiteral("mac"));
+    }
+    int color = 0;
+    if (!integerIn(object.value(QStringLiteral("color")), 0, 6, &color)) {
+        return deviceError(index, QStringLiteral("color"));
+    }
+    int id = 0;
+    if (!integerIn(object.value(QStringLiteral("id")), -1, 255, &id)) {
+        return deviceError(index, QStringLiteral("id"));
+    }
+    auto device = std::make_shared<QovAppDeviceModelInternal>(name, type, mac, color, id);
+    const QString dataError =
+        device->setZephDataJson(object.value(QStringLiteral("data")).toObject());
+    if (!dataError.isEmpty()) {
+        return deviceError(index, QStringLiteral("data.") + dataError);
+    }
+    *out = std::move(device);
+    return QString();
+}
+
+// The loader runs on a worker thread; the program uses the result only in the main thread,
+// where queued notifications of the model and its devices must be delivered.
+void QovProjectReader::moveToMainThread(QovProjectDataModel *model)
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app || app->thread() == QThread::currentThread()) {
+        return;
+    }
+    for (const QovAppDeviceModel &device : model->appDevices()) {
+        device->moveToThread(app->thread());
+    }
+    model->moveToThread(app->thread());
+}
+
+std::tuple<QovProjectDataModel *, QString> parseProject(const QString &text)
+{
+    return QovProjectReader::parse(text.toUtf8());
+}
+
+std::tuple<QovProjectDataModel *, QString> loadProject(const QString &path)
+{
+    // Read as bytes: the JSON parser takes UTF-8 directly, which spares decoding and
+    // re-encoding a large file.
+    QFile file(path);
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly)) {
+        bytes = file.readAll();
+    } else {
+        qDebug() << "cannot open file" << path;
+    }
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        bytes.remove(0, 3);
+    }
+    if (bytes.isEmpty()) {
+        qDebug() << "load failed (loadFile)" << path << "may file is not exist or empty";
+        return Result(nullptr, QString());
+    }
+    Result result = QovProjectReader::parse(bytes);
+    if (QovProjectDataModel *model = std::get<0>(result)) {
+        model->setSavePath(path);
+        model->autosave();
+    }
+    return result;
+}

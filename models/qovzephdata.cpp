@@ -1,0 +1,33 @@
+#include "models/qovzephdata.h"
+
+namespace {
+QStringList emptyObjects(int count)
+{
+    QStringList list;
+    list.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        list.append(QStringLiteral("{}"));
+    }
+    return list;
+}
+} // namespace
+
+QovZephData::QovZephData()
+    : preset(emptyObjects(presetBankCount))
+    , eq12Band(QStringLiteral("{}"))
+    , eq4Band(QStringLiteral("{}"))
+    , partialPreset(emptyObjects(partialPresetBankCount))
+    , current(QStringLiteral("{}"))
+{
+}
+
+bool operator==(const QovZephData &a, const QovZephData &b)
+{
+    return a.preset == b.preset && a.eq12Band == b.eq12Band && a.eq4Band == b.eq4Band &&
+           a.partialPreset == b.partialPreset && a.current == b.current && a.error == b.error;
+}
+
+bool operator!=(const QovZephData &a, const QovZephData &b)
+{
+    return !(a == b);
+}
