@@ -1,17 +1,10 @@
 #pragma once
 
-#include <QDialog>
 #include <QString>
 
-// A small modal message box with one OK button.
-// Stand-in until the popup framework lands.
-class QovErrorPopup : public QDialog
-{
-    Q_OBJECT
-
-public:
-    QovErrorPopup(const QString &title, const QString &message, QWidget *parent = nullptr);
-};
-
-// Shows an error popup and returns when the user has closed it.
+// Shows an error popup with the given title and message and returns once the user closed it.
 void qovShowError(const QString &title, const QString &message);
+
+// Asks whether to save an edited project before it is closed. Returns
+// QovConfirmSavePopup::SAVE (2), DONT_SAVE (1) or CANCEL (0; also when the box is dismissed).
+int qovAskBeforeClosing();

@@ -1,0 +1,56 @@
+#include "dialogs/qovabstractpopup.h"
+
+#include "views/qovwidgetfactory.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QSize kButtonSize(96, 30);
+
+QLabel *makeWrappedLabel(const QString &text, const char *objectName, int minimumHeight)
+{
+    auto *label = makeLabel(text, QSize(), objectName, Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(true);
+    label->setMinimumHeight(minimumHeight);
+    label->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    return label;
+}
+
+} // namespace
+
+QovAbstractPopup::QovAbstractPopup(int width, int minimumHeight, const QString &title,
+                                   const QString &message, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    , m_leftButton(makeButton(tr("Left"), kButtonSize, "dialog-button-reject"))
+    , m_centerButton(makeButton(tr("Center"), kButtonSize, "dialog-button-reject"))
+    , m_rightButton(makeButton(tr("Right"), kButtonSize, "dialog-button-reject"))
+    , m_title(title)
+    , m_message(message + QLatin1Char('\n'))
+    , m_buttonRow(makeHBoxLayout(0, 32, Qt::AlignCenter))
+{
+    setFixedWidth(width);
+    setMinimumHeight(minimumHeight);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    setObjectName(QStringLiteral("popup-body"));
+    // Frameless, so nobody sees it on the window, but task switchers show it.
+    setWindowTitle(title);
+
+    auto *layout = makeVBoxLayout(24, 8, Qt::AlignTop | Qt::AlignLeft);
+    layout->addWidget(makeWrappedLabel(m_title, "popup-title", 28));
+    layout->addWidget(makeWrappedLabel(m_message, "popup-message", 64));
+    m_buttonRow->addWidget(m_leftButton);
+    m_buttonRow->addWidget(m_centerButton);
+    m_buttonRow->addWidget(m_rightButton);
+    layout->addLayout(m_buttonRow);
+    setLayout(layout);
+}
+
+void QovAbstractPopup::makeAcceptButton(QPushButton *button, const QString &text)
+{
+    button->setText(text);
+    button->setObjectName(QStringLiteral("dialog-button-accept"));
+}

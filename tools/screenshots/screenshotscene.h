@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class QWidget;
+
+// One picture: a window built fresh for it, and optionally something done after it is shown
+// (opening a menu, say). The picture covers the window plus `extra` pixels to the right and
+// below, for popups that open outside it.
+struct ScreenshotScene
+{
+    QString name;
+    std::function<QWidget *()> build;
+    std::function<void(QWidget *)> afterShow;
+    int extraRight = 0;
+    int extraBottom = 0;
+};
+
+// Every scene the renderer knows, in file-name order. Windows added later register here.
+std::vector<ScreenshotScene> widgetScenes();
+std::vector<ScreenshotScene> popupScenes();
+std::vector<ScreenshotScene> dialogScenes();
