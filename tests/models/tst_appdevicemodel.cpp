@@ -1,0 +1,391 @@
+#include "models/qovappdevicemodel.h"
+#include "models/qovonlinedevicemodel.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QtTest>
+
+#include <functional>
+
+using Device = QovAppDeviceModelInternal;
+using Setter = std::function<void(Device &)>;
+Q_DECLARE_METATYPE(Setter)
+
+namespace {
+// Every signal of a device in emission order, with its arguments, as "name(arg,arg)".
+struct SignalLog
+{
+    QStringList entries;
+
+    void add(const QString &entry) { entries.append(entry); }
+    auto text(const char *name)
+    {
+        return [this, name](const QString &v) { add(QStringLiteral("%1(%2)").arg(name, v)); };
+    }
+    auto number(const char *name)
+    {
+        return [this, name](int v) { add(QStringLiteral("%1(%2)").arg(name).arg(v)); };
+    }
+    auto list(const char *name)
+    {
+        return [this, name](const QStringList &v) {
+            add(QStringLiteral("%1(%2)").arg(name, v.join(QLatin1Char('|'))));
+        };
+    }
+    auto bank(const char *name)
+    {
+        return [this, name](int b, const QString &v) {
+            add(QStringLiteral("%1(%2,%3)").arg(name).arg(b).arg(v));
+        };
+    }
+
+    void attach(Device &d)
+    {
+        QObject::connect(&d, &Device::deviceNameChanged, text("name"));
+        QObject::connect(&d, &Device::deviceTypeChanged, number("type"));
+        QObject::connect(&d, &Device::modelNameChanged, text("model"));
+        QObject::connect(&d, &Device::ipAddressChanged, text("ip"));
+        QObject::connect(&d, &Device::macAddressChanged, text("mac"));
+        QObject::connect(&d, &Device::headerColorChanged, number("color"));
+        QObject::connect(&d, &Device::deviceIdChanged, number("id"));
+        QObject::connect(&d, &Device::statusChanged, number("status"));
+        QObject::connect(&d, &Device::statusAsIntChanged, number("statusInt"));
+        QObject::connect(&d, &Device::zephDataPresetChanged, list("presets"));
+        QObject::connect(&d, &Device::zephDataPresetBankChanged, bank("preset"));
+        QObject::connect(&d, &Device::zephData12BandEqChanged, text("eq12"));
+        QObject::connect(&d, &Device::zephData4BandEqChanged, text("eq4"));
+        QObject::connect(&d, &Device::zephDataPartialPresetChanged, list("partials"));
+        QObject::connect(&d, &Device::zephDataPartialPresetBankChanged, bank("partial"));
+        QObject::connect(&d, &Device::zephDataCurrentChanged, text("current"));
+        QObject::connect(&d, &Device::somethingChanged,
+                         [this] { add(QStringLiteral("something")); });
+    }
+};
+
+QJsonObject object(const char *json)
+{
+    return QJsonDocument::fromJson(json).object();
+}
+
+QStringList texts(int count, const QString &text)
+{
+    QStringList list;
+    for (int i = 0; i < count; ++i) {
+        list << text;
+    }
+    return list;
+}
+} // namespace
+
+class TestAppDeviceModel : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void constructors();
+    void settersEmitInOrder_data();
+    void settersEmitInOrder();
+    void equalValueEmitsNothing_data();
+    void equalValueEmitsNothing();
+    void singleBankOutsideListIgnored();
+    void readsDataObject_data();
+    void readsDataObject();
+    void dataObjectRoundTrip();
+    void writesPartialIndexes();
+    void ipSortKey_data();
+    void ipSortKey();
+};
+
+void TestAppDeviceModel::constructors()
+{
+    const QovZephData defaults;
+    QCOMPARE(defaults.preset, texts(8, "{}"));
+    QCOMPARE(defaults.partialPreset, texts(40, "{}"));
+    QCOMPARE(defaults.eq12Band, QString("{}"));
+    QCOMPARE(defaults.eq4Band, QString("{}"));
+    QCOMPARE(defaults.current, QString("{}"));
+    QVERIFY(defaults.error.isEmpty());
+
+    Device fresh;
+    QCOMPARE(fresh.deviceType(), QovDeviceSelector::ZEPH2208);
+    QCOMPARE(fresh.modelName(), QString("ZEPH-2208"));
+    QCOMPARE(fresh.deviceId(), -1);
+    QCOMPARE(fresh.headerColor(), 0);
+    QCOMPARE(fresh.status(), Device::DISCONNECTED);
+    QVERIFY(fresh.macAddress().isEmpty() && fresh.ipAddress().isEmpty());
+    QCOMPARE(fresh.zephData(), defaults);
+
+    Device bound("Stage", QovDeviceSelector::ZEPH2208NET, "00:11:22:33:44:55", 3, 7);
+    QCOMPARE(bound.status(), Device::MISSING);
+    QCOMPARE(bound.statusAsInt(), 2);
+    QCOMPARE(bound.modelName(), QString("ZEPH-2208NET"));
+    QVERIFY(bound.ipAddress().isEmpty());
+    QCOMPARE(bound.debugText(), QString("QovAppDeviceModel{'Stage'[7]}"));
+    Device unbound("Spare", QovDeviceSelector::ZEPH2208, QString(), 0, -1);
+    QCOMPARE(unbound.status(), Device::DISCONNECTED);
+
+    QovDiscoveredDevice found{"12345", "uuid:1", "Hall", "ZEPH-2208NET", "127.0.0.2"};
+    auto online = std::make_shared<QovOnlineDeviceModelInternal>(found);
+    online->setMacAddress("AA:BB:CC:DD:EE:FF");
+    online->setHeaderColor(5);
+    online->setDeviceId(42);
+    Device taken(online);
+    QCOMPARE(taken.status(), Device::CONNECTED);
+    QCOMPARE(taken.deviceType(), QovDeviceSelector::ZEPH2208NET);
+    QCOMPARE(taken.deviceName(), QString("Hall"));
+    QCOMPARE(taken.ipAddress(), QString("127.0.0.2"));
+    QCOMPARE(taken.macAddress(), QString("AA:BB:CC:DD:EE:FF"));
+    QCOMPARE(taken.headerColor(), 5);
+    QCOMPARE(taken.deviceId(), 42);
+    QCOMPARE(taken.zephData(), defaults);
+}
+
+void TestAppDeviceModel::settersEmitInOrder_data()
+{
+    QTest::addColumn<Setter>("setter");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("name") << Setter([](Device &d) { d.setDeviceName("A"); })
+                          << QStringList{"name(A)", "something"};
+    QTest::newRow("type") << Setter([](Device &d) {
+        d.setDeviceType(QovDeviceSelector::ZEPH2208NET);
+    }) << QStringList{"type(1)", "model(ZEPH-2208NET)", "something"};
+    QTest::newRow("ip") << Setter([](Device &d) { d.setIpAddress("127.0.0.9"); })
+                        << QStringList{"ip(127.0.0.9)", "something"};
+    QTest::newRow("mac") << Setter([](Device &d) { d.setMacAddress("01:02:03:04:05:06"); })
+                         << QStringList{"mac(01:02:03:04:05:06)", "something"};
+    QTest::newRow("colour alone does not edit")
+        << Setter([](Device &d) { d.setHeaderColor(4); }) << QStringList{"color(4)"};
+    QTest::newRow("id") << Setter([](Device &d) { d.setDeviceId(12); })
+                        << QStringList{"id(12)", "something"};
+    QTest::newRow("status") << Setter([](Device &d) { d.setStatus(Device::CONNECTED); })
+                            << QStringList{"status(0)", "statusInt(0)", "something"};
+    QTest::newRow("preset list") << Setter([](Device &d) {
+        d.setZephDataPreset(QStringList{"{\"a\":1}", "{}"});
+    }) << QStringList{"presets({\"a\":1}|{})", "preset(0,{\"a\":1})", "preset(1,{})", "something"};
+    QTest::newRow("preset bank") << Setter([](Device &d) { d.setZephDataPreset(7, "{\"b\":2}"); })
+                                 << QStringList{"preset(7,{\"b\":2})", "something"};
+    QTest::newRow("eq12") << Setter([](Device &d) { d.setZephData12BandEq("{\"q\":1}"); })
+                          << QStringList{"eq12({\"q\":1})", "something"};
+    QTest::newRow("eq4") << Setter([](Device &d) { d.setZephData4BandEq("{\"q\":4}"); })
+                         << QStringList{"eq4({\"q\":4})", "something"};
+    QTest::newRow("partial list") << Setter([](Device &d) {
+        d.setZephDataPartialPreset(QStringList{"{}", "{\"p\":0}"});
+    })
+                                  << QStringList{"partials({}|{\"p\":0})", "partial(0,{})",
+                                                 "partial(1,{\"p\":0})", "something"};
+    QTest::newRow("partial bank") << Setter([](Device &d) {
+        d.setZephDataPartialPreset(39, "{\"p\":39}");
+    }) << QStringList{"partial(39,{\"p\":39})", "something"};
+    QTest::newRow("current") << Setter([](Device &d) { d.setZephDataCurrent("{\"c\":true}"); })
+                             << QStringList{"current({\"c\":true})", "something"};
+    QTest::newRow("data object, only changed parts") << Setter([](Device &d) {
+        d.setZephDataJson(
+            object(R"({"preset_list":[{},{}],"partial_list":[{"index":0}],"eq12_lib":{"x":1}})"));
+    }) << QStringList{"presets({}|{})", "preset(0,{})",    "preset(1,{})",
+                      "something",      "partials({})",    "partial(0,{})",
+                      "something",      "eq12({\"x\":1})", "something"};
+}
+
+void TestAppDeviceModel::settersEmitInOrder()
+{
+    QFETCH(Setter, setter);
+    QFETCH(QStringList, expected);
+    SignalLog log;
+    Device device;
+    log.attach(device);
+    setter(device);
+    QCOMPARE(log.entries, expected);
+}
+
+void TestAppDeviceModel::equalValueEmitsNothing_data()
+{
+    settersEmitInOrder_data();
+}
+
+void TestAppDeviceModel::equalValueEmitsNothing()
+{
+    QFETCH(Setter, setter);
+    SignalLog log;
+    Device device;
+    setter(device);
+    const QovZephData afterFirst = device.zephData();
+    log.attach(device);
+    setter(device);
+    QCOMPARE(log.entries, QStringList());
+    QCOMPARE(device.zephData(), afterFirst);
+
+    // The defaults themselves count as equal values.
+    Device fresh;
+    log.attach(fresh);
+    fresh.setDeviceId(-1);
+    fresh.setStatus(Device::DISCONNECTED);
+    fresh.setZephDataPreset(QovZephData().preset);
+    fresh.setZephDataPartialPreset(3, "{}");
+    QCOMPARE(log.entries, QStringList());
+}
+
+void TestAppDeviceModel::singleBankOutsideListIgnored()
+{
+    Device device;
+    QCOMPARE(device.setZephDataJson(object(R"({"preset_list":[{},{},{}],"partial_list":[{}]})")),
+             QString());
+    QCOMPARE(device.zephDataPreset().size(), 3);
+    const QovZephData before = device.zephData();
+    SignalLog log;
+    log.attach(device);
+    device.setZephDataPreset(5, "{\"x\":5}");
+    device.setZephDataPreset(-1, "{\"x\":5}");
+    device.setZephDataPartialPreset(1, "{\"x\":1}");
+    QCOMPARE(log.entries, QStringList());
+    QCOMPARE(device.zephData(), before);
+
+    device.setZephDataPreset(2, "{\"x\":2}");
+    QCOMPARE(device.zephDataPreset().at(2), QString("{\"x\":2}"));
+
+    // Bank 8 stays out of reach even when the list is longer than the mixer's 8 banks.
+    device.setZephDataPreset(texts(10, "{}"));
+    device.setZephDataPreset(8, "{\"x\":8}");
+    QCOMPARE(device.zephDataPreset().at(8), QString("{}"));
+    device.setZephDataPartialPreset(texts(41, "{}"));
+    device.setZephDataPartialPreset(40, "{\"x\":40}");
+    QCOMPARE(device.zephDataPartialPreset().at(40), QString("{}"));
+}
+
+void TestAppDeviceModel::readsDataObject_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<QStringList>("presets");
+    QTest::addColumn<QString>("eq4");
+    QTest::addColumn<QString>("current");
+
+    const QStringList none;
+    QTest::newRow("no preset_list")
+        << QByteArray(R"({"partial_list":[{}]})") << "preset_list" << none << ""
+        << "";
+    QTest::newRow("empty preset_list")
+        << QByteArray(R"({"preset_list":[],"partial_list":[{}]})") << "preset_list" << none << ""
+        << "";
+    QTest::newRow("preset_list not an array")
+        << QByteArray(R"({"preset_list":{"a":1},"partial_list":[{}]})") << "preset_list" << none
+        << ""
+        << "";
+    QTest::newRow("no partial_list")
+        << QByteArray(R"({"preset_list":[{}]})") << "partial_list" << none << ""
+        << "";
+    QTest::newRow("empty partial_list")
+        << QByteArray(R"({"preset_list":[{}],"partial_list":[]})") << "partial_list" << none << ""
+        << "";
+    QTest::newRow("missing EQ libraries read as empty")
+        << QByteArray(R"({"preset_list":[{"v":1},{}],"partial_list":[{}]})") << ""
+        << QStringList{"{\"v\":1}", "{}"} << "{}"
+        << "{}";
+    QTest::newRow("non-object elements count as empty objects")
+        << QByteArray(R"({"preset_list":[3,"x",null],"partial_list":[[]],"eq4_lib":7})") << ""
+        << QStringList{"{}", "{}", "{}"} << "{}"
+        << "{}";
+    QTest::newRow("other members become the current state")
+        << QByteArray(
+               R"({"mode":2,"preset_list":[{}],"partial_list":[{}],"eq4_lib":{"b":[1,2]},"eq12_lib":{},"name":"x"})")
+        << "" << QStringList{"{}"} << "{\"b\":[1,2]}"
+        << "{\"mode\":2,\"name\":\"x\"}";
+}
+
+void TestAppDeviceModel::readsDataObject()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(QString, error);
+    QFETCH(QStringList, presets);
+    QFETCH(QString, eq4);
+    QFETCH(QString, current);
+
+    Device device;
+    device.setZephDataCurrent("{\"kept\":1}");
+    const QovZephData before = device.zephData();
+    QCOMPARE(device.setZephDataJson(QJsonDocument::fromJson(json).object()), error);
+    if (!error.isEmpty()) {
+        QCOMPARE(device.zephData(), before);
+        return;
+    }
+    QCOMPARE(device.zephDataPreset(), presets);
+    QCOMPARE(device.zephData4BandEq(), eq4);
+    QCOMPARE(device.zephDataCurrent(), current);
+}
+
+void TestAppDeviceModel::dataObjectRoundTrip()
+{
+    Device source;
+    QStringList presets;
+    for (int i = 0; i < 8; ++i) {
+        presets << QStringLiteral(
+                       "{\"bank\":%1,\"ch\":[1,2.5,{\"m\":false}],\"name\":\"Sz\u00e9n %1\"}")
+                       .arg(i);
+    }
+    source.setZephDataPreset(presets);
+    source.setZephDataPartialPreset(17, "{\"p\":{\"gain\":-3}}");
+    source.setZephData12BandEq("{\"bands\":[100,200]}");
+    source.setZephData4BandEq("{\"bands\":[1]}");
+    // Keys in the order the JSON writer sorts them, so that the texts compare equal.
+    source.setZephDataCurrent("{\"mute\":true,\"scene\":\"live\"}");
+
+    Device copy;
+    QCOMPARE(copy.setZephDataJson(source.zephDataJson()), QString());
+    QCOMPARE(copy.zephData(), source.zephData());
+
+    // The object written after a change must show the change, not what was read before.
+    copy.setZephDataPreset(3, "{\"changed\":1}");
+    copy.setZephData4BandEq("{\"bands\":[2]}");
+    Device again;
+    QCOMPARE(again.setZephDataJson(copy.zephDataJson()), QString());
+    QCOMPARE(again.zephDataPreset().at(3), QString("{\"changed\":1}"));
+    QCOMPARE(again.zephData4BandEq(), QString("{\"bands\":[2]}"));
+    QCOMPARE(again.zephData(), copy.zephData());
+}
+
+void TestAppDeviceModel::writesPartialIndexes()
+{
+    Device device;
+    const QJsonObject data = device.zephDataJson();
+    const QJsonArray partials = data.value("partial_list").toArray();
+    QCOMPARE(partials.size(), 40);
+    for (int i = 0; i < partials.size(); ++i) {
+        QCOMPARE(partials.at(i).toObject(), QJsonObject({{"index", i}}));
+    }
+    QCOMPARE(data.value("preset_list").toArray().size(), 8);
+    QVERIFY(data.value("eq4_lib").isObject() && data.value("eq12_lib").isObject());
+
+    Device copy;
+    QCOMPARE(copy.setZephDataJson(data), QString());
+    QCOMPARE(copy.zephDataPartialPreset(), texts(40, "{}"));
+}
+
+void TestAppDeviceModel::ipSortKey_data()
+{
+    QTest::addColumn<QString>("ip");
+    QTest::addColumn<quint32>("key");
+    QTest::newRow("empty") << "" << 0u;
+    QTest::newRow("plain") << "192.168.1.20" << 0xC0A80114u;
+    QTest::newRow("top") << "255.255.255.255" << 0xFFFFFFFFu;
+    QTest::newRow("part not a number") << "10.x.0.1" << 0x0A000001u;
+}
+
+void TestAppDeviceModel::ipSortKey()
+{
+    QFETCH(QString, ip);
+    QFETCH(quint32, key);
+    Device device;
+    device.setIpAddress(ip);
+    QCOMPARE(device.ipSortKey(), key);
+
+    auto keyOf = [](const char *address) {
+        Device d;
+        d.setIpAddress(address);
+        return d.ipSortKey();
+    };
+    QVERIFY(keyOf("192.168.1.20") < keyOf("192.168.2.3"));
+    QVERIFY(keyOf("10.0.0.255") < keyOf("10.0.1.0"));
+}
+
+QTEST_APPLESS_MAIN(TestAppDeviceModel)
+#include "tst_appdevicemodel.moc"

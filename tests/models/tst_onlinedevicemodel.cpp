@@ -1,0 +1,185 @@
+#include "models/qovdeviceselector.h"
+#include "models/qovonlinedevicemodel.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+using Online = QovOnlineDeviceModelInternal;
+using Type = QovDeviceSelector::DeviceType;
+
+class TestOnlineDeviceModel : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void modelNameToType_data();
+    void modelNameToType();
+    void typeTable();
+    void fromDiscovery_data();
+    void fromDiscovery();
+    void fromProjectDevice();
+    void equalityByModelAndMac_data();
+    void equalityByModelAndMac();
+    void settersNotifyOnChangeOnly();
+    void linkRoleText();
+};
+
+void TestOnlineDeviceModel::modelNameToType_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<Type>("type");
+    QTest::newRow("2208") << "ZEPH-2208" << QovDeviceSelector::ZEPH2208;
+    QTest::newRow("2208NET") << "ZEPH-2208NET" << QovDeviceSelector::ZEPH2208NET;
+    QTest::newRow("lower case") << "zeph-2208net" << QovDeviceSelector::Unknown;
+    QTest::newRow("trailing blank") << "ZEPH-2208 " << QovDeviceSelector::Unknown;
+    QTest::newRow("Unknown is no model") << "Unknown" << QovDeviceSelector::Unknown;
+    QTest::newRow("empty") << "" << QovDeviceSelector::Unknown;
+}
+
+void TestOnlineDeviceModel::modelNameToType()
+{
+    QFETCH(QString, name);
+    QFETCH(Type, type);
+    QCOMPARE(QovDeviceSelector::typeFromModelName(name), type);
+    if (type != QovDeviceSelector::Unknown) {
+        QCOMPARE(QovDeviceSelector::modelName(type), name);
+    }
+}
+
+void TestOnlineDeviceModel::typeTable()
+{
+    QCOMPARE(QovDeviceSelector::supportedTypes(),
+             QList<Type>({QovDeviceSelector::ZEPH2208, QovDeviceSelector::ZEPH2208NET}));
+    QCOMPARE(QovDeviceSelector::modelName(QovDeviceSelector::Unknown), QString("Unknown"));
+    QCOMPARE(QovDeviceSelector::iconFiles(QovDeviceSelector::ZEPH2208NET),
+             QStringList({":/images/zeph-2208-net@1x.png", ":/images/zeph-2208-net@2x.png"}));
+    QVERIFY(QovDeviceSelector::iconFiles(QovDeviceSelector::Unknown).isEmpty());
+    QVERIFY(QovDeviceSelector::icon(QovDeviceSelector::Unknown).isNull());
+
+    // The settings pages are installed beside the program.
+    const QUrl url = QovDeviceSelector::settingsPageUrl(QovDeviceSelector::ZEPH2208);
+    QVERIFY(url.isLocalFile());
+    QCOMPARE(url.toLocalFile(),
+             QCoreApplication::applicationDirPath() + "/webcontents/zeph2208/index.html");
+    QCOMPARE(QovDeviceSelector::settingsPagePath(QovDeviceSelector::ZEPH2208NET),
+             QString("/webcontents/zeph2208net/index.html"));
+    QVERIFY(QovDeviceSelector::settingsPageUrl(QovDeviceSelector::Unknown).isEmpty());
+}
+
+void TestOnlineDeviceModel::fromDiscovery_data()
+{
+    QTest::addColumn<QString>("serialText");
+    QTest::addColumn<int>("serial");
+    QTest::newRow("decimal") << "40012" << 40012;
+    QTest::newRow("not a number") << "A40012" << 0;
+    QTest::newRow("hexadecimal is not decimal") << "0x10" << 0;
+    QTest::newRow("empty") << "" << 0;
+}
+
+void TestOnlineDeviceModel::fromDiscovery()
+{
+    QFETCH(QString, serialText);
+    QFETCH(int, serial);
+    Online device(QovDiscoveredDevice{serialText, "uuid:abc", "Foyer", "ZEPH-2208", "127.0.0.3"});
+    QCOMPARE(device.serial(), serial);
+    QCOMPARE(device.uuid(), QString("uuid:abc"));
+    QCOMPARE(device.deviceName(), QString("Foyer"));
+    QCOMPARE(device.modelName(), QString("ZEPH-2208"));
+    QCOMPARE(device.ipAddress(), QString("127.0.0.3"));
+    QVERIFY(device.macAddress().isEmpty());
+    QCOMPARE(device.headerColor(), 0);
+    QCOMPARE(device.deviceId(), 0);
+    QCOMPARE(device.ovLink(), Online::NONE);
+    QVERIFY(!device.authRequired() && !device.selected());
+    QVERIFY(device.linkedExtensions().isEmpty());
+    QCOMPARE(device.debugText(), QString("QovOnlineDeviceModel('Foyer'[0])"));
+}
+
+void TestOnlineDeviceModel::fromProjectDevice()
+{
+    auto project = std::make_shared<QovAppDeviceModelInternal>(
+        "Bar", QovDeviceSelector::ZEPH2208NET, "00:AA:00:AA:00:AA", 6, 200);
+    project->setIpAddress("127.0.0.4");
+    Online device(project);
+    QCOMPARE(device.serial(), 0);
+    QVERIFY(device.uuid().isEmpty());
+    QCOMPARE(device.deviceName(), QString("Bar"));
+    QCOMPARE(device.modelName(), QString("ZEPH-2208NET"));
+    QCOMPARE(device.ipAddress(), QString("127.0.0.4"));
+    QCOMPARE(device.macAddress(), QString("00:AA:00:AA:00:AA"));
+    QCOMPARE(device.headerColor(), 6);
+    QCOMPARE(device.deviceId(), 200);
+    QCOMPARE(device.ovLink(), Online::NONE);
+    QCOMPARE(device.ipSortKey(), 0x7F000004u);
+}
+
+void TestOnlineDeviceModel::equalityByModelAndMac_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QString>("mac");
+    QTest::addColumn<bool>("equal");
+    QTest::newRow("same") << "ZEPH-2208"
+                          << "00:11:22:33:44:5A" << true;
+    QTest::newRow("other model") << "ZEPH-2208NET"
+                                 << "00:11:22:33:44:5A" << false;
+    QTest::newRow("other MAC") << "ZEPH-2208"
+                               << "00:11:22:33:44:5B" << false;
+    QTest::newRow("MAC case matters") << "ZEPH-2208"
+                                      << "00:11:22:33:44:5a" << false;
+}
+
+void TestOnlineDeviceModel::equalityByModelAndMac()
+{
+    QFETCH(QString, model);
+    QFETCH(QString, mac);
+    QFETCH(bool, equal);
+    Online a(QovDiscoveredDevice{"1", "uuid:a", "A", "ZEPH-2208", "127.0.0.2"});
+    a.setMacAddress("00:11:22:33:44:5A");
+    // Name, address and the rest do not take part.
+    Online b(QovDiscoveredDevice{"2", "uuid:b", "B", model, "127.0.0.9"});
+    b.setMacAddress(mac);
+    b.setDeviceId(9);
+    QCOMPARE(a == b, equal);
+    QCOMPARE(a != b, !equal);
+}
+
+void TestOnlineDeviceModel::settersNotifyOnChangeOnly()
+{
+    Online device(QovDiscoveredDevice{});
+    QSignalSpy link(&device, &Online::ovLinkChanged);
+    QSignalSpy extensions(&device, &Online::linkedExtensionsChanged);
+    QSignalSpy selected(&device, &Online::selectedChanged);
+
+    device.setOvLink(Online::PRIMARY);
+    device.setOvLink(Online::PRIMARY);
+    QCOMPARE(link.count(), 1);
+    QCOMPARE(link.at(0).at(0).value<Online::OvLink>(), Online::PRIMARY);
+
+    device.setLinkedExtensions({{1, 2}, {3, 4}});
+    device.setLinkedExtensions({{1, 2}, {3, 4}});
+    QCOMPARE(extensions.count(), 1);
+    device.setLinkedExtensions({{1, 2}, {3, 5}});
+    QCOMPARE(extensions.count(), 2);
+    QCOMPARE(device.linkedExtensions(), QovLinkedExtensions({{1, 2}, {3, 5}}));
+
+    device.setSelected(false);
+    QCOMPARE(selected.count(), 0);
+    device.setSelected(true);
+    QCOMPARE(selected.count(), 1);
+
+    // Through the property system, as the views and the web channel use it.
+    QVERIFY(device.setProperty("deviceId", 17));
+    QCOMPARE(device.deviceId(), 17);
+}
+
+void TestOnlineDeviceModel::linkRoleText()
+{
+    QCOMPARE(Online::ovLinkText(Online::PRIMARY), QString("Primary"));
+    QCOMPARE(Online::ovLinkText(Online::EXTENSION), QString("Extension"));
+    QCOMPARE(Online::ovLinkText(Online::NONE), QString("-"));
+    QCOMPARE(Online::ovLinkText(static_cast<Online::OvLink>(7)), QString("-"));
+}
+
+// An application object, so that the program folder is known.
+QTEST_GUILESS_MAIN(TestOnlineDeviceModel)
+#include "tst_onlinedevicemodel.moc"
