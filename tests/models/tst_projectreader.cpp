@@ -1,0 +1,257 @@
+#include "models/qovprojectdatamodel.h"
+#include "projectfixture.h"
+#include "tempprofile.h"
+
+#include <QJsonArray>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using namespace projectfixture;
+using Getter = std::function<QVariant(QovProjectDataModel &)>;
+Q_DECLARE_METATYPE(Getter)
+
+namespace {
+std::unique_ptr<QovProjectDataModel> parse(const QByteArray &text, QString *error)
+{
+    auto [model, key] = parseProject(QString::fromUtf8(text));
+    *error = key;
+    return std::unique_ptr<QovProjectDataModel>(model);
+}
+
+QovAppDeviceModel firstDevice(QovProjectDataModel &m)
+{
+    return m.appDevices().value(0);
+}
+} // namespace
+
+class TestProjectReader : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { redirectDataFolder(); }
+    void init() { m_profile = std::make_unique<TempProfile>(); }
+    void cleanup() { m_profile.reset(); }
+
+    void wholeTextRejected_data();
+    void wholeTextRejected();
+    void namesFirstBadField_data();
+    void namesFirstBadField();
+    void acceptsAndNormalises_data();
+    void acceptsAndNormalises();
+    void deviceLimit_data();
+    void deviceLimit();
+    void loadedProjectIsUnedited();
+
+private:
+    std::unique_ptr<TempProfile> m_profile;
+};
+
+void TestProjectReader::wholeTextRejected_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("empty") << QByteArray() << "";
+    QTest::newRow("truncated") << compact(validProject(1)).chopped(1) << "";
+    QTest::newRow("plain words") << QByteArray("project") << "";
+    QTest::newRow("array reads version 0") << QByteArray("[]") << "version";
+    QTest::newRow("empty object") << QByteArray("{}") << "version";
+}
+
+void TestProjectReader::wholeTextRejected()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, error);
+    QString got = "unset";
+    QVERIFY(!parse(text, &got));
+    QCOMPARE(got, error);
+}
+
+void TestProjectReader::namesFirstBadField_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QJsonValue>("value");
+    QTest::addColumn<QString>("error");
+    const QJsonValue removed(QJsonValue::Undefined);
+    const QString t31(31, 'x');
+
+    QTest::newRow("version 2") << "version" << QJsonValue(2) << "version";
+    QTest::newRow("version missing") << "version" << removed << "version";
+    QTest::newRow("version as text") << "version" << QJsonValue("1") << "version";
+    QTest::newRow("version fraction") << "version" << QJsonValue(1.5) << "version";
+    QTest::newRow("negative version is rejected") << "version" << QJsonValue(-1) << "version";
+    QTest::newRow("title 31") << "title" << QJsonValue(t31) << "title";
+    QTest::newRow("title not text") << "title" << QJsonValue(5) << "title";
+    QTest::newRow("title slash") << "title" << QJsonValue("A/B") << "title";
+    QTest::newRow("author missing") << "author" << removed << "author";
+    QTest::newRow("author 21") << "author" << QJsonValue(QString(21, 'a')) << "author";
+    QTest::newRow("dealer percent") << "dealer" << QJsonValue("100%") << "dealer";
+    QTest::newRow("dealer 31") << "dealer" << QJsonValue(t31) << "dealer";
+    QTest::newRow("comment 201") << "comment" << QJsonValue(QString(201, 'c')) << "comment";
+    QTest::newRow("comment backslash") << "comment" << QJsonValue("a\\b") << "comment";
+    QTest::newRow("comment quote") << "comment" << QJsonValue("say \"hi\"") << "comment";
+    QTest::newRow("devices missing") << "devices" << removed << "devices";
+    QTest::newRow("devices object") << "devices" << QJsonValue(QJsonObject{}) << "devices";
+    QTest::newRow("device not object") << "devices/0" << QJsonValue(3) << "device[0].name";
+    QTest::newRow("name empty") << "devices/0/name" << QJsonValue("") << "device[0].name";
+    QTest::newRow("name blanks") << "devices/0/name" << QJsonValue("   ") << "device[0].name";
+    QTest::newRow("name 31") << "devices/0/name" << QJsonValue(t31) << "device[0].name";
+    QTest::newRow("name ampersand") << "devices/0/name" << QJsonValue("A&B") << "device[0].name";
+    QTest::newRow("name not ASCII")
+        << "devices/0/name" << QJsonValue("Caf\u00e9") << "device[0].name";
+    QTest::newRow("name tab inside") << "devices/0/name" << QJsonValue("A\tB") << "device[0].name";
+    QTest::newRow("model lower case")
+        << "devices/0/model" << QJsonValue("zeph-2208") << "device[0].model";
+    QTest::newRow("model Unknown")
+        << "devices/0/model" << QJsonValue("Unknown") << "device[0].model";
+    QTest::newRow("model missing") << "devices/0/model" << removed << "device[0].model";
+    QTest::newRow("mac missing") << "devices/0/mac" << removed << "device[0].mac";
+    QTest::newRow("mac five pairs")
+        << "devices/0/mac" << QJsonValue("00:11:22:33:44") << "device[0].mac";
+    QTest::newRow("mac not hex") << "devices/0/mac" << QJsonValue("00:11:22:33:44:GG")
+                                 << "device[0].mac";
+    QTest::newRow("mac no separators")
+        << "devices/0/mac" << QJsonValue("001122334455") << "device[0].mac";
+    QTest::newRow("color 7") << "devices/0/color" << QJsonValue(7) << "device[0].color";
+    QTest::newRow("color -1") << "devices/0/color" << QJsonValue(-1) << "device[0].color";
+    QTest::newRow("color fraction") << "devices/0/color" << QJsonValue(2.5) << "device[0].color";
+    QTest::newRow("color text") << "devices/0/color" << QJsonValue("1") << "device[0].color";
+    QTest::newRow("id 256") << "devices/0/id" << QJsonValue(256) << "device[0].id";
+    QTest::newRow("id -2") << "devices/0/id" << QJsonValue(-2) << "device[0].id";
+    QTest::newRow("id missing") << "devices/0/id" << removed << "device[0].id";
+    QTest::newRow("data missing") << "devices/0/data" << removed << "device[0].data.preset_list";
+    QTest::newRow("preset_list empty")
+        << "devices/0/data/preset_list" << QJsonValue(QJsonArray{}) << "device[0].data.preset_list";
+    QTest::newRow("partial_list missing")
+        << "devices/0/data/partial_list" << removed << "device[0].data.partial_list";
+    QTest::newRow("second device") << "devices/1/id" << QJsonValue(300) << "device[1].id";
+    QTest::newRow("first failure wins") << "devices/1/name" << QJsonValue("") << "device[1].name";
+}
+
+void TestProjectReader::namesFirstBadField()
+{
+    QFETCH(QString, path);
+    QFETCH(QJsonValue, value);
+    QFETCH(QString, error);
+    QJsonObject root = validProject(2);
+    // A bad field after every one the rows touch: the reader must report the first.
+    patch(root, "devices/1/data", QJsonValue(QJsonValue::Undefined));
+    patch(root, path, value);
+    QString got;
+    QVERIFY(!parse(compact(root), &got));
+    QCOMPARE(got, error);
+}
+
+void TestProjectReader::acceptsAndNormalises_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QJsonValue>("value");
+    QTest::addColumn<Getter>("get");
+    QTest::addColumn<QVariant>("expected");
+
+    const Getter title = [](QovProjectDataModel &m) { return m.projectName(); };
+    const Getter comment = [](QovProjectDataModel &m) { return m.projectDescription(); };
+    const Getter name = [](QovProjectDataModel &m) { return firstDevice(m)->deviceName(); };
+    const Getter mac = [](QovProjectDataModel &m) { return firstDevice(m)->macAddress(); };
+    const Getter status = [](QovProjectDataModel &m) { return firstDevice(m)->statusAsInt(); };
+    const Getter id = [](QovProjectDataModel &m) { return firstDevice(m)->deviceId(); };
+    const Getter color = [](QovProjectDataModel &m) { return firstDevice(m)->headerColor(); };
+    const Getter type = [](QovProjectDataModel &m) { return int(firstDevice(m)->deviceType()); };
+    const QString t30(30, 'x');
+
+    QTest::newRow("title 30 inside blanks stored trimmed")
+        << "title" << QJsonValue("  " + t30 + "\t ") << title << QVariant(t30);
+    QTest::newRow("empty title") << "title" << QJsonValue("") << title << QVariant("");
+    QTest::newRow("title 30 non-ASCII") << "title" << QJsonValue(QString(30, QChar(0x00e9)))
+                                        << title << QVariant(QString(30, QChar(0x00e9)));
+    QTest::newRow("comment 200") << "comment" << QJsonValue(QString(200, 'c')) << comment
+                                 << QVariant(QString(200, 'c'));
+    QTest::newRow("name punctuation")
+        << "devices/0/name" << QJsonValue(" !#$'()*+,-.:;=?@[]^_`{|}~ ") << name
+        << QVariant("!#$'()*+,-.:;=?@[]^_`{|}~");
+    QTest::newRow("name 30 trimmed")
+        << "devices/0/name" << QJsonValue(" " + t30 + " ") << name << QVariant(t30);
+    QTest::newRow("mac lower case with dashes")
+        << "devices/0/mac" << QJsonValue(" aa-bb-cc-0d-ee-f1 ") << mac
+        << QVariant("AA:BB:CC:0D:EE:F1");
+    QTest::newRow("mac makes device MISSING")
+        << "devices/0/mac" << QJsonValue("aa:bb:cc:dd:ee:ff") << status << QVariant(2);
+    QTest::newRow("empty mac leaves DISCONNECTED")
+        << "devices/0/mac" << QJsonValue("") << status << QVariant(1);
+    QTest::newRow("id -1") << "devices/0/id" << QJsonValue(-1) << id << QVariant(-1);
+    QTest::newRow("id 255") << "devices/0/id" << QJsonValue(255) << id << QVariant(255);
+    QTest::newRow("id 7.0") << "devices/0/id" << QJsonValue(7.0) << id << QVariant(7);
+    QTest::newRow("color 6") << "devices/0/color" << QJsonValue(6) << color << QVariant(6);
+    QTest::newRow("model padded") << "devices/0/model" << QJsonValue(" ZEPH-2208NET ") << type
+                                  << QVariant(int(QovDeviceSelector::ZEPH2208NET));
+    QTest::newRow("unknown keys ignored")
+        << "extra" << QJsonValue(QJsonArray{1}) << title << QVariant("T");
+}
+
+void TestProjectReader::acceptsAndNormalises()
+{
+    QFETCH(QString, path);
+    QFETCH(QJsonValue, value);
+    QFETCH(Getter, get);
+    QFETCH(QVariant, expected);
+    QJsonObject root = validProject(1);
+    patch(root, path, value);
+    QString error;
+    const auto model = parse(compact(root), &error);
+    QVERIFY2(model, qPrintable(error));
+    QCOMPARE(get(*model), expected);
+}
+
+void TestProjectReader::deviceLimit_data()
+{
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<int>("devices");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("256 under the default") << QByteArray() << 256 << "";
+    QTest::newRow("257 under the default") << QByteArray() << 257 << "devices";
+    QTest::newRow("3 under a limit of 3")
+        << QByteArray("[Debug]\nmax_of_project_devices=3\n") << 3 << "";
+    QTest::newRow("4 under a limit of 3")
+        << QByteArray("[Debug]\nmax_of_project_devices=3\n") << 4 << "devices";
+}
+
+void TestProjectReader::deviceLimit()
+{
+    QFETCH(QByteArray, settings);
+    QFETCH(int, devices);
+    QFETCH(QString, error);
+    if (!settings.isEmpty()) {
+        m_profile->writeProgramSettings(settings);
+    }
+    QString got;
+    const auto model = parse(compact(validProject(devices)), &got);
+    QCOMPARE(got, error);
+    QCOMPARE(bool(model), error.isEmpty());
+    if (model) {
+        QCOMPARE(model->appDevices().size(), devices);
+        // Full: one more is refused.
+        QVERIFY(!model->addDevice(std::make_shared<QovAppDeviceModelInternal>()));
+        QCOMPARE(model->appDevices().size(), devices);
+    }
+}
+
+void TestProjectReader::loadedProjectIsUnedited()
+{
+    QString error;
+    const auto model = parse(compact(validProject(2)), &error);
+    QVERIFY(model);
+    QVERIFY(!model->isEdited());
+    QCOMPARE(model->savePath(), QovProjectDataModel::defaultProjectPath());
+    QVERIFY2(!QFile::exists(model->autosavePath()), "parsing alone writes no autosave file");
+
+    // A device edit marks the project edited; a colour change alone does not.
+    firstDevice(*model)->setHeaderColor(3);
+    QVERIFY(!model->isEdited());
+    firstDevice(*model)->setDeviceId(9);
+    QVERIFY(model->isEdited());
+}
+
+QTEST_GUILESS_MAIN(TestProjectReader)
+#include "tst_projectreader.moc"
