@@ -1,0 +1,83 @@
+#include "discovery/qovonlinedevicelist.h"
+
+#include <algorithm>
+
+int QovOnlineDeviceList::move(int start, int row)
+{
+    const int target = start < row ? row - 1 : row;
+    if (target != start && start >= 0 && start < m_devices.size() && target >= 0 &&
+        target < m_devices.size()) {
+        m_devices.move(start, target);
+    }
+    return target;
+}
+
+bool QovOnlineDeviceList::removeByIpAddress(const QString &ipAddress)
+{
+    const auto found =
+        std::find_if(m_devices.begin(), m_devices.end(),
+                     [&](const QovOnlineDeviceModel &d) { return d->ipAddress() == ipAddress; });
+    if (found == m_devices.end()) {
+        return false;
+    }
+    m_devices.erase(found);
+    return true;
+}
+
+namespace {
+template<typename Key>
+void sortByKey(QList<QovOnlineDeviceModel> &devices, bool ascending, Key key)
+{
+    // std::sort on purpose: the order of equal keys is not promised to anyone.
+    std::sort(devices.begin(), devices.end(),
+              [&](const QovOnlineDeviceModel &a, const QovOnlineDeviceModel &b) {
+                  return ascending ? key(a) < key(b) : key(b) < key(a);
+              });
+}
+} // namespace
+
+void QovOnlineDeviceList::sortBy(int column, int order)
+{
+    const bool ascending = order == 1;
+    switch (column) {
+    case 0:
+        // QString's operator< compares UTF-16 code units, case-sensitively.
+        sortByKey(m_devices, ascending,
+                  [](const QovOnlineDeviceModel &d) { return d->deviceName(); });
+        break;
+    case 1:
+        sortByKey(m_devices, ascending,
+                  [](const QovOnlineDeviceModel &d) { return d->ipSortKey(); });
+        break;
+    case 2:
+        sortByKey(m_devices, ascending,
+                  [](const QovOnlineDeviceModel &d) { return d->deviceId(); });
+        break;
+    default:
+        break;
+    }
+}
+
+QList<QovOnlineDeviceModel>
+QovOnlineDeviceList::byDeviceType(QovDeviceSelector::DeviceType type) const
+{
+    const QString modelName = QovDeviceSelector::modelName(type);
+    QList<QovOnlineDeviceModel> result;
+    for (const QovOnlineDeviceModel &device : m_devices) {
+        if (device->modelName() == modelName) {
+            result.append(device);
+        }
+    }
+    return result;
+}
+
+QovOnlineDeviceModel QovOnlineDeviceList::findByAppDevice(const QovAppDeviceModel &device) const
+{
+    const QString modelName = QovDeviceSelector::modelName(device->deviceType());
+    for (const QovOnlineDeviceModel &online : m_devices) {
+        if (online->macAddress() == device->macAddress() && online->modelName() == modelName) {
+            return online;
+        }
+    }
+    return {};
+}

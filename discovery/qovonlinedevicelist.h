@@ -1,0 +1,37 @@
+#pragma once
+
+#include "models/qovappdevicemodel.h"
+#include "models/qovdeviceselector.h"
+#include "models/qovonlinedevicemodel.h"
+
+#include <QList>
+
+// The ordered list of admitted online devices and the ways dialogs reorder and search it.
+// Lives in the GUI thread; it holds no lock because only that thread changes it.
+class QovOnlineDeviceList
+{
+public:
+    const QList<QovOnlineDeviceModel> &devices() const { return m_devices; }
+    int size() const { return m_devices.size(); }
+    void clear() { m_devices.clear(); }
+    void append(const QovOnlineDeviceModel &device) { m_devices.append(device); }
+
+    // A list view reports a row dropped before `row`; that is index row-1 when moving down.
+    // Returns the index the entry ended at.
+    int move(int start, int row);
+
+    // Removes the first device at that IP address; false when none is listed.
+    bool removeByIpAddress(const QString &ipAddress);
+
+    // Column 0 device name, 1 IP address (numeric), 2 device id; other columns leave the list.
+    // Order 1 is ascending, every other value descending. Equal keys may change places.
+    void sortBy(int column, int order);
+
+    QList<QovOnlineDeviceModel> byDeviceType(QovDeviceSelector::DeviceType type) const;
+
+    // The first device with the project device's MAC address and the model name of its type.
+    QovOnlineDeviceModel findByAppDevice(const QovAppDeviceModel &device) const;
+
+private:
+    QList<QovOnlineDeviceModel> m_devices;
+};

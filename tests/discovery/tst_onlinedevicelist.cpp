@@ -1,0 +1,155 @@
+#include "discovery/qovonlinedevicelist.h"
+
+#include <QtTest>
+
+namespace {
+QovOnlineDeviceModel makeDevice(const QString &name, const QString &ip, int id = 0,
+                                const QString &model = "ZEPH-2208", const QString &mac = {})
+{
+    auto device = std::make_shared<QovOnlineDeviceModelInternal>(
+        QovDiscoveredDevice{"1", "uuid:" + name, name, model, ip});
+    device->setDeviceId(id);
+    device->setMacAddress(mac);
+    return device;
+}
+
+QStringList names(const QovOnlineDeviceList &list)
+{
+    QStringList result;
+    for (const auto &device : list.devices()) {
+        result << device->deviceName();
+    }
+    return result;
+}
+
+QovOnlineDeviceList listOf(const QStringList &deviceNames)
+{
+    QovOnlineDeviceList list;
+    for (const QString &name : deviceNames) {
+        list.append(makeDevice(name, "127.0.0.1"));
+    }
+    return list;
+}
+} // namespace
+
+class TestOnlineDeviceList : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void move_data();
+    void move();
+    void sortBy_data();
+    void sortBy();
+    void removeByIpAddress();
+    void lookups();
+};
+
+void TestOnlineDeviceList::move_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QStringList>("after");
+
+    // A drop reports the row before which the entry lands.
+    QTest::newRow("first dropped before row 3") << 0 << 3 << QStringList{"b", "c", "a", "d"};
+    QTest::newRow("fourth dropped on top") << 3 << 0 << QStringList{"d", "a", "b", "c"};
+    QTest::newRow("dropped just below itself") << 2 << 3 << QStringList{"a", "b", "c", "d"};
+    QTest::newRow("dropped past the end") << 1 << 4 << QStringList{"a", "c", "d", "b"};
+    QTest::newRow("start out of range") << 7 << 0 << QStringList{"a", "b", "c", "d"};
+}
+
+void TestOnlineDeviceList::move()
+{
+    QFETCH(int, start);
+    QFETCH(int, row);
+    QovOnlineDeviceList list = listOf({"a", "b", "c", "d"});
+    list.move(start, row);
+    QTEST(names(list), "after");
+}
+
+void TestOnlineDeviceList::sortBy_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("order");
+    QTest::addColumn<QStringList>("expected");
+
+    // Devices: name, address, id.
+    //   m1 "beta"  192.168.2.3   3
+    //   m2 "Alpha" 10.0.1.0      255
+    //   m3 "alpha" 192.168.1.20  -1
+    //   m4 "Zed"   10.0.0.255    17
+    //   m5 "mid"   10.0.0.9      40
+    QTest::newRow("address ascending")
+        << 1 << 1 << QStringList{"mid", "Zed", "Alpha", "alpha", "beta"};
+    QTest::newRow("address descending")
+        << 1 << 2 << QStringList{"beta", "alpha", "Alpha", "Zed", "mid"};
+    QTest::newRow("id descending") << 2 << 2 << QStringList{"Alpha", "mid", "Zed", "beta", "alpha"};
+    QTest::newRow("id ascending") << 2 << 1 << QStringList{"alpha", "beta", "Zed", "mid", "Alpha"};
+    // Upper case sorts before lower case: UTF-16 code units, not a locale order.
+    QTest::newRow("name ascending")
+        << 0 << 1 << QStringList{"Alpha", "Zed", "alpha", "beta", "mid"};
+    QTest::newRow("unsorted order sorts descending")
+        << 0 << 0 << QStringList{"mid", "beta", "alpha", "Zed", "Alpha"};
+    QTest::newRow("unknown column keeps the list")
+        << 3 << 1 << QStringList{"beta", "Alpha", "alpha", "Zed", "mid"};
+}
+
+void TestOnlineDeviceList::sortBy()
+{
+    QFETCH(int, column);
+    QFETCH(int, order);
+    QovOnlineDeviceList list;
+    list.append(makeDevice("beta", "192.168.2.3", 3));
+    list.append(makeDevice("Alpha", "10.0.1.0", 255));
+    list.append(makeDevice("alpha", "192.168.1.20", -1));
+    list.append(makeDevice("Zed", "10.0.0.255", 17));
+    list.append(makeDevice("mid", "10.0.0.9", 40));
+    list.sortBy(column, order);
+    QTEST(names(list), "expected");
+}
+
+void TestOnlineDeviceList::removeByIpAddress()
+{
+    QovOnlineDeviceList list;
+    const auto first = makeDevice("a", "127.0.0.2");
+    list.append(first);
+    list.append(makeDevice("b", "127.0.0.3"));
+    list.append(makeDevice("c", "127.0.0.2"));
+
+    QVERIFY(!list.removeByIpAddress("127.0.0.9"));
+    QCOMPARE(list.size(), 3);
+    // Only the first entry at that address goes.
+    QVERIFY(list.removeByIpAddress("127.0.0.2"));
+    QCOMPARE(names(list), QStringList({"b", "c"}));
+    QVERIFY(!list.devices().contains(first));
+}
+
+void TestOnlineDeviceList::lookups()
+{
+    QovOnlineDeviceList list;
+    list.append(makeDevice("net", "127.0.0.2", 1, "ZEPH-2208NET", "00:11:22:33:44:55"));
+    list.append(makeDevice("plain", "127.0.0.3", 2, "ZEPH-2208", "00:11:22:33:44:66"));
+    list.append(makeDevice("twin", "127.0.0.4", 3, "ZEPH-2208", "00:11:22:33:44:55"));
+    list.append(makeDevice("other", "127.0.0.5", 4, "ZEPH-4416", "00:11:22:33:44:77"));
+
+    QCOMPARE(list.byDeviceType(QovDeviceSelector::ZEPH2208).size(), 2);
+    QCOMPARE(list.byDeviceType(QovDeviceSelector::ZEPH2208NET).first()->deviceName(),
+             QString("net"));
+
+    // Both the MAC and the model must match: the first MAC hit is a NET unit.
+    auto appDevice = std::make_shared<QovAppDeviceModelInternal>(
+        "stage left", QovDeviceSelector::ZEPH2208, "00:11:22:33:44:55", 0, 1);
+    QovOnlineDeviceModel found = list.findByAppDevice(appDevice);
+    QVERIFY(found);
+    QCOMPARE(found->deviceName(), QString("twin"));
+
+    appDevice->setMacAddress("00:11:22:33:44:77");
+    QVERIFY2(!list.findByAppDevice(appDevice), "a model we do not know matches no project type");
+    appDevice->setDeviceType(QovDeviceSelector::ZEPH2208NET);
+    appDevice->setMacAddress("00:11:22:33:44:66");
+    QVERIFY(!list.findByAppDevice(appDevice));
+}
+
+QTEST_GUILESS_MAIN(TestOnlineDeviceList)
+#include "tst_onlinedevicelist.moc"
