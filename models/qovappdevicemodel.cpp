@@ -2,46 +2,30 @@
 
 #include "models/qovipsortkey.h"
 #include "models/qovonlinedevicemodel.h"
+#include "models/qovparsedzephdata.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
+#include <QMetaMethod>
 
 namespace {
-QString compactText(const QJsonObject &object)
+// Whether storing `next` over `text` changes the text, without making text from `next`
+// unless the objects are equal (then the old text may still differ in form).
+bool changes(const QString &text, const QJsonObject &old, const QJsonObject &next)
 {
-    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+    return old != next || text != QovParsedZephData::compactText(next);
 }
 
-QJsonObject parsedObject(const QString &text)
+bool changes(const QStringList &texts, const QVector<QJsonObject> &old,
+             const QVector<QJsonObject> &next)
 {
-    return QJsonDocument::fromJson(text.toUtf8()).object();
-}
-
-// Texts of the objects in `array`, in order, with `strip` removed from each. Returns the key
-// of a failing element in `error`.
-bool collectTexts(const QJsonArray &array, const QString &key, const QString &strip,
-                  QStringList *texts, QVector<QJsonObject> *objects, QString *error)
-{
-    texts->reserve(array.size());
-    objects->reserve(array.size());
-    for (const QJsonValue &value : array) {
-        QJsonObject object = value.toObject();
-        if (!strip.isEmpty()) {
-            object.remove(strip);
-        }
-        const QString text = compactText(object);
-        if (text.isEmpty()) {
-            *error = QStringLiteral("%1[%2]").arg(key).arg(texts->size());
-            return false;
-        }
-        texts->append(text);
-        objects->append(object);
+    if (texts.size() != next.size()) {
+        return true;
     }
-    if (texts->isEmpty()) {
-        *error = key;
-        return false;
+    for (int i = 0; i < next.size(); ++i) {
+        if (changes(texts.at(i), old.at(i), next.at(i))) {
+            return true;
+        }
     }
-    return true;
+    return false;
 }
 } // namespace
 
@@ -85,88 +69,106 @@ QString QovAppDeviceModelInternal::modelName() const
 
 QovZephData QovAppDeviceModelInternal::zephData() const
 {
-    return m_data;
+    QovZephData data = texts();
+    data.error.clear();
+    return data;
 }
 
 QString QovAppDeviceModelInternal::setZephDataJson(const QJsonObject &data)
 {
-    QJsonObject rest = data;
-    auto parsed = std::make_shared<ParsedData>();
-    QStringList presets;
-    QStringList partials;
-    QString error;
-    if (!collectTexts(rest.value(QStringLiteral("preset_list")).toArray(),
-                      QStringLiteral("preset_list"), QString(), &presets, &parsed->preset,
-                      &error)) {
+    auto parsed = std::make_shared<QovParsedZephData>();
+    const QString error = QovParsedZephData::read(data, parsed.get());
+    if (!error.isEmpty()) {
         return error;
     }
-    rest.remove(QStringLiteral("preset_list"));
-    if (!collectTexts(rest.value(QStringLiteral("partial_list")).toArray(),
-                      QStringLiteral("partial_list"), QStringLiteral("index"), &partials,
-                      &parsed->partialPreset, &error)) {
-        return error;
+    if (textSignalsConnected()) {
+        const QovZephData next = parsed->toTexts();
+        setZephDataPreset(next.preset);
+        setZephDataPartialPreset(next.partialPreset);
+        setZephData4BandEq(next.eq4Band);
+        setZephData12BandEq(next.eq12Band);
+        setZephDataCurrent(next.current);
+        QMutexLocker lock(&m_lazyLock);
+        m_parsed = std::move(parsed);
+        return QString();
     }
-    rest.remove(QStringLiteral("partial_list"));
-
-    parsed->eq4Band = rest.value(QStringLiteral("eq4_lib")).toObject();
-    const QString eq4 = compactText(parsed->eq4Band);
-    if (eq4.isEmpty()) {
-        return QStringLiteral("eq4_lib");
+    // Nobody receives the texts, so only somethingChanged is observable: once per changed
+    // part, as the setters would emit it.
+    for (int i = storeParsedQuietly(parsed); i > 0; --i) {
+        Q_EMIT somethingChanged();
     }
-    rest.remove(QStringLiteral("eq4_lib"));
-    parsed->eq12Band = rest.value(QStringLiteral("eq12_lib")).toObject();
-    const QString eq12 = compactText(parsed->eq12Band);
-    if (eq12.isEmpty()) {
-        return QStringLiteral("eq12_lib");
-    }
-    rest.remove(QStringLiteral("eq12_lib"));
-    parsed->current = rest;
-    const QString current = compactText(rest);
-    if (current.isEmpty()) {
-        return QStringLiteral("*");
-    }
-
-    setZephDataPreset(presets);
-    setZephDataPartialPreset(partials);
-    setZephData4BandEq(eq4);
-    setZephData12BandEq(eq12);
-    setZephDataCurrent(current);
-    m_parsed = std::move(parsed);
     return QString();
+}
+
+int QovAppDeviceModelInternal::storeParsedQuietly(
+    const std::shared_ptr<const QovParsedZephData> &parsed)
+{
+    const QovZephData &now = texts();
+    const std::shared_ptr<const QovParsedZephData> old = parsedData();
+    const int changed = int(changes(now.preset, old->preset, parsed->preset)) +
+                        int(changes(now.partialPreset, old->partialPreset, parsed->partialPreset)) +
+                        int(changes(now.eq4Band, old->eq4Band, parsed->eq4Band)) +
+                        int(changes(now.eq12Band, old->eq12Band, parsed->eq12Band)) +
+                        int(changes(now.current, old->current, parsed->current));
+    QMutexLocker lock(&m_lazyLock);
+    m_parsed = parsed;
+    m_textsPending = true;
+    return changed;
 }
 
 QJsonObject QovAppDeviceModelInternal::zephDataJson() const
 {
+    return parsedData()->toDataObject();
+}
+
+const QovZephData &QovAppDeviceModelInternal::texts() const
+{
+    QMutexLocker lock(&m_lazyLock);
+    if (m_textsPending) {
+        m_data = m_parsed->toTexts();
+        m_textsPending = false;
+    }
+    return m_data;
+}
+
+QovZephData &QovAppDeviceModelInternal::editableTexts()
+{
+    texts();
+    return m_data;
+}
+
+std::shared_ptr<const QovParsedZephData> QovAppDeviceModelInternal::parsedData() const
+{
+    QMutexLocker lock(&m_lazyLock);
     if (!m_parsed) {
-        auto parsed = std::make_shared<ParsedData>();
-        for (const QString &text : m_data.preset) {
-            parsed->preset.append(parsedObject(text));
+        m_parsed = std::make_shared<QovParsedZephData>(QovParsedZephData::fromTexts(m_data));
+    }
+    return m_parsed;
+}
+
+void QovAppDeviceModelInternal::dropParsedData()
+{
+    QMutexLocker lock(&m_lazyLock);
+    m_parsed.reset();
+}
+
+bool QovAppDeviceModelInternal::textSignalsConnected() const
+{
+    static const QMetaMethod textSignals[] = {
+        QMetaMethod::fromSignal(&QovAppDeviceModelInternal::zephDataPresetChanged),
+        QMetaMethod::fromSignal(&QovAppDeviceModelInternal::zephDataPresetBankChanged),
+        QMetaMethod::fromSignal(&QovAppDeviceModelInternal::zephData12BandEqChanged),
+        QMetaMethod::fromSignal(&QovAppDeviceModelInternal::zephData4BandEqChanged),
+        QMetaMethod::fromSignal(&QovAppDeviceModelInternal::zephDataPartialPresetChanged),
+        QMetaMethod::fromSignal(&QovAppDeviceModelInternal::zephDataPartialPresetBankChanged),
+        QMetaMethod::fromSignal(&QovAppDeviceModelInternal::zephDataCurrentChanged),
+    };
+    for (const QMetaMethod &signal : textSignals) {
+        if (isSignalConnected(signal)) {
+            return true;
         }
-        for (const QString &text : m_data.partialPreset) {
-            parsed->partialPreset.append(parsedObject(text));
-        }
-        parsed->eq12Band = parsedObject(m_data.eq12Band);
-        parsed->eq4Band = parsedObject(m_data.eq4Band);
-        parsed->current = parsedObject(m_data.current);
-        m_parsed = std::move(parsed);
     }
-    const std::shared_ptr<const ParsedData> parsed = m_parsed;
-    QJsonObject data = parsed->current;
-    QJsonArray presets;
-    for (const QJsonObject &object : parsed->preset) {
-        presets.append(object);
-    }
-    QJsonArray partials;
-    for (int i = 0; i < parsed->partialPreset.size(); ++i) {
-        QJsonObject object = parsed->partialPreset.at(i);
-        object.insert(QStringLiteral("index"), i);
-        partials.append(object);
-    }
-    data.insert(QStringLiteral("preset_list"), presets);
-    data.insert(QStringLiteral("partial_list"), partials);
-    data.insert(QStringLiteral("eq4_lib"), parsed->eq4Band);
-    data.insert(QStringLiteral("eq12_lib"), parsed->eq12Band);
-    return data;
+    return false;
 }
 
 quint32 QovAppDeviceModelInternal::ipSortKey() const
@@ -177,9 +179,4 @@ quint32 QovAppDeviceModelInternal::ipSortKey() const
 QString QovAppDeviceModelInternal::debugText() const
 {
     return QStringLiteral("QovAppDeviceModel{'%1'[%2]}").arg(m_deviceName).arg(m_deviceId);
-}
-
-void QovAppDeviceModelInternal::dropParsedData()
-{
-    m_parsed.reset();
 }

@@ -5,6 +5,7 @@
 
 #include <QJsonObject>
 #include <QMetaType>
+#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -15,6 +16,7 @@
 #include <tuple>
 
 class QovOnlineDeviceModelInternal;
+struct QovParsedZephData;
 using QovOnlineDeviceModel = std::shared_ptr<QovOnlineDeviceModelInternal>;
 
 // One device of a project with its stored mixer data. Created in the main thread; setters are
@@ -68,11 +70,11 @@ public:
     int deviceId() const { return m_deviceId; }
     Status status() const { return m_status; }
     int statusAsInt() const { return static_cast<int>(m_status); }
-    QStringList zephDataPreset() const { return m_data.preset; }
-    QString zephData12BandEq() const { return m_data.eq12Band; }
-    QString zephData4BandEq() const { return m_data.eq4Band; }
-    QStringList zephDataPartialPreset() const { return m_data.partialPreset; }
-    QString zephDataCurrent() const { return m_data.current; }
+    QStringList zephDataPreset() const { return texts().preset; }
+    QString zephData12BandEq() const { return texts().eq12Band; }
+    QString zephData4BandEq() const { return texts().eq4Band; }
+    QStringList zephDataPartialPreset() const { return texts().partialPreset; }
+    QString zephDataCurrent() const { return texts().current; }
     // All five data sets at once (error empty), for uploads.
     QovZephData zephData() const;
 
@@ -126,18 +128,17 @@ Q_SIGNALS:
     void somethingChanged();
 
 private:
-    // Parsed twins of the five texts, kept from setZephDataJson (or the last zephDataJson) so
-    // that saving a large project does not parse every text again. Any data change drops them.
-    struct ParsedData
-    {
-        QVector<QJsonObject> preset;
-        QVector<QJsonObject> partialPreset;
-        QJsonObject eq12Band;
-        QJsonObject eq4Band;
-        QJsonObject current;
-    };
-
+    // The mixer data lives as texts, as parsed objects, or both. A device read from a file
+    // keeps only the objects until a text is asked for: making 30 MB of text that nobody
+    // looks at would double the time it takes to open a large project, and writing the file
+    // needs the objects anyway. Setters work on the texts and drop the objects. The lock
+    // covers only this lazy conversion, which const getters may run from any thread.
+    const QovZephData &texts() const;
+    QovZephData &editableTexts();
+    std::shared_ptr<const QovParsedZephData> parsedData() const;
     void dropParsedData();
+    bool textSignalsConnected() const;
+    int storeParsedQuietly(const std::shared_ptr<const QovParsedZephData> &parsed);
 
     QString m_deviceName;
     QovDeviceSelector::DeviceType m_deviceType;
@@ -146,8 +147,10 @@ private:
     int m_headerColor = 0;
     int m_deviceId = -1;
     Status m_status = DISCONNECTED;
-    QovZephData m_data;
-    mutable std::shared_ptr<const ParsedData> m_parsed;
+    mutable QMutex m_lazyLock;
+    mutable QovZephData m_data;
+    mutable bool m_textsPending = false;
+    mutable std::shared_ptr<const QovParsedZephData> m_parsed;
 };
 
 using QovAppDeviceModel = std::shared_ptr<QovAppDeviceModelInternal>;

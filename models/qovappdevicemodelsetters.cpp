@@ -61,7 +61,7 @@ void QovAppDeviceModelInternal::setStatus(Status status)
 
 void QovAppDeviceModelInternal::setZephDataPreset(const QStringList &presets)
 {
-    if (qovAssign(m_data.preset, presets)) {
+    if (qovAssign(editableTexts().preset, presets)) {
         dropParsedData();
         Q_EMIT zephDataPresetChanged(m_data.preset);
         for (int bank = 0; bank < m_data.preset.size(); ++bank) {
@@ -73,7 +73,7 @@ void QovAppDeviceModelInternal::setZephDataPreset(const QStringList &presets)
 
 void QovAppDeviceModelInternal::setZephDataPreset(int bank, const QString &preset)
 {
-    if (bank < 0 || bank >= QovZephData::presetBankCount || bank >= m_data.preset.size()) {
+    if (bank < 0 || bank >= QovZephData::presetBankCount || bank >= editableTexts().preset.size()) {
         return;
     }
     if (qovAssign(m_data.preset[bank], preset)) {
@@ -85,7 +85,7 @@ void QovAppDeviceModelInternal::setZephDataPreset(int bank, const QString &prese
 
 void QovAppDeviceModelInternal::setZephData12BandEq(const QString &eq)
 {
-    if (qovAssign(m_data.eq12Band, eq)) {
+    if (qovAssign(editableTexts().eq12Band, eq)) {
         dropParsedData();
         Q_EMIT zephData12BandEqChanged(m_data.eq12Band);
         Q_EMIT somethingChanged();
@@ -94,7 +94,7 @@ void QovAppDeviceModelInternal::setZephData12BandEq(const QString &eq)
 
 void QovAppDeviceModelInternal::setZephData4BandEq(const QString &eq)
 {
-    if (qovAssign(m_data.eq4Band, eq)) {
+    if (qovAssign(editableTexts().eq4Band, eq)) {
         dropParsedData();
         Q_EMIT zephData4BandEqChanged(m_data.eq4Band);
         Q_EMIT somethingChanged();
@@ -103,7 +103,7 @@ void QovAppDeviceModelInternal::setZephData4BandEq(const QString &eq)
 
 void QovAppDeviceModelInternal::setZephDataPartialPreset(const QStringList &partialPresets)
 {
-    if (qovAssign(m_data.partialPreset, partialPresets)) {
+    if (qovAssign(editableTexts().partialPreset, partialPresets)) {
         dropParsedData();
         Q_EMIT zephDataPartialPresetChanged(m_data.partialPreset);
         for (int bank = 0; bank < m_data.partialPreset.size(); ++bank) {
@@ -116,7 +116,7 @@ void QovAppDeviceModelInternal::setZephDataPartialPreset(const QStringList &part
 void QovAppDeviceModelInternal::setZephDataPartialPreset(int bank, const QString &partialPreset)
 {
     if (bank < 0 || bank >= QovZephData::partialPresetBankCount ||
-        bank >= m_data.partialPreset.size()) {
+        bank >= editableTexts().partialPreset.size()) {
         return;
     }
     if (qovAssign(m_data.partialPreset[bank], partialPreset)) {
@@ -128,7 +128,7 @@ void QovAppDeviceModelInternal::setZephDataPartialPreset(int bank, const QString
 
 void QovAppDeviceModelInternal::setZephDataCurrent(const QString &current)
 {
-    if (qovAssign(m_data.current, current)) {
+    if (qovAssign(editableTexts().current, current)) {
         dropParsedData();
         Q_EMIT zephDataCurrentChanged(m_data.current);
         Q_EMIT somethingChanged();
