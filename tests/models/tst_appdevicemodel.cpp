@@ -90,6 +90,8 @@ private Q_SLOTS:
     void singleBankOutsideListIgnored();
     void readsDataObject_data();
     void readsDataObject();
+    void quietReadMatchesSignalledRead_data();
+    void quietReadMatchesSignalledRead();
     void dataObjectRoundTrip();
     void writesPartialIndexes();
     void ipSortKey_data();
@@ -311,6 +313,61 @@ void TestAppDeviceModel::readsDataObject()
     QCOMPARE(device.zephDataPreset(), presets);
     QCOMPARE(device.zephData4BandEq(), eq4);
     QCOMPARE(device.zephDataCurrent(), current);
+}
+
+void TestAppDeviceModel::quietReadMatchesSignalledRead_data()
+{
+    QTest::addColumn<Setter>("setup");
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<int>("changedParts");
+
+    const Setter none = [](Device &) {};
+    QTest::newRow("new data") << none << QByteArray(R"({"preset_list":[{"a":1}],"partial_list":[{}],
+                                   "eq12_lib":{"x":1},"mode":3})")
+                              << 4;
+    QTest::newRow("the defaults") << none << QJsonDocument(Device().zephDataJson()).toJson() << 0;
+    QTest::newRow("same objects, text in another form") << Setter([](Device &d) {
+        d.setZephDataCurrent("{ \"b\" : 1, \"a\" : 2 }");
+    }) << QByteArray(R"({"preset_list":[{},{},{},{},{},{},{},{}],"partial_list":[{}],
+                          "a":2,"b":1})") << 2;
+    QTest::newRow("read twice") << Setter([](Device &d) {
+        d.setZephDataJson(object(R"({"preset_list":[{"p":1}],"partial_list":[{"q":2}]})"));
+    }) << QByteArray(R"({"preset_list":[{"p":1}],"partial_list":[{"q":2}],"eq4_lib":{"z":0}})")
+                                << 1;
+}
+
+// A device whose texts nobody receives keeps what it reads as objects; what it stores and the
+// number of somethingChanged notices must not differ from a device that is watched.
+void TestAppDeviceModel::quietReadMatchesSignalledRead()
+{
+    QFETCH(Setter, setup);
+    QFETCH(QByteArray, json);
+    QFETCH(int, changedParts);
+    const QJsonObject data = QJsonDocument::fromJson(json).object();
+    QVERIFY(!data.isEmpty());
+
+    Device watched;
+    setup(watched);
+    SignalLog log;
+    log.attach(watched);
+    QCOMPARE(watched.setZephDataJson(data), QString());
+    QCOMPARE(log.entries.count("something"), changedParts);
+
+    Device quiet;
+    setup(quiet);
+    QSignalSpy something(&quiet, &Device::somethingChanged);
+    QCOMPARE(quiet.setZephDataJson(data), QString());
+    QCOMPARE(something.count(), changedParts);
+    QCOMPARE(quiet.zephDataJson(), watched.zephDataJson());
+    QCOMPARE(quiet.zephData(), watched.zephData());
+
+    // Texts made later take part in the compare-then-emit rule like any other.
+    quiet.setZephDataPreset(watched.zephDataPreset());
+    QCOMPARE(something.count(), changedParts);
+    quiet.setZephDataPreset(0, "{\"late\":1}");
+    QCOMPARE(something.count(), changedParts + 1);
+    QCOMPARE(quiet.zephDataJson().value("preset_list").toArray().at(0).toObject(),
+             QJsonObject({{"late", 1}}));
 }
 
 void TestAppDeviceModel::dataObjectRoundTrip()
