@@ -54,3 +54,12 @@ void QovAbstractPopup::makeAcceptButton(QPushButton *button, const QString &text
     button->setText(text);
     button->setObjectName(QStringLiteral("dialog-button-accept"));
 }
+
+void QovAbstractPopup::showEvent(QShowEvent *event)
+{
+    const int needed = layout()->totalHeightForWidth(width());
+    if (height() < needed) {
+        resize(width(), needed);
+    }
+    QDialog::showEvent(event);
+}

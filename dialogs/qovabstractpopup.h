@@ -20,6 +20,10 @@ public:
     QString message() const { return m_message; }
 
 protected:
+    // Makes the box tall enough for the wrapped message at its fixed width, so a long message
+    // grows it downward instead of being cut off. Only now are the style sheet's fonts known.
+    void showEvent(QShowEvent *event) override;
+
     QPushButton *leftButton() const { return m_leftButton; }
     QPushButton *centerButton() const { return m_centerButton; }
     QPushButton *rightButton() const { return m_rightButton; }

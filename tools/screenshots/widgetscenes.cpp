@@ -37,7 +37,7 @@ QWidget *sortLabelPanel()
     return panel;
 }
 
-// A device row's right end with the status button whose menu opens right-aligned.
+// The status part of a device row with its menu button; the menu opens right-aligned.
 QWidget *statusMenuHost()
 {
     QWidget *page = makeWidget(QSize(420, 200), "project-view");
@@ -45,9 +45,9 @@ QWidget *statusMenuHost()
     QWidget *row = makeWidget(QSize(420, 64), "project-device-list-item");
     auto *rowLayout = makeHBoxLayout(0, 4, Qt::AlignLeft | Qt::AlignVCenter);
     rowLayout->addSpacing(160);
-    rowLayout->addWidget(makeIconLabel(QStringLiteral(":/icons/ic_sync-alart.svg"), QSize(24, 24)));
-    QLabel *status = makeLabel(QStringLiteral("Disconnected"), QSize(), "device-status");
-    status->setStyleSheet(QStringLiteral("color:#ffffff;"));
+    rowLayout->addWidget(makeIconLabel(QStringLiteral(":/icons/ic_sync-missing.svg"), QSize(24, 24)));
+    QLabel *status = makeLabel(QStringLiteral("Missing"), QSize(), "device-status");
+    status->setStyleSheet(QStringLiteral("color:#e74c3c;"));
     rowLayout->addWidget(status);
     QPushButton *button = makeIconButton(QStringLiteral(":/icons/ic_arrow_drop_down.svg"),
                                          QSize(24, 24), "status-button");
@@ -55,9 +55,10 @@ QWidget *statusMenuHost()
     auto *menu = new QMenuRight(button, button);
     menu->setObjectName(QStringLiteral("popup"));
     menu->setFixedWidth(155);
-    menu->addAction(QStringLiteral("Connect"));
-    menu->addAction(QStringLiteral("Reconnect"))->setEnabled(false);
-    menu->addAction(QStringLiteral("Disconnect"))->setEnabled(false);
+    // A missing device offers to reconnect or to disconnect.
+    menu->addAction(QStringLiteral("Connect"))->setVisible(false);
+    menu->addAction(QStringLiteral("Reconnect"));
+    menu->addAction(QStringLiteral("Disconnect"));
     button->setMenu(menu);
     rowLayout->addWidget(button);
     rowLayout->addStretch();

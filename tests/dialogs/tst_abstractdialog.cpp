@@ -1,0 +1,125 @@
+#include "dialogs/qovabstractdialog.h"
+#include "views/qovprogressview.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+// The smallest concrete dialog: remembers the contents widget it was asked to fill.
+class FrameDialog : public QovAbstractDialog
+{
+public:
+    explicit FrameDialog(const QSize &size) { setup(size); }
+    QWidget *filled = nullptr;
+    int builds = 0;
+
+protected:
+    void buildContents(QWidget *contents) override
+    {
+        filled = contents;
+        ++builds;
+        new QLabel(QStringLiteral("contents"), contents);
+    }
+};
+
+} // namespace
+
+// The frame lays out every dialog the same way and owns the busy overlay.
+class TestAbstractDialog : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void contentsLieInsideBody_data();
+    void contentsLieInsideBody();
+    void titleBarWithoutButtons();
+    void okAndCancelAnswer_data();
+    void okAndCancelAnswer();
+    void busyOverlayCoversDialog();
+};
+
+void TestAbstractDialog::contentsLieInsideBody_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("device setting") << QSize(664, 390);
+    QTest::newRow("connect device") << QSize(800, 514);
+    QTest::newRow("small") << QSize(300, 120);
+}
+
+void TestAbstractDialog::contentsLieInsideBody()
+{
+    QFETCH(QSize, size);
+    FrameDialog dialog(size);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+
+    QCOMPARE(dialog.builds, 1);
+    QCOMPARE(dialog.size(), size);
+    QWidget *body = dialog.findChild<QWidget *>("dialog-body-bg");
+    QWidget *bar = dialog.findChild<QWidget *>("dialog-button-bar");
+    QVERIFY(body && bar && dialog.filled);
+    QCOMPARE(dialog.filled->objectName(), QStringLiteral("dialog-contents-bg"));
+    QCOMPARE(dialog.filled->parentWidget(), body);
+    QCOMPARE(body->geometry(), QRect(0, 0, size.width(), size.height() - 46));
+    QCOMPARE(dialog.filled->geometry(), body->rect().adjusted(12, 12, -12, -12));
+    QCOMPARE(bar->geometry(), QRect(0, size.height() - 46, size.width(), 46));
+
+    // OK then Cancel, at the right end of the bar.
+    auto *ok = bar->findChild<QPushButton *>("dialog-button-accept");
+    auto *cancel = bar->findChild<QPushButton *>("dialog-button-reject");
+    QVERIFY(ok && cancel);
+    QVERIFY(ok->x() < cancel->x());
+    QCOMPARE(cancel->geometry().right(), bar->width() - 1 - 8);
+}
+
+void TestAbstractDialog::titleBarWithoutButtons()
+{
+    FrameDialog dialog(QSize(400, 200));
+    const Qt::WindowFlags hints = dialog.windowFlags() & ~Qt::WindowType_Mask;
+    QCOMPARE(hints, Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    QVERIFY(dialog.isWindow());
+}
+
+void TestAbstractDialog::okAndCancelAnswer_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("result");
+    QTest::newRow("OK") << "dialog-button-accept" << int(QDialog::Accepted);
+    QTest::newRow("Cancel") << "dialog-button-reject" << int(QDialog::Rejected);
+}
+
+void TestAbstractDialog::okAndCancelAnswer()
+{
+    QFETCH(QString, name);
+    FrameDialog dialog(QSize(400, 200));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    dialog.setResult(-1);
+    QTest::mouseClick(dialog.findChild<QPushButton *>(name), Qt::LeftButton);
+    QTEST(dialog.result(), "result");
+    QVERIFY(!dialog.isVisible());
+}
+
+void TestAbstractDialog::busyOverlayCoversDialog()
+{
+    FrameDialog dialog(QSize(500, 300));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *overlay = dialog.findChild<QovProgressView *>();
+    QVERIFY(overlay);
+    QVERIFY(!overlay->isVisible());
+
+    dialog.setBusy(true);
+    QVERIFY(overlay->isVisible());
+    QCOMPARE(overlay->geometry(), dialog.rect());
+    // Above the body and the button bar, so clicks cannot reach OK or Cancel.
+    QCOMPARE(dialog.childAt(QPoint(480, 290)), overlay);
+
+    dialog.setBusy(false);
+    QVERIFY(!overlay->isVisible());
+}
+
+QTEST_MAIN(TestAbstractDialog)
+#include "tst_abstractdialog.moc"

@@ -1,0 +1,81 @@
+#include "views/qovprogressview.h"
+
+#include <QLabel>
+#include <QMovie>
+#include <QPushButton>
+#include <QtTest>
+
+// The busy overlay must darken and block the whole window it covers, whatever the window's
+// size was when it was made.
+class TestProgressView : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void createdHiddenWithDarkShade();
+    void coversCurrentWindowArea_data();
+    void coversCurrentWindowArea();
+    void staysOnTopOfLaterChildren();
+};
+
+void TestProgressView::createdHiddenWithDarkShade()
+{
+    QWidget window;
+    QovProgressView overlay(&window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(!overlay.isVisible());
+    QVERIFY(overlay.autoFillBackground());
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        QCOMPARE(overlay.palette().color(group, QPalette::Window), QColor(0, 0, 0, 0x88));
+    }
+    auto *animation = overlay.findChild<QLabel *>();
+    QVERIFY(animation && animation->movie());
+    QVERIFY(animation->movie()->isValid());
+    QCOMPARE(animation->movie()->state(), QMovie::Running);
+    QCOMPARE(animation->movie()->scaledSize(), QSize(200, 200));
+}
+
+void TestProgressView::coversCurrentWindowArea_data()
+{
+    QTest::addColumn<bool>("resizeWhileShown");
+    QTest::newRow("resized while hidden") << false;
+    QTest::newRow("resized while shown") << true;
+}
+
+void TestProgressView::coversCurrentWindowArea()
+{
+    QFETCH(bool, resizeWhileShown);
+
+    QWidget window;
+    window.resize(400, 300);
+    auto *overlay = new QovProgressView(&window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    overlay->show();
+    QCOMPARE(overlay->geometry(), window.rect());
+    if (!resizeWhileShown) {
+        overlay->hide();
+    }
+    window.resize(640, 480);
+    QTRY_COMPARE(window.size(), QSize(640, 480));
+    overlay->show();
+    QCOMPARE(overlay->geometry(), QRect(0, 0, 640, 480));
+}
+
+void TestProgressView::staysOnTopOfLaterChildren()
+{
+    QWidget window;
+    window.resize(300, 200);
+    auto *overlay = new QovProgressView(&window);
+    auto *button = new QPushButton(QStringLiteral("later"), &window);
+    // Away from the animation in the middle, so the hit lands on the shade itself.
+    button->setGeometry(255, 165, 40, 30);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    overlay->show();
+    QCOMPARE(window.childAt(button->geometry().center()), overlay);
+}
+
+QTEST_MAIN(TestProgressView)
+#include "tst_progressview.moc"

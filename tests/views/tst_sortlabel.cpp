@@ -1,0 +1,153 @@
+#include "views/qovsortlabel.h"
+#include "views/qovwidgetfactory.h"
+
+#include <QLabel>
+#include <QSignalSpy>
+#include <QtTest>
+
+using SortOrder = QovSortLabel::SortOrder;
+
+// The arrow beside a column title must always show the order the owner set.
+class TestSortLabel : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startsUnsortedWithPlainArrow();
+    void orderChangeUpdatesArrow_data();
+    void orderChangeUpdatesArrow();
+    void sameOrderEmitsNothing_data();
+    void sameOrderEmitsNothing();
+    void unknownOrderIsKeptWithoutNewArrow();
+    void clickReachesButtonThroughLabels();
+
+private:
+    static QImage shownArrow(const QovSortLabel &label);
+    static QImage expectedArrow(const QString &path, const QSize &size);
+};
+
+QImage TestSortLabel::shownArrow(const QovSortLabel &label)
+{
+    for (QLabel *child : label.findChildren<QLabel *>()) {
+        const QPixmap shown = child->pixmap(Qt::ReturnByValue);
+        if (!shown.isNull()) {
+            return shown.toImage();
+        }
+    }
+    return QImage();
+}
+
+QImage TestSortLabel::expectedArrow(const QString &path, const QSize &size)
+{
+    return makeIcon(path).pixmap(size, QIcon::Normal, QIcon::Off).toImage();
+}
+
+void TestSortLabel::startsUnsortedWithPlainArrow()
+{
+    std::unique_ptr<QovSortLabel> label(makeSortLabel(QStringLiteral("Name"), QSize(120, 0)));
+    QCOMPARE(label->order(), QovSortLabel::NONE);
+    QCOMPARE(label->text(), QStringLiteral("Name"));
+    QCOMPARE(label->iconSize(), QSize(20, 20));
+    QCOMPARE(label->width(), 120);
+    QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
+    QCOMPARE(shownArrow(*label),
+             expectedArrow(QStringLiteral(":/icons/ic_arrow_drop_down.svg"), QSize(20, 20)));
+}
+
+void TestSortLabel::orderChangeUpdatesArrow_data()
+{
+    QTest::addColumn<SortOrder>("from");
+    QTest::addColumn<SortOrder>("to");
+    QTest::addColumn<QString>("icon");
+    QTest::addColumn<QSize>("size");
+
+    const QString none = QStringLiteral(":/icons/ic_arrow_drop_down_48px.svg");
+    const QString up = QStringLiteral(":/icons/ic_arrow_upward_48px.svg");
+    const QString down = QStringLiteral(":/icons/ic_arrow_downward_48px.svg");
+    QTest::newRow("none to ascending")
+        << QovSortLabel::NONE << QovSortLabel::ASCENDING << up << QSize(14, 20);
+    QTest::newRow("none to descending")
+        << QovSortLabel::NONE << QovSortLabel::DESCENDING << down << QSize(14, 20);
+    QTest::newRow("ascending to descending")
+        << QovSortLabel::ASCENDING << QovSortLabel::DESCENDING << down << QSize(14, 20);
+    QTest::newRow("descending to ascending")
+        << QovSortLabel::DESCENDING << QovSortLabel::ASCENDING << up << QSize(14, 20);
+    QTest::newRow("ascending to none")
+        << QovSortLabel::ASCENDING << QovSortLabel::NONE << none << QSize(20, 20);
+    QTest::newRow("descending to none")
+        << QovSortLabel::DESCENDING << QovSortLabel::NONE << none << QSize(20, 20);
+}
+
+void TestSortLabel::orderChangeUpdatesArrow()
+{
+    QFETCH(SortOrder, from);
+    QFETCH(SortOrder, to);
+    QFETCH(QString, icon);
+    QFETCH(QSize, size);
+
+    QovSortLabel label;
+    // Reach `from` by way of another order, so that NONE is a real change as well.
+    label.setOrder(from == QovSortLabel::ASCENDING ? QovSortLabel::DESCENDING
+                                                   : QovSortLabel::ASCENDING);
+    label.setOrder(from);
+    QSignalSpy spy(&label, &QovSortLabel::orderChanged);
+    label.setOrder(to);
+
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).value<SortOrder>(), to);
+    QCOMPARE(label.order(), to);
+    QCOMPARE(label.property("order").value<SortOrder>(), to);
+    QCOMPARE(label.iconSize(), size);
+    const QImage shown = shownArrow(label);
+    QCOMPARE(shown.size() / shown.devicePixelRatio(), size);
+    QCOMPARE(shown, expectedArrow(icon, size));
+}
+
+void TestSortLabel::sameOrderEmitsNothing_data()
+{
+    QTest::addColumn<SortOrder>("order");
+    QTest::newRow("none") << QovSortLabel::NONE;
+    QTest::newRow("ascending") << QovSortLabel::ASCENDING;
+    QTest::newRow("descending") << QovSortLabel::DESCENDING;
+}
+
+void TestSortLabel::sameOrderEmitsNothing()
+{
+    QFETCH(SortOrder, order);
+    QovSortLabel label;
+    label.setOrder(order);
+    const QImage before = shownArrow(label);
+    QSignalSpy spy(&label, &QovSortLabel::orderChanged);
+    label.setOrder(order);
+    QCOMPARE(spy.count(), 0);
+    QCOMPARE(shownArrow(label), before);
+}
+
+void TestSortLabel::unknownOrderIsKeptWithoutNewArrow()
+{
+    QovSortLabel label;
+    label.setOrder(QovSortLabel::ASCENDING);
+    const QImage before = shownArrow(label);
+    QSignalSpy spy(&label, &QovSortLabel::orderChanged);
+    label.setOrder(static_cast<SortOrder>(7));
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(static_cast<int>(label.order()), 7);
+    QCOMPARE(label.iconSize(), QSize(14, 20));
+    QCOMPARE(shownArrow(label), before);
+}
+
+void TestSortLabel::clickReachesButtonThroughLabels()
+{
+    std::unique_ptr<QovSortLabel> label(makeSortLabel(QStringLiteral("IP Address"), QSize()));
+    label->show();
+    QVERIFY(QTest::qWaitForWindowExposed(label.get()));
+    QSignalSpy clicked(label.get(), &QPushButton::clicked);
+    // Both the text and the arrow lie on top of the button; neither may eat the click.
+    for (QLabel *child : label->findChildren<QLabel *>()) {
+        QTest::mouseClick(label.get(), Qt::LeftButton, Qt::NoModifier, child->geometry().center());
+    }
+    QCOMPARE(clicked.count(), 2);
+}
+
+QTEST_MAIN(TestSortLabel)
+#include "tst_sortlabel.moc"
