@@ -1,6 +1,7 @@
 #include "models/qovappdevicemodel.h"
 
 #include "models/qovipsortkey.h"
+#include "models/qovmodelmetatypes.h"
 #include "models/qovonlinedevicemodel.h"
 #include "models/qovparsedzephdata.h"
 
@@ -33,6 +34,7 @@ QovAppDeviceModelInternal::QovAppDeviceModelInternal(QObject *parent)
     : QObject(parent)
     , m_deviceType(QovDeviceSelector::supportedTypes().constFirst())
 {
+    qovRegisterModelMetaTypes();
 }
 
 QovAppDeviceModelInternal::QovAppDeviceModelInternal(const QovOnlineDeviceModel &online,
@@ -46,6 +48,7 @@ QovAppDeviceModelInternal::QovAppDeviceModelInternal(const QovOnlineDeviceModel 
     , m_deviceId(online->deviceId())
     , m_status(CONNECTED)
 {
+    qovRegisterModelMetaTypes();
 }
 
 QovAppDeviceModelInternal::QovAppDeviceModelInternal(const QString &deviceName,
@@ -60,6 +63,7 @@ QovAppDeviceModelInternal::QovAppDeviceModelInternal(const QString &deviceName,
     , m_deviceId(deviceId)
     , m_status(macAddress.isEmpty() ? DISCONNECTED : MISSING)
 {
+    qovRegisterModelMetaTypes();
 }
 
 QString QovAppDeviceModelInternal::modelName() const

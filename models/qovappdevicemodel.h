@@ -140,6 +140,15 @@ private:
     bool textSignalsConnected() const;
     int storeParsedQuietly(const std::shared_ptr<const QovParsedZephData> &parsed);
 
+    using TextSignal = void (QovAppDeviceModelInternal::*)(const QString &);
+    using ListSignal = void (QovAppDeviceModelInternal::*)(const QStringList &);
+    using BankSignal = void (QovAppDeviceModelInternal::*)(int, const QString &);
+    void storeText(QString QovZephData::*field, const QString &text, TextSignal changed);
+    void storeList(QStringList QovZephData::*field, const QStringList &texts,
+                   ListSignal listChanged, BankSignal bankChanged);
+    void storeBank(QStringList QovZephData::*field, int bankCount, int bank, const QString &text,
+                   BankSignal bankChanged);
+
     QString m_deviceName;
     QovDeviceSelector::DeviceType m_deviceType;
     QString m_ipAddress;

@@ -59,78 +59,81 @@ void QovAppDeviceModelInternal::setStatus(Status status)
     }
 }
 
-void QovAppDeviceModelInternal::setZephDataPreset(const QStringList &presets)
+void QovAppDeviceModelInternal::storeText(QString QovZephData::*field, const QString &text,
+                                          TextSignal changed)
 {
-    if (qovAssign(editableTexts().preset, presets)) {
+    QString &held = editableTexts().*field;
+    if (qovAssign(held, text)) {
         dropParsedData();
-        Q_EMIT zephDataPresetChanged(m_data.preset);
-        for (int bank = 0; bank < m_data.preset.size(); ++bank) {
-            Q_EMIT zephDataPresetBankChanged(bank, m_data.preset.at(bank));
+        Q_EMIT(this->*changed)(held);
+        Q_EMIT somethingChanged();
+    }
+}
+
+void QovAppDeviceModelInternal::storeList(QStringList QovZephData::*field, const QStringList &texts,
+                                          ListSignal listChanged, BankSignal bankChanged)
+{
+    QStringList &held = editableTexts().*field;
+    if (qovAssign(held, texts)) {
+        dropParsedData();
+        Q_EMIT(this->*listChanged)(held);
+        for (int bank = 0; bank < held.size(); ++bank) {
+            Q_EMIT(this->*bankChanged)(bank, held.at(bank));
         }
         Q_EMIT somethingChanged();
     }
+}
+
+void QovAppDeviceModelInternal::storeBank(QStringList QovZephData::*field, int bankCount, int bank,
+                                          const QString &text, BankSignal bankChanged)
+{
+    QStringList &held = editableTexts().*field;
+    if (bank < 0 || bank >= bankCount || bank >= held.size()) {
+        return;
+    }
+    if (qovAssign(held[bank], text)) {
+        dropParsedData();
+        Q_EMIT(this->*bankChanged)(bank, text);
+        Q_EMIT somethingChanged();
+    }
+}
+
+void QovAppDeviceModelInternal::setZephDataPreset(const QStringList &presets)
+{
+    storeList(&QovZephData::preset, presets, &QovAppDeviceModelInternal::zephDataPresetChanged,
+              &QovAppDeviceModelInternal::zephDataPresetBankChanged);
 }
 
 void QovAppDeviceModelInternal::setZephDataPreset(int bank, const QString &preset)
 {
-    if (bank < 0 || bank >= QovZephData::presetBankCount || bank >= editableTexts().preset.size()) {
-        return;
-    }
-    if (qovAssign(m_data.preset[bank], preset)) {
-        dropParsedData();
-        Q_EMIT zephDataPresetBankChanged(bank, preset);
-        Q_EMIT somethingChanged();
-    }
+    storeBank(&QovZephData::preset, QovZephData::presetBankCount, bank, preset,
+              &QovAppDeviceModelInternal::zephDataPresetBankChanged);
 }
 
 void QovAppDeviceModelInternal::setZephData12BandEq(const QString &eq)
 {
-    if (qovAssign(editableTexts().eq12Band, eq)) {
-        dropParsedData();
-        Q_EMIT zephData12BandEqChanged(m_data.eq12Band);
-        Q_EMIT somethingChanged();
-    }
+    storeText(&QovZephData::eq12Band, eq, &QovAppDeviceModelInternal::zephData12BandEqChanged);
 }
 
 void QovAppDeviceModelInternal::setZephData4BandEq(const QString &eq)
 {
-    if (qovAssign(editableTexts().eq4Band, eq)) {
-        dropParsedData();
-        Q_EMIT zephData4BandEqChanged(m_data.eq4Band);
-        Q_EMIT somethingChanged();
-    }
+    storeText(&QovZephData::eq4Band, eq, &QovAppDeviceModelInternal::zephData4BandEqChanged);
 }
 
 void QovAppDeviceModelInternal::setZephDataPartialPreset(const QStringList &partialPresets)
 {
-    if (qovAssign(editableTexts().partialPreset, partialPresets)) {
-        dropParsedData();
-        Q_EMIT zephDataPartialPresetChanged(m_data.partialPreset);
-        for (int bank = 0; bank < m_data.partialPreset.size(); ++bank) {
-            Q_EMIT zephDataPartialPresetBankChanged(bank, m_data.partialPreset.at(bank));
-        }
-        Q_EMIT somethingChanged();
-    }
+    storeList(&QovZephData::partialPreset, partialPresets,
+              &QovAppDeviceModelInternal::zephDataPartialPresetChanged,
+              &QovAppDeviceModelInternal::zephDataPartialPresetBankChanged);
 }
 
 void QovAppDeviceModelInternal::setZephDataPartialPreset(int bank, const QString &partialPreset)
 {
-    if (bank < 0 || bank >= QovZephData::partialPresetBankCount ||
-        bank >= editableTexts().partialPreset.size()) {
-        return;
-    }
-    if (qovAssign(m_data.partialPreset[bank], partialPreset)) {
-        dropParsedData();
-        Q_EMIT zephDataPartialPresetBankChanged(bank, partialPreset);
-        Q_EMIT somethingChanged();
-    }
+    storeBank(&QovZephData::partialPreset, QovZephData::partialPresetBankCount, bank, partialPreset,
+              &QovAppDeviceModelInternal::zephDataPartialPresetBankChanged);
 }
 
 void QovAppDeviceModelInternal::setZephDataCurrent(const QString &current)
 {
-    if (qovAssign(editableTexts().current, current)) {
-        dropParsedData();
-        Q_EMIT zephDataCurrentChanged(m_data.current);
-        Q_EMIT somethingChanged();
-    }
+    storeText(&QovZephData::current, current, &QovAppDeviceModelInternal::zephDataCurrentChanged);
 }

@@ -2,6 +2,7 @@
 
 #include "models/qovipsortkey.h"
 #include "models/qovmodelassign.h"
+#include "models/qovmodelmetatypes.h"
 
 #include <QDebug>
 
@@ -14,6 +15,7 @@ QovOnlineDeviceModelInternal::QovOnlineDeviceModelInternal(const QovDiscoveredDe
     , m_modelName(device.modelName)
     , m_ipAddress(device.ipAddress)
 {
+    qovRegisterModelMetaTypes();
 }
 
 QovOnlineDeviceModelInternal::QovOnlineDeviceModelInternal(const QovAppDeviceModel &device,
@@ -26,6 +28,7 @@ QovOnlineDeviceModelInternal::QovOnlineDeviceModelInternal(const QovAppDeviceMod
     , m_headerColor(device->headerColor())
     , m_deviceId(device->deviceId())
 {
+    qovRegisterModelMetaTypes();
 }
 
 bool QovOnlineDeviceModelInternal::operator==(const QovOnlineDeviceModelInternal &other) const

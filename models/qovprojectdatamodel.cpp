@@ -2,6 +2,7 @@
 
 #include "models/qovdurablefile.h"
 #include "models/qovmodelassign.h"
+#include "models/qovmodelmetatypes.h"
 #include "models/qovprogramsettingsmodel.h"
 
 #include <QDebug>
@@ -23,6 +24,7 @@ QovProjectDataModel::QovProjectDataModel(QObject *parent)
     , m_projectName(QStringLiteral("New Project"))
     , m_savePath(defaultProjectPath())
 {
+    qovRegisterModelMetaTypes();
 }
 
 QovProjectDataModel::~QovProjectDataModel() = default;

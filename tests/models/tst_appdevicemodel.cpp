@@ -96,6 +96,7 @@ private Q_SLOTS:
     void writesPartialIndexes();
     void ipSortKey_data();
     void ipSortKey();
+    void workerSettersReachMainThread();
 };
 
 void TestAppDeviceModel::constructors()
@@ -444,5 +445,27 @@ void TestAppDeviceModel::ipSortKey()
     QVERIFY(keyOf("10.0.0.255") < keyOf("10.0.1.0"));
 }
 
-QTEST_APPLESS_MAIN(TestAppDeviceModel)
+// Connect operations write into project devices from worker threads; the views listen in the
+// main thread through queued connections, which need every signal argument type registered.
+void TestAppDeviceModel::workerSettersReachMainThread()
+{
+    auto device = std::make_shared<Device>();
+    QObject receiver;
+    QList<Device::Status> statuses;
+    QList<QovDeviceSelector::DeviceType> types;
+    connect(device.get(), &Device::statusChanged, &receiver,
+            [&statuses](Device::Status status) { statuses << status; });
+    connect(device.get(), &Device::deviceTypeChanged, &receiver,
+            [&types](QovDeviceSelector::DeviceType type) { types << type; });
+    std::unique_ptr<QThread> worker(QThread::create([device] {
+        device->setStatus(Device::CONNECTED);
+        device->setDeviceType(QovDeviceSelector::ZEPH2208NET);
+    }));
+    worker->start();
+    QVERIFY(worker->wait(5000));
+    QTRY_COMPARE(statuses, QList<Device::Status>{Device::CONNECTED});
+    QTRY_COMPARE(types, QList<QovDeviceSelector::DeviceType>{QovDeviceSelector::ZEPH2208NET});
+}
+
+QTEST_GUILESS_MAIN(TestAppDeviceModel)
 #include "tst_appdevicemodel.moc"
