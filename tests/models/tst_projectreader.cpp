@@ -243,7 +243,10 @@ void TestProjectReader::loadedProjectIsUnedited()
     const auto model = parse(compact(validProject(2)), &error);
     QVERIFY(model);
     QVERIFY(!model->isEdited());
+    // The default project sits directly in the user's data folder, without sub-folders.
     QCOMPARE(model->savePath(), QovProjectDataModel::defaultProjectPath());
+    QCOMPARE(model->savePath(),
+             QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME")) + "/vlm-default.vlmproj");
     QVERIFY2(!QFile::exists(model->autosavePath()), "parsing alone writes no autosave file");
 
     // A device edit marks the project edited; a colour change alone does not.
