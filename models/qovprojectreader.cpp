@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QThread>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -24,36 +25,36 @@ int characterCount(const QString &text)
     return count;
 }
 
-// Title, author, dealer and comment: no " \ % & / < >.
-bool isPlainText(const QString &text)
+// Characters no stored text may hold: " \ % & / < >.
+bool isReserved(QChar c)
 {
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '"':
-        case '\\':
-        case '%':
-        case '&':
-        case '/':
-        case '<':
-        case '>':
-            return false;
-        default:
-            break;
-        }
+    switch (c.unicode()) {
+    case '"':
+    case '\\':
+    case '%':
+    case '&':
+    case '/':
+    case '<':
+    case '>':
+        return true;
+    default:
+        return false;
     }
-    return true;
 }
 
-// Printable ASCII without " % & / < > \, at least one character.
+// Title, author, dealer and comment.
+bool isPlainText(const QString &text)
+{
+    return std::none_of(text.begin(), text.end(), isReserved);
+}
+
+// Printable ASCII, not reserved, at least one character.
 bool isDeviceName(const QString &text)
 {
-    for (const QChar c : text) {
-        const ushort u = c.unicode();
-        if (u < 0x20 || u > 0x7e || !isPlainText(QString(c))) {
-            return false;
-        }
-    }
-    return !text.isEmpty();
+    const auto unfit = [](QChar c) {
+        return c.unicode() < 0x20 || c.unicode() > 0x7e || isReserved(c);
+    };
+    return !text.isEmpty() && std::none_of(text.begin(), text.end(), unfit);
 }
 
 // Six upper-case hexadecimal pairs separated by ':' (after normalisation).
