@@ -18,6 +18,16 @@ void applyObjectName(QObject *object, const char *objectName)
     }
 }
 
+// Buttons and sort labels are clicked, so they all show the pointing hand.
+template<typename Button>
+Button *finishButton(Button *button, const QSize &size, const char *objectName)
+{
+    applyFixedSize(button, size);
+    applyObjectName(button, objectName);
+    button->setCursor(Qt::PointingHandCursor);
+    return button;
+}
+
 template<typename Layout>
 Layout *makeBoxLayout(int margin, int spacing, Qt::Alignment alignment)
 {
@@ -77,10 +87,7 @@ QPushButton *makeButton(const QString &text, const QSize &size, const char *obje
     if (!text.isEmpty()) {
         button->setText(text);
     }
-    applyFixedSize(button, size);
-    applyObjectName(button, objectName);
-    button->setCursor(Qt::PointingHandCursor);
-    return button;
+    return finishButton(button, size, objectName);
 }
 
 QPushButton *makeIconButton(const QString &iconFilePath, const QSize &size, const char *objectName)
@@ -88,20 +95,14 @@ QPushButton *makeIconButton(const QString &iconFilePath, const QSize &size, cons
     auto *button = new QPushButton();
     button->setIcon(makeIcon(iconFilePath));
     button->setIconSize(size);
-    applyFixedSize(button, size);
-    applyObjectName(button, objectName);
-    button->setCursor(Qt::PointingHandCursor);
-    return button;
+    return finishButton(button, size, objectName);
 }
 
 QovSortLabel *makeSortLabel(const QString &text, const QSize &size, const char *objectName)
 {
     auto *label = new QovSortLabel();
     label->setText(text);
-    applyFixedSize(label, size);
-    applyObjectName(label, objectName);
-    label->setCursor(Qt::PointingHandCursor);
-    return label;
+    return finishButton(label, size, objectName);
 }
 
 QLineEdit *makeLineEdit(const QString &text, const QString &placeholderText, const QSize &size,

@@ -24,23 +24,27 @@ private Q_SLOTS:
     void leavingEmitsEditingFinishedOnce();
 
 private:
+    static void placeCursor(QPlainTextEdit &edit, int position);
     static void typeAt(QPlainTextEdit &edit, int position, const QString &text);
     static void pasteAt(QPlainTextEdit &edit, int position, const QString &text);
 };
 
-void TestPlainTextEdit::typeAt(QPlainTextEdit &edit, int position, const QString &text)
+void TestPlainTextEdit::placeCursor(QPlainTextEdit &edit, int position)
 {
     QTextCursor cursor = edit.textCursor();
     cursor.setPosition(position);
     edit.setTextCursor(cursor);
+}
+
+void TestPlainTextEdit::typeAt(QPlainTextEdit &edit, int position, const QString &text)
+{
+    placeCursor(edit, position);
     QTest::keyClicks(&edit, text);
 }
 
 void TestPlainTextEdit::pasteAt(QPlainTextEdit &edit, int position, const QString &text)
 {
-    QTextCursor cursor = edit.textCursor();
-    cursor.setPosition(position);
-    edit.setTextCursor(cursor);
+    placeCursor(edit, position);
     QApplication::clipboard()->setText(text);
     edit.paste();
 }

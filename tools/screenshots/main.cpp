@@ -3,6 +3,7 @@
 // grabs from the screen so that menus and other popups outside a window are in the picture.
 //
 //   velmora-screenshots [OUTPUT_FOLDER] [NAME_FILTER]
+//   QT_SCALE_FACTOR=2 velmora-screenshots ...     (a high-density screen)
 
 #include "screenshotscene.h"
 
@@ -62,6 +63,9 @@ bool render(const ScreenshotScene &scene, const QDir &folder)
 
 int main(int argc, char *argv[])
 {
+    // As the program does, so that QT_SCALE_FACTOR=2 shows the high-density artwork.
+    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps, true);
     QApplication app(argc, argv);
     app.setStyleSheet(loadTextFile(QStringLiteral(":/styles.qss")));
     const QStringList args = app.arguments();
@@ -72,8 +76,8 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    std::vector<ScreenshotScene> scenes = widgetScenes();
-    for (auto more : {popupScenes(), dialogScenes()}) {
+    std::vector<ScreenshotScene> scenes = artworkScenes();
+    for (auto more : {widgetScenes(), popupScenes(), dialogScenes()}) {
         scenes.insert(scenes.end(), more.begin(), more.end());
     }
     int failures = 0;

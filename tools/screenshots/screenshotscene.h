@@ -20,6 +20,7 @@ struct ScreenshotScene
 };
 
 // Every scene the renderer knows, in file-name order. Windows added later register here.
+std::vector<ScreenshotScene> artworkScenes();
 std::vector<ScreenshotScene> widgetScenes();
 std::vector<ScreenshotScene> popupScenes();
 std::vector<ScreenshotScene> dialogScenes();

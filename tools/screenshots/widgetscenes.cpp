@@ -45,7 +45,8 @@ QWidget *statusMenuHost()
     QWidget *row = makeWidget(QSize(420, 64), "project-device-list-item");
     auto *rowLayout = makeHBoxLayout(0, 4, Qt::AlignLeft | Qt::AlignVCenter);
     rowLayout->addSpacing(160);
-    rowLayout->addWidget(makeIconLabel(QStringLiteral(":/icons/ic_sync-missing.svg"), QSize(24, 24)));
+    rowLayout->addWidget(
+        makeIconLabel(QStringLiteral(":/icons/ic_sync-missing.svg"), QSize(24, 24)));
     QLabel *status = makeLabel(QStringLiteral("Missing"), QSize(), "device-status");
     status->setStyleSheet(QStringLiteral("color:#e74c3c;"));
     rowLayout->addWidget(status);
