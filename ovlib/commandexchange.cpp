@@ -1,0 +1,184 @@
+#include "ovlib/commandexchange.h"
+
+#include "ovlib/frames.h"
+#include "ovlib/ovcommand.h"
+#include "ovlib/overror.h"
+#include "ovlib/ovresponses.h"
+#include "ovlib/ovtalker.h"
+#include "ovlib/protocoltokens.h"
+#include "ovlib/responseparser.h"
+
+#include <chrono>
+#include <iostream>
+#include <string>
+#include <thread>
+
+namespace ovlib::internal {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto SendGap = std::chrono::milliseconds(10);
+// The receive buffer never needs more than one unparsed line plus one read.
+constexpr size_t BufferCap = 2 * MaxFrameSize;
+
+class Exchange
+{
+public:
+    Exchange(OvTalker &talker, const OvCommand &command)
+        : m_talker(talker)
+        , m_command(command)
+    {
+    }
+
+    int32_t run(std::shared_ptr<OvResponseObject> &last);
+
+private:
+    int32_t awaitFrameResponse(int code);
+    // 0 accepted and done, -1 accepted but more answer frames follow, else a failure code.
+    int32_t handle(int code, const std::shared_ptr<OvResponseObject> &response);
+    int32_t collectAnswer(const std::shared_ptr<OvResponseObject> &response);
+
+    OvTalker &m_talker;
+    const OvCommand &m_command;
+    std::string m_buffer;
+    std::shared_ptr<OvResponseObject> m_last;
+    std::shared_ptr<OvAnswerResponse> m_collected;
+    bool m_collecting = false;
+    Clock::time_point m_ackedAt{};
+};
+
+int32_t Exchange::run(std::shared_ptr<OvResponseObject> &last)
+{
+    const std::vector<Frame> frames = buildFrames(m_command);
+    if (m_talker.connect() != OV_SUCCESS) {
+        return OV_ERR_SYSTEM;
+    }
+    int32_t result = OV_SUCCESS;
+    for (const Frame &frame : frames) {
+        std::this_thread::sleep_until(m_ackedAt + SendGap);
+        if (m_talker.send(frame.bytes) != OV_SUCCESS) {
+            result = OV_ERR_SYSTEM;
+            break;
+        }
+        const int code =
+            expectationCode(frame.position, m_command.originFlag(), m_command.answerFlag());
+        result = awaitFrameResponse(code);
+        if (result != OV_SUCCESS) {
+            break;
+        }
+    }
+    m_talker.close();
+    last = m_last;
+    return result;
+}
+
+int32_t Exchange::awaitFrameResponse(int code)
+{
+    // A frame sent on the device's own initiative is not answered.
+    if (code == 2) {
+        return OV_SUCCESS;
+    }
+    for (;;) {
+        const ScanResult scan = scanResponse(m_buffer, m_command.name());
+        if (scan.status == ScanResult::Incomplete) {
+            const int rc = m_talker.receive(m_buffer);
+            if (rc != OV_SUCCESS) {
+                if (m_collecting && rc == OV_ERR_TIMEDOUT) {
+                    std::cerr << "Fail to append answer response data because time out.\n";
+                }
+                return rc;
+            }
+            if (m_buffer.size() > BufferCap) {
+                m_buffer.erase(0, m_buffer.size() - BufferCap);
+            }
+            continue;
+        }
+        m_buffer.erase(0, scan.consumed);
+        if (scan.status == ScanResult::Malformed) {
+            return OV_ERR_INVALID_DATA;
+        }
+        const int32_t handled = handle(code, scan.response);
+        if (handled != -1) {
+            return handled;
+        }
+    }
+}
+
+int32_t Exchange::handle(int code, const std::shared_ptr<OvResponseObject> &response)
+{
+    m_last = response;
+    const uint32_t kind = response->kind();
+    if (kind < RESPONSE_ACK || kind > RESPONSE_EXPRT) {
+        std::cerr << "Response parsed but unknown response object.\n";
+        return OV_ERR_INVALID_DATA;
+    }
+    if (kind == RESPONSE_NAK && (code == 1 || code == 3 || code == 4 || code == 5)) {
+        return static_cast<OvNAKResponse &>(*response).errorNumber();
+    }
+    switch (code) {
+    case 1:
+    case 3:
+        if (kind != RESPONSE_ACK) {
+            break;
+        }
+        if (code == 3 && !m_command.originFlag()) {
+            m_collected.reset();
+            m_collecting = false;
+        }
+        m_ackedAt = Clock::now();
+        return OV_SUCCESS;
+    case 4:
+    case 5:
+        if (kind == RESPONSE_ANSWER || kind == RESPONSE_EXPRT) {
+            return collectAnswer(response);
+        }
+        break;
+    default:
+        std::cerr << "Error: Undefined expectation response.\n";
+        return OV_ERR_DONE;
+    }
+    std::cerr << "Error: Unexpected response type: " << kind << '\n';
+    return OV_ERR_DONE;
+}
+
+int32_t Exchange::collectAnswer(const std::shared_ptr<OvResponseObject> &response)
+{
+    auto answer = std::dynamic_pointer_cast<OvAnswerResponse>(response);
+    if (!answer) {
+        std::cerr << "fail dynamic cast stored response to OvAnswerResponse.\n";
+        return OV_ERR_INVALID_DATA;
+    }
+    const std::string &marker = answer->continueSelect();
+    if (marker == SingleFrame || marker == FirstFrame) {
+        if (m_collecting) {
+            std::cerr << "Fail to append answer response data.\n";
+            return OV_ERR_INVALID_DATA;
+        }
+        m_collected = answer;
+        m_collecting = marker == FirstFrame;
+        return m_collecting ? -1 : OV_SUCCESS;
+    }
+    if (!m_collecting || !m_collected) {
+        std::cerr << "Illegal first Answer .\n";
+        return OV_ERR_INVALID_DATA;
+    }
+    m_collected->appendData(answer->data());
+    m_last = m_collected;
+    if (marker == MiddleFrame) {
+        return -1;
+    }
+    m_collected->setContinueSelect(LastFrame);
+    m_collecting = false;
+    return OV_SUCCESS;
+}
+
+} // namespace
+
+int32_t runExchange(OvTalker &talker, const OvCommand &command,
+                    std::shared_ptr<OvResponseObject> &last)
+{
+    return Exchange(talker, command).run(last);
+}
+
+} // namespace ovlib::internal
