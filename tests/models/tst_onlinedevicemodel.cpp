@@ -54,6 +54,13 @@ void TestOnlineDeviceModel::typeTable()
     QCOMPARE(QovDeviceSelector::iconFiles(QovDeviceSelector::ZEPH2208NET),
              QStringList({":/images/zeph-2208-net@1x.png", ":/images/zeph-2208-net@2x.png"}));
     QVERIFY(QovDeviceSelector::iconFiles(QovDeviceSelector::Unknown).isEmpty());
+    // The pictures named in the table are built into the program.
+    for (Type type : QovDeviceSelector::supportedTypes()) {
+        for (const QString &file : QovDeviceSelector::iconFiles(type)) {
+            QVERIFY2(QFile::exists(file), qPrintable(file));
+        }
+        QCOMPARE(QovDeviceSelector::icon(type).availableSizes().size(), 2);
+    }
     QVERIFY(QovDeviceSelector::icon(QovDeviceSelector::Unknown).isNull());
 
     // The settings pages are installed beside the program.
@@ -180,6 +187,6 @@ void TestOnlineDeviceModel::linkRoleText()
     QCOMPARE(Online::ovLinkText(static_cast<Online::OvLink>(7)), QString("-"));
 }
 
-// An application object, so that the program folder is known.
-QTEST_GUILESS_MAIN(TestOnlineDeviceModel)
+// An application object, so that the program folder is known and icons can load pictures.
+QTEST_MAIN(TestOnlineDeviceModel)
 #include "tst_onlinedevicemodel.moc"
