@@ -6,43 +6,47 @@
 
 namespace {
 
-QString manyLines()
+const char *const kManyLines =
+    "The project could not be uploaded to every device.\n"
+    "ZEPH-2208 \"Stage Left\" [0012] did not answer.\n"
+    "ZEPH-2208NET \"Foyer\" [0031] refused the preset banks.\n"
+    "ZEPH-2208 \"Bar\" [0007] is missing from the network.\n"
+    "Check the cabling and the devices' power, then reconnect them from the project page. "
+    "Devices that were updated keep their new settings.";
+
+struct PopupKind
 {
-    return QStringLiteral(
-        "The project could not be uploaded to every device.\n"
-        "ZEPH-2208 \"Stage Left\" [0012] did not answer.\n"
-        "ZEPH-2208NET \"Foyer\" [0031] refused the preset banks.\n"
-        "ZEPH-2208 \"Bar\" [0007] is missing from the network.\n"
-        "Check the cabling and the devices' power, then reconnect them from the project page. "
-        "Devices that were updated keep their new settings.");
-}
+    const char *name;
+    const char *title;
+    const char *shortMessage;
+    std::function<QWidget *(const QString &title, const QString &message)> make;
+};
 
 } // namespace
 
+// Each popup once with a one-line message and once with a long one that makes it grow.
 std::vector<ScreenshotScene> popupScenes()
 {
-    return {
-        {QStringLiteral("popup-error-short"),
-         [] {
-             return new QovErrorPopup(QStringLiteral("Caution"),
-                                      QStringLiteral("Velmora is already running"));
-         },
-         nullptr, 0, 0},
-        {QStringLiteral("popup-error-many-lines"),
-         [] { return new QovErrorPopup(QStringLiteral("Error"), manyLines()); }, nullptr, 0, 0},
-        {QStringLiteral("popup-confirm"),
-         [] {
-             return new QovConfirmPopup(
-                 QStringLiteral("Disconnect"),
-                 QStringLiteral("Do you want to disconnect \"Stage Left\" from this project?"));
-         },
-         nullptr, 0, 0},
-        {QStringLiteral("popup-confirm-save"),
-         [] {
-             return new QovConfirmSavePopup(
-                 QStringLiteral("Caution"),
-                 QStringLiteral("Do you want to close this project without applying changes?"));
-         },
-         nullptr, 0, 0},
+    const PopupKind kinds[] = {
+        {"error", "Caution", "Velmora is already running",
+         [](const QString &t, const QString &m) { return new QovErrorPopup(t, m); }},
+        {"confirm", "Disconnect", "Do you want to disconnect \"Stage Left\" from this project?",
+         [](const QString &t, const QString &m) { return new QovConfirmPopup(t, m); }},
+        {"confirm-save", "Caution", "Do you want to close this project without applying changes?",
+         [](const QString &t, const QString &m) { return new QovConfirmSavePopup(t, m); }},
     };
+    std::vector<ScreenshotScene> scenes;
+    for (const PopupKind &kind : kinds) {
+        const QString name = QStringLiteral("popup-") + QLatin1String(kind.name);
+        const QString title = QLatin1String(kind.title);
+        const auto make = kind.make;
+        const QString shortMessage = QLatin1String(kind.shortMessage);
+        scenes.push_back({name + QStringLiteral("-short"),
+                          [make, title, shortMessage] { return make(title, shortMessage); },
+                          nullptr, 0, 0});
+        scenes.push_back({name + QStringLiteral("-many-lines"),
+                          [make, title] { return make(title, QLatin1String(kManyLines)); }, nullptr,
+                          0, 0});
+    }
+    return scenes;
 }
