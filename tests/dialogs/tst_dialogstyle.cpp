@@ -1,0 +1,80 @@
+#include "dialogs/qovabstractdialog.h"
+#include "dialogs/qovconfirmsavepopup.h"
+#include "models/qovtextfile.h"
+
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+class PlainDialog : public QovAbstractDialog
+{
+public:
+    PlainDialog() { setup(QSize(400, 240)); }
+
+protected:
+    void buildContents(QWidget *) override {}
+};
+
+QColor colourAt(QWidget *window, const QPoint &point)
+{
+    return window->grab().toImage().pixelColor(point);
+}
+
+} // namespace
+
+// The look comes from the style sheet through object names; a name that drifts from its
+// selector leaves a widget unstyled without any error. These pictures catch that.
+class TestDialogStyle : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { qApp->setStyleSheet(loadTextFile(":/styles.qss")); }
+    void popupColours();
+    void dialogFrameColours();
+    void busyOverlayDarkensWindow();
+};
+
+void TestDialogStyle::popupColours()
+{
+    QovConfirmSavePopup popup("Caution", "message");
+    popup.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&popup));
+    QCOMPARE(colourAt(&popup, QPoint(4, 4)), QColor("#303e4c"));
+    for (QPushButton *button : popup.findChildren<QPushButton *>()) {
+        const QColor expected(button->text() == "Save" ? "#7cae90" : "#646971");
+        const QPoint inside = button->mapTo(&popup, QPoint(4, 4));
+        QCOMPARE(colourAt(&popup, inside), expected);
+    }
+}
+
+void TestDialogStyle::dialogFrameColours()
+{
+    PlainDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(colourAt(&dialog, QPoint(6, 6)), QColor("#68757d"));    // body edge
+    QCOMPARE(colourAt(&dialog, QPoint(20, 20)), QColor("#4b5563"));  // contents
+    QCOMPARE(colourAt(&dialog, QPoint(10, 230)), QColor("#4b5563")); // button bar
+    auto *ok = dialog.findChild<QPushButton *>("dialog-button-accept");
+    QCOMPARE(colourAt(&dialog, ok->mapTo(&dialog, QPoint(4, 4))), QColor("#7cae90"));
+}
+
+void TestDialogStyle::busyOverlayDarkensWindow()
+{
+    PlainDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    dialog.setBusy(true);
+    // Black at alpha 0x88 over the body colour, away from the animation in the middle.
+    const QColor body("#68757d");
+    const QColor shaded = colourAt(&dialog, QPoint(6, 6));
+    const double keep = 1.0 - 0x88 / 255.0;
+    QVERIFY(qAbs(shaded.red() - body.red() * keep) <= 2);
+    QVERIFY(qAbs(shaded.green() - body.green() * keep) <= 2);
+    QVERIFY(qAbs(shaded.blue() - body.blue() * keep) <= 2);
+}
+
+QTEST_MAIN(TestDialogStyle)
+#include "tst_dialogstyle.moc"
