@@ -9,8 +9,8 @@
 #include <tuple>
 
 // One project in memory: title, author, dealer, comment and the project devices. Every change
-// is written at once to the autosave file beside the project file; saving moves that file
-// onto the project file in one atomic step.
+// is written at once to the autosave file beside the project file; saving writes the autosave
+// file of the target, flushes it to disk and renames it onto the target in one atomic step.
 class QovProjectDataModel : public QObject
 {
     Q_OBJECT
@@ -49,8 +49,8 @@ public:
     // Empties the device list without any signal.
     void clearDevices();
 
-    // Writes the project to its autosave path, flushed to disk. False when it could not be
-    // written completely.
+    // Writes the project to its autosave path (not flushed to disk: it is rewritten on every
+    // change). False when it could not be written completely.
     bool autosave();
     // Saves under `path`. False leaves the project file at `path`, the save path and the edited
     // flag as they were. An unedited project saved to its own path writes nothing.
