@@ -96,6 +96,12 @@ void DeviceManager::DeviceManagerImpl::onByebye(const std::string &udn,
     }
 }
 
+void DeviceManager::DeviceManagerImpl::beginCycle()
+{
+    std::lock_guard<std::mutex> lock(m_cycleMutex);
+    m_cycleList.clear();
+}
+
 void DeviceManager::DeviceManagerImpl::onSearchComplete()
 {
     const std::vector<std::shared_ptr<Device>> listed = m_upnpDevList.copy();

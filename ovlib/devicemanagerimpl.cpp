@@ -177,10 +177,7 @@ void DeviceManager::DeviceManagerImpl::runUpnpDiscovery()
                   << "New search not automatically started.\n";
         return;
     }
-    {
-        std::lock_guard<std::mutex> lock(m_cycleMutex);
-        m_cycleList.clear();
-    }
+    beginCycle();
     if (startUpnpAsyncFind() != OV_SUCCESS) {
         std::cerr << "Error (ovlib::DeviceManager::DeviceManagerImpl::runUpnpDiscovery): "
                   << "Failed to start new SSDP search.\n";

@@ -41,6 +41,8 @@ public:
     void onUpnpDeviceAdded(const std::shared_ptr<OvUPnPDevice> &device);
     void onUpnpDeviceRemoved(const std::string &udn);
     void onSearchComplete();
+    // Forgets who answered the previous cycle; the discovery thread calls it before a search.
+    void beginCycle();
 
 private:
     void doCyclicUpnpDiscovery(unsigned pollingSeconds);

@@ -63,6 +63,9 @@ SsdpParseResult parseSsdpMessage(const char *data, size_t size)
             return result;
         }
         const std::string name = lower(trimmed(line.substr(0, colon)));
+        if (name.empty() || name.find_first_of(" \t") != std::string::npos) {
+            return result;
+        }
         const std::string value = trimmed(line.substr(colon + 1));
         const bool identity = name == "usn" || name == "location";
         if (identity && (value.empty() || result.message.headers.count(name) != 0)) {

@@ -1,0 +1,182 @@
+// Error codes, exceptions, endpoints, device identity and the status texts.
+#include "ovlib/hresulttext.h"
+#include "ovlib/ipendpoint.h"
+#include "ovlib/ovcommand.h"
+#include "ovlib/overror.h"
+#include "ovlib/ovexception.h"
+#include "ovlib/ovupnpdevice.h"
+
+#include <QtTest>
+
+using namespace ovlib;
+
+class TestOvBasics : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void exceptionMessage_data();
+    void exceptionMessage();
+    void parseAddress_data();
+    void parseAddress();
+    void endpointText();
+    void hresultText_data();
+    void hresultText();
+    void deviceIdentity();
+    void baseDeviceRefusesCommands();
+};
+
+void TestOvBasics::exceptionMessage_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("success") << 0 << "OV_SUCCESS";
+    QTest::newRow("timed out") << 10 << "OV_ERR_TIMEDOUT";
+    QTest::newRow("version") << 13 << "OV_ERR_VERSION";
+    QTest::newRow("device parameter") << 103 << "OV_CMD_ERR_INVALID_PARAMETER";
+    QTest::newRow("device unknown") << 199 << "OV_CMD_ERR_UNKNOWN";
+    QTest::newRow("gap after 13") << 14 << "";
+    QTest::newRow("unnamed") << 150 << "";
+    QTest::newRow("negative") << -1 << "";
+}
+
+void TestOvBasics::exceptionMessage()
+{
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    const OvException bare(code);
+    QCOMPARE(bare.code(), code);
+    QCOMPARE(QString::fromStdString(bare.what()), message);
+
+    const OvException withText(code, "own text");
+    QCOMPARE(withText.code(), code);
+    QCOMPARE(std::string(withText.what()), std::string("own text"));
+}
+
+void TestOvBasics::parseAddress_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected"); // empty: must throw with code 3
+    QTest::newRow("plain") << "192.168.1.20"
+                           << "192.168.1.20";
+    QTest::newRow("bounds") << "0.0.0.255"
+                            << "0.0.0.255";
+    QTest::newRow("leading zeros dropped") << "010.001.000.002"
+                                           << "10.1.0.2";
+    QTest::newRow("three parts") << "10.0.0"
+                                 << "";
+    QTest::newRow("five parts") << "10.0.0.1.2"
+                                << "";
+    QTest::newRow("256") << "10.0.0.256"
+                         << "";
+    QTest::newRow("negative") << "10.-1.0.1"
+                              << "";
+    QTest::newRow("host name") << "mixer.local"
+                               << "";
+    QTest::newRow("empty part") << "10..0.1"
+                                << "";
+    QTest::newRow("trailing text") << "10.0.0.1x"
+                                   << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("huge number") << "99999999999999999999.0.0.1"
+                                 << "";
+}
+
+void TestOvBasics::parseAddress()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    if (expected.isEmpty()) {
+        try {
+            IPEndPoint::parseAddress(text.toStdString());
+            QFAIL("no exception");
+        } catch (const OvException &e) {
+            QCOMPARE(e.code(), OV_ERR_INVALID_PARAMETER);
+        }
+        return;
+    }
+    const IPEndPoint endpoint(IPEndPoint::parseAddress(text.toStdString()), 80);
+    QCOMPARE(QString::fromStdString(endpoint.addressText()), expected);
+}
+
+void TestOvBasics::endpointText()
+{
+    // A conversion failure carries the conversion's own words, not only the code name.
+    try {
+        IPEndPoint::parseAddress("a.b.c.d");
+        QFAIL("no exception");
+    } catch (const OvException &e) {
+        QVERIFY(std::string(e.what()) != "OV_ERR_INVALID_PARAMETER");
+        QVERIFY(!std::string(e.what()).empty());
+    }
+    QCOMPARE(IPEndPoint({127, 0, 0, 2}, 17300).toString(), std::string("127.0.0.2:17300"));
+}
+
+void TestOvBasics::hresultText_data()
+{
+    QTest::addColumn<quint32>("code");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("mode")
+        << 0x80010106u
+        << "RPC_E_CHANGED_MODE - Trying to change COM concurrency model for a thread";
+    QTest::newRow("root") << 0x80040200u << "Root Element Expected";
+    QTest::newRow("timeout") << 0x80040217u << "Device Timeout";
+    QTest::newRow("subscription") << 0x80040501u << "Event Subscription Failed";
+    QTest::newRow("action first") << 0x80040300u << "Action Specific Error";
+    QTest::newRow("action last") << 0x8004042Bu << "Action Specific Error";
+    QTest::newRow("after action range")
+        << 0x8004042Cu << "An error has occured.\n\nError Code: 0x8004042c";
+    QTest::newRow("gap 0x80040218")
+        << 0x80040218u << "An error has occured.\n\nError Code: 0x80040218";
+}
+
+void TestOvBasics::hresultText()
+{
+    QFETCH(quint32, code);
+    QFETCH(QString, text);
+    QCOMPARE(QString::fromStdString(internal::hresultText(code)), text);
+}
+
+static std::shared_ptr<OvUPnPDevice> upnp(const std::string &udn, const std::string &type)
+{
+    DeviceDescription d;
+    d.udn = udn;
+    d.deviceType = type;
+    return std::make_shared<OvUPnPDevice>(d, IPEndPoint({127, 0, 0, 2}, 17300));
+}
+
+void TestOvBasics::deviceIdentity()
+{
+    const auto a = upnp("uuid:1", "urn:x");
+    QCOMPARE(a->getKey(), std::string("uuid:1::urn:x"));
+    QCOMPARE(a->getType(), 1);
+    QVERIFY(a->isSameDevice(upnp("uuid:1", "urn:x")));
+    QVERIFY(!a->isSameDevice(upnp("uuid:2", "urn:x")));
+    QVERIFY(!a->isSameDevice(upnp("uuid:1", "urn:y")));
+    QVERIFY(!a->isSameDevice(nullptr));
+    // Without either part there is no identity, so two such devices are never the same.
+    const auto blank = upnp("uuid:1", "");
+    QCOMPARE(blank->getKey(), std::string());
+    QVERIFY(!blank->isSameDevice(upnp("uuid:1", "")));
+    // A base device with an equal (empty) key is of another type.
+    QVERIFY(!blank->isSameDevice(std::make_shared<Device>()));
+}
+
+void TestOvBasics::baseDeviceRefusesCommands()
+{
+    Device base;
+    QCOMPARE(base.getType(), 0);
+    QCOMPARE(base.getKey(), std::string());
+    try {
+        base.sendCommand(std::make_shared<OvCommand>());
+        QFAIL("no exception");
+    } catch (const OvException &e) {
+        QCOMPARE(e.code(), OV_ERR_NOTSUPPORTED);
+        QCOMPARE(std::string(e.what()),
+                 std::string("sendCommand not supported for this device type."));
+    }
+}
+
+QTEST_APPLESS_MAIN(TestOvBasics)
+#include "tst_ovbasics.moc"

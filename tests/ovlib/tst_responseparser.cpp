@@ -1,0 +1,229 @@
+// The four response parsers and the receive step that slices a connection's bytes.
+#include "ovtesthelpers.h"
+
+#include "ovlib/ovexception.h"
+#include "ovlib/responseparser.h"
+
+#include <QtTest>
+
+using namespace ovlib;
+using namespace ovlib::internal;
+
+class TestResponseParser : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void parserFaults_data();
+    void parserFaults();
+    void acknowledgements();
+    void answers_data();
+    void answers();
+    void exportAnswer();
+    void scanSlicesTheBuffer();
+    void scanBoundsTheBuffer();
+};
+
+enum Parser { Ack, Nak, Answer, Exprt };
+
+static std::shared_ptr<OvResponseObject> run(int parser, const std::string &bytes)
+{
+    switch (parser) {
+    case Ack:
+        return parseAck(bytes);
+    case Nak:
+        return parseNak(bytes);
+    case Answer:
+        return parseAnswer(bytes);
+    default:
+        return parseExprtAnswer("exprt", bytes);
+    }
+}
+
+void TestResponseParser::parserFaults_data()
+{
+    QTest::addColumn<int>("parser");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message"); // empty: any conversion text
+    QTest::addColumn<bool>("structural"); // OvResponseParserExeption rather than OvException
+
+    QTest::newRow("ack empty") << int(Ack) << QByteArray() << 4
+                               << "Data size equals 0 in OvACKResponse parsing(constructor)."
+                               << false;
+    QTest::newRow("ack no end") << int(Ack) << QByteArray("S ACK ") << 4 << "End char not included."
+                                << false;
+    QTest::newRow("ack no space before end")
+        << int(Ack) << QByteArray("S ACK\r") << 4
+        << "Invalid elements num at ACKResponse constructor called." << false;
+    QTest::newRow("ack not ack") << int(Ack) << QByteArray("S NAK \r") << 3
+                                 << "Not ACK but ACKResponse constructor called." << false;
+    QTest::newRow("ack bad end") << int(Ack) << QByteArray("S ACK x\r") << 3
+                                 << "ACK but invalid end charactor at ACKResponse." << false;
+    QTest::newRow("nak empty") << int(Nak) << QByteArray() << 4
+                               << "Data size equals 0 in OvNAKResponse parsing(constructor)."
+                               << false;
+    QTest::newRow("nak no end") << int(Nak) << QByteArray("S NAK 103 ") << 4
+                                << "End char not included." << false;
+    QTest::newRow("nak three items")
+        << int(Nak) << QByteArray("S NAK \r") << 3
+        << "Invalid field num at NAKResponse constructor called." << false;
+    QTest::newRow("nak not nak") << int(Nak) << QByteArray("S ACK 103 \r") << 3
+                                 << "Not NAK but NAKResponse constructor called." << false;
+    QTest::newRow("nak bad end") << int(Nak) << QByteArray("S NAK 103 x\r") << 3
+                                 << "NAK but invalid end charactor at NAKResponse." << false;
+    QTest::newRow("nak not a number") << int(Nak) << QByteArray("S NAK abc \r") << 4 << "" << false;
+    QTest::newRow("nak number overflow")
+        << int(Nak) << QByteArray("S NAK 99999999999999999999 \r") << 4 << "" << false;
+    QTest::newRow("answer empty") << int(Answer) << QByteArray() << 4
+                                  << "Data size equals 0 in OvNAKResponse parsing(constructor)."
+                                  << false;
+    QTest::newRow("answer no end")
+        << int(Answer) << QByteArray("q MD 0001 NC x ") << 4 << "End char not included." << false;
+    QTest::newRow("answer no last delimiter") << int(Answer) << QByteArray("q MD 0001 NC x\r") << 4
+                                              << "Last delimiter not included." << false;
+    QTest::newRow("answer end at 255")
+        << int(Answer) << QByteArray("q MD 0001 NC ") + QByteArray(241, 'x') + QByteArray(" \r")
+        << 4 << "Too long Answer response." << true;
+    QTest::newRow("answer three items")
+        << int(Answer) << QByteArray("q MD \r") << 3
+        << "Splited items num are less than 4 at AnswerResponse." << true;
+    QTest::newRow("answer bad marker") << int(Answer) << QByteArray("q MD 0001 XX data \r") << 4
+                                       << "Invalid element in Continue Select field." << true;
+    QTest::newRow("exprt empty") << int(Exprt) << QByteArray() << 4
+                                 << "Data size equals 0 in OvNAKResponse parsing(constructor)."
+                                 << false;
+    QTest::newRow("exprt no end") << int(Exprt) << QByteArray("E exprt 5 NC hello ") << 4
+                                  << "End character not found." << true;
+    QTest::newRow("exprt no delimiter") << int(Exprt) << QByteArray("E exprt 5 NC hello\r") << 4
+                                        << "Last delimiter character not found." << true;
+    QTest::newRow("exprt items")
+        << int(Exprt) << QByteArray("E exprt 5 \r") << 4
+        << "Not match num of elements as exprt command at OvAnswerExprtResponse()" << true;
+    QTest::newRow("exprt row") << int(Exprt) << QByteArray("E exprt x5 NC hello \r") << 4
+                               << "Invalid Continue Select row value in AnswerExprtResponse()"
+                               << true;
+    QTest::newRow("exprt short") << int(Exprt) << QByteArray("E exprt 9 NC hello \r") << 4
+                                 << "Not enough actual data length." << true;
+}
+
+void TestResponseParser::parserFaults()
+{
+    QFETCH(int, parser);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    QFETCH(bool, structural);
+    const std::string input = bytes.toStdString();
+    try {
+        run(parser, input);
+        QFAIL("no exception");
+    } catch (const OvException &e) {
+        QVERIFY(!structural);
+        QCOMPARE(e.code(), code);
+        if (!message.isEmpty()) {
+            QCOMPARE(QString::fromStdString(e.what()), message);
+        }
+    } catch (const OvResponseParserExeption &e) {
+        QVERIFY(structural);
+        QCOMPARE(e.code(), code);
+        QCOMPARE(QString::fromStdString(e.what()), message);
+    }
+    // The factory swallows every fault and yields nothing.
+    ovtest::StderrCapture capture;
+    QVERIFY(!makeResponse(uint32_t(parser + 1), "exprt", input));
+}
+
+void TestResponseParser::acknowledgements()
+{
+    const auto ack = parseAck(ovtest::fixture("frames/ack.bin") + "rest");
+    QCOMPARE(ack->firstItem(), std::string("S"));
+    QCOMPARE(ack->consumed(), size_t(7));
+    QCOMPARE(ack->kind(), uint32_t(RESPONSE_ACK));
+
+    const auto nak = parseNak(ovtest::fixture("frames/nak_103.bin"));
+    QCOMPARE(nak->errorNumber(), 103);
+    QCOMPARE(nak->consumed(), size_t(11));
+}
+
+void TestResponseParser::answers_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("marker");
+    QTest::addColumn<QString>("data");
+    QTest::newRow("data with spaces") << QByteArray("q MD 0001 NC v=1 2 3 \r") << "NC"
+                                      << "v=1 2 3";
+    QTest::newRow("no data") << QByteArray("q MD 0001 CE \r") << "CE"
+                             << "";
+    QTest::newRow("end at 254") << QByteArray("q MD 0001 CM ") + QByteArray(240, 'x') +
+                                       QByteArray(" \r")
+                                << "CM" << QString(240, 'x');
+}
+
+void TestResponseParser::answers()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, marker);
+    QFETCH(QString, data);
+    const auto answer = parseAnswer(bytes.toStdString());
+    QCOMPARE(answer->firstItem(), std::string("q"));
+    QCOMPARE(QString::fromStdString(answer->continueSelect()), marker);
+    QCOMPARE(QString::fromStdString(answer->data()), data);
+    QCOMPARE(answer->consumed(), size_t(bytes.size()));
+}
+
+void TestResponseParser::exportAnswer()
+{
+    const auto answer = parseExprtAnswer("exprt", ovtest::fixture("frames/exprt.bin"));
+    QCOMPARE(answer->kind(), uint32_t(RESPONSE_EXPRT));
+    QCOMPARE(answer->data(), std::string("hello"));
+    try {
+        parseExprtAnswer("uload", ovtest::fixture("frames/exprt.bin"));
+        QFAIL("no exception");
+    } catch (const OvException &e) {
+        QCOMPARE(std::string(e.what()),
+                 std::string("Command is not exprt in AnswerExprtResponse()"));
+    }
+}
+
+void TestResponseParser::scanSlicesTheBuffer()
+{
+    // Two responses in one read come out one at a time.
+    std::string buffer = ovtest::fixture("frames/answer_cs_ce.bin");
+    ScanResult first = scanResponse(buffer, "multi");
+    QCOMPARE(first.status, ScanResult::Complete);
+    QCOMPARE(std::static_pointer_cast<OvAnswerResponse>(first.response)->continueSelect(),
+             std::string("CS"));
+    buffer.erase(0, first.consumed);
+    ScanResult second = scanResponse(buffer, "multi");
+    QCOMPARE(std::static_pointer_cast<OvAnswerResponse>(second.response)->data(),
+             std::string("part3"));
+    QCOMPARE(second.consumed, buffer.size());
+
+    // A response split across reads waits for its end character.
+    QCOMPARE(scanResponse("S AC", "x").status, ScanResult::Incomplete);
+    QCOMPARE(scanResponse("S AC", "x").consumed, size_t(0));
+    QCOMPARE(scanResponse("S ACK \r", "x").response->kind(), uint32_t(RESPONSE_ACK));
+    QCOMPARE(scanResponse("S NAK 103 \r", "x").response->kind(), uint32_t(RESPONSE_NAK));
+    QCOMPARE(scanResponse("E exprt 5 NC hello \r", "exprt").response->kind(),
+             uint32_t(RESPONSE_EXPRT));
+
+    // A malformed line is dropped as a whole so the next one can be read.
+    ovtest::StderrCapture capture;
+    const ScanResult bad = scanResponse("S ACK\rS ACK \r", "x");
+    QCOMPARE(bad.status, ScanResult::Malformed);
+    QCOMPARE(bad.consumed, size_t(6));
+}
+
+void TestResponseParser::scanBoundsTheBuffer()
+{
+    ovtest::StderrCapture capture;
+    QCOMPARE(scanResponse(std::string(254, 'x'), "x").status, ScanResult::Incomplete);
+    const ScanResult full = scanResponse(std::string(255, 'x'), "x");
+    QCOMPARE(full.status, ScanResult::Malformed);
+    QCOMPARE(full.consumed, size_t(255));
+    QVERIFY(capture.contains("Can not analyze response,but recived over 255 byte ."));
+}
+
+QTEST_APPLESS_MAIN(TestResponseParser)
+#include "tst_responseparser.moc"
