@@ -1,0 +1,207 @@
+// Commands to a simulated mixer's command port: order, every response kind, multi-frame
+// commands and answers, the receive time-out and a late answer. Runs in the private network.
+#include "ovtesthelpers.h"
+#include "privatenetwork.h"
+
+#include "commandport.h"
+#include "ovlib/ovcommand.h"
+#include "ovlib/overror.h"
+#include "ovlib/ovexception.h"
+#include "ovlib/ovresponses.h"
+#include "ovlib/ovupnpdevice.h"
+
+#include <QtTest>
+
+using namespace ovlib;
+
+class TestCommandManager : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void refusedCommands();
+    void twoCommandsInOrder();
+    void responseKinds_data();
+    void responseKinds();
+    void multiFrameCommand();
+    void silentDeviceTimesOut();
+    void lateAnswerIsNotTheNextOnes();
+
+private:
+    // Sends one command and waits for its outcome.
+    ovtest::CommandRecord exchange(const OvCommand &command, int timeoutMs = 3000);
+
+    std::unique_ptr<velmora::sim::CommandPort> m_port;
+    std::shared_ptr<OvUPnPDevice> m_device;
+    std::shared_ptr<ovtest::RecordingDeviceListener> m_listener;
+    int m_address = 20;
+};
+
+void TestCommandManager::initTestCase()
+{
+    velmora::test::requirePrivateNetwork();
+}
+
+void TestCommandManager::init()
+{
+    // A fresh mixer address per test keeps a lingering connection from leaking across tests.
+    velmora::sim::MixerIdentity identity;
+    identity.address = {127, 0, 0, uint8_t(++m_address)};
+    m_port = std::make_unique<velmora::sim::CommandPort>(identity);
+    QVERIFY(m_port->start());
+    DeviceDescription description;
+    description.udn = "uuid:cmd-" + std::to_string(m_address);
+    description.deviceType = "urn:schemas-upnp-org:device:OVCUDevice:1";
+    m_device = std::make_shared<OvUPnPDevice>(description, IPEndPoint(identity.address, 17300));
+    m_listener = std::make_shared<ovtest::RecordingDeviceListener>();
+    m_device->setDeviceListener(m_listener);
+}
+
+void TestCommandManager::cleanup()
+{
+    m_port->stop();
+}
+
+ovtest::CommandRecord TestCommandManager::exchange(const OvCommand &command, int timeoutMs)
+{
+    const size_t before = m_listener->records().size();
+    m_device->sendCommand(std::make_shared<OvCommand>(command));
+    if (!m_listener->waitFor(before + 1, timeoutMs)) {
+        return {0, -1, nullptr, {}};
+    }
+    return m_listener->records()[before];
+}
+
+void TestCommandManager::refusedCommands()
+{
+    const auto expect = [](const std::function<void()> &call, int code, const char *text) {
+        try {
+            call();
+            QFAIL("no exception");
+        } catch (const OvException &e) {
+            QCOMPARE(e.code(), code);
+            QCOMPARE(std::string(e.what()), std::string(text));
+        }
+    };
+    expect([&] { m_device->sendCommand(nullptr); }, 3,
+           "OvUPnPDevice::sendCommand: Command is null!");
+    expect([&] { m_device->sendCommand(std::make_shared<Command>()); }, 3,
+           "OvUPnPDevice::sendCommand: Command not an instance of OvCommand!");
+    m_listener.reset();
+    expect(
+        [&] {
+            m_device->sendCommand(
+                std::make_shared<OvCommand>("ping", std::vector<std::string>{"1"}, false, false));
+        },
+        1, "OvUPnPDevice::sendCommand: No valid listener!");
+    QCOMPARE(m_port->connections(), 0);
+}
+
+void TestCommandManager::twoCommandsInOrder()
+{
+    // The caller's object is copied: changing it after sending must not change what is sent.
+    auto first = std::make_shared<OvCommand>("first", std::vector<std::string>{"1"}, false, false);
+    m_device->sendCommand(first);
+    *first = OvCommand("changed", {"9"}, false, false);
+    m_device->sendCommand(
+        std::make_shared<OvCommand>("secnd", std::vector<std::string>{"2"}, false, false));
+    QVERIFY(m_listener->waitFor(2, 3000));
+    const auto records = m_listener->records();
+    QCOMPARE(records[1].requestId, records[0].requestId + 1);
+    QCOMPARE(records[0].result, 0);
+    QCOMPARE(records[0].response->firstItem(), std::string("first"));
+    QCOMPARE(records[1].response->firstItem(), std::string("secnd"));
+    QCOMPARE(records[0].response->requestId(), records[0].requestId);
+    QCOMPARE(m_port->frames(),
+             (std::vector<std::string>{"first H 0000 00 NC 1 ", "secnd H 0000 00 NC 2 "}));
+    QCOMPARE(m_port->connections(), 2); // one connection per command
+}
+
+void TestCommandManager::responseKinds_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("answerFlag");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("kind"); // 0: no response object
+    QTest::addColumn<QString>("data");
+    QTest::newRow("ack") << "plain" << false << 0 << int(RESPONSE_ACK) << "";
+    QTest::newRow("ack split across reads") << "split" << false << 0 << int(RESPONSE_ACK) << "";
+    QTest::newRow("two acks in one read") << "twice" << false << 0 << int(RESPONSE_ACK) << "";
+    QTest::newRow("nak 103") << "nakcm" << false << 103 << int(RESPONSE_NAK) << "";
+    QTest::newRow("nak to an answer command") << "nakcm" << true << 103 << int(RESPONSE_NAK) << "";
+    QTest::newRow("answer") << "query" << true << 0 << int(RESPONSE_ANSWER) << "v=42";
+    QTest::newRow("three-part answer")
+        << "multi" << true << 0 << int(RESPONSE_ANSWER) << "part1part2part3";
+    QTest::newRow("export answer") << "exprt" << true << 0 << int(RESPONSE_EXPRT) << "hello";
+    QTest::newRow("answer where ack expected")
+        << "query" << false << 1 << int(RESPONSE_ANSWER) << "v=42";
+    QTest::newRow("ack where answer expected") << "plain" << true << 1 << int(RESPONSE_ACK) << "";
+    QTest::newRow("no end character") << "junk" << false << 4 << 0 << "";
+}
+
+void TestCommandManager::responseKinds()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, answerFlag);
+    QFETCH(int, result);
+    QFETCH(int, kind);
+    QFETCH(QString, data);
+    ovtest::StderrCapture capture;
+    const auto record = exchange(OvCommand(name.toStdString(), {"42"}, false, answerFlag, 1, 0));
+    QCOMPARE(record.result, result);
+    QCOMPARE(record.response ? int(record.response->kind()) : 0, kind);
+    if (auto answer = std::dynamic_pointer_cast<OvAnswerResponse>(record.response)) {
+        QCOMPARE(QString::fromStdString(answer->data()), data);
+    }
+    if (result == 1) {
+        QVERIFY(capture.contains("Error: Unexpected response type: "));
+    }
+}
+
+void TestCommandManager::multiFrameCommand()
+{
+    const std::string body(600, 'b');
+    const auto record = exchange(OvCommand("query", {body}, false, true, 7, 1));
+    QCOMPARE(record.result, 0);
+    const auto frames = m_port->frames();
+    QCOMPARE(frames.size(), size_t(3));
+    QCOMPARE(frames[0].substr(0, 18), std::string("query H 0007 01 CS"));
+    QCOMPARE(frames[1].substr(0, 18), std::string("query H 0007 01 CM"));
+    QCOMPARE(frames[2].substr(0, 18), std::string("query H 0007 01 CE"));
+    // The last frame is answered; the answer echoes what the mixer joined from all pieces.
+    auto answer = std::dynamic_pointer_cast<OvAnswerResponse>(record.response);
+    QVERIFY(answer);
+    QCOMPARE(answer->data(), "v=" + body.substr(0, 200));
+}
+
+void TestCommandManager::silentDeviceTimesOut()
+{
+    ovtest::StderrCapture capture;
+    const auto started = std::chrono::steady_clock::now();
+    const auto record = exchange(OvCommand("silnt", {"1"}, false, false));
+    const auto waited =
+        std::chrono::duration_cast<std::chrono::milliseconds>(record.at - started).count();
+    QCOMPARE(record.result, int(OV_ERR_TIMEDOUT));
+    QVERIFY2(waited >= 490 && waited < 1500, std::to_string(waited).c_str());
+    QVERIFY(capture.contains("SocketClient: Timed out waiting for message from device.\n"));
+}
+
+void TestCommandManager::lateAnswerIsNotTheNextOnes()
+{
+    ovtest::StderrCapture capture;
+    m_device->sendCommand(
+        std::make_shared<OvCommand>("late", std::vector<std::string>{"1"}, false, false));
+    m_device->sendCommand(
+        std::make_shared<OvCommand>("after", std::vector<std::string>{"2"}, false, false));
+    QVERIFY(m_listener->waitFor(2, 5000));
+    const auto records = m_listener->records();
+    QCOMPARE(records[0].result, int(OV_ERR_TIMEDOUT));
+    QCOMPARE(records[1].result, 0);
+    QCOMPARE(records[1].response->firstItem(), std::string("after"));
+}
+
+QTEST_APPLESS_MAIN(TestCommandManager)
+#include "tst_commandmanager.moc"
