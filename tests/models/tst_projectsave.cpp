@@ -81,6 +81,8 @@ private Q_SLOTS:
         m_profile.reset();
     }
 
+    void loadOutcomes_data();
+    void loadOutcomes();
     void roundTrip();
     void autosaveOncePerChange();
     void unchangedSaveWritesNothing();
@@ -92,6 +94,43 @@ private:
 
     std::unique_ptr<TempProfile> m_profile;
 };
+
+void TestProjectSave::loadOutcomes_data()
+{
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("loads");
+    QTest::addColumn<QString>("error");
+
+    QJsonObject noAuthor = validProject(1);
+    patch(noAuthor, "author", QJsonValue(QJsonValue::Undefined));
+    QTest::newRow("missing file") << false << QByteArray() << false << "";
+    QTest::newRow("empty file") << true << QByteArray() << false << "";
+    QTest::newRow("not JSON") << true << QByteArray("vlm project") << false << "";
+    QTest::newRow("invalid content") << true << compact(noAuthor) << false << "author";
+    QTest::newRow("valid") << true << compact(validProject(1)) << true << "";
+    QTest::newRow("valid after a byte order mark")
+        << true << "\xEF\xBB\xBF" + compact(validProject(1)) << true << "";
+}
+
+// The caller tells apart a model, an unreadable file (no key) and invalid content (a key).
+void TestProjectSave::loadOutcomes()
+{
+    QFETCH(bool, exists);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, loads);
+    QFETCH(QString, error);
+    const QString file = path("outcome.vlmproj");
+    if (exists) {
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(content) == content.size());
+    }
+    QString got = "unset";
+    const auto model = load(file, &got);
+    QCOMPARE(bool(model), loads);
+    QCOMPARE(got, error);
+    QCOMPARE(QFile::exists(file + ".autosave"), loads);
+}
 
 void TestProjectSave::roundTrip()
 {
