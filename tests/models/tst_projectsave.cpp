@@ -84,6 +84,7 @@ private Q_SLOTS:
     void loadOutcomes_data();
     void loadOutcomes();
     void roundTrip();
+    void loadOnWorkerThread();
     void autosaveOncePerChange();
     void unchangedSaveWritesNothing();
     void failedSaveKeepsOldFile_data();
@@ -290,6 +291,31 @@ void TestProjectSave::failedSaveKeepsOldFile()
     } else {
         velmora::test::makeFolderWritable(folder);
     }
+}
+
+// The main window loads on a pool thread and then uses the model in the main thread, where
+// the model must live for its devices' notices to reach it.
+void TestProjectSave::loadOnWorkerThread()
+{
+    const QString file = path("worker.vlmproj");
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(compact(validProject(2))) > 0);
+    out.close();
+
+    std::unique_ptr<QovProjectDataModel> loaded;
+    std::unique_ptr<QThread> worker(
+        QThread::create([&] { loaded.reset(std::get<0>(loadProject(file))); }));
+    worker->start();
+    QVERIFY(worker->wait(10000));
+    worker.reset();
+    QVERIFY(loaded);
+    QCOMPARE(loaded->thread(), QThread::currentThread());
+    for (const QovAppDeviceModel &device : loaded->appDevices()) {
+        QCOMPARE(device->thread(), QThread::currentThread());
+    }
+    loaded->appDevices().at(1)->setDeviceName("Renamed");
+    QVERIFY(loaded->isEdited());
+    QVERIFY(readAll(file + ".autosave").contains("Renamed"));
 }
 
 QTEST_GUILESS_MAIN(TestProjectSave)
