@@ -1,0 +1,158 @@
+#include "simmixer.h"
+
+#include "cgiroutes.h"
+
+#include <httplib.h>
+
+#include <chrono>
+
+namespace velmora::sim {
+
+namespace {
+// Two workers per mixer: enough for a keep-alive poll beside a transfer, and a hundred mixers
+// stay within a few hundred threads.
+constexpr size_t kWorkersPerMixer = 2;
+constexpr size_t kMaxLoggedRequests = 20000;
+} // namespace
+
+SimMixer::SimMixer(MixerProfile profile)
+    : m_profile(std::move(profile))
+    , m_data(m_profile.model)
+{
+}
+
+SimMixer::~SimMixer()
+{
+    stop();
+}
+
+void SimMixer::addExtension(std::unique_ptr<MixerExtension> extension)
+{
+    m_extensions.push_back(std::move(extension));
+}
+
+bool SimMixer::start()
+{
+    std::lock_guard<std::recursive_mutex> lock(m_lifeMutex);
+    if (m_running) {
+        return true;
+    }
+    if (!faults().refuse && !startHttp()) {
+        return false;
+    }
+    for (auto &extension : m_extensions) {
+        if (!extension->start()) {
+            stopHttp();
+            return false;
+        }
+    }
+    m_running = true;
+    return true;
+}
+
+void SimMixer::stop()
+{
+    std::lock_guard<std::recursive_mutex> lock(m_lifeMutex);
+    if (!m_running) {
+        return;
+    }
+    for (auto &extension : m_extensions) {
+        extension->stop();
+    }
+    stopHttp();
+    m_running = false;
+}
+
+bool SimMixer::startHttp()
+{
+    auto server = std::make_unique<httplib::Server>();
+    server->new_task_queue = [] { return new httplib::ThreadPool(kWorkersPerMixer); };
+    // The program opens one connection per request; closing after the reply frees the worker.
+    server->set_keep_alive_max_count(1);
+    addCgiRoutes(*server, *this);
+    for (auto &extension : m_extensions) {
+        extension->addRoutes(*server);
+    }
+    if (!server->bind_to_port(m_profile.address, m_profile.httpPort)) {
+        return false;
+    }
+    m_stopping = false;
+    m_server = std::move(server);
+    m_listenThread = std::thread([server = m_server.get()] { server->listen_after_bind(); });
+    return true;
+}
+
+void SimMixer::stopHttp()
+{
+    if (!m_server) {
+        return;
+    }
+    // Held replies notice this and give up, so that the workers can be joined.
+    m_stopping = true;
+    m_server->stop();
+    m_listenThread.join();
+    m_server.reset();
+    std::lock_guard<std::mutex> lock(m_uploadMutex);
+    m_upload = UploadSession();
+}
+
+MixerFaults SimMixer::faults() const
+{
+    std::lock_guard<std::mutex> lock(m_faultMutex);
+    return m_faults;
+}
+
+bool SimMixer::setFaults(const MixerFaults &faults)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_lifeMutex);
+    bool wasRefusing = false;
+    {
+        std::lock_guard<std::mutex> faultLock(m_faultMutex);
+        wasRefusing = m_faults.refuse;
+        m_faults = faults;
+    }
+    if (!m_running || wasRefusing == faults.refuse) {
+        return true;
+    }
+    if (faults.refuse) {
+        stopHttp();
+        return true;
+    }
+    return startHttp();
+}
+
+std::vector<std::string> SimMixer::requests() const
+{
+    std::lock_guard<std::mutex> lock(m_logMutex);
+    return m_requests;
+}
+
+void SimMixer::clearRequests()
+{
+    std::lock_guard<std::mutex> lock(m_logMutex);
+    m_requests.clear();
+}
+
+void SimMixer::logRequest(const httplib::Request &request)
+{
+    std::lock_guard<std::mutex> lock(m_logMutex);
+    if (m_requests.size() < kMaxLoggedRequests) {
+        m_requests.push_back(request.method + ' ' + request.target);
+    }
+}
+
+bool SimMixer::holdReply()
+{
+    using namespace std::chrono;
+    const auto until = steady_clock::now() + milliseconds(faults().delayMs);
+    while (!m_stopping) {
+        const MixerFaults now = faults();
+        if (!now.silent && steady_clock::now() >= until) {
+            return true;
+        }
+        std::this_thread::sleep_for(milliseconds(10));
+    }
+    return false;
+}
+
+} // namespace velmora::sim

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "mixerdata.h"
+#include "mixerextension.h"
+#include "mixerfaults.h"
+#include "mixerprofile.h"
+#include "uploadsession.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace httplib {
+class Server;
+struct Request;
+} // namespace httplib
+
+namespace velmora::sim {
+
+// One simulated mixer: its HTTP server on address:80 with the CGI pages, its data, its faults
+// and its extensions. Started and stopped as a whole, any number of times.
+class SimMixer
+{
+public:
+    explicit SimMixer(MixerProfile profile);
+    ~SimMixer();
+    SimMixer(const SimMixer &) = delete;
+    SimMixer &operator=(const SimMixer &) = delete;
+
+    // Brings up the HTTP server (unless the refuse fault is on) and the extensions.
+    bool start();
+    // Closes everything; replies held by the silent or slow faults are dropped.
+    void stop();
+    bool isRunning() const { return m_running; }
+
+    const MixerProfile &profile() const { return m_profile; }
+    MixerData &data() { return m_data; }
+
+    MixerFaults faults() const;
+    // Takes effect at once; switching refuse opens or closes the HTTP port.
+    bool setFaults(const MixerFaults &faults);
+
+    // Every request received, as "METHOD target" in arrival order.
+    std::vector<std::string> requests() const;
+    void clearRequests();
+
+    void addExtension(std::unique_ptr<MixerExtension> extension);
+
+    // For the request handlers.
+    void logRequest(const httplib::Request &request);
+    // Waits as the slow and silent faults ask; false when the mixer stops meanwhile.
+    bool holdReply();
+    std::mutex &uploadMutex() { return m_uploadMutex; }
+    UploadSession &upload() { return m_upload; }
+
+private:
+    bool startHttp();
+    void stopHttp();
+
+    MixerProfile m_profile;
+    MixerData m_data;
+    std::vector<std::unique_ptr<MixerExtension>> m_extensions;
+
+    mutable std::mutex m_faultMutex;
+    MixerFaults m_faults;
+
+    mutable std::mutex m_logMutex;
+    std::vector<std::string> m_requests;
+
+    std::mutex m_uploadMutex;
+    UploadSession m_upload;
+
+    // Start, stop and the refuse switch come from the control thread and main; one at a time.
+    std::recursive_mutex m_lifeMutex;
+    std::unique_ptr<httplib::Server> m_server;
+    std::thread m_listenThread;
+    std::atomic<bool> m_running{false};
+    std::atomic<bool> m_stopping{false};
+};
+
+} // namespace velmora::sim
