@@ -31,7 +31,8 @@ HttpResponseParse parseHttpResponse(const std::string &bytes, bool closed, size_
         const std::string line = head.substr(at, eol - at);
         at = eol + 2;
         if (line.size() > 15 && strncasecmp(line.c_str(), "content-length:", 15) == 0) {
-            const std::string value = line.substr(line.find_first_not_of(' ', 15));
+            const size_t start = line.find_first_not_of(' ', 15);
+            const std::string value = start == std::string::npos ? "" : line.substr(start);
             if (value.empty() || value.size() > 9 ||
                 value.find_first_not_of("0123456789") != std::string::npos) {
                 result.status = HttpResponseParse::Malformed;

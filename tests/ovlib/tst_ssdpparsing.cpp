@@ -228,6 +228,8 @@ void TestSsdpParsing::httpReplies_data()
                                    << false << int(HttpResponseParse::Malformed) << QByteArray();
     QTest::newRow("bad length") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: -3\r\n\r\n")
                                 << false << int(HttpResponseParse::Malformed) << QByteArray();
+    QTest::newRow("blank length") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length:  \r\n\r\nab")
+                                  << false << int(HttpResponseParse::Malformed) << QByteArray();
     QTest::newRow("not http") << QByteArray("SSH-2.0\r\n\r\n") << false
                               << int(HttpResponseParse::Malformed) << QByteArray();
     QTest::newRow("endless head") << QByteArray(9000, 'h') << false

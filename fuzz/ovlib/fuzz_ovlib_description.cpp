@@ -1,0 +1,34 @@
+#include "quietstderr.h"
+
+#include "ovlib/descriptionparser.h"
+#include "ovlib/upnpdevicebuilder.h"
+
+#include <cstdint>
+#include <string>
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    silenceStderr();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    using namespace ovlib::internal;
+    const auto description = parseDescription(reinterpret_cast<const char *>(data), size);
+    if (description) {
+        for (const auto &icon : description->icons) {
+            if (icon.width < 0 || icon.height < 0 || icon.depth < 0) {
+                __builtin_trap();
+            }
+        }
+        // The icon URLs and the friendly name stand in for hostile LOCATION values too.
+        const std::string url = description->icons[0].url;
+        uint16_t port = 0;
+        std::string path;
+        locationPortAndPath(url, port, path);
+        commandEndpointFromUrl(url, description->friendlyName);
+        makeUpnpDevice(*description, url, {127, 0, 0, 2});
+    }
+    return 0;
+}
