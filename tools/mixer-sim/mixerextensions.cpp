@@ -1,12 +1,13 @@
 #include "mixerextension.h"
+#include "netfaceextension.h"
 
 namespace velmora::sim {
 
 std::vector<std::unique_ptr<MixerExtension>> makeMixerExtensions(const MixerProfile &profile)
 {
-    (void)profile;
-    // The network face (SSDP, description, command port) registers here.
-    return {};
+    std::vector<std::unique_ptr<MixerExtension>> extensions;
+    extensions.push_back(std::make_unique<NetFaceExtension>(profile));
+    return extensions;
 }
 
 } // namespace velmora::sim
