@@ -40,6 +40,7 @@ void QovProgramSettingsModel::load()
         m_settings.value(QStringLiteral("max_of_project_devices"), 256u).toUInt();
     m_maxNumberOfRecentFiles = m_settings.value(QStringLiteral("max_of_recent_files"), 5u).toUInt();
     m_keepAliveInterval = m_settings.value(QStringLiteral("keepalive_interval"), 30u).toUInt();
+    m_httpTimeoutMs = m_settings.value(QStringLiteral("http_timeout_ms"), 10000).toInt();
     m_settings.endGroup();
 
     m_compatibleModels.removeDuplicates();

@@ -30,6 +30,8 @@ public:
     quint32 maxNumberOfProjectDevices() const { return m_maxNumberOfProjectDevices; }
     quint32 maxNumberOfRecentFiles() const { return m_maxNumberOfRecentFiles; }
     quint32 keepAliveInterval() const { return m_keepAliveInterval; }
+    // Inactivity limit of every mixer request in milliseconds; 0 (or less) means none.
+    int httpTimeoutMs() const { return m_httpTimeoutMs; }
 
     // Writes the "Config" group; the "Debug" group is only ever edited by hand.
     bool save();
@@ -52,6 +54,7 @@ private:
     quint32 m_maxNumberOfProjectDevices = 256;
     quint32 m_maxNumberOfRecentFiles = 5;
     quint32 m_keepAliveInterval = 30;
+    int m_httpTimeoutMs = 10000;
 };
 
 Q_DECLARE_METATYPE(QovProgramSettingsModel::AutoReconnectType)

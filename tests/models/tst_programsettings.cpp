@@ -23,6 +23,8 @@ private Q_SLOTS:
     void defaultsWithoutFile();
     void readsStoredValues_data();
     void readsStoredValues();
+    void httpTimeout_data();
+    void httpTimeout();
     void compatibleModelsMerge_data();
     void compatibleModelsMerge();
     void setterEmitsOnlyOnChange();
@@ -82,6 +84,25 @@ void TestProgramSettings::readsStoredValues()
     QTEST(model.maxNumberOfProjectDevices(), "maxDevices");
     QTEST(model.maxNumberOfRecentFiles(), "maxRecent");
     QTEST(model.keepAliveInterval(), "keepAlive");
+}
+
+void TestProgramSettings::httpTimeout_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("default") << QByteArray() << 10000;
+    QTest::newRow("set") << QByteArray("[Debug]\nhttp_timeout_ms=250\n") << 250;
+    QTest::newRow("zero means none") << QByteArray("[Debug]\nhttp_timeout_ms=0\n") << 0;
+    QTest::newRow("in the wrong group") << QByteArray("[Config]\nhttp_timeout_ms=5\n") << 10000;
+    QTest::newRow("not a number") << QByteArray("[Debug]\nhttp_timeout_ms=soon\n") << 0;
+}
+
+void TestProgramSettings::httpTimeout()
+{
+    QFETCH(QByteArray, ini);
+    m_profile->writeProgramSettings(ini);
+    QTEST(QovProgramSettingsModel().httpTimeoutMs(), "expected");
 }
 
 void TestProgramSettings::compatibleModelsMerge_data()
