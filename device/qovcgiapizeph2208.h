@@ -1,0 +1,46 @@
+#pragma once
+
+#include "device/qovcgiapi.h"
+
+#include <QUrl>
+#include <QUrlQuery>
+
+// The CGI interface of the ZEPH-2208 and the ZEPH-2208NET. Within one operation the requests
+// run strictly one after another, each as a task of its own that the operation waits for.
+class QovCgiApiZeph2208 : public QovCgiApi
+{
+    Q_OBJECT
+
+public:
+    explicit QovCgiApiZeph2208(QObject *parent = nullptr);
+
+    std::future<bool> connectDevice(bool upload, const QovAppDeviceModel &device,
+                                    const QovOnlineDeviceModel &target) override;
+    std::future<bool> disconnectDevice(const QovAppDeviceModel &device) override;
+    std::future<bool> identify(const QovOnlineDeviceModel &device) override;
+    std::future<ZephData> downloadZephData(const QovOnlineDeviceModel &device) override;
+    std::future<bool> uploadZephData(const QovOnlineDeviceModel &device,
+                                     const QovAppDeviceModel &source) override;
+    std::future<DeviceInfo> getDeviceInfo(const QovOnlineDeviceModel &device) override;
+    std::future<bool> keepAlive(const QovAppDeviceModel &device) override;
+
+    // "http://<ip>/cgi-bin/appcmd/<page>" with the query items in the order given.
+    static QUrl cgiUrl(const QString &ip, const QString &page, const QUrlQuery &query = {});
+
+private:
+    // One GET of a CGI page, judged by its rcode.
+    static bool simpleRequest(const QString &ip, const QString &page);
+
+    static QString downloadZephDataSet(const QovOnlineDeviceModel &device, int code, int bank,
+                                       int timeoutMs);
+    static QStringList downloadZephDataList(const QovOnlineDeviceModel &device, int code,
+                                            int timeoutMs);
+    static ZephData downloadAll(const QovOnlineDeviceModel &device);
+    static bool uploadZephDataSet(const QovOnlineDeviceModel &device,
+                                  const QovAppDeviceModel &source, int code, int bank,
+                                  int timeoutMs);
+    static bool uploadZephDataList(const QovOnlineDeviceModel &device,
+                                   const QovAppDeviceModel &source, int code, int timeoutMs);
+    static bool uploadAll(const QovOnlineDeviceModel &device, const QovAppDeviceModel &source);
+    static bool sendChunks(const QString &ip, const QByteArray &bytes, int timeoutMs);
+};

@@ -1,0 +1,216 @@
+#include "device/qovcgiapizeph2208.h"
+
+#include "device/qovcgireply.h"
+#include "device/qovhttprequests.h"
+
+#include <QDebug>
+#include <QThread>
+
+// The mixer data moves one data set at a time, each as one file: a download asks
+// filedownload.cgi for the file's name and fetches it from /file/, an upload opens the
+// transfer with beginupload.cgi, posts the bytes in chunks and closes it with endupload.cgi.
+
+namespace {
+
+enum DataSetCode { Preset = 2, Eq12Band = 3, Eq4Band = 4, PartialPreset = 6, Current = 7 };
+constexpr int kChunkSize = 61440;
+
+int bankCount(int code)
+{
+    return code == Preset ? QovZephData::presetBankCount : QovZephData::partialPresetBankCount;
+}
+
+// Each step is a task of its own that the caller waits for, so one operation never has two
+// requests in flight.
+template<typename Step>
+auto inTurn(Step step)
+{
+    return std::async(std::launch::async, step).get();
+}
+
+QUrlQuery slotQuery(int code, int bank)
+{
+    return QUrlQuery({{QStringLiteral("target"), QString::number(code)},
+                      {QStringLiteral("bank"), QString::number(bank)}});
+}
+
+// The reply rule with its failure line.
+bool accepted(const QByteArray &reply)
+{
+    if (QovCgiReply::succeeded(reply)) {
+        return true;
+    }
+    qDebug() << QThread::currentThreadId() << "error" << reply;
+    return false;
+}
+
+QString sourceText(const QovAppDeviceModel &source, int code, int bank)
+{
+    switch (code) {
+    case Preset:
+        return source->zephDataPreset().value(bank);
+    case Eq12Band:
+        return source->zephData12BandEq();
+    case Eq4Band:
+        return source->zephData4BandEq();
+    case PartialPreset:
+        return source->zephDataPartialPreset().value(bank);
+    default:
+        return source->zephDataCurrent();
+    }
+}
+
+} // namespace
+
+QString QovCgiApiZeph2208::downloadZephDataSet(const QovOnlineDeviceModel &device, int code,
+                                               int bank, int timeoutMs)
+{
+    const QString ip = device->ipAddress();
+    qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::downloadZephData target=" << code
+             << ", bank=" << bank << ":" << device->debugText();
+    const QByteArray reply =
+        httpGet(cgiUrl(ip, QStringLiteral("filedownload.cgi"), slotQuery(code, bank)), timeoutMs)
+            .get();
+    if (!accepted(reply)) {
+        return QString();
+    }
+    const QString fileUrl = QovCgiReply::object(reply).value(QStringLiteral("fileurl")).toString();
+    const QUrl url(QStringLiteral("http://%1/file/%2").arg(ip, fileUrl));
+    qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::downloadZephData url=" << url;
+    const QByteArray body = httpGet(url, timeoutMs).get();
+    qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::downloadZephData target=" << code
+             << ", bank=" << bank << ": got" << body.size() << "bytes";
+    return QString::fromUtf8(body);
+}
+
+QStringList QovCgiApiZeph2208::downloadZephDataList(const QovOnlineDeviceModel &device, int code,
+                                                    int timeoutMs)
+{
+    QStringList texts;
+    for (int bank = 0; bank < bankCount(code); ++bank) {
+        const QString text =
+            inTurn([&] { return downloadZephDataSet(device, code, bank, timeoutMs); });
+        if (text.isEmpty()) {
+            return {};
+        }
+        texts << text;
+    }
+    return texts;
+}
+
+QovCgiApi::ZephData QovCgiApiZeph2208::downloadAll(const QovOnlineDeviceModel &device)
+{
+    const int timeoutMs = httpTimeoutMs();
+    ZephData data;
+    data.preset.clear();
+    data.eq12Band.clear();
+    data.eq4Band.clear();
+    data.partialPreset.clear();
+    data.current.clear();
+    const auto list = [&](int code) {
+        return inTurn([&] { return downloadZephDataList(device, code, timeoutMs); });
+    };
+    const auto single = [&](int code) {
+        return inTurn([&] { return downloadZephDataSet(device, code, 0, timeoutMs); });
+    };
+    if ((data.preset = list(Preset)).isEmpty()) {
+        data.error = QStringLiteral("failed to get preset");
+    } else if ((data.eq12Band = single(Eq12Band)).isEmpty()) {
+        data.error = QStringLiteral("failed to get 12band eq");
+    } else if ((data.eq4Band = single(Eq4Band)).isEmpty()) {
+        data.error = QStringLiteral("failed to get 4band eq");
+    } else if ((data.partialPreset = list(PartialPreset)).isEmpty()) {
+        data.error = QStringLiteral("failed to get partial preset");
+    } else if ((data.current = single(Current)).isEmpty()) {
+        data.error = QStringLiteral("failed to get current");
+    }
+    return data;
+}
+
+std::future<QovCgiApi::ZephData>
+QovCgiApiZeph2208::downloadZephData(const QovOnlineDeviceModel &device)
+{
+    return std::async(std::launch::async, [device] { return downloadAll(device); });
+}
+
+bool QovCgiApiZeph2208::sendChunks(const QString &ip, const QByteArray &bytes, int timeoutMs)
+{
+    for (int offset = 0; offset < bytes.size(); offset += kChunkSize) {
+        const QByteArray chunk = bytes.mid(offset, kChunkSize);
+        QovMultipartBody body;
+        body.addPart({{"Content-Disposition", R"(form-data; name="files[]"; filename="blob")"},
+                      {"Content-Type", "application/octet-stream"}},
+                     chunk);
+        const QUrlQuery query({{QStringLiteral("offset"), QString::number(offset)},
+                               {QStringLiteral("size"), QString::number(chunk.size())}});
+        const QUrl url = cgiUrl(ip, QStringLiteral("fileupload.cgi"), query);
+        if (!accepted(httpPostMultipart(url, body, timeoutMs).get())) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool QovCgiApiZeph2208::uploadZephDataSet(const QovOnlineDeviceModel &device,
+                                          const QovAppDeviceModel &source, int code, int bank,
+                                          int timeoutMs)
+{
+    const QString ip = device->ipAddress();
+    const QByteArray bytes = sourceText(source, code, bank).toUtf8();
+    const int chunks = (bytes.size() + kChunkSize - 1) / kChunkSize;
+    qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::uploadZephData target=" << code
+             << ", bank=" << bank << ":" << device->debugText() << "total size=" << bytes.size()
+             << "," << chunks;
+    const QUrl begin = cgiUrl(ip, QStringLiteral("beginupload.cgi"), slotQuery(code, bank));
+    // A failed chunk leaves the transfer open: the mixer is not told to close it.
+    return accepted(httpGet(begin, timeoutMs).get()) && sendChunks(ip, bytes, timeoutMs) &&
+           accepted(httpGet(cgiUrl(ip, QStringLiteral("endupload.cgi")), timeoutMs).get());
+}
+
+bool QovCgiApiZeph2208::uploadZephDataList(const QovOnlineDeviceModel &device,
+                                           const QovAppDeviceModel &source, int code, int timeoutMs)
+{
+    for (int bank = 0; bank < bankCount(code); ++bank) {
+        if (!inTurn([&] { return uploadZephDataSet(device, source, code, bank, timeoutMs); })) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool QovCgiApiZeph2208::uploadAll(const QovOnlineDeviceModel &device,
+                                  const QovAppDeviceModel &source)
+{
+    qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::uploadZephData"
+             << device->debugText() << source->debugText();
+    const int timeoutMs = httpTimeoutMs();
+    const auto list = [&](int code) {
+        return inTurn([&] { return uploadZephDataList(device, source, code, timeoutMs); });
+    };
+    const auto single = [&](int code) {
+        return inTurn([&] { return uploadZephDataSet(device, source, code, 0, timeoutMs); });
+    };
+    const char *failure = nullptr;
+    if (!list(Preset)) {
+        failure = "failed to post preset";
+    } else if (!single(Eq12Band)) {
+        failure = "failed to post 12band eq";
+    } else if (!single(Eq4Band)) {
+        failure = "failed to post 4band eq";
+    } else if (!list(PartialPreset)) {
+        failure = "failed to post partial preset";
+    } else if (!single(Current)) {
+        failure = "failed to post current";
+    }
+    if (failure) {
+        qDebug() << QThread::currentThreadId() << failure;
+        return false;
+    }
+    return true;
+}
+
+std::future<bool> QovCgiApiZeph2208::uploadZephData(const QovOnlineDeviceModel &device,
+                                                    const QovAppDeviceModel &source)
+{
+    return std::async(std::launch::async, [device, source] { return uploadAll(device, source); });
+}

@@ -1,0 +1,24 @@
+#include "device/qovhttprequests.h"
+
+#include "device/qovhttpexchange.h"
+#include "models/qovprogramsettingsmodel.h"
+
+std::future<QByteArray> httpGet(const QUrl &url, int timeoutMs)
+{
+    return std::async(std::launch::async,
+                      [url, timeoutMs] { return QovHttpExchange::get(url, timeoutMs); });
+}
+
+std::future<QByteArray> httpPostMultipart(const QUrl &url, const QovMultipartBody &body,
+                                          int timeoutMs)
+{
+    return std::async(std::launch::async,
+                      [url, type = body.contentType(), bytes = body.serialized(), timeoutMs] {
+                          return QovHttpExchange::post(url, type, bytes, timeoutMs);
+                      });
+}
+
+int httpTimeoutMs()
+{
+    return QovProgramSettingsModel().httpTimeoutMs();
+}
