@@ -1,0 +1,236 @@
+#include "device/qovcgiapifactory.h"
+#include "device/qovcgiapizeph2208.h"
+#include "mixersimprocess.h"
+#include "privatenetwork.h"
+#include "simdevices.h"
+#include "tempprofile.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <memory>
+
+using Link = QovOnlineDeviceModelInternal::OvLink;
+
+namespace {
+const QString kPrimary = "127.0.1.2";
+const QString kStandalone = "127.0.1.3";
+const QString kExtension = "127.0.1.4";
+const int kTimeoutMs = 1500;
+} // namespace
+
+// The operations that concern a mixer as a whole, against the simulator: device information,
+// identify and keep-alive under faults, the factories, disconnect and the inactivity limit.
+class TestCgiApi : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    void deviceInfoFromMixer_data();
+    void deviceInfoFromMixer();
+    void simpleRequestsUnderFaults_data();
+    void simpleRequestsUnderFaults();
+    void operationStartsAtOnce();
+    void silentMixerFailsWithinTimeout();
+    void factories_data();
+    void factories();
+    void disconnectWhileMixerIsDown();
+
+private:
+    std::unique_ptr<TempProfile> m_profile;
+    std::unique_ptr<MixerSimProcess> m_sim;
+    QovCgiApiZeph2208 m_api;
+};
+
+void TestCgiApi::initTestCase()
+{
+    velmora::test::requirePrivateNetwork();
+    m_profile = std::make_unique<TempProfile>();
+    m_profile->writeProgramSettings("[Debug]\nhttp_timeout_ms=" + QByteArray::number(kTimeoutMs) +
+                                    "\n");
+    m_sim = std::make_unique<MixerSimProcess>(R"({"mixers":[
+        {"address":"127.0.1.2","name":"FOH","deviceId":3,"headerColor":2,"password":true,
+         "mac":"00-1d-c1-0a-0b-0c","link":"primary",
+         "linkedUnits":[{"serial":22080104,"unitno":2},{"serial":22080103,"unitno":1}]},
+        {"address":"127.0.1.3","model":"ZEPH-2208NET","name":"Monitors","deviceId":4,
+         "mac":"00:1D:C1:0A:0B:0D"},
+        {"address":"127.0.1.4","name":"Ext","deviceId":5,"link":"extension"}]})");
+    QVERIFY2(m_sim->problem().isEmpty(), qPrintable(m_sim->problem()));
+}
+
+void TestCgiApi::init()
+{
+    for (const QString &address : {kPrimary, kStandalone, kExtension}) {
+        QVERIFY(m_sim->reset(address));
+        QVERIFY(m_sim->startMixer(address));
+    }
+}
+
+void TestCgiApi::cleanupTestCase()
+{
+    m_sim.reset();
+    m_profile.reset();
+}
+
+void TestCgiApi::deviceInfoFromMixer_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QByteArray>("faults");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<bool>("auth");
+    QTest::addColumn<QString>("mac");
+    QTest::addColumn<int>("link");
+    QTest::addColumn<QovLinkedExtensions>("extensions");
+
+    QTest::newRow("primary, lower-case MAC")
+        << kPrimary << QByteArray("{}") << ""
+        << "FOH" << 3 << true << "00:1D:C1:0A:0B:0C" << int(Link::PRIMARY)
+        << QovLinkedExtensions{{22080104, 2}, {22080103, 1}};
+    QTest::newRow("standalone") << kStandalone << QByteArray("{}") << ""
+                                << "Monitors" << 4 << false << "00:1D:C1:0A:0B:0D"
+                                << int(Link::NONE) << QovLinkedExtensions();
+    QTest::newRow("extension") << kExtension << QByteArray("{}") << ""
+                               << "Ext" << 5 << false << "00:1D:C1:00:01:04" << int(Link::EXTENSION)
+                               << QovLinkedExtensions();
+    QTest::newRow("firmware updating")
+        << kPrimary << QByteArray(R"({"rcode":7})") << "FW updating"
+        << "" << -1 << false << "" << int(Link::EXTENSION) << QovLinkedExtensions();
+    QTest::newRow("refused") << kPrimary << QByteArray(R"({"refuse":true})") << "unknown Error"
+                             << "" << -1 << false << "" << int(Link::EXTENSION)
+                             << QovLinkedExtensions();
+}
+
+void TestCgiApi::deviceInfoFromMixer()
+{
+    QFETCH(QString, address);
+    QFETCH(QByteArray, faults);
+    QVERIFY(m_sim->setFaults(address, faults));
+    const QovCgiApi::DeviceInfo info = m_api.getDeviceInfo(onlineDevice(address)).get();
+    QTEST(info.error, "error");
+    QTEST(info.deviceName, "name");
+    QTEST(info.deviceId, "id");
+    QTEST(info.authRequired, "auth");
+    QTEST(info.macAddress, "mac");
+    QTEST(int(info.ovLink), "link");
+    QTEST(info.linkedExtensions, "extensions");
+}
+
+void TestCgiApi::simpleRequestsUnderFaults_data()
+{
+    QTest::addColumn<QByteArray>("faults");
+    QTest::addColumn<bool>("mixerOn");
+    QTest::addColumn<bool>("expected");
+
+    QTest::newRow("healthy") << QByteArray("{}") << true << true;
+    QTest::newRow("slow but within the limit") << QByteArray(R"({"delayMs":300})") << true << true;
+    QTest::newRow("firmware updating") << QByteArray(R"({"rcode":7})") << true << false;
+    QTest::newRow("rcode as a string")
+        << QByteArray(R"({"body":"{\"rcode\":\"1\"}"})") << true << false;
+    QTest::newRow("empty body") << QByteArray(R"({"body":""})") << true << false;
+    QTest::newRow("garbage") << QByteArray(R"({"garbage":true})") << true << false;
+    QTest::newRow("refusing connections") << QByteArray(R"({"refuse":true})") << true << false;
+    QTest::newRow("switched off") << QByteArray("{}") << false << false;
+}
+
+void TestCgiApi::simpleRequestsUnderFaults()
+{
+    QFETCH(QByteArray, faults);
+    QFETCH(bool, mixerOn);
+    QVERIFY(m_sim->setFaults(kStandalone, faults));
+    if (!mixerOn) {
+        QVERIFY(m_sim->stopMixer(kStandalone));
+    }
+    auto project = std::make_shared<QovAppDeviceModelInternal>();
+    project->setIpAddress(kStandalone);
+    QTEST(m_api.identify(onlineDevice(kStandalone)).get(), "expected");
+    QTEST(m_api.keepAlive(project).get(), "expected");
+    if (mixerOn) {
+        const QStringList expected{"GET /cgi-bin/appcmd/zephidentify.cgi",
+                                   "GET /cgi-bin/appcmd/keepalive.cgi"};
+        QCOMPARE(m_sim->requests(kStandalone),
+                 QTest::currentDataTag() == QByteArray("refusing connections") ? QStringList()
+                                                                               : expected);
+    }
+}
+
+void TestCgiApi::operationStartsAtOnce()
+{
+    QVERIFY(m_sim->setFaults(kStandalone, R"({"delayMs":600})"));
+    QElapsedTimer timer;
+    timer.start();
+    std::future<bool> alive = m_api.identify(onlineDevice(kStandalone));
+    QVERIFY2(timer.elapsed() < 300, "the operation must not wait for the mixer");
+    QCOMPARE(alive.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
+    QVERIFY(alive.get());
+    QVERIFY(timer.elapsed() >= 600);
+}
+
+void TestCgiApi::silentMixerFailsWithinTimeout()
+{
+    QVERIFY(m_sim->setFaults(kStandalone, R"({"silent":true})"));
+    QElapsedTimer timer;
+    timer.start();
+    const QovCgiApi::DeviceInfo info = m_api.getDeviceInfo(onlineDevice(kStandalone)).get();
+    const qint64 elapsed = timer.elapsed();
+    QCOMPARE(info.error, QString("unknown Error"));
+    QVERIFY2(elapsed >= kTimeoutMs - 100, qPrintable(QString::number(elapsed)));
+    QVERIFY2(elapsed < kTimeoutMs + 1500, qPrintable(QString::number(elapsed)));
+    // The mixer did receive the request: it is silent, not unreachable.
+    QCOMPARE(m_sim->requests(kStandalone), QStringList{"GET /cgi-bin/appcmd/gdeviceinfo.cgi"});
+}
+
+void TestCgiApi::factories_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<bool>("served");
+
+    QTest::newRow("ZEPH-2208") << int(QovDeviceSelector::ZEPH2208) << "ZEPH-2208" << true;
+    QTest::newRow("ZEPH-2208NET") << int(QovDeviceSelector::ZEPH2208NET) << "ZEPH-2208NET" << true;
+    QTest::newRow("Unknown") << int(QovDeviceSelector::Unknown) << "Unknown" << false;
+    QTest::newRow("letter case differs")
+        << int(QovDeviceSelector::Unknown) << "ZEPH-2208net" << false;
+    QTest::newRow("lower case") << int(QovDeviceSelector::Unknown) << "zeph-2208" << false;
+    QTest::newRow("empty model") << int(QovDeviceSelector::Unknown) << "" << false;
+}
+
+void TestCgiApi::factories()
+{
+    QFETCH(int, type);
+    QFETCH(QString, model);
+    QFETCH(bool, served);
+    auto project = std::make_shared<QovAppDeviceModelInternal>();
+    project->setDeviceType(QovDeviceSelector::DeviceType(type));
+    std::unique_ptr<QovCgiApi> forProject(createCgiApi(project));
+    std::unique_ptr<QovCgiApi> forOnline(createCgiApi(onlineDevice(kPrimary, model)));
+    QCOMPARE(forProject != nullptr, served);
+    QCOMPARE(forOnline != nullptr, served);
+    if (served) {
+        QVERIFY(qobject_cast<QovCgiApiZeph2208 *>(forProject.get()));
+        QVERIFY(forProject.get() != forOnline.get());
+        QVERIFY(!forProject->parent());
+    }
+}
+
+void TestCgiApi::disconnectWhileMixerIsDown()
+{
+    QVERIFY(m_sim->stopMixer(kPrimary));
+    auto project = std::make_shared<QovAppDeviceModelInternal>();
+    project->setIpAddress(kPrimary);
+    project->setMacAddress("00:1D:C1:0A:0B:0C");
+    project->setStatus(QovAppDeviceModelInternal::CONNECTED);
+    QVERIFY(m_api.disconnectDevice(project).get());
+    QCOMPARE(project->ipAddress(), QString());
+    QCOMPARE(project->macAddress(), QString());
+    QCOMPARE(project->status(), QovAppDeviceModelInternal::DISCONNECTED);
+    QVERIFY(!m_api.keepAlive(project).get());
+}
+
+QTEST_GUILESS_MAIN(TestCgiApi)
+#include "tst_cgiapi.moc"

@@ -1,0 +1,285 @@
+#include "device/qovcgiapizeph2208.h"
+#include "mixersimprocess.h"
+#include "privatenetwork.h"
+#include "simdevices.h"
+#include "tempprofile.h"
+
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+const QString kMixer = "127.0.2.2";
+const QString kNetMixer = "127.0.2.3";
+const QString kCgi = "/cgi-bin/appcmd/";
+
+// The requests a mixer received for one data set's upload, from its beginupload on.
+QStringList uploadOf(const QStringList &requests, int target, int bank)
+{
+    const QString begin =
+        QString("GET %1beginupload.cgi?target=%2&bank=%3").arg(kCgi).arg(target).arg(bank);
+    QStringList lines = requests.mid(requests.indexOf(begin));
+    for (int i = 1; i < lines.size(); ++i) {
+        if (lines.at(i).contains("beginupload")) {
+            return lines.mid(0, i);
+        }
+    }
+    return lines;
+}
+
+void compareWithMixer(MixerSimProcess &sim, const QString &address, const QovZephData &data)
+{
+    QCOMPARE(data.preset.size(), 8);
+    QCOMPARE(data.partialPreset.size(), 40);
+    for (int bank = 0; bank < 8; ++bank) {
+        QCOMPARE(data.preset.at(bank).toUtf8(), sim.dataSet(address, 2, bank));
+    }
+    for (int bank = 0; bank < 40; ++bank) {
+        QCOMPARE(data.partialPreset.at(bank).toUtf8(), sim.dataSet(address, 6, bank));
+    }
+    QCOMPARE(data.eq12Band.toUtf8(), sim.dataSet(address, 3, 0));
+    QCOMPARE(data.eq4Band.toUtf8(), sim.dataSet(address, 4, 0));
+    QCOMPARE(data.current.toUtf8(), sim.dataSet(address, 7, 0));
+}
+} // namespace
+
+// Copying the mixer data both ways against the simulator: round trips, the order and chunking
+// of the requests, where a failure stops, and what connecting changes on either side.
+class TestTransfer : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    void downloadReadsEveryDataSet_data();
+    void downloadReadsEveryDataSet();
+    void uploadThenDownloadIsIdentical();
+    void chunking_data();
+    void chunking();
+    void downloadStopsAtFirstFailure_data();
+    void downloadStopsAtFirstFailure();
+    void uploadFailingMidwaySendsNoEnd();
+    void connectDownloadCopiesIntoProject();
+    void connectUploadLeavesProjectUnchanged();
+    void failedConnectLeavesProjectUntouched();
+
+private:
+    std::unique_ptr<TempProfile> m_profile;
+    std::unique_ptr<MixerSimProcess> m_sim;
+    QovCgiApiZeph2208 m_api;
+};
+
+void TestTransfer::initTestCase()
+{
+    velmora::test::requirePrivateNetwork();
+    m_profile = std::make_unique<TempProfile>();
+    m_profile->writeProgramSettings("[Debug]\nhttp_timeout_ms=5000\n");
+    m_sim = std::make_unique<MixerSimProcess>(R"({"mixers":[
+        {"address":"127.0.2.2","name":"FOH","deviceId":7},
+        {"address":"127.0.2.3","model":"ZEPH-2208NET","name":"Stage"}]})");
+    QVERIFY2(m_sim->problem().isEmpty(), qPrintable(m_sim->problem()));
+}
+
+void TestTransfer::init()
+{
+    QVERIFY(m_sim->reset(kMixer));
+    QVERIFY(m_sim->reset(kNetMixer));
+}
+
+void TestTransfer::cleanupTestCase()
+{
+    m_sim.reset();
+    m_profile.reset();
+}
+
+void TestTransfer::downloadReadsEveryDataSet_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::newRow("ZEPH-2208") << kMixer;
+    QTest::newRow("ZEPH-2208NET") << kNetMixer;
+}
+
+void TestTransfer::downloadReadsEveryDataSet()
+{
+    QFETCH(QString, address);
+    const QovZephData data = m_api.downloadZephData(onlineDevice(address)).get();
+    QCOMPARE(data.error, QString());
+    compareWithMixer(*m_sim, address, data);
+    // Two requests per data set, presets first, current last.
+    const QStringList requests = m_sim->requests(address);
+    QCOMPARE(requests.size(), 2 * 51);
+    QCOMPARE(requests.first(), "GET " + kCgi + "filedownload.cgi?target=2&bank=0");
+    QCOMPARE(requests.at(1), QString("GET /file/zephdata/2-0.json"));
+    QCOMPARE(requests.at(2 * 8), "GET " + kCgi + "filedownload.cgi?target=3&bank=0");
+    QCOMPARE(requests.at(2 * 10), "GET " + kCgi + "filedownload.cgi?target=6&bank=0");
+    QCOMPARE(requests.at(2 * 50), "GET " + kCgi + "filedownload.cgi?target=7&bank=0");
+}
+
+void TestTransfer::uploadThenDownloadIsIdentical()
+{
+    const QovAppDeviceModel source = projectDeviceWithData("round trip");
+    QVERIFY(m_api.uploadZephData(onlineDevice(kMixer), source).get());
+    const QovZephData back = m_api.downloadZephData(onlineDevice(kMixer)).get();
+    QCOMPARE(back.error, QString());
+    QCOMPARE(back.preset, source->zephDataPreset());
+    QCOMPARE(back.eq12Band, source->zephData12BandEq());
+    QCOMPARE(back.eq4Band, source->zephData4BandEq());
+    QCOMPARE(back.partialPreset, source->zephDataPartialPreset());
+    QCOMPARE(back.current, source->zephDataCurrent());
+    // The other mixer kept its own data.
+    QVERIFY(m_sim->dataSet(kNetMixer, 2, 0) != source->zephDataPreset().first().toUtf8());
+}
+
+void TestTransfer::chunking_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("chunks");
+
+    QTest::newRow("empty text: no chunk") << QString() << QStringList();
+    QTest::newRow("small") << QString(R"({"a":1})") << QStringList{"offset=0&size=7"};
+    QTest::newRow("exactly one chunk")
+        << jsonTextOfSize(61440) << QStringList{"offset=0&size=61440"};
+    QTest::newRow("one byte more")
+        << jsonTextOfSize(61441) << QStringList{"offset=0&size=61440", "offset=61440&size=1"};
+    // The euro sign's three bytes straddle the chunk border: chunks are cut by bytes.
+    QTest::newRow("character split between chunks")
+        << jsonTextOfSize(70000, 61439)
+        << QStringList{"offset=0&size=61440", "offset=61440&size=8560"};
+    QTest::newRow("three chunks") << jsonTextOfSize(150000)
+                                  << QStringList{"offset=0&size=61440", "offset=61440&size=61440",
+                                                 "offset=122880&size=27120"};
+}
+
+void TestTransfer::chunking()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, chunks);
+    const QovAppDeviceModel source = projectDeviceWithData("chunks");
+    source->setZephDataPreset(1, text);
+    const bool uploaded = m_api.uploadZephData(onlineDevice(kMixer), source).get();
+
+    QStringList expected{"GET " + kCgi + "beginupload.cgi?target=2&bank=1"};
+    for (const QString &chunk : chunks) {
+        expected << "POST " + kCgi + "fileupload.cgi?" + chunk;
+    }
+    expected << "GET " + kCgi + "endupload.cgi";
+    QCOMPARE(uploadOf(m_sim->requests(kMixer), 2, 1), expected);
+    if (text.isEmpty()) {
+        // The mixer refuses to store an empty data set, which ends the transfer.
+        QVERIFY(!uploaded);
+        QVERIFY(!m_sim->requests(kMixer).join('\n').contains("target=2&bank=2"));
+    } else {
+        QVERIFY(uploaded);
+        QCOMPARE(QString::fromUtf8(m_sim->dataSet(kMixer, 2, 1)), text);
+    }
+}
+
+void TestTransfer::downloadStopsAtFirstFailure_data()
+{
+    QTest::addColumn<int>("target");
+    QTest::addColumn<int>("bank");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<int>("presets");
+    QTest::addColumn<bool>("eqs");
+    QTest::addColumn<QString>("lastRequest");
+
+    QTest::newRow("preset bank 3")
+        << 2 << 3 << "failed to get preset" << 0 << false << "filedownload.cgi?target=2&bank=3";
+    QTest::newRow("12-band EQ") << 3 << 0 << "failed to get 12band eq" << 8 << false
+                                << "filedownload.cgi?target=3&bank=0";
+    QTest::newRow("partial preset bank 17") << 6 << 17 << "failed to get partial preset" << 8
+                                            << true << "filedownload.cgi?target=6&bank=17";
+    QTest::newRow("current") << 7 << 0 << "failed to get current" << 8 << true
+                             << "filedownload.cgi?target=7&bank=0";
+}
+
+void TestTransfer::downloadStopsAtFirstFailure()
+{
+    QFETCH(int, target);
+    QFETCH(int, bank);
+    QFETCH(int, presets);
+    QFETCH(bool, eqs);
+    QFETCH(QString, lastRequest);
+    QVERIFY(m_sim->setFaults(
+        kMixer,
+        QString(R"({"failDownload":{"target":%1,"bank":%2}})").arg(target).arg(bank).toUtf8()));
+    const QovZephData data = m_api.downloadZephData(onlineDevice(kMixer)).get();
+    QTEST(data.error, "error");
+    QCOMPARE(data.preset.size(), presets);
+    QCOMPARE(!data.eq12Band.isEmpty(), eqs);
+    QCOMPARE(!data.eq4Band.isEmpty(), eqs);
+    // Only a failure at the last step leaves the partial presets fetched.
+    QCOMPARE(data.partialPreset.size(), target == 7 ? 40 : 0);
+    QCOMPARE(data.current, QString());
+    if (presets > 0) {
+        QCOMPARE(data.preset.at(7).toUtf8(), m_sim->dataSet(kMixer, 2, 7));
+    }
+    QCOMPARE(m_sim->requests(kMixer).last(), "GET " + kCgi + lastRequest);
+}
+
+void TestTransfer::uploadFailingMidwaySendsNoEnd()
+{
+    QVERIFY(m_sim->setFaults(kMixer, R"({"failUpload":{"target":6,"bank":5}})"));
+    const QovAppDeviceModel source = projectDeviceWithData("midway");
+    QVERIFY(!m_api.uploadZephData(onlineDevice(kMixer), source).get());
+    const QStringList requests = m_sim->requests(kMixer);
+    QCOMPARE(
+        requests.mid(requests.size() - 2),
+        QStringList({"GET " + kCgi + "beginupload.cgi?target=6&bank=5",
+                     "POST " + kCgi + "fileupload.cgi?offset=0&size=" +
+                         QString::number(source->zephDataPartialPreset().at(5).toUtf8().size())}));
+    // What came before the failure stays written; nothing after it was sent.
+    QCOMPARE(QString::fromUtf8(m_sim->dataSet(kMixer, 6, 4)),
+             source->zephDataPartialPreset().at(4));
+    QVERIFY(QString::fromUtf8(m_sim->dataSet(kMixer, 6, 5)) !=
+            source->zephDataPartialPreset().at(5));
+}
+
+void TestTransfer::connectDownloadCopiesIntoProject()
+{
+    auto project = std::make_shared<QovAppDeviceModelInternal>();
+    const QovOnlineDeviceModel mixer = onlineDevice(kNetMixer, "ZEPH-2208NET");
+    QVERIFY(m_api.connectDevice(false, project, mixer).get());
+    QCOMPARE(project->deviceName(), mixer->deviceName());
+    QCOMPARE(project->deviceId(), mixer->deviceId());
+    QCOMPARE(project->ipAddress(), kNetMixer);
+    QCOMPARE(project->macAddress(), mixer->macAddress());
+    QCOMPARE(project->status(), QovAppDeviceModelInternal::CONNECTED);
+    compareWithMixer(*m_sim, kNetMixer, project->zephData());
+}
+
+void TestTransfer::connectUploadLeavesProjectUnchanged()
+{
+    const QovAppDeviceModel project = projectDeviceWithData("upload");
+    const QovZephData before = project->zephData();
+    const QovOnlineDeviceModel mixer = onlineDevice(kMixer);
+    QVERIFY(m_api.connectDevice(true, project, mixer).get());
+    QCOMPARE(project->deviceName(), QString("Project upload"));
+    QCOMPARE(project->deviceId(), 42);
+    QCOMPARE(project->zephData(), before);
+    QCOMPARE(project->ipAddress(), kMixer);
+    QCOMPARE(project->macAddress(), mixer->macAddress());
+    QCOMPARE(project->status(), QovAppDeviceModelInternal::CONNECTED);
+    // The online device takes the project's name and id; the mixer holds the project's data.
+    QCOMPARE(mixer->deviceName(), QString("Project upload"));
+    QCOMPARE(mixer->deviceId(), 42);
+    compareWithMixer(*m_sim, kMixer, before);
+}
+
+void TestTransfer::failedConnectLeavesProjectUntouched()
+{
+    QVERIFY(m_sim->setFaults(kMixer, R"({"failDownload":{"target":7,"bank":0}})"));
+    const QovAppDeviceModel project = projectDeviceWithData("kept");
+    const QovZephData before = project->zephData();
+    QVERIFY(!m_api.connectDevice(false, project, onlineDevice(kMixer)).get());
+    QCOMPARE(project->zephData(), before);
+    QCOMPARE(project->deviceName(), QString("Project kept"));
+    QCOMPARE(project->status(), QovAppDeviceModelInternal::DISCONNECTED);
+    QCOMPARE(project->ipAddress(), QString());
+}
+
+QTEST_GUILESS_MAIN(TestTransfer)
+#include "tst_transfer.moc"

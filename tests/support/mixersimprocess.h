@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// The mixer simulator as a real process for tests: started with a configuration, stopped when
+// the object goes. Its control interface switches faults, starts and stops mixers, and shows
+// what a mixer received. Run only inside the private network.
+class MixerSimProcess
+{
+public:
+    // `configJson` is the simulator's configuration; its control port is replaced by a free one.
+    explicit MixerSimProcess(const QByteArray &configJson);
+    ~MixerSimProcess();
+
+    // Empty when the simulator runs and every mixer listens; otherwise what went wrong.
+    QString problem() const { return m_problem; }
+
+    bool setFaults(const QString &address, const QByteArray &faultsJson);
+    bool startMixer(const QString &address);
+    bool stopMixer(const QString &address);
+    // Factory data, no faults, an empty request list.
+    bool reset(const QString &address);
+    // "METHOD target" of every request received since the last clear.
+    QStringList requests(const QString &address);
+    bool clearRequests(const QString &address);
+    QByteArray dataSet(const QString &address, int target, int bank);
+    bool setDataSet(const QString &address, int target, int bank, const QByteArray &text);
+
+    static QString simulatorPath();
+
+private:
+    // Status and body of one control request; status 0 when the control port did not answer.
+    int control(const char *method, const QString &path, const QByteArray &body,
+                QByteArray *reply = nullptr);
+
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    int m_controlPort = 0;
+    QString m_problem;
+};
