@@ -2,6 +2,7 @@
 
 #include "device/qovcgireply.h"
 #include "device/qovhttprequests.h"
+#include "device/qovtaskpool.h"
 
 #include <QDebug>
 #include <QThread>
@@ -25,22 +26,21 @@ bool QovCgiApiZeph2208::simpleRequest(const QString &ip, const QString &page)
 
 std::future<bool> QovCgiApiZeph2208::identify(const QovOnlineDeviceModel &device)
 {
-    return std::async(std::launch::async, [device] {
+    return QovTaskPool::run([device] {
         return simpleRequest(device->ipAddress(), QStringLiteral("zephidentify.cgi"));
     });
 }
 
 std::future<bool> QovCgiApiZeph2208::keepAlive(const QovAppDeviceModel &device)
 {
-    return std::async(std::launch::async, [device] {
-        return simpleRequest(device->ipAddress(), QStringLiteral("keepalive.cgi"));
-    });
+    return QovTaskPool::run(
+        [device] { return simpleRequest(device->ipAddress(), QStringLiteral("keepalive.cgi")); });
 }
 
 std::future<QovCgiApi::DeviceInfo>
 QovCgiApiZeph2208::getDeviceInfo(const QovOnlineDeviceModel &device)
 {
-    return std::async(std::launch::async, [device] {
+    return QovTaskPool::run([device] {
         const QUrl url = cgiUrl(device->ipAddress(), QStringLiteral("gdeviceinfo.cgi"));
         return QovCgiReply::deviceInfo(httpGet(url, httpTimeoutMs()).get());
     });
@@ -48,7 +48,7 @@ QovCgiApiZeph2208::getDeviceInfo(const QovOnlineDeviceModel &device)
 
 std::future<bool> QovCgiApiZeph2208::disconnectDevice(const QovAppDeviceModel &device)
 {
-    return std::async(std::launch::async, [device] {
+    return QovTaskPool::run([device] {
         qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::disconnectDevice"
                  << device->debugText();
         device->setIpAddress(QString());
@@ -61,7 +61,7 @@ std::future<bool> QovCgiApiZeph2208::disconnectDevice(const QovAppDeviceModel &d
 std::future<bool> QovCgiApiZeph2208::connectDevice(bool upload, const QovAppDeviceModel &device,
                                                    const QovOnlineDeviceModel &target)
 {
-    return std::async(std::launch::async, [this, upload, device, target] {
+    return QovTaskPool::run([this, upload, device, target] {
         qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::connectDevice" << upload
                  << device->debugText() << target->debugText();
         if (upload) {

@@ -2,6 +2,7 @@
 
 #include "device/qovcgireply.h"
 #include "device/qovhttprequests.h"
+#include "device/qovtaskpool.h"
 
 #include <QDebug>
 #include <QThread>
@@ -25,7 +26,7 @@ int bankCount(int code)
 template<typename Step>
 auto inTurn(Step step)
 {
-    return std::async(std::launch::async, step).get();
+    return QovTaskPool::run(step).get();
 }
 
 QUrlQuery slotQuery(int code, int bank)
@@ -130,7 +131,7 @@ QovCgiApi::ZephData QovCgiApiZeph2208::downloadAll(const QovOnlineDeviceModel &d
 std::future<QovCgiApi::ZephData>
 QovCgiApiZeph2208::downloadZephData(const QovOnlineDeviceModel &device)
 {
-    return std::async(std::launch::async, [device] { return downloadAll(device); });
+    return QovTaskPool::run([device] { return downloadAll(device); });
 }
 
 bool QovCgiApiZeph2208::sendChunks(const QString &ip, const QByteArray &bytes, int timeoutMs)
@@ -212,5 +213,5 @@ bool QovCgiApiZeph2208::uploadAll(const QovOnlineDeviceModel &device,
 std::future<bool> QovCgiApiZeph2208::uploadZephData(const QovOnlineDeviceModel &device,
                                                     const QovAppDeviceModel &source)
 {
-    return std::async(std::launch::async, [device, source] { return uploadAll(device, source); });
+    return QovTaskPool::run([device, source] { return uploadAll(device, source); });
 }
