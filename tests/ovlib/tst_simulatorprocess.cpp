@@ -48,7 +48,7 @@ void TestSimulatorProcess::initTestCase()
     while (!out.contains("ready\n") && m_sim.waitForReadyRead(5000)) {
         out += m_sim.readAllStandardOutput();
     }
-    QVERIFY2(out.contains("ready\n"), out.constData());
+    QVERIFY2(out.contains("ready\n"), (out + m_sim.readAllStandardError()).constData());
     const QRegularExpressionMatch match = QRegularExpression("control: [0-9.]+:(\\d+)").match(out);
     QVERIFY(match.hasMatch());
     m_controlPort = match.captured(1).toInt();

@@ -33,6 +33,14 @@ void DescriptionServer::serve(int fd, const std::atomic<bool> &stop)
         return;
     }
     sendAll(fd, descriptionReply(m_identity, request.substr(space + 1, end - space - 1)));
+    // Let the client close first, so the closed connection's wait state stays on its side and
+    // the mixer can listen on its port again at once after a restart.
+    std::string rest;
+    for (int i = 0; i < 10 && !stop && rest.size() < 8192; ++i) {
+        if (receiveSome(fd, rest, 100) < 0) {
+            break;
+        }
+    }
 }
 
 } // namespace velmora::sim
