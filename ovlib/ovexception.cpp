@@ -5,34 +5,8 @@
 namespace ovlib {
 
 OvException::OvException(int32_t code)
-    : m_code(code)
-    , m_message(errorName(code))
+    : CodedException(code, errorName(code))
 {
 }
 
-OvException::OvException(int32_t code, std::string message)
-    : m_code(code)
-    , m_message(std::move(message))
-{
-}
-
-const char *OvException::what() const noexcept
-{
-    return m_message.c_str();
-}
-
-namespace internal {
-
-OvResponseParserExeption::OvResponseParserExeption(int32_t code, std::string message)
-    : m_code(code)
-    , m_message(std::move(message))
-{
-}
-
-const char *OvResponseParserExeption::what() const noexcept
-{
-    return m_message.c_str();
-}
-
-} // namespace internal
 } // namespace ovlib

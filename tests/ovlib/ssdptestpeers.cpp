@@ -3,30 +3,45 @@
 #include "ovlib/ssdpmessage.h"
 #include "ovlib/udpsocket.h"
 
+#include <functional>
 #include <unistd.h>
 
 using namespace ovlib::internal;
 
 namespace ovtest {
 
+namespace {
+
+// Hands every well-formed datagram on the group to the handler until stop is set.
+std::thread listenOnGroup(
+    int fd, const std::atomic<bool> &stop,
+    std::function<void(const SsdpMessage &, const std::array<uint8_t, 4> &, uint16_t)> handler)
+{
+    return std::thread([fd, &stop, handler] {
+        char buffer[2048];
+        while (!stop) {
+            std::array<uint8_t, 4> from{};
+            uint16_t port = 0;
+            const long n = receiveDatagram(fd, buffer, sizeof buffer, from, port, 50);
+            const SsdpParseResult parsed = parseSsdpMessage(buffer, n > 0 ? size_t(n) : 0);
+            if (n > 0 && parsed.status == SsdpParseResult::Complete) {
+                handler(parsed.message, from, port);
+            }
+        }
+    });
+}
+
+} // namespace
+
 SearchWatcher::SearchWatcher(std::string target)
     : m_target(std::move(target))
 {
     m_socket = openUdpSocket({0, 0, 0, 0}, SsdpPort, true);
     joinSsdpGroup(m_socket);
-    m_thread = std::thread([this] {
-        char buffer[2048];
-        while (!m_stop) {
-            std::array<uint8_t, 4> from{};
-            uint16_t port = 0;
-            const long n = receiveDatagram(m_socket, buffer, sizeof buffer, from, port, 50);
-            const SsdpParseResult parsed = parseSsdpMessage(buffer, n > 0 ? size_t(n) : 0);
-            if (n > 0 && parsed.status == SsdpParseResult::Complete &&
-                parsed.message.kind == SsdpMessage::Search &&
-                parsed.message.header("st") == m_target) {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                m_searches.push_back(std::chrono::steady_clock::now());
-            }
+    m_thread = listenOnGroup(m_socket, m_stop, [this](const SsdpMessage &message, auto, auto) {
+        if (message.kind == SsdpMessage::Search && message.header("st") == m_target) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_searches.push_back(std::chrono::steady_clock::now());
         }
     });
 }
@@ -51,19 +66,16 @@ HostilePeer::HostilePeer(std::array<uint8_t, 4> address, std::vector<std::string
     m_groupSocket = openUdpSocket({0, 0, 0, 0}, SsdpPort, true);
     joinSsdpGroup(m_groupSocket);
     m_sendSocket = openUdpSocket(m_address, 0, false);
-    m_thread = std::thread([this] {
-        char buffer[2048];
-        while (!m_stop) {
-            std::array<uint8_t, 4> from{};
-            uint16_t port = 0;
-            const long n = receiveDatagram(m_groupSocket, buffer, sizeof buffer, from, port, 50);
-            if (n > 0 && parseSsdpMessage(buffer, size_t(n)).message.kind == SsdpMessage::Search) {
-                for (const auto &answer : m_answers) {
-                    sendDatagram(m_sendSocket, answer, from, port);
-                }
+    m_thread = listenOnGroup(
+        m_groupSocket, m_stop,
+        [this](const SsdpMessage &message, const std::array<uint8_t, 4> &from, uint16_t port) {
+            if (message.kind != SsdpMessage::Search) {
+                return;
             }
-        }
-    });
+            for (const auto &answer : m_answers) {
+                sendDatagram(m_sendSocket, answer, from, port);
+            }
+        });
 }
 
 HostilePeer::~HostilePeer()
