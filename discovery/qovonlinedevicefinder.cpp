@@ -1,6 +1,22 @@
 #include "discovery/qovonlinedevicefinder.h"
 
-#include <QDebug>
+#include "device/qovcgiapi.h"
+#include "device/qovcgiapifactory.h"
+#include "discovery/qovovlibdevicediscoverylistener.h"
+#include "models/qovprogramsettingsmodel.h"
+#include "ovlib/devicemanager.h"
+#include "ovlib/ovupnpdevice.h"
+
+#include <QFutureWatcher>
+#include <QThread>
+#include <QtConcurrent>
+
+#include <memory>
+
+namespace {
+constexpr unsigned kSearchPeriodSeconds = 60;
+constexpr unsigned kUpnpOnly = 0x1;
+} // namespace
 
 QovOnlineDeviceFinder *QovOnlineDeviceFinder::instance()
 {
@@ -9,18 +25,159 @@ QovOnlineDeviceFinder *QovOnlineDeviceFinder::instance()
     return finder;
 }
 
-QovOnlineDeviceFinder::QovOnlineDeviceFinder() = default;
+QovOnlineDeviceFinder::QovOnlineDeviceFinder()
+    : m_manager(ovlib::DeviceManager::getInstance())
+    // Shared ownership, not a QObject parent: the manager keeps a weak reference to it.
+    , m_listener(std::make_shared<QovOvlibDeviceDiscoveryListener>())
+{
+    m_manager.setDiscoveryListener(m_listener);
+    qRegisterMetaType<QovOnlineDeviceModel>("QovOnlineDeviceModel");
+    debugLine() << "created!";
+    // The listener emits on the library's threads, so these connections deliver queued.
+    connect(m_listener.get(), &QovOvlibDeviceDiscoveryListener::deviceAdded, this,
+            &QovOnlineDeviceFinder::onDeviceAdded);
+    connect(m_listener.get(), &QovOvlibDeviceDiscoveryListener::deviceModified, this,
+            &QovOnlineDeviceFinder::onDeviceModified);
+    connect(m_listener.get(), &QovOvlibDeviceDiscoveryListener::deviceDeleted, this,
+            &QovOnlineDeviceFinder::onDeviceDeleted);
+}
+
+QovOnlineDeviceFinder::~QovOnlineDeviceFinder()
+{
+    debugLine() << "deleted!";
+    m_listener.reset();
+}
+
+QDebug QovOnlineDeviceFinder::debugLine() const
+{
+    return qDebug() << QThread::currentThreadId() << this;
+}
 
 void QovOnlineDeviceFinder::start()
 {
     if (m_started) {
         return;
     }
+    debugLine() << "start!";
     m_started = true;
-    qDebug() << "device finder started";
+    const int result = m_manager.discoveryStart(kSearchPeriodSeconds, kUpnpOnly);
+    if (result != 0) {
+        debugLine() << "ERROR: failed to start discovery" << result;
+        m_started = false;
+        return;
+    }
+    debugLine() << "start OK!";
 }
 
 void QovOnlineDeviceFinder::refresh()
 {
-    qDebug() << "device finder refresh";
+    m_devices.clear();
+    for (const std::shared_ptr<ovlib::Device> &device : m_manager.getDevices()) {
+        if (const auto *upnp = dynamic_cast<const ovlib::OvUPnPDevice *>(device.get())) {
+            onDeviceAdded(QovOvlibDeviceDiscoveryListener::makeOnlineDevice(*upnp));
+        }
+    }
+    m_manager.discoveryRefresh();
+}
+
+void QovOnlineDeviceFinder::onDeviceAdded(QovOnlineDeviceModel device)
+{
+    // The check waits on the network, so it runs on the pool and reports back here.
+    auto *watcher = new QFutureWatcher<bool>();
+    connect(watcher, &QFutureWatcher<bool>::finished, this, [this, watcher, device] {
+        const bool admitted = watcher->result();
+        watcher->deleteLater();
+        completeAdmission(device, admitted);
+    });
+    watcher->setFuture(QtConcurrent::run([this, device] { return admit(device); }));
+}
+
+bool QovOnlineDeviceFinder::admit(const QovOnlineDeviceModel &device) const
+{
+    const QString name = device->debugText();
+    debugLine() << "ADD" << name.toUtf8().constData() << "started" << device->ipAddress();
+
+    if (!QovProgramSettingsModel().compatibleModels().contains(device->modelName())) {
+        debugLine() << "ADD" << name.toUtf8().constData() << "is not compatible model, skip.";
+        return false;
+    }
+
+    QovCgiApi::DeviceInfo info;
+    info.deviceName = device->deviceName();
+    info.deviceId = device->deviceId();
+    info.headerColor = device->headerColor();
+    info.macAddress = device->macAddress();
+    // A compatible model without an API of its own keeps the record as filled: admitted.
+    if (std::unique_ptr<QovCgiApi> api{createCgiApi(device)}) {
+        info = api->getDeviceInfo(device).get();
+    }
+    debugLine() << "getDeviceInfo" << name.toUtf8().constData()
+                << "result:" << info.error.isEmpty();
+    if (!info.error.isEmpty()) {
+        debugLine() << "ADD" << name.toUtf8().constData() << "can not get device info,";
+        return false;
+    }
+
+    device->setMacAddress(info.macAddress);
+    device->setDeviceId(info.deviceId);
+    device->setHeaderColor(info.headerColor);
+    device->setOvLink(info.ovLink);
+    device->setAuthRequired(info.authRequired);
+    device->setLinkedExtensions(info.linkedExtensions);
+    return true;
+}
+
+void QovOnlineDeviceFinder::completeAdmission(const QovOnlineDeviceModel &device, bool admitted)
+{
+    if (!admitted) {
+        return;
+    }
+    m_devices.append(device);
+    debugLine() << "ADD" << device->debugText().toUtf8().constData()
+                << "completed, deviceList.length =" << m_devices.size();
+    Q_EMIT deviceListChanged();
+}
+
+void QovOnlineDeviceFinder::onDeviceModified(QovOnlineDeviceModel device)
+{
+    debugLine() << "MOD" << device->debugText().toUtf8().constData();
+}
+
+void QovOnlineDeviceFinder::onDeviceDeleted(QovOnlineDeviceModel device)
+{
+    debugLine() << "DEL" << device->debugText().toUtf8().constData();
+    m_devices.removeByIpAddress(device->ipAddress());
+    Q_EMIT deviceListChanged();
+}
+
+void QovOnlineDeviceFinder::moveDevice(const QModelIndex &, int start, int end, const QModelIndex &,
+                                       int row)
+{
+    debugLine() << "moved," << start << "~" << end << "->" << row;
+    const int target = start < row ? row - 1 : row;
+    debugLine() << "moveding," << start << "->" << target;
+    m_devices.move(start, row);
+    Q_EMIT deviceListChanged();
+}
+
+QList<QovOnlineDeviceModel> QovOnlineDeviceFinder::getAll() const
+{
+    debugLine() << "getAll()" << m_devices.size();
+    return m_devices.devices();
+}
+
+QList<QovOnlineDeviceModel>
+QovOnlineDeviceFinder::getAllByDeviceType(QovDeviceSelector::DeviceType type) const
+{
+    return m_devices.byDeviceType(type);
+}
+
+void QovOnlineDeviceFinder::sortBy(int column, int order)
+{
+    m_devices.sortBy(column, order);
+}
+
+QovOnlineDeviceModel QovOnlineDeviceFinder::findByAppDevice(const QovAppDeviceModel &device) const
+{
+    return m_devices.findByAppDevice(device);
 }

@@ -1,21 +1,68 @@
 #pragma once
 
+#include "discovery/qovonlinedevicelist.h"
+#include "models/qovappdevicemodel.h"
+#include "models/qovdeviceselector.h"
+#include "models/qovonlinedevicemodel.h"
+
+#include <QDebug>
+#include <QList>
+#include <QModelIndex>
 #include <QObject>
 
-// The program's view of the mixers on the network. One object per process.
-// Stand-in until discovery lands: it starts nothing and lists nothing.
+#include <memory>
+
+namespace ovlib {
+class DeviceManager;
+}
+class QovOvlibDeviceDiscoveryListener;
+
+// The program's view of the mixers on the network: what discovery finds, admitted only when
+// the model is compatible and the mixer answers the device information request. One object per
+// process, living in the GUI thread; the list changes only there.
 class QovOnlineDeviceFinder : public QObject
 {
     Q_OBJECT
 
 public:
+    // Created on first use, never destroyed before the process ends.
     static QovOnlineDeviceFinder *instance();
+    ~QovOnlineDeviceFinder() override;
 
+    // Starts cyclic discovery (60 s period) once; may be called again after a failure.
     void start();
+    // Empties the list at once, re-examines every device the library knows and asks for an
+    // immediate search. Devices come back as their checks finish.
     void refresh();
+
+    QList<QovOnlineDeviceModel> getAll() const;
+    QList<QovOnlineDeviceModel> getAllByDeviceType(QovDeviceSelector::DeviceType type) const;
+    // `order` is a QovSortLabel::SortOrder value: 1 ascending, anything else descending.
+    void sortBy(int column, int order);
+    QovOnlineDeviceModel findByAppDevice(const QovAppDeviceModel &device) const;
+
+Q_SIGNALS:
+    void deviceListChanged();
+
+public Q_SLOTS:
+    void moveDevice(const QModelIndex &parent, int start, int end, const QModelIndex &destination,
+                    int row);
+    void onDeviceAdded(QovOnlineDeviceModel device);
+    void onDeviceModified(QovOnlineDeviceModel device);
+    void onDeviceDeleted(QovOnlineDeviceModel device);
 
 private:
     QovOnlineDeviceFinder();
 
+    // Runs on a pool thread: true when the device may be listed. Fills in its identity and
+    // touches nothing else of the finder.
+    bool admit(const QovOnlineDeviceModel &device) const;
+    // Every line of the finder starts with the thread and the finder.
+    QDebug debugLine() const;
+    void completeAdmission(const QovOnlineDeviceModel &device, bool admitted);
+
     bool m_started = false;
+    QovOnlineDeviceList m_devices;
+    ovlib::DeviceManager &m_manager;
+    std::shared_ptr<QovOvlibDeviceDiscoveryListener> m_listener;
 };

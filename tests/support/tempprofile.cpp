@@ -29,6 +29,8 @@ TempProfile::TempProfile()
     // Environment for child processes (the program itself), QSettings path for this one.
     qputenv("XDG_CONFIG_HOME", configDir().toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", runtimeDir().toLocal8Bit());
+    // The default project and its autosave copy live in the user's data folder.
+    qputenv("XDG_DATA_HOME", (m_dir.path() + QStringLiteral("/data")).toLocal8Bit());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configDir());
 }
 

@@ -1,0 +1,199 @@
+// The finder against the simulator process: real SSDP discovery, real device-information
+// requests, mixers that fail, vanish and answer slowly.
+#include "discovery/qovonlinedevicefinder.h"
+#include "mixersimprocess.h"
+#include "privatenetwork.h"
+#include "tempprofile.h"
+
+#include <QMutex>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+// Debug lines of every thread, so the test can wait for checks that end without a signal.
+QMutex g_logMutex;
+QStringList g_log;
+QtMessageHandler g_previousHandler = nullptr;
+
+void collectLog(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    {
+        QMutexLocker lock(&g_logMutex);
+        g_log << message;
+    }
+    g_previousHandler(type, context, message);
+}
+
+int logCount(const QString &text)
+{
+    QMutexLocker lock(&g_logMutex);
+    return int(std::count_if(g_log.cbegin(), g_log.cend(),
+                             [&](const QString &line) { return line.contains(text); }));
+}
+
+const QByteArray kConfig = R"({ "mixers": [
+  { "address": "127.0.0.2", "model": "ZEPH-2208", "name": "Alpha", "mac": "00-1d-c1-aa-00-02",
+    "deviceId": 10, "headerColor": 3, "serial": 1002, "link": "primary",
+    "linkedUnits": [ { "serial": 1003, "unitno": 1 }, { "serial": 1009, "unitno": 2 } ] },
+  { "address": "127.0.0.3", "model": "ZEPH-2208NET", "name": "Bravo", "mac": "00:1D:C1:AA:00:03",
+    "deviceId": 255, "headerColor": 5, "serial": 1003, "link": "extension", "password": true },
+  { "address": "127.0.0.4", "model": "ZEPH-4416", "name": "Charlie", "mac": "00:1D:C1:AA:00:04",
+    "deviceId": 3, "headerColor": 1, "serial": 1004 },
+  { "address": "127.0.0.5", "model": "ZEPH-9999", "name": "Delta", "mac": "00:1D:C1:AA:00:05",
+    "deviceId": 4, "serial": 1005 },
+  { "address": "127.0.0.6", "model": "ZEPH-2208", "name": "Echo", "mac": "00:1D:C1:AA:00:06",
+    "deviceId": 5, "serial": 1006, "faults": { "rcode": 7 } },
+  { "address": "127.0.0.7", "model": "ZEPH-2208", "name": "Foxtrot", "mac": "00:1D:C1:AA:00:07",
+    "deviceId": 6, "serial": 1007, "faults": { "body": "" } }
+] })";
+
+QStringList namesOf(const QList<QovOnlineDeviceModel> &devices)
+{
+    QStringList names;
+    for (const auto &device : devices) {
+        names << device->deviceName();
+    }
+    return names;
+}
+} // namespace
+
+class TestOnlineDeviceFinder : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+
+    // In this order: they share the one finder of the process.
+    void admitsCompatibleAnsweringMixersOnly();
+    void refreshListsInFinishingOrder();
+    void byebyeRemovesTheMixer();
+    void listChangesAlwaysAnnounced();
+
+private:
+    void waitForRejections(int rejectedBefore);
+
+    std::unique_ptr<TempProfile> m_profile;
+    std::unique_ptr<MixerSimProcess> m_sim;
+    QovOnlineDeviceFinder *m_finder = nullptr;
+};
+
+void TestOnlineDeviceFinder::initTestCase()
+{
+    velmora::test::requirePrivateNetwork();
+    g_previousHandler = qInstallMessageHandler(collectLog);
+    m_profile = std::make_unique<TempProfile>();
+    m_profile->writeProgramSettings("[Debug]\ncompatible_models=ZEPH-4416\nhttp_timeout_ms=3000\n");
+    m_sim = std::make_unique<MixerSimProcess>(kConfig);
+    QVERIFY2(m_sim->problem().isEmpty(), qPrintable(m_sim->problem()));
+    m_finder = QovOnlineDeviceFinder::instance();
+    QCOMPARE(QovOnlineDeviceFinder::instance(), m_finder);
+}
+
+void TestOnlineDeviceFinder::cleanupTestCase()
+{
+    m_sim.reset();
+    m_profile.reset();
+}
+
+// Three checks end without listing: the unknown model, the updating one, the empty answer.
+void TestOnlineDeviceFinder::waitForRejections(int rejectedBefore)
+{
+    QTRY_VERIFY_WITH_TIMEOUT(logCount("is not compatible model, skip.") +
+                                     logCount("can not get device info,") >=
+                                 rejectedBefore + 3,
+                             15000);
+}
+
+void TestOnlineDeviceFinder::admitsCompatibleAnsweringMixersOnly()
+{
+    QSignalSpy changed(m_finder, &QovOnlineDeviceFinder::deviceListChanged);
+    m_finder->start();
+    m_finder->start();
+    QCOMPARE(logCount("start!"), 1);
+    QCOMPARE(logCount("start OK!"), 1);
+
+    QTRY_COMPARE_WITH_TIMEOUT(m_finder->getAll().size(), 3, 15000);
+    waitForRejections(0);
+    QCOMPARE(logCount("ADD QovOnlineDeviceModel('Delta'[0]) is not compatible model, skip."), 1);
+    QCOMPARE(changed.count(), 3);
+
+    QStringList names = namesOf(m_finder->getAll());
+    names.sort();
+    QCOMPARE(names, QStringList({"Alpha", "Bravo", "Charlie"}));
+
+    const auto alpha = m_finder->getAllByDeviceType(QovDeviceSelector::ZEPH2208).value(0);
+    QVERIFY(alpha);
+    QCOMPARE(alpha->macAddress(), QString("00:1D:C1:AA:00:02"));
+    QCOMPARE(alpha->deviceId(), 10);
+    QCOMPARE(alpha->headerColor(), 3);
+    QCOMPARE(alpha->ovLink(), QovOnlineDeviceModelInternal::PRIMARY);
+    QCOMPARE(alpha->linkedExtensions(),
+             QovLinkedExtensions({std::make_tuple(1003, 1), std::make_tuple(1009, 2)}));
+    QCOMPARE(alpha->ipAddress(), QString("127.0.0.2"));
+    QCOMPARE(alpha->modelName(), QString("ZEPH-2208"));
+
+    const auto bravo = m_finder->getAllByDeviceType(QovDeviceSelector::ZEPH2208NET).value(0);
+    QVERIFY(bravo);
+    QCOMPARE(bravo->deviceId(), 255);
+    QCOMPARE(bravo->ovLink(), QovOnlineDeviceModelInternal::EXTENSION);
+    QCOMPARE(bravo->authRequired(), true);
+
+    auto project = std::make_shared<QovAppDeviceModelInternal>(
+        "stage", QovDeviceSelector::ZEPH2208NET, "00:1D:C1:AA:00:03", 0, 1);
+    QCOMPARE(m_finder->findByAppDevice(project), bravo);
+}
+
+void TestOnlineDeviceFinder::refreshListsInFinishingOrder()
+{
+    // Alpha answers last; every other compatible mixer answers at once.
+    QVERIFY(m_sim->setFaults("127.0.0.2", R"({"delayMs": 1500})"));
+    const int rejectedBefore =
+        logCount("is not compatible model, skip.") + logCount("can not get device info,");
+    QSignalSpy changed(m_finder, &QovOnlineDeviceFinder::deviceListChanged);
+
+    m_finder->refresh();
+    QVERIFY2(m_finder->getAll().isEmpty(), "refresh empties the list at once");
+    QTRY_COMPARE_WITH_TIMEOUT(m_finder->getAll().size(), 3, 15000);
+    QCOMPARE(m_finder->getAll().last()->deviceName(), QString("Alpha"));
+    waitForRejections(rejectedBefore);
+    QCOMPARE(changed.count(), 3);
+    QVERIFY(m_sim->setFaults("127.0.0.2", "{}"));
+}
+
+void TestOnlineDeviceFinder::byebyeRemovesTheMixer()
+{
+    QSignalSpy changed(m_finder, &QovOnlineDeviceFinder::deviceListChanged);
+    QVERIFY(m_sim->stopMixer("127.0.0.3"));
+    QVERIFY(changed.wait(5000));
+    QStringList names = namesOf(m_finder->getAll());
+    names.sort();
+    QCOMPARE(names, QStringList({"Alpha", "Charlie"}));
+}
+
+void TestOnlineDeviceFinder::listChangesAlwaysAnnounced()
+{
+    QSignalSpy changed(m_finder, &QovOnlineDeviceFinder::deviceListChanged);
+    const QStringList before = namesOf(m_finder->getAll());
+
+    auto stranger = std::make_shared<QovOnlineDeviceModelInternal>(
+        QovDiscoveredDevice{"9", "uuid:x", "Stranger", "ZEPH-2208", "127.0.0.99"});
+    m_finder->onDeviceDeleted(stranger);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(namesOf(m_finder->getAll()), before);
+
+    // A drop just below itself moves nothing and is still announced.
+    m_finder->moveDevice({}, 0, 0, {}, 1);
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(namesOf(m_finder->getAll()), before);
+
+    m_finder->moveDevice({}, 0, 0, {}, 2);
+    QCOMPARE(changed.count(), 3);
+    QCOMPARE(namesOf(m_finder->getAll()), QStringList({before.at(1), before.at(0)}));
+}
+
+QTEST_MAIN(TestOnlineDeviceFinder)
+#include "tst_onlinedevicefinder.moc"
