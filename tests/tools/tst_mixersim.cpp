@@ -1,0 +1,201 @@
+#include "mixersimprocess.h"
+#include "privatenetwork.h"
+
+#include <httplib.h>
+
+#include <QProcess>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+const char *const kMixer = "127.0.3.2";
+const char *const kOther = "127.0.3.3";
+
+httplib::Result cgiGet(const char *address, const std::string &path)
+{
+    httplib::Client client(address, 80);
+    client.set_connection_timeout(2, 0);
+    client.set_read_timeout(2, 0);
+    return client.Get(path);
+}
+
+// One multipart part to fileupload.cgi, shaped as given.
+std::string postChunk(const std::string &query, const std::string &name,
+                      const std::string &filename, const std::string &content)
+{
+    httplib::Client client(kMixer, 80);
+    const httplib::MultipartFormDataItems items{
+        {name, content, filename, "application/octet-stream"}};
+    const httplib::Result result = client.Post("/cgi-bin/appcmd/fileupload.cgi?" + query, items);
+    return result ? result->body : std::string("no reply");
+}
+} // namespace
+
+// The simulator as a process: its command line, its control interface and the mixer side of
+// the HTTP exchanges that the program's tests cannot provoke on their own.
+class TestMixerSim : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    void commandLine_data();
+    void commandLine();
+    void mixersStopAndStartOneByOne();
+    void uploadFormIsChecked_data();
+    void uploadFormIsChecked();
+    void controlRefusesNonsense();
+    void refusingMixerComesBack();
+
+private:
+    std::unique_ptr<MixerSimProcess> m_sim;
+};
+
+void TestMixerSim::initTestCase()
+{
+    velmora::test::requirePrivateNetwork();
+    m_sim = std::make_unique<MixerSimProcess>(
+        R"({"mixers":[{"address":"127.0.3.2"},{"address":"127.0.3.3","running":false}]})");
+    QVERIFY2(m_sim->problem().isEmpty(), qPrintable(m_sim->problem()));
+}
+
+void TestMixerSim::init()
+{
+    QVERIFY(m_sim->reset(kMixer));
+    QVERIFY(m_sim->startMixer(kMixer));
+}
+
+void TestMixerSim::cleanupTestCase()
+{
+    m_sim.reset();
+}
+
+void TestMixerSim::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output");
+
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "--config FILE";
+    QTest::newRow("unknown option") << QStringList{"--verbose"} << 2 << "unknown option --verbose";
+    QTest::newRow("missing value") << QStringList{"--config"} << 2 << "--config needs a value";
+    QTest::newRow("port not a number")
+        << QStringList{"--control-port", "x"} << 2 << "--control-port needs a number";
+    QTest::newRow("missing file") << QStringList{"--config", "/nonexistent/sim.json"} << 1
+                                  << "cannot read /nonexistent/sim.json";
+}
+
+void TestMixerSim::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, output);
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(MixerSimProcess::simulatorPath(), arguments);
+    QVERIFY(process.waitForFinished(10000));
+    QTEST(process.exitCode(), "exitCode");
+    const QString text = QString::fromUtf8(process.readAll());
+    QVERIFY2(text.contains(output), qPrintable(text));
+}
+
+void TestMixerSim::mixersStopAndStartOneByOne()
+{
+    // The second mixer was configured switched off.
+    QVERIFY(!cgiGet(kOther, "/cgi-bin/appcmd/keepalive.cgi"));
+    QVERIFY(m_sim->startMixer(kOther));
+    httplib::Result other = cgiGet(kOther, "/cgi-bin/appcmd/keepalive.cgi");
+    QVERIFY(other);
+    QCOMPARE(other->body, std::string(R"({"rcode":1})"));
+
+    QVERIFY(m_sim->stopMixer(kMixer));
+    QVERIFY(!cgiGet(kMixer, "/cgi-bin/appcmd/keepalive.cgi"));
+    QVERIFY(cgiGet(kOther, "/cgi-bin/appcmd/keepalive.cgi"));
+    QVERIFY(m_sim->startMixer(kMixer));
+    QVERIFY(cgiGet(kMixer, "/cgi-bin/appcmd/keepalive.cgi"));
+    QVERIFY(m_sim->stopMixer(kOther));
+}
+
+void TestMixerSim::uploadFormIsChecked_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("filename");
+    QTest::addColumn<QString>("reply");
+
+    QTest::newRow("as the program sends it") << "offset=0&size=7"
+                                             << "files[]"
+                                             << "blob"
+                                             << R"({"rcode":1})";
+    QTest::newRow("wrong part name") << "offset=0&size=7"
+                                     << "file"
+                                     << "blob"
+                                     << R"({"rcode":5})";
+    QTest::newRow("wrong file name") << "offset=0&size=7"
+                                     << "files[]"
+                                     << "x.json"
+                                     << R"({"rcode":5})";
+    QTest::newRow("offset ahead") << "offset=7&size=7"
+                                  << "files[]"
+                                  << "blob"
+                                  << R"({"rcode":4})";
+    QTest::newRow("size wrong") << "offset=0&size=8"
+                                << "files[]"
+                                << "blob"
+                                << R"({"rcode":5})";
+    QTest::newRow("size missing") << "offset=0"
+                                  << "files[]"
+                                  << "blob"
+                                  << R"({"rcode":5})";
+}
+
+void TestMixerSim::uploadFormIsChecked()
+{
+    QFETCH(QString, query);
+    QFETCH(QString, name);
+    QFETCH(QString, filename);
+    QVERIFY(cgiGet(kMixer, "/cgi-bin/appcmd/beginupload.cgi?target=4&bank=0"));
+    QTEST(QString::fromStdString(postChunk(query.toStdString(), name.toStdString(),
+                                           filename.toStdString(), R"({"a":1})")),
+          "reply");
+    const httplib::Result end = cgiGet(kMixer, "/cgi-bin/appcmd/endupload.cgi");
+    QVERIFY(end);
+    // Only a transfer whose every chunk was taken replaces the data set.
+    const bool taken = QTest::currentDataTag() == QByteArray("as the program sends it");
+    QCOMPARE(end->body, std::string(taken ? R"({"rcode":1})" : R"({"rcode":6})"));
+    QCOMPARE(m_sim->dataSet(kMixer, 4, 0) == R"({"a":1})", taken);
+}
+
+void TestMixerSim::controlRefusesNonsense()
+{
+    QVERIFY(!m_sim->setFaults("127.0.9.9", "{}"));
+    QVERIFY(!m_sim->setFaults(kMixer, R"({"rcode":7,"typo":1})"));
+    QVERIFY(!m_sim->setDataSet(kMixer, 2, 8, "{}"));
+    QVERIFY(m_sim->dataSet(kMixer, 5, 0).isEmpty());
+    // The refused faults did not replace the ones in force.
+    httplib::Result info = cgiGet(kMixer, "/cgi-bin/appcmd/gdeviceinfo.cgi");
+    QVERIFY(info);
+    QVERIFY(info->body.find(R"("rcode":1)") != std::string::npos);
+}
+
+void TestMixerSim::refusingMixerComesBack()
+{
+    QVERIFY(m_sim->setFaults(kMixer, R"({"refuse":true})"));
+    QVERIFY(!cgiGet(kMixer, "/cgi-bin/appcmd/keepalive.cgi"));
+    QVERIFY(m_sim->setFaults(kMixer, R"({"rcode":7})"));
+    httplib::Result reply = cgiGet(kMixer, "/cgi-bin/appcmd/keepalive.cgi");
+    QVERIFY(reply);
+    QCOMPARE(reply->body, std::string(R"({"rcode":7})"));
+    // File fetches are not CGI replies: the firmware fault leaves them alone.
+    httplib::Result file = cgiGet(kMixer, "/file/zephdata/7-0.json");
+    QVERIFY(file);
+    QCOMPARE(QByteArray::fromStdString(file->body), m_sim->dataSet(kMixer, 7, 0));
+    QCOMPARE(m_sim->requests(kMixer),
+             QStringList({"GET /cgi-bin/appcmd/keepalive.cgi", "GET /file/zephdata/7-0.json"}));
+}
+
+QTEST_GUILESS_MAIN(TestMixerSim)
+#include "tst_mixersim.moc"
