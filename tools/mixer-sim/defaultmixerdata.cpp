@@ -22,13 +22,14 @@ struct InputSetup
     double gain;
     bool phantom;
     int pan;
+    int eq; // entry of kChannelEqs the channel starts from
 };
 
 // A small band's stage plot: the names an engineer would write on the console strip.
-const InputSetup kInputSetups[kInputs] = {{"Vocal 1", 38, false, 0},  {"Vocal 2", 36, false, -20},
-                                          {"Acoustic", 24, true, 30}, {"Keys L", 8, false, -100},
-                                          {"Keys R", 8, false, 100},  {"Bass DI", 12, true, 0},
-                                          {"Kick", 28, false, 0},     {"Overhead", 30, true, 15}};
+const InputSetup kInputSetups[kInputs] = {
+    {"Vocal 1", 38, false, 0, 0},  {"Vocal 2", 36, false, -20, 1}, {"Acoustic", 24, true, 30, 4},
+    {"Keys L", 8, false, -100, 4}, {"Keys R", 8, false, 100, 4},   {"Bass DI", 12, true, 0, 5},
+    {"Kick", 28, false, 0, 2},     {"Snare", 30, false, 15, 3}};
 
 QJsonObject band(const char *type, int freq, double gain, double q)
 {
@@ -39,24 +40,46 @@ QJsonObject band(const char *type, int freq, double gain, double q)
             {QStringLiteral("on"), true}};
 }
 
-// Four parametric bands: low shelf, two peaks, high shelf; `tilt` varies them per use.
-QJsonArray eq4Bands(double tilt)
-{
-    return {band("low_shelf", 100, -2.0 + tilt, 0.7), band("peak", 350, -3.0, 1.4),
-            band("peak", 2800, 2.0 + tilt / 2, 1.0), band("high_shelf", 9000, 1.5, 0.7)};
-}
+// Room curves as an engineer stores them: flat, then corrections for speech, live vocals, a
+// warm and a bright room, and two feedback notches.
+const double kGeqCurves[6][12] = {
+    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},         {-6, -3, -1.5, 0, 0, 0, 1, 2, 2, 1, 0, -1},
+    {-3, -1.5, 0, -2, -3, 0, 0, 1, 2, 1.5, 0, 0}, {2, 2, 1, 0, 0, 0, 0, 0, -1, -2, -3, -4},
+    {-1, 0, 0, 0, 0, 0, 0, 1, 2, 3, 3, 2},        {0, 0, 0, 0, 0, 0, 0, -6, -9, 0, 0, 0}};
+const char *const kGeqNames[6] = {"Flat",      "Speech",      "Live Vocal",
+                                  "Warm Room", "Bright Room", "Feedback 2k/3k"};
 
-QJsonArray geqBands(int shape)
+QJsonArray geqBands(int curve)
 {
     QJsonArray bands;
     for (int i = 0; i < 12; ++i) {
-        // Shape 0 is flat; others cut a little low-mid and lift presence, as rooms want.
-        const double gain =
-            shape == 0 ? 0.0 : (i == 3 || i == 4 ? -1.5 * shape : (i == 8 ? shape : 0.0));
         bands.append(QJsonObject{{QStringLiteral("freq_hz"), kGeqFrequencies[i]},
-                                 {QStringLiteral("gain_db"), gain}});
+                                 {QStringLiteral("gain_db"), kGeqCurves[curve % 6][i]}});
     }
     return bands;
+}
+
+struct ChannelEq
+{
+    const char *name;
+    double low, lowMid, highMid, high;
+    int lowMidHz, highMidHz;
+};
+
+// Channel starting points from the 4-band library, by source.
+const ChannelEq kChannelEqs[6] = {{"Male Vocal", -2, -3, 2, 1.5, 350, 3000},
+                                  {"Female Vocal", -4, -2, 1.5, 2.5, 500, 4000},
+                                  {"Kick", 3, -6, 4, 0, 400, 3500},
+                                  {"Snare", -2, 2, 3, 1, 250, 5000},
+                                  {"Acoustic Guitar", -3, -2, 1, 2, 250, 3000},
+                                  {"Bass DI", 2, -3, 1.5, -2, 300, 2000}};
+
+const ChannelEq kFlatEq = {"", 0, 0, 0, 0, 350, 3000};
+
+QJsonArray eq4Bands(const ChannelEq &eq)
+{
+    return {band("low_shelf", 100, eq.low, 0.7), band("peak", eq.lowMidHz, eq.lowMid, 1.4),
+            band("peak", eq.highMidHz, eq.highMid, 1.0), band("high_shelf", 9000, eq.high, 0.7)};
 }
 
 QJsonObject input(int ch, int variant)
@@ -73,8 +96,9 @@ QJsonObject input(int ch, int variant)
             {QStringLiteral("polarity_invert"), false},
             {QStringLiteral("hpf"), QJsonObject{{QStringLiteral("on"), ch != 5 && ch != 6},
                                                 {QStringLiteral("freq_hz"), 80 + 20 * variant}}},
-            {QStringLiteral("eq"), QJsonObject{{QStringLiteral("on"), true},
-                                               {QStringLiteral("bands"), eq4Bands(variant)}}},
+            {QStringLiteral("eq"),
+             QJsonObject{{QStringLiteral("on"), true},
+                         {QStringLiteral("bands"), eq4Bands(kChannelEqs[setup.eq])}}},
             {QStringLiteral("fader_db"), variant == 0 ? 0.0 : -5.0},
             {QStringLiteral("mute"), false},
             {QStringLiteral("pan"), setup.pan},
@@ -122,16 +146,15 @@ QJsonObject snapshot(const std::string &model, int variant)
 
 QJsonObject library(bool twelveBand)
 {
-    const char *names[] = {"Flat", "Speech", "Live Vocal", "Warm", "Bright", "Feedback Cut"};
     QJsonArray entries;
     for (int slot = 0; slot < kLibrarySlots; ++slot) {
         const bool used = slot < 6;
-        QJsonObject entry{
+        const char *name = !used ? "" : (twelveBand ? kGeqNames[slot] : kChannelEqs[slot].name);
+        entries.append(QJsonObject{
             {QStringLiteral("slot"), slot},
-            {QStringLiteral("name"), used ? QLatin1String(names[slot]) : QLatin1String("")}};
-        entry.insert(QStringLiteral("bands"),
-                     twelveBand ? geqBands(used ? slot % 3 : 0) : eq4Bands(used ? slot - 2 : 0));
-        entries.append(entry);
+            {QStringLiteral("name"), QLatin1String(name)},
+            {QStringLiteral("bands"), twelveBand ? geqBands(used ? slot : 0)
+                                                 : eq4Bands(used ? kChannelEqs[slot] : kFlatEq)}});
     }
     return {{QStringLiteral("entries"), entries}};
 }
