@@ -114,7 +114,9 @@ int32_t Exchange::handle(int code, const std::shared_ptr<OvResponseObject> &resp
         return OV_ERR_INVALID_DATA;
     }
     if (kind == RESPONSE_NAK && (code == 1 || code == 3 || code == 4 || code == 5)) {
-        return static_cast<OvNAKResponse &>(*response).errorNumber();
+        // A refusal must never read as success, whatever number the device sent.
+        const int32_t number = static_cast<OvNAKResponse &>(*response).errorNumber();
+        return number != OV_SUCCESS ? number : OV_CMD_ERR_UNKNOWN;
     }
     switch (code) {
     case 1:
