@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ovlib/overror.h"
 #include "ovlib/ovtalker.h"
 
 namespace ovlib::internal {
@@ -9,8 +10,8 @@ class OvSerialTalker : public OvTalker
 {
 public:
     int connect() override { return 0; }
-    int send(const std::string &) override { return 9; }
-    int receive(std::string &) override { return 9; }
+    int send(const std::string &) override { return OV_ERR_NOTSUPPORTED; }
+    int receive(std::string &) override { return OV_ERR_NOTSUPPORTED; }
     int close() override { return 0; }
 };
 

@@ -213,15 +213,14 @@ ScanResult scanResponse(const std::string &buffer, const std::string &commandNam
         return result;
     }
     const std::string line = buffer.substr(0, end + 1);
+    // The second item names the kind; it ends at the next space or at the end character, so
+    // "S ACK\r" still reaches the acknowledge parser and fails there with its own text.
     const size_t firstSpace = line.find(ItemSeparator);
-    const size_t secondSpace =
-        firstSpace == std::string::npos ? firstSpace : line.find(ItemSeparator, firstSpace + 1);
     const std::string second =
         firstSpace == std::string::npos
             ? std::string()
-            : line.substr(firstSpace + 1, secondSpace == std::string::npos
-                                              ? std::string::npos
-                                              : secondSpace - firstSpace - 1);
+            : line.substr(firstSpace + 1,
+                          line.find_first_of(" \r", firstSpace + 1) - firstSpace - 1);
     uint32_t kind = RESPONSE_ANSWER;
     if (second == AckToken) {
         kind = RESPONSE_ACK;
