@@ -29,8 +29,10 @@ TempProfile::TempProfile()
     // Environment for child processes (the program itself), QSettings path for this one.
     qputenv("XDG_CONFIG_HOME", configDir().toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", runtimeDir().toLocal8Bit());
-    // The default project and its autosave copy live in the user's data folder.
-    qputenv("XDG_DATA_HOME", (m_dir.path() + QStringLiteral("/data")).toLocal8Bit());
+    // The default project and its autosave copy live in the user's data folder. The program
+    // takes that folder once per process, so every profile of a test process shares one.
+    static QTemporaryDir dataDir;
+    qputenv("XDG_DATA_HOME", dataDir.path().toLocal8Bit());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configDir());
 }
 
