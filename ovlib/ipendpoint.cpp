@@ -27,7 +27,8 @@ std::array<uint8_t, 4> IPEndPoint::parseAddress(const std::string &text)
         try {
             size_t used = 0;
             value = std::stoi(item, &used, 10);
-            if (used != item.size()) {
+            // stoi also takes blanks and a sign; an address part is digits only.
+            if (used != item.size() || item.find_first_not_of("0123456789") != std::string::npos) {
                 throw OvException(OV_ERR_INVALID_PARAMETER);
             }
         } catch (const std::logic_error &e) {

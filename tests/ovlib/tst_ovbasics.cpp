@@ -79,6 +79,10 @@ void TestOvBasics::parseAddress_data()
                                    << "";
     QTest::newRow("empty") << ""
                            << "";
+    QTest::newRow("leading blank") << " 1.2.3.4"
+                                   << "";
+    QTest::newRow("plus sign") << "1.+2.3.4"
+                               << "";
     QTest::newRow("huge number") << "99999999999999999999.0.0.1"
                                  << "";
 }
