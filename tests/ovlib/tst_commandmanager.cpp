@@ -29,6 +29,7 @@ private Q_SLOTS:
     void multiFrameCommand();
     void silentDeviceTimesOut();
     void lateAnswerIsNotTheNextOnes();
+    void queuedCommandsOutliveTheirDevice();
 
 private:
     // Sends one command and waits for its outcome.
@@ -201,6 +202,33 @@ void TestCommandManager::lateAnswerIsNotTheNextOnes()
     QCOMPARE(records[0].result, int(OV_ERR_TIMEDOUT));
     QCOMPARE(records[1].result, 0);
     QCOMPARE(records[1].response->firstItem(), std::string("after"));
+}
+
+void TestCommandManager::queuedCommandsOutliveTheirDevice()
+{
+    // The queue holds its device and listener weakly: a command still queued when its device
+    // is dropped ends with 5, and a result whose listener is gone is only reported.
+    ovtest::StderrCapture capture;
+    m_device->sendCommand(
+        std::make_shared<OvCommand>("late", std::vector<std::string>{"1"}, false, false));
+    m_device->sendCommand(
+        std::make_shared<OvCommand>("after", std::vector<std::string>{"2"}, false, false));
+    QVERIFY(ovtest::waitUntil([&] { return m_port->frames().size() == 1; }, 1000));
+    m_device.reset();
+    QVERIFY(m_listener->waitFor(2, 3000));
+    const auto records = m_listener->records();
+    QCOMPARE(records[0].result, int(OV_ERR_TIMEDOUT));
+    QCOMPARE(records[1].result, int(OV_ERR_INVALID_STATE));
+    QVERIFY(capture.contains("Error: Trying to send command, but device not available anymore.\n"));
+    QCOMPARE(m_port->frames().size(), size_t(1));
+
+    init();
+    m_device->sendCommand(
+        std::make_shared<OvCommand>("late", std::vector<std::string>{"1"}, false, false));
+    m_listener.reset();
+    QVERIFY(ovtest::waitUntil([&] { return capture.contains("but there was no DeviceListener"); },
+                              3000));
+    QVERIFY(capture.contains("Warning: Finished processing request ID "));
 }
 
 QTEST_APPLESS_MAIN(TestCommandManager)
