@@ -34,7 +34,6 @@ class TestAbstractDialog : public QObject
 private Q_SLOTS:
     void contentsLieInsideBody_data();
     void contentsLieInsideBody();
-    void titleBarWithoutButtons();
     void okAndCancelAnswer_data();
     void okAndCancelAnswer();
     void busyOverlayCoversDialog();
@@ -72,14 +71,6 @@ void TestAbstractDialog::contentsLieInsideBody()
     QVERIFY(ok && cancel);
     QVERIFY(ok->x() < cancel->x());
     QCOMPARE(cancel->geometry().right(), bar->width() - 1 - 8);
-}
-
-void TestAbstractDialog::titleBarWithoutButtons()
-{
-    FrameDialog dialog(QSize(400, 200));
-    const Qt::WindowFlags hints = dialog.windowFlags() & ~Qt::WindowType_Mask;
-    QCOMPARE(hints, Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    QVERIFY(dialog.isWindow());
 }
 
 void TestAbstractDialog::okAndCancelAnswer_data()
