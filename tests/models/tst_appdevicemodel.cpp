@@ -93,7 +93,6 @@ private Q_SLOTS:
     void quietReadMatchesSignalledRead_data();
     void quietReadMatchesSignalledRead();
     void dataObjectRoundTrip();
-    void writesPartialIndexes();
     void ipSortKey_data();
     void ipSortKey();
     void workerSettersReachMainThread();
@@ -104,28 +103,16 @@ void TestAppDeviceModel::constructors()
     const QovZephData defaults;
     QCOMPARE(defaults.preset, texts(8, "{}"));
     QCOMPARE(defaults.partialPreset, texts(40, "{}"));
-    QCOMPARE(defaults.eq12Band, QString("{}"));
-    QCOMPARE(defaults.eq4Band, QString("{}"));
-    QCOMPARE(defaults.current, QString("{}"));
-    QVERIFY(defaults.error.isEmpty());
+    QCOMPARE(Device().zephData(), defaults);
 
-    Device fresh;
-    QCOMPARE(fresh.deviceType(), QovDeviceSelector::ZEPH2208);
-    QCOMPARE(fresh.modelName(), QString("ZEPH-2208"));
-    QCOMPARE(fresh.deviceId(), -1);
-    QCOMPARE(fresh.headerColor(), 0);
-    QCOMPARE(fresh.status(), Device::DISCONNECTED);
-    QVERIFY(fresh.macAddress().isEmpty() && fresh.ipAddress().isEmpty());
-    QCOMPARE(fresh.zephData(), defaults);
-
+    // A known MAC makes a project device MISSING until it is found; without one it is
+    // DISCONNECTED.
     Device bound("Stage", QovDeviceSelector::ZEPH2208NET, "00:11:22:33:44:55", 3, 7);
     QCOMPARE(bound.status(), Device::MISSING);
     QCOMPARE(bound.statusAsInt(), 2);
-    QCOMPARE(bound.modelName(), QString("ZEPH-2208NET"));
-    QVERIFY(bound.ipAddress().isEmpty());
     QCOMPARE(bound.debugText(), QString("QovAppDeviceModel{'Stage'[7]}"));
-    Device unbound("Spare", QovDeviceSelector::ZEPH2208, QString(), 0, -1);
-    QCOMPARE(unbound.status(), Device::DISCONNECTED);
+    QCOMPARE(Device("Spare", QovDeviceSelector::ZEPH2208, QString(), 0, -1).status(),
+             Device::DISCONNECTED);
 
     QovDiscoveredDevice found{"12345", "uuid:1", "Hall", "ZEPH-2208NET", "127.0.0.2"};
     auto online = std::make_shared<QovOnlineDeviceModelInternal>(found);
@@ -135,12 +122,10 @@ void TestAppDeviceModel::constructors()
     Device taken(online);
     QCOMPARE(taken.status(), Device::CONNECTED);
     QCOMPARE(taken.deviceType(), QovDeviceSelector::ZEPH2208NET);
-    QCOMPARE(taken.deviceName(), QString("Hall"));
     QCOMPARE(taken.ipAddress(), QString("127.0.0.2"));
     QCOMPARE(taken.macAddress(), QString("AA:BB:CC:DD:EE:FF"));
     QCOMPARE(taken.headerColor(), 5);
     QCOMPARE(taken.deviceId(), 42);
-    QCOMPARE(taken.zephData(), defaults);
 }
 
 void TestAppDeviceModel::settersEmitInOrder_data()
@@ -387,6 +372,11 @@ void TestAppDeviceModel::dataObjectRoundTrip()
     // Keys in the order the JSON writer sorts them, so that the texts compare equal.
     source.setZephDataCurrent("{\"mute\":true,\"scene\":\"live\"}");
 
+    // An empty partial preset is written as its index alone and reads back as empty.
+    const QJsonArray partials = source.zephDataJson().value("partial_list").toArray();
+    QCOMPARE(partials.size(), 40);
+    QCOMPARE(partials.at(5).toObject(), QJsonObject({{"index", 5}}));
+
     Device copy;
     QCOMPARE(copy.setZephDataJson(source.zephDataJson()), QString());
     QCOMPARE(copy.zephData(), source.zephData());
@@ -399,23 +389,6 @@ void TestAppDeviceModel::dataObjectRoundTrip()
     QCOMPARE(again.zephDataPreset().at(3), QString("{\"changed\":1}"));
     QCOMPARE(again.zephData4BandEq(), QString("{\"bands\":[2]}"));
     QCOMPARE(again.zephData(), copy.zephData());
-}
-
-void TestAppDeviceModel::writesPartialIndexes()
-{
-    Device device;
-    const QJsonObject data = device.zephDataJson();
-    const QJsonArray partials = data.value("partial_list").toArray();
-    QCOMPARE(partials.size(), 40);
-    for (int i = 0; i < partials.size(); ++i) {
-        QCOMPARE(partials.at(i).toObject(), QJsonObject({{"index", i}}));
-    }
-    QCOMPARE(data.value("preset_list").toArray().size(), 8);
-    QVERIFY(data.value("eq4_lib").isObject() && data.value("eq12_lib").isObject());
-
-    Device copy;
-    QCOMPARE(copy.setZephDataJson(data), QString());
-    QCOMPARE(copy.zephDataPartialPreset(), texts(40, "{}"));
 }
 
 void TestAppDeviceModel::ipSortKey_data()
@@ -435,14 +408,6 @@ void TestAppDeviceModel::ipSortKey()
     Device device;
     device.setIpAddress(ip);
     QCOMPARE(device.ipSortKey(), key);
-
-    auto keyOf = [](const char *address) {
-        Device d;
-        d.setIpAddress(address);
-        return d.ipSortKey();
-    };
-    QVERIFY(keyOf("192.168.1.20") < keyOf("192.168.2.3"));
-    QVERIFY(keyOf("10.0.0.255") < keyOf("10.0.1.0"));
 }
 
 // Connect operations write into project devices from worker threads; the views listen in the

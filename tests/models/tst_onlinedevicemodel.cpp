@@ -21,7 +21,6 @@ private Q_SLOTS:
     void equalityByModelAndMac_data();
     void equalityByModelAndMac();
     void settersNotifyOnChangeOnly();
-    void linkRoleText();
 };
 
 void TestOnlineDeviceModel::modelNameToType_data()
@@ -46,30 +45,20 @@ void TestOnlineDeviceModel::modelNameToType()
     }
 }
 
+// Every supported type has both pictures built in and a settings page below the program.
 void TestOnlineDeviceModel::typeTable()
 {
-    QCOMPARE(QovDeviceSelector::supportedTypes(),
-             QList<Type>({QovDeviceSelector::ZEPH2208, QovDeviceSelector::ZEPH2208NET}));
-    QCOMPARE(QovDeviceSelector::modelName(QovDeviceSelector::Unknown), QString("Unknown"));
-    QCOMPARE(QovDeviceSelector::iconFiles(QovDeviceSelector::ZEPH2208NET),
-             QStringList({":/images/zeph-2208-net@1x.png", ":/images/zeph-2208-net@2x.png"}));
-    QVERIFY(QovDeviceSelector::iconFiles(QovDeviceSelector::Unknown).isEmpty());
-    // The pictures named in the table are built into the program.
+    QVERIFY(!QovDeviceSelector::supportedTypes().isEmpty());
     for (Type type : QovDeviceSelector::supportedTypes()) {
         for (const QString &file : QovDeviceSelector::iconFiles(type)) {
             QVERIFY2(QFile::exists(file), qPrintable(file));
         }
         QCOMPARE(QovDeviceSelector::icon(type).availableSizes().size(), 2);
+        QCOMPARE(QovDeviceSelector::settingsPageUrl(type).toLocalFile(),
+                 QCoreApplication::applicationDirPath() +
+                     QovDeviceSelector::settingsPagePath(type));
     }
     QVERIFY(QovDeviceSelector::icon(QovDeviceSelector::Unknown).isNull());
-
-    // The settings pages are installed beside the program.
-    const QUrl url = QovDeviceSelector::settingsPageUrl(QovDeviceSelector::ZEPH2208);
-    QVERIFY(url.isLocalFile());
-    QCOMPARE(url.toLocalFile(),
-             QCoreApplication::applicationDirPath() + "/webcontents/zeph2208/index.html");
-    QCOMPARE(QovDeviceSelector::settingsPagePath(QovDeviceSelector::ZEPH2208NET),
-             QString("/webcontents/zeph2208net/index.html"));
     QVERIFY(QovDeviceSelector::settingsPageUrl(QovDeviceSelector::Unknown).isEmpty());
 }
 
@@ -91,15 +80,7 @@ void TestOnlineDeviceModel::fromDiscovery()
     QCOMPARE(device.serial(), serial);
     QCOMPARE(device.uuid(), QString("uuid:abc"));
     QCOMPARE(device.deviceName(), QString("Foyer"));
-    QCOMPARE(device.modelName(), QString("ZEPH-2208"));
     QCOMPARE(device.ipAddress(), QString("127.0.0.3"));
-    QVERIFY(device.macAddress().isEmpty());
-    QCOMPARE(device.headerColor(), 0);
-    QCOMPARE(device.deviceId(), 0);
-    QCOMPARE(device.ovLink(), Online::NONE);
-    QVERIFY(!device.authRequired() && !device.selected());
-    QVERIFY(device.linkedExtensions().isEmpty());
-    QCOMPARE(device.debugText(), QString("QovOnlineDeviceModel('Foyer'[0])"));
 }
 
 void TestOnlineDeviceModel::fromProjectDevice()
@@ -108,16 +89,12 @@ void TestOnlineDeviceModel::fromProjectDevice()
         "Bar", QovDeviceSelector::ZEPH2208NET, "00:AA:00:AA:00:AA", 6, 200);
     project->setIpAddress("127.0.0.4");
     Online device(project);
-    QCOMPARE(device.serial(), 0);
-    QVERIFY(device.uuid().isEmpty());
     QCOMPARE(device.deviceName(), QString("Bar"));
     QCOMPARE(device.modelName(), QString("ZEPH-2208NET"));
     QCOMPARE(device.ipAddress(), QString("127.0.0.4"));
     QCOMPARE(device.macAddress(), QString("00:AA:00:AA:00:AA"));
     QCOMPARE(device.headerColor(), 6);
     QCOMPARE(device.deviceId(), 200);
-    QCOMPARE(device.ovLink(), Online::NONE);
-    QCOMPARE(device.ipSortKey(), 0x7F000004u);
 }
 
 void TestOnlineDeviceModel::equalityByModelAndMac_data()
@@ -161,6 +138,8 @@ void TestOnlineDeviceModel::settersNotifyOnChangeOnly()
     device.setOvLink(Online::PRIMARY);
     QCOMPARE(link.count(), 1);
     QCOMPARE(link.at(0).at(0).value<Online::OvLink>(), Online::PRIMARY);
+    QCOMPARE(Online::ovLinkText(device.ovLink()), QString("Primary"));
+    QCOMPARE(Online::ovLinkText(static_cast<Online::OvLink>(7)), QString("-"));
 
     device.setLinkedExtensions({{1, 2}, {3, 4}});
     device.setLinkedExtensions({{1, 2}, {3, 4}});
@@ -177,14 +156,6 @@ void TestOnlineDeviceModel::settersNotifyOnChangeOnly()
     // Through the property system, as the views and the web channel use it.
     QVERIFY(device.setProperty("deviceId", 17));
     QCOMPARE(device.deviceId(), 17);
-}
-
-void TestOnlineDeviceModel::linkRoleText()
-{
-    QCOMPARE(Online::ovLinkText(Online::PRIMARY), QString("Primary"));
-    QCOMPARE(Online::ovLinkText(Online::EXTENSION), QString("Extension"));
-    QCOMPARE(Online::ovLinkText(Online::NONE), QString("-"));
-    QCOMPARE(Online::ovLinkText(static_cast<Online::OvLink>(7)), QString("-"));
 }
 
 // An application object, so that the program folder is known and icons can load pictures.

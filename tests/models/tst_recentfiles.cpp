@@ -19,7 +19,6 @@ private Q_SLOTS:
     void addRecent();
     void loweredLimitTruncatesAndWritesBack();
     void setRecentFilesComparesInOrder();
-    void instanceIsOneObject();
 
 private:
     QStringList storedList() const
@@ -95,14 +94,6 @@ void TestRecentFiles::setRecentFilesComparesInOrder()
     model.setRecentFiles({"/b", "/a"});
     QCOMPARE(spy.count(), 2);
     QVERIFY2(!QFile::exists(m_profile->persistentDataFile()), "setter must not write the file");
-}
-
-void TestRecentFiles::instanceIsOneObject()
-{
-    QovPersistentDataModel *first = QovPersistentDataModel::instance();
-    QVERIFY(first != nullptr);
-    QCOMPARE(QovPersistentDataModel::instance(), first);
-    QCOMPARE(first->parent(), nullptr);
 }
 
 QTEST_GUILESS_MAIN(TestRecentFiles)
