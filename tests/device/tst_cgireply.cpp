@@ -60,9 +60,6 @@ void TestCgiReply::deviceInfo_data()
     QTest::addColumn<int>("link");
     QTest::addColumn<QovLinkedExtensions>("extensions");
 
-    QTest::newRow("firmware updating")
-        << QByteArray(R"({"rcode":7})") << "FW updating"
-        << "" << -1 << -1 << false << "" << int(Link::EXTENSION) << QovLinkedExtensions();
     QTest::newRow("primary with two units")
         << QByteArray(
                R"({"rcode":1,"devicename":"FOH","deviceid":3,"headercolor":2,)"
@@ -77,10 +74,6 @@ void TestCgiReply::deviceInfo_data()
     QTest::newRow("mode 0 with units is still an extension")
         << QByteArray(R"({"rcode":1,"ovlink":{"mode":0},"linked_unit_list":[{"serial":1}]})") << ""
         << "" << -1 << -1 << false << "" << int(Link::EXTENSION) << QovLinkedExtensions{{1, 0}};
-    QTest::newRow("lower-case MAC with dashes")
-        << QByteArray(R"({"rcode":1,"macaddress":"00-1d-c1-ab-cd-0e","ovlink":{"mode":2}})") << ""
-        << "" << -1 << -1 << false << "00:1D:C1:AB:CD:0E" << int(Link::NONE)
-        << QovLinkedExtensions();
     QTest::newRow("ids not numbers")
         << QByteArray(R"({"rcode":1,"deviceid":"4","headercolor":null,"devicename":5})") << ""
         << "" << -1 << -1 << false << "" << int(Link::EXTENSION) << QovLinkedExtensions();

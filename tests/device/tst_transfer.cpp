@@ -148,9 +148,6 @@ void TestTransfer::chunking_data()
     QTest::newRow("character split between chunks")
         << jsonTextOfSize(70000, 61439)
         << QStringList{"offset=0&size=61440", "offset=61440&size=8560"};
-    QTest::newRow("three chunks") << jsonTextOfSize(150000)
-                                  << QStringList{"offset=0&size=61440", "offset=61440&size=61440",
-                                                 "offset=122880&size=27120"};
 }
 
 void TestTransfer::chunking()
