@@ -4,6 +4,8 @@
 
 #include <QAbstractEventDispatcher>
 #include <QEventLoop>
+#include <QHostAddress>
+#include <QNetworkProxy>
 #include <QTcpSocket>
 #include <QThread>
 
@@ -56,8 +58,17 @@ QByteArray QovHttpExchange::run(const QUrl &url, const QByteArray &request, int 
     ensureEventDispatcher();
     const int wait = timeoutMs > 0 ? timeoutMs : -1;
     QTcpSocket socket;
+    // Mixers sit on the local network: never through a proxy, and a literal address needs no
+    // name lookup.
+    socket.setProxy(QNetworkProxy::NoProxy);
     socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    socket.connectToHost(url.host(), static_cast<quint16>(url.port(80)));
+    const QHostAddress address(url.host());
+    const quint16 port = static_cast<quint16>(url.port(80));
+    if (address.isNull()) {
+        socket.connectToHost(url.host(), port);
+    } else {
+        socket.connectToHost(address, port);
+    }
     if (!socket.waitForConnected(wait)) {
         return {};
     }
