@@ -35,24 +35,28 @@ QJsonObject parsedObject(const QString &text)
 
 QString QovParsedZephData::read(const QJsonObject &data, QovParsedZephData *out)
 {
-    QJsonObject rest = data;
-    QVector<QJsonObject> presets = objectsOf(rest.value(presetKey), false);
+    QVector<QJsonObject> presets = objectsOf(data.value(presetKey), false);
     if (presets.isEmpty()) {
         return presetKey;
     }
-    rest.remove(presetKey);
-    QVector<QJsonObject> partials = objectsOf(rest.value(partialKey), true);
+    QVector<QJsonObject> partials = objectsOf(data.value(partialKey), true);
     if (partials.isEmpty()) {
         return partialKey;
     }
-    rest.remove(partialKey);
     out->preset = std::move(presets);
     out->partialPreset = std::move(partials);
-    out->eq4Band = rest.value(eq4Key).toObject();
-    rest.remove(eq4Key);
-    out->eq12Band = rest.value(eq12Key).toObject();
-    rest.remove(eq12Key);
-    out->current = rest;
+    out->eq4Band = data.value(eq4Key).toObject();
+    out->eq12Band = data.value(eq12Key).toObject();
+    // Everything else is the current state. Copied member by member rather than removed by
+    // key: Qt 5's key lookup mismatches keys that hold U+0000 and removed the wrong member.
+    QJsonObject current;
+    for (auto it = data.constBegin(); it != data.constEnd(); ++it) {
+        const QString key = it.key();
+        if (key != presetKey && key != partialKey && key != eq4Key && key != eq12Key) {
+            current.insert(key, it.value());
+        }
+    }
+    out->current = current;
     return QString();
 }
 
