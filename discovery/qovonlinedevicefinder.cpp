@@ -154,8 +154,7 @@ void QovOnlineDeviceFinder::moveDevice(const QModelIndex &, int start, int end, 
                                        int row)
 {
     debugLine() << "moved," << start << "~" << end << "->" << row;
-    const int target = start < row ? row - 1 : row;
-    debugLine() << "moveding," << start << "->" << target;
+    debugLine() << "moveding," << start << "->" << QovOnlineDeviceList::dropTarget(start, row);
     m_devices.move(start, row);
     Q_EMIT deviceListChanged();
 }

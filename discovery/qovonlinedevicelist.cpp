@@ -2,14 +2,13 @@
 
 #include <algorithm>
 
-int QovOnlineDeviceList::move(int start, int row)
+void QovOnlineDeviceList::move(int start, int row)
 {
-    const int target = start < row ? row - 1 : row;
+    const int target = dropTarget(start, row);
     if (target != start && start >= 0 && start < m_devices.size() && target >= 0 &&
         target < m_devices.size()) {
         m_devices.move(start, target);
     }
-    return target;
 }
 
 bool QovOnlineDeviceList::removeByIpAddress(const QString &ipAddress)

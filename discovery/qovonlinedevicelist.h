@@ -17,8 +17,9 @@ public:
     void append(const QovOnlineDeviceModel &device) { m_devices.append(device); }
 
     // A list view reports a row dropped before `row`; that is index row-1 when moving down.
-    // Returns the index the entry ended at.
-    int move(int start, int row);
+    static int dropTarget(int start, int row) { return start < row ? row - 1 : row; }
+    // Moves the entry at `start` to dropTarget(start, row) when both are valid indices.
+    void move(int start, int row);
 
     // Removes the first device at that IP address; false when none is listed.
     bool removeByIpAddress(const QString &ipAddress);
