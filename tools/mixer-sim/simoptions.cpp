@@ -52,7 +52,11 @@ const char *helpText()
 Plays ZEPH-2208 and ZEPH-2208NET mixers on the loopback network: each mixer answers
 HTTP on its own address 127.0.0.N port 80 with the CGI pages under /cgi-bin/appcmd/
 (gdeviceinfo, zephidentify, keepalive, filedownload, beginupload, fileupload,
-endupload) and its data sets under /file/. Run it inside scripts/sandbox.
+endupload), its data sets under /file/ and its UPnP description at
+/description.xml. Each mixer answers SSDP M-SEARCH for its device type on
+239.255.255.250:1900, announces itself with NOTIFY ssdp:alive when it starts and
+ssdp:byebye when it stops, and takes commands on TCP port 17300 of its address.
+Run it inside scripts/sandbox.
 
   --config FILE        JSON configuration: the control address and the mixers with
                        address, model, name, mac, deviceId, headerColor, serial, udn,
