@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <future>
 #include <memory>
 
 namespace {
@@ -50,6 +51,7 @@ private Q_SLOTS:
     void uploadFormIsChecked();
     void controlRefusesNonsense();
     void refusingMixerComesBack();
+    void heldRepliesEndWhenFaultsAreReplaced();
 
 private:
     std::unique_ptr<MixerSimProcess> m_sim;
@@ -195,6 +197,30 @@ void TestMixerSim::refusingMixerComesBack()
     QCOMPARE(QByteArray::fromStdString(file->body), m_sim->dataSet(kMixer, 7, 0));
     QCOMPARE(m_sim->requests(kMixer),
              QStringList({"GET /cgi-bin/appcmd/keepalive.cgi", "GET /file/zephdata/7-0.json"}));
+}
+
+void TestMixerSim::heldRepliesEndWhenFaultsAreReplaced()
+{
+    // A mixer has two workers. Requests held by a silent mixer must not keep them once the
+    // faults change, even when the new faults are silent again: a test that resets the mixer
+    // between two silent cases would otherwise find the next request never received.
+    QVERIFY(m_sim->setFaults(kMixer, R"({"silent":true})"));
+    const auto held = [] {
+        httplib::Client client(kMixer, 80);
+        client.set_read_timeout(10, 0);
+        const httplib::Result reply = client.Get("/cgi-bin/appcmd/keepalive.cgi");
+        return reply ? reply->body : std::string("no reply");
+    };
+    auto first = std::async(std::launch::async, held);
+    auto second = std::async(std::launch::async, held);
+    QTRY_COMPARE(m_sim->requests(kMixer).size(), 2);
+    QVERIFY(m_sim->setFaults(kMixer, R"({"silent":true})"));
+    QCOMPARE(first.get(), std::string());
+    QCOMPARE(second.get(), std::string());
+    auto third = std::async(std::launch::async, held);
+    QTRY_COMPARE(m_sim->requests(kMixer).size(), 3);
+    QVERIFY(m_sim->setFaults(kMixer, "{}"));
+    QCOMPARE(third.get(), std::string());
 }
 
 QTEST_GUILESS_MAIN(TestMixerSim)

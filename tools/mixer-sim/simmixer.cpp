@@ -110,6 +110,7 @@ bool SimMixer::setFaults(const MixerFaults &faults)
         std::lock_guard<std::mutex> faultLock(m_faultMutex);
         wasRefusing = m_faults.refuse;
         m_faults = faults;
+        ++m_faultGeneration;
     }
     if (!m_running || wasRefusing == faults.refuse) {
         return true;
@@ -144,10 +145,26 @@ void SimMixer::logRequest(const httplib::Request &request)
 bool SimMixer::holdReply()
 {
     using namespace std::chrono;
-    const auto until = steady_clock::now() + milliseconds(faults().delayMs);
+    MixerFaults held;
+    unsigned generation = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_faultMutex);
+        held = m_faults;
+        generation = m_faultGeneration;
+    }
+    const auto until = steady_clock::now() + milliseconds(held.delayMs);
     while (!m_stopping) {
-        const MixerFaults now = faults();
-        if (!now.silent && steady_clock::now() >= until) {
+        bool replaced = false;
+        {
+            std::lock_guard<std::mutex> lock(m_faultMutex);
+            replaced = m_faultGeneration != generation;
+        }
+        if (replaced) {
+            // A silent reply is dropped, so that the workers it held serve the requests that
+            // come under the new faults; a slow one goes out at once.
+            return !held.silent;
+        }
+        if (!held.silent && steady_clock::now() >= until) {
             return true;
         }
         std::this_thread::sleep_for(milliseconds(10));

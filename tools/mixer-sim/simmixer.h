@@ -66,6 +66,9 @@ private:
 
     mutable std::mutex m_faultMutex;
     MixerFaults m_faults;
+    // Counts replacements of the faults, so that a reply held under old faults notices the
+    // change even if the faults are back to the same values before it looks again.
+    unsigned m_faultGeneration = 0;
 
     mutable std::mutex m_logMutex;
     std::vector<std::string> m_requests;
