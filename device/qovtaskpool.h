@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -31,6 +32,9 @@ private:
     static QovTaskPool &instance();
     void post(std::function<void()> job);
     void work();
+    bool spinForJob(std::unique_lock<std::mutex> &lock);
+
+    static constexpr std::chrono::microseconds kSpin{200};
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
