@@ -1,4 +1,4 @@
-// Saves one project over and over until it is killed; tst_projectkill kills it at random
+// Saves one project over and over until it is killed; tst_projectsave kills it at random
 // moments and checks that the project file always loads.
 #include "models/qovprojectdatamodel.h"
 

@@ -22,15 +22,24 @@ private Q_SLOTS:
 
     void readsStoredValues_data();
     void readsStoredValues();
-    void httpTimeout_data();
-    void httpTimeout();
     void compatibleModelsMerge_data();
     void compatibleModelsMerge();
     void setterEmitsOnlyOnChange();
     void saveWritesConfigOnly();
     void saveInReadOnlyFolderFailsQuietly();
+    void addRecent_data();
+    void addRecent();
+    void loweredLimitTruncatesAndWritesBack();
+    void setRecentFilesComparesInOrder();
 
 private:
+    QStringList storedList() const
+    {
+        return QSettings(m_profile->persistentDataFile(), QSettings::IniFormat)
+            .value("recent_files")
+            .toStringList();
+    }
+
     std::unique_ptr<TempProfile> m_profile;
 };
 
@@ -42,24 +51,27 @@ void TestProgramSettings::readsStoredValues_data()
     QTest::addColumn<uint>("maxDevices");
     QTest::addColumn<uint>("maxRecent");
     QTest::addColumn<uint>("keepAlive");
+    QTest::addColumn<int>("httpTimeout");
 
-    QTest::newRow("no file") << QByteArray() << true << 0 << 256u << 5u << 30u;
+    QTest::newRow("no file") << QByteArray() << true << 0 << 256u << 5u << 30u << 10000;
     QTest::newRow("all set") << QByteArray("[Config]\nshow_top_page=false\nauto_reconnect=2\n"
                                            "[Debug]\nmax_of_project_devices=12\n"
-                                           "max_of_recent_files=3\nkeepalive_interval=7\n")
-                             << false << 2 << 12u << 3u << 7u;
+                                           "max_of_recent_files=3\nkeepalive_interval=7\n"
+                                           "http_timeout_ms=250\n")
+                             << false << 2 << 12u << 3u << 7u << 250;
     // Non-numbers convert to 0 as QVariant does; the program does not clamp the Debug limits.
     QTest::newRow("garbage numbers")
         << QByteArray("[Config]\nauto_reconnect=abc\n[Debug]\nmax_of_project_devices=lots\n"
-                      "max_of_recent_files=-4\nkeepalive_interval=1.5\n")
-        << true << 0 << 0u << 0u << 0u;
-    // A reconnect mode no dialog can show falls back to none.
-    QTest::newRow("unknown reconnect mode")
-        << QByteArray("[Config]\nauto_reconnect=9\n") << true << 0 << 256u << 5u << 30u;
+                      "max_of_recent_files=-4\nkeepalive_interval=1.5\nhttp_timeout_ms=soon\n")
+        << true << 0 << 0u << 0u << 0u << 0;
+    // A reconnect mode no dialog can show falls back to none; Debug keys count only in Debug.
+    QTest::newRow("unknown reconnect mode, key in the wrong group")
+        << QByteArray("[Config]\nauto_reconnect=9\nhttp_timeout_ms=5\n") << true << 0 << 256u << 5u
+        << 30u << 10000;
     QTest::newRow("bool words") << QByteArray("[Config]\nshow_top_page=0\n") << false << 0 << 256u
-                                << 5u << 30u;
+                                << 5u << 30u << 10000;
     QTest::newRow("not an ini file") << QByteArray("\x00\xff\xfe garbage ]]][[[ = = =\n\n=\x01", 24)
-                                     << true << 0 << 256u << 5u << 30u;
+                                     << true << 0 << 256u << 5u << 30u << 10000;
 }
 
 void TestProgramSettings::readsStoredValues()
@@ -76,25 +88,7 @@ void TestProgramSettings::readsStoredValues()
     QTEST(model.maxNumberOfProjectDevices(), "maxDevices");
     QTEST(model.maxNumberOfRecentFiles(), "maxRecent");
     QTEST(model.keepAliveInterval(), "keepAlive");
-}
-
-void TestProgramSettings::httpTimeout_data()
-{
-    QTest::addColumn<QByteArray>("ini");
-    QTest::addColumn<int>("expected");
-
-    QTest::newRow("default") << QByteArray() << 10000;
-    QTest::newRow("set") << QByteArray("[Debug]\nhttp_timeout_ms=250\n") << 250;
-    QTest::newRow("zero means none") << QByteArray("[Debug]\nhttp_timeout_ms=0\n") << 0;
-    QTest::newRow("in the wrong group") << QByteArray("[Config]\nhttp_timeout_ms=5\n") << 10000;
-    QTest::newRow("not a number") << QByteArray("[Debug]\nhttp_timeout_ms=soon\n") << 0;
-}
-
-void TestProgramSettings::httpTimeout()
-{
-    QFETCH(QByteArray, ini);
-    m_profile->writeProgramSettings(ini);
-    QTEST(QovProgramSettingsModel().httpTimeoutMs(), "expected");
+    QTEST(model.httpTimeoutMs(), "httpTimeout");
 }
 
 void TestProgramSettings::compatibleModelsMerge_data()
@@ -103,9 +97,6 @@ void TestProgramSettings::compatibleModelsMerge_data()
     QTest::addColumn<QStringList>("expected");
 
     QTest::newRow("built-in only") << QByteArray() << QStringList{"ZEPH-2208", "ZEPH-2208NET"};
-    QTest::newRow("one built-in and one new")
-        << QByteArray("[Debug]\ncompatible_models=ZEPH-2208, ZEPH-4416\n")
-        << QStringList{"ZEPH-2208", "ZEPH-2208NET", "ZEPH-4416"};
     QTest::newRow("single value") << QByteArray("[Debug]\ncompatible_models=ZEPH-4416\n")
                                   << QStringList{"ZEPH-2208", "ZEPH-2208NET", "ZEPH-4416"};
     QTest::newRow("duplicates keep first")
@@ -129,15 +120,11 @@ void TestProgramSettings::setterEmitsOnlyOnChange()
     QSignalSpy topSpy(&model, &QovProgramSettingsModel::topPageVisibleChanged);
     QSignalSpy reconnectSpy(&model, &QovProgramSettingsModel::autoReconnectChanged);
 
-    model.setTopPageVisible(true);
-    model.setAutoReconnect(QovProgramSettingsModel::NONE);
-    QCOMPARE(topSpy.count(), 0);
-    QCOMPARE(reconnectSpy.count(), 0);
-
+    model.setTopPageVisible(true); // the default
     model.setTopPageVisible(false);
     model.setAutoReconnect(QovProgramSettingsModel::DEVICE2APP);
+    model.setAutoReconnect(QovProgramSettingsModel::DEVICE2APP);
     QCOMPARE(topSpy.count(), 1);
-    QCOMPARE(topSpy.at(0).at(0).toBool(), false);
     QCOMPARE(reconnectSpy.count(), 1);
     QCOMPARE(reconnectSpy.at(0).at(0).value<AutoReconnect>(), QovProgramSettingsModel::DEVICE2APP);
     QVERIFY2(!QFile::exists(m_profile->programSettingsFile()), "setters must not write the file");
@@ -189,6 +176,70 @@ void TestProgramSettings::saveInReadOnlyFolderFailsQuietly()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("[Config]\nshow_top_page=true\n"));
     QVERIFY(!QFile::exists(m_profile->persistentDataFile()));
+}
+
+void TestProgramSettings::addRecent_data()
+{
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QString>("added");
+    QTest::addColumn<QStringList>("after");
+
+    QTest::newRow("empty") << QStringList{} << "/p/a" << QStringList{"/p/a"};
+    QTest::newRow("third moves to front") << QStringList{"/p/a", "/p/b", "/p/c", "/p/d"} << "/p/c"
+                                          << QStringList{"/p/c", "/p/a", "/p/b", "/p/d"};
+    QTest::newRow("sixth drops oldest")
+        << QStringList{"/p/1", "/p/2", "/p/3", "/p/4", "/p/5"} << "/p/6"
+        << QStringList{"/p/6", "/p/1", "/p/2", "/p/3", "/p/4"};
+    QTest::newRow("every duplicate removed")
+        << QStringList{"/p/a", "/p/x", "/p/a"} << "/p/a" << QStringList{"/p/a", "/p/x"};
+    QTest::newRow("case-sensitive") << QStringList{"/p/A"} << "/p/a" << QStringList{"/p/a", "/p/A"};
+}
+
+void TestProgramSettings::addRecent()
+{
+    QFETCH(QStringList, before);
+    QFETCH(QString, added);
+    QFETCH(QStringList, after);
+    {
+        QSettings seed(m_profile->persistentDataFile(), QSettings::IniFormat);
+        seed.setValue("recent_files", before);
+    }
+    QovPersistentDataModel model;
+    QCOMPARE(model.recentFiles(), before);
+    QSignalSpy spy(&model, &QovPersistentDataModel::recentFilesChanged);
+
+    model.addRecent(added);
+
+    QCOMPARE(model.recentFiles(), after);
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(storedList(), after);
+    QCOMPARE(QSettings(m_profile->persistentDataFile(), QSettings::IniFormat).value("version"),
+             QVariant(1));
+}
+
+void TestProgramSettings::loweredLimitTruncatesAndWritesBack()
+{
+    m_profile->writePersistentData("[General]\nrecent_files=/p/1, /p/2, /p/3, /p/4, /p/5\n");
+    m_profile->writeProgramSettings("[Debug]\nmax_of_recent_files=2\n");
+
+    QovPersistentDataModel model;
+    QCOMPARE(model.recentFiles(), QStringList({"/p/1", "/p/2"}));
+    QCOMPARE(storedList().size(), 5); // loading alone writes nothing
+
+    model.addRecent("/p/9");
+    QCOMPARE(storedList(), QStringList({"/p/9", "/p/1"}));
+}
+
+void TestProgramSettings::setRecentFilesComparesInOrder()
+{
+    QovPersistentDataModel model;
+    QSignalSpy spy(&model, &QovPersistentDataModel::recentFilesChanged);
+    model.setRecentFiles({"/a", "/b"});
+    model.setRecentFiles({"/a", "/b"});
+    QCOMPARE(spy.count(), 1);
+    model.setRecentFiles({"/b", "/a"});
+    QCOMPARE(spy.count(), 2);
+    QVERIFY2(!QFile::exists(m_profile->persistentDataFile()), "setter must not write the file");
 }
 
 QTEST_GUILESS_MAIN(TestProgramSettings)
