@@ -10,17 +10,15 @@
 
 #include <memory>
 
-using Link = QovOnlineDeviceModelInternal::OvLink;
-
 namespace {
 const QString kPrimary = "127.0.1.2";
 const QString kStandalone = "127.0.1.3";
-const QString kExtension = "127.0.1.4";
 const int kTimeoutMs = 1500;
 } // namespace
 
-// The operations that concern a mixer as a whole, against the simulator: device information,
-// identify and keep-alive under faults, the factories, disconnect and the inactivity limit.
+// The operations that concern a mixer as a whole, against the simulator: identify and keep-alive
+// under faults, the factories, disconnect and the inactivity limit. Device information is read
+// end to end by tst_onlinedevicefinder and parsed field by field in tst_cgireply.
 class TestCgiApi : public QObject
 {
     Q_OBJECT
@@ -28,10 +26,7 @@ class TestCgiApi : public QObject
 private Q_SLOTS:
     void initTestCase();
     void init();
-    void cleanupTestCase();
 
-    void deviceInfoFromMixer_data();
-    void deviceInfoFromMixer();
     void simpleRequestsUnderFaults_data();
     void simpleRequestsUnderFaults();
     void operationStartsAtOnce();
@@ -53,111 +48,45 @@ void TestCgiApi::initTestCase()
     m_profile = std::make_unique<TempProfile>();
     m_profile->writeProgramSettings("[Debug]\nhttp_timeout_ms=" + QByteArray::number(kTimeoutMs) +
                                     "\n");
-    m_sim = std::make_unique<MixerSimProcess>(R"({"mixers":[
-        {"address":"127.0.1.2","name":"FOH","deviceId":3,"headerColor":2,"password":true,
-         "mac":"00-1d-c1-0a-0b-0c","link":"primary",
-         "linkedUnits":[{"serial":22080104,"unitno":2},{"serial":22080103,"unitno":1}]},
-        {"address":"127.0.1.3","model":"ZEPH-2208NET","name":"Monitors","deviceId":4,
-         "mac":"00:1D:C1:0A:0B:0D"},
-        {"address":"127.0.1.4","name":"Ext","deviceId":5,"link":"extension"}]})");
+    m_sim = std::make_unique<MixerSimProcess>(
+        R"({"mixers":[{"address":"127.0.1.2"},{"address":"127.0.1.3","model":"ZEPH-2208NET"}]})");
     QVERIFY2(m_sim->problem().isEmpty(), qPrintable(m_sim->problem()));
 }
 
 void TestCgiApi::init()
 {
-    for (const QString &address : {kPrimary, kStandalone, kExtension}) {
+    for (const QString &address : {kPrimary, kStandalone}) {
         QVERIFY(m_sim->reset(address));
         QVERIFY(m_sim->startMixer(address));
     }
 }
 
-void TestCgiApi::cleanupTestCase()
-{
-    m_sim.reset();
-    m_profile.reset();
-}
-
-void TestCgiApi::deviceInfoFromMixer_data()
-{
-    QTest::addColumn<QString>("address");
-    QTest::addColumn<QByteArray>("faults");
-    QTest::addColumn<QString>("error");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("id");
-    QTest::addColumn<bool>("auth");
-    QTest::addColumn<QString>("mac");
-    QTest::addColumn<int>("link");
-    QTest::addColumn<QovLinkedExtensions>("extensions");
-
-    QTest::newRow("primary, lower-case MAC")
-        << kPrimary << QByteArray("{}") << ""
-        << "FOH" << 3 << true << "00:1D:C1:0A:0B:0C" << int(Link::PRIMARY)
-        << QovLinkedExtensions{{22080104, 2}, {22080103, 1}};
-    QTest::newRow("standalone") << kStandalone << QByteArray("{}") << ""
-                                << "Monitors" << 4 << false << "00:1D:C1:0A:0B:0D"
-                                << int(Link::NONE) << QovLinkedExtensions();
-    QTest::newRow("extension") << kExtension << QByteArray("{}") << ""
-                               << "Ext" << 5 << false << "00:1D:C1:00:01:04" << int(Link::EXTENSION)
-                               << QovLinkedExtensions();
-    QTest::newRow("firmware updating")
-        << kPrimary << QByteArray(R"({"rcode":7})") << "FW updating"
-        << "" << -1 << false << "" << int(Link::EXTENSION) << QovLinkedExtensions();
-    QTest::newRow("refused") << kPrimary << QByteArray(R"({"refuse":true})") << "unknown Error"
-                             << "" << -1 << false << "" << int(Link::EXTENSION)
-                             << QovLinkedExtensions();
-}
-
-void TestCgiApi::deviceInfoFromMixer()
-{
-    QFETCH(QString, address);
-    QFETCH(QByteArray, faults);
-    QVERIFY(m_sim->setFaults(address, faults));
-    const QovCgiApi::DeviceInfo info = m_api.getDeviceInfo(onlineDevice(address)).get();
-    QTEST(info.error, "error");
-    QTEST(info.deviceName, "name");
-    QTEST(info.deviceId, "id");
-    QTEST(info.authRequired, "auth");
-    QTEST(info.macAddress, "mac");
-    QTEST(int(info.ovLink), "link");
-    QTEST(info.linkedExtensions, "extensions");
-}
-
+// A switched-off mixer: disconnectWhileMixerIsDown. A slow one: operationStartsAtOnce.
 void TestCgiApi::simpleRequestsUnderFaults_data()
 {
     QTest::addColumn<QByteArray>("faults");
-    QTest::addColumn<bool>("mixerOn");
     QTest::addColumn<bool>("expected");
 
-    QTest::newRow("healthy") << QByteArray("{}") << true << true;
-    QTest::newRow("slow but within the limit") << QByteArray(R"({"delayMs":300})") << true << true;
-    QTest::newRow("firmware updating") << QByteArray(R"({"rcode":7})") << true << false;
-    QTest::newRow("rcode as a string")
-        << QByteArray(R"({"body":"{\"rcode\":\"1\"}"})") << true << false;
-    QTest::newRow("empty body") << QByteArray(R"({"body":""})") << true << false;
-    QTest::newRow("garbage") << QByteArray(R"({"garbage":true})") << true << false;
-    QTest::newRow("refusing connections") << QByteArray(R"({"refuse":true})") << true << false;
-    QTest::newRow("switched off") << QByteArray("{}") << false << false;
+    QTest::newRow("healthy") << QByteArray("{}") << true;
+    QTest::newRow("firmware updating") << QByteArray(R"({"rcode":7})") << false;
+    QTest::newRow("rcode as a string") << QByteArray(R"({"body":"{\"rcode\":\"1\"}"})") << false;
+    QTest::newRow("empty body") << QByteArray(R"({"body":""})") << false;
+    QTest::newRow("refusing connections") << QByteArray(R"({"refuse":true})") << false;
 }
 
 void TestCgiApi::simpleRequestsUnderFaults()
 {
     QFETCH(QByteArray, faults);
-    QFETCH(bool, mixerOn);
     QVERIFY(m_sim->setFaults(kStandalone, faults));
-    if (!mixerOn) {
-        QVERIFY(m_sim->stopMixer(kStandalone));
-    }
     auto project = std::make_shared<QovAppDeviceModelInternal>();
     project->setIpAddress(kStandalone);
     QTEST(m_api.identify(onlineDevice(kStandalone)).get(), "expected");
     QTEST(m_api.keepAlive(project).get(), "expected");
-    if (mixerOn) {
-        const QStringList expected{"GET /cgi-bin/appcmd/zephidentify.cgi",
-                                   "GET /cgi-bin/appcmd/keepalive.cgi"};
-        QCOMPARE(m_sim->requests(kStandalone),
-                 QTest::currentDataTag() == QByteArray("refusing connections") ? QStringList()
-                                                                               : expected);
-    }
+    const QStringList expected{"GET /cgi-bin/appcmd/zephidentify.cgi",
+                               "GET /cgi-bin/appcmd/keepalive.cgi"};
+    QCOMPARE(m_sim->requests(kStandalone),
+             QTest::currentDataTag() == QByteArray("refusing connections") ? QStringList()
+                                                                           : expected);
 }
 
 void TestCgiApi::operationStartsAtOnce()
@@ -217,8 +146,6 @@ void TestCgiApi::factories_data()
     QTest::newRow("Unknown") << int(QovDeviceSelector::Unknown) << "Unknown" << false;
     QTest::newRow("letter case differs")
         << int(QovDeviceSelector::Unknown) << "ZEPH-2208net" << false;
-    QTest::newRow("lower case") << int(QovDeviceSelector::Unknown) << "zeph-2208" << false;
-    QTest::newRow("empty model") << int(QovDeviceSelector::Unknown) << "" << false;
 }
 
 void TestCgiApi::factories()
@@ -234,8 +161,7 @@ void TestCgiApi::factories()
     QCOMPARE(forOnline != nullptr, served);
     if (served) {
         QVERIFY(qobject_cast<QovCgiApiZeph2208 *>(forProject.get()));
-        QVERIFY(forProject.get() != forOnline.get());
-        QVERIFY(!forProject->parent());
+        QVERIFY(qobject_cast<QovCgiApiZeph2208 *>(forOnline.get()));
     }
 }
 

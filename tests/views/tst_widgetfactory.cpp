@@ -18,7 +18,6 @@ private Q_SLOTS:
     void fixesOnlyPositiveDirections_data();
     void fixesOnlyPositiveDirections();
     void iconsAreDrawn();
-    void listReordersOnlyWhenAsked();
 };
 
 void TestWidgetFactory::fixesOnlyPositiveDirections_data()
@@ -66,14 +65,6 @@ void TestWidgetFactory::iconsAreDrawn()
     // Both densities of a device picture end up in one icon; the larger is picked when needed.
     const QIcon pair = makeIcon(":/images/zeph-2208@1x.png", ":/images/zeph-2208@2x.png");
     QCOMPARE(pair.availableSizes(), QList<QSize>({QSize(136, 14), QSize(272, 28)}));
-}
-
-void TestWidgetFactory::listReordersOnlyWhenAsked()
-{
-    std::unique_ptr<QListWidget> fixed(makeListWidget(QSize(608, 258), 4, false));
-    std::unique_ptr<QListWidget> reorderable(makeListWidget(QSize(608, 258), 4, true));
-    QCOMPARE(fixed->dragDropMode(), QAbstractItemView::NoDragDrop);
-    QCOMPARE(reorderable->dragDropMode(), QAbstractItemView::InternalMove);
 }
 
 QTEST_MAIN(TestWidgetFactory)
