@@ -1,14 +1,13 @@
 #pragma once
 
-#include "ovlib/devicelistener.h"
+#include "ovlib/devicelist.h"
 #include "ovlib/discoverylistener.h"
 
-#include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <streambuf>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ovtest {
@@ -39,46 +38,32 @@ private:
 // Polls until the condition holds or the time is up; the condition's last value.
 bool waitUntil(const std::function<bool()> &condition, int timeoutMs);
 
-struct DiscoveryRecord
-{
-    std::shared_ptr<ovlib::Device> device;
-    ovlib::DiscoveryEvent event;
-};
-
 class RecordingDiscoveryListener : public ovlib::DiscoveryListener
 {
 public:
     void onDiscoveryEvent(const std::shared_ptr<ovlib::Device> &device,
-                          ovlib::DiscoveryEvent event) override;
-    std::vector<DiscoveryRecord> events() const;
-    size_t count(ovlib::DiscoveryEvent event) const;
+                          ovlib::DiscoveryEvent event) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_events.emplace_back(ovlib::internal::udnOf(device), event);
+    }
+    size_t count(ovlib::DiscoveryEvent event) const { return udns(event).size(); }
     // The UDNs of the events of one kind, in order.
-    std::vector<std::string> udns(ovlib::DiscoveryEvent event) const;
+    std::vector<std::string> udns(ovlib::DiscoveryEvent event) const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        std::vector<std::string> out;
+        for (const auto &[udn, kind] : m_events) {
+            if (kind == event) {
+                out.push_back(udn);
+            }
+        }
+        return out;
+    }
 
 private:
     mutable std::mutex m_mutex;
-    std::vector<DiscoveryRecord> m_events;
-};
-
-struct CommandRecord
-{
-    uint32_t requestId;
-    int32_t result;
-    std::shared_ptr<ovlib::OvResponseObject> response;
-    std::chrono::steady_clock::time_point at;
-};
-
-class RecordingDeviceListener : public ovlib::DeviceListener
-{
-public:
-    void onCommandFinished(uint32_t requestId, int32_t result,
-                           const std::shared_ptr<ovlib::OvResponseObject> &response) override;
-    std::vector<CommandRecord> records() const;
-    bool waitFor(size_t count, int timeoutMs) const;
-
-private:
-    mutable std::mutex m_mutex;
-    std::vector<CommandRecord> m_records;
+    std::vector<std::pair<std::string, ovlib::DiscoveryEvent>> m_events;
 };
 
 } // namespace ovtest

@@ -75,24 +75,20 @@ void TestCommandExchange::outcomes_data()
     QTest::addColumn<int>("result");
     QTest::addColumn<QString>("data");
     QTest::addColumn<QString>("printed");
-    QTest::newRow("answer in three reads")
-        << true << QStringList{"q MD 0", "001 NC v", "=1 \r"} << 0 << "v=1"
-        << "";
-    QTest::newRow("parts joined") << true
-                                  << QStringList{"q MD 1 CS a \rq MD 1 CM b \r", "q MD 1 CE c \r"}
-                                  << 0 << "abc"
-                                  << "";
-    QTest::newRow("last part first") << true << QStringList{"q MD 1 CE c \r"} << 4 << ""
-                                     << "Illegal first Answer .";
-    QTest::newRow("second first part")
-        << true << QStringList{"q MD 1 CS a \rq MD 1 CS b \r"} << 4 << ""
-        << "Fail to append answer response data.";
-    QTest::newRow("parts stop coming") << true << QStringList{"q MD 1 CS a \r"} << 10 << ""
-                                       << "Fail to append answer response data because time out.";
-    QTest::newRow("nak numbered 0") << false << QStringList{"q NAK 0 \r"} << 199 << ""
-                                    << "";
-    QTest::newRow("broken line") << false << QStringList{"q ACK\r"} << 4 << ""
-                                 << "Invalid elements num at ACKResponse constructor called.";
+    const auto row = [](const char *name, bool answerFlag, const QStringList &replies, int result,
+                        const char *data, const char *printed) {
+        QTest::newRow(name) << answerFlag << replies << result << QString(data) << QString(printed);
+    };
+    row("answer in three reads", true, {"q MD 0", "001 NC v", "=1 \r"}, 0, "v=1", "");
+    row("parts joined", true, {"q MD 1 CS a \rq MD 1 CM b \r", "q MD 1 CE c \r"}, 0, "abc", "");
+    row("last part first", true, {"q MD 1 CE c \r"}, 4, "", "Illegal first Answer .");
+    row("second first part", true, {"q MD 1 CS a \rq MD 1 CS b \r"}, 4, "",
+        "Fail to append answer response data.");
+    row("parts stop coming", true, {"q MD 1 CS a \r"}, 10, "",
+        "Fail to append answer response data because time out.");
+    row("nak numbered 0", false, {"q NAK 0 \r"}, 199, "", "");
+    row("broken line", false, {"q ACK\r"}, 4, "",
+        "Invalid elements num at ACKResponse constructor called.");
 }
 
 void TestCommandExchange::outcomes()

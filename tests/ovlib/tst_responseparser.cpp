@@ -47,64 +47,43 @@ void TestResponseParser::parserFaults_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("message"); // empty: any conversion text
     QTest::addColumn<bool>("structural"); // OvResponseParserExeption rather than OvException
-
-    QTest::newRow("ack empty") << int(Ack) << QByteArray() << 4
-                               << "Data size equals 0 in OvACKResponse parsing(constructor)."
-                               << false;
-    QTest::newRow("ack no end") << int(Ack) << QByteArray("S ACK ") << 4 << "End char not included."
-                                << false;
-    QTest::newRow("ack no space before end")
-        << int(Ack) << QByteArray("S ACK\r") << 4
-        << "Invalid elements num at ACKResponse constructor called." << false;
-    QTest::newRow("ack not ack") << int(Ack) << QByteArray("S NAK \r") << 3
-                                 << "Not ACK but ACKResponse constructor called." << false;
-    QTest::newRow("ack bad end") << int(Ack) << QByteArray("S ACK x\r") << 3
-                                 << "ACK but invalid end charactor at ACKResponse." << false;
-    QTest::newRow("nak empty") << int(Nak) << QByteArray() << 4
-                               << "Data size equals 0 in OvNAKResponse parsing(constructor)."
-                               << false;
-    QTest::newRow("nak no end") << int(Nak) << QByteArray("S NAK 103 ") << 4
-                                << "End char not included." << false;
-    QTest::newRow("nak three items")
-        << int(Nak) << QByteArray("S NAK \r") << 3
-        << "Invalid field num at NAKResponse constructor called." << false;
-    QTest::newRow("nak not nak") << int(Nak) << QByteArray("S ACK 103 \r") << 3
-                                 << "Not NAK but NAKResponse constructor called." << false;
-    QTest::newRow("nak bad end") << int(Nak) << QByteArray("S NAK 103 x\r") << 3
-                                 << "NAK but invalid end charactor at NAKResponse." << false;
-    QTest::newRow("nak not a number") << int(Nak) << QByteArray("S NAK abc \r") << 4 << "" << false;
-    QTest::newRow("nak number overflow")
-        << int(Nak) << QByteArray("S NAK 99999999999999999999 \r") << 4 << "" << false;
-    QTest::newRow("answer empty") << int(Answer) << QByteArray() << 4
-                                  << "Data size equals 0 in OvNAKResponse parsing(constructor)."
-                                  << false;
-    QTest::newRow("answer no end")
-        << int(Answer) << QByteArray("q MD 0001 NC x ") << 4 << "End char not included." << false;
-    QTest::newRow("answer no last delimiter") << int(Answer) << QByteArray("q MD 0001 NC x\r") << 4
-                                              << "Last delimiter not included." << false;
-    QTest::newRow("answer end at 255")
-        << int(Answer) << QByteArray("q MD 0001 NC ") + QByteArray(241, 'x') + QByteArray(" \r")
-        << 4 << "Too long Answer response." << true;
-    QTest::newRow("answer three items")
-        << int(Answer) << QByteArray("q MD \r") << 3
-        << "Splited items num are less than 4 at AnswerResponse." << true;
-    QTest::newRow("answer bad marker") << int(Answer) << QByteArray("q MD 0001 XX data \r") << 4
-                                       << "Invalid element in Continue Select field." << true;
-    QTest::newRow("exprt empty") << int(Exprt) << QByteArray() << 4
-                                 << "Data size equals 0 in OvNAKResponse parsing(constructor)."
-                                 << false;
-    QTest::newRow("exprt no end") << int(Exprt) << QByteArray("E exprt 5 NC hello ") << 4
-                                  << "End character not found." << true;
-    QTest::newRow("exprt no delimiter") << int(Exprt) << QByteArray("E exprt 5 NC hello\r") << 4
-                                        << "Last delimiter character not found." << true;
-    QTest::newRow("exprt items")
-        << int(Exprt) << QByteArray("E exprt 5 \r") << 4
-        << "Not match num of elements as exprt command at OvAnswerExprtResponse()" << true;
-    QTest::newRow("exprt row") << int(Exprt) << QByteArray("E exprt x5 NC hello \r") << 4
-                               << "Invalid Continue Select row value in AnswerExprtResponse()"
-                               << true;
-    QTest::newRow("exprt short") << int(Exprt) << QByteArray("E exprt 9 NC hello \r") << 4
-                                 << "Not enough actual data length." << true;
+    const auto row = [](const char *name, Parser parser, const QByteArray &bytes, int code,
+                        const char *message, bool structural = false) {
+        QTest::newRow(name) << int(parser) << bytes << code << QString(message) << structural;
+    };
+    const char *noData = "Data size equals 0 in OvNAKResponse parsing(constructor).";
+    row("ack empty", Ack, "", 4, "Data size equals 0 in OvACKResponse parsing(constructor).");
+    row("ack no end", Ack, "S ACK ", 4, "End char not included.");
+    row("ack no space before end", Ack, "S ACK\r", 4,
+        "Invalid elements num at ACKResponse constructor called.");
+    row("ack not ack", Ack, "S NAK \r", 3, "Not ACK but ACKResponse constructor called.");
+    row("ack bad end", Ack, "S ACK x\r", 3, "ACK but invalid end charactor at ACKResponse.");
+    row("nak empty", Nak, "", 4, noData);
+    row("nak no end", Nak, "S NAK 103 ", 4, "End char not included.");
+    row("nak three items", Nak, "S NAK \r", 3,
+        "Invalid field num at NAKResponse constructor called.");
+    row("nak not nak", Nak, "S ACK 103 \r", 3, "Not NAK but NAKResponse constructor called.");
+    row("nak bad end", Nak, "S NAK 103 x\r", 3, "NAK but invalid end charactor at NAKResponse.");
+    row("nak not a number", Nak, "S NAK abc \r", 4, "");
+    row("nak number overflow", Nak, "S NAK 99999999999999999999 \r", 4, "");
+    row("answer empty", Answer, "", 4, noData);
+    row("answer no end", Answer, "q MD 0001 NC x ", 4, "End char not included.");
+    row("answer no last delimiter", Answer, "q MD 0001 NC x\r", 4, "Last delimiter not included.");
+    row("answer end at 255", Answer, "q MD 0001 NC " + QByteArray(241, 'x') + " \r", 4,
+        "Too long Answer response.", true);
+    row("answer three items", Answer, "q MD \r", 3,
+        "Splited items num are less than 4 at AnswerResponse.", true);
+    row("answer bad marker", Answer, "q MD 0001 XX data \r", 4,
+        "Invalid element in Continue Select field.", true);
+    row("exprt empty", Exprt, "", 4, noData);
+    row("exprt no end", Exprt, "E exprt 5 NC hello ", 4, "End character not found.", true);
+    row("exprt no delimiter", Exprt, "E exprt 5 NC hello\r", 4,
+        "Last delimiter character not found.", true);
+    row("exprt items", Exprt, "E exprt 5 \r", 4,
+        "Not match num of elements as exprt command at OvAnswerExprtResponse()", true);
+    row("exprt row", Exprt, "E exprt x5 NC hello \r", 4,
+        "Invalid Continue Select row value in AnswerExprtResponse()", true);
+    row("exprt short", Exprt, "E exprt 9 NC hello \r", 4, "Not enough actual data length.", true);
 }
 
 void TestResponseParser::parserFaults()

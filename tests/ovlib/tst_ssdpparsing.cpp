@@ -19,14 +19,12 @@ class TestSsdpParsing : public QObject
 private Q_SLOTS:
     void datagrams_data();
     void datagrams();
-    void searchRequestRoundTrip();
-    void descriptionFields();
     void iconLists_data();
     void iconLists();
     void brokenDocuments();
     void descriptionUrl_data();
     void descriptionUrl();
-    void responderOnly();
+    void deviceFromDescription();
     void httpReplies_data();
     void httpReplies();
 };
@@ -72,30 +70,6 @@ void TestSsdpParsing::datagrams()
                  std::string("http://127.0.0.2:80/description.xml"));
         QCOMPARE(result.message.header("ext"), std::string());
     }
-}
-
-void TestSsdpParsing::searchRequestRoundTrip()
-{
-    const std::string request = buildSearchRequest("urn:x", 1);
-    const SsdpParseResult parsed = parseSsdpMessage(request.data(), request.size());
-    QCOMPARE(parsed.status, SsdpParseResult::Complete);
-    QCOMPARE(parsed.message.kind, SsdpMessage::Search);
-    QCOMPARE(parsed.message.header("st"), std::string("urn:x"));
-    QCOMPARE(parsed.message.header("mx"), std::string("1"));
-    QCOMPARE(parsed.message.header("man"), std::string("\"ssdp:discover\""));
-}
-
-void TestSsdpParsing::descriptionFields()
-{
-    const std::string doc = ovtest::fixture("description/two_icons.xml");
-    const auto d = parseDescription(doc.data(), doc.size());
-    QVERIFY(d);
-    QCOMPARE(d->friendlyName, std::string("Stage Left"));
-    QCOMPARE(d->manufacturer, std::string("Korvath"));
-    QCOMPARE(d->modelName, std::string("ZEPH-2208NET"));
-    QCOMPARE(d->serialNumber, std::string("S123456"));
-    QCOMPARE(d->deviceType, std::string("urn:schemas-upnp-org:device:OVCUDevice:1"));
-    QCOMPARE(d->udn, std::string("uuid:11111111-2222-4333-8444-555555555555"));
 }
 
 void TestSsdpParsing::iconLists_data()
@@ -147,20 +121,18 @@ void TestSsdpParsing::descriptionUrl_data()
 {
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("address"); // empty: dropped
-    QTest::addColumn<int>("port");
+    QTest::addColumn<int>("port");        // -1: not a usable location
     QTest::addColumn<QString>("path");
-    QTest::newRow("address with port") << "http://192.168.0.7:80/desc.xml"
-                                       << "192.168.0.7" << 80 << "/desc.xml";
-    QTest::newRow("no port") << "http://127.0.0.5/d"
-                             << "127.0.0.5" << 80 << "/d";
-    QTest::newRow("no path") << "http://127.0.0.5:8080"
-                             << "127.0.0.5" << 8080 << "/";
-    QTest::newRow("host name") << "http://mixer.local:80/desc.xml"
-                               << "" << 80 << "/desc.xml";
-    QTest::newRow("bad port") << "http://127.0.0.5:99999/d"
-                              << "127.0.0.5" << -1 << "";
-    QTest::newRow("space in path") << "http://127.0.0.5/a b"
-                                   << "127.0.0.5" << -1 << "";
+    const auto row = [](const char *name, const char *url, const char *address, int port,
+                        const char *path) {
+        QTest::newRow(name) << QString(url) << QString(address) << port << QString(path);
+    };
+    row("address with port", "http://192.168.0.7:80/desc.xml", "192.168.0.7", 80, "/desc.xml");
+    row("no port", "http://127.0.0.5/d", "127.0.0.5", 80, "/d");
+    row("no path", "http://127.0.0.5:8080", "127.0.0.5", 8080, "/");
+    row("host name", "http://mixer.local:80/desc.xml", "", 80, "/desc.xml");
+    row("bad port", "http://127.0.0.5:99999/d", "127.0.0.5", -1, "");
+    row("space in path", "http://127.0.0.5/a b", "127.0.0.5", -1, "");
 }
 
 void TestSsdpParsing::descriptionUrl()
@@ -190,15 +162,21 @@ void TestSsdpParsing::descriptionUrl()
     }
 }
 
-void TestSsdpParsing::responderOnly()
+void TestSsdpParsing::deviceFromDescription()
 {
     const std::string doc = ovtest::fixture("description/two_icons.xml");
     const auto d = parseDescription(doc.data(), doc.size());
+    QVERIFY(d);
     ovtest::StderrCapture capture;
     const auto device = makeUpnpDevice(*d, "http://127.0.0.2/d.xml", {127, 0, 0, 2});
     QVERIFY(device);
+    QCOMPARE(device->friendlyName(), std::string("Stage Left"));
+    QCOMPARE(device->manufacturer(), std::string("Korvath"));
+    QCOMPARE(device->modelName(), std::string("ZEPH-2208NET"));
+    QCOMPARE(device->serialNumber(), std::string("S123456"));
+    QCOMPARE(device->getKey(), std::string("uuid:11111111-2222-4333-8444-555555555555::"
+                                           "urn:schemas-upnp-org:device:OVCUDevice:1"));
     QCOMPARE(device->endpoint(), IPEndPoint({127, 0, 0, 2}, 17300));
-    QCOMPARE(device->getKey(), d->udn + "::" + d->deviceType);
     // A packet from one host naming another is not believed.
     QVERIFY(!makeUpnpDevice(*d, "http://127.0.0.9/d.xml", {127, 0, 0, 2}));
     QVERIFY(capture.contains("names another host"));
@@ -210,30 +188,27 @@ void TestSsdpParsing::httpReplies_data()
     QTest::addColumn<bool>("closed");
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("body");
+    const auto row = [](const char *name, const QByteArray &bytes, bool closed,
+                        HttpResponseParse::Status status, const QByteArray &body = {}) {
+        QTest::newRow(name) << bytes << closed << int(status) << body;
+    };
     const QByteArray head = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n";
-    QTest::newRow("complete") << head + "hello" << false << int(HttpResponseParse::Complete)
-                              << QByteArray("hello");
-    QTest::newRow("short body") << head + "hel" << false << int(HttpResponseParse::Incomplete)
-                                << QByteArray();
-    QTest::newRow("short then closed")
-        << head + "hel" << true << int(HttpResponseParse::Malformed) << QByteArray();
-    QTest::newRow("no length, open") << QByteArray("HTTP/1.0 200 OK\r\n\r\nab") << false
-                                     << int(HttpResponseParse::Incomplete) << QByteArray();
-    QTest::newRow("no length, closed") << QByteArray("HTTP/1.0 200 OK\r\n\r\nab") << true
-                                       << int(HttpResponseParse::Complete) << QByteArray("ab");
-    QTest::newRow("length over cap")
-        << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 65537\r\n\r\n") << false
-        << int(HttpResponseParse::Malformed) << QByteArray();
-    QTest::newRow("body over cap") << QByteArray("HTTP/1.1 200 OK\r\n\r\n") + QByteArray(65537, 'x')
-                                   << false << int(HttpResponseParse::Malformed) << QByteArray();
-    QTest::newRow("bad length") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: -3\r\n\r\n")
-                                << false << int(HttpResponseParse::Malformed) << QByteArray();
-    QTest::newRow("blank length") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length:  \r\n\r\nab")
-                                  << false << int(HttpResponseParse::Malformed) << QByteArray();
-    QTest::newRow("not http") << QByteArray("SSH-2.0\r\n\r\n") << false
-                              << int(HttpResponseParse::Malformed) << QByteArray();
-    QTest::newRow("endless head") << QByteArray(9000, 'h') << false
-                                  << int(HttpResponseParse::Malformed) << QByteArray();
+    const QByteArray noLength = "HTTP/1.0 200 OK\r\n\r\nab";
+    row("complete", head + "hello", false, HttpResponseParse::Complete, "hello");
+    row("short body", head + "hel", false, HttpResponseParse::Incomplete);
+    row("short then closed", head + "hel", true, HttpResponseParse::Malformed);
+    row("no length, open", noLength, false, HttpResponseParse::Incomplete);
+    row("no length, closed", noLength, true, HttpResponseParse::Complete, "ab");
+    row("length over cap", "HTTP/1.1 200 OK\r\nContent-Length: 65537\r\n\r\n", false,
+        HttpResponseParse::Malformed);
+    row("body over cap", "HTTP/1.1 200 OK\r\n\r\n" + QByteArray(65537, 'x'), false,
+        HttpResponseParse::Malformed);
+    row("bad length", "HTTP/1.1 200 OK\r\nContent-Length: -3\r\n\r\n", false,
+        HttpResponseParse::Malformed);
+    row("blank length", "HTTP/1.1 200 OK\r\nContent-Length:  \r\n\r\nab", false,
+        HttpResponseParse::Malformed);
+    row("not http", "SSH-2.0\r\n\r\n", false, HttpResponseParse::Malformed);
+    row("endless head", QByteArray(9000, 'h'), false, HttpResponseParse::Malformed);
 }
 
 void TestSsdpParsing::httpReplies()
