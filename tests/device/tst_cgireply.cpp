@@ -71,9 +71,6 @@ void TestCgiReply::deviceInfo_data()
     QTest::newRow("mode 0 with units is still an extension")
         << QByteArray(R"({"rcode":1,"ovlink":{"mode":0},"linked_unit_list":[{"serial":1}]})") << ""
         << "" << -1 << -1 << false << "" << int(Link::EXTENSION) << QovLinkedExtensions{{1, 0}};
-    QTest::newRow("ids not numbers")
-        << QByteArray(R"({"rcode":1,"deviceid":"4","headercolor":null,"devicename":5})") << ""
-        << "" << -1 << -1 << false << "" << int(Link::EXTENSION) << QovLinkedExtensions();
     QTest::newRow("firmware updating")
         << QByteArray(R"({"rcode":7})") << "FW updating"
         << "" << -1 << -1 << false << "" << int(Link::EXTENSION) << QovLinkedExtensions();

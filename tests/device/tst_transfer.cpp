@@ -17,15 +17,16 @@ void compareWithMixer(MixerSimProcess &sim, const QString &address, const QovZep
 {
     QCOMPARE(data.preset.size(), 8);
     QCOMPARE(data.partialPreset.size(), 40);
-    for (int bank = 0; bank < 8; ++bank) {
-        QCOMPARE(data.preset.at(bank).toUtf8(), sim.dataSet(address, 2, bank));
+    const QList<QPair<int, QStringList>> sets{{2, data.preset},
+                                              {3, {data.eq12Band}},
+                                              {4, {data.eq4Band}},
+                                              {6, data.partialPreset},
+                                              {7, {data.current}}};
+    for (const auto &[target, texts] : sets) {
+        for (int bank = 0; bank < texts.size(); ++bank) {
+            QCOMPARE(texts.at(bank).toUtf8(), sim.dataSet(address, target, bank));
+        }
     }
-    for (int bank = 0; bank < 40; ++bank) {
-        QCOMPARE(data.partialPreset.at(bank).toUtf8(), sim.dataSet(address, 6, bank));
-    }
-    QCOMPARE(data.eq12Band.toUtf8(), sim.dataSet(address, 3, 0));
-    QCOMPARE(data.eq4Band.toUtf8(), sim.dataSet(address, 4, 0));
-    QCOMPARE(data.current.toUtf8(), sim.dataSet(address, 7, 0));
 }
 } // namespace
 

@@ -12,6 +12,31 @@
 
 #include <memory>
 
+namespace {
+
+std::unique_ptr<QovAbstractPopup> makePopup(const QString &kind)
+{
+    if (kind == "confirm") {
+        return std::make_unique<QovConfirmPopup>("Disconnect", "message");
+    }
+    if (kind == "save") {
+        return std::make_unique<QovConfirmSavePopup>("Caution", "message");
+    }
+    return std::make_unique<QovErrorPopup>("Error", "message");
+}
+
+QPushButton *button(QWidget *popup, const QString &text)
+{
+    for (QPushButton *candidate : popup->findChildren<QPushButton *>()) {
+        if (candidate->text() == text) {
+            return candidate;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
 // Popups answer with fixed result codes that their callers switch on, react to the press of a
 // button (not its release) and keep their width while long messages grow them downward.
 class TestPopups : public QObject
@@ -25,32 +50,7 @@ private Q_SLOTS:
     void buttonPressGivesResult();
     void longMessageGrowsDownward();
     void freeFunctionsRunModally();
-
-private:
-    static std::unique_ptr<QovAbstractPopup> makePopup(const QString &kind, const QString &message);
-    static QPushButton *button(QWidget *popup, const QString &text);
 };
-
-std::unique_ptr<QovAbstractPopup> TestPopups::makePopup(const QString &kind, const QString &message)
-{
-    if (kind == "confirm") {
-        return std::make_unique<QovConfirmPopup>("Disconnect", message);
-    }
-    if (kind == "save") {
-        return std::make_unique<QovConfirmSavePopup>("Caution", message);
-    }
-    return std::make_unique<QovErrorPopup>("Error", message);
-}
-
-QPushButton *TestPopups::button(QWidget *popup, const QString &text)
-{
-    for (QPushButton *candidate : popup->findChildren<QPushButton *>()) {
-        if (candidate->text() == text) {
-            return candidate;
-        }
-    }
-    return nullptr;
-}
 
 void TestPopups::buttonPressGivesResult_data()
 {
@@ -71,7 +71,7 @@ void TestPopups::buttonPressGivesResult()
 {
     QFETCH(QString, kind);
     QFETCH(QString, text);
-    auto popup = makePopup(kind, "message");
+    auto popup = makePopup(kind);
     popup->show();
     QVERIFY(QTest::qWaitForWindowExposed(popup.get()));
     popup->setResult(-1);

@@ -7,23 +7,9 @@
 
 using SortOrder = QovSortLabel::SortOrder;
 
-// The arrow beside a column title must always show the order the owner set.
-class TestSortLabel : public QObject
-{
-    Q_OBJECT
+namespace {
 
-private Q_SLOTS:
-    void startsUnsortedWithPlainArrow();
-    void orderChangeUpdatesArrow_data();
-    void orderChangeUpdatesArrow();
-    void clickReachesButtonThroughLabels();
-
-private:
-    static QImage shownArrow(const QovSortLabel &label);
-    static QImage expectedArrow(const QString &path, const QSize &size);
-};
-
-QImage TestSortLabel::shownArrow(const QovSortLabel &label)
+QImage shownArrow(const QovSortLabel &label)
 {
     for (QLabel *child : label.findChildren<QLabel *>()) {
         const QPixmap shown = child->pixmap(Qt::ReturnByValue);
@@ -34,10 +20,24 @@ QImage TestSortLabel::shownArrow(const QovSortLabel &label)
     return QImage();
 }
 
-QImage TestSortLabel::expectedArrow(const QString &path, const QSize &size)
+QImage expectedArrow(const QString &path, const QSize &size)
 {
     return makeIcon(path).pixmap(size, QIcon::Normal, QIcon::Off).toImage();
 }
+
+} // namespace
+
+// The arrow beside a column title must always show the order the owner set.
+class TestSortLabel : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startsUnsortedWithPlainArrow();
+    void orderChangeUpdatesArrow_data();
+    void orderChangeUpdatesArrow();
+    void clickReachesButtonThroughLabels();
+};
 
 void TestSortLabel::startsUnsortedWithPlainArrow()
 {
