@@ -1,0 +1,6 @@
+#include "views/qovmainwindowbase.h"
+
+QovMainWindowBase::QovMainWindowBase(QWidget *parent)
+    : QStackedWidget(parent)
+{
+}
