@@ -1,8 +1,10 @@
 #include "quietstderr.h"
 
 #include "ovlib/descriptionparser.h"
+#include "ovlib/ovupnpdevice.h"
 #include "ovlib/upnpdevicebuilder.h"
 
+#include <cctype>
 #include <cstdint>
 #include <string>
 
@@ -28,7 +30,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::string path;
         locationPortAndPath(url, port, path);
         commandEndpointFromUrl(url, description->friendlyName);
-        makeUpnpDevice(*description, url, {127, 0, 0, 2});
+        for (const std::string *field : {&description->friendlyName, &description->modelName,
+                                         &description->udn, &description->deviceType}) {
+            const std::string &text = *field;
+            if (!text.empty() && (std::isspace(static_cast<unsigned char>(text.front())) ||
+                                  std::isspace(static_cast<unsigned char>(text.back())))) {
+                __builtin_trap();
+            }
+        }
+        // A device is built only with an identity, and only the one it was announced with.
+        const auto device = makeUpnpDevice(*description, url, {127, 0, 0, 2}, description->udn);
+        if (device && (device->udn().empty() || device->getKey().empty())) {
+            __builtin_trap();
+        }
+        if (makeUpnpDevice(*description, url, {127, 0, 0, 2}, description->udn + "x")) {
+            __builtin_trap();
+        }
     }
     return 0;
 }
