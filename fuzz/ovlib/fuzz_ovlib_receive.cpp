@@ -69,8 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ReplayTalker talker(data + 1, size - 1);
     std::shared_ptr<ovlib::OvResponseObject> last;
     ovlib::internal::runExchange(talker, command, last);
-    const auto answer = std::dynamic_pointer_cast<ovlib::OvAnswerResponse>(last);
-    if (answer && answer->data().size() > ovlib::internal::MaxAnswerData) {
+    const auto collected = std::dynamic_pointer_cast<ovlib::OvAnswerResponse>(last);
+    if (collected && collected->data().size() > ovlib::internal::MaxAnswerData) {
         __builtin_trap();
     }
     return 0;

@@ -208,6 +208,7 @@ private Q_SLOTS:
     void floodFromOneHostHidesNobody();
     void descriptionWithoutUdnIgnored();
     void hostileResponders();
+    void stallingHostCannotStretchTheCycle();
     void descriptionFetchRules();
     void cycleThatCannotSendStillExpires();
 
@@ -556,6 +557,27 @@ void TestDiscovery::hostileResponders()
     QTest::qSleep(300);
     QCOMPARE(m_listener->count(DEVICE_DELETED), size_t(0));
     QCOMPARE(m_impl->getDevices().size(), size_t(1));
+}
+
+void TestDiscovery::stallingHostCannotStretchTheCycle()
+{
+    // Twenty forged devices whose descriptions all stall: only four are tried, one at a time,
+    // and the cycle ends by MX plus two fetch time-outs all the same.
+    std::vector<std::string> answers;
+    for (int n = 0; n < 20; ++n) {
+        answers.push_back(answer("uuid:stall-" + std::to_string(n),
+                                 "http://127.0.0.64:8064/" + std::to_string(n) + ".xml"));
+    }
+    HostilePeer peer({127, 0, 0, 64}, answers);
+    QVERIFY(peer.serveStalling(8064));
+    SearchWatcher watcher;
+    ovtest::StderrCapture capture;
+    QCOMPARE(m_impl->discoveryStart(3600, 1), 0);
+    QTest::qSleep(SsdpSearch::CompletionMs + 300);
+    QCOMPARE(m_impl->discoveryRefresh(), 0);
+    QVERIFY(ovtest::waitUntil([&] { return watcher.searches().size() == 4; }, 1000));
+    QVERIFY(!capture.contains("New SSDP search not automatically started"));
+    m_impl->discoveryStop();
 }
 
 void TestDiscovery::descriptionFetchRules()
