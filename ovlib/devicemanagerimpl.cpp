@@ -70,7 +70,15 @@ int DeviceManager::DeviceManagerImpl::discoveryStart(unsigned pollingSeconds, un
             return OV_ERR_INVALID_STATE;
         }
     }
-    m_upnpDevList.clear();
+    {
+        std::lock_guard<std::mutex> lock(m_stateMutex);
+        m_upnpDevList.clear();
+        // What earlier runs learned about devices no longer listed must not expire new ones.
+        m_cycleList.clear();
+        m_cycleSeen.clear();
+        m_presence.clear();
+        m_farewells.clear();
+    }
     m_upnpEnabled = (flags & UpnpFlag) != 0;
     m_secondMethodEnabled = (flags & SecondMethodFlag) != 0;
     if (!m_upnpEnabled) {

@@ -93,6 +93,12 @@ void SsdpSearch::run()
     const auto closes = m_started + std::chrono::milliseconds(WindowMs);
     const std::string firstFailure = sendSearch();
     collectUntil(repeat);
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_cancelled) {
+            return;
+        }
+    }
     const std::string secondFailure = sendSearch();
     if (!firstFailure.empty() && !secondFailure.empty()) {
         std::cerr << "Warning: SSDP search could not be sent (" << secondFailure
