@@ -4,8 +4,8 @@
 #include "ovlib/ovupnpdevice.h"
 #include "ovlib/upnpdevicebuilder.h"
 
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
