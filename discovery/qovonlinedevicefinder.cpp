@@ -82,13 +82,34 @@ void QovOnlineDeviceFinder::refresh()
 
 void QovOnlineDeviceFinder::onDeviceAdded(QovOnlineDeviceModel device)
 {
+    startAdmission(device);
+}
+
+QString QovOnlineDeviceFinder::identityOf(const QovOnlineDeviceModel &device)
+{
+    return device->uuid().isEmpty() ? device->ipAddress() : device->uuid();
+}
+
+void QovOnlineDeviceFinder::startAdmission(const QovOnlineDeviceModel &device)
+{
+    const QString identity = identityOf(device);
+    const quint64 report = ++m_reports;
+    m_latestReport.insert(identity, report);
     // The check waits on the network, so it runs on the pool and reports back here.
     auto *watcher = new QFutureWatcher<bool>();
-    connect(watcher, &QFutureWatcher<bool>::finished, this, [this, watcher, device] {
-        const bool admitted = watcher->result();
-        watcher->deleteLater();
-        completeAdmission(device, admitted);
-    });
+    connect(watcher, &QFutureWatcher<bool>::finished, this,
+            [this, watcher, device, identity, report] {
+                const bool admitted = watcher->result();
+                watcher->deleteLater();
+                // A deletion or a newer report of the same device came in while it was checked.
+                if (m_latestReport.value(identity) != report) {
+                    debugLine() << "ADD" << device->debugText().toUtf8().constData()
+                                << "outdated, skip.";
+                    return;
+                }
+                m_latestReport.remove(identity);
+                completeAdmission(device, admitted);
+            });
     watcher->setFuture(QtConcurrent::run([this, device] { return admit(device); }));
 }
 
@@ -129,10 +150,22 @@ bool QovOnlineDeviceFinder::admit(const QovOnlineDeviceModel &device) const
 
 void QovOnlineDeviceFinder::completeAdmission(const QovOnlineDeviceModel &device, bool admitted)
 {
+    const int listed = m_devices.indexOfIdentity(device->uuid(), device->ipAddress());
     if (!admitted) {
+        // A listed mixer that moved and no longer passes the check must not stay at its old
+        // address.
+        if (listed >= 0 && m_devices.devices().at(listed)->ipAddress() != device->ipAddress()) {
+            m_devices.removeAt(listed);
+            Q_EMIT deviceListChanged();
+        }
         return;
     }
-    m_devices.append(device);
+    // The same mixer is listed once: a new report replaces its entry in place.
+    if (listed >= 0) {
+        m_devices.replace(listed, device);
+    } else {
+        m_devices.append(device);
+    }
     debugLine() << "ADD" << device->debugText().toUtf8().constData()
                 << "completed, deviceList.length =" << m_devices.size();
     Q_EMIT deviceListChanged();
@@ -141,12 +174,18 @@ void QovOnlineDeviceFinder::completeAdmission(const QovOnlineDeviceModel &device
 void QovOnlineDeviceFinder::onDeviceModified(QovOnlineDeviceModel device)
 {
     debugLine() << "MOD" << device->debugText().toUtf8().constData();
+    // A mixer at a new address is checked there and then takes over its entry.
+    startAdmission(device);
 }
 
 void QovOnlineDeviceFinder::onDeviceDeleted(QovOnlineDeviceModel device)
 {
     debugLine() << "DEL" << device->debugText().toUtf8().constData();
-    m_devices.removeByIpAddress(device->ipAddress());
+    m_latestReport.insert(identityOf(device), ++m_reports);
+    const int listed = m_devices.indexOfIdentity(device->uuid(), device->ipAddress());
+    if (listed >= 0) {
+        m_devices.removeAt(listed);
+    }
     Q_EMIT deviceListChanged();
 }
 

@@ -6,6 +6,7 @@
 #include "models/qovonlinedevicemodel.h"
 
 #include <QDebug>
+#include <QHash>
 #include <QList>
 #include <QModelIndex>
 #include <QObject>
@@ -59,10 +60,18 @@ private:
     bool admit(const QovOnlineDeviceModel &device) const;
     // Every line of the finder starts with the thread and the finder.
     QDebug debugLine() const;
+    // Starts the check of a device the library reported; its result is dropped when the device
+    // has been deleted (or reported again) meanwhile.
+    void startAdmission(const QovOnlineDeviceModel &device);
     void completeAdmission(const QovOnlineDeviceModel &device, bool admitted);
+    // Identity of a device across reports: its UDN, or its address when it has none.
+    static QString identityOf(const QovOnlineDeviceModel &device);
 
     bool m_started = false;
     QovOnlineDeviceList m_devices;
+    // Per identity, the newest report's number; a check of an older report is stale.
+    QHash<QString, quint64> m_latestReport;
+    quint64 m_reports = 0;
     ovlib::DeviceManager &m_manager;
     std::shared_ptr<QovOvlibDeviceDiscoveryListener> m_listener;
 };

@@ -11,16 +11,15 @@ void QovOnlineDeviceList::move(int start, int row)
     }
 }
 
-bool QovOnlineDeviceList::removeByIpAddress(const QString &ipAddress)
+int QovOnlineDeviceList::indexOfIdentity(const QString &uuid, const QString &ipAddress) const
 {
-    const auto found =
-        std::find_if(m_devices.begin(), m_devices.end(),
-                     [&](const QovOnlineDeviceModel &d) { return d->ipAddress() == ipAddress; });
-    if (found == m_devices.end()) {
-        return false;
+    for (int i = 0; i < m_devices.size(); ++i) {
+        if (uuid.isEmpty() ? m_devices.at(i)->ipAddress() == ipAddress
+                           : m_devices.at(i)->uuid() == uuid) {
+            return i;
+        }
     }
-    m_devices.erase(found);
-    return true;
+    return -1;
 }
 
 namespace {

@@ -21,8 +21,11 @@ public:
     // Moves the entry at `start` to dropTarget(start, row) when both are valid indices.
     void move(int start, int row);
 
-    // Removes the first device at that IP address; false when none is listed.
-    bool removeByIpAddress(const QString &ipAddress);
+    // The entry of a device: the one with its UDN, else (for a device without one) the one at
+    // its address; -1 when none.
+    int indexOfIdentity(const QString &uuid, const QString &ipAddress) const;
+    void removeAt(int index) { m_devices.removeAt(index); }
+    void replace(int index, const QovOnlineDeviceModel &device) { m_devices[index] = device; }
 
     // Column 0 device name, 1 IP address (numeric), 2 device id; other columns leave the list.
     // Order 1 is ascending, every other value descending. Equal keys may change places.

@@ -18,18 +18,19 @@ namespace ovlib::internal {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr auto SendGap = std::chrono::milliseconds(10);
 // The receive buffer never needs more than one unparsed line plus one read.
 constexpr size_t BufferCap = 2 * MaxFrameSize;
 
 class Exchange
 {
 public:
-    Exchange(OvTalker &talker, const OvCommand &command)
+    Exchange(OvTalker &talker, const OvCommand &command, Clock::time_point lastActivity)
         : m_talker(talker)
         , m_command(command)
+        , m_ackedAt(lastActivity)
     {
     }
+    Clock::time_point finishedAt() const { return m_finishedAt; }
 
     int32_t run(std::shared_ptr<OvResponseObject> &last);
 
@@ -46,6 +47,7 @@ private:
     std::shared_ptr<OvAnswerResponse> m_collected;
     bool m_collecting = false;
     Clock::time_point m_ackedAt{};
+    Clock::time_point m_finishedAt{};
 };
 
 int32_t Exchange::run(std::shared_ptr<OvResponseObject> &last)
@@ -69,6 +71,7 @@ int32_t Exchange::run(std::shared_ptr<OvResponseObject> &last)
         }
     }
     m_talker.close();
+    m_finishedAt = Clock::now();
     last = m_last;
     return result;
 }
@@ -165,6 +168,11 @@ int32_t Exchange::collectAnswer(const std::shared_ptr<OvResponseObject> &respons
         std::cerr << "Illegal first Answer .\n";
         return OV_ERR_INVALID_DATA;
     }
+    // A device that never sends the last frame must not grow our memory without end.
+    if (m_collected->data().size() + answer->data().size() > MaxAnswerData) {
+        std::cerr << "Fail to append answer response data.\n";
+        return OV_ERR_INVALID_DATA;
+    }
     m_collected->appendData(answer->data());
     m_last = m_collected;
     if (marker == MiddleFrame) {
@@ -180,7 +188,17 @@ int32_t Exchange::collectAnswer(const std::shared_ptr<OvResponseObject> &respons
 int32_t runExchange(OvTalker &talker, const OvCommand &command,
                     std::shared_ptr<OvResponseObject> &last)
 {
-    return Exchange(talker, command).run(last);
+    Clock::time_point never{};
+    return runExchange(talker, command, last, never);
+}
+
+int32_t runExchange(OvTalker &talker, const OvCommand &command,
+                    std::shared_ptr<OvResponseObject> &last, Clock::time_point &lastActivity)
+{
+    Exchange exchange(talker, command, lastActivity);
+    const int32_t result = exchange.run(last);
+    lastActivity = exchange.finishedAt();
+    return result;
 }
 
 } // namespace ovlib::internal

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -19,5 +21,15 @@ class OvTalker;
 // command.
 int32_t runExchange(OvTalker &talker, const OvCommand &command,
                     std::shared_ptr<OvResponseObject> &last);
+// The same for a device that talked before: the first send keeps the gap after lastActivity,
+// which the exchange then sets to its own end, so consecutive commands keep the gap too.
+int32_t runExchange(OvTalker &talker, const OvCommand &command,
+                    std::shared_ptr<OvResponseObject> &last,
+                    std::chrono::steady_clock::time_point &lastActivity);
+
+// Time a device is given between two sends.
+inline constexpr std::chrono::milliseconds SendGap{10};
+// The most answer data one command may collect over its frames.
+inline constexpr size_t MaxAnswerData = 64 * 1024;
 
 } // namespace ovlib::internal

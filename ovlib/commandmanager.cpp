@@ -9,6 +9,8 @@
 #include "ovlib/ovupnptalker.h"
 #include "ovlib/socketdevice.h"
 
+#include <chrono>
+#include <cstdint>
 #include <deque>
 #include <iostream>
 #include <map>
@@ -30,8 +32,39 @@ struct Entry
 struct QueueHolder
 {
     std::unique_ptr<OvTalker> talker;
+    // The endpoint the talker speaks to; a device that moved gets a new talker.
+    std::string talkerEndpoint;
     std::deque<Entry> queue;
+    std::chrono::steady_clock::time_point lastActivity{};
 };
+
+// Devices without an identity key are told apart by where they are reached.
+std::string queueKey(const Device &device)
+{
+    std::string key = device.getKey();
+    if (!key.empty()) {
+        return key;
+    }
+    if (const auto *socketDevice = dynamic_cast<const SocketDevice *>(&device)) {
+        return "endpoint:" + socketDevice->endpoint().toString();
+    }
+    return "device:" + std::to_string(reinterpret_cast<uintptr_t>(&device));
+}
+
+// A talker for the device where it is now; null for a device type without one.
+std::unique_ptr<OvTalker> makeTalker(const Device &device, std::string &endpoint)
+{
+    const auto *socketDevice = dynamic_cast<const SocketDevice *>(&device);
+    if (device.getType() == 1 && socketDevice != nullptr) {
+        endpoint = socketDevice->endpoint().toString();
+        return std::make_unique<OvUPnPTalker>(socketDevice->endpoint());
+    }
+    if (device.getType() == 2) {
+        endpoint.clear();
+        return std::make_unique<OvSerialTalker>();
+    }
+    return nullptr;
+}
 
 } // namespace
 
@@ -50,6 +83,9 @@ private:
     std::mutex m_mutex;
     uint32_t m_requestCounter = 0;
     std::map<std::string, std::shared_ptr<QueueHolder>> m_queues;
+    // When each device last talked, kept beyond its queue: the next command's queue may be
+    // created a moment after the previous one ended.
+    std::map<std::string, std::chrono::steady_clock::time_point> m_lastActivity;
 };
 
 CommandManager::CommandManager()
@@ -85,7 +121,7 @@ CommandManager::CommandManagerImpl::addOvCommand(const std::weak_ptr<Device> &de
         std::cerr << "Warning: Trying to send command with expired device pointer.\n";
         return 0;
     }
-    const std::string key = target->getKey();
+    const std::string key = queueKey(*target);
     std::lock_guard<std::mutex> lock(m_mutex);
     auto found = m_queues.find(key);
     if (found != m_queues.end()) {
@@ -93,18 +129,15 @@ CommandManager::CommandManagerImpl::addOvCommand(const std::weak_ptr<Device> &de
         return requestId;
     }
     auto holder = std::make_shared<QueueHolder>();
-    const auto *socketDevice = dynamic_cast<const SocketDevice *>(target.get());
-    if (target->getType() == 1 && socketDevice != nullptr) {
-        holder->talker = std::make_unique<OvUPnPTalker>(socketDevice->endpoint());
-    } else if (target->getType() == 2) {
-        holder->talker = std::make_unique<OvSerialTalker>();
-    } else {
+    holder->talker = makeTalker(*target, holder->talkerEndpoint);
+    if (!holder->talker) {
         std::cerr << "Error: CommandManager::CommandManagerImpl::addOvCommand called "
                   << "with unsupported device type=" << target->getType()
                   << " for device ID=" << key << '\n';
         return 0;
     }
     holder->queue.push_back(Entry{requestId, device, listener, command});
+    holder->lastActivity = m_lastActivity[key];
     m_queues.emplace(key, holder);
     std::thread([this, key] { processCommands(key); }).detach();
     return requestId;
@@ -125,6 +158,7 @@ void CommandManager::CommandManagerImpl::processCommands(const std::string &key)
             }
             holder = found->second;
             if (holder->queue.empty()) {
+                m_lastActivity[key] = holder->lastActivity;
                 m_queues.erase(found);
                 return;
             }
@@ -164,11 +198,20 @@ int32_t CommandManager::CommandManagerImpl::exchange(QueueHolder &holder, const 
         std::cerr << "Error: Trying to send empty command.\n";
         return OV_ERR_INVALID_PARAMETER;
     }
-    if (entry.device.expired()) {
+    const std::shared_ptr<Device> device = entry.device.lock();
+    if (!device) {
         std::cerr << "Error: Trying to send command, but device not available anymore.\n";
         return OV_ERR_INVALID_STATE;
     }
-    return runExchange(*holder.talker, command, last);
+    // The queue follows its device: a command given to the newer object of a device that has
+    // moved goes to the new address.
+    std::string endpoint;
+    std::unique_ptr<OvTalker> current = makeTalker(*device, endpoint);
+    if (current && endpoint != holder.talkerEndpoint) {
+        holder.talker = std::move(current);
+        holder.talkerEndpoint = endpoint;
+    }
+    return runExchange(*holder.talker, command, last, holder.lastActivity);
 }
 
 } // namespace ovlib::internal

@@ -33,9 +33,16 @@ pugi::xml_node child(const pugi::xml_node &parent, const char *name)
     return pugi::xml_node();
 }
 
+// Pretty-printed documents wrap values in blanks and line ends; they are never part of a value.
 std::string text(const pugi::xml_node &parent, const char *name)
 {
-    return child(parent, name).child_value();
+    const std::string value = child(parent, name).child_value();
+    const char *blanks = " \t\r\n";
+    const size_t first = value.find_first_not_of(blanks);
+    if (first == std::string::npos) {
+        return std::string();
+    }
+    return value.substr(first, value.find_last_not_of(blanks) - first + 1);
 }
 
 bool number(const pugi::xml_node &icon, const char *name, int32_t &out)

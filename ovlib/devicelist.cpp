@@ -16,6 +16,13 @@ std::string udnOf(const std::shared_ptr<Device> &device)
 
 int DeviceList::ConcurrentAddReplace(const std::shared_ptr<Device> &device)
 {
+    std::shared_ptr<Device> previous;
+    return ConcurrentAddReplace(device, previous);
+}
+
+int DeviceList::ConcurrentAddReplace(const std::shared_ptr<Device> &device,
+                                     std::shared_ptr<Device> &previous)
+{
     if (!device) {
         std::cerr << "Called ConcurrentAddReplace with null pointer!\n";
         return BadArgument;
@@ -23,6 +30,7 @@ int DeviceList::ConcurrentAddReplace(const std::shared_ptr<Device> &device)
     std::lock_guard<std::mutex> lock(m_mutex);
     for (auto &entry : m_devices) {
         if (device->isSameDevice(entry)) {
+            previous = entry;
             entry = device;
             return Replaced;
         }
@@ -52,6 +60,17 @@ std::vector<std::shared_ptr<Device>> DeviceList::copy() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_devices;
+}
+
+std::shared_ptr<Device> DeviceList::findUpnp(const std::string &udn) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (const auto &entry : m_devices) {
+        if (!udn.empty() && udnOf(entry) == udn) {
+            return entry;
+        }
+    }
+    return nullptr;
 }
 
 void DeviceList::clear()

@@ -19,10 +19,15 @@ public:
 
     // Replaces the first entry that the new device isSameDevice, else appends.
     int ConcurrentAddReplace(const std::shared_ptr<Device> &device);
+    // The same, handing out the entry that was replaced.
+    int ConcurrentAddReplace(const std::shared_ptr<Device> &device,
+                             std::shared_ptr<Device> &previous);
     // Hands out and erases the first UPnP device with that UDN.
     int ConcurrentRemoveUpnp(const std::string &udn, std::shared_ptr<Device> &removed);
 
     std::vector<std::shared_ptr<Device>> copy() const;
+    // The listed device with that UDN, null when none.
+    std::shared_ptr<Device> findUpnp(const std::string &udn) const;
     void clear();
 
 private:

@@ -1,6 +1,7 @@
 #include "ovlib/devicemanagerimpl.h"
 
 #include "ovlib/discoverylistener.h"
+#include "ovlib/fetchscheduler.h"
 #include "ovlib/overror.h"
 #include "ovlib/ovupnpdevice.h"
 #include "ovlib/ssdpnotifylistener.h"
@@ -14,9 +15,14 @@ namespace ovlib {
 namespace {
 constexpr unsigned UpnpFlag = 0x1;
 constexpr unsigned SecondMethodFlag = 0x4;
+// How often the discovery thread looks for devices whose max-age has passed.
+constexpr auto ExpiryCheck = std::chrono::seconds(1);
 } // namespace
 
-DeviceManager::DeviceManagerImpl::DeviceManagerImpl() = default;
+DeviceManager::DeviceManagerImpl::DeviceManagerImpl()
+    : m_announcementFetches(std::make_unique<internal::FetchScheduler>(2, 2))
+{
+}
 
 DeviceManager::DeviceManagerImpl::~DeviceManagerImpl()
 {
@@ -27,6 +33,7 @@ DeviceManager::DeviceManagerImpl::~DeviceManagerImpl()
     if (m_thread.joinable()) {
         m_thread.join();
     }
+    m_announcementFetches->cancel();
 }
 
 int DeviceManager::DeviceManagerImpl::setDiscoveryListener(
@@ -63,7 +70,15 @@ int DeviceManager::DeviceManagerImpl::discoveryStart(unsigned pollingSeconds, un
             return OV_ERR_INVALID_STATE;
         }
     }
-    m_upnpDevList.clear();
+    {
+        std::lock_guard<std::mutex> lock(m_stateMutex);
+        m_upnpDevList.clear();
+        // What earlier runs learned about devices no longer listed must not expire new ones.
+        m_cycleList.clear();
+        m_cycleSeen.clear();
+        m_presence.clear();
+        m_farewells.clear();
+    }
     m_upnpEnabled = (flags & UpnpFlag) != 0;
     m_secondMethodEnabled = (flags & SecondMethodFlag) != 0;
     if (!m_upnpEnabled) {
@@ -133,28 +148,36 @@ std::vector<std::shared_ptr<Device>> DeviceManager::DeviceManagerImpl::getDevice
 
 void DeviceManager::DeviceManagerImpl::doCyclicUpnpDiscovery(unsigned pollingSeconds)
 {
-    using Clock = std::chrono::steady_clock;
     const auto period = std::chrono::seconds(pollingSeconds);
     m_notifyListener = std::make_unique<internal::SsdpNotifyListener>(
-        SearchTarget, [this](const std::string &udn, const std::array<uint8_t, 4> &from) {
-            onByebye(udn, from);
-        });
-    std::string error;
-    if (!m_notifyListener->start(error)) {
-        std::cerr << "Warning: Cannot listen for device announcements: " << error << '\n';
-    }
+        SearchTarget,
+        [this](const std::string &udn, const std::array<uint8_t, 4> &from) { onByebye(udn, from); },
+        [this](const internal::SsdpAnnouncement &alive) { onAlive(alive); });
+    m_listenerWarned = false;
     auto deadline = Clock::now() + period;
     std::unique_lock<std::mutex> lock(m_waitMutex);
+    bool startCycle = true;
     while (!m_stopRequested) {
-        m_refreshRequested = false;
-        runUpnpDiscovery();
-        const auto cap = Clock::now() + std::chrono::hours(24 * 10);
-        const bool woken = m_waitCondition.wait_until(lock, std::min(deadline, cap), [this] {
-            return m_stopRequested || m_refreshRequested;
-        });
-        if (!woken && Clock::now() >= deadline) {
-            deadline = Clock::now() + period;
+        if (startCycle) {
+            m_refreshRequested = false;
+            keepListening();
+            runUpnpDiscovery();
+            startCycle = false;
         }
+        // Short waits: a device's max-age may pass between two searches.
+        const auto wake = std::min(deadline, Clock::now() + ExpiryCheck);
+        m_waitCondition.wait_until(lock, wake,
+                                   [this] { return m_stopRequested || m_refreshRequested; });
+        if (m_stopRequested) {
+            break;
+        }
+        if (m_refreshRequested) {
+            startCycle = true;
+        } else if (Clock::now() >= deadline) {
+            deadline = Clock::now() + period;
+            startCycle = true;
+        }
+        expireOverdue();
     }
     lock.unlock();
     if (m_searchInProgress) {
@@ -163,6 +186,23 @@ void DeviceManager::DeviceManagerImpl::doCyclicUpnpDiscovery(unsigned pollingSec
     m_notifyListener->stop();
     m_active = false;
     m_threadRunning = false;
+}
+
+void DeviceManager::DeviceManagerImpl::keepListening()
+{
+    if (m_notifyListener->isRunning()) {
+        m_notifyListener->rejoin();
+        return;
+    }
+    // Retried every cycle: the interfaces may come up later than the program.
+    std::string error;
+    if (m_notifyListener->start(error)) {
+        m_listenerWarned = false;
+    } else if (!m_listenerWarned) {
+        std::cerr << "Warning: Cannot listen for device announcements: " << error
+                  << "; trying again every search.\n";
+        m_listenerWarned = true;
+    }
 }
 
 void DeviceManager::DeviceManagerImpl::runUpnpDiscovery()
@@ -187,19 +227,14 @@ void DeviceManager::DeviceManagerImpl::runUpnpDiscovery()
 int DeviceManager::DeviceManagerImpl::startUpnpAsyncFind()
 {
     internal::SsdpSearch::Callbacks callbacks;
-    callbacks.added = [this](const std::shared_ptr<OvUPnPDevice> &d) { onUpnpDeviceAdded(d); };
+    callbacks.answered = [this](const internal::SsdpAnnouncement &a) { onAnswered(a); };
+    callbacks.added = [this](const std::shared_ptr<OvUPnPDevice> &d,
+                             const internal::SsdpAnnouncement &a) { onDescribed(d, a); };
     callbacks.complete = [this] { onSearchComplete(); };
     m_search = std::make_unique<internal::SsdpSearch>(SearchTarget, std::move(callbacks));
     m_searchCompleted = false;
-    std::string error;
-    if (!m_search->start(error)) {
-        std::cerr << "Error (ovlib::DeviceManager::DeviceManagerImpl::startUpnpAsyncFind): "
-                  << "Failed to create AsyncFind for filter=" << SearchTarget << '\n'
-                  << error << '\n';
-        m_search.reset();
-        m_searchCompleted = true;
-        return OV_ERR_SYSTEM;
-    }
+    // A search that cannot send still completes after its window; it says why itself.
+    m_search->start();
     m_searchInProgress = true;
     return OV_SUCCESS;
 }

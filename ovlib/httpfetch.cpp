@@ -1,59 +1,47 @@
 #include "ovlib/httpfetch.h"
 
-#include "ovlib/httpresponse.h"
-
-#include <arpa/inet.h>
-#include <cerrno>
-#include <chrono>
-#include <cstring>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <curl/curl.h>
+#include <memory>
+#include <mutex>
 
 namespace ovlib::internal {
 
 namespace {
 
-class Fd
-{
-public:
-    explicit Fd(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~Fd()
-    {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    int get() const { return m_fd; }
+constexpr size_t MaxHeaderBytes = 16 * 1024;
 
-private:
-    int m_fd;
+struct Sink
+{
+    std::string body;
+    size_t maxBody = 0;
+    size_t headerBytes = 0;
+    bool tooLarge = false;
 };
 
-// Waits for events until the deadline; false on time-out or error.
-bool waitFor(int fd, short events, std::chrono::steady_clock::time_point deadline)
+size_t onBody(char *data, size_t size, size_t count, void *user)
 {
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              deadline - std::chrono::steady_clock::now())
-                              .count();
-        if (left <= 0) {
-            return false;
-        }
-        pollfd p{fd, events, 0};
-        const int rc = ::poll(&p, 1, static_cast<int>(left));
-        if (rc > 0) {
-            return true;
-        }
-        if (rc < 0 && errno != EINTR) {
-            return false;
-        }
+    auto *sink = static_cast<Sink *>(user);
+    const size_t bytes = size * count;
+    if (sink->body.size() + bytes > sink->maxBody) {
+        sink->tooLarge = true;
+        return 0; // aborts the transfer
     }
+    sink->body.append(data, bytes);
+    return bytes;
+}
+
+size_t onHeader(char *, size_t size, size_t count, void *user)
+{
+    auto *sink = static_cast<Sink *>(user);
+    const size_t bytes = size * count;
+    sink->headerBytes += bytes;
+    return sink->headerBytes > MaxHeaderBytes ? 0 : bytes;
+}
+
+void initialiseCurl()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
 } // namespace
@@ -61,80 +49,54 @@ bool waitFor(int fd, short events, std::chrono::steady_clock::time_point deadlin
 FetchResult httpGet(const std::array<uint8_t, 4> &address, uint16_t port, const std::string &path,
                     size_t maxBody, int timeoutMs)
 {
+    initialiseCurl();
     FetchResult result;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    Fd fd(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    if (fd.get() < 0) {
-        result.error = std::strerror(errno);
+    std::unique_ptr<CURL, void (*)(CURL *)> curl(curl_easy_init(), curl_easy_cleanup);
+    if (!curl) {
+        result.error = "cannot create a transfer";
         return result;
     }
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(port);
-    std::memcpy(&to.sin_addr, address.data(), 4);
-    if (::connect(fd.get(), reinterpret_cast<sockaddr *>(&to), sizeof to) != 0 &&
-        errno != EINPROGRESS) {
-        result.error = std::strerror(errno);
+    const std::string url = "http://" + std::to_string(address[0]) + '.' +
+                            std::to_string(address[1]) + '.' + std::to_string(address[2]) + '.' +
+                            std::to_string(address[3]) + ':' + std::to_string(port) + path;
+    Sink sink;
+    sink.maxBody = maxBody;
+    CURL *h = curl.get();
+    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http");
+    curl_easy_setopt(h, CURLOPT_NOPROXY, "*");
+    curl_easy_setopt(h, CURLOPT_PROXY, "");
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(timeoutMs));
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeoutMs));
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, StallSeconds);
+    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBody));
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, onBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, onHeader);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, &sink);
+    char errorText[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
+    const CURLcode rc = curl_easy_perform(h);
+    if (sink.tooLarge || rc == CURLE_FILESIZE_EXCEEDED) {
+        result.error = "oversized response";
         return result;
     }
-    int soError = 0;
-    socklen_t len = sizeof soError;
-    if (!waitFor(fd.get(), POLLOUT, deadline) ||
-        getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &soError, &len) != 0 || soError != 0) {
-        result.error = soError ? std::strerror(soError) : "connect timed out";
+    if (rc != CURLE_OK) {
+        result.error = errorText[0] != '\0' ? errorText : curl_easy_strerror(rc);
         return result;
     }
-    char host[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, address.data(), host, sizeof host);
-    const std::string request = "GET " + path + " HTTP/1.1\r\nHost: " + host + ":" +
-                                std::to_string(port) + "\r\nConnection: close\r\n\r\n";
-    size_t sent = 0;
-    while (sent < request.size()) {
-        if (!waitFor(fd.get(), POLLOUT, deadline)) {
-            result.error = "send timed out";
-            return result;
-        }
-        const ssize_t n =
-            ::send(fd.get(), request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && errno != EAGAIN && errno != EINTR) {
-            result.error = std::strerror(errno);
-            return result;
-        }
-        sent += n > 0 ? static_cast<size_t>(n) : 0;
+    long status = 0;
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+    if (status != 200) {
+        result.error = "HTTP status " + std::to_string(status);
+        return result;
     }
-    std::string bytes;
-    bool closed = false;
-    char chunk[4096];
-    for (;;) {
-        const HttpResponseParse parsed = parseHttpResponse(bytes, closed, maxBody);
-        if (parsed.status == HttpResponseParse::Complete) {
-            result.ok = parsed.statusCode == 200;
-            result.body = parsed.body;
-            result.error = result.ok ? "" : "HTTP status " + std::to_string(parsed.statusCode);
-            return result;
-        }
-        if (parsed.status == HttpResponseParse::Malformed) {
-            result.error = "malformed or oversized response";
-            return result;
-        }
-        if (!waitFor(fd.get(), POLLIN, deadline)) {
-            result.error = "timed out";
-            return result;
-        }
-        const ssize_t n = ::recv(fd.get(), chunk, sizeof chunk, 0);
-        if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-            continue;
-        }
-        if (n < 0) {
-            result.error = std::strerror(errno);
-            return result;
-        }
-        if (n == 0) {
-            closed = true;
-        } else {
-            bytes.append(chunk, static_cast<size_t>(n));
-        }
-    }
+    result.ok = true;
+    result.body = std::move(sink.body);
+    return result;
 }
 
 } // namespace ovlib::internal

@@ -4,8 +4,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <iostream>
 #include <netdb.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -25,10 +27,41 @@ int SocketClient::connect()
     return setupSocket();
 }
 
+int SocketClient::connectWithin(int fd, const sockaddr *address, socklen_t length, int timeoutMs)
+{
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) {
+        return errno;
+    }
+    int error = 0;
+    if (::connect(fd, address, length) != 0) {
+        if (errno != EINPROGRESS) {
+            return errno;
+        }
+        pollfd p{fd, POLLOUT, 0};
+        int ready;
+        do {
+            ready = ::poll(&p, 1, timeoutMs);
+        } while (ready < 0 && errno == EINTR);
+        if (ready == 0) {
+            return ETIMEDOUT;
+        }
+        socklen_t size = sizeof error;
+        if (ready < 0 || getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
+            return errno;
+        }
+    }
+    // The exchange itself uses blocking calls with their own time-outs.
+    if (error == 0 && fcntl(fd, F_SETFL, flags) != 0) {
+        return errno;
+    }
+    return error;
+}
+
 int SocketClient::setupSocket()
 {
     addrinfo hints{};
-    hints.ai_flags = AI_PASSIVE;
+    hints.ai_flags = AI_PASSIVE | AI_NUMERICHOST | AI_NUMERICSERV;
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
@@ -47,10 +80,11 @@ int SocketClient::setupSocket()
                       << '\n';
             continue;
         }
-        if (::connect(fd, it->ai_addr, it->ai_addrlen) != 0) {
+        const int error = connectWithin(fd, it->ai_addr, it->ai_addrlen, ConnectTimeoutMs);
+        if (error != 0) {
             std::cerr << "Warning (ovlib::internal::SocketClient::setupSocket): Failed to connect "
                          "to socket with error="
-                      << std::strerror(errno) << '\n';
+                      << std::strerror(error) << '\n';
             ::close(fd);
             continue;
         }

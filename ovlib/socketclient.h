@@ -3,6 +3,7 @@
 #include "ovlib/ipendpoint.h"
 
 #include <string>
+#include <sys/socket.h>
 
 namespace ovlib::internal {
 
@@ -13,6 +14,8 @@ class SocketClient
 public:
     static constexpr int ReceiveTimeoutMs = 500;
     static constexpr size_t ReceiveChunk = 255;
+    // An unreachable device must not hold its queue for the kernel's SYN time-out.
+    static constexpr int ConnectTimeoutMs = 2000;
 
     explicit SocketClient(const IPEndPoint &endpoint)
         : m_endpoint(endpoint)
@@ -30,6 +33,8 @@ public:
 
 private:
     int setupSocket();
+    // Connects fd within the deadline; 0 or the errno of the failure.
+    static int connectWithin(int fd, const sockaddr *address, socklen_t length, int timeoutMs);
 
     IPEndPoint m_endpoint;
     int m_socket = -1;

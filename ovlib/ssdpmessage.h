@@ -25,12 +25,16 @@ struct SsdpParseResult
     size_t consumed = 0;
 };
 
-// Parses one SSDP datagram. Anything that is not a well-formed message (no blank line, a header
-// line without colon, a duplicate or empty USN or LOCATION, an oversized USN) is malformed.
+// Parses one SSDP datagram. Lines may end in CR LF or in LF alone, and blanks around names and
+// values do not count. Anything that is not a well-formed message (no blank line, a header line
+// without colon, a duplicate or empty USN or LOCATION, an oversized USN) is malformed.
 SsdpParseResult parseSsdpMessage(const char *data, size_t size);
 
 // The device's UDN from a USN ("uuid:...::urn:..." gives "uuid:...").
 std::string udnFromUsn(const std::string &usn);
+
+// The max-age of a CACHE-CONTROL value in seconds; -1 when it names none.
+long maxAgeSeconds(const std::string &cacheControl);
 
 // The M-SEARCH datagram for a search target and MX.
 std::string buildSearchRequest(const std::string &searchTarget, int mx);

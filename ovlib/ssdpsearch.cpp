@@ -1,16 +1,19 @@
 #include "ovlib/ssdpsearch.h"
 
+#include "ovlib/fetchscheduler.h"
 #include "ovlib/ovupnpdevice.h"
 #include "ovlib/ssdpmessage.h"
 #include "ovlib/udpsocket.h"
 #include "ovlib/upnpdevicebuilder.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
+#include <iostream>
 #include <unistd.h>
 
 namespace ovlib::internal {
+
+using Clock = std::chrono::steady_clock;
 
 SsdpSearch::SsdpSearch(std::string searchTarget, Callbacks callbacks)
     : m_target(std::move(searchTarget))
@@ -23,36 +26,25 @@ SsdpSearch::~SsdpSearch()
     cancel();
 }
 
-bool SsdpSearch::start(std::string &error)
+void SsdpSearch::start()
 {
-    m_socket = openUdpSocket({0, 0, 0, 0}, 0, false);
-    if (m_socket < 0 ||
-        !sendDatagram(m_socket, buildSearchRequest(m_target, Mx), ssdpGroupAddress(), SsdpPort)) {
-        error = std::strerror(errno);
-        if (m_socket >= 0) {
-            ::close(m_socket);
-            m_socket = -1;
-        }
-        return false;
-    }
-    for (size_t i = 0; i < Workers; ++i) {
-        m_workers.emplace_back([this] { fetchLoop(); });
-    }
-    m_collector = std::thread([this] { collect(); });
-    return true;
+    m_started = Clock::now();
+    m_fetches = std::make_unique<FetchScheduler>(Workers, MaxAnswersPerResponder);
+    m_collector = std::thread([this] { run(); });
 }
 
 void SsdpSearch::cancel()
 {
-    m_cancelled = true;
-    m_wake.notify_all();
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_cancelled = true;
+        m_wake.notify_all();
+    }
+    if (m_fetches) {
+        m_fetches->cancel();
+    }
     if (m_collector.joinable()) {
         m_collector.join();
-    }
-    for (auto &worker : m_workers) {
-        if (worker.joinable()) {
-            worker.join();
-        }
     }
     if (m_socket >= 0) {
         ::close(m_socket);
@@ -60,33 +52,102 @@ void SsdpSearch::cancel()
     }
 }
 
-void SsdpSearch::collect()
+bool SsdpSearch::pause(Clock::time_point until)
 {
-    const auto closes = std::chrono::steady_clock::now() + std::chrono::milliseconds(WindowMs);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return !m_wake.wait_until(lock, until, [this] { return m_cancelled; });
+}
+
+std::string SsdpSearch::sendSearch()
+{
+    if (m_socket < 0) {
+        m_socket = openUdpSocket({0, 0, 0, 0}, 0, false);
+        if (m_socket < 0) {
+            return std::string("cannot open a socket: ") + std::strerror(errno);
+        }
+    }
+    const std::vector<MulticastInterface> interfaces = multicastInterfaces();
+    if (interfaces.empty()) {
+        return "no IPv4 interface that can carry multicast is up";
+    }
+    const std::string request = buildSearchRequest(m_target, Mx);
+    std::string failures;
+    bool sent = false;
+    for (const auto &interface : interfaces) {
+        if (sendDatagramVia(m_socket, request, ssdpGroupAddress(), SsdpPort, interface)) {
+            sent = true;
+        } else {
+            failures +=
+                (failures.empty() ? "" : ", ") + interface.name + ": " + std::strerror(errno);
+        }
+    }
+    if (sent && !failures.empty()) {
+        std::cerr << "Warning: SSDP search not sent on " << failures << '\n';
+    }
+    return sent ? std::string() : failures;
+}
+
+void SsdpSearch::run()
+{
+    const auto repeat = m_started + std::chrono::milliseconds(RepeatAfterMs);
+    const auto closes = m_started + std::chrono::milliseconds(WindowMs);
+    const std::string firstFailure = sendSearch();
+    collectUntil(repeat);
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_cancelled) {
+            return;
+        }
+    }
+    const std::string secondFailure = sendSearch();
+    if (!firstFailure.empty() && !secondFailure.empty()) {
+        std::cerr << "Warning: SSDP search could not be sent (" << secondFailure
+                  << "); this cycle completes without answers.\n";
+    }
+    collectUntil(closes);
+    // Completion waits for the descriptions of the devices that answered in time, but never
+    // past the cycle's bound: the scheduler drops what could not start early enough.
+    m_fetches->waitIdle(m_started + std::chrono::milliseconds(CompletionMs));
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_cancelled) {
+            return;
+        }
+    }
+    if (m_callbacks.complete) {
+        m_callbacks.complete();
+    }
+}
+
+void SsdpSearch::collectUntil(Clock::time_point until)
+{
     char buffer[2048];
-    while (!m_cancelled) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              closes - std::chrono::steady_clock::now())
-                              .count();
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_cancelled) {
+                return;
+            }
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
         if (left <= 0) {
-            break;
+            return;
+        }
+        const int slice = static_cast<int>(std::min<long>(left, 100));
+        if (m_socket < 0) {
+            pause(Clock::now() + std::chrono::milliseconds(slice));
+            continue;
         }
         std::array<uint8_t, 4> from{};
         uint16_t fromPort = 0;
-        const long n = receiveDatagram(m_socket, buffer, sizeof buffer, from, fromPort,
-                                       static_cast<int>(std::min<long>(left, 100)));
+        const long n = receiveDatagram(m_socket, buffer, sizeof buffer, from, fromPort, slice);
         if (n > 0) {
             offer(buffer, static_cast<size_t>(n), from);
+        } else if (n < 0) {
+            // A failing socket stays failed; wait out the slice rather than spin on it.
+            pause(Clock::now() + std::chrono::milliseconds(slice));
         }
-    }
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_windowClosed = true;
-    m_wake.notify_all();
-    // Completion waits for the descriptions of every device that answered in time.
-    m_wake.wait(lock, [this] { return m_cancelled || (m_pending.empty() && m_busy == 0); });
-    lock.unlock();
-    if (!m_cancelled && m_callbacks.complete) {
-        m_callbacks.complete();
     }
 }
 
@@ -98,44 +159,53 @@ void SsdpSearch::offer(const char *data, size_t size, const std::array<uint8_t, 
         parsed.message.header("st") != m_target) {
         return;
     }
-    const std::string usn = parsed.message.header("usn");
-    const std::string location = parsed.message.header("location");
-    if (usn.empty() || location.empty()) {
+    SsdpAnnouncement answer;
+    answer.udn = udnFromUsn(parsed.message.header("usn"));
+    answer.location = parsed.message.header("location");
+    answer.responder = from;
+    answer.maxAgeSeconds = maxAgeSeconds(parsed.message.header("cache-control"));
+    answer.at = Clock::now();
+    if (answer.udn.empty() || answer.location.empty()) {
         return;
     }
-    std::lock_guard<std::mutex> lock(m_mutex);
-    // One answer per device and cycle is enough; repeats must not cost another fetch.
-    if (m_seen.size() >= MaxDevicesPerCycle || !m_seen.insert(usn).second) {
-        return;
-    }
-    m_pending.push_back(Candidate{location, from});
-    m_wake.notify_one();
-}
-
-void SsdpSearch::fetchLoop()
-{
-    for (;;) {
-        Candidate candidate;
-        {
-            std::unique_lock<std::mutex> lock(m_mutex);
-            m_wake.wait(lock,
-                        [this] { return m_cancelled || !m_pending.empty() || m_windowClosed; });
-            if (m_cancelled || m_pending.empty()) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const uint32_t key = (uint32_t(from[0]) << 24) | (uint32_t(from[1]) << 16) |
+                             (uint32_t(from[2]) << 8) | uint32_t(from[3]);
+        auto count = m_answersPerResponder.find(key);
+        if (count == m_answersPerResponder.end()) {
+            if (m_answersPerResponder.size() >= MaxResponders) {
                 return;
             }
-            candidate = m_pending.front();
-            m_pending.pop_front();
-            ++m_busy;
+            count = m_answersPerResponder.emplace(key, 0).first;
         }
-        std::shared_ptr<OvUPnPDevice> device =
-            buildUpnpDevice(candidate.location, candidate.responder);
-        if (device && !m_cancelled && m_callbacks.added) {
-            m_callbacks.added(device);
+        // One answer per device and cycle is enough; repeats must not cost another fetch, and
+        // no responder may speak for more than a few devices.
+        const std::string identity = answer.udn + '@' + std::to_string(key);
+        if (count->second >= MaxAnswersPerResponder || !m_seen.insert(identity).second) {
+            return;
         }
-        std::lock_guard<std::mutex> lock(m_mutex);
-        --m_busy;
-        m_wake.notify_all();
+        ++count->second;
     }
+    if (m_callbacks.answered) {
+        m_callbacks.answered(answer);
+    }
+    const auto startBy = m_started + std::chrono::milliseconds(CompletionMs - DescriptionTimeoutMs);
+    m_fetches->submit(
+        from,
+        [this, answer] {
+            std::shared_ptr<OvUPnPDevice> device =
+                buildUpnpDevice(answer.location, answer.responder, answer.udn);
+            bool cancelled;
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                cancelled = m_cancelled;
+            }
+            if (device && !cancelled && m_callbacks.added) {
+                m_callbacks.added(device, answer);
+            }
+        },
+        startBy);
 }
 
 } // namespace ovlib::internal

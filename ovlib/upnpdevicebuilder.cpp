@@ -50,7 +50,8 @@ bool locationPortAndPath(const std::string &url, uint16_t &port, std::string &pa
 
 std::shared_ptr<OvUPnPDevice> makeUpnpDevice(const DeviceDescription &description,
                                              const std::string &location,
-                                             const std::array<uint8_t, 4> &responder)
+                                             const std::array<uint8_t, 4> &responder,
+                                             const std::string &announcedUdn)
 {
     const std::optional<IPEndPoint> endpoint =
         commandEndpointFromUrl(location, description.friendlyName);
@@ -63,11 +64,23 @@ std::shared_ptr<OvUPnPDevice> makeUpnpDevice(const DeviceDescription &descriptio
                   << IPEndPoint(responder, 0).addressText() << ". Device ignored.\n";
         return nullptr;
     }
+    if (description.udn.empty() || description.deviceType.empty()) {
+        std::cerr << "Error: Description of device " << description.friendlyName << " at "
+                  << location << " has no UDN or no device type. Device ignored.\n";
+        return nullptr;
+    }
+    if (description.udn != announcedUdn) {
+        std::cerr << "Error: Description of device " << description.friendlyName << " names UDN "
+                  << description.udn << " but the announcement named " << announcedUdn
+                  << ". Device ignored.\n";
+        return nullptr;
+    }
     return std::make_shared<OvUPnPDevice>(description, *endpoint);
 }
 
 std::shared_ptr<OvUPnPDevice> buildUpnpDevice(const std::string &location,
-                                              const std::array<uint8_t, 4> &responder)
+                                              const std::array<uint8_t, 4> &responder,
+                                              const std::string &announcedUdn)
 {
     uint16_t port = 0;
     std::string path;
@@ -86,7 +99,7 @@ std::shared_ptr<OvUPnPDevice> buildUpnpDevice(const std::string &location,
         std::cerr << "Error: Invalid description document at " << location << ". Device ignored.\n";
         return nullptr;
     }
-    return makeUpnpDevice(*description, location, responder);
+    return makeUpnpDevice(*description, location, responder, announcedUdn);
 }
 
 } // namespace ovlib::internal

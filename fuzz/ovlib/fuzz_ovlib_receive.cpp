@@ -4,6 +4,7 @@
 
 #include "ovlib/commandexchange.h"
 #include "ovlib/ovcommand.h"
+#include "ovlib/ovresponses.h"
 #include "ovlib/ovtalker.h"
 
 #include <cstdint>
@@ -68,5 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ReplayTalker talker(data + 1, size - 1);
     std::shared_ptr<ovlib::OvResponseObject> last;
     ovlib::internal::runExchange(talker, command, last);
+    const auto collected = std::dynamic_pointer_cast<ovlib::OvAnswerResponse>(last);
+    if (collected && collected->data().size() > ovlib::internal::MaxAnswerData) {
+        __builtin_trap();
+    }
     return 0;
 }

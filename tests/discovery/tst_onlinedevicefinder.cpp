@@ -35,6 +35,7 @@ int logCount(const QString &text)
 
 const QByteArray kConfig = R"({ "mixers": [
   { "address": "127.0.0.2", "model": "ZEPH-2208", "name": "Alpha", "mac": "00-1d-c1-aa-00-02",
+    "udn": "uuid:5a3e2208-0000-4000-8000-0000000a1fa0",
     "deviceId": 10, "headerColor": 3, "serial": 1002, "link": "primary",
     "linkedUnits": [ { "serial": 1003, "unitno": 1 }, { "serial": 1009, "unitno": 2 } ] },
   { "address": "127.0.0.3", "model": "ZEPH-2208NET", "name": "Bravo", "mac": "00:1D:C1:AA:00:03",
@@ -46,7 +47,10 @@ const QByteArray kConfig = R"({ "mixers": [
   { "address": "127.0.0.6", "model": "ZEPH-2208", "name": "Echo", "mac": "00:1D:C1:AA:00:06",
     "deviceId": 5, "serial": 1006, "faults": { "rcode": 7 } },
   { "address": "127.0.0.7", "model": "ZEPH-2208", "name": "Foxtrot", "mac": "00:1D:C1:AA:00:07",
-    "deviceId": 6, "serial": 1007, "faults": { "body": "" } }
+    "deviceId": 6, "serial": 1007, "faults": { "body": "" } },
+  { "address": "127.0.0.8", "model": "ZEPH-2208", "name": "Alpha", "mac": "00-1d-c1-aa-00-02",
+    "udn": "uuid:5a3e2208-0000-4000-8000-0000000a1fa0", "deviceId": 10, "serial": 1002,
+    "running": false }
 ] })";
 
 QStringList namesOf(const QList<QovOnlineDeviceModel> &devices, bool sorted = false)
@@ -74,6 +78,9 @@ private Q_SLOTS:
     void refreshListsInFinishingOrder();
     void byebyeRemovesTheMixer();
     void listChangesAlwaysAnnounced();
+    void deletionDuringCheckLeavesNoGhost();
+    void refreshDuringChecksListsOnce();
+    void movedMixerFollowedAsOneEntry();
 
 private:
     void waitForRejections(int rejectedBefore);
@@ -174,6 +181,85 @@ void TestOnlineDeviceFinder::listChangesAlwaysAnnounced()
     m_finder->moveDevice({}, 0, 0, {}, 2);
     QCOMPARE(changed.count(), 3);
     QCOMPARE(namesOf(m_finder->getAll()), QStringList({before.at(1), before.at(0)}));
+}
+
+namespace {
+// A fresh report of a listed mixer, as the library would deliver it.
+QovOnlineDeviceModel reportOf(const QovOnlineDeviceModel &listed, const QString &ipAddress = {})
+{
+    return std::make_shared<QovOnlineDeviceModelInternal>(QovDiscoveredDevice{
+        QString::number(listed->serial()), listed->uuid(), listed->deviceName(),
+        listed->modelName(), ipAddress.isEmpty() ? listed->ipAddress() : ipAddress});
+}
+
+QovOnlineDeviceModel listedNamed(const QList<QovOnlineDeviceModel> &devices, const QString &name)
+{
+    for (const auto &device : devices) {
+        if (device->deviceName() == name) {
+            return device;
+        }
+    }
+    return {};
+}
+
+int countWithUuid(const QList<QovOnlineDeviceModel> &devices, const QString &uuid)
+{
+    return int(std::count_if(devices.cbegin(), devices.cend(),
+                             [&](const QovOnlineDeviceModel &d) { return d->uuid() == uuid; }));
+}
+} // namespace
+
+void TestOnlineDeviceFinder::deletionDuringCheckLeavesNoGhost()
+{
+    const QovOnlineDeviceModel alpha = listedNamed(m_finder->getAll(), "Alpha");
+    QVERIFY(alpha);
+    QVERIFY(m_sim->setFaults("127.0.0.2", R"({"delayMs": 1500})"));
+    const int outdated = logCount("outdated, skip.");
+    // Reported again (its check takes 1.5 s), then gone while the check runs.
+    const QovOnlineDeviceModel again = reportOf(alpha);
+    m_finder->onDeviceAdded(again);
+    m_finder->onDeviceDeleted(again);
+    QVERIFY(!listedNamed(m_finder->getAll(), "Alpha"));
+    QTRY_COMPARE_WITH_TIMEOUT(logCount("outdated, skip."), outdated + 1, 5000);
+    QVERIFY(!listedNamed(m_finder->getAll(), "Alpha"));
+    QVERIFY(m_sim->setFaults("127.0.0.2", "{}"));
+    // Reported anew afterwards, it is listed again.
+    m_finder->onDeviceAdded(reportOf(alpha));
+    QTRY_VERIFY_WITH_TIMEOUT(listedNamed(m_finder->getAll(), "Alpha"), 5000);
+}
+
+void TestOnlineDeviceFinder::refreshDuringChecksListsOnce()
+{
+    QVERIFY(m_sim->setFaults("127.0.0.2", R"({"delayMs": 800})"));
+    const QStringList before = namesOf(m_finder->getAll(), true);
+    const int outdated = logCount("outdated, skip.");
+    m_finder->refresh();
+    m_finder->refresh();
+    // The first refresh's checks are outdated by the second; every mixer comes back once.
+    QTRY_COMPARE_WITH_TIMEOUT(namesOf(m_finder->getAll(), true), before, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(logCount("outdated, skip.") >= outdated + before.size(), 10000);
+    QTest::qWait(1000);
+    QCOMPARE(namesOf(m_finder->getAll(), true), before);
+    QVERIFY(m_sim->setFaults("127.0.0.2", "{}"));
+}
+
+void TestOnlineDeviceFinder::movedMixerFollowedAsOneEntry()
+{
+    const QovOnlineDeviceModel alpha = listedNamed(m_finder->getAll(), "Alpha");
+    QVERIFY(alpha);
+    const QString uuid = alpha->uuid();
+    const int position = int(m_finder->getAll().indexOf(alpha));
+    // The same mixer, come up at 127.0.0.8 (a new lease), announces itself there.
+    QVERIFY(m_sim->startMixer("127.0.0.8"));
+    m_finder->onDeviceModified(reportOf(alpha, "127.0.0.8"));
+    QTRY_COMPARE_WITH_TIMEOUT(listedNamed(m_finder->getAll(), "Alpha")->ipAddress(),
+                              QString("127.0.0.8"), 5000);
+    QTest::qWait(1000);
+    const auto devices = m_finder->getAll();
+    QCOMPARE(countWithUuid(devices, uuid), 1);
+    QCOMPARE(int(devices.indexOf(listedNamed(devices, "Alpha"))), position);
+    QCOMPARE(listedNamed(devices, "Alpha")->macAddress(), QString("00:1D:C1:AA:00:02"));
+    QVERIFY(m_sim->stopMixer("127.0.0.8"));
 }
 
 QTEST_MAIN(TestOnlineDeviceFinder)

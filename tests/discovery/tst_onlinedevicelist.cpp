@@ -54,7 +54,7 @@ void TestOnlineDeviceList::move()
     QFETCH(int, start);
     QFETCH(int, row);
     QovOnlineDeviceList list;
-    for (const QString &name : {"a", "b", "c", "d"}) {
+    for (const char *name : {"a", "b", "c", "d"}) {
         list.append(makeDevice(name, "127.0.0.1"));
     }
     list.move(start, row);

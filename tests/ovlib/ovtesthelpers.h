@@ -46,8 +46,27 @@ public:
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_events.emplace_back(ovlib::internal::udnOf(device), event);
+        m_last[event] = device;
     }
     size_t count(ovlib::DiscoveryEvent event) const { return udns(event).size(); }
+    // Every event of one device, in the order received.
+    std::vector<ovlib::DiscoveryEvent> eventsOf(const std::string &udn) const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        std::vector<ovlib::DiscoveryEvent> out;
+        for (const auto &[who, kind] : m_events) {
+            if (who == udn) {
+                out.push_back(kind);
+            }
+        }
+        return out;
+    }
+    // The devices as last reported: what a listener following the events would list.
+    std::shared_ptr<ovlib::Device> lastDevice(ovlib::DiscoveryEvent event) const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_last[event];
+    }
     // The UDNs of the events of one kind, in order.
     std::vector<std::string> udns(ovlib::DiscoveryEvent event) const
     {
@@ -64,6 +83,7 @@ public:
 private:
     mutable std::mutex m_mutex;
     std::vector<std::pair<std::string, ovlib::DiscoveryEvent>> m_events;
+    std::shared_ptr<ovlib::Device> m_last[3];
 };
 
 } // namespace ovtest

@@ -4,6 +4,7 @@
 #include "privatenetwork.h"
 
 #include "commandport.h"
+#include "ovlib/commandexchange.h"
 #include "ovlib/devicelistener.h"
 #include "ovlib/ovcommand.h"
 #include "ovlib/overror.h"
@@ -12,6 +13,12 @@
 #include "ovlib/ovupnpdevice.h"
 
 #include <QtTest>
+#include <arpa/inet.h>
+#include <cstring>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace ovlib;
 
@@ -65,6 +72,10 @@ private Q_SLOTS:
     void responseKinds();
     void silentDeviceTimesOut();
     void queuedCommandsOutliveTheirDevice();
+    void unreachableEndpointEndsWithinDeadline();
+    void gapBetweenCommands();
+    void queuesFollowTheirDevice();
+    void endlessAnswerIsBounded();
 
 private:
     // Sends one command and waits for its outcome.
@@ -242,6 +253,139 @@ void TestCommandManager::queuedCommandsOutliveTheirDevice()
     QVERIFY(ovtest::waitUntil([&] { return capture.contains("but there was no DeviceListener"); },
                               3000));
     QVERIFY(capture.contains("Warning: Finished processing request ID "));
+}
+
+namespace {
+
+std::shared_ptr<OvUPnPDevice> deviceAt(const std::array<uint8_t, 4> &address,
+                                       const std::string &udn,
+                                       const std::shared_ptr<DeviceListener> &listener)
+{
+    DeviceDescription description;
+    description.udn = udn;
+    description.deviceType = udn.empty() ? "" : "urn:schemas-upnp-org:device:OVCUDevice:1";
+    auto device = std::make_shared<OvUPnPDevice>(description, IPEndPoint(address, 17300));
+    device->setDeviceListener(listener);
+    return device;
+}
+
+// A command port that takes no more connections: its accept queue is full, so the kernel
+// drops every further SYN, as for a mixer that has gone from the network.
+class FullBacklog
+{
+public:
+    explicit FullBacklog(const std::array<uint8_t, 4> &address)
+    {
+        sockaddr_in at{};
+        at.sin_family = AF_INET;
+        at.sin_port = htons(17300);
+        std::memcpy(&at.sin_addr, address.data(), 4);
+        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int on = 1;
+        setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        if (::bind(m_listener, reinterpret_cast<sockaddr *>(&at), sizeof at) != 0 ||
+            ::listen(m_listener, 0) != 0) {
+            return;
+        }
+        for (int i = 0; i < 4; ++i) {
+            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            ::connect(fd, reinterpret_cast<sockaddr *>(&at), sizeof at);
+            m_fillers.push_back(fd);
+        }
+        QTest::qSleep(100);
+        m_ready = true;
+    }
+    ~FullBacklog()
+    {
+        for (int fd : m_fillers) {
+            ::close(fd);
+        }
+        ::close(m_listener);
+    }
+    bool ready() const { return m_ready; }
+
+private:
+    int m_listener = -1;
+    std::vector<int> m_fillers;
+    bool m_ready = false;
+};
+
+} // namespace
+
+void TestCommandManager::unreachableEndpointEndsWithinDeadline()
+{
+    FullBacklog gone({127, 0, 0, 90});
+    QVERIFY(gone.ready());
+    ovtest::StderrCapture capture;
+    auto device = deviceAt({127, 0, 0, 90}, "uuid:gone", m_listener);
+    const auto started = std::chrono::steady_clock::now();
+    device->sendCommand(
+        std::make_shared<OvCommand>("plain", std::vector<std::string>{"1"}, false, false));
+    QVERIFY(m_listener->waitFor(1, 5000));
+    const auto record = m_listener->records()[0];
+    const auto waited =
+        std::chrono::duration_cast<std::chrono::milliseconds>(record.at - started).count();
+    QCOMPARE(record.result, int(OV_ERR_SYSTEM));
+    QVERIFY2(waited >= 1900 && waited < 2600, std::to_string(waited).c_str());
+    QVERIFY(capture.contains("Failed to connect to socket with error=Connection timed out"));
+}
+
+void TestCommandManager::gapBetweenCommands()
+{
+    for (const char *name : {"first", "secnd", "third"}) {
+        m_device->sendCommand(
+            std::make_shared<OvCommand>(name, std::vector<std::string>{"1"}, false, false));
+    }
+    QVERIFY(m_listener->waitFor(3, 3000));
+    const auto times = m_port->frameTimes();
+    QCOMPARE(times.size(), size_t(3));
+    for (size_t i = 1; i < times.size(); ++i) {
+        const auto gap =
+            std::chrono::duration_cast<std::chrono::microseconds>(times[i] - times[i - 1]).count();
+        QVERIFY2(gap >= 10000, std::to_string(gap).c_str());
+    }
+}
+
+void TestCommandManager::queuesFollowTheirDevice()
+{
+    velmora::sim::MixerIdentity otherIdentity;
+    otherIdentity.address = {127, 0, 0, uint8_t(++m_address)};
+    velmora::sim::CommandPort other(otherIdentity);
+    QVERIFY(other.start());
+
+    // Two mixers without an identity key each get their own queue at their own address.
+    auto keylessHere = deviceAt(m_device->ipAddress(), "", m_listener);
+    auto keylessThere = deviceAt(otherIdentity.address, "", m_listener);
+    keylessHere->sendCommand(
+        std::make_shared<OvCommand>("here", std::vector<std::string>{"1"}, false, false));
+    keylessThere->sendCommand(
+        std::make_shared<OvCommand>("there", std::vector<std::string>{"2"}, false, false));
+    QVERIFY(m_listener->waitFor(2, 3000));
+    QCOMPARE(m_port->frames(), std::vector<std::string>{"here H 0000 00 NC 1 "});
+    QCOMPARE(other.frames(), std::vector<std::string>{"there H 0000 00 NC 2 "});
+
+    // The mixer moves while a command is still queued for it: the next command, given to its
+    // newer object, goes to the new address through the same queue.
+    m_device->sendCommand(
+        std::make_shared<OvCommand>("late", std::vector<std::string>{"3"}, false, false));
+    auto moved =
+        deviceAt(otherIdentity.address, "uuid:cmd-" + std::to_string(m_address - 1), m_listener);
+    moved->sendCommand(
+        std::make_shared<OvCommand>("moved", std::vector<std::string>{"4"}, false, false));
+    QVERIFY(m_listener->waitFor(4, 3000));
+    QCOMPARE(other.frames().back(), std::string("moved H 0000 00 NC 4 "));
+    QCOMPARE(m_port->frames().back(), std::string("late H 0000 00 NC 3 "));
+    other.stop();
+}
+
+void TestCommandManager::endlessAnswerIsBounded()
+{
+    ovtest::StderrCapture capture;
+    const auto record = exchange(OvCommand("endls", {"1"}, false, true), 5000);
+    QCOMPARE(record.result, int(OV_ERR_INVALID_DATA));
+    QVERIFY(capture.contains("Fail to append answer response data.\n"));
+    const auto answer = std::dynamic_pointer_cast<OvAnswerResponse>(record.response);
+    QVERIFY(!answer || answer->data().size() <= internal::MaxAnswerData);
 }
 
 QTEST_APPLESS_MAIN(TestCommandManager)

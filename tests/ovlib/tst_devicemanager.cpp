@@ -4,10 +4,12 @@
 
 #include "ovlib/devicemanagerimpl.h"
 #include "ovlib/ovupnpdevice.h"
+#include "ovlib/ssdpsearch.h"
 
 #include <QtTest>
 #include <algorithm>
 #include <map>
+#include <thread>
 
 using namespace ovlib;
 using Impl = DeviceManager::DeviceManagerImpl;
@@ -23,8 +25,12 @@ private Q_SLOTS:
     void startArguments();
     void stateErrors();
     void removal();
-    void expiryAtSearchComplete_data();
-    void expiryAtSearchComplete();
+    void expiryAfterTwoMissedCycles_data();
+    void expiryAfterTwoMissedCycles();
+    void maxAgeAndAnswersKeepPresence();
+    void byebyeBeatsFetchUnderWay();
+    void movedDeviceIsModifiedOnce();
+    void eventsOfOneDeviceStayInOrder();
     void goneListener();
 
 private:
@@ -32,13 +38,26 @@ private:
     std::shared_ptr<ovtest::RecordingDiscoveryListener> m_listener;
 };
 
-static std::shared_ptr<OvUPnPDevice> mixer(int n)
+static std::shared_ptr<OvUPnPDevice> mixer(int n, uint8_t lastOctet = 0)
 {
     DeviceDescription d;
     d.udn = "uuid:mixer-" + std::to_string(n);
     d.deviceType = Impl::SearchTarget;
     d.friendlyName = "Mixer " + std::to_string(n);
-    return std::make_shared<OvUPnPDevice>(d, IPEndPoint({127, 0, 0, uint8_t(n)}, 17300));
+    return std::make_shared<OvUPnPDevice>(
+        d, IPEndPoint({127, 0, 0, lastOctet ? lastOctet : uint8_t(n)}, 17300));
+}
+
+// What an answer or announcement of mixer n at its address said.
+static internal::SsdpAnnouncement heard(int n, long maxAge = -1, uint8_t lastOctet = 0)
+{
+    internal::SsdpAnnouncement a;
+    a.udn = "uuid:mixer-" + std::to_string(n);
+    a.responder = {127, 0, 0, lastOctet ? lastOctet : uint8_t(n)};
+    a.location = "http://127.0.0." + std::to_string(a.responder[3]) + "/description.xml";
+    a.maxAgeSeconds = maxAge;
+    a.at = std::chrono::steady_clock::now();
+    return a;
 }
 
 void TestDeviceManager::init()
@@ -112,6 +131,7 @@ void TestDeviceManager::removal()
     m_impl->onUpnpDeviceAdded(mixer(2));
     m_impl->onUpnpDeviceAdded(mixer(3));
     m_impl->onUpnpDeviceRemoved("uuid:mixer-2");
+    m_impl->flushEvents();
     QCOMPARE(m_listener->udns(DEVICE_DELETED), std::vector<std::string>{"uuid:mixer-2"});
     QCOMPARE(m_impl->getDevices().size(), size_t(1));
 
@@ -120,55 +140,156 @@ void TestDeviceManager::removal()
                              "UDN=uuid:mixer-2\n"));
     m_impl->onUpnpDeviceRemoved("");
     QVERIFY(capture.contains("Called ConcurrentRemoveUpnp with empty string!\n"));
+    m_impl->flushEvents();
     QCOMPARE(m_listener->count(DEVICE_DELETED), size_t(1));
 }
 
-void TestDeviceManager::expiryAtSearchComplete_data()
+void TestDeviceManager::expiryAfterTwoMissedCycles_data()
 {
     QTest::addColumn<QList<int>>("listed");
-    QTest::addColumn<QList<int>>("answered"); // in the next cycle
-    QTest::addColumn<QStringList>("deleted");
-    QTest::newRow("one missing") << QList<int>{2, 3, 4} << QList<int>{2, 4}
-                                 << QStringList{"uuid:mixer-3"};
-    QTest::newRow("all missing") << QList<int>{2, 3} << QList<int>{}
-                                 << QStringList{"uuid:mixer-2", "uuid:mixer-3"};
-    QTest::newRow("all answered") << QList<int>{2, 3} << QList<int>{3, 2} << QStringList{};
-    QTest::newRow("empty list") << QList<int>{} << QList<int>{} << QStringList{};
+    QTest::addColumn<QList<int>>("second"); // answered in the second cycle
+    QTest::addColumn<QList<int>>("third");
+    QTest::addColumn<QStringList>("deleted"); // after the third
+    QTest::newRow("missing twice") << QList<int>{2, 3, 4} << QList<int>{2, 4} << QList<int>{4, 2}
+                                   << QStringList{"uuid:mixer-3"};
+    QTest::newRow("missing once") << QList<int>{2, 3} << QList<int>{2} << QList<int>{2, 3}
+                                  << QStringList{};
+    QTest::newRow("answering in turns")
+        << QList<int>{2, 3} << QList<int>{2} << QList<int>{3} << QStringList{};
+    QTest::newRow("all silent") << QList<int>{2, 3} << QList<int>{} << QList<int>{}
+                                << QStringList{"uuid:mixer-2", "uuid:mixer-3"};
+    // A new device and a vanished one make a cycle of the same size as the list: still expired.
+    QTest::newRow("same size") << QList<int>{2, 3} << QList<int>{2, 4} << QList<int>{2, 4}
+                               << QStringList{"uuid:mixer-3"};
 }
 
-void TestDeviceManager::expiryAtSearchComplete()
+void TestDeviceManager::expiryAfterTwoMissedCycles()
 {
     QFETCH(QList<int>, listed);
-    QFETCH(QList<int>, answered);
+    QFETCH(QList<int>, second);
+    QFETCH(QList<int>, third);
     QFETCH(QStringList, deleted);
-    for (int n : listed) {
-        m_impl->onUpnpDeviceAdded(mixer(n));
-    }
-    m_impl->onSearchComplete();
-    m_impl->beginCycle();
-    std::map<std::string, std::shared_ptr<Device>> newer;
-    for (int n : answered) {
-        const auto device = mixer(n);
-        newer[device->udn()] = device;
-        m_impl->onUpnpDeviceAdded(device);
-    }
-    m_impl->onSearchComplete();
+    std::map<std::string, std::shared_ptr<Device>> newest;
+    const auto cycle = [&](const QList<int> &answering) {
+        m_impl->beginCycle();
+        for (int n : answering) {
+            const auto device = mixer(n);
+            newest[device->udn()] = device;
+            m_impl->onUpnpDeviceAdded(device);
+        }
+        m_impl->onSearchComplete();
+    };
+    cycle(listed);
+    cycle(second);
+    m_impl->flushEvents();
+    QCOMPARE(m_listener->count(DEVICE_DELETED), size_t(0)); // one miss is forgiven
+    cycle(third);
+    m_impl->flushEvents();
     QStringList got;
     for (const auto &udn : m_listener->udns(DEVICE_DELETED)) {
         got << QString::fromStdString(udn);
     }
     QCOMPARE(got, deleted);
-    // A device that answered again is not reported again; the newer object takes its old place.
-    QCOMPARE(m_listener->count(DEVICE_ADDED), size_t(listed.size()));
-    QList<int> kept;
+    // A device that answered again is not reported again; the newer object takes its place.
     for (const auto &device : m_impl->getDevices()) {
-        QCOMPARE(device, newer[internal::udnOf(device)]);
-        kept << std::stoi(internal::udnOf(device).substr(11));
+        QCOMPARE(device, newest[internal::udnOf(device)]);
+        QVERIFY(!deleted.contains(QString::fromStdString(internal::udnOf(device))));
     }
-    for (int n : listed) {
-        QCOMPARE(kept.contains(n), answered.contains(n));
+    QCOMPARE(m_impl->getDevices().size() + size_t(deleted.size()), newest.size());
+}
+
+void TestDeviceManager::maxAgeAndAnswersKeepPresence()
+{
+    // An announced max-age that has passed removes the device between searches.
+    m_impl->onDescribed(mixer(2), heard(2, 0));
+    m_impl->onDescribed(mixer(3), heard(3, 3600));
+    m_impl->expireOverdue();
+    m_impl->flushEvents();
+    QCOMPARE(m_listener->udns(DEVICE_DELETED), std::vector<std::string>{"uuid:mixer-2"});
+
+    // An answer from the device's own address counts even when its description never comes;
+    // one from another host does not.
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        m_impl->beginCycle();
+        m_impl->onAnswered(heard(3));
+        m_impl->onSearchComplete();
     }
-    QVERIFY(std::is_sorted(kept.begin(), kept.end()));
+    for (int cycle = 0; cycle < 2; ++cycle) {
+        m_impl->beginCycle();
+        m_impl->onAnswered(heard(3, -1, 66));
+        m_impl->onSearchComplete();
+    }
+    m_impl->flushEvents();
+    QCOMPARE(m_listener->udns(DEVICE_DELETED),
+             (std::vector<std::string>{"uuid:mixer-2", "uuid:mixer-3"}));
+}
+
+void TestDeviceManager::byebyeBeatsFetchUnderWay()
+{
+    const auto answeredBefore = heard(2);
+    // A goodbye from another host is no goodbye.
+    m_impl->onByebye("uuid:mixer-2", {127, 0, 0, 66});
+    m_impl->onDescribed(mixer(2), answeredBefore);
+    m_impl->flushEvents();
+    QCOMPARE(m_listener->count(DEVICE_ADDED), size_t(1));
+
+    const auto answeredAgain = heard(2);
+    m_impl->onByebye("uuid:mixer-2", {127, 0, 0, 2});
+    // The description fetched for the earlier answer arrives after the goodbye: dropped.
+    m_impl->onDescribed(mixer(2), answeredAgain);
+    m_impl->flushEvents();
+    QCOMPARE(m_listener->count(DEVICE_DELETED), size_t(1));
+    QCOMPARE(m_listener->count(DEVICE_ADDED), size_t(1));
+    QVERIFY(m_impl->getDevices().empty());
+    // Answering after the goodbye brings it back.
+    m_impl->onDescribed(mixer(2), heard(2));
+    m_impl->flushEvents();
+    QCOMPARE(m_listener->count(DEVICE_ADDED), size_t(2));
+}
+
+void TestDeviceManager::movedDeviceIsModifiedOnce()
+{
+    m_impl->onDescribed(mixer(2), heard(2));
+    m_impl->onDescribed(mixer(2), heard(2)); // the same again: silent
+    m_impl->onDescribed(mixer(2, 9), heard(2, -1, 9));
+    m_impl->flushEvents();
+    QCOMPARE(m_listener->eventsOf("uuid:mixer-2"),
+             (std::vector<DiscoveryEvent>{DEVICE_ADDED, DEVICE_MODIFIED}));
+    const auto moved =
+        std::static_pointer_cast<OvUPnPDevice>(m_listener->lastDevice(DEVICE_MODIFIED));
+    QCOMPARE(moved->endpoint().toString(), std::string("127.0.0.9:17300"));
+    QCOMPARE(m_impl->getDevices().size(), size_t(1));
+    // Only the device at its current address may say goodbye.
+    m_impl->onByebye("uuid:mixer-2", {127, 0, 0, 2});
+    QCOMPARE(m_impl->getDevices().size(), size_t(1));
+    m_impl->onByebye("uuid:mixer-2", {127, 0, 0, 9});
+    QCOMPARE(m_impl->getDevices().size(), size_t(0));
+}
+
+void TestDeviceManager::eventsOfOneDeviceStayInOrder()
+{
+    // One thread keeps adding a device while another keeps removing it: whatever the
+    // interleaving, its events must alternate, starting with the addition.
+    ovtest::StderrCapture quiet;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    std::thread adder([&] {
+        while (std::chrono::steady_clock::now() < until) {
+            m_impl->onUpnpDeviceAdded(mixer(2));
+        }
+    });
+    std::thread remover([&] {
+        while (std::chrono::steady_clock::now() < until) {
+            m_impl->onUpnpDeviceRemoved("uuid:mixer-2");
+        }
+    });
+    adder.join();
+    remover.join();
+    m_impl->flushEvents();
+    const auto events = m_listener->eventsOf("uuid:mixer-2");
+    QVERIFY(events.size() >= 2);
+    for (size_t i = 0; i < events.size(); ++i) {
+        QCOMPARE(events[i], i % 2 == 0 ? DEVICE_ADDED : DEVICE_DELETED);
+    }
 }
 
 void TestDeviceManager::goneListener()
@@ -176,8 +297,10 @@ void TestDeviceManager::goneListener()
     ovtest::StderrCapture capture;
     m_listener.reset();
     m_impl->onUpnpDeviceAdded(mixer(2));
+    m_impl->flushEvents();
     QVERIFY(capture.contains("Warning: onUpnpDeviceAdded - Discovery listener not found.\n"));
     m_impl->onUpnpDeviceRemoved("uuid:mixer-2");
+    m_impl->flushEvents();
     QVERIFY(capture.contains("Discovery listener not registered.\n"));
     QCOMPARE(m_impl->getDevices().size(), size_t(0));
 }

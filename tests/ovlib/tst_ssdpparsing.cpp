@@ -1,8 +1,7 @@
-// SSDP datagrams, description documents, description URLs and HTTP replies, from fixtures.
+// SSDP datagrams, description documents and description URLs, from fixtures.
 #include "ovtesthelpers.h"
 
 #include "ovlib/descriptionparser.h"
-#include "ovlib/httpresponse.h"
 #include "ovlib/ovupnpdevice.h"
 #include "ovlib/ssdpmessage.h"
 #include "ovlib/upnpdevicebuilder.h"
@@ -24,9 +23,10 @@ private Q_SLOTS:
     void brokenDocuments();
     void descriptionUrl_data();
     void descriptionUrl();
+    void trimmedFields();
     void deviceFromDescription();
-    void httpReplies_data();
-    void httpReplies();
+    void maxAge_data();
+    void maxAge();
 };
 
 void TestSsdpParsing::datagrams_data()
@@ -34,6 +34,9 @@ void TestSsdpParsing::datagrams_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("kind"); // -1: malformed
     QTest::newRow("search response") << "response_ok.txt" << int(SsdpMessage::SearchResponse);
+    QTest::newRow("LF only") << "response_lf_only.txt" << int(SsdpMessage::SearchResponse);
+    QTest::newRow("blanks around values")
+        << "response_blanks.txt" << int(SsdpMessage::SearchResponse);
     QTest::newRow("byebye") << "notify_byebye.txt" << int(SsdpMessage::Notify);
     QTest::newRow("m-search") << "msearch.txt" << int(SsdpMessage::Search);
     QTest::newRow("no blank line") << "no_blank_line.txt" << -1;
@@ -69,6 +72,8 @@ void TestSsdpParsing::datagrams()
         QCOMPARE(result.message.header("location"),
                  std::string("http://127.0.0.2:80/description.xml"));
         QCOMPARE(result.message.header("ext"), std::string());
+        QCOMPARE(result.message.header("st"),
+                 std::string("urn:schemas-upnp-org:device:OVCUDevice:1"));
     }
 }
 
@@ -162,67 +167,70 @@ void TestSsdpParsing::descriptionUrl()
     }
 }
 
+void TestSsdpParsing::trimmedFields()
+{
+    // Pretty-printed documents put blanks and line ends around every value.
+    const std::string doc = ovtest::fixture("description/pretty_printed.xml");
+    const auto d = parseDescription(doc.data(), doc.size());
+    QVERIFY(d);
+    QCOMPARE(d->friendlyName, std::string("Stage Left"));
+    QCOMPARE(d->manufacturer, std::string("Korvath"));
+    QCOMPARE(d->modelName, std::string("ZEPH-2208"));
+    QCOMPARE(d->serialNumber, std::string("S123456"));
+    QCOMPARE(d->udn, std::string("uuid:11111111-2222-4333-8444-555555555555"));
+    QCOMPARE(d->deviceType, std::string("urn:schemas-upnp-org:device:OVCUDevice:1"));
+    QCOMPARE(d->icons[0], (DeviceIcon{48, 48, 24, "/icon48.png"}));
+}
+
 void TestSsdpParsing::deviceFromDescription()
 {
+    const std::string udn = "uuid:11111111-2222-4333-8444-555555555555";
     const std::string doc = ovtest::fixture("description/two_icons.xml");
     const auto d = parseDescription(doc.data(), doc.size());
     QVERIFY(d);
     ovtest::StderrCapture capture;
-    const auto device = makeUpnpDevice(*d, "http://127.0.0.2/d.xml", {127, 0, 0, 2});
+    const auto device = makeUpnpDevice(*d, "http://127.0.0.2/d.xml", {127, 0, 0, 2}, udn);
     QVERIFY(device);
     QCOMPARE(device->friendlyName(), std::string("Stage Left"));
     QCOMPARE(device->manufacturer(), std::string("Korvath"));
     QCOMPARE(device->modelName(), std::string("ZEPH-2208NET"));
     QCOMPARE(device->serialNumber(), std::string("S123456"));
-    QCOMPARE(device->getKey(), std::string("uuid:11111111-2222-4333-8444-555555555555::"
-                                           "urn:schemas-upnp-org:device:OVCUDevice:1"));
+    QCOMPARE(device->getKey(), udn + "::urn:schemas-upnp-org:device:OVCUDevice:1");
     QCOMPARE(device->endpoint(), IPEndPoint({127, 0, 0, 2}, 17300));
     // A packet from one host naming another is not believed.
-    QVERIFY(!makeUpnpDevice(*d, "http://127.0.0.9/d.xml", {127, 0, 0, 2}));
+    QVERIFY(!makeUpnpDevice(*d, "http://127.0.0.9/d.xml", {127, 0, 0, 2}, udn));
     QVERIFY(capture.contains("names another host"));
-}
+    // The description must be of the device the answer named.
+    QVERIFY(!makeUpnpDevice(*d, "http://127.0.0.2/d.xml", {127, 0, 0, 2}, "uuid:other"));
+    QVERIFY(capture.contains("but the announcement named uuid:other. Device ignored.\n"));
 
-void TestSsdpParsing::httpReplies_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("closed");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QByteArray>("body");
-    const auto row = [](const char *name, const QByteArray &bytes, bool closed,
-                        HttpResponseParse::Status status, const QByteArray &body = {}) {
-        QTest::newRow(name) << bytes << closed << int(status) << body;
-    };
-    const QByteArray head = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n";
-    const QByteArray noLength = "HTTP/1.0 200 OK\r\n\r\nab";
-    row("complete", head + "hello", false, HttpResponseParse::Complete, "hello");
-    row("short body", head + "hel", false, HttpResponseParse::Incomplete);
-    row("short then closed", head + "hel", true, HttpResponseParse::Malformed);
-    row("no length, open", noLength, false, HttpResponseParse::Incomplete);
-    row("no length, closed", noLength, true, HttpResponseParse::Complete, "ab");
-    row("length over cap", "HTTP/1.1 200 OK\r\nContent-Length: 65537\r\n\r\n", false,
-        HttpResponseParse::Malformed);
-    row("body over cap", "HTTP/1.1 200 OK\r\n\r\n" + QByteArray(65537, 'x'), false,
-        HttpResponseParse::Malformed);
-    row("bad length", "HTTP/1.1 200 OK\r\nContent-Length: -3\r\n\r\n", false,
-        HttpResponseParse::Malformed);
-    row("blank length", "HTTP/1.1 200 OK\r\nContent-Length:  \r\n\r\nab", false,
-        HttpResponseParse::Malformed);
-    row("not http", "SSH-2.0\r\n\r\n", false, HttpResponseParse::Malformed);
-    row("endless head", QByteArray(9000, 'h'), false, HttpResponseParse::Malformed);
-}
-
-void TestSsdpParsing::httpReplies()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(bool, closed);
-    QFETCH(int, status);
-    QFETCH(QByteArray, body);
-    const HttpResponseParse parsed = parseHttpResponse(bytes.toStdString(), closed, 64 * 1024);
-    QCOMPARE(int(parsed.status), status);
-    if (status == HttpResponseParse::Complete) {
-        QCOMPARE(parsed.statusCode, 200);
-        QCOMPARE(QByteArray::fromStdString(parsed.body), body);
+    // Without an identity a device would be listed anew on every search: never listed.
+    for (const char *file : {"description/no_udn.xml", "description/no_device_type.xml"}) {
+        const std::string bytes = ovtest::fixture(file);
+        const auto partial = parseDescription(bytes.data(), bytes.size());
+        QVERIFY2(partial, file);
+        QVERIFY2(!makeUpnpDevice(*partial, "http://127.0.0.2/d.xml", {127, 0, 0, 2}, partial->udn),
+                 file);
     }
+    QVERIFY(capture.contains("has no UDN or no device type. Device ignored."));
+}
+
+void TestSsdpParsing::maxAge_data()
+{
+    QTest::addColumn<QString>("cacheControl");
+    QTest::addColumn<int>("seconds");
+    QTest::newRow("plain") << "max-age=1800" << 1800;
+    QTest::newRow("blanks and case") << "no-cache, MAX-AGE = 60" << 60;
+    QTest::newRow("absent") << "no-cache" << -1;
+    QTest::newRow("no number") << "max-age=" << -1;
+    QTest::newRow("huge is capped") << "max-age=99999999999999999999" << 86400;
+}
+
+void TestSsdpParsing::maxAge()
+{
+    QFETCH(QString, cacheControl);
+    QFETCH(int, seconds);
+    QCOMPARE(maxAgeSeconds(cacheControl.toStdString()), long(seconds));
 }
 
 QTEST_APPLESS_MAIN(TestSsdpParsing)

@@ -27,6 +27,12 @@ std::vector<std::string> CommandPort::frames() const
     return m_frames;
 }
 
+std::vector<std::chrono::steady_clock::time_point> CommandPort::frameTimes() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_frameTimes;
+}
+
 int CommandPort::connections() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -54,6 +60,7 @@ void CommandPort::serve(int fd, const std::atomic<bool> &stop)
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_frames.push_back(frame);
+            m_frameTimes.push_back(std::chrono::steady_clock::now());
         }
         reply(fd, frame);
     }
@@ -102,6 +109,13 @@ void CommandPort::reply(int fd, const std::string &frame)
         sendAll(fd, name + " MD " + four + " CS part1 \r" + name + " MD " + four + " CM part2 \r");
         pause(30);
         sendAll(fd, name + " MD " + four + " CE part3 \r");
+    } else if (name == "endls") {
+        // Middle parts until the client hangs up; capped so the simulator cannot run away.
+        const std::string middle = name + " MD " + four + " CM " + std::string(200, 'm') + " \r";
+        bool sent = sendAll(fd, name + " MD " + four + " CS first \r");
+        for (int i = 0; sent && i < 100000; ++i) {
+            sent = sendAll(fd, middle);
+        }
     } else if (name == "exprt") {
         sendAll(fd, "E exprt 5 NC hello \r");
     } else {

@@ -3,6 +3,7 @@
 #include "mixeridentity.h"
 #include "tcpservice.h"
 
+#include <chrono>
 #include <mutex>
 #include <vector>
 
@@ -12,8 +13,9 @@ namespace velmora::sim {
 // by what it sends: "nakcm" gets NAK 103, "silnt" nothing, "late" an ACK after 700 ms, "split"
 // an ACK in two writes, "twice" two ACKs in one write, "junk" 300 bytes without an end
 // character, "query" an answer echoing the body, "multi" a three-part answer (two parts in
-// one write), "exprt" an export answer; anything else gets an ACK per frame. Frames that open
-// or continue a multi-frame command (CS, CM) are always acknowledged.
+// one write), "exprt" an export answer, "endls" an answer whose middle parts never end; anything
+// else gets an ACK per frame. Frames that open or continue a multi-frame command (CS, CM) are
+// always acknowledged.
 class CommandPort
 {
 public:
@@ -28,6 +30,8 @@ public:
     // Every frame received so far, without its end character, and the connections accepted.
     std::vector<std::string> frames() const;
     int connections() const;
+    // When each frame arrived.
+    std::vector<std::chrono::steady_clock::time_point> frameTimes() const;
 
 private:
     void serve(int fd, const std::atomic<bool> &stop);
@@ -37,6 +41,7 @@ private:
     TcpService m_service;
     mutable std::mutex m_mutex;
     std::vector<std::string> m_frames;
+    std::vector<std::chrono::steady_clock::time_point> m_frameTimes;
     int m_connections = 0;
     std::string m_collected;
 };

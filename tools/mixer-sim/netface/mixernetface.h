@@ -22,14 +22,18 @@ public:
     // Says goodbye on the group when byebye is set, otherwise just falls silent.
     void stop(bool byebye = true);
 
+    // The mixer got another address (a new DHCP lease): it goes quiet at the old one and comes
+    // up at the new one with an ssdp:alive, without saying goodbye.
+    bool moveTo(const std::array<uint8_t, 4> &address);
+
     const MixerIdentity &identity() const { return m_identity; }
-    SsdpResponder &ssdp() { return m_ssdp; }
-    CommandPort &commandPort() { return m_commandPort; }
+    SsdpResponder &ssdp() { return *m_ssdpFace; }
+    CommandPort &commandPort() { return *m_commandFace; }
 
 private:
     MixerIdentity m_identity;
-    SsdpResponder m_ssdp;
-    CommandPort m_commandPort;
+    std::unique_ptr<SsdpResponder> m_ssdpFace;
+    std::unique_ptr<CommandPort> m_commandFace;
     std::unique_ptr<DescriptionServer> m_description;
     bool m_running = false;
 };

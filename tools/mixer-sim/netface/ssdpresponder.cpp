@@ -4,6 +4,7 @@
 #include "ovlib/udpsocket.h"
 
 #include <chrono>
+#include <netinet/in.h>
 #include <random>
 #include <unistd.h>
 
@@ -20,12 +21,22 @@ bool SsdpResponder::start()
 {
     m_groupSocket = openUdpSocket({0, 0, 0, 0}, SsdpPort, true);
     m_sendSocket = openUdpSocket(m_identity.address, 0, false);
-    if (m_groupSocket < 0 || m_sendSocket < 0 || !joinSsdpGroup(m_groupSocket)) {
+    const MulticastInterface own = interfaceFor(m_identity.address);
+    if (m_groupSocket >= 0) {
+        // Only what reaches the mixer's own segment: Linux would otherwise hand this socket
+        // the group's datagrams from every interface any socket joined on.
+        const int off = 0;
+        setsockopt(m_groupSocket, IPPROTO_IP, IP_MULTICAST_ALL, &off, sizeof off);
+    }
+    const bool joined = m_groupSocket >= 0 && (own.index != 0 ? joinSsdpGroupOn(m_groupSocket, own)
+                                                              : joinSsdpGroup(m_groupSocket) > 0);
+    if (m_groupSocket < 0 || m_sendSocket < 0 || !joined) {
         stop(false);
         return false;
     }
     m_stop = false;
-    sendDatagram(m_sendSocket, notify("ssdp:alive"), ssdpGroupAddress(), SsdpPort);
+    m_searchesHeard = 0;
+    announce();
     m_thread = std::thread([this] { run(); });
     return true;
 }
@@ -37,14 +48,36 @@ void SsdpResponder::stop(bool byebye)
         m_thread.join();
     }
     if (byebye && m_sendSocket >= 0) {
-        sendDatagram(m_sendSocket, notify("ssdp:byebye"), ssdpGroupAddress(), SsdpPort);
+        sendToGroup(notify("ssdp:byebye"));
     }
+    std::lock_guard<std::mutex> lock(m_sendMutex);
     for (int *fd : {&m_groupSocket, &m_sendSocket}) {
         if (*fd >= 0) {
             ::close(*fd);
             *fd = -1;
         }
     }
+}
+
+bool SsdpResponder::sendToGroup(const std::string &datagram)
+{
+    std::lock_guard<std::mutex> lock(m_sendMutex);
+    if (m_sendSocket < 0) {
+        return false;
+    }
+    const MulticastInterface own = interfaceFor(m_identity.address);
+    if (own.index == 0) {
+        return sendDatagram(m_sendSocket, datagram, ssdpGroupAddress(), SsdpPort);
+    }
+    // From the mixer's own address, out of its own interface.
+    MulticastInterface via = own;
+    via.address = m_identity.address;
+    return sendDatagramVia(m_sendSocket, datagram, ssdpGroupAddress(), SsdpPort, via);
+}
+
+bool SsdpResponder::announce()
+{
+    return sendToGroup(notify("ssdp:alive"));
 }
 
 std::string SsdpResponder::notify(const char *nts) const
@@ -63,6 +96,14 @@ std::string SsdpResponder::searchResponse() const
            "\r\nUSN: " + m_identity.udn + "::" + DeviceType + "\r\n\r\n";
 }
 
+std::string SsdpResponder::forgedResponse(int n) const
+{
+    return "HTTP/1.1 200 OK\r\nCACHE-CONTROL: max-age=1800\r\nEXT:\r\nLOCATION: http://" +
+           m_identity.addressText() + ':' + std::to_string(m_identity.httpPort) + "/forged/" +
+           std::to_string(n) + ".xml\r\nST: " + DeviceType + "\r\nUSN: uuid:forged-" +
+           std::to_string(n) + "::" + DeviceType + "\r\n\r\n";
+}
+
 void SsdpResponder::run()
 {
     std::mt19937 random(std::random_device{}());
@@ -71,7 +112,11 @@ void SsdpResponder::run()
         std::array<uint8_t, 4> from{};
         uint16_t fromPort = 0;
         const long n = receiveDatagram(m_groupSocket, buffer, sizeof buffer, from, fromPort, 100);
-        if (n <= 0 || m_muted) {
+        if (n < 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            continue;
+        }
+        if (n == 0 || m_muted) {
             continue;
         }
         const SsdpParseResult parsed = parseSsdpMessage(buffer, static_cast<size_t>(n));
@@ -80,11 +125,21 @@ void SsdpResponder::run()
             parsed.message.kind != SsdpMessage::Search || (st != DeviceType && st != "ssdp:all")) {
             continue;
         }
+        if (++m_searchesHeard % 2 == 0 && m_dropEveryOther) {
+            continue;
+        }
         const std::string mxText = parsed.message.header("mx");
         const int mx = mxText.size() == 1 && std::isdigit(mxText[0]) ? mxText[0] - '0' : 1;
+        const int forged = m_forgedAnswers;
+        // The flood goes out first, as an attacker racing the genuine answers would send it.
+        for (int i = 0; i < forged; ++i) {
+            std::lock_guard<std::mutex> lock(m_sendMutex);
+            sendDatagram(m_sendSocket, forgedResponse(i), from, fromPort);
+        }
         // Spread the answers over MX as real devices do, so a search sees a realistic burst.
         std::uniform_int_distribution<int> delay(0, std::max(1, mx) * 1000 - 200);
         std::this_thread::sleep_for(std::chrono::milliseconds(delay(random)));
+        std::lock_guard<std::mutex> lock(m_sendMutex);
         if (!m_stop) {
             sendDatagram(m_sendSocket, searchResponse(), from, fromPort);
         }
