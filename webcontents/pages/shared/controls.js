@@ -32,6 +32,16 @@
     return node;
   }
 
+  // Keeps a drag going outside the control; a pointer the browser does not know (a scripted
+  // event) cannot be captured and simply is not.
+  function capture(node, pointerId) {
+    try {
+      node.setPointerCapture(pointerId);
+    } catch (e) {
+      // nothing to capture
+    }
+  }
+
   function formatNumber(v, range) {
     if (range.offAt !== undefined && v <= range.offAt) return range.offText || '−∞ dB';
     if (range.unit === 'Hz') {
@@ -91,8 +101,9 @@
       cls: 'slider' + (options.vertical ? ' vertical' : '') + (options.cls ? ' ' + options.cls : ''),
       role: 'slider', tabindex: '0', 'aria-label': options.label, title: options.title ||
         (options.label ? options.label + ' (double-click or Delete: default)' : undefined)
-    }, [options.label && !options.vertical ? el('span', { cls: 'label', text: options.label }) : null,
+    }, [options.label && !options.vertical && !options.hideLabel ? el('span', { cls: 'label', text: options.label }) : null,
       track, value]);
+    if (options.hideLabel) node.classList.add('no-label');
     var control = { node: node, refresh: refresh, set: commit };
 
     function commit(v) {
@@ -103,15 +114,20 @@
       }
     }
 
+    var shown = null;
     function refresh() {
       var v = options.get();
+      if (v === shown) return;
+      shown = v;
       var u = toUnit(v, r);
+      var bipolar = r.min < 0 && r.max > 0 && r.offAt === undefined;
+      var z = bipolar ? toUnit(0, r) : 0;
       if (options.vertical) {
-        fill.style.height = (u * 100) + '%';
-        thumb.style.bottom = (u * 100) + '%';
-      } else if (r.min < 0 && r.max > 0 && r.offAt === undefined) {
         // Bipolar values fill from the centre.
-        var z = toUnit(0, r);
+        fill.style.bottom = (Math.min(u, z) * 100) + '%';
+        fill.style.height = (Math.abs(u - z) * 100) + '%';
+        thumb.style.bottom = (u * 100) + '%';
+      } else if (bipolar) {
         fill.style.left = (Math.min(u, z) * 100) + '%';
         fill.style.width = (Math.abs(u - z) * 100) + '%';
         thumb.style.left = (u * 100) + '%';
@@ -131,16 +147,20 @@
       commit(fromUnit(u, r));
     }
 
+    var dragging = null;
     node.addEventListener('pointerdown', function (e) {
       if (e.button !== 0 || e.target === value) return;
       node.focus();
-      node.setPointerCapture(e.pointerId);
+      dragging = e.pointerId;
+      capture(node, e.pointerId);
       fromPointer(e);
       e.preventDefault();
     });
     node.addEventListener('pointermove', function (e) {
-      if (node.hasPointerCapture && node.hasPointerCapture(e.pointerId)) fromPointer(e);
+      if (dragging === e.pointerId) fromPointer(e);
     });
+    node.addEventListener('pointerup', function () { dragging = null; });
+    node.addEventListener('pointercancel', function () { dragging = null; });
     node.addEventListener('dblclick', function () { commit(options.def()); });
     node.addEventListener('keydown', function (e) {
       var v = options.get();
@@ -169,6 +189,7 @@
         var parsed = parseFloat(input.value.replace('−', '-'));
         if (apply && isFinite(parsed)) commit(r.unit === 'Hz' && /k/i.test(input.value) ? parsed * 1000 : parsed);
         input.replaceWith(value);
+        shown = null;
         refresh();
         node.focus();
       }
@@ -302,14 +323,17 @@
     return control;
   }
 
-  function refreshAll() {
+  // Controls inside `hidden` (a section not shown) wait until it is shown.
+  function refreshAll(hidden) {
     all = all.filter(function (c) { return c.node.isConnected; });
-    all.forEach(function (c) { c.refresh(); });
+    all.forEach(function (c) {
+      if (!hidden || !hidden.some(function (h) { return h.contains(c.node); })) c.refresh();
+    });
   }
 
   return {
     el: el, slider: slider, toggle: toggle, choice: choice, nameField: nameField,
-    refreshAll: refreshAll, formatNumber: formatNumber, formatPan: formatPan,
+    refreshAll: refreshAll, capture: capture, formatNumber: formatNumber, formatPan: formatPan,
     toUnit: toUnit, fromUnit: fromUnit, stepValue: stepValue
   };
 }));

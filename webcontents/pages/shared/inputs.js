@@ -32,7 +32,7 @@
     var flags = el('div', { cls: 'strip-flags' });
     var curve = el('canvas', { cls: 'mini', 'aria-hidden': 'true' });
     curve.addEventListener('click', function () { select(ch); });
-    var pan = C.slider({ label: 'Pan ' + (ch + 1), cls: 'strip-pan', range: M.RANGES.pan, format: C.formatPan,
+    var pan = C.slider({ label: 'Pan ' + (ch + 1), hideLabel: true, cls: 'strip-pan', range: M.RANGES.pan, format: C.formatPan,
       get: function () { return input(ch).pan; }, set: function (v) { input(ch).pan = v; current(); },
       def: function () { return 0; } });
     var fader = C.slider({ label: 'Fader ' + (ch + 1), vertical: true, range: M.RANGES.fader,
@@ -42,7 +42,7 @@
       get: function () { return input(ch).mute; }, set: function (v) { input(ch).mute = v; current(); },
       def: function () { return false; } });
     var node = el('div', { cls: 'strip' }, [head, gain, flags, curve, pan.node, fader.node, mute.node]);
-    var strip = { node: node, name: name, gain: gain, flags: flags, curve: curve, signature: '' };
+    var strip = { node: node, name: name, gain: gain, flags: flags, curve: curve };
     strips[ch] = strip;
     return node;
   }
@@ -61,11 +61,7 @@
       s.flags.textContent = '';
       flags.forEach(function (f) { s.flags.appendChild(el('span', { cls: 'flag' + (f[0] ? ' on' : ''), text: f[1] })); });
     }
-    var signature = JSON.stringify([c.eq, c.hpf, s.curve.clientWidth]);
-    if (signature !== s.signature) {
-      s.signature = signature;
-      Plot.drawMini(s.curve, function (freqs) { return Q.channelCurves(c, freqs).total; }, c.eq.on);
-    }
+    Plot.miniLater(s.curve, JSON.stringify([c.eq, c.hpf]), function (freqs) { return Q.channelCurves(c, freqs).total; }, c.eq.on);
   }
 
   function group(title, children, cls) {
@@ -197,7 +193,7 @@
       var ch = Number(arg) - 1;
       if (ch >= 0 && ch < M.INPUTS) select(ch);
       if (plot) plot.invalidate();
-      strips.forEach(function (s, i) { s.signature = ''; refreshStrip(i); });
+      strips.forEach(function (s, i) { s.curve.zephSignature = ''; refreshStrip(i); });
     },
     refresh: function () {
       strips.forEach(function (s, i) { refreshStrip(i); });

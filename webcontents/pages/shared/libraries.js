@@ -73,7 +73,7 @@
         confirm: 'Clear', done: function () { B.clearLibrary(kind.lib(), s, kind.twelve); P.edited(kind.code, 0); } });
     } });
     var row = el('div', { cls: 'slot-row' }, [el('span', { cls: 'bank-number', text: String(s + 1) }), name, curve, store, apply, clear]);
-    panel.rows[s] = { row: row, name: name, curve: curve, apply: apply, clear: clear, signature: '' };
+    panel.rows[s] = { row: row, name: name, curve: curve, apply: apply, clear: clear };
     return row;
   }
 
@@ -87,11 +87,7 @@
       r.apply.disabled = !e.name;
       r.apply.title = e.name ? 'Apply “' + e.name + '” to ' + kind.target + ' ' + (panel.target + 1) : 'Empty slot';
       r.clear.disabled = !e.name;
-      var signature = JSON.stringify([e.bands, r.curve.clientWidth]);
-      if (signature !== r.signature) {
-        r.signature = signature;
-        Plot.drawMini(r.curve, function (freqs) { return kind.curve(e.bands, freqs); }, !!e.name);
-      }
+      Plot.miniLater(r.curve, JSON.stringify([e.bands, !!e.name]), function (freqs) { return kind.curve(e.bands, freqs); }, !!e.name);
     });
   }
 
@@ -102,7 +98,7 @@
         'apply a slot to replace the EQ bands of the channel or output chosen above it.' }));
       node.appendChild(el('div', { cls: 'library-layout' }, KINDS.map(buildPanel)));
     },
-    shown: function () { panels.forEach(function (p) { p.rows.forEach(function (r) { r.signature = ''; }); refreshPanel(p); }); },
+    shown: function () { panels.forEach(function (p) { p.rows.forEach(function (r) { r.curve.zephSignature = ''; }); refreshPanel(p); }); },
     refresh: function () { panels.forEach(refreshPanel); }
   });
 }(this));

@@ -34,7 +34,7 @@
       get: function () { return output(o).mute; }, set: function (v) { output(o).mute = v; current(); },
       def: function () { return false; } });
     var node = el('div', { cls: 'strip output' }, [head, info, curve, level.node, mute.node]);
-    cards[o] = { node: node, name: name, info: info, curve: curve, signature: '' };
+    cards[o] = { node: node, name: name, info: info, curve: curve };
     return node;
   }
 
@@ -45,11 +45,7 @@
     card.node.classList.toggle('muted', out.mute);
     card.name.textContent = out.name || '—';
     card.info.textContent = C.formatNumber(out.delay_ms, M.RANGES.delay) + (out.geq.on ? ' · GEQ' : '');
-    var signature = JSON.stringify([out.geq, card.curve.clientWidth]);
-    if (signature !== card.signature) {
-      card.signature = signature;
-      Plot.drawMini(card.curve, function (freqs) { return Q.geqCurve(out.geq, freqs); }, out.geq.on);
-    }
+    Plot.miniLater(card.curve, JSON.stringify(out.geq), function (freqs) { return Q.geqCurve(out.geq, freqs); }, out.geq.on);
   }
 
   function geqChanged() {
@@ -141,7 +137,7 @@
       var o = Number(arg) - 1;
       if (o >= 0 && o < M.OUTPUTS && o !== selected) select(o);
       geqSignature = '';
-      cards.forEach(function (c, i) { c.signature = ''; refreshCard(i); });
+      cards.forEach(function (c, i) { c.curve.zephSignature = ''; refreshCard(i); });
       requestAnimationFrame(drawGeq);
     },
     refresh: function () {

@@ -26,7 +26,7 @@
     sections: [],
     activeSection: null,
     ready: false,
-    perf: { shownAt: null, lastEditAt: 0, editToReportMs: [], reports: 0 }
+    perf: { startAt: null, channelAt: null, shownAt: null, lastEditAt: 0, editToReportMs: [], reports: 0, refreshMs: 0, refreshes: 0 }
   };
 
   function keyText(type, bank) {
@@ -135,7 +135,7 @@
     if (text === app.known[key] || app.echo.isOwn(type, bank, text)) return;
     loadSet(type, bank, text);
     showNotice();
-    app.sections.forEach(function (s) { if (s.reloaded) s.reloaded(type, bank); });
+    app.sections.forEach(function (s) { if (s.built && s.reloaded) s.reloaded(type, bank); });
     scheduleRefresh();
   }
 
@@ -149,10 +149,18 @@
     });
   }
 
-  function refreshNow() {
-    C.refreshAll();
-    app.sections.forEach(function (s) { if (s.refresh) s.refresh(); });
+  // Only the section on screen follows every edit; the others catch up when they are shown.
+  function refreshNow(everything) {
+    var started = performance.now();
+    var hidden = everything ? null : app.sections.filter(function (s) { return s !== app.activeSection && s.node; })
+      .map(function (s) { return s.node; });
+    C.refreshAll(hidden);
+    app.sections.forEach(function (s) {
+      if (s.refresh && s.built && (everything || s === app.activeSection)) s.refresh();
+    });
     if (root.ZephTopBar) root.ZephTopBar.refresh();
+    app.perf.refreshMs += performance.now() - started;
+    app.perf.refreshes += 1;
   }
 
   // ---- Notice --------------------------------------------------------------------------
@@ -237,8 +245,8 @@
       });
       tabs.appendChild(s.tab);
       s.node = el('section', { id: 'section-' + s.id, role: 'tabpanel', cls: 'section', 'aria-labelledby': 'tab-' + s.id });
+      s.node.hidden = true;
       main.appendChild(s.node);
-      s.build(s.node);
     });
   }
 
@@ -247,6 +255,11 @@
     var parts = String(id || '').split('/');
     var target = app.sections.filter(function (s) { return s.id === parts[0]; })[0] || app.sections[0];
     app.activeSection = target;
+    // A section is built when it is first shown: the page is up sooner.
+    if (!target.built) {
+      target.built = true;
+      target.build(target.node);
+    }
     app.sections.forEach(function (s) {
       var on = s === target;
       s.node.hidden = !on;
@@ -254,6 +267,7 @@
       s.tab.setAttribute('aria-selected', on ? 'true' : 'false');
       s.tab.tabIndex = on ? 0 : -1;
     });
+    if (app.ready) refreshNow(false);
     if (target.shown) target.shown(parts[1]);
     if (fromUser && history.replaceState) history.replaceState(null, '', '#' + target.id);
   }
@@ -276,6 +290,7 @@
   }
 
   function attach(api) {
+    app.perf.channelAt = performance.now();
     var device = api.currentDevice;
     app.api = api;
     app.device = device;
@@ -295,6 +310,7 @@
       app.status = device.statusAsInt;
       loadAll({ current: device.zephDataCurrent, presets: device.zephDataPreset, partials: device.zephDataPartialPreset,
         eq12: device.zephData12BandEq, eq4: device.zephData4BandEq });
+      app.perf.dataReadAt = performance.now();
       connectDevice(device);
     } else {
       loadAll({});
@@ -333,13 +349,14 @@
     if (root.ZephTopBar) root.ZephTopBar.build(document.getElementById('topbar'));
     activate(location.hash.slice(1), false);
     showNotice();
-    refreshNow();
+    refreshNow(true);
     app.ready = true;
     app.perf.shownAt = performance.now();
     document.body.classList.add('ready');
   }
 
   function start(model) {
+    app.perf.startAt = performance.now();
     app.model = model;
     document.getElementById('notice').querySelector('.close').addEventListener('click', function () {
       document.getElementById('notice').hidden = true;

@@ -9,7 +9,6 @@
   var BAND_COLORS = ['#e6a23c', '#e8d44d', '#5fd18b', '#58a6e8'];
   var HPF_COLOR = '#b78be0';
   var GRID_FREQS = [20, 50, 100, 200, 500, 1000, 2000, 5000, 10000, 20000];
-  var GRID_LABELS = ['20', '50', '100', '200', '500', '1k', '2k', '5k', '10k', '20k'];
 
   var perf = { frames: 0, drawMs: 0 };
 
@@ -55,17 +54,21 @@
       ctx.moveTo(x, 0);
       ctx.lineTo(x, h);
       ctx.stroke();
-      if (labels && i > 0 && i < GRID_FREQS.length - 1) ctx.fillText(GRID_LABELS[i] + (f >= 1000 ? 'Hz' : ' Hz'), x + 2, h - 3);
+      // A narrow plot labels only the decades.
+      var shown = i > 0 && i < GRID_FREQS.length - 1 && (w > 480 || [100, 1000, 10000].indexOf(f) >= 0);
+      if (labels && shown) ctx.fillText(f >= 1000 ? f / 1000 + ' kHz' : f + ' Hz', x + 2, h - 3);
     });
-    for (var db = -dbRange; db <= dbRange; db += dbStep) {
+    var levels = [0];
+    for (var step = dbStep; step < dbRange; step += dbStep) levels.push(step, -step);
+    levels.forEach(function (db) {
       var y = Math.round(h / 2 - db / dbRange * (h / 2)) + 0.5;
       ctx.strokeStyle = db === 0 ? '#4b5563' : '#2b3540';
       ctx.beginPath();
       ctx.moveTo(0, y);
       ctx.lineTo(w, y);
       ctx.stroke();
-      if (labels && db > -dbRange && db < dbRange) ctx.fillText((db > 0 ? '+' : db < 0 ? '−' : '') + Math.abs(db) + ' dB', 3, y - 2);
-    }
+      if (labels) ctx.fillText((db > 0 ? '+' : db < 0 ? '−' : '') + Math.abs(db) + ' dB', 3, y - 2);
+    });
   }
 
   // The channel EQ editor. options: channel() returns the channel object, changed(what)
@@ -85,6 +88,7 @@
     canvas.addEventListener('pointerdown', function (e) { self.pointerDown(e); });
     canvas.addEventListener('pointermove', function (e) { self.pointerMove(e); });
     canvas.addEventListener('pointerup', function () { self.drag = null; });
+    canvas.addEventListener('pointercancel', function () { self.drag = null; });
     canvas.addEventListener('wheel', function (e) { self.wheel(e); }, { passive: false });
     canvas.addEventListener('keydown', function (e) { self.key(e); });
     canvas.addEventListener('dblclick', function (e) { self.doubleClick(e); });
@@ -215,7 +219,7 @@
     this.canvas.focus();
     this.select(hd.index);
     this.drag = { pointer: e.pointerId };
-    this.canvas.setPointerCapture(e.pointerId);
+    root.ZephControls.capture(this.canvas, e.pointerId);
     e.preventDefault();
   };
 
@@ -301,7 +305,7 @@
     var ctx = fitCanvas(canvas);
     var w = canvas.clientWidth, h = canvas.clientHeight;
     if (w < 2 || h < 2) return;
-    range = range || 15;
+    range = range || 12;
     drawGrid(ctx, w, h, range, 6, w > 200);
     var freqs = Q.logFrequencies(Math.min(400, Math.max(64, Math.round(w / 2))));
     var curve = Q.sum(geq.bands.map(function (b) { return Q.geqBandResponse(b, freqs); }), freqs.length);
@@ -348,6 +352,26 @@
     ctx.stroke();
   }
 
-  root.ZephPlot = { EqPlot: EqPlot, drawGeq: drawGeq, drawMini: drawMini, perf: perf,
+  // Small curves are drawn together on the next frame, after the layout has settled once,
+  // rather than each forcing a layout of its own. A curve is drawn again only when its
+  // signature (its data and width) changed.
+  var queued = [];
+  function miniLater(canvas, signature, curveOf, on) {
+    if (!queued.length) requestAnimationFrame(flushMinis);
+    queued.push({ canvas: canvas, signature: signature, curveOf: curveOf, on: on });
+  }
+  function flushMinis() {
+    var jobs = queued;
+    queued = [];
+    var widths = jobs.map(function (j) { return j.canvas.clientWidth; });
+    jobs.forEach(function (j, i) {
+      var key = j.signature + '|' + widths[i];
+      if (j.canvas.zephSignature === key) return;
+      j.canvas.zephSignature = key;
+      drawMini(j.canvas, j.curveOf, j.on);
+    });
+  }
+
+  root.ZephPlot = { EqPlot: EqPlot, drawGeq: drawGeq, drawMini: drawMini, miniLater: miniLater, perf: perf,
     BAND_COLORS: BAND_COLORS, HPF_COLOR: HPF_COLOR };
 }(this));

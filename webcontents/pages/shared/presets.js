@@ -76,8 +76,8 @@
         list.appendChild(row);
       }(b));
     }
-    node.appendChild(el('p', { cls: 'section-help', text: 'A preset holds the whole console: every channel, output' +
-      (app.model === 'ZEPH-2208NET' ? ' and the network audio' : '') + '. Store keeps the current settings; recall brings them back.' }));
+    node.appendChild(el('p', { cls: 'section-help', text: 'A preset holds the whole console: every channel and output' +
+      (app.model === 'ZEPH-2208NET' ? ', and the network audio' : '') + '. Store keeps the current settings; recall brings them back.' }));
     node.appendChild(list);
   }
 

@@ -82,7 +82,7 @@
     });
     var lastName = app.info.name;
     var id = C.slider({
-      label: 'ID', cls: 'compact', range: M.RANGES.deviceId, title: 'Device ID (−1: not set)',
+      label: 'Device ID', hideLabel: true, cls: 'compact', range: M.RANGES.deviceId, title: 'Device ID (−1: not set)',
       format: function (v) { return v < 0 ? 'ID –' : 'ID ' + v; },
       get: function () { return app.info.deviceid; },
       set: function (v) { app.info.deviceid = v; identityEdited(); },
