@@ -294,27 +294,32 @@
     var node = el('input', { type: 'text', cls: 'name' + (options.cls ? ' ' + options.cls : ''),
       maxlength: String(options.maxLength), spellcheck: 'false', 'aria-label': options.label,
       placeholder: options.placeholder || '', title: options.label });
-    var onEntry = '';
+    // The name before the first keystroke of this edit, for Escape.
+    var onEntry = null;
     var control = { node: node, refresh: refresh };
     function refresh() {
       if (document.activeElement !== node) node.value = options.get();
     }
-    node.addEventListener('focus', function () { onEntry = options.get(); });
     node.addEventListener('input', function () {
+      if (onEntry === null) onEntry = options.get();
       var clean = options.clean ? options.clean(node.value) : M.cutName(node.value, options.maxLength, '');
       if (clean !== node.value) node.value = clean;
       if (clean !== options.get()) options.set(clean);
     });
     node.addEventListener('keydown', function (e) {
       if (e.key === 'Escape') {
-        node.value = onEntry;
-        if (onEntry !== options.get()) options.set(onEntry);
+        if (onEntry !== null) {
+          node.value = onEntry;
+          if (onEntry !== options.get()) options.set(onEntry);
+          onEntry = null;
+        }
         e.preventDefault();
       } else if (e.key === 'Enter') {
         node.blur();
       }
     });
     node.addEventListener('blur', function () {
+      onEntry = null;
       if (options.commit) options.commit(node.value);
       refresh();
     });
