@@ -103,7 +103,8 @@ private Q_SLOTS:
     void dragRedrawsThePlotAndTheLastPositionIsKept();
 
 private:
-    void openPage(const QString &model, bool factoryData = true);
+    void openPage(const QString &model, bool factoryData = true,
+                  const QStringList &laterDevices = QStringList());
     QVariant js(const QString &script);
     bool waitFor(const QString &condition, int timeoutMs = 10000);
     void setField(const QString &selector, const QString &text);
@@ -142,7 +143,8 @@ void TestSettingsPages::cleanup()
 
 // A project with one device of `model`, holding the simulator's factory texts (or nothing),
 // whose page is shown and has its data on screen.
-void TestSettingsPages::openPage(const QString &model, bool factoryData)
+void TestSettingsPages::openPage(const QString &model, bool factoryData,
+                                 const QStringList &laterDevices)
 {
     m_device = std::make_shared<QovAppDeviceModelInternal>();
     m_device->setDeviceType(model == QStringLiteral("ZEPH-2208NET") ? QovDeviceSelector::ZEPH2208NET
@@ -164,6 +166,12 @@ void TestSettingsPages::openPage(const QString &model, bool factoryData)
         m_device->setZephDataCurrent(factoryText(model, 7));
     }
     QVERIFY(m_project->addDevice(m_device));
+    for (const QString &name : laterDevices) {
+        auto other = std::make_shared<QovAppDeviceModelInternal>();
+        other->setDeviceName(name);
+        other->setHeaderColor(3);
+        QVERIFY(m_project->addDevice(other));
+    }
     m_project->setIsEdited(false);
 
     QElapsedTimer timer;
@@ -461,7 +469,20 @@ void TestSettingsPages::emptyDataShowsFactoryStateWithNotice()
 
 void TestSettingsPages::topBarFollowsStatusAndForwardsActions()
 {
-    openPage(QStringLiteral("ZEPH-2208"));
+    openPage(QStringLiteral("ZEPH-2208"), true, {QStringLiteral("Balcony")});
+    // The switcher lists the project's devices and follows the page the window shows.
+    QCOMPARE(
+        js(QStringLiteral("Array.prototype.map.call(document.querySelectorAll('.switcher option'),"
+                          "function(o){return o.textContent}).join('|')"))
+            .toString(),
+        QStringLiteral("1. Stage · ZEPH-2208|2. Balcony · ZEPH-2208"));
+    QCOMPARE(js(QStringLiteral("document.querySelector('#topbar button.icon').disabled")).toBool(),
+             true);
+    QVERIFY(js(QStringLiteral("document.querySelectorAll('#topbar button.icon')[1].click();true"))
+                .toBool());
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->currentPage(), 2, 5000);
+    QVERIFY(waitFor(QStringLiteral("document.querySelector('.switcher').value=='1'")));
+
     const QString actions = QStringLiteral(
         "Array.prototype.map.call(document.querySelectorAll('.status-actions button'),"
         "function(b){return b.textContent}).join()");

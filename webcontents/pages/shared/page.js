@@ -355,7 +355,29 @@
     document.body.classList.add('ready');
   }
 
+  // In lists of banks and slots the arrow keys move between their buttons: up and down to the
+  // same button of the next row, left and right along the row.
+  function listKeys(e) {
+    var row = e.target.closest && e.target.closest('.bank-row, .slot-row');
+    if (!row || e.target.tagName !== 'BUTTON') return;
+    var buttons = function (r) { return Array.prototype.slice.call(r.querySelectorAll('button')); };
+    var own = buttons(row);
+    var index = own.indexOf(e.target);
+    var next = null;
+    if (e.key === 'ArrowLeft' || e.key === 'ArrowRight') {
+      next = own[index + (e.key === 'ArrowLeft' ? -1 : 1)];
+    } else if (e.key === 'ArrowUp' || e.key === 'ArrowDown') {
+      var sibling = e.key === 'ArrowUp' ? row.previousElementSibling : row.nextElementSibling;
+      next = sibling ? buttons(sibling)[index] : null;
+    } else {
+      return;
+    }
+    if (next) next.focus();
+    e.preventDefault();
+  }
+
   function start(model) {
+    document.addEventListener('keydown', listKeys);
     app.perf.startAt = performance.now();
     app.model = model;
     document.getElementById('notice').querySelector('.close').addEventListener('click', function () {
