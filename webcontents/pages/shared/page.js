@@ -392,12 +392,13 @@
     }
   }
 
-  // Saves once the application holds every edit.
+  // Saves once the application holds every edit: the last fetch has been answered, and its
+  // result (which travels apart from the save request) has had a moment to be stored.
   function save() {
     var waited = 0;
     (function attempt() {
       if (!app.reporter || app.reporter.settled() || waited > 1000) {
-        call('saveProject');
+        setTimeout(function () { call('saveProject'); }, app.reporter ? 60 : 0);
         return;
       }
       waited += 20;

@@ -68,19 +68,21 @@
       label: 'Device name', cls: 'device-name', maxLength: M.NAME_LENGTHS.device,
       clean: M.cleanDeviceName,
       get: function () { return app.info.name; },
-      set: function (v) { app.info.name = v; identityEdited(); },
-      // A device always has a name: an emptied field takes the last one back.
+      // A device always has a name (the project file insists): while the field is empty the
+      // device keeps its last one, and leaving the field empty shows that name again.
+      set: function (v) {
+        if (!v.trim()) return;
+        app.info.name = v;
+        identityEdited();
+      },
       commit: function (v) {
         var trimmed = v.trim();
-        if (!trimmed) trimmed = lastName || app.model;
-        lastName = trimmed;
-        if (trimmed !== app.info.name) {
+        if (trimmed && trimmed !== app.info.name) {
           app.info.name = trimmed;
           identityEdited();
         }
       }
     });
-    var lastName = app.info.name;
     var id = C.slider({
       label: 'Device ID', hideLabel: true, cls: 'compact', range: M.RANGES.deviceId, title: 'Device ID (−1: not set)',
       format: function (v) { return v < 0 ? 'ID –' : 'ID ' + v; },
