@@ -649,8 +649,9 @@ void TestSettingsPages::dragRedrawsThePlotAndTheLastPositionIsKept()
         << QStringLiteral("plot drawing per dragged frame: %1 ms").arg(draw, 0, 'f', 2);
     qInfo().noquote()
         << QStringLiteral("views following the drag, per frame: %1 ms").arg(views, 0, 'f', 2);
-    // The rate depends on how busy the machine is; a plot that stopped redrawing shows as none.
-    QVERIFY2(fps > 5, "the plot hardly redrew while a band was dragged");
+    // The rate depends on how busy the machine is (the figure above is for the log); a plot
+    // that stopped following the drag draws once or not at all.
+    QVERIFY2(fps > 2, "the plot hardly redrew while a band was dragged");
 
     const double pageFreq =
         js(QStringLiteral("ZephPage.app.data.current.inputs[0].eq.bands[1].freq_hz")).toDouble();
