@@ -26,7 +26,9 @@
     this.send = options.send || null;
     this.setTimeout = options.setTimeout || function (f, ms) { return setTimeout(f, ms); };
     this.now = options.now || function () { return Date.now(); };
-    this.recheckMs = options.recheckMs || 60;
+    // While a drag goes on the application hears of it ten times a second, not at every
+    // frame: each fetch makes it copy the whole set and update the project's autosave copy.
+    this.recheckMs = options.recheckMs || 100;
     this.maxTries = options.maxTries || 20;
     this.onSent = options.onSent || null;
     this.sets = {};
