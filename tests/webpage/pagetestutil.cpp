@@ -38,15 +38,21 @@ void captureMessage(QtMsgType type, const QMessageLogContext &context, const QSt
 
 } // namespace
 
-void installPage(const QString &dataFile)
+void installPage(const QString &dataFile, const QStringList &companions)
 {
+    const auto copy = [](const QString &source, const QString &target) {
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QFile::remove(target);
+        if (!QFile::copy(dataPath(source), target)) {
+            qFatal("cannot install test page %s", qPrintable(source));
+        }
+    };
     const QList<QovDeviceSelector::DeviceType> types = QovDeviceSelector::supportedTypes();
     for (QovDeviceSelector::DeviceType type : types) {
         const QString target = QovDeviceSelector::settingsPageUrl(type).toLocalFile();
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        QFile::remove(target);
-        if (!QFile::copy(dataPath(dataFile), target)) {
-            qFatal("cannot install test page %s", qPrintable(dataFile));
+        copy(dataFile, target);
+        for (const QString &companion : companions) {
+            copy(companion, QFileInfo(target).absolutePath() + QLatin1Char('/') + companion);
         }
     }
 }

@@ -14,7 +14,8 @@ namespace pagetest {
 
 // Puts a test page from tests/webpage/data where the program looks for the settings page of
 // both supported types. Each test executable has a folder of its own, so tests never share one.
-void installPage(const QString &dataFile);
+// Companions are copied beside it under their own names.
+void installPage(const QString &dataFile, const QStringList &companions = {});
 // Removes the installed settings pages (the page file then is missing from disk).
 void removePages();
 
