@@ -5,6 +5,7 @@
 #include "pagetestutil.h"
 
 #include "webpage/qovjsapizeph2208.h"
+#include "webpage/qovwebviewkeeper.h"
 #include "webpage/qovzephsettingview.h"
 
 #include <QCoreApplication>
@@ -47,6 +48,7 @@ private Q_SLOTS:
     void pageAndBridgeByType_data();
     void pageAndBridgeByType();
     void webViewMadeWhenFirstShown();
+    void unusedPagesGiveBackTheirWebViews();
     void pageFillsTheView();
     void missingPageFile();
 
@@ -127,12 +129,15 @@ void TestSettingView::webViewMadeWhenFirstShown()
 {
     openProject(
         {QovDeviceSelector::ZEPH2208, QovDeviceSelector::ZEPH2208, QovDeviceSelector::ZEPH2208NET});
-    for (int n = 1; n <= 3; ++n) {
-        QCOMPARE(m_window->page(n)->webView(), nullptr);
-    }
+    QCOMPARE(m_window->page(2)->webView(), nullptr);
+    QCOMPARE(m_window->page(3)->webView(), nullptr);
+    // Only the first device page loads ahead, without being shown.
+    QTRY_VERIFY(m_window->page(1)->webView());
+    QVERIFY(!m_window->page(1)->isVisible());
+    QVERIFY(pagetest::waitReady(m_window->page(1)->webView()));
+
     m_window->setCurrentPage(2);
     QVERIFY(m_window->page(2)->webView());
-    QCOMPARE(m_window->page(1)->webView(), nullptr);
     QCOMPARE(m_window->page(3)->webView(), nullptr);
     QWebEngineView *second = m_window->page(2)->webView();
 
@@ -144,10 +149,49 @@ void TestSettingView::webViewMadeWhenFirstShown()
     QCOMPARE(m_window->page(2)->webView(), second);
     QCOMPARE(evalJs(second->page(), QStringLiteral("window.visited")).toString(),
              QStringLiteral("yes"));
-
     // The page being shown never gives its web view back.
     QVERIFY(!m_window->page(2)->releaseWebView());
-    QCOMPARE(m_window->page(2)->idleMs(), 0);
+}
+
+void TestSettingView::unusedPagesGiveBackTheirWebViews()
+{
+    QovWebViewKeeper &keeper = QovWebViewKeeper::instance();
+    const int limit = keeper.limit();
+    keeper.setLimit(2);
+    openProject({QovDeviceSelector::ZEPH2208, QovDeviceSelector::ZEPH2208,
+                 QovDeviceSelector::ZEPH2208, QovDeviceSelector::ZEPH2208});
+    const auto live = [this] {
+        QString pages;
+        for (int n = 1; n <= 4; ++n) {
+            pages += m_window->page(n)->webView() ? QString::number(n) : QStringLiteral("-");
+        }
+        return pages;
+    };
+    QTRY_COMPARE(live(), QStringLiteral("1---")); // loaded ahead
+    m_window->setCurrentPage(2);
+    QCOMPARE(live(), QStringLiteral("12--"));
+    m_window->setCurrentPage(3);
+    QCOMPARE(live(), QStringLiteral("-23-"));
+    m_window->setCurrentPage(2);
+    m_window->setCurrentPage(4);
+    QCOMPARE(live(), QStringLiteral("-2-4"));
+
+    // A page waiting for a script result keeps its view; the next least recent one goes.
+    QovJsApi *second = m_window->page(2)->jsApi();
+    QVERIFY(pagetest::waitReady(m_window->page(2)->webView()));
+    second->zephDataChanged(3, 0);
+    m_window->setCurrentPage(1);
+    QCOMPARE(live(), QStringLiteral("12--"));
+    QTRY_VERIFY(!second->fetchInFlight());
+
+    // A page shown again is loaded afresh and reaches its bridge as before.
+    m_window->setCurrentPage(4);
+    QVERIFY(pagetest::waitReady(m_window->page(4)->webView()));
+    QCOMPARE(evalJs(m_window->page(4)->webView()->page(), QStringLiteral("device.deviceName"))
+                 .toString(),
+             QStringLiteral("Device 4"));
+    QCOMPARE(keeper.liveViews(), 2);
+    keeper.setLimit(limit);
 }
 
 void TestSettingView::pageFillsTheView()
