@@ -13,6 +13,7 @@
 #include "models/qovpersistentdatamodel.h"
 #include "views/qovprogressview.h"
 #include "views/qovprojectview.h"
+#include "webpage/qovzephsettingview.h"
 
 #include <QCloseEvent>
 #include <QDebug>
@@ -64,7 +65,7 @@ QovMainWindow::~QovMainWindow()
 {
     m_keepAliveThread.quit();
     m_keepAliveThread.wait();
-    for (QWidget *page : qAsConst(m_devicePages)) {
+    for (QovZephSettingView *page : qAsConst(m_devicePages)) {
         page->deleteLater();
     }
     delete m_projectData;
@@ -72,7 +73,8 @@ QovMainWindow::~QovMainWindow()
 
 bool QovMainWindow::isBusy() const
 {
-    return m_progressView->isVisible();
+    // Shown for the window, whether or not the window itself is on screen.
+    return !m_progressView->isHidden();
 }
 
 void QovMainWindow::showBusy()
@@ -97,14 +99,16 @@ void QovMainWindow::setCurrentPage(int targetPageNumber)
     m_currentPage = targetPageNumber;
     setCurrentIndex(targetPageNumber);
     Q_EMIT currentPageChanged(targetPageNumber);
+    // Page 0 has no device; a device page remembers the data it was entered with, so that
+    // a roll-back returns to it.
     if (targetPageNumber >= 1) {
-        snapshotDevicePage(targetPageNumber);
+        m_devicePages.at(targetPageNumber - 1)->snapShot();
     }
 }
 
 void QovMainWindow::removeDevicePages()
 {
-    for (QWidget *page : qAsConst(m_devicePages)) {
+    for (QovZephSettingView *page : qAsConst(m_devicePages)) {
         removeWidget(page);
         page->deleteLater();
     }
@@ -145,10 +149,9 @@ void QovMainWindow::setProjectData(QovProjectDataModel *data)
 
     const QVector<QovAppDeviceModel> devices = data->appDevices();
     for (int i = 0; i < devices.size(); ++i) {
-        if (QWidget *page = makeDevicePage(devices.at(i), i + 1)) {
-            insertWidget(i + 1, page);
-            m_devicePages.append(page);
-        }
+        auto *page = new QovZephSettingView(devices.at(i), i + 1, this, this);
+        insertWidget(i + 1, page);
+        m_devicePages.append(page);
     }
     publishWatchedProject();
     Q_EMIT projectDataChanged(data);
@@ -371,7 +374,7 @@ void QovMainWindow::resizeEvent(QResizeEvent *event)
     QovMainWindowBase::resizeEvent(event);
     qDebug() << "QovMainWindow::resizeEvent" << event->oldSize() << event->size();
     m_projectView->resize(event->size());
-    for (QWidget *page : qAsConst(m_devicePages)) {
+    for (QovZephSettingView *page : qAsConst(m_devicePages)) {
         page->resize(event->size());
     }
 }
@@ -398,17 +401,6 @@ void QovMainWindow::downloadRequested(QWebEngineDownloadItem *download)
 }
 
 // --- Waiting for the device setting dialog and the settings pages (other branches). ---
-
-QWidget *QovMainWindow::makeDevicePage(const QovAppDeviceModel &device, int pageNumber)
-{
-    qDebug() << "device page: waiting for the settings page" << device->debugText() << pageNumber;
-    return nullptr;
-}
-
-void QovMainWindow::snapshotDevicePage(int pageNumber)
-{
-    qDebug() << "snapshot: waiting for the settings page" << pageNumber;
-}
 
 bool QovMainWindow::createProject()
 {

@@ -42,7 +42,7 @@ public:
     int currentPage() const override { return m_currentPage; }
     QovProjectDataModel *projectData() const override { return m_projectData; }
     // Device pages in stack order (stack index = list index + 1).
-    QList<QWidget *> devicePages() const { return m_devicePages; }
+    QList<QovZephSettingView *> devicePages() const { return m_devicePages; }
     bool isBusy() const;
 
 public Q_SLOTS:
@@ -101,10 +101,6 @@ private:
     void hideBusy();
     void releasePendingDeviceSettingDialog();
     void removeDevicePages();
-    // The settings page of `device`, shown as stack page `pageNumber`.
-    QWidget *makeDevicePage(const QovAppDeviceModel &device, int pageNumber);
-    // Lets the page's bridge remember the device's data as it is on entering the page.
-    void snapshotDevicePage(int pageNumber);
     // Hands the keep-alive thread what it watches; called whenever the project or its device
     // list is replaced on this thread.
     void publishWatchedProject();
@@ -113,7 +109,7 @@ private:
     int m_currentPage = 0;
     QovProjectDataModel *m_projectData = nullptr;
     QovProjectView *m_projectView = nullptr;
-    QList<QWidget *> m_devicePages;
+    QList<QovZephSettingView *> m_devicePages;
     QovProgressView *m_progressView = nullptr;
     // Shared with the keep-alive passes, which may still run on a pool thread after the
     // window is gone.
