@@ -4,14 +4,21 @@
 #include "webpage/qovconfinedpage.h"
 #include "webpage/qovjsapi.h"
 #include "webpage/qovjsapifactory.h"
+#include "webpage/qovwebviewkeeper.h"
 
 #include <QDebug>
 #include <QResizeEvent>
 #include <QThread>
+#include <QTimer>
 #include <QWebChannel>
 #include <QWebEngineView>
 
-#include <limits>
+namespace {
+// The first device page loads its page shortly after the project is shown, so that the web
+// engine's renderer is running before the user opens a page; the delay lets the project page
+// paint first.
+constexpr int PRELOAD_DELAY_MS = 500;
+} // namespace
 
 QovZephSettingView::QovZephSettingView(QovAppDeviceModel device, int pageNumber,
                                        QovMainWindowBase *mainWindow, QWidget *parent)
@@ -28,11 +35,15 @@ QovZephSettingView::QovZephSettingView(QovAppDeviceModel device, int pageNumber,
         m_channel = new QWebChannel(this);
         m_channel->registerObject(QStringLiteral("qtApi"), m_jsApi);
     }
+    if (pageNumber == 1 && !m_pageUrl.isEmpty()) {
+        QTimer::singleShot(PRELOAD_DELAY_MS, this, &QovZephSettingView::ensureWebView);
+    }
 }
 
 QovZephSettingView::~QovZephSettingView()
 {
     qDebug() << QThread::currentThreadId() << "destroy" << this;
+    QovWebViewKeeper::instance().forget(this);
     // The bridge must let go of the page before the page dies: a dying page answers its pending
     // scripts with empty results.
     if (m_jsApi) {
@@ -65,6 +76,8 @@ void QovZephSettingView::ensureWebView()
         m_webView->load(m_pageUrl);
     }
     m_webView->show();
+    QovWebViewKeeper::instance().touch(this);
+    QovWebViewKeeper::instance().trim();
 }
 
 bool QovZephSettingView::releaseWebView()
@@ -80,14 +93,6 @@ bool QovZephSettingView::releaseWebView()
     return true;
 }
 
-qint64 QovZephSettingView::idleMs() const
-{
-    if (isVisible()) {
-        return 0;
-    }
-    return m_lastShown.isValid() ? m_lastShown.elapsed() : std::numeric_limits<qint64>::max();
-}
-
 void QovZephSettingView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
@@ -99,12 +104,6 @@ void QovZephSettingView::resizeEvent(QResizeEvent *event)
 void QovZephSettingView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    m_lastShown.start();
+    QovWebViewKeeper::instance().touch(this);
     ensureWebView();
-}
-
-void QovZephSettingView::hideEvent(QHideEvent *event)
-{
-    QWidget::hideEvent(event);
-    m_lastShown.start();
 }

@@ -2,7 +2,6 @@
 
 #include "models/qovappdevicemodel.h"
 
-#include <QElapsedTimer>
 #include <QUrl>
 #include <QWidget>
 
@@ -16,8 +15,10 @@ class QWebEngineView;
 //
 // The web view is made when the page is first shown, not at construction: a project holds up
 // to 256 devices and every web view costs a renderer, so building them all up front would
-// make opening a project slow and large. A page that has not been shown for a while may give
-// its web view back (see QovWebViewKeeper); it is made again when the page is shown next.
+// make opening a project slow and large. Only the first device page loads ahead, shortly after
+// it is made, to have the web engine's renderer running when the user opens a page. Pages not
+// shown for a while give their web view back (see QovWebViewKeeper); it is made again, and the
+// page loaded afresh from the device's data, when the page is shown next.
 class QovZephSettingView : public QWidget
 {
     Q_OBJECT
@@ -43,13 +44,10 @@ public:
     // Gives the web view back unless the page is shown or a fetch is in flight; true when it
     // was released. The page is loaded afresh when it is shown again.
     bool releaseWebView();
-    // Milliseconds since the page was last shown; never shown pages give a large value.
-    qint64 idleMs() const;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
 
 private:
     QovAppDeviceModel m_device;
@@ -57,5 +55,4 @@ private:
     QWebEngineView *m_webView = nullptr;
     QovJsApi *m_jsApi = nullptr;
     QWebChannel *m_channel = nullptr;
-    QElapsedTimer m_lastShown;
 };
