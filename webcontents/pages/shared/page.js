@@ -386,7 +386,10 @@
   }
 
   function start(model) {
-    root.addEventListener('error', function (e) { showFault(e.message || 'unknown'); });
+    root.addEventListener('error', function (e) {
+      // Only the page's own files: scripts the application runs in the page report elsewhere.
+      if (/\/shared\/[a-z]+\.js$/.test(e.filename || '')) showFault(e.message || 'unknown');
+    });
     document.addEventListener('keydown', listKeys);
     app.perf.startAt = performance.now();
     app.model = model;
