@@ -1,0 +1,154 @@
+// Opens a 256-device project in the main window with its settings pages, then shows 20 device
+// pages one after another, the way an installer walks through a large project.
+//
+// Prints the time until the project page is usable, the longest stall of the GUI thread, the
+// resident memory of the whole process tree (the program and the web engine's helpers) after
+// opening and after the 20 pages, and the time from setCurrentPage(n) until page n shows its
+// data (the settings page marks its root element ready once it has drawn the device's data).
+
+#include "benchprobes.h"
+#include "projectgenerator.h"
+#include "tempprofile.h"
+
+#include "app/qovmainwindow.h"
+#include "models/qovtextfile.h"
+#include "webpage/qovwebengineconfig.h"
+#include "webpage/qovzephsettingview.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWebEngineView>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int DEVICES = 256;
+constexpr int PAGES_SHOWN = 20;
+constexpr int PAGE_TIMEOUT_MS = 15000;
+
+void print(const char *name, double value, const char *unit)
+{
+    std::printf(*unit ? "%s: %.0f %s\n" : "%s: %.0f%s\n", name, value, unit);
+    std::fflush(stdout);
+}
+
+// Runs the event loop until `done` holds; false after timeoutMs.
+template<typename Condition>
+bool waitUntil(Condition done, int timeoutMs)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!done()) {
+        if (waited.elapsed() > timeoutMs) {
+            return false;
+        }
+        QEventLoop loop;
+        QTimer::singleShot(1, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+void idle(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qovConfigureWebEngine();
+    QApplication app(argc, argv);
+    app.setStyleSheet(loadTextFile(QStringLiteral(":/styles.qss")));
+    // Diagnostics of 256 pages would drown the figures.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+        if (type >= QtWarningMsg && !text.startsWith(QLatin1String("js:"))) {
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+        }
+    });
+
+    TempProfile profile;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("large.vlmproj"));
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) ||
+            file.write(projectgenerator::projectFile(DEVICES)) < 0) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+    }
+
+    benchprobes::StallMeter stall;
+    QElapsedTimer clock;
+    clock.start();
+    auto *window = new QovMainWindow();
+    window->show();
+    qint64 installedMs = -1;
+    QObject::connect(window, &QovMainWindowBase::projectDataChanged, window,
+                     [&] { installedMs = clock.elapsed(); });
+    window->openProjectFile(path);
+    const bool opened =
+        waitUntil([window] { return window->count() == DEVICES + 1 && !window->isBusy(); }, 60000);
+    // Usable: the pages are in place and the event loop answers again.
+    idle(0);
+    const qint64 usableMs = clock.elapsed();
+    if (!opened) {
+        std::fprintf(stderr, "the project did not open (%d pages)\n", window->count());
+        return 1;
+    }
+    print("devices", DEVICES, "");
+    print("project installed", installedMs, "ms");
+    print("project usable", usableMs, "ms");
+    print("longest gui stall opening", stall.longestMs(), "ms");
+    const qint64 openingStall = stall.longestMs();
+
+    // The user looks at the project page before opening a device.
+    stall.reset();
+    idle(1500);
+    const benchprobes::TreeMemory afterOpening = benchprobes::processTreeMemory();
+    print("memory after opening", afterOpening.rssMiB, "MiB");
+    print("memory after opening pss", afterOpening.pssMiB, "MiB");
+    print("processes after opening", afterOpening.processes, "");
+
+    QVector<qint64> shown;
+    for (int i = 0; i < PAGES_SHOWN; ++i) {
+        const int n = 2 + i * (DEVICES - 2) / (PAGES_SHOWN - 1);
+        QElapsedTimer pageClock;
+        pageClock.start();
+        window->setCurrentPage(n);
+        auto *page = qobject_cast<QovZephSettingView *>(window->widget(n));
+        if (!page || !page->webView() ||
+            !benchprobes::waitPageReady(page->webView(), PAGE_TIMEOUT_MS)) {
+            std::fprintf(stderr, "page %d did not show its data\n", n);
+            return 1;
+        }
+        shown << pageClock.elapsed();
+    }
+    const benchprobes::TreeMemory afterPages = benchprobes::processTreeMemory();
+    const qint64 pagingStall = stall.longestMs();
+
+    QVector<qint64> sorted = shown;
+    std::sort(sorted.begin(), sorted.end());
+    print("longest gui stall paging", pagingStall, "ms");
+    print("longest gui stall", std::max(openingStall, pagingStall), "ms");
+    print("memory after 20 pages", afterPages.rssMiB, "MiB");
+    print("memory after 20 pages pss", afterPages.pssMiB, "MiB");
+    print("processes after 20 pages", afterPages.processes, "");
+    print("first page shown", shown.first(), "ms");
+    print("page shown median", sorted.at(sorted.size() / 2), "ms");
+    print("page shown max", sorted.last(), "ms");
+
+    delete window;
+    return 0;
+}
