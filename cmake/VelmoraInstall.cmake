@@ -8,7 +8,7 @@ include(GNUInstallDirs)
 # Not the multiarch library folder: it holds the program, not libraries.
 set(VELMORA_PRIVATE_DIR lib/velmora)
 
-install(TARGETS velmora RUNTIME DESTINATION ${VELMORA_PRIVATE_DIR})
+install(TARGETS velmora velmora-cli RUNTIME DESTINATION ${VELMORA_PRIVATE_DIR})
 # What the build copies beside the program is exactly what is installed beside it.
 install(DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/webcontents/
         DESTINATION ${VELMORA_PRIVATE_DIR}/webcontents)
@@ -22,6 +22,7 @@ function(velmora_install_bin_link name)
   install(FILES ${link} DESTINATION ${CMAKE_INSTALL_BINDIR})
 endfunction()
 velmora_install_bin_link(velmora)
+velmora_install_bin_link(velmora-cli)
 
 install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/velmora.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
