@@ -1,6 +1,7 @@
 #include "cli/qovclitransfers.h"
 
 #include "device/qovcgiapifactory.h"
+#include "models/qovprogramsettingsmodel.h"
 #include "models/qovprojectdatamodel.h"
 #include "models/qovsafetycopies.h"
 
@@ -106,11 +107,12 @@ QString saveProject(const QString &path, const QString &title,
     // and never over the desktop program's own unsaved project.
     project.setSavePath(absolute);
     project.setProjectName(title);
-    for (const QovAppDeviceModel &device : devices) {
-        if (!project.addDevice(device)) {
-            return QStringLiteral("too many devices for one project");
-        }
+    // One list, one autosave: adding devices one by one would write the growing file each time.
+    if (static_cast<quint32>(devices.size()) >
+        QovProgramSettingsModel().maxNumberOfProjectDevices()) {
+        return QStringLiteral("too many devices for one project");
     }
+    project.setAppDevices(QVector<QovAppDeviceModel>(devices.begin(), devices.end()));
     if (!project.saveTo(absolute)) {
         return QStringLiteral("cannot write %1").arg(absolute);
     }
