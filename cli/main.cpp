@@ -20,6 +20,7 @@ void quietDebugLog()
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     quietDebugLog();
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();

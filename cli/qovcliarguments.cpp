@@ -31,6 +31,10 @@ QovCliArguments QovCliArguments::parse(const QStringList &arguments)
         args.command = Help;
         return args;
     }
+    if (command == QLatin1String("--version")) {
+        args.command = Version;
+        return args;
+    }
     if (command == QLatin1String("list")) {
         args.command = List;
     } else if (command == QLatin1String("backup")) {
@@ -171,6 +175,7 @@ QString QovCliArguments::usage()
         "  --wait S   how long to look for mixers on the network, in seconds (default 5)\n"
         "  --json     machine-readable results on standard output\n"
         "  --help     this text\n"
+        "  --version  the version, and where the desktop program finds its settings pages\n"
         "\n"
         "Exit codes:\n"
         "  0  every mixer succeeded\n"

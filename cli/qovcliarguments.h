@@ -9,7 +9,7 @@
 // exits: a bad command line comes back with `error` set, for the usage exit code.
 struct QovCliArguments
 {
-    enum Command { None, Help, List, Backup, Restore, Diff };
+    enum Command { None, Help, Version, List, Backup, Restore, Diff };
 
     Command command = None;
     QString error;

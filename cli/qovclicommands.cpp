@@ -3,10 +3,12 @@
 #include "cli/qovclimixers.h"
 #include "cli/qovclireport.h"
 #include "cli/qovclitransfers.h"
+#include "models/qovdeviceselector.h"
 #include "models/qovprojectdatamodel.h"
 #include "models/qovtextfile.h"
 #include "models/qovzephdatadiff.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -46,6 +48,23 @@ QJsonObject mixerJson(const QovOnlineDeviceModel &mixer)
             {QStringLiteral("mac"), mixer->macAddress()},
             {QStringLiteral("id"), mixer->deviceId()},
             {QStringLiteral("link"), linkText(mixer->ovLink())}};
+}
+
+// The pages are looked up exactly as the desktop program does, beside the executable, so an
+// installation can be checked without a display.
+int version()
+{
+    std::printf("velmora-cli %s\n", qPrintable(QCoreApplication::applicationVersion()));
+    bool allFound = true;
+    for (const QovDeviceSelector::DeviceType type : QovDeviceSelector::supportedTypes()) {
+        const QString page = QovDeviceSelector::settingsPageUrl(type).toLocalFile();
+        const bool found = QFileInfo(page).isFile();
+        allFound = allFound && found;
+        std::printf("settings page for %s: %s (%s)\n",
+                    qPrintable(QovDeviceSelector::modelName(type)), qPrintable(page),
+                    found ? "found" : "missing");
+    }
+    return allFound ? Success : SomeFailed;
 }
 
 int list(const QovCliArguments &args)
@@ -352,6 +371,8 @@ int run(const QovCliArguments &args)
     case QovCliArguments::Help:
         std::fputs(qPrintable(QovCliArguments::usage()), stdout);
         return Success;
+    case QovCliArguments::Version:
+        return version();
     case QovCliArguments::List:
         return list(args);
     case QovCliArguments::Backup:

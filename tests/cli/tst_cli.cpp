@@ -57,6 +57,7 @@ private Q_SLOTS:
     void initTestCase();
     void init();
 
+    void versionFindsThePages();
     void listShowsAdmittedAndRefusedMixers();
     void nothingFound();
     void backupAllInLinkGroupOrder();
@@ -121,6 +122,16 @@ Run TestCli::cli(const QStringList &arguments) const
 QString TestCli::backupFile(const QString &name)
 {
     return m_dir.filePath(name + ".vlmproj");
+}
+
+void TestCli::versionFindsThePages()
+{
+    // The build puts the pages beside the programs, as an installation does.
+    const Run run = cli({"--version"});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.out.count("(found)"), 2);
+    QVERIFY(run.out.contains(QString(VELMORA_BIN_DIR).toUtf8() +
+                             "/webcontents/zeph2208net/index.html"));
 }
 
 void TestCli::listShowsAdmittedAndRefusedMixers()
