@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+// What velmora-cli was asked to do, read from its arguments. Parsing never prompts and never
+// exits: a bad command line comes back with `error` set, for the usage exit code.
+struct QovCliArguments
+{
+    enum Command { None, Help, Version, List, Backup, Restore, Diff };
+
+    Command command = None;
+    QString error;
+
+    int waitSeconds = 5;
+    bool json = false;
+    bool all = false;
+    bool yes = false;
+    QStringList addresses; // backup: the mixers to back up
+    QString output;        // backup: the project file to write
+    QString projectFile;   // restore, diff: the project file to read
+    // restore, diff: explicit pairs of a project device (numbered from 1) and a mixer address.
+    QList<QPair<int, QString>> pairs;
+
+    static QovCliArguments parse(const QStringList &arguments);
+    static QString usage();
+};

@@ -1,0 +1,390 @@
+#include "cli/qovclicommands.h"
+
+#include "cli/qovclimixers.h"
+#include "cli/qovclireport.h"
+#include "cli/qovclitransfers.h"
+#include "models/qovdeviceselector.h"
+#include "models/qovprojectdatamodel.h"
+#include "models/qovtextfile.h"
+#include "models/qovzephdatadiff.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QJsonArray>
+
+#include <cstdio>
+#include <memory>
+
+namespace QovCliCommands {
+
+namespace {
+
+using Transfers = QList<QPair<QovOnlineDeviceModel, QovAppDeviceModel>>;
+
+int usageError(const QString &message)
+{
+    std::fprintf(stderr, "velmora-cli: %s\nTry 'velmora-cli --help'.\n", qPrintable(message));
+    return UsageError;
+}
+
+QString linkText(QovOnlineDeviceModelInternal::OvLink link)
+{
+    switch (link) {
+    case QovOnlineDeviceModelInternal::PRIMARY:
+        return QStringLiteral("primary");
+    case QovOnlineDeviceModelInternal::EXTENSION:
+        return QStringLiteral("extension");
+    default:
+        return QStringLiteral("none");
+    }
+}
+
+QJsonObject mixerJson(const QovOnlineDeviceModel &mixer)
+{
+    return {{QStringLiteral("name"), mixer->deviceName()},
+            {QStringLiteral("model"), mixer->modelName()},
+            {QStringLiteral("ip"), mixer->ipAddress()},
+            {QStringLiteral("mac"), mixer->macAddress()},
+            {QStringLiteral("id"), mixer->deviceId()},
+            {QStringLiteral("link"), linkText(mixer->ovLink())}};
+}
+
+// The pages are looked up exactly as the desktop program does, beside the executable, so an
+// installation can be checked without a display.
+int version()
+{
+    std::printf("velmora-cli %s\n", qPrintable(QCoreApplication::applicationVersion()));
+    bool allFound = true;
+    for (const QovDeviceSelector::DeviceType type : QovDeviceSelector::supportedTypes()) {
+        const QString page = QovDeviceSelector::settingsPageUrl(type).toLocalFile();
+        const bool found = QFileInfo(page).isFile();
+        allFound = allFound && found;
+        std::printf("settings page for %s: %s (%s)\n",
+                    qPrintable(QovDeviceSelector::modelName(type)), qPrintable(page),
+                    found ? "found" : "missing");
+    }
+    return allFound ? Success : SomeFailed;
+}
+
+int list(const QovCliArguments &args)
+{
+    QovCliReport report(args.json);
+    QovCliMixers mixers;
+    report.progress(QStringLiteral("looking for mixers for %1 s").arg(args.waitSeconds));
+    mixers.discover(args.waitSeconds);
+    const QList<QovOnlineDeviceModel> admitted = mixers.admitted();
+    const QList<QovCliMixers::Seen> others = mixers.notAdmitted();
+    report.line(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7")
+                    .arg(QStringLiteral("NAME"), QStringLiteral("MODEL"), QStringLiteral("IP"),
+                         QStringLiteral("MAC"), QStringLiteral("ID"), QStringLiteral("LINK"),
+                         QStringLiteral("STATUS")));
+    for (const QovOnlineDeviceModel &mixer : admitted) {
+        QJsonObject json = mixerJson(mixer);
+        json.insert(QStringLiteral("admitted"), true);
+        report.record(json);
+        report.line(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\tadmitted")
+                        .arg(mixer->deviceName(), mixer->modelName(), mixer->ipAddress(),
+                             mixer->macAddress(), QString::number(mixer->deviceId()),
+                             linkText(mixer->ovLink())));
+    }
+    for (const QovCliMixers::Seen &seen : others) {
+        report.record({{QStringLiteral("name"), seen.name},
+                       {QStringLiteral("model"), seen.model},
+                       {QStringLiteral("ip"), seen.ipAddress},
+                       {QStringLiteral("admitted"), false},
+                       {QStringLiteral("reason"), seen.reason}});
+        report.line(QStringLiteral("%1\t%2\t%3\t-\t-\t-\tnot admitted: %4")
+                        .arg(seen.name, seen.model, seen.ipAddress, seen.reason));
+    }
+    report.finish();
+    return admitted.isEmpty() && others.isEmpty() ? NothingFound : Success;
+}
+
+int backup(const QovCliArguments &args)
+{
+    QovCliReport report(args.json);
+    QovCliMixers mixers;
+    report.progress(QStringLiteral("looking for mixers"));
+    mixers.discover(args.waitSeconds, args.addresses);
+    QList<QovOnlineDeviceModel> targets;
+    if (args.all) {
+        targets = mixers.admitted();
+    } else {
+        const QList<QovOnlineDeviceModel> ordered = mixers.admitted();
+        for (const QString &address : args.addresses) {
+            if (!mixers.byAddress(address)) {
+                report.failure(address, QStringLiteral("no admitted mixer at this address"));
+            }
+        }
+        // The file lists the chosen mixers in link-group order, like the desktop program.
+        for (const QovOnlineDeviceModel &mixer : ordered) {
+            if (args.addresses.contains(mixer->ipAddress()) && !targets.contains(mixer)) {
+                targets.append(mixer);
+            }
+        }
+    }
+    if (targets.isEmpty()) {
+        report.finish();
+        std::fprintf(stderr, "velmora-cli: no mixer to back up was found\n");
+        return NothingFound;
+    }
+
+    const QList<QovZephData> data = QovCliTransfers::download(targets, report);
+    QList<QovAppDeviceModel> devices;
+    for (int i = 0; i < targets.size(); ++i) {
+        QJsonObject json = mixerJson(targets.at(i));
+        json.insert(QStringLiteral("ok"), data.at(i).error.isEmpty());
+        if (data.at(i).error.isEmpty()) {
+            devices.append(QovCliTransfers::projectDevice(targets.at(i), data.at(i)));
+            report.line(
+                QStringLiteral("backed up %1").arg(QovCliTransfers::describe(targets.at(i))));
+        } else {
+            json.insert(QStringLiteral("reason"), data.at(i).error);
+            report.failure(QovCliTransfers::describe(targets.at(i)), data.at(i).error);
+        }
+        report.record(json);
+    }
+    if (!devices.isEmpty()) {
+        const QString title = QStringLiteral("Backup %1")
+                                  .arg(QDateTime::currentDateTimeUtc().toString(
+                                      QStringLiteral("yyyy-MM-dd HH:mm 'UTC'")));
+        const QString error = QovCliTransfers::saveProject(args.output, title, devices);
+        if (!error.isEmpty()) {
+            report.failure(args.output, error);
+        } else {
+            report.line(QStringLiteral("wrote %1 device(s) to %2")
+                            .arg(devices.size())
+                            .arg(QFileInfo(args.output).absoluteFilePath()));
+        }
+    }
+    report.finish();
+    return report.failures() ? SomeFailed : Success;
+}
+
+// The project devices of a file paired with the mixers they go to, for restore and diff.
+struct Pairing
+{
+    std::unique_ptr<QovProjectDataModel> project;
+    Transfers pairs;
+    int exitCode = Success; // a usage error or NothingFound stops the command
+};
+
+Pairing pairUp(const QovCliArguments &args, QovCliMixers &mixers, QovCliReport &report)
+{
+    Pairing result;
+    const QString path = QFileInfo(args.projectFile).absoluteFilePath();
+    auto [model, error] = parseProject(loadTextFile(path));
+    result.project.reset(model);
+    if (!model) {
+        result.exitCode = usageError(
+            error.isEmpty() ? QStringLiteral("%1 is not a project file").arg(path)
+                            : QStringLiteral("%1 has an invalid field: %2").arg(path, error));
+        return result;
+    }
+    const QVector<QovAppDeviceModel> devices = model->appDevices();
+    for (const auto &pair : args.pairs) {
+        if (pair.first > devices.size()) {
+            result.exitCode = usageError(QStringLiteral("--device %1: the project has %2 device(s)")
+                                             .arg(pair.first)
+                                             .arg(devices.size()));
+            return result;
+        }
+    }
+
+    QStringList addresses;
+    QStringList macs;
+    for (const auto &pair : args.pairs) {
+        addresses.append(pair.second);
+    }
+    if (args.pairs.isEmpty()) {
+        for (const QovAppDeviceModel &device : devices) {
+            if (!device->macAddress().isEmpty()) {
+                macs.append(device->macAddress());
+            }
+        }
+    }
+    report.progress(QStringLiteral("looking for mixers"));
+    mixers.discover(args.waitSeconds, addresses, macs);
+
+    int found = 0;
+    auto pairWith = [&](const QovAppDeviceModel &device, const QovOnlineDeviceModel &mixer,
+                        const QString &where) {
+        const QString what = QStringLiteral("device \"%1\"").arg(device->deviceName());
+        found += mixer ? 1 : 0;
+        if (!mixer) {
+            report.failure(what, QStringLiteral("no admitted mixer %1").arg(where));
+        } else if (mixer->modelName() != device->modelName()) {
+            report.failure(what,
+                           QStringLiteral("model mismatch: the project device is a %1, "
+                                          "the mixer at %2 a %3")
+                               .arg(device->modelName(), mixer->ipAddress(), mixer->modelName()));
+        } else {
+            result.pairs.append({mixer, device});
+        }
+    };
+    if (!args.pairs.isEmpty()) {
+        for (const auto &pair : args.pairs) {
+            pairWith(devices.at(pair.first - 1), mixers.byAddress(pair.second),
+                     QStringLiteral("at %1").arg(pair.second));
+        }
+    } else {
+        for (const QovAppDeviceModel &device : devices) {
+            if (device->macAddress().isEmpty()) {
+                report.failure(QStringLiteral("device \"%1\"").arg(device->deviceName()),
+                               QStringLiteral("it was never bound to a mixer; name one with "
+                                              "--device N --to ADDRESS"));
+                continue;
+            }
+            pairWith(device, mixers.partnerOf(device),
+                     QStringLiteral("with MAC address %1").arg(device->macAddress()));
+        }
+    }
+    if (result.pairs.isEmpty()) {
+        report.finish();
+        // A mixer that was found but refused (another model) is a failure, not an absence.
+        if (found == 0) {
+            std::fprintf(stderr, "velmora-cli: none of the project's mixers was found\n");
+            result.exitCode = NothingFound;
+        } else {
+            result.exitCode = SomeFailed;
+        }
+    }
+    return result;
+}
+
+int restore(const QovCliArguments &args)
+{
+    QovCliReport report(args.json);
+    QovCliMixers mixers;
+    Pairing pairing = pairUp(args, mixers, report);
+    if (pairing.exitCode != Success) {
+        return pairing.exitCode;
+    }
+    // Nothing is overwritten before a copy of what it holds now is safely on disk.
+    QList<QovOnlineDeviceModel> targets;
+    for (const auto &pair : pairing.pairs) {
+        targets.append(pair.first);
+    }
+    const QList<QovZephData> current = QovCliTransfers::download(targets, report);
+    Transfers safe;
+    QStringList copies;
+    for (int i = 0; i < pairing.pairs.size(); ++i) {
+        const QovOnlineDeviceModel &mixer = targets.at(i);
+        QString error = current.at(i).error;
+        const QString copy = error.isEmpty()
+                                 ? QovCliTransfers::keepSafetyCopy(mixer, current.at(i), &error)
+                                 : QString();
+        if (copy.isEmpty()) {
+            report.failure(
+                QovCliTransfers::describe(mixer),
+                QStringLiteral("no safety copy, so nothing was uploaded: %1").arg(error));
+            report.record({{QStringLiteral("mixer"), mixerJson(mixer)},
+                           {QStringLiteral("ok"), false},
+                           {QStringLiteral("reason"),
+                            QString(QStringLiteral("safety copy failed: ") + error)}});
+            continue;
+        }
+        safe.append(pairing.pairs.at(i));
+        copies.append(copy);
+    }
+    const QList<bool> uploaded = QovCliTransfers::upload(safe, report);
+    for (int i = 0; i < safe.size(); ++i) {
+        const QovOnlineDeviceModel &mixer = safe.at(i).first;
+        QJsonObject json{{QStringLiteral("mixer"), mixerJson(mixer)},
+                         {QStringLiteral("device"), safe.at(i).second->deviceName()},
+                         {QStringLiteral("safetyCopy"), copies.at(i)},
+                         {QStringLiteral("ok"), uploaded.at(i)}};
+        if (uploaded.at(i)) {
+            report.line(QStringLiteral("restored \"%1\" into %2 (safety copy: %3)")
+                            .arg(safe.at(i).second->deviceName(), QovCliTransfers::describe(mixer),
+                                 copies.at(i)));
+        } else {
+            json.insert(QStringLiteral("reason"), QStringLiteral("upload failed"));
+            report.failure(QovCliTransfers::describe(mixer),
+                           QStringLiteral("upload failed (safety copy: %1)").arg(copies.at(i)));
+        }
+        report.record(json);
+    }
+    report.finish();
+    return report.failures() ? SomeFailed : Success;
+}
+
+int diff(const QovCliArguments &args)
+{
+    QovCliReport report(args.json);
+    QovCliMixers mixers;
+    Pairing pairing = pairUp(args, mixers, report);
+    if (pairing.exitCode != Success) {
+        return pairing.exitCode;
+    }
+    QList<QovOnlineDeviceModel> targets;
+    for (const auto &pair : pairing.pairs) {
+        targets.append(pair.first);
+    }
+    const QList<QovZephData> onMixer = QovCliTransfers::download(targets, report);
+    for (int i = 0; i < pairing.pairs.size(); ++i) {
+        const QovAppDeviceModel &device = pairing.pairs.at(i).second;
+        const QString mixerText = QovCliTransfers::describe(targets.at(i));
+        if (!onMixer.at(i).error.isEmpty()) {
+            report.failure(mixerText, onMixer.at(i).error);
+            continue;
+        }
+        report.line(
+            QStringLiteral("device \"%1\" against %2").arg(device->deviceName(), mixerText));
+        QJsonArray entries;
+        for (const QovZephDataDiffEntry &entry :
+             qovDiffZephData(device->zephData(), onMixer.at(i))) {
+            const QString state = QovZephDataDiffEntry::stateText(entry.state);
+            entries.append(QJsonObject{{QStringLiteral("type"), entry.type},
+                                       {QStringLiteral("bank"), entry.bank},
+                                       {QStringLiteral("state"), state},
+                                       {QStringLiteral("fileName"), entry.fileName},
+                                       {QStringLiteral("mixerName"), entry.mixerName}});
+            QString text = QStringLiteral("  %1 %2: %3")
+                               .arg(QovZephDataDiffEntry::typeText(entry.type))
+                               .arg(entry.bank)
+                               .arg(state);
+            if (entry.state != QovZephDataDiffEntry::Same &&
+                !(entry.fileName.isEmpty() && entry.mixerName.isEmpty())) {
+                text += QStringLiteral(" (file: \"%1\", mixer: \"%2\")")
+                            .arg(entry.fileName, entry.mixerName);
+            }
+            report.line(text);
+        }
+        report.record({{QStringLiteral("device"), device->deviceName()},
+                       {QStringLiteral("mixer"), mixerJson(targets.at(i))},
+                       {QStringLiteral("entries"), entries}});
+    }
+    report.finish();
+    return report.failures() ? SomeFailed : Success;
+}
+
+} // namespace
+
+int run(const QovCliArguments &args)
+{
+    if (!args.error.isEmpty()) {
+        return usageError(args.error);
+    }
+    switch (args.command) {
+    case QovCliArguments::Help:
+        std::fputs(qPrintable(QovCliArguments::usage()), stdout);
+        return Success;
+    case QovCliArguments::Version:
+        return version();
+    case QovCliArguments::List:
+        return list(args);
+    case QovCliArguments::Backup:
+        return backup(args);
+    case QovCliArguments::Restore:
+        return restore(args);
+    case QovCliArguments::Diff:
+        return diff(args);
+    case QovCliArguments::None:
+        break;
+    }
+    return usageError(QStringLiteral("no command given"));
+}
+
+} // namespace QovCliCommands

@@ -1,0 +1,128 @@
+#include "cli/qovclimixers.h"
+
+#include "discovery/qovonlinedevicefinder.h"
+#include "models/qovlinkgrouporder.h"
+#include "models/qovprogramsettingsmodel.h"
+#include "ovlib/devicemanager.h"
+#include "ovlib/ovupnpdevice.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+bool sameMac(const QString &a, const QString &b)
+{
+    auto digits = [](QString mac) {
+        return mac.toUpper().remove(QLatin1Char(':')).remove(QLatin1Char('-'));
+    };
+    return !a.isEmpty() && digits(a) == digits(b);
+}
+
+QString dotted(const std::array<uint8_t, 4> &address)
+{
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(address[0])
+        .arg(address[1])
+        .arg(address[2])
+        .arg(address[3]);
+}
+
+} // namespace
+
+void QovCliMixers::discover(int seconds, const QStringList &wantedAddresses,
+                            const QStringList &wantedMacs)
+{
+    QovOnlineDeviceFinder *finder = QovOnlineDeviceFinder::instance();
+    finder->start();
+    finder->refresh();
+
+    const bool waitForAll = wantedAddresses.isEmpty() && wantedMacs.isEmpty();
+    auto allFound = [&]() {
+        if (waitForAll) {
+            return false;
+        }
+        const QList<QovOnlineDeviceModel> devices = finder->getAll();
+        auto has = [&](auto predicate) {
+            return std::any_of(devices.begin(), devices.end(), predicate);
+        };
+        for (const QString &address : wantedAddresses) {
+            if (!has([&](const QovOnlineDeviceModel &d) { return d->ipAddress() == address; })) {
+                return false;
+            }
+        }
+        for (const QString &mac : wantedMacs) {
+            if (!has(
+                    [&](const QovOnlineDeviceModel &d) { return sameMac(d->macAddress(), mac); })) {
+                return false;
+            }
+        }
+        return true;
+    };
+
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(finder, &QovOnlineDeviceFinder::deviceListChanged, &loop, [&]() {
+        if (allFound()) {
+            loop.quit();
+        }
+    });
+    deadline.start(seconds * 1000);
+    if (!allFound()) {
+        loop.exec();
+    }
+}
+
+QList<QovOnlineDeviceModel> QovCliMixers::admitted() const
+{
+    // By address first, so that two runs against the same network list the same order.
+    QList<QovOnlineDeviceModel> devices = QovOnlineDeviceFinder::instance()->getAll();
+    std::stable_sort(devices.begin(), devices.end(),
+                     [](const QovOnlineDeviceModel &a, const QovOnlineDeviceModel &b) {
+                         return a->ipSortKey() < b->ipSortKey();
+                     });
+    return qovLinkGroupOrder(devices);
+}
+
+QovOnlineDeviceModel QovCliMixers::byAddress(const QString &ipAddress) const
+{
+    for (const QovOnlineDeviceModel &device : QovOnlineDeviceFinder::instance()->getAll()) {
+        if (device->ipAddress() == ipAddress) {
+            return device;
+        }
+    }
+    return nullptr;
+}
+
+QovOnlineDeviceModel QovCliMixers::partnerOf(const QovAppDeviceModel &device) const
+{
+    return QovOnlineDeviceFinder::instance()->findByAppDevice(device);
+}
+
+QList<QovCliMixers::Seen> QovCliMixers::notAdmitted() const
+{
+    const QStringList compatible = QovProgramSettingsModel().compatibleModels();
+    QList<Seen> seen;
+    for (const auto &device : ovlib::DeviceManager::getInstance().getDevices()) {
+        const auto mixer = std::dynamic_pointer_cast<ovlib::OvUPnPDevice>(device);
+        if (!mixer) {
+            continue;
+        }
+        Seen entry;
+        entry.name = QString::fromStdString(mixer->friendlyName());
+        entry.model = QString::fromStdString(mixer->modelName());
+        entry.ipAddress = dotted(mixer->ipAddress());
+        if (byAddress(entry.ipAddress)) {
+            continue;
+        }
+        entry.reason = compatible.contains(entry.model)
+                           ? QStringLiteral("did not answer the device information request")
+                           : QStringLiteral("model \"%1\" is not supported").arg(entry.model);
+        seen.append(entry);
+    }
+    return seen;
+}

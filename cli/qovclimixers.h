@@ -1,0 +1,36 @@
+#pragma once
+
+#include "models/qovappdevicemodel.h"
+#include "models/qovonlinedevicemodel.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The mixers on the network as the program sees them: discovery and admission run exactly as in
+// the desktop window (the process-wide online device finder); this adds waiting for them from a
+// program without windows, and the mixers discovery saw but the finder did not admit.
+class QovCliMixers
+{
+public:
+    struct Seen
+    {
+        QString name;
+        QString model;
+        QString ipAddress;
+        QString reason; // why it was not admitted
+    };
+
+    // Looks for mixers until every wanted address and MAC address is admitted, or `seconds`
+    // have passed. With nothing wanted, it looks for the whole time.
+    void discover(int seconds, const QStringList &wantedAddresses = {},
+                  const QStringList &wantedMacs = {});
+
+    // Admitted mixers, extension units after their primary unit.
+    QList<QovOnlineDeviceModel> admitted() const;
+    QovOnlineDeviceModel byAddress(const QString &ipAddress) const;
+    // The admitted mixer that is the project device's partner (same model and MAC address).
+    QovOnlineDeviceModel partnerOf(const QovAppDeviceModel &device) const;
+    // Mixers discovery found that were not admitted, with the reason.
+    QList<Seen> notAdmitted() const;
+};

@@ -1,0 +1,68 @@
+#include "cli/qovclireport.h"
+
+#include <QJsonDocument>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+void print(FILE *stream, const QString &text)
+{
+    std::fputs(text.toUtf8().constData(), stream);
+    std::fflush(stream);
+}
+
+} // namespace
+
+QovCliReport::QovCliReport(bool json)
+    : m_json(json)
+    , m_terminal(isatty(STDERR_FILENO) == 1)
+{
+}
+
+void QovCliReport::line(const QString &text)
+{
+    if (m_json) {
+        return;
+    }
+    progress(QString());
+    print(stdout, text + QLatin1Char('\n'));
+}
+
+void QovCliReport::record(const QJsonObject &object)
+{
+    m_records.append(object);
+}
+
+void QovCliReport::failure(const QString &what, const QString &reason)
+{
+    ++m_failures;
+    m_failureRecords.append(
+        QJsonObject{{QStringLiteral("mixer"), what}, {QStringLiteral("reason"), reason}});
+    progress(QString());
+    print(stderr, QStringLiteral("failed: %1: %2\n").arg(what, reason));
+}
+
+void QovCliReport::progress(const QString &text)
+{
+    if (!m_terminal) {
+        return;
+    }
+    // Clears the line first, so a shorter text leaves nothing of the longer one behind.
+    print(stderr, QStringLiteral("\r\x1b[K") + text);
+    m_progressShown = !text.isEmpty();
+}
+
+void QovCliReport::finish()
+{
+    if (m_progressShown) {
+        progress(QString());
+    }
+    if (m_json) {
+        const QJsonObject document{{QStringLiteral("ok"), m_failures == 0},
+                                   {QStringLiteral("results"), m_records},
+                                   {QStringLiteral("failures"), m_failureRecords}};
+        print(stdout, QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Indented)));
+    }
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+// What a command tells its user: text lines, or one JSON document with --json, on standard
+// output; failures named on standard error as well; and a progress line on standard error while
+// it is a terminal (never in a log or a pipe, where it would only be noise).
+class QovCliReport
+{
+public:
+    explicit QovCliReport(bool json);
+
+    bool json() const { return m_json; }
+
+    void line(const QString &text);
+    // One record of the JSON result's "results" array; in text mode nothing is printed.
+    void record(const QJsonObject &object);
+    // Names a failed mixer with its reason; it counts towards exit code 1.
+    void failure(const QString &what, const QString &reason);
+    void progress(const QString &text);
+
+    int failures() const { return m_failures; }
+    // Prints the JSON document (with "ok" and "failures") and ends the progress line.
+    void finish();
+
+private:
+    bool m_json;
+    bool m_terminal;
+    bool m_progressShown = false;
+    int m_failures = 0;
+    QJsonArray m_records;
+    QJsonArray m_failureRecords;
+};

@@ -1,0 +1,64 @@
+#include "models/qovsafetycopies.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+QovSafetyCopies::QovSafetyCopies(const QString &root)
+    : m_root(root)
+{
+}
+
+QString QovSafetyCopies::defaultRoot()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/korvath/velmora/backups");
+}
+
+QString QovSafetyCopies::folderName(const QString &macAddress)
+{
+    QString name = macAddress.toUpper();
+    name.remove(QRegularExpression(QStringLiteral("[^0-9A-F]")));
+    return name.isEmpty() ? QStringLiteral("unknown") : name;
+}
+
+QString QovSafetyCopies::folder(const QString &macAddress) const
+{
+    return m_root + QLatin1Char('/') + folderName(macAddress);
+}
+
+QString QovSafetyCopies::newCopyPath(const QString &macAddress, const QDateTime &time) const
+{
+    // Sortable by name, to the millisecond, and free of characters some file systems refuse.
+    const QString stem = folder(macAddress) + QLatin1Char('/') +
+                         time.toUTC().toString(QStringLiteral("yyyy-MM-dd'T'HH-mm-ss.zzz'Z'"));
+    QString path = stem + QStringLiteral(".vlmproj");
+    for (int n = 2; QFileInfo::exists(path); ++n) {
+        path = stem + QStringLiteral("-%1.vlmproj").arg(n);
+    }
+    return path;
+}
+
+QStringList QovSafetyCopies::copies(const QString &macAddress) const
+{
+    const QDir dir(folder(macAddress));
+    QStringList paths;
+    // Names sort by time; two copies within one millisecond are kept in either order.
+    for (const QFileInfo &info :
+         dir.entryInfoList({QStringLiteral("*.vlmproj")}, QDir::Files, QDir::Name)) {
+        paths.append(info.absoluteFilePath());
+    }
+    return paths;
+}
+
+bool QovSafetyCopies::prune(const QString &macAddress) const
+{
+    const QStringList all = copies(macAddress);
+    bool ok = true;
+    for (int i = 0; i + keptPerMixer < all.size(); ++i) {
+        ok = QFile::remove(all.at(i)) && ok;
+    }
+    return ok;
+}

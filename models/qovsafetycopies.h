@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+// Where the copies of a mixer's data taken before it is overwritten live: one folder per mixer
+// under the program's data folder, named after its MAC address, one project file per copy named
+// after the UTC time it was taken ("2026-12-05T23-15-00.123Z.vlmproj"). Only the newest copies are
+// kept.
+class QovSafetyCopies
+{
+public:
+    static constexpr int keptPerMixer = 20;
+
+    // `root` is the backups folder; the default is "backups" in the program's data folder.
+    explicit QovSafetyCopies(const QString &root = defaultRoot());
+
+    static QString defaultRoot();
+    // The mixer's folder name: the MAC address's hex digits in upper case ("001DC1200802"), so
+    // that every spelling of one address shares a folder and the name is valid everywhere.
+    static QString folderName(const QString &macAddress);
+
+    QString root() const { return m_root; }
+    QString folder(const QString &macAddress) const;
+    // A new file path for a copy taken at `time` (made unique if that name is taken).
+    QString newCopyPath(const QString &macAddress, const QDateTime &time) const;
+    // The mixer's copies, oldest first.
+    QStringList copies(const QString &macAddress) const;
+    // Deletes all but the newest `keptPerMixer` copies; false when one could not be deleted.
+    bool prune(const QString &macAddress) const;
+
+private:
+    QString m_root;
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "models/qovzephdata.h"
+
+#include <QString>
+#include <QVector>
+
+// What differs between two copies of a mixer's data, per data set and bank: the project's copy
+// ("file") and the mixer's. Members are compared as JSON values, so member order and spacing do
+// not count as differences.
+struct QovZephDataDiffEntry
+{
+    enum State { Same, Differs, OnlyInFile, OnlyOnMixer };
+
+    int type = 0; // data-set code: 2 preset, 3 and 4 EQ libraries, 6 partial preset, 7 current
+    int bank = 0;
+    State state = Same;
+    // Preset and partial-preset names, empty for unused banks and other data sets.
+    QString fileName;
+    QString mixerName;
+
+    // "same", "differs", "only in file", "only on mixer".
+    static QString stateText(State state);
+    // "preset", "12-band EQ library", ... as users know the data sets.
+    static QString typeText(int type);
+};
+
+// Every bank of every data set, in transfer order (2, 3, 4, 6, 7).
+QVector<QovZephDataDiffEntry> qovDiffZephData(const QovZephData &file, const QovZephData &mixer);

@@ -1,0 +1,303 @@
+#include "mixersimprocess.h"
+#include "models/qovprojectdatamodel.h"
+#include "models/qovtextfile.h"
+#include "privatenetwork.h"
+#include "readonlyfolder.h"
+#include "tempprofile.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QString kPrimary = "127.0.3.2";
+const QString kExtension = "127.0.3.3";
+const QString kNet = "127.0.3.4";
+const QString kForeign = "127.0.3.5";
+
+struct Run
+{
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+    QJsonObject json() const { return QJsonDocument::fromJson(out).object(); }
+};
+
+// Data sets as JSON values: the project file keeps members in its own order.
+QJsonObject object(const QByteArray &text)
+{
+    return QJsonDocument::fromJson(text).object();
+}
+
+QJsonObject object(const QString &text)
+{
+    return object(text.toUtf8());
+}
+
+QString presetText(const QString &name)
+{
+    return QString(R"({"name":"%1","stored":true,"inputs":[],"outputs":[]})").arg(name);
+}
+
+} // namespace
+
+// velmora-cli as a cron job runs it: a separate process against simulated mixers, judged by its
+// exit code, its output and the files and mixers it leaves behind.
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+
+    void versionFindsThePages();
+    void listShowsAdmittedAndRefusedMixers();
+    void nothingFound();
+    void backupAllInLinkGroupOrder();
+    void backupNamesTheMixerItMissed();
+    void restoreTakesASafetyCopyFirst();
+    void restoreWithoutSafetyCopyUploadsNothing();
+    void restoreRefusesAModelMismatch();
+    void diffShowsWhatDiffers();
+
+private:
+    Run cli(const QStringList &arguments) const;
+    QString backupFile(const QString &name);
+
+    std::unique_ptr<TempProfile> m_profile;
+    std::unique_ptr<MixerSimProcess> m_sim;
+    QTemporaryDir m_dir;
+};
+
+void TestCli::initTestCase()
+{
+    velmora::test::requirePrivateNetwork();
+    m_profile = std::make_unique<TempProfile>();
+    m_sim = std::make_unique<MixerSimProcess>(R"({"mixers":[
+        {"address":"127.0.3.2","name":"Main","mac":"00:1D:C1:30:00:02","serial":3002,
+         "link":"primary","linkedUnits":[{"serial":3003,"unitno":1}]},
+        {"address":"127.0.3.3","name":"Side","mac":"00:1D:C1:30:00:03","serial":3003,
+         "link":"extension"},
+        {"address":"127.0.3.4","name":"Net","model":"ZEPH-2208NET","mac":"00:1D:C1:30:00:04"},
+        {"address":"127.0.3.5","name":"Stranger","model":"ZEPH-9000","mac":"00:1D:C1:30:00:05"}
+    ]})");
+    QVERIFY2(m_sim->problem().isEmpty(), qPrintable(m_sim->problem()));
+}
+
+void TestCli::init()
+{
+    for (const QString &address : {kPrimary, kExtension, kNet, kForeign}) {
+        QVERIFY(m_sim->reset(address));
+        QVERIFY(m_sim->startMixer(address));
+    }
+}
+
+Run TestCli::cli(const QStringList &arguments) const
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", m_profile->path() + "/data");
+    process.setProcessEnvironment(environment);
+    process.start(QString(VELMORA_BIN_DIR) + "/velmora-cli", arguments);
+    Run run;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        run.err = "did not end within 60 s";
+        return run;
+    }
+    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+QString TestCli::backupFile(const QString &name)
+{
+    return m_dir.filePath(name + ".vlmproj");
+}
+
+void TestCli::versionFindsThePages()
+{
+    // The build puts the pages beside the programs, as an installation does.
+    const Run run = cli({"--version"});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.out.count("(found)"), 2);
+    QVERIFY(run.out.contains(QString(VELMORA_BIN_DIR).toUtf8() +
+                             "/webcontents/zeph2208net/index.html"));
+}
+
+void TestCli::listShowsAdmittedAndRefusedMixers()
+{
+    const Run run = cli({"list", "--wait", "3", "--json"});
+    QVERIFY2(run.code == 0, run.err.constData());
+    QMap<QString, QJsonObject> byIp;
+    for (const QJsonValue &value : run.json().value("results").toArray()) {
+        byIp.insert(value.toObject().value("ip").toString(), value.toObject());
+    }
+    QCOMPARE(byIp.size(), 4);
+    QCOMPARE(byIp[kPrimary].value("link").toString(), QString("primary"));
+    QCOMPARE(byIp[kPrimary].value("mac").toString(), QString("00:1D:C1:30:00:02"));
+    QCOMPARE(byIp[kExtension].value("link").toString(), QString("extension"));
+    QCOMPARE(byIp[kNet].value("model").toString(), QString("ZEPH-2208NET"));
+    QVERIFY(byIp[kNet].value("admitted").toBool());
+    QVERIFY(!byIp[kForeign].value("admitted").toBool());
+    QVERIFY(byIp[kForeign].value("reason").toString().contains("not supported"));
+}
+
+void TestCli::nothingFound()
+{
+    for (const QString &address : {kPrimary, kExtension, kNet, kForeign}) {
+        QVERIFY(m_sim->stopMixer(address));
+    }
+    QCOMPARE(cli({"list", "--wait", "2"}).code, 3);
+    QCOMPARE(cli({"backup", "--all", "--wait", "2", "-o", backupFile("none")}).code, 3);
+    QVERIFY(!QFile::exists(backupFile("none")));
+    QCOMPARE(cli({"restore", "missing.vlmproj", "--yes"}).code, 2);
+}
+
+void TestCli::backupAllInLinkGroupOrder()
+{
+    QVERIFY(m_sim->setDataSet(kExtension, 2, 4, presetText("Side five").toUtf8()));
+    const QString file = backupFile("all");
+    const Run run = cli({"backup", "--all", "--wait", "3", "-o", file});
+    QVERIFY2(run.code == 0, run.err.constData());
+
+    auto [project, error] = parseProject(loadTextFile(file));
+    std::unique_ptr<QovProjectDataModel> owner(project);
+    QVERIFY2(project, qPrintable(error));
+    const QVector<QovAppDeviceModel> devices = project->appDevices();
+    QCOMPARE(devices.size(), 3);
+    QCOMPARE(devices.at(0)->deviceName(), QString("Main"));
+    QCOMPARE(devices.at(1)->deviceName(), QString("Side"));
+    QCOMPARE(devices.at(2)->deviceName(), QString("Net"));
+    QCOMPARE(devices.at(2)->deviceType(), QovDeviceSelector::ZEPH2208NET);
+    QCOMPARE(devices.at(1)->macAddress(), QString("00:1D:C1:30:00:03"));
+    // The file holds each mixer's own data, bank by bank.
+    QCOMPARE(object(devices.at(1)->zephDataPreset().at(4)),
+             object(m_sim->dataSet(kExtension, 2, 4)));
+    QCOMPARE(object(devices.at(1)->zephDataPreset().at(4)).value("name").toString(),
+             QString("Side five"));
+    QCOMPARE(object(devices.at(0)->zephDataCurrent()), object(m_sim->dataSet(kPrimary, 7, 0)));
+    QCOMPARE(object(devices.at(2)->zephDataPartialPreset().at(39)),
+             object(m_sim->dataSet(kNet, 6, 39)));
+}
+
+void TestCli::backupNamesTheMixerItMissed()
+{
+    const QString file = backupFile("partial");
+    const Run run = cli({"backup", kNet, "127.0.3.9", "--wait", "3", "-o", file, "--json"});
+    QCOMPARE(run.code, 1);
+    QVERIFY(run.err.contains("127.0.3.9"));
+    const QJsonObject json = run.json();
+    QVERIFY(!json.value("ok").toBool());
+    QCOMPARE(json.value("failures").toArray().size(), 1);
+    auto [project, error] = parseProject(loadTextFile(file));
+    std::unique_ptr<QovProjectDataModel> owner(project);
+    QVERIFY2(project, qPrintable(error));
+    QCOMPARE(project->appDevices().size(), 1);
+}
+
+void TestCli::restoreTakesASafetyCopyFirst()
+{
+    const QString file = backupFile("restore");
+    QVERIFY(m_sim->setDataSet(kPrimary, 2, 5, presetText("From the file").toUtf8()));
+    QCOMPARE(cli({"backup", kPrimary, "--wait", "3", "-o", file}).code, 0);
+    // The mixer moves on after the backup; restoring must keep what it holds now.
+    const QByteArray before = presetText("On the mixer").toUtf8();
+    QVERIFY(m_sim->setDataSet(kPrimary, 2, 5, before));
+
+    const Run run = cli({"restore", file, "--yes", "--wait", "3", "--json"});
+    QVERIFY2(run.code == 0, run.err.constData());
+    QCOMPARE(object(m_sim->dataSet(kPrimary, 2, 5)), object(presetText("From the file")));
+
+    const QJsonObject result = run.json().value("results").toArray().first().toObject();
+    const QString copy = result.value("safetyCopy").toString();
+    QVERIFY2(copy.startsWith(m_profile->path() + "/data/") && copy.contains("/001DC1300002/"),
+             qPrintable(copy));
+    auto [project, error] = parseProject(loadTextFile(copy));
+    std::unique_ptr<QovProjectDataModel> owner(project);
+    QVERIFY2(project, qPrintable(error));
+    QCOMPARE(object(project->appDevices().first()->zephDataPreset().at(5)), object(before));
+}
+
+void TestCli::restoreWithoutSafetyCopyUploadsNothing()
+{
+    const QString file = backupFile("nocopy");
+    QCOMPARE(cli({"backup", kNet, "--wait", "3", "-o", file}).code, 0);
+    const QString data = m_profile->path() + "/data";
+    QVERIFY(QDir().mkpath(data));
+    const QString problem = velmora::test::makeFolderReadOnly(data);
+    if (!problem.isEmpty()) {
+        QSKIP(qPrintable(problem));
+    }
+    QVERIFY(m_sim->clearRequests(kNet));
+    const Run run = cli({"restore", file, "--yes", "--wait", "3"});
+    velmora::test::makeFolderWritable(data);
+    QCOMPARE(run.code, 1);
+    QVERIFY2(run.err.contains("no safety copy"), run.err.constData());
+    const QStringList requests = m_sim->requests(kNet);
+    QVERIFY(!requests.isEmpty());
+    for (const QString &request : requests) {
+        QVERIFY2(!request.contains("upload"), qPrintable(request));
+    }
+}
+
+void TestCli::restoreRefusesAModelMismatch()
+{
+    const QString file = backupFile("mismatch");
+    QCOMPARE(cli({"backup", kPrimary, "--wait", "3", "-o", file}).code, 0);
+    QVERIFY(m_sim->clearRequests(kNet));
+    const Run run = cli({"restore", file, "--device", "1", "--to", kNet, "--yes", "--wait", "3"});
+    QCOMPARE(run.code, 1);
+    QVERIFY2(run.err.contains("model mismatch"), run.err.constData());
+    for (const QString &request : m_sim->requests(kNet)) {
+        QVERIFY2(!request.contains("upload"), qPrintable(request));
+    }
+}
+
+void TestCli::diffShowsWhatDiffers()
+{
+    const QString file = backupFile("diff");
+    QCOMPARE(cli({"backup", kPrimary, "--wait", "3", "-o", file}).code, 0);
+    const QByteArray oldName = QJsonDocument::fromJson(m_sim->dataSet(kPrimary, 2, 0))
+                                   .object()
+                                   .value("name")
+                                   .toString()
+                                   .toUtf8();
+    QVERIFY(m_sim->setDataSet(kPrimary, 2, 0, presetText("Changed on site").toUtf8()));
+
+    const Run run = cli({"diff", file, "--wait", "3", "--json"});
+    QVERIFY2(run.code == 0, run.err.constData());
+    const QJsonArray entries =
+        run.json().value("results").toArray().first().toObject().value("entries").toArray();
+    QCOMPARE(entries.size(), 51);
+    int differing = 0;
+    for (const QJsonValue &value : entries) {
+        const QJsonObject entry = value.toObject();
+        if (entry.value("state").toString() != "same") {
+            ++differing;
+            QCOMPARE(entry.value("type").toInt(), 2);
+            QCOMPARE(entry.value("bank").toInt(), 0);
+            QCOMPARE(entry.value("state").toString(), QString("differs"));
+            QCOMPARE(entry.value("fileName").toString().toUtf8(), oldName);
+            QCOMPARE(entry.value("mixerName").toString(), QString("Changed on site"));
+        }
+    }
+    QCOMPARE(differing, 1);
+
+    const Run text = cli({"diff", file, "--wait", "3"});
+    QVERIFY(text.out.contains("preset 0: differs (file: \"" + oldName +
+                              "\", mixer: \"Changed on site\")"));
+    QVERIFY(text.out.contains("preset 1: same"));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"

@@ -1,0 +1,125 @@
+#include "models/qovsafetycopies.h"
+#include "models/qovzephdatadiff.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// What the user is shown before a transfer overwrites one side, and the copies kept before it
+// does: a comparison that only reports real differences, and copies that are never lost to a
+// second one taken in the same moment nor kept without limit.
+class TestSafetyData : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void diffStates();
+    void diffOfUnparsableTexts();
+    void copiesArePerMixerAndPruned();
+};
+
+namespace {
+
+QString preset(const QString &name, bool stored, int gain = 0)
+{
+    return QString(R"({"name":"%1","stored":%2,"inputs":[{"ch":1,"gain_db":%3}]})")
+        .arg(name, stored ? "true" : "false")
+        .arg(gain);
+}
+
+QovZephDataDiffEntry entry(const QVector<QovZephDataDiffEntry> &entries, int type, int bank)
+{
+    for (const QovZephDataDiffEntry &e : entries) {
+        if (e.type == type && e.bank == bank) {
+            return e;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+void TestSafetyData::diffStates()
+{
+    QovZephData file;
+    QovZephData mixer;
+    // The same content written with other member order and spacing is the same.
+    file.current = R"({"model":"ZEPH-2208","inputs":[]})";
+    mixer.current = R"({ "inputs": [], "model": "ZEPH-2208" })";
+    file.preset[0] = preset("Sunday", true, 30);
+    mixer.preset[0] = preset("Sunday", true, 31);
+    file.preset[1] = preset("Rehearsal", true);
+    mixer.preset[1] = preset("", false);
+    file.preset[2] = preset("", false);
+    mixer.preset[2] = preset("Conference", true);
+    file.partialPreset[39] = R"({"name":"Vocals","stored":true,"inputs":[{"ch":1}]})";
+    file.eq4Band = R"({"entries":[{"slot":0,"name":"Kick"}]})";
+
+    const QVector<QovZephDataDiffEntry> entries = qovDiffZephData(file, mixer);
+    QCOMPARE(entries.size(), 8 + 1 + 1 + 40 + 1);
+    QCOMPARE(entries.first().type, 2);
+    QCOMPARE(entries.last().type, 7);
+
+    QCOMPARE(entry(entries, 7, 0).state, QovZephDataDiffEntry::Same);
+    const QovZephDataDiffEntry changed = entry(entries, 2, 0);
+    QCOMPARE(changed.state, QovZephDataDiffEntry::Differs);
+    QCOMPARE(changed.fileName, QString("Sunday"));
+    QCOMPARE(changed.mixerName, QString("Sunday"));
+    QCOMPARE(entry(entries, 2, 1).state, QovZephDataDiffEntry::OnlyInFile);
+    QCOMPARE(entry(entries, 2, 1).fileName, QString("Rehearsal"));
+    QCOMPARE(entry(entries, 2, 2).state, QovZephDataDiffEntry::OnlyOnMixer);
+    QCOMPARE(entry(entries, 2, 2).mixerName, QString("Conference"));
+    QCOMPARE(entry(entries, 2, 3).state, QovZephDataDiffEntry::Same);
+    QCOMPARE(entry(entries, 6, 39).state, QovZephDataDiffEntry::OnlyInFile);
+    QCOMPARE(entry(entries, 4, 0).state, QovZephDataDiffEntry::Differs);
+    QCOMPARE(entry(entries, 3, 0).state, QovZephDataDiffEntry::Same);
+}
+
+void TestSafetyData::diffOfUnparsableTexts()
+{
+    QovZephData file;
+    QovZephData mixer;
+    file.current = "not json";
+    mixer.current = "not json";
+    file.eq12Band = "[1]";
+    mixer.eq12Band = "[2]";
+    const QVector<QovZephDataDiffEntry> entries = qovDiffZephData(file, mixer);
+    QCOMPARE(entry(entries, 7, 0).state, QovZephDataDiffEntry::Same);
+    QCOMPARE(entry(entries, 3, 0).state, QovZephDataDiffEntry::Differs);
+}
+
+void TestSafetyData::copiesArePerMixerAndPruned()
+{
+    QTemporaryDir dir;
+    const QovSafetyCopies copies(dir.path());
+    // Every spelling of one MAC address is one mixer.
+    QCOMPARE(copies.folder("00:1d:c1:20:08:02"), copies.folder("00-1D-C1-20-08-02"));
+    QCOMPARE(QovSafetyCopies::folderName("00:1d:c1:20:08:02"), QString("001DC1200802"));
+    QVERIFY(copies.folder("").endsWith("/unknown"));
+
+    const QString mac = "00:1D:C1:20:08:02";
+    QVERIFY(QDir().mkpath(copies.folder(mac)));
+    const QDateTime start(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::UTC);
+    QStringList made;
+    for (int i = 0; i < QovSafetyCopies::keptPerMixer + 3; ++i) {
+        // Two copies in the same millisecond must not overwrite each other.
+        const QString path = copies.newCopyPath(mac, start.addSecs(i / 2));
+        QVERIFY(!made.contains(path));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        made.append(path);
+    }
+    QVERIFY(made.first().endsWith("2026-01-02T03-04-05.000Z.vlmproj"));
+    QVERIFY(copies.prune(mac));
+    const QStringList kept = copies.copies(mac);
+    QCOMPARE(kept.size(), QovSafetyCopies::keptPerMixer);
+    // The newest survive: the last one made is kept, the first ones are gone.
+    QVERIFY(kept.contains(made.last()));
+    QVERIFY(!QFile::exists(made.at(0)));
+    QVERIFY(!QFile::exists(made.at(1)));
+    QVERIFY(copies.copies("00:00:00:00:00:01").isEmpty());
+}
+
+QTEST_APPLESS_MAIN(TestSafetyData)
+#include "tst_safetydata.moc"
