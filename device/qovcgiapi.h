@@ -11,9 +11,10 @@
 
 // HTTP access to one kind of mixer. Every operation returns at once; its work runs as a task
 // of its own on another thread, and the future becomes ready when the task has ended. Tasks
-// keep their own copies of the device handles. An object holds no state between calls, so
-// one may serve any number of devices at the same time, but it must outlive every future it
-// handed out (connectDevice calls back into it).
+// keep their own copies of the device handles and nothing of the object, so the caller may
+// drop it before its futures are ready. An object holds no state between calls, so one may
+// serve any number of devices at the same time. No operation throws: every failure ends in
+// the operation's failure result, also when no thread can be had to run it.
 class QovCgiApi : public QObject
 {
     Q_OBJECT

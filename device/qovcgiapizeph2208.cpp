@@ -21,7 +21,7 @@ QUrl QovCgiApiZeph2208::cgiUrl(const QString &ip, const QString &page, const QUr
 
 bool QovCgiApiZeph2208::simpleRequest(const QString &ip, const QString &page)
 {
-    return QovCgiReply::succeeded(httpGet(cgiUrl(ip, page), httpTimeoutMs()).get());
+    return QovCgiReply::succeeded(httpGet(cgiUrl(ip, page), httpTimeoutMs()));
 }
 
 std::future<bool> QovCgiApiZeph2208::identify(const QovOnlineDeviceModel &device)
@@ -44,7 +44,7 @@ QovCgiApiZeph2208::getDeviceInfo(const QovOnlineDeviceModel &device)
     return QovTaskPool::run(
         [device] {
             const QUrl url = cgiUrl(device->ipAddress(), QStringLiteral("gdeviceinfo.cgi"));
-            return QovCgiReply::deviceInfo(httpGet(url, httpTimeoutMs()).get());
+            return QovCgiReply::deviceInfo(httpGet(url, httpTimeoutMs()));
         },
         QovCgiReply::deviceInfo(QByteArray()));
 }
@@ -73,14 +73,13 @@ std::future<bool> QovCgiApiZeph2208::connectDevice(bool upload, const QovAppDevi
             qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::connectDevice" << upload
                      << device->debugText() << target->debugText();
             if (upload) {
-                if (!QovTaskPool::run([&] { return uploadAll(target, device); }, false).get()) {
+                if (!uploadAll(target, device)) {
                     return false;
                 }
                 target->setDeviceName(device->deviceName());
                 target->setDeviceId(device->deviceId());
             } else {
-                const ZephData data =
-                    QovTaskPool::run([&] { return downloadAll(target); }, failedDownload()).get();
+                const ZephData data = downloadAll(target);
                 if (!data.error.isEmpty()) {
                     qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::connectDevice"
                              << upload << device->debugText() << target->debugText() << "failed,"

@@ -5,8 +5,8 @@
 #include <QUrl>
 #include <QUrlQuery>
 
-// The CGI interface of the ZEPH-2208 and the ZEPH-2208NET. Within one operation the requests
-// run strictly one after another, each as a task of its own that the operation waits for.
+// The CGI interface of the ZEPH-2208 and the ZEPH-2208NET. Each operation is one task; its
+// steps and requests run strictly one after another on that task's thread.
 // The object holds no state and its tasks do not refer to it.
 class QovCgiApiZeph2208 : public QovCgiApi
 {

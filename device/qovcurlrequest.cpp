@@ -105,8 +105,9 @@ QByteArray perform(CURL *handle, const QUrl &url, const QovRequestLimits &limits
 
 long QovCurlRequest::stallSeconds(int deadlineMs)
 {
-    // Half the deadline, at least the one second libcurl can measure.
-    return std::max(1L, long(deadlineMs) / 2000);
+    // A mixer may think for a moment before it answers; five seconds without a byte is a dead
+    // link. Never longer than the deadline, never shorter than the second libcurl measures.
+    return std::clamp(long(deadlineMs) / 1000, 1L, 5L);
 }
 
 QByteArray QovCurlRequest::get(const QUrl &url, const QovRequestLimits &limits)

@@ -34,6 +34,6 @@ public:
     static QByteArray postForm(const QUrl &url, const QList<QovFormPart> &parts,
                                const QovRequestLimits &limits);
     // Seconds without a single byte moving after which a request gives up even before its
-    // deadline.
+    // deadline: up to five, as long as the deadline allows.
     static long stallSeconds(int deadlineMs);
 };

@@ -1,6 +1,5 @@
 #include "device/qovhttprequests.h"
 
-#include "device/qovtaskpool.h"
 #include "models/qovprogramsettingsmodel.h"
 
 #include <atomic>
@@ -19,23 +18,14 @@ int readTimeoutMs()
 
 } // namespace
 
-std::future<QByteArray> httpGet(const QUrl &url, int timeoutMs, qint64 maxBytes)
+QByteArray httpGet(const QUrl &url, int timeoutMs, qint64 maxBytes)
 {
-    return QovTaskPool::run(
-        [url, timeoutMs, maxBytes] {
-            return QovCurlRequest::get(url, {timeoutMs, maxBytes});
-        },
-        QByteArray());
+    return QovCurlRequest::get(url, {timeoutMs, maxBytes});
 }
 
-std::future<QByteArray> httpPostMultipart(const QUrl &url, const QList<QovFormPart> &parts,
-                                          int timeoutMs)
+QByteArray httpPostMultipart(const QUrl &url, const QList<QovFormPart> &parts, int timeoutMs)
 {
-    return QovTaskPool::run(
-        [url, parts, timeoutMs] {
-            return QovCurlRequest::postForm(url, parts, {timeoutMs, kCgiReplyLimit});
-        },
-        QByteArray());
+    return QovCurlRequest::postForm(url, parts, {timeoutMs, kCgiReplyLimit});
 }
 
 int httpTimeoutMs()

@@ -24,7 +24,7 @@
 namespace {
 
 const char *const kIp = "127.0.5.2";
-constexpr int kRuns = 5;
+constexpr int kRuns = 9;
 constexpr int kRequests = 200;
 
 // Median of a few runs in milliseconds; runs of both sides alternate so that a disturbance

@@ -38,6 +38,7 @@ private Q_SLOTS:
     void factories();
     void disconnectWhileMixerIsDown();
     void apiObjectMayGoBeforeItsFuture();
+    void proxySettingsAreIgnored();
     void settingsAreReadOnce();
 
 private:
@@ -199,6 +200,19 @@ void TestCgiApi::apiObjectMayGoBeforeItsFuture()
     QVERIFY(connected.get());
     QCOMPARE(project->status(), QovAppDeviceModelInternal::CONNECTED);
     QCOMPARE(project->ipAddress(), kStandalone);
+}
+
+void TestCgiApi::proxySettingsAreIgnored()
+{
+    // Mixers sit on the local network: a proxy from the environment (here one that does not
+    // exist) must not come between.
+    qputenv("http_proxy", "http://127.0.1.9:3128");
+    qputenv("ALL_PROXY", "http://127.0.1.9:3128");
+    const bool answered = m_api.identify(onlineDevice(kStandalone)).get();
+    qunsetenv("http_proxy");
+    qunsetenv("ALL_PROXY");
+    QVERIFY(answered);
+    QCOMPARE(m_sim->requests(kStandalone), QStringList{"GET /cgi-bin/appcmd/zephidentify.cgi"});
 }
 
 namespace {

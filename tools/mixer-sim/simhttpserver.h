@@ -83,12 +83,10 @@ public:
     bool start(const std::string &address, int port);
     // Ends every connection, held replies included, and waits for their threads.
     void stop();
-    const std::atomic<bool> &stopping() const { return m_stopping; }
-
-    // The reply as bytes for a fault that needs no timing (tests use it directly).
-    static std::string replyHead(const HttpReply &reply, bool withLength);
 
 private:
+    // Status line and headers as the reply's wire fault shapes them.
+    static std::string replyHead(const HttpReply &reply, bool withLength);
     void acceptLoop();
     void serve(int fd);
     HttpReply dispatch(const HttpRequest &request);
