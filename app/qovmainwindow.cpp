@@ -1,19 +1,422 @@
 #include "app/qovmainwindow.h"
 
+#include "app/qovfiledialogwrapper.h"
+#include "app/qovmenubarview.h"
+#include "app/qovtopwindow.h"
+#include "device/qovwatchedproject.h"
+#include "dialogs/qovconfirmpopup.h"
+#include "dialogs/qovconfirmsavepopup.h"
+#include "dialogs/qovpopups.h"
+#include "dialogs/qovprogramsettingsdialog.h"
+#include "dialogs/qovprojectmetadatadialog.h"
+#include "models/qovmodelmetatypes.h"
+#include "models/qovpersistentdatamodel.h"
+#include "views/qovprogressview.h"
+#include "views/qovprojectview.h"
+#include "webpage/qovzephsettingview.h"
+
+#include <QCloseEvent>
 #include <QDebug>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFutureWatcher>
+#include <QResizeEvent>
+#include <QThread>
+#include <QWebEngineDownloadItem>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QtConcurrent>
 
 QovMainWindow::QovMainWindow(QWidget *parent)
-    : QMainWindow(parent)
+    : QovMainWindowBase(parent)
+    , m_projectData(new QovProjectDataModel())
+    , m_watchedProject(std::make_shared<QovWatchedProject>())
+    , m_keepAliveThread(m_watchedProject, this)
 {
+    qovRegisterModelMetaTypes();
+    qRegisterMetaType<QovMainWindow::ConnectDeviceResult>("QovMainWindow::ConnectDeviceResult");
+    qRegisterMetaType<QovAppDeviceResultList>("QovAppDeviceResultList");
+    // Made here, on the GUI thread, so that recordings posted by the loader have a thread to
+    // run on.
+    QovPersistentDataModel::instance();
     setAttribute(Qt::WA_DeleteOnClose);
+
+    m_projectView = new QovProjectView(this, new QovMenuBarView(this), this);
+    m_progressView = new QovProgressView(this);
+
+    resize(1152, 640);
+    setMinimumSize(320, 380);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setWindowTitle(tr("Velmora"));
-    resize(1280, 800);
-    qDebug() << "main window created";
+
+    addWidget(m_projectView);
+    m_progressView->hide();
+    QovProjectDataModel *empty = m_projectData;
+    m_projectData = nullptr;
+    setProjectData(empty);
+
+    connect(QWebEngineProfile::defaultProfile(), &QWebEngineProfile::downloadRequested, this,
+            &QovMainWindow::downloadRequested);
+    m_keepAliveThread.start(QThread::InheritPriority);
 }
 
-bool QovMainWindow::openProjectFile(const QString &path)
+QovMainWindow::~QovMainWindow()
 {
-    qDebug() << "openProjectFile" << path;
-    setWindowTitle(path);
+    m_keepAliveThread.quit();
+    m_keepAliveThread.wait();
+    for (QovZephSettingView *page : qAsConst(m_devicePages)) {
+        page->deleteLater();
+    }
+    delete m_projectData;
+}
+
+bool QovMainWindow::isBusy() const
+{
+    // Shown for the window, whether or not the window itself is on screen.
+    return !m_progressView->isHidden();
+}
+
+void QovMainWindow::showBusy()
+{
+    m_progressView->show();
+}
+
+void QovMainWindow::hideBusy()
+{
+    m_progressView->hide();
+}
+
+void QovMainWindow::setCurrentPage(int targetPageNumber)
+{
+    if (targetPageNumber == m_currentPage) {
+        return;
+    }
+    if (targetPageNumber < 0 || targetPageNumber > m_devicePages.size()) {
+        qDebug() << "setCurrentPage: no page" << targetPageNumber;
+        return;
+    }
+    m_currentPage = targetPageNumber;
+    setCurrentIndex(targetPageNumber);
+    Q_EMIT currentPageChanged(targetPageNumber);
+    // Page 0 has no device; a device page remembers the data it was entered with, so that
+    // a roll-back returns to it.
+    if (targetPageNumber >= 1) {
+        m_devicePages.at(targetPageNumber - 1)->snapShot();
+    }
+}
+
+void QovMainWindow::removeDevicePages()
+{
+    for (QovZephSettingView *page : qAsConst(m_devicePages)) {
+        removeWidget(page);
+        page->deleteLater();
+    }
+    m_devicePages.clear();
+}
+
+void QovMainWindow::setProjectData(QovProjectDataModel *data)
+{
+    if (!data) {
+        qDebug() << "setProjectData: no project";
+        return;
+    }
+    removeDevicePages();
+
+    QovProjectDataModel *previous = m_projectData;
+    m_projectData = data;
+    if (previous && previous != data) {
+        disconnect(previous, nullptr, this, nullptr);
+        // Deferred: a dialog or queued call may still hold it for the rest of this turn.
+        previous->deleteLater();
+    }
+    connect(data, &QovProjectDataModel::isEditedChanged, this,
+            &QovMainWindow::onProjectEditedChanged, Qt::UniqueConnection);
+    connect(data, &QovProjectDataModel::savePathChanged, this,
+            &QovMainWindow::onProjectEditedChanged, Qt::UniqueConnection);
+    connect(data, &QovProjectDataModel::appDevicesChanged, this,
+            &QovMainWindow::publishWatchedProject, Qt::UniqueConnection);
+    connect(data, &QovProjectDataModel::projectNameChanged, this,
+            &QovMainWindow::publishWatchedProject, Qt::UniqueConnection);
+    onProjectEditedChanged();
+
+    m_projectView->setProjectData(data);
+    setCurrentWidget(m_projectView);
+    if (m_currentPage != 0) {
+        m_currentPage = 0;
+        Q_EMIT currentPageChanged(0);
+    }
+
+    const QVector<QovAppDeviceModel> devices = data->appDevices();
+    for (int i = 0; i < devices.size(); ++i) {
+        auto *page = new QovZephSettingView(devices.at(i), i + 1, this, this);
+        insertWidget(i + 1, page);
+        m_devicePages.append(page);
+    }
+    publishWatchedProject();
+    Q_EMIT projectDataChanged(data);
+}
+
+void QovMainWindow::publishWatchedProject()
+{
+    m_watchedProject->publish(m_projectData->projectName(), m_projectData->appDevices());
+}
+
+void QovMainWindow::onProjectEditedChanged()
+{
+    QString title = tr("Velmora");
+    if (m_projectData->savePath() != QovProjectDataModel::defaultProjectPath()) {
+        title += QStringLiteral(" - ") + m_projectData->savePath();
+    }
+    if (m_projectData->isEdited()) {
+        title += QStringLiteral(" *");
+    }
+    setWindowTitle(title);
+}
+
+bool QovMainWindow::askToSave()
+{
+    if (!m_projectData->isEdited()) {
+        return true;
+    }
+    switch (qovAskBeforeClosing()) {
+    case QovConfirmSavePopup::SAVE:
+        return saveProject();
+    case QovConfirmSavePopup::DONT_SAVE:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool QovMainWindow::projectMetaDataEdit()
+{
+    qDebug() << "setting metadata...";
+    QovProjectMetaDataDialog dialog(m_projectData);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (accepted) {
+        dialog.apply();
+        onProjectEditedChanged();
+        m_projectView->setProjectData(m_projectData);
+    }
+    return accepted;
+}
+
+void QovMainWindow::openProgramSettings()
+{
+    qDebug() << "program settings...";
+    QovProgramSettingsDialog dialog;
+    if (dialog.exec() == QDialog::Accepted) {
+        dialog.apply();
+    }
+}
+
+bool QovMainWindow::openProject()
+{
+    if (!askToSave()) {
+        return false;
+    }
+    showBusy();
+    const QString path = QovFileDialogWrapper::getOpenFileName(this);
+    if (path.isEmpty()) {
+        hideBusy();
+        return false;
+    }
+    return openProjectFile(path);
+}
+
+bool QovMainWindow::openProjectFile(QString fileName)
+{
+    showBusy();
+    const QovProgramSettingsModel::AutoReconnectType mode =
+        QovProgramSettingsModel().autoReconnect();
+    auto *watcher = new QFutureWatcher<LoadResult>();
+    connect(
+        watcher, &QFutureWatcher<LoadResult>::finished, this,
+        [this, watcher] {
+            const LoadResult result = watcher->result();
+            onFileOpenCompleted(std::get<0>(result), std::get<1>(result));
+            watcher->deleteLater();
+        },
+        Qt::DirectConnection);
+    watcher->setFuture(QtConcurrent::run(&QovMainWindow::loadProjectFile, fileName, mode));
     return true;
 }
+
+QovMainWindow::LoadResult
+QovMainWindow::loadProjectFile(const QString &fileName,
+                               QovProgramSettingsModel::AutoReconnectType mode)
+{
+    QovProjectDataModel *model = nullptr;
+    QString error;
+    std::tie(model, error) = loadProject(fileName);
+    if (!model) {
+        return LoadResult(nullptr, error);
+    }
+    // The list belongs to the GUI thread, where the menu bars read it.
+    QovPersistentDataModel *recent = QovPersistentDataModel::instance();
+    QMetaObject::invokeMethod(
+        recent, [recent, fileName] { recent->addRecent(fileName); }, Qt::QueuedConnection);
+    qDebug() << QThread::currentThreadId() << "openProject()";
+    reconnectAfterOpen(model, mode);
+    model->setIsEdited(false);
+    return LoadResult(model, QString());
+}
+
+void QovMainWindow::onFileOpenCompleted(QovProjectDataModel *result, QString error)
+{
+    qDebug() << QThread::currentThreadId() << "opened!";
+    if (!error.isEmpty()) {
+        delete result;
+        qovShowError(tr("Error"), tr("The following parameter value is invalid\n[%1]").arg(error));
+    } else if (result) {
+        setProjectData(result);
+        m_keepAliveThread.requestKeepAlive();
+    } else {
+        qovShowError(tr("Error"), tr("Data format is invalid"));
+    }
+    hideBusy();
+}
+
+bool QovMainWindow::saveTo(const QString &path)
+{
+    if (!m_projectData->saveTo(path)) {
+        qovShowError(tr("Error"), tr("Project data save failed."));
+        return false;
+    }
+    QovPersistentDataModel::instance()->addRecent(path);
+    return true;
+}
+
+bool QovMainWindow::saveProject()
+{
+    QString path = m_projectData->savePath();
+    if (path == QovProjectDataModel::defaultProjectPath()) {
+        path = QovFileDialogWrapper::getSaveFileName(this);
+        if (path.isEmpty()) {
+            return false;
+        }
+    }
+    return saveTo(path);
+}
+
+bool QovMainWindow::saveProjectAs()
+{
+    const QString path = QovFileDialogWrapper::getSaveFileName(this);
+    return !path.isEmpty() && saveTo(path);
+}
+
+void QovMainWindow::closeProject(bool force)
+{
+    qDebug() << QThread::currentThreadId() << "closeProject()";
+    bool confirm = true;
+    if (!force) {
+        const bool edited = m_projectData->isEdited();
+        if (!askToSave()) {
+            return;
+        }
+        // Whoever just answered the save question has confirmed closing already.
+        confirm = !edited;
+    }
+    if (confirm) {
+        QovConfirmPopup popup(tr("Close Project"), tr("Really close project?"));
+        if (popup.exec() != QDialog::Accepted) {
+            return;
+        }
+    }
+    showSuccessor();
+    m_projectView->close();
+    hide();
+    close();
+    deleteLater();
+}
+
+void QovMainWindow::showSuccessor()
+{
+    if (QovProgramSettingsModel().topPageVisible()) {
+        (new QovTopWindow())->show();
+    } else {
+        (new QovMainWindow())->show();
+    }
+}
+
+bool QovMainWindow::exit()
+{
+    close();
+    return true;
+}
+
+void QovMainWindow::closeEvent(QCloseEvent *event)
+{
+    if (isHidden()) {
+        event->accept();
+        return;
+    }
+    if (m_projectData->isEdited()) {
+        switch (qovAskBeforeClosing()) {
+        case QovConfirmSavePopup::SAVE:
+            event->setAccepted(saveProject());
+            return;
+        case QovConfirmSavePopup::DONT_SAVE:
+            event->accept();
+            return;
+        default:
+            event->ignore();
+            return;
+        }
+    }
+    QovConfirmPopup popup(tr("Exit"), tr("Really exit Velmora?"));
+    event->setAccepted(popup.exec() == QDialog::Accepted);
+}
+
+void QovMainWindow::resizeEvent(QResizeEvent *event)
+{
+    QovMainWindowBase::resizeEvent(event);
+    qDebug() << "QovMainWindow::resizeEvent" << event->oldSize() << event->size();
+    m_projectView->resize(event->size());
+    for (QovZephSettingView *page : qAsConst(m_devicePages)) {
+        page->resize(event->size());
+    }
+}
+
+void QovMainWindow::downloadRequested(QWebEngineDownloadItem *download)
+{
+    // Every window hears the shared profile; only the one showing the page answers.
+    QWebEnginePage *page = download->page();
+    if (page && page->view() && !isAncestorOf(page->view())) {
+        return;
+    }
+    const QString proposed =
+        QDir(download->downloadDirectory()).filePath(download->downloadFileName());
+    QFileDialog dialog(this, tr("Save as"), proposed);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    const QFileInfo chosen(dialog.selectedFiles().constFirst());
+    download->setDownloadDirectory(chosen.absolutePath());
+    download->setDownloadFileName(chosen.fileName());
+    download->accept();
+}
+
+// --- Waiting for the device setting dialog and the settings pages (other branches). ---
+
+bool QovMainWindow::createProject()
+{
+    qDebug() << "createProject: waiting for the device setting dialog";
+    return false;
+}
+
+bool QovMainWindow::deviceSetting()
+{
+    qDebug() << "deviceSetting: waiting for the device setting dialog";
+    return false;
+}
+
+void QovMainWindow::onDeviceSettingCompleted(QovProjectDataModel *result)
+{
+    qDebug() << "onDeviceSettingCompleted: waiting for the device setting dialog" << result;
+}
+
+void QovMainWindow::releasePendingDeviceSettingDialog() {}

@@ -1,15 +1,122 @@
 #pragma once
 
-#include <QMainWindow>
+#include "device/qovkeepalivethread.h"
+#include "models/qovappdevicemodel.h"
+#include "models/qovonlinedevicemodel.h"
+#include "models/qovprogramsettingsmodel.h"
+#include "models/qovprojectdatamodel.h"
+#include "views/qovmainwindowbase.h"
 
-// The project window. Stand-in until the main window lands: it records the file it was asked
-// to open in its title.
-class QovMainWindow : public QMainWindow
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <tuple>
+
+class QCloseEvent;
+class QResizeEvent;
+class QWebEngineDownloadItem;
+class QovAddOnlineDeviceDialog;
+class QovCgiApi;
+class QovDeviceSettingDialog;
+class QovProgressView;
+class QovProjectView;
+class QovWatchedProject;
+class QovZephSettingView;
+
+// The working window: a stack whose page 0 is the project page and whose pages 1..N are the
+// settings pages of the project's devices in project order. It owns the current project, the
+// busy overlay and the keep-alive thread, and carries out the project lifecycle. The device
+// connection flows live in qovmainwindowconnection.cpp.
+class QovMainWindow : public QovMainWindowBase
 {
     Q_OBJECT
 
 public:
-    explicit QovMainWindow(QWidget *parent = nullptr);
+    // success, upload, the project device, the online device it was paired with.
+    using ConnectDeviceResult = std::tuple<bool, bool, QovAppDeviceModel, QovOnlineDeviceModel>;
 
-    bool openProjectFile(const QString &path);
+    explicit QovMainWindow(QWidget *parent = nullptr);
+    ~QovMainWindow() override;
+
+    int currentPage() const override { return m_currentPage; }
+    QovProjectDataModel *projectData() const override { return m_projectData; }
+    // Device pages in stack order (stack index = list index + 1).
+    QList<QovZephSettingView *> devicePages() const { return m_devicePages; }
+    bool isBusy() const;
+
+public Q_SLOTS:
+    void setCurrentPage(int targetPageNumber) override;
+    void setProjectData(QovProjectDataModel *data) override;
+
+    bool connectDevices() override;
+    bool createProject() override;
+    bool projectMetaDataEdit() override;
+    bool deviceSetting() override;
+    void openProgramSettings() override;
+    bool openProject() override;
+    bool openProjectFile(QString fileName) override;
+    bool saveProject() override;
+    bool saveProjectAs() override;
+    void closeProject(bool force = false) override;
+    bool exit() override;
+
+    bool connectDevice(QovAppDeviceModel device) override;
+    bool disconnectDevice(QovAppDeviceModel device) override;
+    bool reconnectDevice(QovAppDeviceModel device) override;
+
+private Q_SLOTS:
+    void onProjectEditedChanged();
+    void onFileOpenCompleted(QovProjectDataModel *result, QString error = QString());
+    void onDeviceSettingCompleted(QovProjectDataModel *result);
+    void downloadRequested(QWebEngineDownloadItem *download);
+    void onConnectDevicesCompleted(QovAppDeviceResultList results);
+    void onConnectDeviceCompleted(QovMainWindow::ConnectDeviceResult result);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    using LoadResult = std::tuple<QovProjectDataModel *, QString>;
+
+    // Runs on a pool thread: reads the file, records it as recent, reconnects its devices.
+    static LoadResult loadProjectFile(const QString &fileName,
+                                      QovProgramSettingsModel::AutoReconnectType mode);
+    // Runs on the loader's thread: decides every device's status after opening and starts the
+    // automatic reconnections of `mode`, waiting for all of them.
+    static void reconnectAfterOpen(QovProjectDataModel *model,
+                                   QovProgramSettingsModel::AutoReconnectType mode);
+    // Pairs `device` with `target` on a pool thread; the result reaches
+    // onConnectDeviceCompleted after `doneLine` was logged. Takes ownership of `api` (may be
+    // null, which fails the attempt).
+    void startConnectionWorker(QovCgiApi *api, bool upload, const QovAppDeviceModel &device,
+                               const QovOnlineDeviceModel &target, const char *doneLine);
+
+    // True when the action may go on: nothing to save, saved, or discarded by the user.
+    bool askToSave();
+    // Saves under `path`, records it as recent and reports a failure.
+    bool saveTo(const QString &path);
+    void showBusy();
+    void hideBusy();
+    void releasePendingDeviceSettingDialog();
+    void removeDevicePages();
+    // Hands the keep-alive thread what it watches; called whenever the project or its device
+    // list is replaced on this thread.
+    void publishWatchedProject();
+    void showSuccessor();
+
+    int m_currentPage = 0;
+    QovProjectDataModel *m_projectData = nullptr;
+    QovProjectView *m_projectView = nullptr;
+    QList<QovZephSettingView *> m_devicePages;
+    QovProgressView *m_progressView = nullptr;
+    // Shared with the keep-alive passes, which may still run on a pool thread after the
+    // window is gone.
+    std::shared_ptr<QovWatchedProject> m_watchedProject;
+    QovKeepAliveThread m_keepAliveThread;
+    QovAddOnlineDeviceDialog *m_pendingAddOnlineDeviceDialog = nullptr;
+    QovDeviceSettingDialog *m_pendingDeviceSettingDialog = nullptr;
 };
+
+Q_DECLARE_METATYPE(QovMainWindow::ConnectDeviceResult)

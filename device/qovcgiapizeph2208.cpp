@@ -26,69 +26,79 @@ bool QovCgiApiZeph2208::simpleRequest(const QString &ip, const QString &page)
 
 std::future<bool> QovCgiApiZeph2208::identify(const QovOnlineDeviceModel &device)
 {
-    return QovTaskPool::run([device] {
-        return simpleRequest(device->ipAddress(), QStringLiteral("zephidentify.cgi"));
-    });
+    return QovTaskPool::run(
+        [device] { return simpleRequest(device->ipAddress(), QStringLiteral("zephidentify.cgi")); },
+        false);
 }
 
 std::future<bool> QovCgiApiZeph2208::keepAlive(const QovAppDeviceModel &device)
 {
     return QovTaskPool::run(
-        [device] { return simpleRequest(device->ipAddress(), QStringLiteral("keepalive.cgi")); });
+        [device] { return simpleRequest(device->ipAddress(), QStringLiteral("keepalive.cgi")); },
+        false);
 }
 
 std::future<QovCgiApi::DeviceInfo>
 QovCgiApiZeph2208::getDeviceInfo(const QovOnlineDeviceModel &device)
 {
-    return QovTaskPool::run([device] {
-        const QUrl url = cgiUrl(device->ipAddress(), QStringLiteral("gdeviceinfo.cgi"));
-        return QovCgiReply::deviceInfo(httpGet(url, httpTimeoutMs()).get());
-    });
+    return QovTaskPool::run(
+        [device] {
+            const QUrl url = cgiUrl(device->ipAddress(), QStringLiteral("gdeviceinfo.cgi"));
+            return QovCgiReply::deviceInfo(httpGet(url, httpTimeoutMs()).get());
+        },
+        QovCgiReply::deviceInfo(QByteArray()));
 }
 
 std::future<bool> QovCgiApiZeph2208::disconnectDevice(const QovAppDeviceModel &device)
 {
-    return QovTaskPool::run([device] {
-        qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::disconnectDevice"
-                 << device->debugText();
-        device->setIpAddress(QString());
-        device->setMacAddress(QString());
-        device->setStatus(QovAppDeviceModelInternal::DISCONNECTED);
-        return true;
-    });
+    return QovTaskPool::run(
+        [device] {
+            qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::disconnectDevice"
+                     << device->debugText();
+            device->setIpAddress(QString());
+            device->setMacAddress(QString());
+            device->setStatus(QovAppDeviceModelInternal::DISCONNECTED);
+            return true;
+        },
+        false);
 }
 
 std::future<bool> QovCgiApiZeph2208::connectDevice(bool upload, const QovAppDeviceModel &device,
                                                    const QovOnlineDeviceModel &target)
 {
-    return QovTaskPool::run([this, upload, device, target] {
-        qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::connectDevice" << upload
-                 << device->debugText() << target->debugText();
-        if (upload) {
-            if (!uploadZephData(target, device).get()) {
-                return false;
+    // The task refers to nothing of this object: the transfers it runs are stateless, so the
+    // caller may drop the object before the future is ready.
+    return QovTaskPool::run(
+        [upload, device, target] {
+            qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::connectDevice" << upload
+                     << device->debugText() << target->debugText();
+            if (upload) {
+                if (!QovTaskPool::run([&] { return uploadAll(target, device); }, false).get()) {
+                    return false;
+                }
+                target->setDeviceName(device->deviceName());
+                target->setDeviceId(device->deviceId());
+            } else {
+                const ZephData data =
+                    QovTaskPool::run([&] { return downloadAll(target); }, failedDownload()).get();
+                if (!data.error.isEmpty()) {
+                    qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::connectDevice"
+                             << upload << device->debugText() << target->debugText() << "failed,"
+                             << data.error;
+                    return false;
+                }
+                device->setDeviceName(target->deviceName());
+                device->setDeviceId(target->deviceId());
+                device->setZephDataPreset(data.preset);
+                device->setZephData12BandEq(data.eq12Band);
+                device->setZephData4BandEq(data.eq4Band);
+                device->setZephDataPartialPreset(data.partialPreset);
+                device->setZephDataCurrent(data.current);
             }
-            target->setDeviceName(device->deviceName());
-            target->setDeviceId(device->deviceId());
-        } else {
-            const ZephData data = downloadZephData(target).get();
-            if (!data.error.isEmpty()) {
-                qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::connectDevice"
-                         << upload << device->debugText() << target->debugText() << "failed,"
-                         << data.error;
-                return false;
-            }
-            device->setDeviceName(target->deviceName());
-            device->setDeviceId(target->deviceId());
-            device->setZephDataPreset(data.preset);
-            device->setZephData12BandEq(data.eq12Band);
-            device->setZephData4BandEq(data.eq4Band);
-            device->setZephDataPartialPreset(data.partialPreset);
-            device->setZephDataCurrent(data.current);
-        }
-        device->setIpAddress(target->ipAddress());
-        device->setMacAddress(target->macAddress());
-        device->setStatus(QovAppDeviceModelInternal::CONNECTED);
-        return true;
-    });
+            device->setIpAddress(target->ipAddress());
+            device->setMacAddress(target->macAddress());
+            device->setStatus(QovAppDeviceModelInternal::CONNECTED);
+            return true;
+        },
+        false);
 }

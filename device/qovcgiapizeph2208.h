@@ -7,6 +7,7 @@
 
 // The CGI interface of the ZEPH-2208 and the ZEPH-2208NET. Within one operation the requests
 // run strictly one after another, each as a task of its own that the operation waits for.
+// The object holds no state and its tasks do not refer to it.
 class QovCgiApiZeph2208 : public QovCgiApi
 {
     Q_OBJECT
@@ -36,6 +37,7 @@ private:
     static QStringList downloadZephDataList(const QovOnlineDeviceModel &device, int code,
                                             int timeoutMs);
     static ZephData downloadAll(const QovOnlineDeviceModel &device);
+    static ZephData failedDownload();
     static bool uploadZephDataSet(const QovOnlineDeviceModel &device,
                                   const QovAppDeviceModel &source, int code, int bank,
                                   int timeoutMs);

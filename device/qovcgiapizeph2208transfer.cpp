@@ -23,10 +23,10 @@ int bankCount(int code)
 
 // Each step is a task of its own that the caller waits for, so one operation never has two
 // requests in flight.
-template<typename Step>
-auto inTurn(Step step)
+template<typename Step, typename Result>
+Result inTurn(Step step, Result failed)
 {
-    return QovTaskPool::run(step).get();
+    return QovTaskPool::run(step, failed).get();
 }
 
 QUrlQuery slotQuery(int code, int bank)
@@ -61,7 +61,27 @@ QString sourceText(const QovAppDeviceModel &source, int code, int bank)
     }
 }
 
+// A record with every data set empty: the record's own defaults are a device's factory data.
+QovZephData emptyZephData()
+{
+    QovZephData data;
+    data.preset.clear();
+    data.eq12Band.clear();
+    data.eq4Band.clear();
+    data.partialPreset.clear();
+    data.current.clear();
+    return data;
+}
+
 } // namespace
+
+// What a download yields when it cannot even start.
+QovCgiApi::ZephData QovCgiApiZeph2208::failedDownload()
+{
+    ZephData data = emptyZephData();
+    data.error = QStringLiteral("failed to get preset");
+    return data;
+}
 
 QString QovCgiApiZeph2208::downloadZephDataSet(const QovOnlineDeviceModel &device, int code,
                                                int bank, int timeoutMs)
@@ -78,7 +98,7 @@ QString QovCgiApiZeph2208::downloadZephDataSet(const QovOnlineDeviceModel &devic
     const QString fileUrl = QovCgiReply::object(reply).value(QStringLiteral("fileurl")).toString();
     const QUrl url(QStringLiteral("http://%1/file/%2").arg(ip, fileUrl));
     qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::downloadZephData url=" << url;
-    const QByteArray body = httpGet(url, timeoutMs).get();
+    const QByteArray body = httpGet(url, timeoutMs, kDataFileLimit).get();
     qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::downloadZephData target=" << code
              << ", bank=" << bank << ": got" << body.size() << "bytes";
     return QString::fromUtf8(body);
@@ -90,7 +110,7 @@ QStringList QovCgiApiZeph2208::downloadZephDataList(const QovOnlineDeviceModel &
     QStringList texts;
     for (int bank = 0; bank < bankCount(code); ++bank) {
         const QString text =
-            inTurn([&] { return downloadZephDataSet(device, code, bank, timeoutMs); });
+            inTurn([&] { return downloadZephDataSet(device, code, bank, timeoutMs); }, QString());
         if (text.isEmpty()) {
             return {};
         }
@@ -102,17 +122,12 @@ QStringList QovCgiApiZeph2208::downloadZephDataList(const QovOnlineDeviceModel &
 QovCgiApi::ZephData QovCgiApiZeph2208::downloadAll(const QovOnlineDeviceModel &device)
 {
     const int timeoutMs = httpTimeoutMs();
-    ZephData data;
-    data.preset.clear();
-    data.eq12Band.clear();
-    data.eq4Band.clear();
-    data.partialPreset.clear();
-    data.current.clear();
+    ZephData data = emptyZephData();
     const auto list = [&](int code) {
-        return inTurn([&] { return downloadZephDataList(device, code, timeoutMs); });
+        return inTurn([&] { return downloadZephDataList(device, code, timeoutMs); }, QStringList());
     };
     const auto single = [&](int code) {
-        return inTurn([&] { return downloadZephDataSet(device, code, 0, timeoutMs); });
+        return inTurn([&] { return downloadZephDataSet(device, code, 0, timeoutMs); }, QString());
     };
     if ((data.preset = list(Preset)).isEmpty()) {
         data.error = QStringLiteral("failed to get preset");
@@ -131,21 +146,18 @@ QovCgiApi::ZephData QovCgiApiZeph2208::downloadAll(const QovOnlineDeviceModel &d
 std::future<QovCgiApi::ZephData>
 QovCgiApiZeph2208::downloadZephData(const QovOnlineDeviceModel &device)
 {
-    return QovTaskPool::run([device] { return downloadAll(device); });
+    return QovTaskPool::run([device] { return downloadAll(device); }, failedDownload());
 }
 
 bool QovCgiApiZeph2208::sendChunks(const QString &ip, const QByteArray &bytes, int timeoutMs)
 {
     for (int offset = 0; offset < bytes.size(); offset += kChunkSize) {
         const QByteArray chunk = bytes.mid(offset, kChunkSize);
-        QovMultipartBody body;
-        body.addPart({{"Content-Disposition", R"(form-data; name="files[]"; filename="blob")"},
-                      {"Content-Type", "application/octet-stream"}},
-                     chunk);
+        const QList<QovFormPart> form{{"files[]", "blob", "application/octet-stream", chunk}};
         const QUrlQuery query({{QStringLiteral("offset"), QString::number(offset)},
                                {QStringLiteral("size"), QString::number(chunk.size())}});
         const QUrl url = cgiUrl(ip, QStringLiteral("fileupload.cgi"), query);
-        if (!accepted(httpPostMultipart(url, body, timeoutMs).get())) {
+        if (!accepted(httpPostMultipart(url, form, timeoutMs).get())) {
             return false;
         }
     }
@@ -172,7 +184,8 @@ bool QovCgiApiZeph2208::uploadZephDataList(const QovOnlineDeviceModel &device,
                                            const QovAppDeviceModel &source, int code, int timeoutMs)
 {
     for (int bank = 0; bank < bankCount(code); ++bank) {
-        if (!inTurn([&] { return uploadZephDataSet(device, source, code, bank, timeoutMs); })) {
+        if (!inTurn([&] { return uploadZephDataSet(device, source, code, bank, timeoutMs); },
+                    false)) {
             return false;
         }
     }
@@ -186,10 +199,10 @@ bool QovCgiApiZeph2208::uploadAll(const QovOnlineDeviceModel &device,
              << device->debugText() << source->debugText();
     const int timeoutMs = httpTimeoutMs();
     const auto list = [&](int code) {
-        return inTurn([&] { return uploadZephDataList(device, source, code, timeoutMs); });
+        return inTurn([&] { return uploadZephDataList(device, source, code, timeoutMs); }, false);
     };
     const auto single = [&](int code) {
-        return inTurn([&] { return uploadZephDataSet(device, source, code, 0, timeoutMs); });
+        return inTurn([&] { return uploadZephDataSet(device, source, code, 0, timeoutMs); }, false);
     };
     const char *failure = nullptr;
     if (!list(Preset)) {
@@ -213,5 +226,5 @@ bool QovCgiApiZeph2208::uploadAll(const QovOnlineDeviceModel &device,
 std::future<bool> QovCgiApiZeph2208::uploadZephData(const QovOnlineDeviceModel &device,
                                                     const QovAppDeviceModel &source)
 {
-    return QovTaskPool::run([device, source] { return uploadAll(device, source); });
+    return QovTaskPool::run([device, source] { return uploadAll(device, source); }, false);
 }

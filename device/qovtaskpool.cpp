@@ -1,6 +1,11 @@
 #include "device/qovtaskpool.h"
 
+#include <QDebug>
+#include <QThread>
+
 #include <chrono>
+#include <exception>
+#include <system_error>
 #include <thread>
 
 QovTaskPool &QovTaskPool::instance()
@@ -17,51 +22,57 @@ int QovTaskPool::workerCount()
     return pool.m_workers;
 }
 
-void QovTaskPool::post(std::function<void()> job)
+void QovTaskPool::failThreadStarts(int count)
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_jobs.push_back(std::move(job));
-    if (static_cast<int>(m_jobs.size()) > m_idle) {
-        ++m_workers;
-        std::thread([this] { work(); }).detach();
-        return;
-    }
-    lock.unlock();
-    // A worker may be spinning and take the job before this wakes anyone; then the notify
-    // finds the others asleep with nothing to do, which their predicate handles.
-    m_wake.notify_one();
+    QovTaskPool &pool = instance();
+    std::lock_guard<std::mutex> lock(pool.m_mutex);
+    pool.m_failStarts = count;
 }
 
-bool QovTaskPool::spinForJob(std::unique_lock<std::mutex> &lock)
+void QovTaskPool::reportException()
 {
-    // An operation's steps hand over to each other in quick succession: a worker that just
-    // finished looks for the next job for a moment before it sleeps, which saves the wake-up
-    // latency of a sleeping thread on every step.
-    const auto until = std::chrono::steady_clock::now() + kSpin;
-    ++m_idle;
-    while (m_jobs.empty() && std::chrono::steady_clock::now() < until) {
-        lock.unlock();
-        std::this_thread::yield();
-        lock.lock();
+    try {
+        throw;
+    } catch (const std::exception &e) {
+        qDebug() << QThread::currentThreadId() << "task failed:" << e.what();
+    } catch (...) {
+        qDebug() << QThread::currentThreadId() << "task failed";
     }
-    --m_idle;
-    return !m_jobs.empty();
+}
+
+bool QovTaskPool::post(std::function<void()> job)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (static_cast<int>(m_jobs.size()) >= m_idle) {
+        // Every idle worker has a job waiting already: this one needs a worker of its own.
+        try {
+            if (m_failStarts > 0) {
+                --m_failStarts;
+                throw std::system_error(
+                    std::make_error_code(std::errc::resource_unavailable_try_again));
+            }
+            std::thread([this] { work(); }).detach();
+        } catch (const std::system_error &e) {
+            qDebug() << QThread::currentThreadId() << "no thread for a task:" << e.what();
+            return false;
+        }
+        ++m_workers;
+        // The new worker counts as idle until it takes a job.
+        ++m_idle;
+        m_jobs.push_back(std::move(job));
+        return true;
+    }
+    m_jobs.push_back(std::move(job));
+    lock.unlock();
+    m_wake.notify_one();
+    return true;
 }
 
 void QovTaskPool::work()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        if (!m_jobs.empty() || spinForJob(lock)) {
-            std::function<void()> job = std::move(m_jobs.front());
-            m_jobs.pop_front();
-            lock.unlock();
-            job();
-            job = nullptr;
-            lock.lock();
-            continue;
-        }
-        ++m_idle;
+        // Counted idle by whoever made this worker or by the wait below.
         const bool woken =
             m_wake.wait_for(lock, std::chrono::seconds(30), [this] { return !m_jobs.empty(); });
         --m_idle;
@@ -69,5 +80,12 @@ void QovTaskPool::work()
             --m_workers;
             return;
         }
+        std::function<void()> job = std::move(m_jobs.front());
+        m_jobs.pop_front();
+        lock.unlock();
+        job();
+        job = nullptr;
+        lock.lock();
+        ++m_idle;
     }
 }

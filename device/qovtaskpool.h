@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -11,34 +10,50 @@
 // Where operations and their requests run. Like an asynchronous launch, every task starts at
 // once: when no worker is idle a new one is made, so a task waiting for a task it started can
 // never starve. Unlike a new thread per task, workers are kept for a while and reused, which
-// saves a thread start and the toolkit's per-thread set-up (its event dispatcher) on every
-// request. Workers idle for half a minute end.
+// saves a thread start per request. Idle workers sleep; after half a minute they end.
+//
+// A task never throws into its future: when it throws, or when no thread can be had to run
+// it, the future holds `failed` instead and a debug line says why.
 class QovTaskPool
 {
 public:
-    template<typename Work>
-    static auto run(Work work) -> std::future<decltype(work())>
+    template<typename Work, typename Result = decltype(std::declval<Work>()())>
+    static std::future<Result> run(Work work, Result failed)
     {
-        auto task = std::make_shared<std::packaged_task<decltype(work())()>>(std::move(work));
-        std::future<decltype(work())> result = task->get_future();
-        instance().post([task] { (*task)(); });
+        auto promise = std::make_shared<std::promise<Result>>();
+        std::future<Result> result = promise->get_future();
+        auto shared = std::make_shared<Work>(std::move(work));
+        const bool started = instance().post([promise, shared, failed] {
+            try {
+                promise->set_value((*shared)());
+            } catch (...) {
+                reportException();
+                promise->set_value(failed);
+            }
+        });
+        if (!started) {
+            promise->set_value(failed);
+        }
         return result;
     }
 
     // Workers alive now, busy or idle.
     static int workerCount();
 
+    // For tests: the next `count` thread starts fail as if the system had no thread left.
+    static void failThreadStarts(int count);
+
 private:
     static QovTaskPool &instance();
-    void post(std::function<void()> job);
+    static void reportException();
+    // False when the job needed a new worker and none could be started; the job is dropped.
+    bool post(std::function<void()> job);
     void work();
-    bool spinForJob(std::unique_lock<std::mutex> &lock);
-
-    static constexpr std::chrono::microseconds kSpin{200};
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<std::function<void()>> m_jobs;
     int m_idle = 0;
     int m_workers = 0;
+    int m_failStarts = 0;
 };

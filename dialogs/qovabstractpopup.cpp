@@ -10,6 +10,14 @@
 namespace {
 
 const QSize kButtonSize(96, 30);
+const int kMargin = 24;
+const int kButtonCount = 3;
+
+// The three buttons keep their size and the margins stay; the two gaps share the rest.
+int buttonGap(int popupWidth)
+{
+    return qMax(0, (popupWidth - 2 * kMargin - kButtonCount * kButtonSize.width()) / 2);
+}
 
 QLabel *makeWrappedLabel(const QString &text, const char *objectName, int minimumHeight)
 {
@@ -30,7 +38,7 @@ QovAbstractPopup::QovAbstractPopup(int width, int minimumHeight, const QString &
     , m_rightButton(makeButton(tr("Right"), kButtonSize, "dialog-button-reject"))
     , m_title(title)
     , m_message(message + QLatin1Char('\n'))
-    , m_buttonRow(makeHBoxLayout(0, 32, Qt::AlignCenter))
+    , m_buttonRow(makeHBoxLayout(0, buttonGap(width), Qt::AlignCenter))
 {
     setFixedWidth(width);
     setMinimumHeight(minimumHeight);
@@ -39,7 +47,7 @@ QovAbstractPopup::QovAbstractPopup(int width, int minimumHeight, const QString &
     // Frameless, so nobody sees it on the window, but task switchers show it.
     setWindowTitle(title);
 
-    auto *layout = makeVBoxLayout(24, 8, Qt::AlignTop | Qt::AlignLeft);
+    auto *layout = makeVBoxLayout(kMargin, 8, Qt::AlignTop | Qt::AlignLeft);
     layout->addWidget(makeWrappedLabel(m_title, "popup-title", 28));
     layout->addWidget(makeWrappedLabel(m_message, "popup-message", 64));
     m_buttonRow->addWidget(m_leftButton);

@@ -11,9 +11,11 @@ class QMenuRight : public QMenu
 public:
     QMenuRight(QWidget *button, QWidget *parent = nullptr);
 
-protected:
-    void showEvent(QShowEvent *event) override;
+    void setVisible(bool visible) override;
 
 private:
+    // Where the menu goes: right-aligned under the button, kept on the button's screen.
+    QPoint placement() const;
+
     QWidget *m_button;
 };

@@ -1,10 +1,10 @@
 // A full Device->App download and App->Device upload through QovCgiApiZeph2208 against one
 // simulated mixer with its factory data, and the same request sequences made with libcurl,
-// measured in one run. Per-request figures show where a QNetworkAccessManager request spends
-// its time. Run inside scripts/sandbox.
+// measured in one run. Per-request figures show what our request layer and the task pool add
+// to a bare libcurl request. Run inside scripts/sandbox.
 #include "curlmixerclient.h"
 #include "device/qovcgiapizeph2208.h"
-#include "device/qovhttpexchange.h"
+#include "device/qovcurlrequest.h"
 #include "device/qovtaskpool.h"
 #include "mixersimprocess.h"
 #include "privatenetwork.h"
@@ -13,9 +13,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLoggingCategory>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 
 #include <curl/curl.h>
 
@@ -64,7 +61,13 @@ void newThread(const std::function<void()> &work)
 }
 void pooled(const std::function<void()> &work)
 {
-    QovTaskPool::run(work).get();
+    QovTaskPool::run(
+        [&work] {
+            work();
+            return true;
+        },
+        false)
+        .get();
 }
 
 // Microseconds per call of `work` run by `runner`.
@@ -87,18 +90,6 @@ void curlGet(const QByteArray &url)
         +[](char *, size_t size, size_t count, void *) { return size * count; });
     curl_easy_perform(handle);
     curl_easy_cleanup(handle);
-}
-
-// A GET exactly as the request frame describes it: a manager of its own, synchronous.
-QByteArray qnamGet(const QUrl &url)
-{
-    QNetworkAccessManager manager;
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::SynchronousRequestAttribute, true);
-    QNetworkReply *reply = manager.get(request);
-    const QByteArray body = reply->readAll();
-    delete reply;
-    return body;
 }
 
 void printFigure(const char *name, double value, const char *unit)
@@ -160,20 +151,20 @@ int main(int argc, char *argv[])
     const QUrl url(
         QStringLiteral("http://%1/cgi-bin/appcmd/keepalive.cgi").arg(QLatin1String(kIp)));
     const QByteArray urlText = url.toEncoded();
-    const std::function<void()> clients[] = {[&] { QovHttpExchange::get(url, 10000); },
-                                             [&] { curlGet(urlText); }, [&] { qnamGet(url); }};
-    const char *const clientNames[] = {"ours", "libcurl", "qnam"};
+    const std::function<void()> clients[] = {[&] {
+                                                 QovCurlRequest::get(url, {10000, 65536});
+                                             },
+                                             [&] { curlGet(urlText); }};
+    const char *const clientNames[] = {"ours", "libcurl"};
     const Runner runners[] = {inline_, newThread, pooled};
     const char *const runnerNames[] = {"inline", "new thread", "pool"};
     for (int r = 0; r < 3; ++r) {
-        for (int c = 0; c < 3; ++c) {
+        for (int c = 0; c < 2; ++c) {
             const std::string name =
                 std::string("request ") + clientNames[c] + ", " + runnerNames[r];
             printFigure(name.c_str(), perRequestUs(runners[r], clients[c]), "us");
         }
     }
-    printFigure("qnam manager alone, pool", perRequestUs(pooled, [] { QNetworkAccessManager m; }),
-                "us");
     printFigure("thread start alone", perRequestUs(newThread, [] {}), "us");
     curl_global_cleanup();
     return 0;

@@ -41,6 +41,7 @@ private Q_SLOTS:
     void init();
 
     void uploadThenDownloadIsIdentical();
+    void uploadOrder();
     void chunking_data();
     void chunking();
     void downloadStopsAtFirstFailure_data();
@@ -90,6 +91,37 @@ void TestTransfer::uploadThenDownloadIsIdentical()
     QCOMPARE(requests.at(2 * 50), "GET " + kCgi + "filedownload.cgi?target=7&bank=0");
     // The other mixer kept its own data.
     QVERIFY(m_sim->dataSet(kNetMixer, 2, 0) != source->zephDataPreset().first().toUtf8());
+}
+
+void TestTransfer::uploadOrder()
+{
+    // Presets, EQs, partial presets, current: each data set opened, sent and closed before the
+    // next one opens. A mixer applies them in this order.
+    const QovAppDeviceModel source = projectDeviceWithData("order");
+    source->setZephDataCurrent(jsonTextOfSize(61441));
+    QVERIFY(m_api.uploadZephData(onlineDevice(kMixer), source).get());
+    QStringList expected;
+    const auto set = [&](int target, int bank, const QStringList &chunks) {
+        expected
+            << QString("GET %1beginupload.cgi?target=%2&bank=%3").arg(kCgi).arg(target).arg(bank);
+        for (const QString &chunk : chunks) {
+            expected << "POST " + kCgi + "fileupload.cgi?" + chunk;
+        }
+        expected << "GET " + kCgi + "endupload.cgi";
+    };
+    const auto single = [](const QString &text) {
+        return QStringList{"offset=0&size=" + QString::number(text.toUtf8().size())};
+    };
+    for (int bank = 0; bank < 8; ++bank) {
+        set(2, bank, single(source->zephDataPreset().at(bank)));
+    }
+    set(3, 0, single(source->zephData12BandEq()));
+    set(4, 0, single(source->zephData4BandEq()));
+    for (int bank = 0; bank < 40; ++bank) {
+        set(6, bank, single(source->zephDataPartialPreset().at(bank)));
+    }
+    set(7, 0, {"offset=0&size=61440", "offset=61440&size=1"});
+    QCOMPARE(m_sim->requests(kMixer), expected);
 }
 
 void TestTransfer::chunking_data()

@@ -127,7 +127,13 @@ void TestMixerSim::uploadFormIsChecked_data()
     QTest::newRow("wrong file name") << "offset=0&size=7" << name << QString("x.json") << 5;
     QTest::newRow("offset ahead") << "offset=7&size=7" << name << file << 4;
     QTest::newRow("size wrong") << "offset=0&size=8" << name << file << 5;
-    QTest::newRow("size missing") << "offset=0" << name << file << 5;
+    // The query frame is checked before the form: rcode 8.
+    QTest::newRow("size missing") << "offset=0" << name << file << 8;
+    QTest::newRow("size before offset") << "size=7&offset=0" << name << file << 8;
+    QTest::newRow("offset duplicated") << "offset=0&offset=0&size=7" << name << file << 8;
+    QTest::newRow("size with a plus") << "offset=0&size=+7" << name << file << 8;
+    QTest::newRow("size with a leading zero") << "offset=0&size=007" << name << file << 8;
+    QTest::newRow("size percent-encoded") << "offset=0&size=%37" << name << file << 8;
 }
 
 void TestMixerSim::uploadFormIsChecked()
@@ -177,9 +183,9 @@ void TestMixerSim::refusingMixerComesBack()
 
 void TestMixerSim::heldRepliesEndWhenFaultsAreReplaced()
 {
-    // A mixer has two workers. Requests held by a silent mixer must not keep them once the
-    // faults change, even when the new faults are silent again: a test that resets the mixer
-    // between two silent cases would otherwise find the next request never received.
+    // Requests held by a silent mixer end, unanswered, once the faults change, even when the
+    // new faults are silent again: a test that resets the mixer between two silent cases
+    // must not find old requests answered under new faults.
     QVERIFY(m_sim->setFaults(kMixer, R"({"silent":true})"));
     const auto held = [] {
         httplib::Client client(kMixer, 80);
@@ -191,12 +197,12 @@ void TestMixerSim::heldRepliesEndWhenFaultsAreReplaced()
     auto second = std::async(std::launch::async, held);
     QTRY_COMPARE(m_sim->requests(kMixer).size(), 2);
     QVERIFY(m_sim->setFaults(kMixer, R"({"silent":true})"));
-    QCOMPARE(first.get(), std::string());
-    QCOMPARE(second.get(), std::string());
+    QCOMPARE(first.get(), std::string("no reply"));
+    QCOMPARE(second.get(), std::string("no reply"));
     auto third = std::async(std::launch::async, held);
     QTRY_COMPARE(m_sim->requests(kMixer).size(), 3);
     QVERIFY(m_sim->setFaults(kMixer, "{}"));
-    QCOMPARE(third.get(), std::string());
+    QCOMPARE(third.get(), std::string("no reply"));
 }
 
 QTEST_GUILESS_MAIN(TestMixerSim)

@@ -1,12 +1,13 @@
 #include "cgiroutes.h"
 
+#include "requestframe.h"
 #include "simmixer.h"
-
-#include <httplib.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cstdio>
+#include <iostream>
 
 #include <functional>
 
@@ -31,15 +32,12 @@ std::string compact(const QJsonObject &object)
     return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
 }
 
-long long number(const httplib::Request &request, const char *name, long long missing = -1)
+// The query of a checked request: its numbers in the order the page expects them.
+using Numbers = std::vector<long long>;
+
+long long number(const Numbers &numbers, size_t at)
 {
-    if (!request.has_param(name)) {
-        return missing;
-    }
-    const std::string text = request.get_param_value(name);
-    char *end = nullptr;
-    const long long value = std::strtoll(text.c_str(), &end, 10);
-    return (text.empty() || *end != '\0') ? missing : value;
+    return at < numbers.size() ? numbers[at] : -1;
 }
 
 std::string deviceInfo(const MixerProfile &profile)
@@ -62,33 +60,51 @@ std::string deviceInfo(const MixerProfile &profile)
          {QStringLiteral("ovlink"), QJsonObject{{QStringLiteral("mode"), profile.ovlinkMode}}}});
 }
 
-using Produce = std::function<std::string(const httplib::Request &)>;
+using Produce = std::function<std::string(const HttpRequest &, const Numbers &)>;
 
-// Logs the request, applies the reply faults and otherwise answers what `produce` makes.
-httplib::Server::Handler cgi(SimMixer &mixer, Produce produce)
+HttpReply reply(std::string body, const char *type = kJson)
 {
-    return [&mixer, produce](const httplib::Request &request, httplib::Response &response) {
-        mixer.logRequest(request);
+    HttpReply made;
+    made.contentType = type;
+    made.body = std::move(body);
+    return made;
+}
+
+// Applies the reply faults, checks the query frame and otherwise answers what `produce` makes.
+SimHttpServer::Handler cgi(SimMixer &mixer, std::vector<std::string> names, Produce produce)
+{
+    return [&mixer, names, produce](const HttpRequest &request) {
         if (!mixer.holdReply()) {
-            return;
+            HttpReply dropped;
+            dropped.drop = true;
+            return dropped;
         }
         const MixerFaults faults = mixer.faults();
         if (faults.garbage) {
-            response.set_content(kGarbage, "application/octet-stream");
-        } else if (faults.body) {
-            response.set_content(*faults.body, kJson);
-        } else if (faults.rcode != 0) {
-            response.set_content(rcodeReply(faults.rcode), kJson);
-        } else {
-            response.set_content(produce(request), kJson);
+            return reply(kGarbage, "application/octet-stream");
         }
+        if (faults.body) {
+            return reply(*faults.body);
+        }
+        if (faults.rcode != 0) {
+            return reply(rcodeReply(faults.rcode));
+        }
+        Numbers numbers;
+        const std::string problem = checkQuery(request.query, names, numbers);
+        if (!problem.empty()) {
+            // Loud, so that whoever reads a failing test's output sees the wrong frame.
+            std::cerr << "mixer " << mixer.profile().address << ": bad request frame "
+                      << request.method << ' ' << request.target << ": " << problem << std::endl;
+            return reply(rcodeReply(kBadFrame));
+        }
+        return reply(produce(request, numbers));
     };
 }
 
-std::string fileDownload(SimMixer &mixer, const httplib::Request &request)
+std::string fileDownload(SimMixer &mixer, const Numbers &query)
 {
-    const int target = static_cast<int>(number(request, "target"));
-    const int bank = static_cast<int>(number(request, "bank"));
+    const int target = static_cast<int>(number(query, 0));
+    const int bank = static_cast<int>(number(query, 1));
     const std::optional<DataSlot> failing = mixer.faults().failDownload;
     if (!isValidSlot(target, bank) || (failing && *failing == DataSlot{target, bank})) {
         return rcodeReply(0);
@@ -98,14 +114,14 @@ std::string fileDownload(SimMixer &mixer, const httplib::Request &request)
          {QStringLiteral("fileurl"), QStringLiteral("zephdata/%1-%2.json").arg(target).arg(bank)}});
 }
 
-std::string beginUpload(SimMixer &mixer, const httplib::Request &request)
+std::string beginUpload(SimMixer &mixer, const Numbers &query)
 {
     std::lock_guard<std::mutex> lock(mixer.uploadMutex());
-    return rcodeReply(mixer.upload().begin(static_cast<int>(number(request, "target")),
-                                           static_cast<int>(number(request, "bank"))));
+    return rcodeReply(mixer.upload().begin(static_cast<int>(number(query, 0)),
+                                           static_cast<int>(number(query, 1))));
 }
 
-std::string fileUpload(SimMixer &mixer, const httplib::Request &request)
+std::string fileUpload(SimMixer &mixer, const HttpRequest &request, const Numbers &query)
 {
     std::lock_guard<std::mutex> lock(mixer.uploadMutex());
     const std::optional<DataSlot> failing = mixer.faults().failUpload;
@@ -113,15 +129,13 @@ std::string fileUpload(SimMixer &mixer, const httplib::Request &request)
         return rcodeReply(0);
     }
     // Exactly one part, named and typed as the mixer's upload form sends it.
-    if (request.files.size() != 1 || !request.has_file("files[]")) {
+    std::vector<FormPart> parts;
+    if (!parseForm(request.header("content-type"), request.body, parts) || parts.size() != 1 ||
+        parts[0].name != "files[]" || parts[0].fileName != "blob" ||
+        parts[0].contentType != "application/octet-stream") {
         return rcodeReply(UploadSession::BadSize);
     }
-    const httplib::MultipartFormData part = request.get_file_value("files[]");
-    if (part.filename != "blob" || part.content_type != "application/octet-stream") {
-        return rcodeReply(UploadSession::BadSize);
-    }
-    return rcodeReply(
-        mixer.upload().append(number(request, "offset"), number(request, "size"), part.content));
+    return rcodeReply(mixer.upload().append(number(query, 0), number(query, 1), parts[0].data));
 }
 
 std::string endUpload(SimMixer &mixer)
@@ -136,56 +150,62 @@ std::string endUpload(SimMixer &mixer)
     return rcodeReply(rcode);
 }
 
-void serveFile(SimMixer &mixer, const httplib::Request &request, httplib::Response &response)
+HttpReply serveFile(SimMixer &mixer, const HttpRequest &request)
 {
-    mixer.logRequest(request);
     if (!mixer.holdReply()) {
-        return;
+        HttpReply dropped;
+        dropped.drop = true;
+        return dropped;
     }
     if (mixer.faults().garbage) {
-        response.set_content(kGarbage, "application/octet-stream");
-        return;
+        return reply(kGarbage, "application/octet-stream");
     }
     int target = -1, bank = -1;
     char tail = 0;
-    const std::string name = request.matches[1];
+    const std::string name = request.path.substr(6);
     std::optional<std::string> text;
     if (std::sscanf(name.c_str(), "zephdata/%d-%d.jso%c", &target, &bank, &tail) == 3 &&
         tail == 'n') {
         text = mixer.data().text(target, bank);
     }
     if (!text) {
-        response.status = 404;
-        return;
+        HttpReply missing = reply("not found", "text/plain");
+        missing.status = 404;
+        return missing;
     }
-    response.set_content(*text, kJson);
+    return reply(*text);
 }
 
 } // namespace
 
-void addCgiRoutes(httplib::Server &server, SimMixer &mixer)
+void addCgiRoutes(SimHttpServer &server, SimMixer &mixer)
 {
-    const auto ok = [](const httplib::Request &) { return rcodeReply(1); };
-    server.Get(kCgi + "zephidentify.cgi", cgi(mixer, ok));
-    server.Get(kCgi + "keepalive.cgi", cgi(mixer, ok));
-    server.Get(kCgi + "gdeviceinfo.cgi", cgi(mixer, [&mixer](const httplib::Request &) {
+    server.setAdmission([&mixer](const HttpRequest &request) { return mixer.admit(request); });
+    const auto ok = [](const HttpRequest &, const Numbers &) { return rcodeReply(1); };
+    server.get(kCgi + "zephidentify.cgi", cgi(mixer, {}, ok));
+    server.get(kCgi + "keepalive.cgi", cgi(mixer, {}, ok));
+    server.get(kCgi + "gdeviceinfo.cgi",
+               cgi(mixer, {}, [&mixer](const HttpRequest &, const Numbers &) {
                    return deviceInfo(mixer.profile());
                }));
-    server.Get(kCgi + "filedownload.cgi", cgi(mixer, [&mixer](const httplib::Request &request) {
-                   return fileDownload(mixer, request);
+    server.get(kCgi + "filedownload.cgi",
+               cgi(mixer, {"target", "bank"}, [&mixer](const HttpRequest &, const Numbers &query) {
+                   return fileDownload(mixer, query);
                }));
-    server.Get(kCgi + "beginupload.cgi", cgi(mixer, [&mixer](const httplib::Request &request) {
-                   return beginUpload(mixer, request);
+    server.get(kCgi + "beginupload.cgi",
+               cgi(mixer, {"target", "bank"}, [&mixer](const HttpRequest &, const Numbers &query) {
+                   return beginUpload(mixer, query);
                }));
-    server.Post(kCgi + "fileupload.cgi", cgi(mixer, [&mixer](const httplib::Request &request) {
-                    return fileUpload(mixer, request);
-                }));
-    server.Get(kCgi + "endupload.cgi",
-               cgi(mixer, [&mixer](const httplib::Request &) { return endUpload(mixer); }));
-    server.Get(R"(/file/(.+))",
-               [&mixer](const httplib::Request &request, httplib::Response &response) {
-                   serveFile(mixer, request, response);
-               });
+    server.post(
+        kCgi + "fileupload.cgi",
+        cgi(mixer, {"offset", "size"}, [&mixer](const HttpRequest &request, const Numbers &query) {
+            return fileUpload(mixer, request, query);
+        }));
+    server.get(kCgi + "endupload.cgi",
+               cgi(mixer, {},
+                   [&mixer](const HttpRequest &, const Numbers &) { return endUpload(mixer); }));
+    server.getPrefix("/file/",
+                     [&mixer](const HttpRequest &request) { return serveFile(mixer, request); });
 }
 
 } // namespace velmora::sim

@@ -1,14 +1,11 @@
 #pragma once
 
-namespace httplib {
-class Server;
-}
-
 namespace velmora::sim {
 
+class SimHttpServer;
 class SimMixer;
 
-// The mixer's CGI pages under /cgi-bin/appcmd/ and its file fetches under /file/.
-void addCgiRoutes(httplib::Server &server, SimMixer &mixer);
+// The mixer's CGI pages and data-set files on its HTTP server.
+void addCgiRoutes(SimHttpServer &server, SimMixer &mixer);
 
 } // namespace velmora::sim

@@ -5,9 +5,7 @@
 #include <memory>
 #include <vector>
 
-namespace httplib {
-class Server;
-}
+#include "simhttpserver.h"
 
 namespace velmora::sim {
 
@@ -19,7 +17,7 @@ public:
     virtual ~MixerExtension() = default;
     // Called on every start before the mixer's HTTP server listens: the place to add routes.
     // The server is new on every start.
-    virtual void addRoutes(httplib::Server &server) { (void)server; }
+    virtual void addRoutes(SimHttpServer &server) { (void)server; }
     // After the HTTP server listens; false fails the mixer's start.
     virtual bool start() { return true; }
     // Before the HTTP server closes.

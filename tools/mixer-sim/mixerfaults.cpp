@@ -1,5 +1,6 @@
 #include "mixerfaults.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -7,10 +8,77 @@ namespace velmora::sim {
 
 namespace {
 
-const QStringList kKnownKeys = {QStringLiteral("failDownload"), QStringLiteral("failUpload"),
-                                QStringLiteral("rcode"),        QStringLiteral("delayMs"),
-                                QStringLiteral("silent"),       QStringLiteral("refuse"),
-                                QStringLiteral("body"),         QStringLiteral("garbage")};
+const QStringList kKnownKeys = {
+    QStringLiteral("failDownload"), QStringLiteral("failUpload"), QStringLiteral("rcode"),
+    QStringLiteral("delayMs"),      QStringLiteral("silent"),     QStringLiteral("refuse"),
+    QStringLiteral("body"),         QStringLiteral("garbage"),    QStringLiteral("requests")};
+
+struct KindName
+{
+    WireFault::Kind kind;
+    const char *name;
+};
+const KindName kKinds[] = {
+    {WireFault::ShortBody, "shortBody"},
+    {WireFault::Reset, "reset"},
+    {WireFault::NoLength, "noLength"},
+    {WireFault::NoLengthReset, "noLengthReset"},
+    {WireFault::ChunkedCut, "chunkedCut"},
+    {WireFault::Trickle, "trickle"},
+    {WireFault::Stall, "stall"},
+    {WireFault::Status, "status"},
+    {WireFault::Fail, "fail"},
+    {WireFault::BareLf, "bareLf"},
+    {WireFault::Continue, "continue"},
+    {WireFault::Endless, "endless"},
+};
+
+std::string requestFaultFromJson(const QJsonValue &value, RequestFault &fault)
+{
+    const QJsonObject object = value.toObject();
+    const QString kind = object.value(QStringLiteral("fault")).toString();
+    fault.endpoint = object.value(QStringLiteral("endpoint")).toString().toStdString();
+    fault.nth = object.value(QStringLiteral("nth")).toInt(0);
+    fault.wire.bytesPerSecond = object.value(QStringLiteral("bytesPerSecond")).toInt(0);
+    fault.wire.status = object.value(QStringLiteral("status")).toInt(0);
+    for (const KindName &known : kKinds) {
+        if (kind == QLatin1String(known.name)) {
+            fault.wire.kind = known.kind;
+        }
+    }
+    if (!value.isObject() || fault.endpoint.empty() || fault.nth < 0) {
+        return "a request fault needs an endpoint and an nth of 0 or more";
+    }
+    if (fault.wire.kind == WireFault::None) {
+        return "unknown request fault \"" + kind.toStdString() + '"';
+    }
+    if (fault.wire.kind == WireFault::Trickle && fault.wire.bytesPerSecond <= 0) {
+        return "trickle needs bytesPerSecond";
+    }
+    if (fault.wire.kind == WireFault::Status &&
+        (fault.wire.status < 200 || fault.wire.status > 599)) {
+        return "status needs a status from 200 to 599";
+    }
+    return {};
+}
+
+QJsonObject requestFaultToJson(const RequestFault &fault)
+{
+    QJsonObject object{{QStringLiteral("endpoint"), QString::fromStdString(fault.endpoint)},
+                       {QStringLiteral("nth"), fault.nth}};
+    for (const KindName &known : kKinds) {
+        if (known.kind == fault.wire.kind) {
+            object.insert(QStringLiteral("fault"), QLatin1String(known.name));
+        }
+    }
+    if (fault.wire.kind == WireFault::Trickle) {
+        object.insert(QStringLiteral("bytesPerSecond"), fault.wire.bytesPerSecond);
+    }
+    if (fault.wire.kind == WireFault::Status) {
+        object.insert(QStringLiteral("status"), fault.wire.status);
+    }
+    return object;
+}
 
 std::optional<DataSlot> slotFromJson(const QJsonValue &value)
 {
@@ -60,6 +128,14 @@ std::string faultsFromJson(const std::string &json, MixerFaults &faults)
         read.body = body.toString().toStdString();
     }
     read.garbage = object.value(QStringLiteral("garbage")).toBool();
+    for (const QJsonValue &entry : object.value(QStringLiteral("requests")).toArray()) {
+        RequestFault fault;
+        const std::string error = requestFaultFromJson(entry, fault);
+        if (!error.empty()) {
+            return error;
+        }
+        read.requests.push_back(fault);
+    }
     faults = read;
     return {};
 }
@@ -76,7 +152,20 @@ std::string faultsToJson(const MixerFaults &faults)
     object.insert(QStringLiteral("body"), faults.body
                                               ? QJsonValue(QString::fromStdString(*faults.body))
                                               : QJsonValue(QJsonValue::Null));
+    QJsonArray requests;
+    for (const RequestFault &fault : faults.requests) {
+        requests.append(requestFaultToJson(fault));
+    }
+    object.insert(QStringLiteral("requests"), requests);
     return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
+}
+
+std::string endpointOf(const std::string &path)
+{
+    if (path.compare(0, 6, "/file/") == 0) {
+        return "file";
+    }
+    return path.substr(path.rfind('/') + 1);
 }
 
 } // namespace velmora::sim

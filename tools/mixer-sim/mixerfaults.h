@@ -1,7 +1,10 @@
 #pragma once
 
+#include "simhttpserver.h"
+
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace velmora::sim {
 
@@ -14,6 +17,16 @@ struct DataSlot
     {
         return target == other.target && bank == other.bank;
     }
+};
+
+// A wire fault for one endpoint: the page name ("fileupload.cgi"), "file" for the data-set
+// files, "description.xml"; on its `nth` request counted from when the faults were set
+// (1 = the first), or on every request when `nth` is 0.
+struct RequestFault
+{
+    std::string endpoint;
+    int nth = 0;
+    WireFault wire;
 };
 
 // Misbehaviour a simulated mixer shows on demand. All off by default; tests switch them while
@@ -36,7 +49,12 @@ struct MixerFaults
     std::optional<std::string> body;
     // Every reply, files included, is a body of bytes that is not JSON.
     bool garbage = false;
+    // How single replies go wrong on the wire.
+    std::vector<RequestFault> requests;
 };
+
+// The endpoint name of a request path, as RequestFault names it.
+std::string endpointOf(const std::string &path);
 
 // Reads faults from a JSON object text; absent members stay off. Returns an error text,
 // empty on success, and leaves `faults` untouched on failure.

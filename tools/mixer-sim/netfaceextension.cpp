@@ -3,8 +3,6 @@
 #include "ovlib/ipendpoint.h"
 #include "ovlib/ovexception.h"
 
-#include <httplib.h>
-
 namespace velmora::sim {
 
 MixerIdentity identityFor(const MixerProfile &profile)
@@ -31,11 +29,14 @@ NetFaceExtension::NetFaceExtension(const MixerProfile &profile)
 {
 }
 
-void NetFaceExtension::addRoutes(httplib::Server &server)
+void NetFaceExtension::addRoutes(SimHttpServer &server)
 {
     const std::string document = descriptionDocument(m_identity);
-    server.Get(DescriptionPath, [document](const httplib::Request &, httplib::Response &response) {
-        response.set_content(document, "text/xml; charset=\"utf-8\"");
+    server.get(DescriptionPath, [document](const HttpRequest &) {
+        HttpReply reply;
+        reply.contentType = "text/xml; charset=\"utf-8\"";
+        reply.body = document;
+        return reply;
     });
 }
 

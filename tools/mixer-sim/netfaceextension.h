@@ -13,7 +13,7 @@ class NetFaceExtension : public MixerExtension
 public:
     explicit NetFaceExtension(const MixerProfile &profile);
 
-    void addRoutes(httplib::Server &server) override;
+    void addRoutes(SimHttpServer &server) override;
     bool start() override;
     void stop() override;
 

@@ -2,16 +2,11 @@
 
 #include "cgiroutes.h"
 
-#include <httplib.h>
-
 #include <chrono>
 
 namespace velmora::sim {
 
 namespace {
-// Two workers per mixer: enough for a keep-alive poll beside a transfer, and a hundred mixers
-// stay within a few hundred threads.
-constexpr size_t kWorkersPerMixer = 2;
 constexpr size_t kMaxLoggedRequests = 20000;
 } // namespace
 
@@ -65,20 +60,16 @@ void SimMixer::stop()
 
 bool SimMixer::startHttp()
 {
-    auto server = std::make_unique<httplib::Server>();
-    server->new_task_queue = [] { return new httplib::ThreadPool(kWorkersPerMixer); };
-    // The program opens one connection per request; closing after the reply frees the worker.
-    server->set_keep_alive_max_count(1);
+    auto server = std::make_unique<SimHttpServer>();
     addCgiRoutes(*server, *this);
     for (auto &extension : m_extensions) {
         extension->addRoutes(*server);
     }
-    if (!server->bind_to_port(m_profile.address, m_profile.httpPort)) {
+    m_stopping = false;
+    if (!server->start(m_profile.address, m_profile.httpPort)) {
         return false;
     }
-    m_stopping = false;
     m_server = std::move(server);
-    m_listenThread = std::thread([server = m_server.get()] { server->listen_after_bind(); });
     return true;
 }
 
@@ -90,7 +81,6 @@ void SimMixer::stopHttp()
     // Held replies notice this and give up, so that the workers can be joined.
     m_stopping = true;
     m_server->stop();
-    m_listenThread.join();
     m_server.reset();
     std::lock_guard<std::mutex> lock(m_uploadMutex);
     m_upload = UploadSession();
@@ -111,6 +101,7 @@ bool SimMixer::setFaults(const MixerFaults &faults)
         wasRefusing = m_faults.refuse;
         m_faults = faults;
         ++m_faultGeneration;
+        m_endpointCounts.clear();
     }
     if (!m_running || wasRefusing == faults.refuse) {
         return true;
@@ -134,12 +125,23 @@ void SimMixer::clearRequests()
     m_requests.clear();
 }
 
-void SimMixer::logRequest(const httplib::Request &request)
+WireFault SimMixer::admit(const HttpRequest &request)
 {
-    std::lock_guard<std::mutex> lock(m_logMutex);
-    if (m_requests.size() < kMaxLoggedRequests) {
-        m_requests.push_back(request.method + ' ' + request.target);
+    {
+        std::lock_guard<std::mutex> lock(m_logMutex);
+        if (m_requests.size() < kMaxLoggedRequests) {
+            m_requests.push_back(request.method + ' ' + request.target);
+        }
     }
+    const std::string endpoint = endpointOf(request.path);
+    std::lock_guard<std::mutex> lock(m_faultMutex);
+    const int count = ++m_endpointCounts[endpoint];
+    for (const RequestFault &fault : m_faults.requests) {
+        if (fault.endpoint == endpoint && (fault.nth == 0 || fault.nth == count)) {
+            return fault.wire;
+        }
+    }
+    return {};
 }
 
 bool SimMixer::holdReply()

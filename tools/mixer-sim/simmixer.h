@@ -7,16 +7,12 @@
 #include "uploadsession.h"
 
 #include <atomic>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
-
-namespace httplib {
-class Server;
-struct Request;
-} // namespace httplib
 
 namespace velmora::sim {
 
@@ -49,8 +45,9 @@ public:
 
     void addExtension(std::unique_ptr<MixerExtension> extension);
 
-    // For the request handlers.
-    void logRequest(const httplib::Request &request);
+    // For the request handlers: logs the request, counts it for its endpoint and gives the
+    // wire fault that its reply must show.
+    WireFault admit(const HttpRequest &request);
     // Waits as the slow and silent faults ask; false when the mixer stops meanwhile.
     bool holdReply();
     std::mutex &uploadMutex() { return m_uploadMutex; }
@@ -69,6 +66,8 @@ private:
     // Counts replacements of the faults, so that a reply held under old faults notices the
     // change even if the faults are back to the same values before it looks again.
     unsigned m_faultGeneration = 0;
+    // Requests per endpoint since the faults were set.
+    std::map<std::string, int> m_endpointCounts;
 
     mutable std::mutex m_logMutex;
     std::vector<std::string> m_requests;
@@ -78,8 +77,7 @@ private:
 
     // Start, stop and the refuse switch come from the control thread and main; one at a time.
     std::recursive_mutex m_lifeMutex;
-    std::unique_ptr<httplib::Server> m_server;
-    std::thread m_listenThread;
+    std::unique_ptr<SimHttpServer> m_server;
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_stopping{false};
 };

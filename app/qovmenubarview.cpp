@@ -1,0 +1,123 @@
+#include "app/qovmenubarview.h"
+
+#include "dialogs/qovversioninfodialog.h"
+#include "models/qovpersistentdatamodel.h"
+#include "views/qovmainwindowbase.h"
+#include "views/qovwidgetfactory.h"
+
+#include <QAction>
+#include <QDebug>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QPushButton>
+#include <QUrl>
+
+QovMenuBarView::QovMenuBarView(QovMainWindowBase *mainWindow, QWidget *parent)
+    : QWidget(parent)
+    , m_recentMenu(new QMenu(tr("Open Recent")))
+    , m_mainWindow(mainWindow)
+{
+    setMinimumSize(312, 48);
+    auto *layout = makeHBoxLayout(0, 0, Qt::AlignLeft | Qt::AlignVCenter);
+    layout->addSpacing(20);
+    QPushButton *menuButton =
+        makeIconButton(QStringLiteral(":/icons/ic_menu.svg"), QSize(24, 24), "menu-icon-button");
+    menuButton->setFixedSize(32, 32);
+    m_mainMenu = new QMenu(this);
+    m_mainMenu->setObjectName(QStringLiteral("mainMenu"));
+    buildMainMenu();
+    menuButton->setMenu(m_mainMenu);
+    layout->addWidget(menuButton);
+
+    QovPersistentDataModel *recent = QovPersistentDataModel::instance();
+    connect(recent, &QovPersistentDataModel::recentFilesChanged, this,
+            &QovMenuBarView::updateRecents);
+    updateRecents();
+
+    const struct
+    {
+        QString text;
+        int spaceBefore;
+        bool (QovMainWindowBase::*slot)();
+    } quickButtons[] = {
+        {tr("New"), 28, &QovMainWindowBase::createProject},
+        {tr("Open"), 24, &QovMainWindowBase::openProject},
+        {tr("Save"), 8, &QovMainWindowBase::saveProject},
+    };
+    for (const auto &quick : quickButtons) {
+        layout->addSpacing(quick.spaceBefore);
+        QPushButton *button = makeButton(quick.text, QSize(64, 24), "menu-button");
+        connect(button, &QPushButton::clicked, m_mainWindow, quick.slot);
+        layout->addWidget(button);
+    }
+    setLayout(layout);
+}
+
+// The submenu has no parent (a submenu parented to the bar would also be shown as its own
+// window by some styles), so the bar deletes it.
+QovMenuBarView::~QovMenuBarView()
+{
+    delete m_recentMenu;
+}
+
+QString QovMenuBarView::manualAddress()
+{
+    return tr("https://velmora.example/document/Velmora/Default.html");
+}
+
+void QovMenuBarView::buildMainMenu()
+{
+    QovMainWindowBase *window = m_mainWindow;
+    auto add = [this](const QString &text, const QKeySequence &shortcut) {
+        QAction *action = m_mainMenu->addAction(text);
+        action->setShortcut(shortcut);
+        action->setShortcutVisibleInContextMenu(false);
+        // The menu is hidden most of the time: its shortcuts must work from the whole window.
+        action->setShortcutContext(Qt::WindowShortcut);
+        m_mainWindow->addAction(action);
+        return action;
+    };
+    connect(add(tr("New Project"), QKeySequence(Qt::CTRL + Qt::Key_N)), &QAction::triggered, window,
+            &QovMainWindowBase::createProject);
+    m_mainMenu->addSeparator();
+    connect(add(tr("Open"), QKeySequence(Qt::CTRL + Qt::Key_O)), &QAction::triggered, window,
+            &QovMainWindowBase::openProject);
+    m_mainMenu->addMenu(m_recentMenu);
+    m_mainMenu->addSeparator();
+    connect(add(tr("Save"), QKeySequence(Qt::CTRL + Qt::Key_S)), &QAction::triggered, window,
+            &QovMainWindowBase::saveProject);
+    connect(add(tr("Save As"), QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_S)), &QAction::triggered,
+            window, &QovMainWindowBase::saveProjectAs);
+    m_mainMenu->addSeparator();
+    connect(add(tr("Connect Online Device"), QKeySequence()), &QAction::triggered, window,
+            &QovMainWindowBase::connectDevices);
+    m_mainMenu->addSeparator();
+    connect(add(tr("Settings"), QKeySequence()), &QAction::triggered, window,
+            &QovMainWindowBase::openProgramSettings);
+    m_mainMenu->addSeparator();
+    QMenu *help = m_mainMenu->addMenu(tr("Help"));
+    connect(help->addAction(tr("Help")), &QAction::triggered, this,
+            [] { QDesktopServices::openUrl(QUrl(manualAddress())); });
+    connect(help->addAction(tr("About")), &QAction::triggered, this, [] {
+        QovVersionInfoDialog dialog;
+        dialog.exec();
+    });
+    m_mainMenu->addSeparator();
+    connect(add(tr("Exit"), QKeySequence(Qt::CTRL + Qt::Key_Q)), &QAction::triggered, window,
+            &QovMainWindowBase::exit);
+}
+
+void QovMenuBarView::updateRecents()
+{
+    const QStringList files = QovPersistentDataModel::instance()->recentFiles();
+    qDebug() << "updateRecents" << files;
+    m_recentMenu->clear();
+    for (const QString &path : files) {
+        QAction *action = m_recentMenu->addAction(QFileInfo(path).fileName());
+        action->setData(path);
+        connect(action, &QAction::triggered, m_mainWindow,
+                [window = m_mainWindow, path] { window->openProjectFile(path); });
+    }
+}

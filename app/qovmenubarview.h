@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+
+class QMenu;
+class QovMainWindowBase;
+
+// The bar at the top of the project page: the main menu button (new, open, recent files,
+// save, connect, settings, help, exit) and the quick buttons New, Open and Save.
+class QovMenuBarView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    QovMenuBarView(QovMainWindowBase *mainWindow, QWidget *parent = nullptr);
+    ~QovMenuBarView() override;
+
+    QMenu *mainMenu() const { return m_mainMenu; }
+    QMenu *recentMenu() const { return m_recentMenu; }
+
+    static QString manualAddress();
+
+private Q_SLOTS:
+    void updateRecents();
+
+private:
+    void buildMainMenu();
+
+    QMenu *m_recentMenu;
+    QMenu *m_mainMenu = nullptr;
+    QovMainWindowBase *m_mainWindow;
+};

@@ -1,0 +1,144 @@
+#include "device/qovcurlrequest.h"
+
+#include <QDebug>
+#include <QThread>
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+struct Received
+{
+    QByteArray body;
+    qint64 maxBytes = 0;
+    bool overLimit = false;
+};
+
+size_t collect(char *data, size_t size, size_t count, void *userData)
+{
+    auto *received = static_cast<Received *>(userData);
+    const qint64 bytes = qint64(size * count);
+    if (received->body.size() + bytes > received->maxBytes) {
+        received->overLimit = true;
+        return 0; // libcurl ends the transfer with a write error
+    }
+    received->body.append(data, int(bytes));
+    return size * count;
+}
+
+void initialiseOnce()
+{
+    // Not thread-safe in libcurl itself, and the first request may come from any worker.
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct EasyDeleter
+{
+    void operator()(CURL *handle) const { curl_easy_cleanup(handle); }
+};
+struct ListDeleter
+{
+    void operator()(curl_slist *list) const { curl_slist_free_all(list); }
+};
+struct MimeDeleter
+{
+    void operator()(curl_mime *mime) const { curl_mime_free(mime); }
+};
+
+QByteArray perform(CURL *handle, const QUrl &url, const QovRequestLimits &limits)
+{
+    const QByteArray target = url.toEncoded();
+    if (url.host().isEmpty()) {
+        // A device without an address; libcurl would take the path for a host name.
+        qDebug() << QThread::currentThreadId() << "http request failed:" << target << "no address";
+        return {};
+    }
+    const int deadlineMs = limits.deadlineMs > 0 ? limits.deadlineMs : 10000;
+    Received received;
+    received.maxBytes = limits.maxBytes;
+    char error[CURL_ERROR_SIZE] = {};
+
+    curl_easy_setopt(handle, CURLOPT_URL, target.constData());
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http");
+    curl_easy_setopt(handle, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
+    // Mixers sit on the local network: never through a proxy, whatever the environment says.
+    // A literal address needs no name lookup; libcurl uses it as it stands.
+    curl_easy_setopt(handle, CURLOPT_PROXY, "");
+    curl_easy_setopt(handle, CURLOPT_NOPROXY, "*");
+    curl_easy_setopt(handle, CURLOPT_IPRESOLVE, CURL_IPRESOLVE_V4);
+    // Worker threads: no signal may interrupt them.
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, long(deadlineMs));
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, long(deadlineMs));
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, QovCurlRequest::stallSeconds(deadlineMs));
+    curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits.maxBytes));
+    curl_easy_setopt(handle, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, collect);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &received);
+    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, error);
+    curl_easy_setopt(handle, CURLOPT_USERAGENT, "Velmora");
+
+    const CURLcode code = curl_easy_perform(handle);
+    long status = 0;
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+    QByteArray cause;
+    if (received.overLimit || code == CURLE_FILESIZE_EXCEEDED) {
+        cause = "reply larger than " + QByteArray::number(limits.maxBytes) + " bytes";
+    } else if (code != CURLE_OK) {
+        cause = *error ? QByteArray(error) : QByteArray(curl_easy_strerror(code));
+    } else if (status < 200 || status > 299) {
+        cause = "HTTP status " + QByteArray::number(int(status));
+    } else {
+        return received.body;
+    }
+    qDebug() << QThread::currentThreadId() << "http request failed:" << target << cause;
+    return {};
+}
+
+} // namespace
+
+long QovCurlRequest::stallSeconds(int deadlineMs)
+{
+    // Half the deadline, at least the one second libcurl can measure.
+    return std::max(1L, long(deadlineMs) / 2000);
+}
+
+QByteArray QovCurlRequest::get(const QUrl &url, const QovRequestLimits &limits)
+{
+    initialiseOnce();
+    std::unique_ptr<CURL, EasyDeleter> handle(curl_easy_init());
+    if (!handle) {
+        return {};
+    }
+    return perform(handle.get(), url, limits);
+}
+
+QByteArray QovCurlRequest::postForm(const QUrl &url, const QList<QovFormPart> &parts,
+                                    const QovRequestLimits &limits)
+{
+    initialiseOnce();
+    std::unique_ptr<CURL, EasyDeleter> handle(curl_easy_init());
+    if (!handle) {
+        return {};
+    }
+    std::unique_ptr<curl_mime, MimeDeleter> form(curl_mime_init(handle.get()));
+    for (const QovFormPart &part : parts) {
+        curl_mimepart *added = curl_mime_addpart(form.get());
+        curl_mime_name(added, part.name.constData());
+        curl_mime_filename(added, part.fileName.constData());
+        curl_mime_type(added, part.contentType.constData());
+        curl_mime_data(added, part.data.constData(), size_t(part.data.size()));
+    }
+    curl_easy_setopt(handle.get(), CURLOPT_MIMEPOST, form.get());
+    // A mixer's web server may not know "Expect: 100-continue"; waiting for its answer would
+    // cost a second per chunk.
+    std::unique_ptr<curl_slist, ListDeleter> headers(curl_slist_append(nullptr, "Expect:"));
+    curl_easy_setopt(handle.get(), CURLOPT_HTTPHEADER, headers.get());
+    return perform(handle.get(), url, limits);
+}

@@ -1,0 +1,137 @@
+#include "device/qovkeepalivethread.h"
+
+#include "device/qovcgiapifactory.h"
+#include "device/qovwatchedproject.h"
+#include "models/qovprogramsettingsmodel.h"
+
+#include <QDebug>
+#include <QFutureWatcher>
+#include <QMetaEnum>
+#include <QTimer>
+#include <QtConcurrent>
+
+#include <future>
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct SentRequest
+{
+    QovAppDeviceModel device;
+    // Kept until the reply is in: an operation may use its API object until its future is ready.
+    std::unique_ptr<QovCgiApi> api;
+    std::future<bool> reply;
+};
+
+QString statusKey(QovAppDeviceModelInternal::Status status)
+{
+    return QString::fromLatin1(
+        QMetaEnum::fromType<QovAppDeviceModelInternal::Status>().valueToKey(status));
+}
+
+bool replyOf(std::future<bool> &reply)
+{
+    try {
+        return reply.get();
+    } catch (const std::exception &error) {
+        qDebug() << QThread::currentThreadId() << "keepalive failed:" << error.what();
+        return false;
+    }
+}
+
+// Status writes go through the device's own thread, where the views and the window's
+// completion handlers write it too, so writes from overlapping passes and connection flows
+// never run at the same time. The write is a compare-and-set made at that moment: a device
+// that a connection flow disconnected or reconnected while the request was out is not marked
+// by a reply to the old connection, unless it is still CONNECTED.
+void markMissing(const QovAppDeviceModel &device)
+{
+    QMetaObject::invokeMethod(
+        device.get(),
+        [device] {
+            if (device->status() == QovAppDeviceModelInternal::CONNECTED) {
+                qDebug() << QThread::currentThreadId() << "MISSING!" << device->debugText();
+                device->setStatus(QovAppDeviceModelInternal::MISSING);
+            }
+        },
+        Qt::AutoConnection);
+}
+
+} // namespace
+
+QovKeepAliveThread::QovKeepAliveThread(std::shared_ptr<const QovWatchedProject> project,
+                                       QObject *parent)
+    : QThread(parent)
+    , m_project(std::move(project))
+{
+}
+
+QovKeepAliveThread::~QovKeepAliveThread()
+{
+    quit();
+    wait();
+}
+
+void QovKeepAliveThread::run()
+{
+    qDebug() << QThread::currentThreadId() << this << "run start";
+    const quint32 intervalSeconds = QovProgramSettingsModel().keepAliveInterval();
+    QTimer timer;
+    timer.setInterval(static_cast<int>(intervalSeconds * 1000));
+    // Direct: every timed pass runs on this thread, not on the thread that owns this object.
+    connect(&timer, &QTimer::timeout, this, &QovKeepAliveThread::keepAliveInternal,
+            Qt::DirectConnection);
+    timer.start();
+    exec();
+    timer.stop();
+    qDebug() << QThread::currentThreadId() << this << "run end";
+}
+
+void QovKeepAliveThread::keepAliveInternal()
+{
+    keepAlivePass(*m_project, this);
+}
+
+void QovKeepAliveThread::requestKeepAlive()
+{
+    // The pass holds its own share of the watched project: it may outlive this object.
+    std::shared_ptr<const QovWatchedProject> project = m_project;
+    const void *owner = this;
+    auto *watcher = new QFutureWatcher<void>();
+    connect(watcher, &QFutureWatcher<void>::finished, this, [watcher] { watcher->deleteLater(); });
+    watcher->setFuture(QtConcurrent::run([project, owner] { keepAlivePass(*project, owner); }));
+}
+
+void QovKeepAliveThread::keepAlivePass(const QovWatchedProject &project, const void *owner)
+{
+    const QovWatchedProject::Snapshot current = project.snapshot();
+    qDebug() << QThread::currentThreadId() << owner << "keep alive!!!" << current.projectName
+             << current.devices.size();
+
+    std::vector<SentRequest> sent;
+    for (const QovAppDeviceModel &device : current.devices) {
+        const QovAppDeviceModelInternal::Status status = device->status();
+        if (status != QovAppDeviceModelInternal::CONNECTED) {
+            continue;
+        }
+        qDebug() << QThread::currentThreadId() << device->debugText() << statusKey(status);
+        std::unique_ptr<QovCgiApi> api(createCgiApi(device));
+        if (!api) {
+            qDebug() << QThread::currentThreadId() << "CGI API not found" << device->debugText();
+            continue;
+        }
+        qDebug() << QThread::currentThreadId() << "keepalive send" << device->debugText();
+        std::future<bool> reply = api->keepAlive(device);
+        sent.push_back(SentRequest{device, std::move(api), std::move(reply)});
+    }
+
+    for (SentRequest &request : sent) {
+        const bool alive = replyOf(request.reply);
+        qDebug() << QThread::currentThreadId() << "keepalive recv" << request.device->debugText()
+                 << alive;
+        if (!alive) {
+            markMissing(request.device);
+        }
+    }
+}

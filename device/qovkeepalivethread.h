@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QThread>
+
+#include <memory>
+
+class QovWatchedProject;
+
+// Watches the CONNECTED mixers of the current project: every keep-alive interval (read from the
+// program settings when the thread starts) it asks each of them for a keep-alive reply at the
+// same time, and marks a mixer that fails to answer MISSING. A device that answers again stays
+// MISSING until a new connection is made.
+class QovKeepAliveThread : public QThread
+{
+    Q_OBJECT
+
+public:
+    // `project` is what the passes read; the main window publishes its current project there.
+    QovKeepAliveThread(std::shared_ptr<const QovWatchedProject> project, QObject *parent = nullptr);
+    ~QovKeepAliveThread() override;
+
+    // One extra pass on the global thread pool; returns at once.
+    void requestKeepAlive();
+
+    // One pass over `project`, on the calling thread; returns when every reply is in. `owner`
+    // only names the caller in the debug log.
+    static void keepAlivePass(const QovWatchedProject &project, const void *owner);
+
+protected:
+    void run() override;
+
+private Q_SLOTS:
+    void keepAliveInternal();
+
+private:
+    std::shared_ptr<const QovWatchedProject> m_project;
+};

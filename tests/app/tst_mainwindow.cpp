@@ -1,0 +1,502 @@
+#include "app/qovmainwindow.h"
+#include "app/qovmenubarview.h"
+#include "app/qovtopwindow.h"
+#include "dialogs/qovprojectmetadatadialog.h"
+#include "modalanswerer.h"
+#include "models/qovpersistentdatamodel.h"
+#include "models/qovprogramsettingsmodel.h"
+#include "models/qovtextfile.h"
+#include "projectfiles.h"
+#include "readonlyfolder.h"
+#include "tempprofile.h"
+#include "views/qovprogressview.h"
+#include "webpage/qovzephsettingview.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QtTest>
+
+#include <tuple>
+
+namespace {
+
+QString loadedTitle(const QString &path)
+{
+    QovProjectDataModel *model = nullptr;
+    QString error;
+    std::tie(model, error) = loadProject(path);
+    const QString title = model ? model->projectName() : QStringLiteral("<unreadable>");
+    delete model;
+    return title;
+}
+
+template<typename Window>
+QList<Window *> visibleWindows()
+{
+    QList<Window *> found;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *window = qobject_cast<Window *>(widget); window && window->isVisible()) {
+            found << window;
+        }
+    }
+    return found;
+}
+
+QAction *menuAction(QMenu *menu, const QString &text)
+{
+    for (QAction *action : menu->actions()) {
+        if (action->text() == text) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// The main window's project lifecycle as a user drives it: the save question on every path
+// that would drop edits, open/save/reopen with the recent list, the title, the pages, closing
+// with its successor, and failed opens that must leave the project alone.
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void titleFollowsSavePathAndEdits();
+    void askToSave_data();
+    void askToSave();
+    void openEditSaveReopen();
+    void pagesFollowProject();
+    void closeProjectShowsSuccessor_data();
+    void closeProjectShowsSuccessor();
+    void failedOpenKeepsProject_data();
+    void failedOpenKeepsProject();
+    void exitQuestion_data();
+    void exitQuestion();
+    void busyWindowIgnoresShortcuts();
+
+private:
+    QovMainWindow *shownWindow();
+    bool openAndWait(QovMainWindow *window, const QString &path);
+
+    TempProfile m_profile;
+    QTemporaryDir m_files;
+};
+
+void TestMainWindow::initTestCase()
+{
+    qApp->setStyleSheet(loadTextFile(QStringLiteral(":/styles.qss")));
+    QVERIFY(m_files.isValid());
+}
+
+void TestMainWindow::init()
+{
+    m_profile.writeProgramSettings("[Config]\nshow_top_page=true\nauto_reconnect=0\n");
+}
+
+void TestMainWindow::cleanup()
+{
+    // Deleting a window deletes its menus, which are top-level widgets too.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QovMainWindow *>(widget) || qobject_cast<QovTopWindow *>(widget)) {
+            windows << widget;
+        }
+    }
+    for (const QPointer<QWidget> &window : windows) {
+        delete window.data();
+    }
+}
+
+QovMainWindow *TestMainWindow::shownWindow()
+{
+    auto *window = new QovMainWindow();
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window)) {
+        return nullptr;
+    }
+    return window;
+}
+
+bool TestMainWindow::openAndWait(QovMainWindow *window, const QString &path)
+{
+    if (!window->openProjectFile(path)) {
+        return false;
+    }
+    QDeadlineTimer deadline(10000);
+    while (window->isBusy() && !deadline.hasExpired()) {
+        QTest::qWait(10);
+    }
+    return !window->isBusy();
+}
+
+void TestMainWindow::titleFollowsSavePathAndEdits()
+{
+    QovMainWindow *window = shownWindow();
+    QVERIFY(window);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Velmora"));
+
+    window->projectData()->setProjectName(QStringLiteral("Edited"));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Velmora *"));
+
+    // A project never saved asks for a name.
+    const QString path = QDir(m_files.path()).filePath(QStringLiteral("title.vlmproj"));
+    ModalAnswerer answerer;
+    answerer.chooseFile(path);
+    QVERIFY(window->saveProject());
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QCOMPARE(answerer.seen().first().title, QStringLiteral("Save Project"));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Velmora - ") + path);
+
+    window->projectData()->setProjectAuthor(QStringLiteral("Someone"));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Velmora - ") + path + QStringLiteral(" *"));
+
+    // A saved project is saved to its path without asking.
+    QVERIFY(window->saveProject());
+    QCOMPARE(answerer.seen().size(), 1);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Velmora - ") + path);
+}
+
+void TestMainWindow::askToSave_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("saveFails");
+    for (const QString action : {"open", "close", "exit"}) {
+        for (const QString answer : {"Cancel", "Don't Save", "Save"}) {
+            QTest::addRow("%s, %s", qPrintable(action), qPrintable(answer))
+                << action << answer << false;
+        }
+        QTest::addRow("%s, Save fails", qPrintable(action)) << action << "Save" << true;
+    }
+}
+
+void TestMainWindow::askToSave()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, answer);
+    QFETCH(bool, saveFails);
+
+    QTemporaryDir folder;
+    const QString current = writeProjectFile(folder.path(), "current.vlmproj", "Current");
+    const QString other = writeProjectFile(m_files.path(), "other.vlmproj", "Other");
+    QPointer<QovMainWindow> window = shownWindow();
+    QVERIFY(openAndWait(window, current));
+    window->projectData()->setProjectName(QStringLiteral("Edited"));
+    QString readOnlyProblem;
+    if (saveFails) {
+        readOnlyProblem = velmora::test::makeFolderReadOnly(folder.path());
+        QVERIFY2(readOnlyProblem.isEmpty(), qPrintable(readOnlyProblem));
+    }
+
+    ModalAnswerer answerer;
+    answerer.pressButton(answer);
+    if (saveFails) {
+        answerer.pressButton(QStringLiteral("OK"));
+    }
+    const bool goesOn = answer != QLatin1String("Cancel") && !saveFails;
+    if (goesOn && action == QLatin1String("open")) {
+        answerer.chooseFile(other);
+    }
+    bool result = false;
+    if (action == QLatin1String("open")) {
+        result = window->openProject();
+    } else if (action == QLatin1String("close")) {
+        window->closeProject(false);
+        result = true;
+    } else {
+        result = window->close();
+    }
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QTest::qWait(50);
+    if (saveFails) {
+        velmora::test::makeFolderWritable(folder.path());
+    }
+
+    const QList<ModalAnswerer::Seen> seen = answerer.seen();
+    QCOMPARE(seen.first().title, QStringLiteral("Caution"));
+    QCOMPARE(seen.first().text,
+             QStringLiteral("Do you want to close this project without applying changes?\n"));
+    if (saveFails) {
+        QCOMPARE(seen.at(1).text, QStringLiteral("Project data save failed.\n"));
+    }
+    // Whatever happens next, the edit reached the file only when it was saved.
+    const bool saved = answer == QLatin1String("Save") && !saveFails;
+    QCOMPARE(loadedTitle(current), saved ? QStringLiteral("Edited") : QStringLiteral("Current"));
+
+    if (!goesOn) {
+        if (action != QLatin1String("close")) {
+            QVERIFY(!result);
+        }
+        QVERIFY(window);
+        QVERIFY(window->isVisible());
+        QVERIFY(window->projectData()->isEdited());
+        QCOMPARE(window->projectData()->projectName(), QStringLiteral("Edited"));
+        QVERIFY(visibleWindows<QovTopWindow>().isEmpty());
+        return;
+    }
+    QVERIFY(result);
+    if (action == QLatin1String("open")) {
+        QTRY_VERIFY(!window->isBusy());
+        QCOMPARE(window->projectData()->projectName(), QStringLiteral("Other"));
+        QVERIFY(!window->projectData()->isEdited());
+        return;
+    }
+    // Answering the save question is the confirmation: no second question follows.
+    QCOMPARE(seen.size(), 1);
+    QTRY_VERIFY(window.isNull());
+    QCOMPARE(visibleWindows<QovTopWindow>().size(), action == QLatin1String("close") ? 1 : 0);
+}
+
+void TestMainWindow::openEditSaveReopen()
+{
+    const QString first = writeProjectFile(m_files.path(), "first.vlmproj", "First", {"a", "b"});
+    const QString copy = QDir(m_files.path()).filePath(QStringLiteral("copy.vlmproj"));
+    QovMainWindow *window = shownWindow();
+    QVERIFY(window);
+    auto *menuBar = window->findChild<QovMenuBarView *>();
+    QVERIFY(menuBar);
+
+    ModalAnswerer answerer;
+    answerer.chooseFile(first);
+    QVERIFY(window->openProject());
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QCOMPARE(answerer.seen().first().title, QStringLiteral("Open Project"));
+    QTRY_VERIFY(!window->isBusy());
+    QCOMPARE(window->projectData()->projectName(), QStringLiteral("First"));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Velmora - ") + first);
+    QTRY_COMPARE(QovPersistentDataModel::instance()->recentFiles().value(0), first);
+    QCOMPARE(menuBar->recentMenu()->actions().value(0)->text(), QStringLiteral("first.vlmproj"));
+
+    // Edit through the metadata dialog, as the header's edit icon does.
+    answerer.handle([](QWidget *modal) {
+        auto *dialog = qobject_cast<QovProjectMetaDataDialog *>(modal);
+        QVERIFY(dialog);
+        dialog->nameEdit()->setText(QStringLiteral("  Second"));
+        QTest::mouseClick(ModalAnswerer::findButton(dialog, QStringLiteral("OK")), Qt::LeftButton);
+    });
+    QVERIFY(window->projectMetaDataEdit());
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QCOMPARE(window->projectData()->projectName(), QStringLiteral("Second"));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Velmora - ") + first + QStringLiteral(" *"));
+
+    // Ctrl+S saves to the known path without asking.
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window, Qt::Key_S, Qt::ControlModifier);
+    QTRY_COMPARE(window->windowTitle(), QStringLiteral("Velmora - ") + first);
+    QCOMPARE(loadedTitle(first), QStringLiteral("Second"));
+
+    // Save As from the main menu records the copy first.
+    answerer.chooseFile(copy);
+    menuAction(menuBar->mainMenu(), QStringLiteral("Save As"))->trigger();
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QCOMPARE(QovPersistentDataModel::instance()->recentFiles().mid(0, 2),
+             QStringList({copy, first}));
+    QCOMPARE(menuBar->recentMenu()->actions().value(0)->text(), QStringLiteral("copy.vlmproj"));
+
+    // A recent file opens at once, even over unsaved edits.
+    window->projectData()->setProjectName(QStringLiteral("Unsaved"));
+    menuAction(menuBar->recentMenu(), QStringLiteral("first.vlmproj"))->trigger();
+    QTRY_VERIFY(!window->isBusy());
+    QCOMPARE(answerer.seen().size(), 3);
+    QCOMPARE(window->projectData()->projectName(), QStringLiteral("Second"));
+    QCOMPARE(window->count(), 3);
+    QTRY_COMPARE(QovPersistentDataModel::instance()->recentFiles().mid(0, 2),
+                 QStringList({first, copy}));
+    QCOMPARE(menuBar->recentMenu()->actions().value(1)->text(), QStringLiteral("copy.vlmproj"));
+}
+
+void TestMainWindow::pagesFollowProject()
+{
+    const QString three =
+        writeProjectFile(m_files.path(), "three.vlmproj", "Three", {"d1", "d2", "d3"});
+    const QString two = writeProjectFile(m_files.path(), "two.vlmproj", "Two", {"e1", "e2"});
+    // Not shown: switching pages must not start the settings pages' web engine here.
+    QovMainWindow window;
+    QVERIFY(openAndWait(&window, three));
+    QCOMPARE(window.count(), 4);
+    QCOMPARE(window.widget(0)->metaObject()->className(), "QovProjectView");
+    const QVector<QovAppDeviceModel> devices = window.projectData()->appDevices();
+    for (int i = 0; i < devices.size(); ++i) {
+        QCOMPARE(window.widget(i + 1), window.devicePages().at(i));
+        QCOMPARE(window.devicePages().at(i)->device(), devices.at(i));
+    }
+
+    QSignalSpy pageChanges(&window, &QovMainWindow::currentPageChanged);
+    window.setCurrentPage(2);
+    window.setCurrentPage(2);
+    window.setCurrentPage(7); // no such page
+    QCOMPARE(pageChanges.size(), 1);
+    QCOMPARE(window.currentIndex(), 2);
+    QCOMPARE(window.currentPage(), 2);
+
+    QList<QPointer<QovZephSettingView>> oldPages;
+    for (QovZephSettingView *page : window.devicePages()) {
+        oldPages << page;
+    }
+    QVERIFY(openAndWait(&window, two));
+    QCOMPARE(window.count(), 3);
+    QCOMPARE(window.devicePages().at(1)->device()->deviceName(), QStringLiteral("e2"));
+    // Back on the project page, and the page number says so.
+    QCOMPARE(window.currentIndex(), 0);
+    QCOMPARE(pageChanges.last().first().toInt(), 0);
+    for (const QPointer<QovZephSettingView> &page : oldPages) {
+        QTRY_VERIFY(page.isNull());
+    }
+}
+
+void TestMainWindow::closeProjectShowsSuccessor_data()
+{
+    QTest::addColumn<bool>("topPageVisible");
+    QTest::addColumn<bool>("confirm");
+    QTest::newRow("start page, OK") << true << true;
+    QTest::newRow("new window, OK") << false << true;
+    QTest::newRow("Cancel") << true << false;
+}
+
+void TestMainWindow::closeProjectShowsSuccessor()
+{
+    QFETCH(bool, topPageVisible);
+    QFETCH(bool, confirm);
+    m_profile.writeProgramSettings(topPageVisible ? "[Config]\nshow_top_page=true\n"
+                                                  : "[Config]\nshow_top_page=false\n");
+    QPointer<QovMainWindow> window = shownWindow();
+    QVERIFY(window);
+
+    ModalAnswerer answerer;
+    answerer.pressButton(confirm ? QStringLiteral("OK") : QStringLiteral("Cancel"));
+    window->closeProject(false);
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QCOMPARE(answerer.seenLines(),
+             QStringList(QStringLiteral("Close Project: Really close project?\n")));
+    if (!confirm) {
+        QTest::qWait(50);
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(visibleWindows<QovMainWindow>().size(), 1);
+        return;
+    }
+    QTRY_VERIFY(window.isNull());
+    QCOMPARE(visibleWindows<QovTopWindow>().size(), topPageVisible ? 1 : 0);
+    const QList<QovMainWindow *> successors = visibleWindows<QovMainWindow>();
+    QCOMPARE(successors.size(), topPageVisible ? 0 : 1);
+    if (!topPageVisible) {
+        QCOMPARE(successors.first()->projectData()->appDevices().size(), 0);
+        QCOMPARE(successors.first()->windowTitle(), QStringLiteral("Velmora"));
+    }
+}
+
+void TestMainWindow::failedOpenKeepsProject_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing file") << QByteArray() << "Data format is invalid\n";
+    QTest::newRow("not JSON") << QByteArray("{ not json") << "Data format is invalid\n";
+    QTest::newRow("bad title")
+        << QByteArray(R"({"version":1,"title":"a&b","author":"","dealer":"","comment":"",)"
+                      R"("devices":[]})")
+        << "The following parameter value is invalid\n[title]\n";
+}
+
+void TestMainWindow::failedOpenKeepsProject()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    const QString good = writeProjectFile(m_files.path(), "good.vlmproj", "Good", {"x", "y"});
+    const QString bad = content.isEmpty()
+                            ? QDir(m_files.path()).filePath(QStringLiteral("absent.vlmproj"))
+                            : writeRawFile(m_files.path(), "bad.vlmproj", content);
+    QovMainWindow *window = shownWindow();
+    QVERIFY(window);
+    QVERIFY(openAndWait(window, good));
+    QovProjectDataModel *before = window->projectData();
+    const QString title = window->windowTitle();
+    const QList<QovZephSettingView *> pages = window->devicePages();
+
+    ModalAnswerer answerer;
+    answerer.pressButton(QStringLiteral("OK"));
+    QVERIFY(openAndWait(window, bad));
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QCOMPARE(answerer.seenLines(), QStringList(QStringLiteral("Error: ") + message));
+    QCOMPARE(window->projectData(), before);
+    QCOMPARE(window->devicePages(), pages);
+    QCOMPARE(window->count(), 3);
+    QCOMPARE(window->windowTitle(), title);
+    QCOMPARE(QovPersistentDataModel::instance()->recentFiles().value(0), good);
+}
+
+void TestMainWindow::exitQuestion_data()
+{
+    QTest::addColumn<bool>("byShortcut");
+    QTest::addColumn<bool>("confirm");
+    QTest::newRow("Exit entry, OK") << false << true;
+    QTest::newRow("Ctrl+Q, OK") << true << true;
+    QTest::newRow("Ctrl+Q, Cancel") << true << false;
+}
+
+void TestMainWindow::exitQuestion()
+{
+    QFETCH(bool, byShortcut);
+    QFETCH(bool, confirm);
+    QPointer<QovMainWindow> window = shownWindow();
+    QVERIFY(window);
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+
+    ModalAnswerer answerer;
+    answerer.pressButton(confirm ? QStringLiteral("OK") : QStringLiteral("Cancel"));
+    if (byShortcut) {
+        QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
+    } else {
+        QVERIFY(window->exit());
+    }
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QCOMPARE(answerer.seenLines(), QStringList(QStringLiteral("Exit: Really exit Velmora?\n")));
+    if (confirm) {
+        QTRY_VERIFY(window.isNull());
+    } else {
+        QTest::qWait(50);
+        QVERIFY(window && window->isVisible());
+    }
+}
+
+void TestMainWindow::busyWindowIgnoresShortcuts()
+{
+    QovMainWindow *window = shownWindow();
+    QVERIFY(window);
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    auto *overlay = window->findChild<QovProgressView *>();
+    QVERIFY(overlay);
+
+    overlay->show();
+    QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
+    QTest::keyClick(window, Qt::Key_O, Qt::ControlModifier);
+    QTest::qWait(100);
+    QVERIFY(!QApplication::activeModalWidget());
+
+    overlay->hide();
+    ModalAnswerer answerer;
+    answerer.pressButton(QStringLiteral("Cancel"));
+    QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QVERIFY(window->isVisible());
+}
+
+int main(int argc, char *argv[])
+{
+    // The settings pages' web engine shares the GL context with the widgets.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mainwindow.moc"

@@ -1,0 +1,293 @@
+#include "device/qovcgiapizeph2208.h"
+#include "device/qovcurlrequest.h"
+#include "mixersimprocess.h"
+#include "privatenetwork.h"
+#include "simdevices.h"
+#include "tempprofile.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMutex>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QString kMixer = "127.0.4.2";
+const int kTimeoutMs = 2000;
+
+// Debug lines of the operations, so that a test can look for the failure message of an upload,
+// which goes nowhere else.
+QMutex g_linesMutex;
+QStringList g_lines;
+void keepLine(QtMsgType, const QMessageLogContext &, const QString &text)
+{
+    QMutexLocker lock(&g_linesMutex);
+    g_lines << text;
+}
+
+QStringList takeLines()
+{
+    QMutexLocker lock(&g_linesMutex);
+    return std::exchange(g_lines, {});
+}
+
+// Peak resident memory of this process in KiB.
+qint64 peakMemoryKiB()
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:")) {
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+        }
+    }
+    return -1;
+}
+
+QByteArray requestFault(const QString &endpoint, int nth, const QString &fault,
+                        const QString &extra = {})
+{
+    return QString(R"({"requests":[{"endpoint":"%1","nth":%2,"fault":"%3"%4}]})")
+        .arg(endpoint)
+        .arg(nth)
+        .arg(fault, extra.isEmpty() ? QString() : "," + extra)
+        .toUtf8();
+}
+
+} // namespace
+
+// What real networks and mixers get wrong on the wire, played by the simulator on one chosen
+// request of a transfer: each must end the operation within its deadline with the failure of
+// the step it hit, leave the project device as it was and never store a cut or error body.
+// The forms that are valid HTTP (no length, bare LF, an interim 100) must still work.
+class TestWireFaults : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    void downloadUnderFault_data();
+    void downloadUnderFault();
+    void uploadUnderFault_data();
+    void uploadUnderFault();
+    void endlessBodyKeepsMemoryBounded_data();
+    void endlessBodyKeepsMemoryBounded();
+    void tolerableRepliesWork_data();
+    void tolerableRepliesWork();
+
+private:
+    std::unique_ptr<TempProfile> m_profile;
+    std::unique_ptr<MixerSimProcess> m_sim;
+    QovCgiApiZeph2208 m_api;
+};
+
+void TestWireFaults::initTestCase()
+{
+    velmora::test::requirePrivateNetwork();
+    m_profile = std::make_unique<TempProfile>();
+    m_profile->writeProgramSettings("[Debug]\nhttp_timeout_ms=" + QByteArray::number(kTimeoutMs) +
+                                    "\n");
+    m_sim = std::make_unique<MixerSimProcess>(R"({"mixers":[{"address":"127.0.4.2"}]})");
+    QVERIFY2(m_sim->problem().isEmpty(), qPrintable(m_sim->problem()));
+    qInstallMessageHandler(keepLine);
+}
+
+void TestWireFaults::cleanupTestCase()
+{
+    qInstallMessageHandler(nullptr);
+}
+
+void TestWireFaults::init()
+{
+    QVERIFY(m_sim->reset(kMixer));
+    takeLines();
+}
+
+void TestWireFaults::downloadUnderFault_data()
+{
+    QTest::addColumn<QByteArray>("faults");
+    QTest::addColumn<QString>("error");
+
+    // File fetches in transfer order: 1-8 presets, 9 and 10 the EQs, 11-50 partial presets,
+    // 51 the current state.
+    QTest::newRow("short body") << requestFault("file", 3, "shortBody") << "failed to get preset";
+    QTest::newRow("reset mid-body")
+        << requestFault("file", 9, "reset") << "failed to get 12band eq";
+    QTest::newRow("reset without length")
+        << requestFault("file", 10, "noLengthReset") << "failed to get 4band eq";
+    QTest::newRow("chunked body cut")
+        << requestFault("file", 11, "chunkedCut") << "failed to get partial preset";
+    QTest::newRow("404 for a file")
+        << requestFault("file", 51, "status", R"("status":404)") << "failed to get current";
+    QTest::newRow("one file fetch failing")
+        << requestFault("file", 30, "fail") << "failed to get partial preset";
+    // The reply is {"rcode":1,"fileurl":...} but under an error status: not to be trusted.
+    QTest::newRow("500 with a good body")
+        << requestFault("filedownload.cgi", 2, "status", R"("status":500)")
+        << "failed to get preset";
+    QTest::newRow("stall mid-body") << requestFault("file", 2, "stall") << "failed to get preset";
+    QTest::newRow("trickle") << requestFault("file", 9, "trickle", R"("bytesPerSecond":20)")
+                             << "failed to get 12band eq";
+    QTest::newRow("trickling CGI reply")
+        << requestFault("filedownload.cgi", 51, "trickle", R"("bytesPerSecond":5)")
+        << "failed to get current";
+}
+
+void TestWireFaults::downloadUnderFault()
+{
+    QFETCH(QByteArray, faults);
+    QFETCH(QString, error);
+    QVERIFY(m_sim->setFaults(kMixer, faults));
+    const QovAppDeviceModel project = projectDeviceWithData("kept");
+    const QovZephData before = project->zephData();
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!m_api.connectDevice(false, project, onlineDevice(kMixer)).get());
+    const qint64 elapsed = timer.elapsed();
+    // One request hit the fault; the deadline is per request.
+    QVERIFY2(elapsed < kTimeoutMs + 1000, qPrintable(QString::number(elapsed)));
+    QVERIFY2(takeLines().filter("failed,").join('\n').endsWith("failed, \"" + error + "\""),
+             qPrintable(error));
+    QCOMPARE(project->zephData(), before);
+    QCOMPARE(project->deviceName(), QString("Project kept"));
+    QCOMPARE(project->status(), QovAppDeviceModelInternal::DISCONNECTED);
+    QCOMPARE(project->ipAddress(), QString());
+
+    // The same fault under a plain download: the record holds what came before the failure.
+    QVERIFY(m_sim->setFaults(kMixer, faults));
+    QCOMPARE(m_api.downloadZephData(onlineDevice(kMixer)).get().error, error);
+}
+
+void TestWireFaults::uploadUnderFault_data()
+{
+    QTest::addColumn<QByteArray>("faults");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("storedSets");
+
+    // Every data set of the project device is one chunk: the nth request of an upload page is
+    // the nth data set in transfer order.
+    QTest::newRow("beginupload failing")
+        << requestFault("beginupload.cgi", 3, "fail") << "failed to post preset" << 2;
+    QTest::newRow("endupload failing")
+        << requestFault("endupload.cgi", 9, "fail") << "failed to post 12band eq" << 8;
+    QTest::newRow("chunk reply reset")
+        << requestFault("fileupload.cgi", 10, "reset") << "failed to post 4band eq" << 9;
+    QTest::newRow("500 for a chunk")
+        << requestFault("fileupload.cgi", 12, "status", R"("status":500)")
+        << "failed to post partial preset" << 11;
+    // The mixer took the last data set; only its answer never came.
+    QTest::newRow("endupload stalling")
+        << requestFault("endupload.cgi", 51, "stall") << "failed to post current" << 51;
+}
+
+void TestWireFaults::uploadUnderFault()
+{
+    QFETCH(QByteArray, faults);
+    QFETCH(int, storedSets);
+    QVERIFY(m_sim->setFaults(kMixer, faults));
+    const QovAppDeviceModel project = projectDeviceWithData("up");
+    const QovZephData before = project->zephData();
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!m_api.connectDevice(true, project, onlineDevice(kMixer)).get());
+    const qint64 elapsed = timer.elapsed();
+    QVERIFY2(elapsed < kTimeoutMs + 1000, qPrintable(QString::number(elapsed)));
+    QFETCH(QString, message);
+    const QStringList failures = takeLines().filter("failed to post");
+    QCOMPARE(failures.size(), 1);
+    QVERIFY2(failures.first().endsWith(message), qPrintable(failures.first()));
+    // Never connected, and the project keeps its data.
+    QCOMPARE(project->status(), QovAppDeviceModelInternal::DISCONNECTED);
+    QCOMPARE(project->ipAddress(), QString());
+    QCOMPARE(project->zephData(), before);
+    // The data sets before the failing one are on the mixer; the failing one is not.
+    const QList<QPair<int, int>> order = [] {
+        QList<QPair<int, int>> sets;
+        for (int bank = 0; bank < 8; ++bank) {
+            sets << qMakePair(2, bank);
+        }
+        sets << qMakePair(3, 0) << qMakePair(4, 0);
+        for (int bank = 0; bank < 40; ++bank) {
+            sets << qMakePair(6, bank);
+        }
+        return sets << qMakePair(7, 0);
+    }();
+    const auto sourceText = [&](int set) {
+        const auto [target, bank] = order.at(set);
+        return target == 2   ? before.preset.at(bank)
+               : target == 3 ? before.eq12Band
+               : target == 4 ? before.eq4Band
+               : target == 6 ? before.partialPreset.at(bank)
+                             : before.current;
+    };
+    for (int set : {storedSets - 1, storedSets}) {
+        if (set < 0 || set >= order.size()) {
+            continue;
+        }
+        const auto [target, bank] = order.at(set);
+        QCOMPARE(m_sim->dataSet(kMixer, target, bank) == sourceText(set).toUtf8(),
+                 set < storedSets);
+    }
+}
+
+void TestWireFaults::endlessBodyKeepsMemoryBounded_data()
+{
+    QTest::addColumn<QString>("endpoint");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("data-set file") << "file"
+                                   << "failed to get preset";
+    QTest::newRow("CGI reply") << "filedownload.cgi"
+                               << "failed to get preset";
+}
+
+void TestWireFaults::endlessBodyKeepsMemoryBounded()
+{
+    QFETCH(QString, endpoint);
+    QVERIFY(m_sim->setFaults(kMixer, requestFault(endpoint, 1, "endless")));
+    const qint64 peakBefore = peakMemoryKiB();
+    QElapsedTimer timer;
+    timer.start();
+    QTEST(m_api.downloadZephData(onlineDevice(kMixer)).get().error, "error");
+    QVERIFY2(timer.elapsed() < kTimeoutMs + 1000, qPrintable(QString::number(timer.elapsed())));
+    // The reply stops at its cap (8 MiB for a file), not at the deadline: loopback would move
+    // hundreds of megabytes in that time.
+    const qint64 grown = peakMemoryKiB() - peakBefore;
+    QVERIFY2(grown < 40 * 1024, qPrintable(QString::number(grown) + " KiB"));
+    QVERIFY(!takeLines().filter("reply larger than").isEmpty());
+}
+
+void TestWireFaults::tolerableRepliesWork_data()
+{
+    QTest::addColumn<QString>("fault");
+
+    QTest::newRow("no length, closed") << "noLength";
+    QTest::newRow("bare LF headers") << "bareLf";
+    QTest::newRow("100 Continue first") << "continue";
+}
+
+void TestWireFaults::tolerableRepliesWork()
+{
+    QFETCH(QString, fault);
+    const QByteArray faults = QString(R"({"requests":[{"endpoint":"file","fault":"%1"},)"
+                                      R"({"endpoint":"filedownload.cgi","fault":"%1"},)"
+                                      R"({"endpoint":"fileupload.cgi","fault":"%1"}]})")
+                                  .arg(fault)
+                                  .toUtf8();
+    QVERIFY(m_sim->setFaults(kMixer, faults));
+    const QovAppDeviceModel source = projectDeviceWithData("tolerable");
+    QVERIFY(m_api.uploadZephData(onlineDevice(kMixer), source).get());
+    const QovZephData back = m_api.downloadZephData(onlineDevice(kMixer)).get();
+    QCOMPARE(back.error, QString());
+    QCOMPARE(back, source->zephData());
+}
+
+QTEST_GUILESS_MAIN(TestWireFaults)
+#include "tst_wirefaults.moc"

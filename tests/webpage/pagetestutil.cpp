@@ -1,0 +1,126 @@
+#include "pagetestutil.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QMutex>
+#include <QTest>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+namespace pagetest {
+
+namespace {
+
+QString dataPath(const QString &file)
+{
+    return QStringLiteral(VELMORA_SOURCE_DIR "/tests/webpage/data/") + file;
+}
+
+QMutex logLock;
+QStringList logLines;
+int captures = 0;
+QtMessageHandler previousHandler = nullptr;
+
+void captureMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    {
+        QMutexLocker locker(&logLock);
+        logLines.append(message);
+    }
+    if (previousHandler) {
+        previousHandler(type, context, message);
+    }
+}
+
+} // namespace
+
+void installPage(const QString &dataFile, const QStringList &companions)
+{
+    const auto copy = [](const QString &source, const QString &target) {
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QFile::remove(target);
+        if (!QFile::copy(dataPath(source), target)) {
+            qFatal("cannot install test page %s", qPrintable(source));
+        }
+    };
+    const QList<QovDeviceSelector::DeviceType> types = QovDeviceSelector::supportedTypes();
+    for (QovDeviceSelector::DeviceType type : types) {
+        const QString target = QovDeviceSelector::settingsPageUrl(type).toLocalFile();
+        copy(dataFile, target);
+        for (const QString &companion : companions) {
+            copy(companion, QFileInfo(target).absolutePath() + QLatin1Char('/') + companion);
+        }
+    }
+}
+
+void removePages()
+{
+    const QList<QovDeviceSelector::DeviceType> types = QovDeviceSelector::supportedTypes();
+    for (QovDeviceSelector::DeviceType type : types) {
+        QFile::remove(QovDeviceSelector::settingsPageUrl(type).toLocalFile());
+    }
+}
+
+QVariant evalJs(QWebEnginePage *page, const QString &script, int timeoutMs)
+{
+    QVariant result;
+    bool done = false;
+    QEventLoop loop;
+    page->runJavaScript(script, [&](const QVariant &value) {
+        result = value;
+        done = true;
+        loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    if (!done) {
+        loop.exec();
+    }
+    return done ? result : QVariant();
+}
+
+bool waitReady(QWebEngineView *view, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        if (view->title() == QLatin1String("ready")) {
+            return true;
+        }
+        QTest::qWait(20);
+    }
+    return false;
+}
+
+LogCapture::LogCapture()
+{
+    QMutexLocker locker(&logLock);
+    logLines.clear();
+    if (captures++ == 0) {
+        previousHandler = qInstallMessageHandler(captureMessage);
+    }
+}
+
+LogCapture::~LogCapture()
+{
+    QMutexLocker locker(&logLock);
+    if (--captures == 0) {
+        qInstallMessageHandler(previousHandler);
+    }
+}
+
+QStringList LogCapture::lines() const
+{
+    QMutexLocker locker(&logLock);
+    return logLines;
+}
+
+QStringList LogCapture::matching(const QString &text) const
+{
+    return lines().filter(text);
+}
+
+} // namespace pagetest

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "models/qovdeviceselector.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+class QWebEnginePage;
+class QWebEngineView;
+
+namespace pagetest {
+
+// Puts a test page from tests/webpage/data where the program looks for the settings page of
+// both supported types. Each test executable has a folder of its own, so tests never share one.
+// Companions are copied beside it under their own names.
+void installPage(const QString &dataFile, const QStringList &companions = {});
+// Removes the installed settings pages (the page file then is missing from disk).
+void removePages();
+
+// Runs a script in the page and waits for its result; an invalid variant on time-out.
+QVariant evalJs(QWebEnginePage *page, const QString &script, int timeoutMs = 5000);
+// Waits until the page has set up its web channel (the test pages set their title "ready").
+bool waitReady(QWebEngineView *view, int timeoutMs = 15000);
+
+// Debug lines written while it exists.
+class LogCapture
+{
+public:
+    LogCapture();
+    ~LogCapture();
+    QStringList lines() const;
+    // Lines that contain text.
+    QStringList matching(const QString &text) const;
+};
+
+} // namespace pagetest

@@ -1,0 +1,517 @@
+// The page bridge against a real web engine view and web channel, driven from a test page.
+
+#include "fakemainwindow.h"
+#include "modalanswerer.h"
+#include "pagetestutil.h"
+
+#include "webpage/qovjsapi.h"
+#include "webpage/qovzephsettingview.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMetaMethod>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include <memory>
+
+using pagetest::evalJs;
+
+namespace {
+
+QovAppDeviceModel makeDevice(const QString &name, QovDeviceSelector::DeviceType type, int color)
+{
+    auto device = std::make_shared<QovAppDeviceModelInternal>();
+    device->setDeviceName(name);
+    device->setDeviceType(type);
+    device->setHeaderColor(color);
+    return device;
+}
+
+// The text a data set holds, by the code a page reports it with.
+QString storedText(const QovAppDeviceModel &device, int type, int bank)
+{
+    switch (type) {
+    case 2:
+        return device->zephDataPreset().value(bank);
+    case 3:
+        return device->zephData12BandEq();
+    case 4:
+        return device->zephData4BandEq();
+    case 6:
+        return device->zephDataPartialPreset().value(bank);
+    case 7:
+        return device->zephDataCurrent();
+    }
+    return QString();
+}
+
+QJsonObject dataOf(const QovAppDeviceModel &device)
+{
+    return device->zephDataJson();
+}
+
+} // namespace
+
+class TestJsApi : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void metaObjectOrder();
+    void pageSeesBridgeAndDevice();
+    void dataSetFetch_data();
+    void dataSetFetch();
+    void quickNoticesForOneBankDropTheSecond();
+    void noticesOutsideTheDataSetsDoNothing_data();
+    void noticesOutsideTheDataSetsDoNothing();
+    void deviceInfoUpdate_data();
+    void deviceInfoUpdate();
+    void failingGetterEmptiesTheDataSet();
+    void snapshotOnEntryAndRollBack();
+    void selectedDeviceFollowsPages();
+    void forwardingSlotsReachTheWindow();
+    void reportFatalEndsTheProject();
+    void resultsOfAGonePageAreDropped();
+
+private:
+    QWebEnginePage *page() const { return m_window->page(1)->webView()->page(); }
+    QVariant js(const QString &script) { return evalJs(page(), script); }
+    QovJsApi *bridge(int pageNumber) const { return m_window->page(pageNumber)->jsApi(); }
+
+    std::unique_ptr<FakeMainWindow> m_window;
+    QVector<QovAppDeviceModel> m_devices;
+};
+
+void TestJsApi::initTestCase()
+{
+    pagetest::installPage(QStringLiteral("bridge.html"));
+}
+
+void TestJsApi::init()
+{
+    m_devices = {makeDevice(QStringLiteral("Alpha"), QovDeviceSelector::ZEPH2208, 1),
+                 makeDevice(QStringLiteral("Beta"), QovDeviceSelector::ZEPH2208NET, 2),
+                 makeDevice(QStringLiteral("Gamma"), QovDeviceSelector::ZEPH2208, 3)};
+    m_window = std::make_unique<FakeMainWindow>();
+    auto *project = new QovProjectDataModel(m_window.get());
+    project->setAppDevices(m_devices);
+    m_window->setProjectData(project);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    m_window->setCurrentPage(1);
+    QVERIFY(m_window->page(1)->webView());
+    QVERIFY(pagetest::waitReady(m_window->page(1)->webView()));
+}
+
+void TestJsApi::cleanup()
+{
+    m_window.reset();
+    m_devices.clear();
+}
+
+void TestJsApi::metaObjectOrder()
+{
+    // The page sees the bridge through its meta-object; the order of its methods is part of
+    // what pages were written against.
+    const QMetaObject &meta = QovJsApi::staticMetaObject;
+    QStringList methods;
+    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
+        const QMetaMethod m = meta.method(i);
+        methods << QString::fromLatin1(m.typeName()) + QLatin1Char(' ') +
+                       QString::fromLatin1(m.methodSignature());
+    }
+    QCOMPARE(methods,
+             (QStringList{QStringLiteral("void selectedDeviceChanged(int)"),
+                          QStringLiteral("void setSelectedDevice(int)"),
+                          QStringLiteral("void backToProjectPage()"),
+                          QStringLiteral("void saveProject()"), QStringLiteral("void snapShot()"),
+                          QStringLiteral("void rollBack()"), QStringLiteral("void gotoDevice(int)"),
+                          QStringLiteral("bool connectDevice()"),
+                          QStringLiteral("bool disconnectDevice()"),
+                          QStringLiteral("bool reconnectDevice()"),
+                          QStringLiteral("void zephDataChanged(int,int)"),
+                          QStringLiteral("void reportFatal(QString)"),
+                          QStringLiteral("void onCurrentPageChanged(int)"),
+                          QStringLiteral("QByteArray getDeviceList()")}));
+    QCOMPARE(meta.method(meta.indexOfMethod("onCurrentPageChanged(int)")).access(),
+             QMetaMethod::Private);
+    // The model's bridge adds nothing a page could see twice.
+    QCOMPARE(bridge(1)->metaObject()->methodCount(), meta.methodCount());
+}
+
+void TestJsApi::pageSeesBridgeAndDevice()
+{
+    const QJsonArray list =
+        QJsonDocument::fromJson(js(QStringLiteral("api.deviceList")).toString().toUtf8()).array();
+    QCOMPARE(list.size(), 3);
+    QCOMPARE(list.at(1).toObject(),
+             (QJsonObject{{QStringLiteral("name"), QStringLiteral("Beta")},
+                          {QStringLiteral("model"), QStringLiteral("ZEPH-2208NET")},
+                          {QStringLiteral("color"), 2}}));
+    QCOMPARE(js(QStringLiteral("api.currentDeviceIndex")).toInt(), 0);
+    QCOMPARE(js(QStringLiteral("device.deviceName + '/' + device.modelName + '/' + "
+                               "device.headerColor + '/' + device.statusAsInt"))
+                 .toString(),
+             QStringLiteral("Alpha/ZEPH-2208/1/1"));
+    QCOMPARE(js(QStringLiteral("device.zephDataPreset.length")).toInt(), 8);
+
+    // The invokable gives what the constant property gave.
+    js(QStringLiteral("callApi('list', 'getDeviceList')"));
+    QTRY_COMPARE(js(QStringLiteral("results.list")).toString(),
+                 js(QStringLiteral("api.deviceList")).toString());
+
+    // The device's public slots and change signals reach across.
+    js(QStringLiteral("device.setDeviceName('Renamed')"));
+    QTRY_COMPARE(m_devices.at(0)->deviceName(), QStringLiteral("Renamed"));
+    m_devices.at(0)->setDeviceName(QStringLiteral("From the app"));
+    QTRY_VERIFY(js(QStringLiteral("namesSeen.indexOf('From the app') >= 0")).toBool());
+    QTRY_COMPARE(js(QStringLiteral("device.deviceName")).toString(),
+                 QStringLiteral("From the app"));
+
+    // The second page is told its own index and device.
+    m_window->setCurrentPage(2);
+    QVERIFY(pagetest::waitReady(m_window->page(2)->webView()));
+    QWebEnginePage *second = m_window->page(2)->webView()->page();
+    QCOMPARE(evalJs(second, QStringLiteral("api.currentDeviceIndex")).toInt(), 1);
+    QCOMPARE(evalJs(second, QStringLiteral("device.deviceName")).toString(),
+             QStringLiteral("Beta"));
+}
+
+void TestJsApi::dataSetFetch_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("bank");
+    QTest::addColumn<QString>("getter");
+    QTest::addColumn<QString>("kind");
+
+    QTest::newRow("preset bank 5") << 2 << 5 << "preset5"
+                                   << "preset";
+    QTest::newRow("preset bank 0") << 2 << 0 << "preset0"
+                                   << "preset";
+    QTest::newRow("12-band EQ") << 3 << 9 << "eq12"
+                                << "eq12";
+    QTest::newRow("4-band EQ") << 4 << 0 << "eq4"
+                               << "eq4";
+    QTest::newRow("partial bank 39") << 6 << 39 << "partial39"
+                                     << "partial";
+    QTest::newRow("current") << 7 << 0 << "current"
+                             << "current";
+}
+
+void TestJsApi::dataSetFetch()
+{
+    QFETCH(int, type);
+    QFETCH(int, bank);
+    QFETCH(QString, getter);
+    QFETCH(QString, kind);
+    const QovAppDeviceModel device = m_devices.at(0);
+    const QJsonObject before = dataOf(device);
+
+    for (int level : {7, 8}) {
+        js(QStringLiteral("state.level = %1; calls = []; api.zephDataChanged(%2, %3)")
+               .arg(level)
+               .arg(type)
+               .arg(bank));
+        QTRY_COMPARE(QJsonDocument::fromJson(storedText(device, type, bank).toUtf8())
+                         .object()
+                         .value(QStringLiteral("level"))
+                         .toInt(),
+                     level);
+        const QJsonObject stored =
+            QJsonDocument::fromJson(storedText(device, type, bank).toUtf8()).object();
+        QCOMPARE(stored.value(QStringLiteral("kind")).toString(), kind);
+        if (type == 2 || type == 6) {
+            QCOMPARE(stored.value(QStringLiteral("bank")).toInt(), bank);
+        }
+        if (type == 7) {
+            // The current settings bring the device's identity along.
+            QTRY_COMPARE(device->deviceName(), QStringLiteral("Stage Left"));
+            QCOMPARE(device->deviceId(), 12);
+            QCOMPARE(device->headerColor(), 4);
+            QCOMPARE(js(QStringLiteral("calls.join(',')")).toString(),
+                     getter + QStringLiteral(",info"));
+        } else {
+            QCOMPARE(js(QStringLiteral("calls.join(',')")).toString(), getter);
+        }
+        // The second round runs again only if the first cleared its mark.
+        QTRY_VERIFY(!bridge(1)->fetchInFlight());
+    }
+
+    // Nothing but the reported data set changed.
+    QJsonObject after = dataOf(device);
+    QJsonObject expectedAfter = before;
+    const QJsonObject changedDevice = dataOf(device);
+    for (const QString &key : changedDevice.keys()) {
+        if (before.value(key) != after.value(key)) {
+            expectedAfter.insert(key, after.value(key));
+        }
+    }
+    QStringList changedKeys;
+    for (const QString &key : after.keys()) {
+        if (before.value(key) != after.value(key)) {
+            changedKeys << key;
+        }
+    }
+    const QMap<int, QStringList> keysOfType{{2, {QStringLiteral("preset_list")}},
+                                            {3, {QStringLiteral("eq12_lib")}},
+                                            {4, {QStringLiteral("eq4_lib")}},
+                                            {6, {QStringLiteral("partial_list")}},
+                                            {7, {QStringLiteral("kind"), QStringLiteral("level")}}};
+    QCOMPARE(changedKeys, keysOfType.value(type));
+}
+
+void TestJsApi::quickNoticesForOneBankDropTheSecond()
+{
+    pagetest::LogCapture log;
+    const QovAppDeviceModel device = m_devices.at(0);
+    // Both notices leave the page before the bridge can have an answer to the first.
+    js(QStringLiteral("calls = []; state.level = 3; api.zephDataChanged(2, 3); "
+                      "api.zephDataChanged(2, 3); api.zephDataChanged(2, 4)"));
+    QTRY_VERIFY(device->zephDataPreset().at(3).contains(QStringLiteral("\"level\":3")));
+    QTRY_VERIFY(device->zephDataPreset().at(4).contains(QStringLiteral("\"level\":3")));
+    QTRY_VERIFY(!bridge(1)->fetchInFlight());
+    // Another bank is its own data set and was fetched; the same bank only once.
+    QCOMPARE(js(QStringLiteral("calls.join(',')")).toString(), QStringLiteral("preset3,preset4"));
+    const QStringList cancelled = log.matching(QStringLiteral("cancelled zephDataChanged"));
+    QCOMPARE(cancelled.size(), 1);
+    QVERIFY2(cancelled.first().endsWith(QStringLiteral("cancelled zephDataChanged 2 3")),
+             qPrintable(cancelled.first()));
+}
+
+void TestJsApi::noticesOutsideTheDataSetsDoNothing_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("bank");
+    QTest::newRow("type 5") << 5 << 0;
+    QTest::newRow("type 0") << 0 << 0;
+    QTest::newRow("type 8") << 8 << 1;
+    QTest::newRow("preset bank 8") << 2 << 8;
+    QTest::newRow("preset bank -1") << 2 << -1;
+    QTest::newRow("partial bank 40") << 6 << 40;
+}
+
+void TestJsApi::noticesOutsideTheDataSetsDoNothing()
+{
+    QFETCH(int, type);
+    QFETCH(int, bank);
+    pagetest::LogCapture log;
+    const QovAppDeviceModel device = m_devices.at(0);
+    const QJsonObject before = dataOf(device);
+    QSignalSpy changes(device.get(), &QovAppDeviceModelInternal::somethingChanged);
+
+    js(QStringLiteral("calls = []; api.zephDataChanged(%1, %2); "
+                      "callApi('after', 'getDeviceList')")
+           .arg(type)
+           .arg(bank));
+    // The list call was sent after the notice, so its answer means the notice was handled.
+    QTRY_VERIFY(js(QStringLiteral("results.after !== undefined")).toBool());
+    QCOMPARE(js(QStringLiteral("calls.length")).toInt(), 0);
+    QVERIFY(!bridge(1)->fetchInFlight());
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(dataOf(device), before);
+    QVERIFY(log.matching(QStringLiteral("cancelled")).isEmpty());
+}
+
+void TestJsApi::deviceInfoUpdate_data()
+{
+    QTest::addColumn<QString>("info");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("color");
+
+    QTest::newRow("complete") << R"({"name":"FOH","deviceid":200,"color":6})"
+                              << "FOH" << 200 << 6;
+    QTest::newRow("name only") << R"({"name":"Monitor"})"
+                               << "Monitor" << 0 << 0;
+    QTest::newRow("not json") << "oops"
+                              << "" << 0 << 0;
+    QTest::newRow("an array") << R"([1,2])"
+                              << "" << 0 << 0;
+}
+
+void TestJsApi::deviceInfoUpdate()
+{
+    QFETCH(QString, info);
+    QFETCH(QString, name);
+    QFETCH(int, id);
+    QFETCH(int, color);
+    const QovAppDeviceModel device = m_devices.at(0);
+
+    js(QStringLiteral("state.info = %1; state.level = 5; api.zephDataChanged(7, 0)")
+           .arg(QString::fromUtf8(QJsonDocument(QJsonArray{info}).toJson(QJsonDocument::Compact))
+                    .mid(1)
+                    .chopped(1)));
+    QTRY_VERIFY(device->zephDataCurrent().contains(QStringLiteral("\"level\":5")));
+    // The current-state mark holds until the identity has arrived too.
+    QTRY_VERIFY(!bridge(1)->fetchInFlight());
+    QCOMPARE(device->deviceName(), name);
+    QCOMPARE(device->deviceId(), id);
+    QCOMPARE(device->headerColor(), color);
+}
+
+void TestJsApi::failingGetterEmptiesTheDataSet()
+{
+    const QovAppDeviceModel device = m_devices.at(0);
+    QCOMPARE(device->zephData4BandEq(), QStringLiteral("{}"));
+    js(QStringLiteral("state.broken.eq4 = true; api.zephDataChanged(4, 0)"));
+    QTRY_COMPARE(device->zephData4BandEq(), QString());
+    QTRY_VERIFY(!bridge(1)->fetchInFlight());
+
+    // A page without the getter at all behaves the same.
+    js(QStringLiteral("getZephDataPartialPreset = undefined; api.zephDataChanged(6, 2)"));
+    QTRY_COMPARE(device->zephDataPartialPreset().at(2), QString());
+    QCOMPARE(device->zephDataPartialPreset().size(), 40);
+}
+
+void TestJsApi::snapshotOnEntryAndRollBack()
+{
+    const QovAppDeviceModel device = m_devices.at(0);
+    // init() entered page 1, which took the snapshot.
+    const QJsonObject onEntry = dataOf(device);
+
+    js(QStringLiteral("state.level = 9; api.zephDataChanged(2, 1); api.zephDataChanged(3, 0); "
+                      "api.zephDataChanged(6, 7); api.zephDataChanged(7, 0)"));
+    QTRY_VERIFY(device->zephDataCurrent().contains(QStringLiteral("\"level\":9")));
+    QTRY_VERIFY(!bridge(1)->fetchInFlight());
+    QVERIFY(dataOf(device) != onEntry);
+
+    js(QStringLiteral("api.rollBack()"));
+    QTRY_COMPARE(dataOf(device), onEntry);
+
+    // The snapshot was used up: a second roll-back keeps later changes.
+    js(QStringLiteral("state.level = 10; api.zephDataChanged(4, 0)"));
+    QTRY_VERIFY(device->zephData4BandEq().contains(QStringLiteral("\"level\":10")));
+    const QJsonObject changedAgain = dataOf(device);
+    js(QStringLiteral("api.rollBack(); callApi('done', 'getDeviceList')"));
+    QTRY_VERIFY(js(QStringLiteral("results.done !== undefined")).toBool());
+    QCOMPARE(dataOf(device), changedAgain);
+
+    // Leaving and entering again takes a new snapshot; the project page takes none.
+    m_window->setCurrentPage(0);
+    js(QStringLiteral("api.zephDataChanged(2, 6)"));
+    QTRY_VERIFY(device->zephDataPreset().at(6).contains(QStringLiteral("\"level\":10")));
+    QTRY_VERIFY(!bridge(1)->fetchInFlight());
+    const QJsonObject onSecondEntry = dataOf(device);
+    m_window->setCurrentPage(1);
+    js(QStringLiteral("state.level = 11; api.zephDataChanged(2, 6)"));
+    QTRY_VERIFY(device->zephDataPreset().at(6).contains(QStringLiteral("\"level\":11")));
+    js(QStringLiteral("api.rollBack()"));
+    QTRY_COMPARE(dataOf(device), onSecondEntry);
+}
+
+void TestJsApi::selectedDeviceFollowsPages()
+{
+    // After init() the window shows page 1.
+    for (int n = 1; n <= 3; ++n) {
+        QCOMPARE(bridge(n)->selectedDevice(), 0);
+    }
+    QList<std::shared_ptr<QSignalSpy>> spies;
+    for (int n = 1; n <= 3; ++n) {
+        spies << std::make_shared<QSignalSpy>(bridge(n), &QovJsApi::selectedDeviceChanged);
+    }
+
+    m_window->setCurrentPage(3);
+    for (int n = 1; n <= 3; ++n) {
+        QCOMPARE(bridge(n)->selectedDevice(), 2);
+    }
+    // A bridge that already holds the value emits nothing.
+    bridge(2)->setSelectedDevice(-1);
+    m_window->setCurrentPage(0);
+    for (int n = 1; n <= 3; ++n) {
+        QCOMPARE(bridge(n)->selectedDevice(), -1);
+    }
+    QCOMPARE(spies.at(0)->count(), 2);
+    QCOMPARE(spies.at(1)->count(), 2); // 2, then its own -1; the page change found -1 already
+    QCOMPARE(spies.at(2)->count(), 2);
+    QCOMPARE(spies.at(0)->last().first().toInt(), -1);
+
+    // The page of device 1 follows (the channel sends only the newest value of a property
+    // that changed twice in one go), and may set the value itself.
+    QTRY_COMPARE(js(QStringLiteral("api.selectedDevice")).toInt(), -1);
+    QCOMPARE(js(QStringLiteral("selectedSeen[selectedSeen.length - 1]")).toInt(), -1);
+    js(QStringLiteral("api.selectedDevice = 1"));
+    QTRY_COMPARE(bridge(1)->selectedDevice(), 1);
+    QCOMPARE(bridge(3)->selectedDevice(), -1);
+}
+
+void TestJsApi::forwardingSlotsReachTheWindow()
+{
+    js(QStringLiteral("callApi('goto', 'gotoDevice', [2])"));
+    QTRY_COMPARE(m_window->currentPage(), 3);
+    js(QStringLiteral("callApi('back', 'backToProjectPage')"));
+    QTRY_COMPARE(m_window->currentPage(), 0);
+
+    js(QStringLiteral("callApi('save', 'saveProject'); callApi('connect', 'connectDevice')"));
+    QTRY_VERIFY(js(QStringLiteral("results.connect !== undefined")).toBool());
+    QCOMPARE(js(QStringLiteral("results.connect")), QVariant(true));
+
+    m_window->deviceSlotResult = false;
+    js(QStringLiteral("callApi('disconnect', 'disconnectDevice'); "
+                      "callApi('reconnect', 'reconnectDevice')"));
+    QTRY_VERIFY(js(QStringLiteral("results.reconnect !== undefined")).toBool());
+    QCOMPARE(js(QStringLiteral("results.disconnect")), QVariant(false));
+    QCOMPARE(js(QStringLiteral("results.reconnect")), QVariant(false));
+
+    QCOMPARE(m_window->calls,
+             (QStringList{QStringLiteral("saveProject"), QStringLiteral("connectDevice Alpha"),
+                          QStringLiteral("disconnectDevice Alpha"),
+                          QStringLiteral("reconnectDevice Alpha")}));
+}
+
+void TestJsApi::reportFatalEndsTheProject()
+{
+    ModalAnswerer answerer;
+    answerer.pressButton(QStringLiteral("OK"));
+    js(QStringLiteral("api.reportFatal('lost the mixer state')"));
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QCOMPARE(answerer.seen().size(), 1);
+    QCOMPARE(answerer.seen().first().title, QStringLiteral("Error"));
+    QCOMPARE(answerer.seen().first().text.trimmed(),
+             QStringLiteral("FATAL Error on 'Alpha':\nlost the mixer state"));
+    QTRY_COMPARE(m_window->calls, QStringList{QStringLiteral("closeProject force")});
+}
+
+void TestJsApi::resultsOfAGonePageAreDropped()
+{
+    const QovAppDeviceModel device = m_devices.at(0);
+    const QString preset1 = device->zephDataPreset().at(1);
+    QovZephSettingView *view = m_window->page(1);
+
+    // A page with a fetch in flight keeps its web view even when hidden.
+    m_window->setCurrentPage(0);
+    view->jsApi()->zephDataChanged(2, 1);
+    QVERIFY(view->jsApi()->fetchInFlight());
+    QVERIFY(!view->releaseWebView());
+    QTRY_VERIFY(device->zephDataPreset().at(1) != preset1);
+    QVERIFY(!view->jsApi()->fetchInFlight());
+    QVERIFY(view->releaseWebView());
+    QVERIFY(!view->webView());
+    QCOMPARE(view->jsApi()->webView(), nullptr);
+
+    // Shown again, the page is loaded afresh and serves notices as before.
+    m_window->setCurrentPage(1);
+    QVERIFY(view->webView());
+    QVERIFY(pagetest::waitReady(view->webView()));
+    js(QStringLiteral("state.level = 4; api.zephDataChanged(3, 0)"));
+    QTRY_VERIFY(device->zephData12BandEq().contains(QStringLiteral("\"level\":4")));
+
+    // A page torn down while its script runs (the window closed) must not write the empty
+    // answer that a dying page gives into the device.
+    const QString eq4 = device->zephData4BandEq();
+    view->jsApi()->zephDataChanged(4, 0);
+    m_window.reset();
+    QCOMPARE(device->zephData4BandEq(), eq4);
+    QTest::qWait(100);
+    QCOMPARE(device->zephData4BandEq(), eq4);
+}
+
+QTEST_MAIN(TestJsApi)
+#include "tst_jsapi.moc"

@@ -1,0 +1,185 @@
+#include "views/qovprojectdevicelistitemview.h"
+
+#include "models/qovdeviceselector.h"
+#include "models/qovmodelmetatypes.h"
+#include "views/qmenuright.h"
+#include "views/qovmainwindowbase.h"
+#include "views/qovwidgetfactory.h"
+
+#include <QAction>
+#include <QDebug>
+#include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QThread>
+#include <QVBoxLayout>
+
+namespace {
+const int kNameWidth = 140;
+}
+
+QovProjectDeviceListItemView::QovProjectDeviceListItemView(quint32 number, quint32 index,
+                                                           QovAppDeviceModel device,
+                                                           QovMainWindowBase *mainWindow,
+                                                           QWidget *parent)
+    : QWidget(parent)
+    , m_number(number)
+    , m_index(index)
+    , m_device(std::move(device))
+    , m_mainWindow(mainWindow)
+    , m_nameLabel(makeLabel(QString(), QSize(0, 24), "device-name"))
+    , m_addressLabel(makeLabel(QString(), QSize(144, 0), "ip-addr"))
+    , m_idLabel(makeLabel(QString(), QSize(54, 0), "device-id"))
+    , m_statusText(makeLabel(QString(), QSize()))
+    , m_statusIcon(new QLabel())
+    , m_connectAction(new QAction(tr("Connect"), this))
+    , m_reconnectAction(new QAction(tr("Reconnect"), this))
+    , m_disconnectAction(new QAction(tr("Disconnect"), this))
+{
+    qovRegisterModelMetaTypes();
+    setObjectName(QStringLiteral("project-device-list-item"));
+    setFixedSize(800, 128);
+    // Without it the style sheet's item background would not reach the row's own area.
+    setAttribute(Qt::WA_StyledBackground);
+    m_statusIcon->setFixedSize(24, 24);
+
+    auto *layout = makeHBoxLayout(0, 0, Qt::AlignLeft | Qt::AlignVCenter);
+    layout->addSpacing(12);
+    layout->addWidget(
+        makeLabel(QString::number(m_number), QSize(24, 24), "device-number", Qt::AlignCenter));
+    layout->addSpacing(12);
+    layout->addWidget(makeIdentityBlock());
+    layout->addSpacing(48);
+    layout->addWidget(m_addressLabel);
+    layout->addWidget(m_idLabel);
+    layout->addSpacing(60);
+    layout->addWidget(m_statusIcon);
+    layout->addSpacing(4);
+    layout->addWidget(m_statusText);
+    layout->addSpacing(4);
+
+    m_statusButton = makeIconButton(QStringLiteral(":/icons/ic_arrow_drop_down.svg"), QSize(24, 24),
+                                    "status-button");
+    m_statusButton->setFixedSize(36, 36);
+    auto *menu = new QMenuRight(m_statusButton, m_statusButton);
+    menu->setObjectName(QStringLiteral("popup"));
+    menu->setFixedWidth(155);
+    menu->addAction(m_connectAction);
+    menu->addAction(m_reconnectAction);
+    menu->addAction(m_disconnectAction);
+    m_statusButton->setMenu(menu);
+    layout->addWidget(m_statusButton);
+    layout->addStretch();
+    layout->addWidget(makeIconLabel(QStringLiteral(":/icons/ic_chevron_right.svg"), QSize(32, 32)));
+    layout->addSpacing(16);
+    setLayout(layout);
+
+    updateDeviceName();
+    updateIpAddress();
+    updateDeviceId();
+    updateStatus(m_device->status());
+    setCursor(Qt::PointingHandCursor);
+
+    QovAppDeviceModelInternal *model = m_device.get();
+    connect(model, &QovAppDeviceModelInternal::deviceNameChanged, this,
+            &QovProjectDeviceListItemView::updateDeviceName);
+    connect(model, &QovAppDeviceModelInternal::ipAddressChanged, this,
+            &QovProjectDeviceListItemView::updateIpAddress);
+    connect(model, &QovAppDeviceModelInternal::macAddressChanged, this,
+            &QovProjectDeviceListItemView::updateIpAddress);
+    connect(model, &QovAppDeviceModelInternal::deviceIdChanged, this,
+            &QovProjectDeviceListItemView::updateDeviceId);
+    // Queued even from this thread: the keep-alive and connection workers set the status.
+    connect(model, &QovAppDeviceModelInternal::statusChanged, this,
+            &QovProjectDeviceListItemView::updateStatus, Qt::QueuedConnection);
+
+    connect(m_connectAction, &QAction::triggered, this,
+            [this] { m_mainWindow->connectDevice(m_device); });
+    connect(m_disconnectAction, &QAction::triggered, this,
+            [this] { m_mainWindow->disconnectDevice(m_device); });
+    connect(m_reconnectAction, &QAction::triggered, this,
+            [this] { m_mainWindow->reconnectDevice(m_device); });
+}
+
+QWidget *QovProjectDeviceListItemView::makeIdentityBlock()
+{
+    QWidget *block = makeWidget(QSize(192, 128));
+    auto *layout = makeVBoxLayout(0, 0, Qt::AlignLeft | Qt::AlignTop);
+    layout->addSpacing(27);
+    const QStringList pictures = QovDeviceSelector::iconFiles(m_device->deviceType());
+    const QIcon picture = pictures.size() >= 2 ? makeIcon(pictures.at(0), pictures.at(1))
+                                               : QovDeviceSelector::icon(m_device->deviceType());
+    layout->addWidget(makePixmapLabel(picture, QSize(136, 14)));
+    layout->addSpacing(11);
+    layout->addWidget(m_nameLabel);
+    layout->addSpacing(8);
+    layout->addWidget(makeLabel(m_device->modelName(), QSize(0, 24), "model-name"));
+    block->setLayout(layout);
+    return block;
+}
+
+QList<QAction *> QovProjectDeviceListItemView::statusActions() const
+{
+    return {m_connectAction, m_reconnectAction, m_disconnectAction};
+}
+
+void QovProjectDeviceListItemView::onDeviceSelected()
+{
+    qDebug() << QThread::currentThreadId() << "next!" << m_index + 1;
+    m_mainWindow->setCurrentPage(static_cast<int>(m_index) + 1);
+}
+
+void QovProjectDeviceListItemView::updateDeviceName()
+{
+    m_nameLabel->setText(QFontMetrics(m_nameLabel->font())
+                             .elidedText(m_device->deviceName(), Qt::ElideRight, kNameWidth));
+}
+
+void QovProjectDeviceListItemView::updateIpAddress()
+{
+    QString text = m_device->ipAddress().isEmpty() ? tr("---.---.---.---") : m_device->ipAddress();
+    if (!m_device->macAddress().isEmpty()) {
+        text += tr("\n(%1)").arg(m_device->macAddress());
+    }
+    m_addressLabel->setText(text);
+}
+
+void QovProjectDeviceListItemView::updateDeviceId()
+{
+    const int id = m_device->deviceId();
+    m_idLabel->setText(id == -1 ? tr("-") : tr("[%1]").arg(id));
+}
+
+void QovProjectDeviceListItemView::updateStatus(QovAppDeviceModelInternal::Status status)
+{
+    struct Look
+    {
+        const char *icon;
+        QString text;
+        const char *style;
+        bool connect, reconnect, disconnect;
+    };
+    Look look;
+    switch (status) {
+    case QovAppDeviceModelInternal::CONNECTED:
+        look = {":/icons/ic_sync.svg", tr("Connected"), "color:#2ecc71;", false, false, true};
+        break;
+    case QovAppDeviceModelInternal::DISCONNECTED:
+        look = {
+            ":/icons/ic_sync-alart.svg", tr("Disconnected"), "color:#ffffff;", true, false, false};
+        break;
+    case QovAppDeviceModelInternal::MISSING:
+        look = {":/icons/ic_sync-missing.svg", tr("Missing"), "color:#e74c3c;", false, true, true};
+        break;
+    default:
+        return;
+    }
+    m_statusIcon->setPixmap(makeIcon(QString::fromLatin1(look.icon)).pixmap(QSize(24, 24)));
+    m_statusText->setText(look.text);
+    m_statusText->setObjectName(QStringLiteral("device-status"));
+    m_statusText->setStyleSheet(QString::fromLatin1(look.style));
+    m_connectAction->setVisible(look.connect);
+    m_reconnectAction->setVisible(look.reconnect);
+    m_disconnectAction->setVisible(look.disconnect);
+}

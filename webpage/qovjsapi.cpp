@@ -1,0 +1,160 @@
+#include "webpage/qovjsapi.h"
+
+#include "dialogs/qoverrorpopup.h"
+#include "views/qovmainwindowbase.h"
+
+#include <QDebug>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QThread>
+
+QovJsApi::QovJsApi(QovMainWindowBase *mainWindow, QovAppDeviceModel device, int pageNumber,
+                   QWebEngineView *webView, QObject *parent)
+    : QObject(parent)
+    , m_mainWindow(mainWindow)
+    , m_device(std::move(device))
+    , m_pageNumber(pageNumber)
+    , m_webView(webView)
+    // Follows the page shown from the start: -1 on the project page.
+    , m_selectedDevice(mainWindow ? mainWindow->currentPage() - 1 : -1)
+{
+    if (m_mainWindow) {
+        connect(m_mainWindow, &QovMainWindowBase::currentPageChanged, this,
+                &QovJsApi::onCurrentPageChanged);
+    }
+}
+
+QovJsApi::~QovJsApi()
+{
+    qDebug() << QThread::currentThreadId() << "destroy" << this;
+}
+
+int QovJsApi::currentDeviceIndex() const
+{
+    return m_pageNumber - 1;
+}
+
+QovAppDeviceModelInternal *QovJsApi::currentDevice() const
+{
+    return m_device.get();
+}
+
+int QovJsApi::selectedDevice() const
+{
+    return m_selectedDevice;
+}
+
+void QovJsApi::setWebView(QWebEngineView *webView)
+{
+    m_webView = webView;
+}
+
+void QovJsApi::setSelectedDevice(int selectedDevice)
+{
+    if (selectedDevice == m_selectedDevice) {
+        return;
+    }
+    m_selectedDevice = selectedDevice;
+    Q_EMIT selectedDeviceChanged(selectedDevice);
+}
+
+void QovJsApi::backToProjectPage()
+{
+    if (m_mainWindow) {
+        m_mainWindow->setCurrentPage(0);
+    }
+}
+
+void QovJsApi::saveProject()
+{
+    if (m_mainWindow) {
+        m_mainWindow->saveProject();
+    }
+}
+
+void QovJsApi::snapShot()
+{
+    qDebug() << QThread::currentThreadId() << "snapshot!" << m_pageNumber << m_device->debugText();
+    m_snapshotPreset = m_device->zephDataPreset();
+    m_snapshot12BandEq = m_device->zephData12BandEq();
+    m_snapshot4BandEq = m_device->zephData4BandEq();
+    m_snapshotPartialPreset = m_device->zephDataPartialPreset();
+    m_snapshotCurrent = m_device->zephDataCurrent();
+    m_snapshotTaken = true;
+}
+
+void QovJsApi::rollBack()
+{
+    qDebug() << QThread::currentThreadId() << "rollback!" << m_pageNumber << m_device->debugText();
+    // Without a snapshot there is nothing to return to; writing empty lists would break the
+    // device's fixed bank counts.
+    if (!m_snapshotTaken) {
+        qDebug() << "rollback: no snapshot";
+        return;
+    }
+    m_device->setZephDataPreset(m_snapshotPreset);
+    m_device->setZephData12BandEq(m_snapshot12BandEq);
+    m_device->setZephData4BandEq(m_snapshot4BandEq);
+    m_device->setZephDataPartialPreset(m_snapshotPartialPreset);
+    m_device->setZephDataCurrent(m_snapshotCurrent);
+    m_snapshotPreset.clear();
+    m_snapshot12BandEq.clear();
+    m_snapshot4BandEq.clear();
+    m_snapshotPartialPreset.clear();
+    m_snapshotCurrent.clear();
+    m_snapshotTaken = false;
+}
+
+void QovJsApi::gotoDevice(int idx)
+{
+    if (m_mainWindow) {
+        m_mainWindow->setCurrentPage(idx + 1);
+    }
+}
+
+bool QovJsApi::connectDevice()
+{
+    return m_mainWindow && m_mainWindow->connectDevice(m_device);
+}
+
+bool QovJsApi::disconnectDevice()
+{
+    return m_mainWindow && m_mainWindow->disconnectDevice(m_device);
+}
+
+bool QovJsApi::reconnectDevice()
+{
+    return m_mainWindow && m_mainWindow->reconnectDevice(m_device);
+}
+
+void QovJsApi::reportFatal(QString message)
+{
+    QovErrorPopup popup(tr("Error"),
+                        tr("FATAL Error on '%1':\n%2").arg(m_device->deviceName(), message));
+    popup.exec();
+    // The popup ran an event loop: the window may have gone meanwhile.
+    if (m_mainWindow) {
+        m_mainWindow->closeProject(true);
+    }
+}
+
+void QovJsApi::onCurrentPageChanged(int currentPage)
+{
+    setSelectedDevice(currentPage - 1);
+}
+
+QByteArray QovJsApi::getDeviceList() const
+{
+    QJsonArray list;
+    if (m_mainWindow && m_mainWindow->projectData()) {
+        const QVector<QovAppDeviceModel> devices = m_mainWindow->projectData()->appDevices();
+        for (const QovAppDeviceModel &device : devices) {
+            list.append(QJsonObject{{QStringLiteral("name"), device->deviceName()},
+                                    {QStringLiteral("model"), device->modelName()},
+                                    {QStringLiteral("color"), device->headerColor()}});
+        }
+    }
+    qDebug() << QThread::currentThreadId() << "device list:" << list.size() << list;
+    return QJsonDocument(list).toJson(QJsonDocument::Indented);
+}

@@ -1,0 +1,109 @@
+#include "webpage/qovzephsettingview.h"
+
+#include "views/qovmainwindowbase.h"
+#include "webpage/qovconfinedpage.h"
+#include "webpage/qovjsapi.h"
+#include "webpage/qovjsapifactory.h"
+#include "webpage/qovwebviewkeeper.h"
+
+#include <QDebug>
+#include <QResizeEvent>
+#include <QThread>
+#include <QTimer>
+#include <QWebChannel>
+#include <QWebEngineView>
+
+namespace {
+// The first device page loads its page shortly after the project is shown, so that the web
+// engine's renderer is running before the user opens a page; the delay lets the project page
+// paint first.
+constexpr int PRELOAD_DELAY_MS = 500;
+} // namespace
+
+QovZephSettingView::QovZephSettingView(QovAppDeviceModel device, int pageNumber,
+                                       QovMainWindowBase *mainWindow, QWidget *parent)
+    : QWidget(parent)
+    , m_device(std::move(device))
+    , m_pageUrl(QovDeviceSelector::settingsPageUrl(m_device->deviceType()))
+{
+    m_jsApi = createJsApi(mainWindow, m_device, pageNumber, nullptr, this);
+    setObjectName(QStringLiteral("webengine"));
+    if (mainWindow) {
+        resize(mainWindow->width(), mainWindow->height());
+    }
+    if (m_jsApi) {
+        m_channel = new QWebChannel(this);
+        m_channel->registerObject(QStringLiteral("qtApi"), m_jsApi);
+    }
+    if (pageNumber == 1 && !m_pageUrl.isEmpty()) {
+        QTimer::singleShot(PRELOAD_DELAY_MS, this, &QovZephSettingView::ensureWebView);
+    }
+}
+
+QovZephSettingView::~QovZephSettingView()
+{
+    qDebug() << QThread::currentThreadId() << "destroy" << this;
+    QovWebViewKeeper::instance().forget(this);
+    // The bridge must let go of the page before the page dies: a dying page answers its pending
+    // scripts with empty results.
+    if (m_jsApi) {
+        m_jsApi->setWebView(nullptr);
+    }
+}
+
+void QovZephSettingView::snapShot()
+{
+    if (m_jsApi) {
+        m_jsApi->snapShot();
+    }
+}
+
+void QovZephSettingView::ensureWebView()
+{
+    if (m_webView) {
+        return;
+    }
+    m_webView = new QWebEngineView(this);
+    auto *page = new QovConfinedPage(m_webView);
+    m_webView->setPage(page);
+    m_webView->setGeometry(rect());
+    if (m_jsApi) {
+        m_jsApi->setWebView(m_webView);
+        page->setWebChannel(m_channel);
+    }
+    // A device type without a settings page stays blank.
+    if (!m_pageUrl.isEmpty()) {
+        m_webView->load(m_pageUrl);
+    }
+    m_webView->show();
+    QovWebViewKeeper::instance().touch(this);
+    QovWebViewKeeper::instance().trim();
+}
+
+bool QovZephSettingView::releaseWebView()
+{
+    if (!m_webView || isVisible() || (m_jsApi && m_jsApi->fetchInFlight())) {
+        return false;
+    }
+    if (m_jsApi) {
+        m_jsApi->setWebView(nullptr);
+    }
+    delete m_webView;
+    m_webView = nullptr;
+    return true;
+}
+
+void QovZephSettingView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (m_webView) {
+        m_webView->resize(event->size());
+    }
+}
+
+void QovZephSettingView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    QovWebViewKeeper::instance().touch(this);
+    ensureWebView();
+}
