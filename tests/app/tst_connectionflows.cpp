@@ -191,7 +191,7 @@ void TestConnectionFlows::cleanup()
     }
     // Uploads rename the finder's models; find every mixer anew under its own name.
     m_finder->refresh();
-    QTRY_COMPARE_WITH_TIMEOUT(m_finder->getAll().size(), 5, 40000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_finder->getAll().size(), 5, 70000);
 }
 
 QString TestConnectionFlows::addressOf(const QString &mixerName) const
