@@ -169,21 +169,42 @@ void QovMainWindow::onConnectDevicesCompleted(QovAppDeviceResultList results)
         }
         hideBusy();
     };
-    auto project = std::make_unique<QovProjectDataModel>();
+    const int maxDevices = int(QovProgramSettingsModel().maxNumberOfProjectDevices());
+    QVector<QovAppDeviceModel> devices;
     for (const auto &[connected, device] : results) {
         if (!connected) {
             qovShowError(tr("Error"), unableToConnect(device->deviceName()));
             continue;
         }
-        if (!project->addDevice(device)) {
+        if (devices.size() >= maxDevices) {
             qovShowError(tr("Caution"),
                          tr("This exceeds the maximum number of devices that can be added"));
             releaseDialog();
             return;
         }
+        devices.append(device);
     }
-    setProjectData(project.release());
-    releaseDialog();
+
+    // Every change of a project rewrites its autosave copy at once; for dozens of mixers'
+    // data that takes long enough to freeze the window, so the new project is filled on a
+    // worker and handed to the GUI thread when it is complete.
+    QThread *guiThread = thread();
+    auto *watcher = new QFutureWatcher<QovProjectDataModel *>();
+    connect(
+        watcher, &QFutureWatcher<QovProjectDataModel *>::finished, this,
+        [this, watcher, releaseDialog] {
+            QovProjectDataModel *project = watcher->result();
+            watcher->deleteLater();
+            setProjectData(project);
+            releaseDialog();
+        },
+        Qt::DirectConnection);
+    watcher->setFuture(QtConcurrent::run([devices, guiThread] {
+        auto *project = new QovProjectDataModel();
+        project->setAppDevices(devices);
+        project->moveToThread(guiThread);
+        return project;
+    }));
 }
 
 void QovMainWindow::reconnectAfterOpen(QovProjectDataModel *model,
