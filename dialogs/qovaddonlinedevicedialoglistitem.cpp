@@ -1,5 +1,6 @@
 #include "dialogs/qovaddonlinedevicedialoglistitem.h"
 
+#include "dialogs/qovelidedlabel.h"
 #include "dialogs/qovidentify.h"
 #include "views/qovwidgetfactory.h"
 
@@ -32,9 +33,7 @@ QovAddOnlineDeviceDialogListItem::QovAddOnlineDeviceDialogListItem(
     auto *layout = makeHBoxLayout(0, 6, Qt::AlignLeft | Qt::AlignVCenter);
     layout->setContentsMargins(8, 0, 8, 0);
     layout->addWidget(m_checkBox);
-    QLabel *name = makeLabel(device->deviceName(), QSize(204, 32), "model-name");
-    name->setToolTip(device->deviceName());
-    layout->addWidget(name);
+    layout->addWidget(new QovElidedLabel(device->deviceName(), QSize(204, 32), "model-name"));
     layout->addWidget(makeLabel(device->ipAddress(), QSize(103, 32)));
     layout->addWidget(makeLabel(tr("[%1]").arg(device->deviceId()), QSize(80, 32)));
     layout->addWidget(makeLabel(device->ovLinkText(), QSize(84, 32)));

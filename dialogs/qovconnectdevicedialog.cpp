@@ -30,9 +30,9 @@ QovConnectDeviceDialog::QovConnectDeviceDialog(const QovAppDeviceModel &device, 
 {
     setWindowTitle(tr("Connect Device"));
     m_list = makeListWidget(QSize(kListWidth, 0), 0, true, "dialog-device-list");
-    m_sortLabels = {makeSortLabel(tr("Device"), QSize(176, 24)),
-                    makeSortLabel(tr("IP Address"), QSize(130, 24)),
-                    makeSortLabel(tr("Device ID"), QSize(60, 24))};
+    m_sortLabels = {makeSortLabel(tr("Device"), QSize(166, 24)),
+                    makeSortLabel(tr("IP Address"), QSize(118, 24)),
+                    makeSortLabel(tr("Device ID"), QSize(80, 24))};
     setup(QSize(800, 514));
     rebuildList();
 
@@ -85,7 +85,7 @@ QWidget *QovConnectDeviceDialog::makeOnlineBlock()
     for (QovSortLabel *label : qAsConst(m_sortLabels)) {
         headerRow->addWidget(label);
     }
-    headerRow->addWidget(makeLabel(tr("Identity"), QSize(60, 24)));
+    headerRow->addWidget(makeLabel(tr("Identity"), QSize(52, 24)));
     header->setLayout(headerRow);
     layout->addWidget(header);
     layout->addWidget(m_list, 1);

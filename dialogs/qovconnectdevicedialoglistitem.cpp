@@ -1,5 +1,6 @@
 #include "dialogs/qovconnectdevicedialoglistitem.h"
 
+#include "dialogs/qovelidedlabel.h"
 #include "dialogs/qovidentify.h"
 #include "views/qovwidgetfactory.h"
 
@@ -22,12 +23,10 @@ QovConnectDeviceDialogListItem::QovConnectDeviceDialogListItem(const QovOnlineDe
     auto *layout = makeHBoxLayout(0, 6, Qt::AlignLeft | Qt::AlignVCenter);
     layout->setContentsMargins(8, 0, 8, 0);
     layout->addWidget(m_radio);
-    QLabel *name = makeLabel(device->deviceName(), QSize(150, 32), "model-name");
-    name->setToolTip(device->deviceName());
-    layout->addWidget(name);
+    layout->addWidget(new QovElidedLabel(device->deviceName(), QSize(134, 32), "model-name"));
     layout->addWidget(
-        makeLabel(tr("%1\n(%2)").arg(device->ipAddress(), device->macAddress()), QSize(130, 40)));
-    layout->addWidget(makeLabel(tr("[%1]").arg(device->deviceId()), QSize(60, 32)));
+        makeLabel(tr("%1\n(%2)").arg(device->ipAddress(), device->macAddress()), QSize(118, 40)));
+    layout->addWidget(makeLabel(tr("[%1]").arg(device->deviceId()), QSize(62, 32)));
     QPushButton *identifyButton =
         makeIconButton(QStringLiteral(":/icons/ic_identify.svg"), QSize(24, 24));
     identifyButton->setToolTip(tr("Identify"));
@@ -38,7 +37,7 @@ QovConnectDeviceDialogListItem::QovConnectDeviceDialogListItem(const QovOnlineDe
             }
         });
     });
-    layout->addSpacing(12);
+    layout->addSpacing(10);
     layout->addWidget(identifyButton);
     setLayout(layout);
 }

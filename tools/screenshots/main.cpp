@@ -77,7 +77,7 @@ int main(int argc, char *argv[])
     }
 
     std::vector<ScreenshotScene> scenes = artworkScenes();
-    for (auto more : {widgetScenes(), popupScenes(), dialogScenes()}) {
+    for (auto more : {widgetScenes(), popupScenes(), dialogScenes(), connectionScenes()}) {
         scenes.insert(scenes.end(), more.begin(), more.end());
     }
     int failures = 0;

@@ -24,3 +24,5 @@ std::vector<ScreenshotScene> artworkScenes();
 std::vector<ScreenshotScene> widgetScenes();
 std::vector<ScreenshotScene> popupScenes();
 std::vector<ScreenshotScene> dialogScenes();
+// Device setting, add-online, connect and reconnect dialogs against simulated mixers.
+std::vector<ScreenshotScene> connectionScenes();
