@@ -211,20 +211,15 @@ void QovMainWindow::reconnectAfterOpen(QovProjectDataModel *model,
                                        QovProgramSettingsModel::AutoReconnectType mode)
 {
     const QVector<QovAppDeviceModel> devices = model->appDevices();
-    // The finder's list belongs to the GUI thread; look the partners up there, all at once.
+    // A read-only lookup from this worker. Waiting for the GUI thread to do it instead could
+    // deadlock: the GUI thread may itself be waiting for the pool (at exit), and the finder
+    // may have been created on a pool thread that runs no event loop.
     QovOnlineDeviceFinder *finder = QovOnlineDeviceFinder::instance();
     QVector<QovOnlineDeviceModel> partners(devices.size());
-    const auto lookUp = [&] {
-        for (int i = 0; i < devices.size(); ++i) {
-            if (!devices.at(i)->macAddress().isEmpty()) {
-                partners[i] = finder->findByAppDevice(devices.at(i));
-            }
+    for (int i = 0; i < devices.size(); ++i) {
+        if (!devices.at(i)->macAddress().isEmpty()) {
+            partners[i] = finder->findByAppDevice(devices.at(i));
         }
-    };
-    if (QThread::currentThread() == finder->thread()) {
-        lookUp();
-    } else {
-        QMetaObject::invokeMethod(finder, lookUp, Qt::BlockingQueuedConnection);
     }
 
     const char *modeKey =
