@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QtConcurrent>
 #include <QtTest>
@@ -67,6 +68,7 @@ private Q_SLOTS:
     void statusMenuFollowsStatus_data();
     void statusMenuFollowsStatus();
     void headerButtonsReachWindow();
+    void largeProjectListedInTurns();
 
 private:
     void setDevices(const QVector<QovAppDeviceModel> &devices);
@@ -272,6 +274,34 @@ void TestProjectView::headerButtonsReachWindow()
     QStringList seen = m_window->calls;
     seen.sort();
     QCOMPARE(seen, QStringList({"closeProject(false)", "deviceSetting", "projectMetaDataEdit"}));
+}
+
+void TestProjectView::largeProjectListedInTurns()
+{
+    QVector<QovAppDeviceModel> many;
+    for (int i = 0; i < 200; ++i) {
+        many << makeDevice({QStringLiteral("m%1").arg(i), "", i});
+    }
+    QSignalSpy listed(m_view, &QovProjectView::rowsListed);
+    setDevices(many);
+    // A new project while the old one is still being listed replaces it completely.
+    QovProjectDataModel other;
+    other.addDevice(makeDevice({"only", "", 1}));
+    m_window->project = &other;
+    m_view->setProjectData(&other);
+    QTRY_VERIFY(!m_view->isListing());
+    QTest::qWait(50);
+    QCOMPARE(shownNames(), QStringList({"only"}));
+
+    m_window->project = m_project;
+    listed.clear();
+    m_view->setProjectData(m_project);
+    QTRY_COMPARE(listed.size(), 1);
+    QCOMPARE(m_view->deviceList()->count(), 200);
+    for (int i = 0; i < 200; ++i) {
+        QCOMPARE(row(m_view->deviceList(), i)->number(), quint32(i + 1));
+        QCOMPARE(row(m_view->deviceList(), i)->index(), quint32(i));
+    }
 }
 
 QTEST_MAIN(TestProjectView)
