@@ -6,6 +6,7 @@
 #include "discovery/qovonlinedevicefinder.h"
 #include "models/qovprogramsettingsmodel.h"
 #include "models/qovtextfile.h"
+#include "webpage/qovwebengineconfig.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -42,6 +43,10 @@ int main(int argc, char *argv[])
     QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps, true);
     QApplication::setHighDpiScaleFactorRoundingPolicy(
         Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+    // The settings pages' web engine shares its GL context with the widgets, and reads its
+    // own settings once, before the application object exists.
+    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts, true);
+    qovConfigureWebEngine();
 
     auto app = std::make_unique<QApplication>(argc, argv);
     QovTerminationWatcher terminationWatcher;

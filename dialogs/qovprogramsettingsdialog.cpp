@@ -1,5 +1,6 @@
 #include "dialogs/qovprogramsettingsdialog.h"
 
+#include "device/qovhttprequests.h"
 #include "models/qovprogramsettingsmodel.h"
 #include "views/qovwidgetfactory.h"
 
@@ -85,4 +86,6 @@ void QovProgramSettingsDialog::apply()
     }
     settings.setAutoReconnect(mode);
     settings.save();
+    // Mixer requests keep their settings for the process; let them see the saved file.
+    reloadHttpSettings();
 }

@@ -1,0 +1,187 @@
+#include "device/qovkeepalivethread.h"
+#include "device/qovwatchedproject.h"
+#include "mixersimprocess.h"
+#include "privatenetwork.h"
+#include "simdevices.h"
+#include "tempprofile.h"
+
+#include <QElapsedTimer>
+#include <QtConcurrent>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const int kIntervalMs = 1000;
+const int kTimeoutMs = 1000;
+
+// Mixers .2 to .4 answer; .5 and .6 exist only to prove that nobody asks them.
+const char *kConfig = R"({"mixers": [
+    {"address": "127.0.0.2"}, {"address": "127.0.0.3"}, {"address": "127.0.0.4"},
+    {"address": "127.0.0.5"}, {"address": "127.0.0.6"}]})";
+
+QovAppDeviceModel connectedDevice(const QString &address)
+{
+    return std::make_shared<QovAppDeviceModelInternal>(onlineDevice(address));
+}
+
+int keepAlivesAt(MixerSimProcess &sim, const QString &address)
+{
+    return sim.requests(address).filter(QStringLiteral("keepalive.cgi")).size();
+}
+
+} // namespace
+
+// The keep-alive thread against simulated mixers: who is asked, who is marked MISSING and how
+// soon, and that a late failing reply does not undo what a connection flow decided meanwhile.
+class TestKeepAlive : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void silentMixerGoesMissingOthersStay();
+    void passAsksAllAtOnce();
+    void lateFailureKeepsNewerStatus();
+    void requestedPassRunsAtOnce();
+
+private:
+    TempProfile m_profile;
+    std::unique_ptr<MixerSimProcess> m_sim;
+};
+
+void TestKeepAlive::initTestCase()
+{
+    velmora::test::requirePrivateNetwork();
+    // Read once per process by the request functions: set before the first request.
+    m_profile.writeProgramSettings(QStringLiteral("[Debug]\nkeepalive_interval=%1\n"
+                                                  "http_timeout_ms=%2\n")
+                                       .arg(kIntervalMs / 1000)
+                                       .arg(kTimeoutMs)
+                                       .toUtf8());
+    m_sim = std::make_unique<MixerSimProcess>(kConfig);
+    QVERIFY2(m_sim->problem().isEmpty(), qPrintable(m_sim->problem()));
+}
+
+void TestKeepAlive::init()
+{
+    for (int last = 2; last <= 6; ++last) {
+        QVERIFY(m_sim->reset(QStringLiteral("127.0.0.%1").arg(last)));
+    }
+}
+
+void TestKeepAlive::silentMixerGoesMissingOthersStay()
+{
+    const QovAppDeviceModel first = connectedDevice("127.0.0.2");
+    const QovAppDeviceModel silent = connectedDevice("127.0.0.3");
+    const QovAppDeviceModel third = connectedDevice("127.0.0.4");
+    // Skipped: not CONNECTED, or no API for its type.
+    const QovAppDeviceModel disconnected = connectedDevice("127.0.0.5");
+    disconnected->setStatus(QovAppDeviceModelInternal::DISCONNECTED);
+    const QovAppDeviceModel unknown = connectedDevice("127.0.0.6");
+    unknown->setDeviceType(QovDeviceSelector::Unknown);
+
+    auto project = std::make_shared<QovWatchedProject>();
+    project->publish("Watched", {first, silent, third, disconnected, unknown});
+    QovKeepAliveThread thread(project);
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    thread.start();
+
+    // The first pass comes one interval after the start.
+    QTRY_VERIFY_WITH_TIMEOUT(keepAlivesAt(*m_sim, "127.0.0.2") >= 1, 3 * kIntervalMs);
+    QVERIFY(sinceStart.elapsed() >= kIntervalMs - 50);
+
+    QVERIFY(m_sim->setFaults("127.0.0.3", R"({"silent": true})"));
+    QElapsedTimer sinceSilent;
+    sinceSilent.start();
+    QTRY_COMPARE_WITH_TIMEOUT(silent->status(), QovAppDeviceModelInternal::MISSING,
+                              3 * (kIntervalMs + kTimeoutMs));
+    // One interval plus the failing request's time-out, with room for a loaded machine.
+    QVERIFY2(sinceSilent.elapsed() <= kIntervalMs + kTimeoutMs + 700,
+             qPrintable(QString::number(sinceSilent.elapsed())));
+
+    // Another pass or two: the answering mixers stay connected.
+    const int asked = keepAlivesAt(*m_sim, "127.0.0.2");
+    QTRY_VERIFY_WITH_TIMEOUT(keepAlivesAt(*m_sim, "127.0.0.2") >= asked + 2, 4 * kIntervalMs);
+    QCOMPARE(first->status(), QovAppDeviceModelInternal::CONNECTED);
+    QCOMPARE(third->status(), QovAppDeviceModelInternal::CONNECTED);
+    QCOMPARE(unknown->status(), QovAppDeviceModelInternal::CONNECTED);
+    QCOMPARE(disconnected->status(), QovAppDeviceModelInternal::DISCONNECTED);
+    QCOMPARE(keepAlivesAt(*m_sim, "127.0.0.5"), 0);
+    QCOMPARE(keepAlivesAt(*m_sim, "127.0.0.6"), 0);
+    // A MISSING mixer is no longer asked, and answering again would not bring it back.
+    QVERIFY(m_sim->setFaults("127.0.0.3", "{}"));
+    QVERIFY(m_sim->clearRequests("127.0.0.3"));
+    const int before = keepAlivesAt(*m_sim, "127.0.0.2");
+    QTRY_VERIFY_WITH_TIMEOUT(keepAlivesAt(*m_sim, "127.0.0.2") >= before + 1, 3 * kIntervalMs);
+    QCOMPARE(keepAlivesAt(*m_sim, "127.0.0.3"), 0);
+    QCOMPARE(silent->status(), QovAppDeviceModelInternal::MISSING);
+
+    thread.quit();
+    QVERIFY(thread.wait(5000));
+}
+
+void TestKeepAlive::passAsksAllAtOnce()
+{
+    QVector<QovAppDeviceModel> devices;
+    for (int last = 2; last <= 4; ++last) {
+        const QString address = QStringLiteral("127.0.0.%1").arg(last);
+        QVERIFY(m_sim->setFaults(address, R"({"delayMs": 400})"));
+        devices << connectedDevice(address);
+    }
+    QovWatchedProject project;
+    project.publish("Slow", devices);
+
+    QElapsedTimer pass;
+    pass.start();
+    QovKeepAliveThread::keepAlivePass(project, this);
+    // One after another would take three delays.
+    QVERIFY2(pass.elapsed() < 2 * 400, qPrintable(QString::number(pass.elapsed())));
+    for (const QovAppDeviceModel &device : devices) {
+        QCOMPARE(device->status(), QovAppDeviceModelInternal::CONNECTED);
+    }
+}
+
+void TestKeepAlive::lateFailureKeepsNewerStatus()
+{
+    // A failing reply arrives after a connection flow disconnected the device.
+    QVERIFY(m_sim->setFaults("127.0.0.2", R"({"delayMs": 400, "rcode": 7})"));
+    const QovAppDeviceModel device = connectedDevice("127.0.0.2");
+    QovWatchedProject project;
+    project.publish("Late", {device});
+
+    QFuture<void> pass =
+        QtConcurrent::run([&project] { QovKeepAliveThread::keepAlivePass(project, nullptr); });
+    QTRY_COMPARE(keepAlivesAt(*m_sim, "127.0.0.2"), 1);
+    device->setStatus(QovAppDeviceModelInternal::DISCONNECTED);
+    pass.waitForFinished();
+    QTest::qWait(50); // the status write runs on this thread
+    QCOMPARE(device->status(), QovAppDeviceModelInternal::DISCONNECTED);
+
+    // Without the disconnection the same reply marks it.
+    device->setStatus(QovAppDeviceModelInternal::CONNECTED);
+    QovKeepAliveThread::keepAlivePass(project, nullptr);
+    QTRY_COMPARE(device->status(), QovAppDeviceModelInternal::MISSING);
+}
+
+void TestKeepAlive::requestedPassRunsAtOnce()
+{
+    m_profile.writeProgramSettings("[Debug]\nkeepalive_interval=30\n");
+    QVERIFY(m_sim->setFaults("127.0.0.4", R"({"rcode": 7})"));
+    const QovAppDeviceModel device = connectedDevice("127.0.0.4");
+    auto project = std::make_shared<QovWatchedProject>();
+    project->publish("Requested", {device});
+    {
+        QovKeepAliveThread thread(project);
+        thread.start();
+        thread.requestKeepAlive();
+        // The thread object may go while its requested pass still runs.
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(device->status(), QovAppDeviceModelInternal::MISSING, 3000);
+}
+
+QTEST_GUILESS_MAIN(TestKeepAlive)
+#include "tst_keepalive.moc"
