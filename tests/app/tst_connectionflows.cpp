@@ -4,15 +4,19 @@
 #include "dialogs/qovaddonlinedevicedialog.h"
 #include "dialogs/qovconnectdevicedialog.h"
 #include "dialogs/qovconnectdevicedialoglistitem.h"
+#include "dialogs/qovdevicesettingdialog.h"
 #include "dialogs/qovreconnectdevicedialog.h"
 #include "discovery/qovonlinedevicefinder.h"
 #include "mixersimprocess.h"
 #include "modalanswerer.h"
 #include "privatenetwork.h"
 #include "tempprofile.h"
+#include "webpage/qovzephsettingview.h"
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMutex>
 #include <QPushButton>
 #include <QRadioButton>
@@ -129,6 +133,7 @@ private Q_SLOTS:
     void refusalsWithoutDialogs();
     void missingThenReconnect();
     void disconnectThenConnectAgain();
+    void deviceSettingThroughTheWindow();
     void openingReconnectsByMode_data();
     void openingReconnectsByMode();
 
@@ -518,6 +523,50 @@ void TestConnectionFlows::disconnectThenConnectAgain()
     QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
     QCOMPARE(entry->deviceName(), QStringLiteral("Monitor"));
     QCOMPARE(deviceData(entry), simData(*m_sim, addressOf("Monitor")));
+}
+
+void TestConnectionFlows::deviceSettingThroughTheWindow()
+{
+    const QovAppDeviceModel first =
+        unboundDevice(QStringLiteral("First"), QovDeviceSelector::ZEPH2208);
+    const QovAppDeviceModel second =
+        unboundDevice(QStringLiteral("Second"), QovDeviceSelector::ZEPH2208);
+    showProject({first, second});
+    QovProjectDataModel *project = m_window->projectData();
+    const auto editFirstName = [](QWidget *modal) {
+        auto *dialog = qobject_cast<QovDeviceSettingDialog *>(modal);
+        auto *list = dialog->findChild<QListWidget *>(QStringLiteral("dialog-device-list"));
+        list->itemWidget(list->item(0))
+            ->findChild<QLineEdit *>()
+            ->setText(QStringLiteral("Edited"));
+        return dialog;
+    };
+
+    // Cancel after an edit: the project is as it was.
+    ModalAnswerer answerer;
+    answerer.handle([&](QWidget *modal) { click(editFirstName(modal), QStringLiteral("Cancel")); });
+    QVERIFY(!m_window->deviceSetting());
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QCOMPARE(namesOf(project->appDevices()), (QStringList{"First", "Second"}));
+    QVERIFY(!project->isEdited());
+    QVERIFY(!m_window->isBusy());
+
+    // The same edit and a drag, confirmed: the pages follow the new order.
+    answerer.handle([&](QWidget *modal) {
+        QovDeviceSettingDialog *dialog = editFirstName(modal);
+        auto *list = dialog->findChild<QListWidget *>(QStringLiteral("dialog-device-list"));
+        list->model()->moveRow(QModelIndex(), 0, QModelIndex(), 2);
+        QTest::qWait(50);
+        click(dialog, QStringLiteral("OK"));
+    });
+    QVERIFY(m_window->deviceSetting());
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QTRY_VERIFY(!m_window->isBusy());
+    QCOMPARE(m_window->projectData(), project);
+    QCOMPARE(namesOf(project->appDevices()), (QStringList{"Second", "Edited"}));
+    QCOMPARE(m_window->devicePages().size(), 2);
+    QCOMPARE(m_window->devicePages().at(0)->device(), second);
+    QVERIFY(m_window->windowTitle().endsWith(QStringLiteral(" *")));
 }
 
 void TestConnectionFlows::openingReconnectsByMode_data()
