@@ -209,7 +209,8 @@ void QovAddOnlineDeviceDialog::collectResults()
     struct Pending
     {
         QovAppDeviceModel device;
-        std::shared_ptr<std::future<bool>> connected;
+        QovOnlineDeviceModel online;
+        std::shared_ptr<QovCgiApi> api;
     };
     QVector<Pending> pending;
     for (const QovOnlineDeviceModel &online : offeredDevices()) {
@@ -226,9 +227,7 @@ void QovAddOnlineDeviceDialog::collectResults()
             continue;
         }
         m_apis.push_back(api);
-        // Every connection runs at once; only the waiting happens in order.
-        pending.append({device, std::make_shared<std::future<bool>>(
-                                    api->connectDevice(false, device, online))});
+        pending.append({device, online, api});
     }
 
     auto *watcher = new QFutureWatcher<QovAppDeviceResultList>();
@@ -240,9 +239,16 @@ void QovAddOnlineDeviceDialog::collectResults()
         Q_EMIT resultCollected(result);
     });
     watcher->setFuture(QtConcurrent::run([pending] {
-        QovAppDeviceResultList result;
+        // Every connection starts at once and only the waiting goes in order. Starting them
+        // here rather than on the GUI thread keeps the launch of dozens of tasks off it.
+        std::vector<std::future<bool>> connections;
+        connections.reserve(size_t(pending.size()));
         for (const Pending &entry : pending) {
-            result.emplace_back(entry.connected->get(), entry.device);
+            connections.push_back(entry.api->connectDevice(false, entry.device, entry.online));
+        }
+        QovAppDeviceResultList result;
+        for (int i = 0; i < pending.size(); ++i) {
+            result.emplace_back(connections[size_t(i)].get(), pending.at(i).device);
         }
         return result;
     }));
