@@ -6,9 +6,11 @@
 #include "device/qovwatchedproject.h"
 #include "dialogs/qovconfirmpopup.h"
 #include "dialogs/qovconfirmsavepopup.h"
+#include "dialogs/qovdevicesettingdialog.h"
 #include "dialogs/qovpopups.h"
 #include "dialogs/qovprogramsettingsdialog.h"
 #include "dialogs/qovprojectmetadatadialog.h"
+#include "discovery/qovonlinedevicefinder.h"
 #include "models/qovmodelmetatypes.h"
 #include "models/qovpersistentdatamodel.h"
 #include "views/qovprogressview.h"
@@ -37,9 +39,10 @@ QovMainWindow::QovMainWindow(QWidget *parent)
     qovRegisterModelMetaTypes();
     qRegisterMetaType<QovMainWindow::ConnectDeviceResult>("QovMainWindow::ConnectDeviceResult");
     qRegisterMetaType<QovAppDeviceResultList>("QovAppDeviceResultList");
-    // Made here, on the GUI thread, so that recordings posted by the loader have a thread to
-    // run on.
+    // Made here, on the GUI thread, if start-up has not made them yet: the loader posts its
+    // recordings and its partner look-ups to their thread, which must run an event loop.
     QovPersistentDataModel::instance();
+    QovOnlineDeviceFinder::instance();
     setAttribute(Qt::WA_DeleteOnClose);
 
     m_projectView = new QovProjectView(this, new QovMenuBarView(this), this);
@@ -270,6 +273,10 @@ void QovMainWindow::onFileOpenCompleted(QovProjectDataModel *result, QString err
         delete result;
         qovShowError(tr("Error"), tr("The following parameter value is invalid\n[%1]").arg(error));
     } else if (result) {
+        // Reconnections while opening change the devices from the loader's thread; their
+        // change notices reach the project here, queued before this completion. An opened
+        // project starts unedited all the same.
+        result->setIsEdited(false);
         setProjectData(result);
         m_keepAliveThread.requestKeepAlive();
     } else {
@@ -400,23 +407,56 @@ void QovMainWindow::downloadRequested(QWebEngineDownloadItem *download)
     download->accept();
 }
 
-// --- Waiting for the device setting dialog and the settings pages (other branches). ---
-
 bool QovMainWindow::createProject()
 {
-    qDebug() << "createProject: waiting for the device setting dialog";
-    return false;
+    if (m_pendingDeviceSettingDialog || !askToSave()) {
+        return false;
+    }
+    return runDeviceSettingDialog(new QovDeviceSettingDialog(), "createProject()");
 }
 
 bool QovMainWindow::deviceSetting()
 {
-    qDebug() << "deviceSetting: waiting for the device setting dialog";
+    qDebug() << QThread::currentThreadId() << "setting devices...";
+    if (m_pendingDeviceSettingDialog) {
+        return false;
+    }
+    return runDeviceSettingDialog(new QovDeviceSettingDialog(m_projectData), "deviceSetting()");
+}
+
+bool QovMainWindow::runDeviceSettingDialog(QovDeviceSettingDialog *dialog, const char *logLine)
+{
+    showBusy();
+    m_pendingDeviceSettingDialog = dialog;
+    connect(dialog, &QovDeviceSettingDialog::resultCollected, this,
+            &QovMainWindow::onDeviceSettingCompleted);
+    if (dialog->exec() == QDialog::Accepted) {
+        // The result comes later, once the dialog's worker has applied the changes.
+        qDebug() << QThread::currentThreadId() << logLine;
+        return true;
+    }
+    hideBusy();
+    releasePendingDeviceSettingDialog();
     return false;
+}
+
+void QovMainWindow::releasePendingDeviceSettingDialog()
+{
+    if (m_pendingDeviceSettingDialog) {
+        m_pendingDeviceSettingDialog->deleteLater();
+        m_pendingDeviceSettingDialog = nullptr;
+    }
 }
 
 void QovMainWindow::onDeviceSettingCompleted(QovProjectDataModel *result)
 {
-    qDebug() << "onDeviceSettingCompleted: waiting for the device setting dialog" << result;
+    if (result) {
+        setProjectData(result);
+        releasePendingDeviceSettingDialog();
+        m_keepAliveThread.requestKeepAlive();
+    } else {
+        qovShowError(tr("Error"), tr("Data format is invalid."));
+        releasePendingDeviceSettingDialog();
+    }
+    hideBusy();
 }
-
-void QovMainWindow::releasePendingDeviceSettingDialog() {}

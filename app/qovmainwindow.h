@@ -99,6 +99,8 @@ private:
     bool saveTo(const QString &path);
     void showBusy();
     void hideBusy();
+    // Runs the dialog as the pending one; see createProject and deviceSetting.
+    bool runDeviceSettingDialog(QovDeviceSettingDialog *dialog, const char *logLine);
     void releasePendingDeviceSettingDialog();
     void removeDevicePages();
     // Hands the keep-alive thread what it watches; called whenever the project or its device

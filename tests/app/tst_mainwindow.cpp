@@ -72,6 +72,8 @@ private Q_SLOTS:
     void titleFollowsSavePathAndEdits();
     void askToSave_data();
     void askToSave();
+    void askToSaveBeforeNewProject_data();
+    void askToSaveBeforeNewProject();
     void openEditSaveReopen();
     void pagesFollowProject();
     void closeProjectShowsSuccessor_data();
@@ -176,6 +178,58 @@ void TestMainWindow::askToSave_data()
         }
         QTest::addRow("%s, Save fails", qPrintable(action)) << action << "Save" << true;
     }
+}
+
+void TestMainWindow::askToSaveBeforeNewProject_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("dialog");
+    for (const QString action : {"new", "connect"}) {
+        const QString dialog =
+            action == "new" ? "QovDeviceSettingDialog" : "QovAddOnlineDeviceDialog";
+        QTest::addRow("%s, Cancel", qPrintable(action)) << action << "Cancel" << QString();
+        QTest::addRow("%s, Don't Save", qPrintable(action)) << action << "Don't Save" << dialog;
+    }
+}
+
+// A new project from the device setting or the online devices dialog asks first too; the
+// dialog is cancelled here, which must leave the edited project and an idle window.
+void TestMainWindow::askToSaveBeforeNewProject()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, answer);
+    QFETCH(QString, dialog);
+    const QString current = writeProjectFile(m_files.path(), "new.vlmproj", "Current");
+    QovMainWindow *window = shownWindow();
+    QVERIFY(openAndWait(window, current));
+    window->projectData()->setProjectName(QStringLiteral("Edited"));
+    QovProjectDataModel *before = window->projectData();
+
+    ModalAnswerer answerer;
+    answerer.pressButton(answer);
+    bool secondStart = true;
+    if (!dialog.isEmpty()) {
+        answerer.handle([&](QWidget *modal) {
+            // While its dialog is open, the same action does not start again.
+            secondStart =
+                action == QLatin1String("new") ? window->createProject() : window->connectDevices();
+            qobject_cast<QDialog *>(modal)->reject();
+        });
+    }
+    const bool result =
+        action == QLatin1String("new") ? window->createProject() : window->connectDevices();
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QVERIFY(!result);
+    QCOMPARE(answerer.seen().size(), dialog.isEmpty() ? 1 : 2);
+    if (!dialog.isEmpty()) {
+        QCOMPARE(answerer.seen().at(1).className, dialog);
+        QVERIFY(!secondStart);
+    }
+    QVERIFY(!window->isBusy());
+    QCOMPARE(window->projectData(), before);
+    QVERIFY(window->projectData()->isEdited());
+    QCOMPARE(loadedTitle(current), QStringLiteral("Current"));
 }
 
 void TestMainWindow::askToSave()

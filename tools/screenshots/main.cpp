@@ -79,7 +79,8 @@ int main(int argc, char *argv[])
     }
 
     std::vector<ScreenshotScene> scenes = artworkScenes();
-    for (auto more : {widgetScenes(), popupScenes(), dialogScenes(), pageScenes()}) {
+    for (auto more :
+         {widgetScenes(), popupScenes(), dialogScenes(), pageScenes(), connectionScenes()}) {
         scenes.insert(scenes.end(), more.begin(), more.end());
     }
     int failures = 0;

@@ -26,3 +26,5 @@ std::vector<ScreenshotScene> popupScenes();
 std::vector<ScreenshotScene> dialogScenes();
 // The settings pages in a web view (webcontents/).
 std::vector<ScreenshotScene> pageScenes();
+// Device setting, add-online, connect and reconnect dialogs against simulated mixers.
+std::vector<ScreenshotScene> connectionScenes();

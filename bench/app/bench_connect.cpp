@@ -1,0 +1,115 @@
+// One "Connect Online Device" run over 32 simulated mixers, Device->App: the time from the
+// dialog's Connect button to the project page listing all 32, and the longest time the GUI
+// thread's event loop went without running meanwhile.
+#include "app/qovmainwindow.h"
+#include "dialogs/qovaddonlinedevicedialog.h"
+#include "discovery/qovonlinedevicefinder.h"
+#include "mixersimprocess.h"
+#include "modalanswerer.h"
+#include "privatenetwork.h"
+#include "tempprofile.h"
+#include "views/qovprojectview.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+constexpr int kMixers = 32;
+constexpr int kTickMs = 2;
+constexpr int kDeadlineMs = 60000;
+
+bool waitFor(const std::function<bool()> &done, int timeoutMs)
+{
+    return QTest::qWaitFor(done, timeoutMs);
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    velmora::test::requirePrivateNetwork();
+    qputenv("QT_LOGGING_RULES", "*.debug=false");
+    QApplication app(argc, argv);
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &msg) {
+        if (type != QtDebugMsg) {
+            std::fprintf(stderr, "%s\n", qPrintable(msg));
+        }
+    });
+
+    TempProfile profile;
+    MixerSimProcess sim(QByteArray(R"({"generate": )") + QByteArray::number(kMixers) + "}");
+    if (!sim.problem().isEmpty()) {
+        std::fprintf(stderr, "simulator: %s\n", qPrintable(sim.problem()));
+        return 1;
+    }
+    QovOnlineDeviceFinder *finder = QovOnlineDeviceFinder::instance();
+    finder->start();
+    if (!waitFor([&] { return finder->getAll().size() >= kMixers; }, kDeadlineMs)) {
+        std::fprintf(stderr, "only %d mixers listed\n", int(finder->getAll().size()));
+        return 1;
+    }
+
+    QovMainWindow window;
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) {
+        std::fprintf(stderr, "the window never showed\n");
+        return 1;
+    }
+    auto *projectView = window.findChild<QovProjectView *>();
+
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastTick = 0;
+    qint64 longestStall = 0;
+    bool measuring = false;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        if (measuring) {
+            longestStall = std::max(longestStall, now - lastTick - kTickMs);
+        }
+        lastTick = now;
+    });
+    ticker.start(kTickMs);
+
+    qint64 okAt = -1;
+    ModalAnswerer answerer;
+    answerer.handle([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QovAddOnlineDeviceDialog *>(modal);
+        if (!dialog) {
+            modal->close();
+            return;
+        }
+        QTest::mouseClick(dialog->findChild<QCheckBox *>(), Qt::LeftButton);
+        QWidget *connectButton = ModalAnswerer::findButton(dialog, QStringLiteral("Connect"));
+        okAt = clock.elapsed();
+        lastTick = okAt;
+        measuring = true;
+        QTest::mouseClick(connectButton, Qt::LeftButton);
+    });
+    window.connectDevices();
+    const bool shown = waitFor(
+        [&] {
+            return window.projectData()->appDevices().size() == kMixers &&
+                   projectView->deviceList()->count() == kMixers && !window.isBusy();
+        },
+        kDeadlineMs);
+    const qint64 doneAt = clock.elapsed();
+    measuring = false;
+    if (!shown || okAt < 0) {
+        std::fprintf(stderr, "the project never showed %d devices (%d)\n", kMixers,
+                     int(window.projectData()->appDevices().size()));
+        return 1;
+    }
+    std::printf("connect %d mixers device to app: %lld ms\n", kMixers,
+                static_cast<long long>(doneAt - okAt));
+    std::printf("longest gui stall: %lld ms\n", static_cast<long long>(longestStall));
+    window.projectData()->setIsEdited(false);
+    return 0;
+}
