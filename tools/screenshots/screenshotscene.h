@@ -24,3 +24,5 @@ std::vector<ScreenshotScene> artworkScenes();
 std::vector<ScreenshotScene> widgetScenes();
 std::vector<ScreenshotScene> popupScenes();
 std::vector<ScreenshotScene> dialogScenes();
+// The start page, the main window with its project page and menus, and its small dialogs.
+std::vector<ScreenshotScene> appScenes();
