@@ -62,6 +62,7 @@ QovMainWindow::QovMainWindow(QWidget *parent)
     connect(QWebEngineProfile::defaultProfile(), &QWebEngineProfile::downloadRequested, this,
             &QovMainWindow::downloadRequested);
     m_keepAliveThread.start(QThread::InheritPriority);
+    qDebug() << QThread::currentThreadId() << this << "main window created";
 }
 
 QovMainWindow::~QovMainWindow()
@@ -230,6 +231,7 @@ bool QovMainWindow::openProject()
 
 bool QovMainWindow::openProjectFile(QString fileName)
 {
+    qDebug() << QThread::currentThreadId() << "openProjectFile" << fileName;
     showBusy();
     const QovProgramSettingsModel::AutoReconnectType mode =
         QovProgramSettingsModel().autoReconnect();

@@ -77,6 +77,7 @@ QovTopWindow::QovTopWindow(QWidget *parent)
     connect(m_newProjectButton, &QPushButton::clicked, this, &QovTopWindow::onNewProject);
     connect(m_openProjectButton, &QPushButton::clicked, this, &QovTopWindow::onOpenProject);
     connect(m_connectDeviceButton, &QPushButton::clicked, this, &QovTopWindow::onConnectDevice);
+    qDebug() << QThread::currentThreadId() << this << "top window created";
 }
 
 void QovTopWindow::onNewProject()

@@ -3,6 +3,7 @@
 #include "views/qovwidgetfactory.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 QovVersionInfoDialog::QovVersionInfoDialog(QWidget *parent)
@@ -10,6 +11,8 @@ QovVersionInfoDialog::QovVersionInfoDialog(QWidget *parent)
 {
     setWindowTitle(tr("About"));
     setup(QSize(384, 230));
+    // Nothing to cancel in an about box.
+    cancelButton()->hide();
 }
 
 QString QovVersionInfoDialog::versionText()

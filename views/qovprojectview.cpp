@@ -25,8 +25,8 @@ namespace {
 
 // Rows made per turn of the event loop: at least the first ones, then as many as fit in the
 // time, so that small projects are listed at once and large ones without a long stall.
-const int kRowsAtOnce = 12;
-const int kRowTimeBudgetMs = 12;
+const int kRowsAtOnce = 4;
+const int kRowTimeBudgetMs = 10;
 
 QHBoxLayout *makeRow()
 {

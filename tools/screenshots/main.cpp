@@ -79,8 +79,8 @@ int main(int argc, char *argv[])
     }
 
     std::vector<ScreenshotScene> scenes = artworkScenes();
-    for (auto more :
-         {widgetScenes(), popupScenes(), dialogScenes(), pageScenes(), connectionScenes()}) {
+    for (auto more : {widgetScenes(), popupScenes(), dialogScenes(), appScenes(), pageScenes(),
+                      connectionScenes()}) {
         scenes.insert(scenes.end(), more.begin(), more.end());
     }
     int failures = 0;

@@ -28,3 +28,5 @@ std::vector<ScreenshotScene> dialogScenes();
 std::vector<ScreenshotScene> pageScenes();
 // Device setting, add-online, connect and reconnect dialogs against simulated mixers.
 std::vector<ScreenshotScene> connectionScenes();
+// The start page, the main window with its project page and menus, and its small dialogs.
+std::vector<ScreenshotScene> appScenes();

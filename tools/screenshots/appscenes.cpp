@@ -1,0 +1,112 @@
+#include "screenshotscene.h"
+
+#include "app/qovmainwindow.h"
+#include "app/qovmenubarview.h"
+#include "app/qovtopwindow.h"
+#include "dialogs/qovprogramsettingsdialog.h"
+#include "dialogs/qovprojectmetadatadialog.h"
+#include "dialogs/qovversioninfodialog.h"
+#include "views/qovprojectdevicelistitemview.h"
+#include "views/qovprojectview.h"
+
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <memory>
+
+namespace {
+
+// The main window sits in a plain frame: closing a main window asks "Really exit?", and the
+// renderer closes every window it made.
+QWidget *framedMainWindow(QovProjectDataModel *project, const QSize &size)
+{
+    auto *frame = new QWidget();
+    auto *layout = new QVBoxLayout(frame);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto *window = new QovMainWindow(frame);
+    layout->addWidget(window);
+    if (project) {
+        window->setProjectData(project);
+    }
+    frame->setWindowTitle(window->windowTitle());
+    frame->resize(size);
+    return frame;
+}
+
+// Twelve mixers of both models, four each connected, disconnected and missing.
+QovProjectDataModel *twelveDeviceProject()
+{
+    auto *project = new QovProjectDataModel();
+    project->setProjectName(QStringLiteral("Grand Hall"));
+    const QStringList names = QStringLiteral("FOH Main,Monitor L,Monitor R,Stage Left,"
+                                             "Stage Right,Balcony,Lobby,Green Room,Broadcast,"
+                                             "Delay 1,Delay 2,Spare")
+                                  .split(QLatin1Char(','));
+    for (int i = 0; i < names.size(); ++i) {
+        const auto status = static_cast<QovAppDeviceModelInternal::Status>(i % 3);
+        const bool bound = status != QovAppDeviceModelInternal::DISCONNECTED;
+        auto device = std::make_shared<QovAppDeviceModelInternal>(
+            names.at(i), i % 2 ? QovDeviceSelector::ZEPH2208NET : QovDeviceSelector::ZEPH2208,
+            bound ? QStringLiteral("00:1D:C1:20:08:%1").arg(i + 2, 2, 10, QLatin1Char('0'))
+                  : QString(),
+            0, bound ? i + 1 : -1);
+        if (status == QovAppDeviceModelInternal::CONNECTED) {
+            device->setIpAddress(QStringLiteral("192.168.1.%1").arg(20 + i));
+        }
+        device->setStatus(status);
+        project->addDevice(device);
+    }
+    project->setIsEdited(false);
+    return project;
+}
+
+void openMainMenu(QWidget *frame)
+{
+    auto *bar = frame->findChild<QovMenuBarView *>();
+    auto *button = bar->findChild<QPushButton *>(QStringLiteral("menu-icon-button"));
+    bar->mainMenu()->popup(button->mapToGlobal(QPoint(0, button->height())));
+}
+
+void openStatusMenu(QWidget *frame)
+{
+    QListWidget *list = frame->findChild<QovProjectView *>()->deviceList();
+    // The third row: a missing device, whose menu offers Reconnect and Disconnect.
+    auto *row = qobject_cast<QovProjectDeviceListItemView *>(list->itemWidget(list->item(2)));
+    QPushButton *button = row->statusButton();
+    button->menu()->popup(button->mapToGlobal(QPoint(0, button->height())));
+}
+
+} // namespace
+
+std::vector<ScreenshotScene> appScenes()
+{
+    static std::unique_ptr<QovProjectDataModel> metadataProject;
+    return {
+        {QStringLiteral("app-start-page"), [] { return new QovTopWindow(); }, nullptr, 0, 0},
+        {QStringLiteral("app-main-empty"),
+         [] { return framedMainWindow(nullptr, QSize(1152, 640)); }, nullptr, 0, 0},
+        {QStringLiteral("app-project-12-devices"),
+         [] { return framedMainWindow(twelveDeviceProject(), QSize(1152, 980)); }, nullptr, 0, 0},
+        {QStringLiteral("app-main-menu-open"),
+         [] { return framedMainWindow(nullptr, QSize(1152, 640)); }, openMainMenu, 0, 0},
+        {QStringLiteral("app-status-menu-open"),
+         [] { return framedMainWindow(twelveDeviceProject(), QSize(1152, 720)); }, openStatusMenu,
+         0, 0},
+        {QStringLiteral("dialog-project-metadata"),
+         [] {
+             metadataProject = std::make_unique<QovProjectDataModel>();
+             metadataProject->setProjectName(QStringLiteral("Grand Hall"));
+             metadataProject->setProjectAuthor(QStringLiteral("Kim Berg"));
+             metadataProject->setProjectDealer(QStringLiteral("Sound and Stage"));
+             metadataProject->setProjectDescription(
+                 QStringLiteral("Twelve mixers, two rooms.\nDelay lines tuned on site."));
+             return new QovProjectMetaDataDialog(metadataProject.get());
+         },
+         nullptr, 0, 0},
+        {QStringLiteral("dialog-program-settings"), [] { return new QovProgramSettingsDialog(); },
+         nullptr, 0, 0},
+        {QStringLiteral("dialog-about"), [] { return new QovVersionInfoDialog(); }, nullptr, 0, 0},
+    };
+}
