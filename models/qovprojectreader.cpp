@@ -279,7 +279,11 @@ QByteArray utf8Text(QByteArray bytes)
     QTextCodec *utf8 = QTextCodec::codecForMib(106);
     QTextCodec *codec = QTextCodec::codecForUtfText(bytes, utf8);
     if (codec != utf8) {
-        return codec->toUnicode(bytes).toUtf8();
+        QString text = codec->toUnicode(bytes);
+        if (text.startsWith(QChar(QChar::ByteOrderMark))) {
+            text.remove(0, 1);
+        }
+        return text.toUtf8();
     }
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         bytes.remove(0, 3);
