@@ -11,6 +11,12 @@
 #include <future>
 #include <mutex>
 
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 // What the writer thread shares with the autosaver: how many of its writes are queued or
 // running, and whom to tell when one ends (null once the autosaver is gone).
 struct QovAutosaver::Shared
@@ -33,6 +39,30 @@ QThreadPool &writer()
         pool.setExpiryTimeout(-1);
     });
     return pool;
+}
+
+// On a busy machine the threads of one process share one slice of the processors; a writer
+// serialising a large project at normal priority would take it from the GUI thread. Niced,
+// it yields whenever the GUI thread wakes, and still runs whenever that thread sleeps.
+void yieldToGuiThread()
+{
+#ifdef Q_OS_LINUX
+    thread_local bool lowered = false;
+    if (!lowered) {
+        lowered = true;
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)), 10);
+    }
+#endif
+}
+
+// Every job on the writer runs through here.
+template<typename Job>
+void onWriter(Job job)
+{
+    writer().start([job = std::move(job)]() mutable {
+        yieldToGuiThread();
+        job();
+    });
 }
 } // namespace
 
@@ -96,7 +126,7 @@ void QovAutosaver::writeNow()
         std::lock_guard<std::mutex> lock(m_shared->lock);
         ++m_shared->writes;
     }
-    writer().start([shared = m_shared, job = std::move(job)] {
+    onWriter([shared = m_shared, job = std::move(job)] {
         qDebug() << QThread::currentThreadId() << "autosave!" << job.path;
         writeComplete(job.path, job.snapshot.toJsonBytes());
         std::lock_guard<std::mutex> lock(shared->lock);
@@ -119,9 +149,9 @@ bool QovAutosaver::runExclusive(const std::function<bool()> &work)
 {
     m_timer.stop();
     m_pending = false;
-    std::packaged_task<bool()> task(work);
-    std::future<bool> result = task.get_future();
-    writer().start([&task] { task(); });
+    auto task = std::make_shared<std::packaged_task<bool()>>(work);
+    std::future<bool> result = task->get_future();
+    onWriter([task] { (*task)(); });
     return result.get();
 }
 

@@ -76,11 +76,9 @@ bool QovMixerObject::textDiffersFrom(const QovMixerObject &next) const
     if (this == &next) {
         return false;
     }
-    bool bothParsed = false;
     {
         std::scoped_lock lock(m_lock, next.m_lock);
-        bothParsed = m_hasObject && next.m_hasObject;
-        if (bothParsed && m_object != next.m_object) {
+        if (m_hasObject && next.m_hasObject && m_object != next.m_object) {
             return true;
         }
         if (m_hasText && next.m_hasText) {

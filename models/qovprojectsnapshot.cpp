@@ -3,6 +3,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <limits>
+
 namespace {
 // A JSON string literal with the escapes the JSON writer uses.
 QByteArray jsonString(const QString &text)
@@ -13,11 +15,12 @@ QByteArray jsonString(const QString &text)
 
 void appendDevice(QByteArray &out, const QovAppDeviceRecord &device)
 {
+    const QByteArray data = device.data.toDataBytes();
     // Members in the order the JSON writer sorts them.
     out += "{\"color\":";
     out += QByteArray::number(device.headerColor);
     out += ",\"data\":";
-    out += device.data.toDataBytes();
+    out += data;
     out += ",\"id\":";
     out += QByteArray::number(device.deviceId);
     out += ",\"mac\":";
@@ -32,7 +35,13 @@ void appendDevice(QByteArray &out, const QovAppDeviceRecord &device)
 
 QByteArray QovProjectSnapshot::toJsonBytes() const
 {
-    QByteArray out("{\"author\":");
+    qint64 size = 256;
+    for (const QovAppDeviceRecord &device : devices) {
+        size += device.data.dataBytesSizeHint() + 256;
+    }
+    QByteArray out;
+    out.reserve(int(qMin<qint64>(size, std::numeric_limits<int>::max() / 2)));
+    out += "{\"author\":";
     out += jsonString(author);
     out += ",\"comment\":";
     out += jsonString(comment);

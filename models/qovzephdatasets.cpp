@@ -127,7 +127,9 @@ QByteArray QovZephDataSets::toDataBytes() const
     if (!splicable(*this)) {
         return QJsonDocument(toDataObject()).toJson(QJsonDocument::Compact);
     }
-    QByteArray out("{");
+    QByteArray out;
+    out.reserve(dataBytesSizeHint());
+    out += '{';
     appendMembers(out, current->compactBytes());
     out += out.size() > 1 ? ",\"eq12_lib\":" : "\"eq12_lib\":";
     out += eq12Band->compactBytes();
@@ -149,6 +151,19 @@ QByteArray QovZephDataSets::toDataBytes() const
     }
     out += "]}";
     return out;
+}
+
+int QovZephDataSets::dataBytesSizeHint() const
+{
+    int size = 128 + eq12Band->compactBytes().size() + eq4Band->compactBytes().size() +
+               current->compactBytes().size();
+    for (const Ptr &set : preset) {
+        size += set->compactBytes().size() + 1;
+    }
+    for (const Ptr &set : partialPreset) {
+        size += set->compactBytes().size() + 16;
+    }
+    return size;
 }
 
 QVector<QovZephDataSets::Ptr> QovZephDataSets::fromTexts(const QStringList &texts)

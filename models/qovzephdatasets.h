@@ -32,6 +32,10 @@ struct QovZephDataSets
     // The same object as compact JSON, spliced from each set's cached bytes, so that writing a
     // project again after a small change costs little more than copying bytes.
     QByteArray toDataBytes() const;
+    // At least the size of toDataBytes(), so that a file's buffer is allocated once: growing
+    // a buffer of 30 MB step by step copies it under the allocator's lock, which every other
+    // thread of the process then waits for.
+    int dataBytesSizeHint() const;
 
     static QVector<Ptr> fromTexts(const QStringList &texts);
     static QStringList textsOf(const QVector<Ptr> &sets);
