@@ -95,6 +95,12 @@ QovAutosaver::~QovAutosaver()
 
 void QovAutosaver::schedule()
 {
+    // A project filled on a worker thread while it belongs to the GUI thread: the timer and
+    // the pending flag are the owner's.
+    if (thread() != QThread::currentThread()) {
+        QMetaObject::invokeMethod(this, &QovAutosaver::schedule, Qt::QueuedConnection);
+        return;
+    }
     m_pending = true;
     if (!m_timer.isActive()) {
         m_timer.start();

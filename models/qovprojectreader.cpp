@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTextCodec>
+#include <QTextStream>
 #include <QThread>
 
 #include <algorithm>
@@ -272,23 +273,24 @@ bool isValidUtf8(const QByteArray &bytes)
     return true;
 }
 
-// The file's text as UTF-8 for the JSON parser, decoded as a text stream would decode it.
-// Valid UTF-8, by far the common case, is passed on without a round trip through UTF-16.
-QByteArray utf8Text(QByteArray bytes)
+// The file's text as UTF-8 for the JSON parser, decoded as a text stream decodes it. Valid
+// UTF-8, by far the common case, is passed on without a round trip through UTF-16; anything
+// else goes through a text stream itself, so that a byte-order mark, a bad byte, a NUL byte
+// or a sequence cut off at the end is taken exactly as the stream takes it.
+QByteArray utf8Text(const QByteArray &bytes)
 {
     QTextCodec *utf8 = QTextCodec::codecForMib(106);
-    QTextCodec *codec = QTextCodec::codecForUtfText(bytes, utf8);
-    if (codec != utf8) {
-        QString text = codec->toUnicode(bytes);
-        if (text.startsWith(QChar(QChar::ByteOrderMark))) {
-            text.remove(0, 1);
+    if (QTextCodec::codecForUtfText(bytes, utf8) == utf8) {
+        const bool bom = bytes.startsWith("\xEF\xBB\xBF");
+        const QByteArray text = bom ? bytes.mid(3) : bytes;
+        if (isValidUtf8(text)) {
+            return text;
         }
-        return text.toUtf8();
     }
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
-        bytes.remove(0, 3);
-    }
-    return isValidUtf8(bytes) ? bytes : QString::fromUtf8(bytes).toUtf8();
+    QTextStream stream(bytes);
+    stream.setCodec(utf8);
+    stream.setAutoDetectUnicode(true);
+    return stream.readAll().toUtf8();
 }
 } // namespace
 

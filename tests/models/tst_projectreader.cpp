@@ -274,6 +274,10 @@ void TestProjectReader::decodesAsTextStream_data()
     QByteArray inData = compact(validProject(1));
     inData.replace("\"partial_list\"", "\"note\":\"\xC0\xAF\xFF\",\"partial_list\"");
     QTest::newRow("invalid UTF-8 in the mixer data") << inData << "T";
+    // The invalid byte sends the text through the decoder, which must not stop at a NUL.
+    QByteArray withNul = latin1;
+    withNul.replace("\"partial_list\"", QByteArray("\"note\":\"a\0b\",\"partial_list\"", 27));
+    QTest::newRow("invalid UTF-8 and a NUL byte") << withNul << QString("Caf") + QChar(0xFFFD);
 }
 
 // Files that other programs wrote, or that a text editor saved in another encoding, open

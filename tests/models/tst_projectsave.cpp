@@ -305,6 +305,12 @@ void TestProjectSave::autosaveCoalescesOffTheGuiThread()
     const QByteArray copy = readAll(project.autosavePath());
     QVERIFY(copy.contains("Downloaded"));
     QCOMPARE(copy.count("{\"bank\":\"new\"}"), 8);
+
+    // A project filled on a worker thread (a dialog collecting its result) still autosaves,
+    // on the thread it belongs to.
+    std::thread filler([&project] { project.addDevice(makeDevice("Late", "", 1, 9)); });
+    filler.join();
+    QTRY_VERIFY_WITH_TIMEOUT(readAll(project.autosavePath()).contains("Late"), 1000);
 }
 
 // A save right after a change holds the change, and no autosave copy is written afterwards
