@@ -1,7 +1,36 @@
 #include "app/qovinstancelock.h"
 
+#include <QDebug>
 #include <QDir>
-#include <QStandardPaths>
+#include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace {
+QString userTag()
+{
+#ifdef Q_OS_UNIX
+    return QString::number(::getuid());
+#else
+    return qEnvironmentVariable("USERNAME", qEnvironmentVariable("USER"));
+#endif
+}
+
+QString reasonText(QLockFile::LockError error, const QString &path)
+{
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    if (!folder.isDir()) {
+        return QStringLiteral("folder %1 does not exist").arg(folder.filePath());
+    }
+    if (!folder.isWritable()) {
+        return QStringLiteral("folder %1 is not writable").arg(folder.filePath());
+    }
+    return error == QLockFile::PermissionError ? QStringLiteral("permission denied")
+                                               : QStringLiteral("unknown error");
+}
+} // namespace
 
 QovInstanceLock::QovInstanceLock()
     : m_lock(lockFilePath())
@@ -13,19 +42,31 @@ QovInstanceLock::QovInstanceLock()
 
 QString QovInstanceLock::lockFilePath()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty()) {
-        folder = QDir::tempPath();
+    // Only a runtime folder the user names counts: the toolkit's own stand-in for a missing
+    // one may be refused for its permissions, and then every user met in one shared file.
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        return QDir(qEnvironmentVariable("XDG_RUNTIME_DIR"))
+            .filePath(QStringLiteral("velmora.lock"));
     }
-    return folder + QStringLiteral("/velmora.lock");
+    return QDir(QDir::tempPath()).filePath(QStringLiteral("velmora-%1.lock").arg(userTag()));
 }
 
 bool QovInstanceLock::tryAcquire()
 {
-    return m_lock.tryLock(0);
+    m_held = m_lock.tryLock(0);
+    if (m_held || m_lock.error() == QLockFile::LockFailedError) {
+        return m_held;
+    }
+    qWarning().noquote() << "instance lock failed, running without it:"
+                         << QDir::toNativeSeparators(lockFilePath()) << "-"
+                         << reasonText(m_lock.error(), lockFilePath());
+    return true;
 }
 
 void QovInstanceLock::release()
 {
-    m_lock.unlock();
+    if (m_held) {
+        m_lock.unlock();
+        m_held = false;
+    }
 }

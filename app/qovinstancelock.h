@@ -10,12 +10,18 @@ class QovInstanceLock
 public:
     QovInstanceLock();
 
-    // True when this process now holds the lock; false when another live instance has it.
+    // False only when another live instance holds the lock. A lock that cannot be taken for
+    // any other reason (a missing or read-only folder, say) must not keep the user from the
+    // program: the reason goes to the log and the program runs without the lock.
     bool tryAcquire();
     void release();
+    bool isHeld() const { return m_held; }
 
+    // In the user's runtime folder; without one, in the temporary folder under a name of the
+    // user's own, so that users of one machine never block each other.
     static QString lockFilePath();
 
 private:
     QLockFile m_lock;
+    bool m_held = false;
 };

@@ -2,10 +2,10 @@
 
 #include "models/qovdeviceselector.h"
 #include "models/qovzephdata.h"
+#include "models/qovzephdatasets.h"
 
 #include <QJsonObject>
 #include <QMetaType>
-#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -13,15 +13,27 @@
 
 #include <list>
 #include <memory>
+#include <mutex>
 #include <tuple>
 
 class QovOnlineDeviceModelInternal;
-struct QovParsedZephData;
 using QovOnlineDeviceModel = std::shared_ptr<QovOnlineDeviceModelInternal>;
 
+// What the project file holds of one device, taken at one moment.
+struct QovAppDeviceRecord
+{
+    QString deviceName;
+    QString modelName;
+    QString macAddress;
+    int headerColor = 0;
+    int deviceId = -1;
+    QovZephDataSets data;
+};
+
 // One device of a project with its stored mixer data. Created in the main thread; setters are
-// also called from worker threads, so receivers connect with automatic (queued) connections.
-// The object is not locked: one writer at a time is the caller's business.
+// also called from worker threads (a download writes into the device while the project writes
+// its autosave copy), so every field is read and written under the device's lock, and
+// receivers connect with automatic (queued) connections. Signals are emitted outside the lock.
 class QovAppDeviceModelInternal : public QObject
 {
     Q_OBJECT
@@ -61,22 +73,26 @@ public:
                               const QString &macAddress, int headerColor, int deviceId,
                               QObject *parent = nullptr);
 
-    QString deviceName() const { return m_deviceName; }
-    QovDeviceSelector::DeviceType deviceType() const { return m_deviceType; }
+    QString deviceName() const;
+    QovDeviceSelector::DeviceType deviceType() const;
     QString modelName() const;
-    QString ipAddress() const { return m_ipAddress; }
-    QString macAddress() const { return m_macAddress; }
-    int headerColor() const { return m_headerColor; }
-    int deviceId() const { return m_deviceId; }
-    Status status() const { return m_status; }
-    int statusAsInt() const { return static_cast<int>(m_status); }
-    QStringList zephDataPreset() const { return texts().preset; }
-    QString zephData12BandEq() const { return texts().eq12Band; }
-    QString zephData4BandEq() const { return texts().eq4Band; }
-    QStringList zephDataPartialPreset() const { return texts().partialPreset; }
-    QString zephDataCurrent() const { return texts().current; }
+    QString ipAddress() const;
+    QString macAddress() const;
+    int headerColor() const;
+    int deviceId() const;
+    Status status() const;
+    int statusAsInt() const;
+    QStringList zephDataPreset() const;
+    QString zephData12BandEq() const;
+    QString zephData4BandEq() const;
+    QStringList zephDataPartialPreset() const;
+    QString zephDataCurrent() const;
     // All five data sets at once (error empty), for uploads.
     QovZephData zephData() const;
+    // The mixer data as shared values, taken at one moment.
+    QovZephDataSets zephDataSets() const;
+    // Everything the project file holds of the device, taken at one moment.
+    QovAppDeviceRecord record() const;
 
     // Fills the mixer data from the "data" object of a project file. Returns the key of the
     // first bad member, or an empty text on success; on failure nothing is stored.
@@ -128,27 +144,32 @@ Q_SIGNALS:
     void somethingChanged();
 
 private:
-    // The mixer data lives as texts, as parsed objects, or both. A device read from a file
-    // keeps only the objects until a text is asked for: making 30 MB of text that nobody
-    // looks at would double the time it takes to open a large project, and writing the file
-    // needs the objects anyway. Setters work on the texts and drop the objects. The lock
-    // covers only this lazy conversion, which const getters may run from any thread.
-    const QovZephData &texts() const;
-    QovZephData &editableTexts();
-    std::shared_ptr<const QovParsedZephData> parsedData() const;
-    void dropParsedData();
-    bool textSignalsConnected() const;
-    int storeParsedQuietly(const std::shared_ptr<const QovParsedZephData> &parsed);
-
+    using Sets = QVector<QovMixerObject::Ptr>;
+    using SetField = QovMixerObject::Ptr QovZephDataSets::*;
+    using ListField = Sets QovZephDataSets::*;
     using TextSignal = void (QovAppDeviceModelInternal::*)(const QString &);
     using ListSignal = void (QovAppDeviceModelInternal::*)(const QStringList &);
     using BankSignal = void (QovAppDeviceModelInternal::*)(int, const QString &);
-    void storeText(QString QovZephData::*field, const QString &text, TextSignal changed);
-    void storeList(QStringList QovZephData::*field, const QStringList &texts,
-                   ListSignal listChanged, BankSignal bankChanged);
-    void storeBank(QStringList QovZephData::*field, int bankCount, int bank, const QString &text,
+
+    template<typename T>
+    T read(const T &field) const;
+    template<typename T>
+    bool assign(T &field, const T &value);
+    template<typename Signal>
+    bool receivers(Signal signal) const;
+
+    // Compare-then-store of the mixer data; each emits what the matching setter emits.
+    bool storeSet(SetField field, const QovMixerObject::Ptr &next, TextSignal changed);
+    bool storeList(ListField field, const Sets &next, ListSignal listChanged,
+                   BankSignal bankChanged);
+    void storeBank(ListField field, int bankCount, int bank, const QString &text,
                    BankSignal bankChanged);
 
+    // Guards every field below. Held only to copy or swap values, never while emitting.
+    mutable std::mutex m_lock;
+    // Makes each compare-then-store of the mixer data one step for concurrent writers; held
+    // while texts are compared, which may derive them, so readers never wait for that.
+    std::mutex m_writeLock;
     QString m_deviceName;
     QovDeviceSelector::DeviceType m_deviceType;
     QString m_ipAddress;
@@ -156,11 +177,26 @@ private:
     int m_headerColor = 0;
     int m_deviceId = -1;
     Status m_status = DISCONNECTED;
-    mutable QMutex m_lazyLock;
-    mutable QovZephData m_data;
-    mutable bool m_textsPending = false;
-    mutable std::shared_ptr<const QovParsedZephData> m_parsed;
+    QovZephDataSets m_data;
 };
+
+template<typename T>
+T QovAppDeviceModelInternal::read(const T &field) const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return field;
+}
+
+template<typename T>
+bool QovAppDeviceModelInternal::assign(T &field, const T &value)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (field == value) {
+        return false;
+    }
+    field = value;
+    return true;
+}
 
 using QovAppDeviceModel = std::shared_ptr<QovAppDeviceModelInternal>;
 // A success flag per device, as connection flows report them.

@@ -1,139 +1,175 @@
 // Setters of QovAppDeviceModelInternal; the signal order of each is part of its contract.
 #include "models/qovappdevicemodel.h"
-#include "models/qovmodelassign.h"
+
+#include <QMetaMethod>
+
+// Texts of a device read from a file are made only when someone receives them: a project of
+// 256 devices holds 30 MB of them.
+template<typename Signal>
+bool QovAppDeviceModelInternal::receivers(Signal signal) const
+{
+    return isSignalConnected(QMetaMethod::fromSignal(signal));
+}
 
 void QovAppDeviceModelInternal::setDeviceName(const QString &deviceName)
 {
-    if (qovAssign(m_deviceName, deviceName)) {
-        Q_EMIT deviceNameChanged(m_deviceName);
+    if (assign(m_deviceName, deviceName)) {
+        Q_EMIT deviceNameChanged(deviceName);
         Q_EMIT somethingChanged();
     }
 }
 
 void QovAppDeviceModelInternal::setDeviceType(QovDeviceSelector::DeviceType deviceType)
 {
-    if (qovAssign(m_deviceType, deviceType)) {
-        Q_EMIT deviceTypeChanged(m_deviceType);
-        Q_EMIT modelNameChanged(modelName());
+    if (assign(m_deviceType, deviceType)) {
+        Q_EMIT deviceTypeChanged(deviceType);
+        Q_EMIT modelNameChanged(QovDeviceSelector::modelName(deviceType));
         Q_EMIT somethingChanged();
     }
 }
 
 void QovAppDeviceModelInternal::setIpAddress(const QString &ipAddress)
 {
-    if (qovAssign(m_ipAddress, ipAddress)) {
-        Q_EMIT ipAddressChanged(m_ipAddress);
+    if (assign(m_ipAddress, ipAddress)) {
+        Q_EMIT ipAddressChanged(ipAddress);
         Q_EMIT somethingChanged();
     }
 }
 
 void QovAppDeviceModelInternal::setMacAddress(const QString &macAddress)
 {
-    if (qovAssign(m_macAddress, macAddress)) {
-        Q_EMIT macAddressChanged(m_macAddress);
+    if (assign(m_macAddress, macAddress)) {
+        Q_EMIT macAddressChanged(macAddress);
         Q_EMIT somethingChanged();
     }
 }
 
 void QovAppDeviceModelInternal::setHeaderColor(int headerColor)
 {
-    if (qovAssign(m_headerColor, headerColor)) {
-        Q_EMIT headerColorChanged(m_headerColor);
+    if (assign(m_headerColor, headerColor)) {
+        Q_EMIT headerColorChanged(headerColor);
     }
 }
 
 void QovAppDeviceModelInternal::setDeviceId(int deviceId)
 {
-    if (qovAssign(m_deviceId, deviceId)) {
-        Q_EMIT deviceIdChanged(m_deviceId);
+    if (assign(m_deviceId, deviceId)) {
+        Q_EMIT deviceIdChanged(deviceId);
         Q_EMIT somethingChanged();
     }
 }
 
 void QovAppDeviceModelInternal::setStatus(Status status)
 {
-    if (qovAssign(m_status, status)) {
-        Q_EMIT statusChanged(m_status);
-        Q_EMIT statusAsIntChanged(statusAsInt());
+    if (assign(m_status, status)) {
+        Q_EMIT statusChanged(status);
+        Q_EMIT statusAsIntChanged(static_cast<int>(status));
         Q_EMIT somethingChanged();
     }
 }
 
-void QovAppDeviceModelInternal::storeText(QString QovZephData::*field, const QString &text,
-                                          TextSignal changed)
+bool QovAppDeviceModelInternal::storeSet(SetField field, const QovMixerObject::Ptr &next,
+                                         TextSignal changed)
 {
-    QString &held = editableTexts().*field;
-    if (qovAssign(held, text)) {
-        dropParsedData();
-        Q_EMIT(this->*changed)(held);
-        Q_EMIT somethingChanged();
-    }
-}
-
-void QovAppDeviceModelInternal::storeList(QStringList QovZephData::*field, const QStringList &texts,
-                                          ListSignal listChanged, BankSignal bankChanged)
-{
-    QStringList &held = editableTexts().*field;
-    if (qovAssign(held, texts)) {
-        dropParsedData();
-        Q_EMIT(this->*listChanged)(held);
-        for (int bank = 0; bank < held.size(); ++bank) {
-            Q_EMIT(this->*bankChanged)(bank, held.at(bank));
+    {
+        std::lock_guard<std::mutex> writer(m_writeLock);
+        if (!read(m_data.*field)->textDiffersFrom(*next)) {
+            return false;
         }
-        Q_EMIT somethingChanged();
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_data.*field = next;
     }
+    if (receivers(changed)) {
+        Q_EMIT(this->*changed)(next->text());
+    }
+    Q_EMIT somethingChanged();
+    return true;
 }
 
-void QovAppDeviceModelInternal::storeBank(QStringList QovZephData::*field, int bankCount, int bank,
+bool QovAppDeviceModelInternal::storeList(ListField field, const Sets &next, ListSignal listChanged,
+                                          BankSignal bankChanged)
+{
+    {
+        std::lock_guard<std::mutex> writer(m_writeLock);
+        const Sets held = read(m_data.*field);
+        bool differs = held.size() != next.size();
+        for (int i = 0; !differs && i < next.size(); ++i) {
+            differs = held.at(i)->textDiffersFrom(*next.at(i));
+        }
+        if (!differs) {
+            return false;
+        }
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_data.*field = next;
+    }
+    if (receivers(listChanged) || receivers(bankChanged)) {
+        const QStringList texts = QovZephDataSets::textsOf(next);
+        Q_EMIT(this->*listChanged)(texts);
+        for (int bank = 0; bank < texts.size(); ++bank) {
+            Q_EMIT(this->*bankChanged)(bank, texts.at(bank));
+        }
+    }
+    Q_EMIT somethingChanged();
+    return true;
+}
+
+void QovAppDeviceModelInternal::storeBank(ListField field, int bankCount, int bank,
                                           const QString &text, BankSignal bankChanged)
 {
-    QStringList &held = editableTexts().*field;
-    if (bank < 0 || bank >= bankCount || bank >= held.size()) {
-        return;
+    {
+        std::lock_guard<std::mutex> writer(m_writeLock);
+        Sets sets = read(m_data.*field);
+        if (bank < 0 || bank >= bankCount || bank >= sets.size() || sets.at(bank)->text() == text) {
+            return;
+        }
+        sets[bank] = QovMixerObject::fromText(text);
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_data.*field = sets;
     }
-    if (qovAssign(held[bank], text)) {
-        dropParsedData();
-        Q_EMIT(this->*bankChanged)(bank, text);
-        Q_EMIT somethingChanged();
-    }
+    Q_EMIT(this->*bankChanged)(bank, text);
+    Q_EMIT somethingChanged();
 }
 
 void QovAppDeviceModelInternal::setZephDataPreset(const QStringList &presets)
 {
-    storeList(&QovZephData::preset, presets, &QovAppDeviceModelInternal::zephDataPresetChanged,
+    storeList(&QovZephDataSets::preset, QovZephDataSets::fromTexts(presets),
+              &QovAppDeviceModelInternal::zephDataPresetChanged,
               &QovAppDeviceModelInternal::zephDataPresetBankChanged);
 }
 
 void QovAppDeviceModelInternal::setZephDataPreset(int bank, const QString &preset)
 {
-    storeBank(&QovZephData::preset, QovZephData::presetBankCount, bank, preset,
+    storeBank(&QovZephDataSets::preset, QovZephData::presetBankCount, bank, preset,
               &QovAppDeviceModelInternal::zephDataPresetBankChanged);
 }
 
 void QovAppDeviceModelInternal::setZephData12BandEq(const QString &eq)
 {
-    storeText(&QovZephData::eq12Band, eq, &QovAppDeviceModelInternal::zephData12BandEqChanged);
+    storeSet(&QovZephDataSets::eq12Band, QovMixerObject::fromText(eq),
+             &QovAppDeviceModelInternal::zephData12BandEqChanged);
 }
 
 void QovAppDeviceModelInternal::setZephData4BandEq(const QString &eq)
 {
-    storeText(&QovZephData::eq4Band, eq, &QovAppDeviceModelInternal::zephData4BandEqChanged);
+    storeSet(&QovZephDataSets::eq4Band, QovMixerObject::fromText(eq),
+             &QovAppDeviceModelInternal::zephData4BandEqChanged);
 }
 
 void QovAppDeviceModelInternal::setZephDataPartialPreset(const QStringList &partialPresets)
 {
-    storeList(&QovZephData::partialPreset, partialPresets,
+    storeList(&QovZephDataSets::partialPreset, QovZephDataSets::fromTexts(partialPresets),
               &QovAppDeviceModelInternal::zephDataPartialPresetChanged,
               &QovAppDeviceModelInternal::zephDataPartialPresetBankChanged);
 }
 
 void QovAppDeviceModelInternal::setZephDataPartialPreset(int bank, const QString &partialPreset)
 {
-    storeBank(&QovZephData::partialPreset, QovZephData::partialPresetBankCount, bank, partialPreset,
-              &QovAppDeviceModelInternal::zephDataPartialPresetBankChanged);
+    storeBank(&QovZephDataSets::partialPreset, QovZephData::partialPresetBankCount, bank,
+              partialPreset, &QovAppDeviceModelInternal::zephDataPartialPresetBankChanged);
 }
 
 void QovAppDeviceModelInternal::setZephDataCurrent(const QString &current)
 {
-    storeText(&QovZephData::current, current, &QovAppDeviceModelInternal::zephDataCurrentChanged);
+    storeSet(&QovZephDataSets::current, QovMixerObject::fromText(current),
+             &QovAppDeviceModelInternal::zephDataCurrentChanged);
 }

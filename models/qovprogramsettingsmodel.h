@@ -30,7 +30,8 @@ public:
     quint32 maxNumberOfProjectDevices() const { return m_maxNumberOfProjectDevices; }
     quint32 maxNumberOfRecentFiles() const { return m_maxNumberOfRecentFiles; }
     quint32 keepAliveInterval() const { return m_keepAliveInterval; }
-    // Inactivity limit of every mixer request in milliseconds; 0 (or less) means none.
+    // Inactivity limit of every mixer request in milliseconds, as the file holds it; the
+    // device layer takes 0 or less as its default.
     int httpTimeoutMs() const { return m_httpTimeoutMs; }
 
     // Writes the "Config" group; the "Debug" group is only ever edited by hand.

@@ -1,5 +1,6 @@
 #include "models/qovprojectdatamodel.h"
 
+#include "models/qovautosaver.h"
 #include "models/qovdurablefile.h"
 #include "models/qovmodelassign.h"
 #include "models/qovmodelmetatypes.h"
@@ -7,8 +8,7 @@
 
 #include <QDebug>
 #include <QDir>
-#include <QJsonArray>
-#include <QJsonDocument>
+#include <QFile>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -23,11 +23,21 @@ QovProjectDataModel::QovProjectDataModel(QObject *parent)
     : QObject(parent)
     , m_projectName(QStringLiteral("New Project"))
     , m_savePath(defaultProjectPath())
+    , m_autosaver(new QovAutosaver(
+          [this] {
+              return QovAutosaver::Job{autosavePath(), snapshot()};
+          },
+          this))
 {
     qovRegisterModelMetaTypes();
 }
 
-QovProjectDataModel::~QovProjectDataModel() = default;
+// The last changes reach the autosave copy even when the project is dropped unsaved; the
+// write goes on without the model.
+QovProjectDataModel::~QovProjectDataModel()
+{
+    m_autosaver->flush();
+}
 
 QString QovProjectDataModel::defaultProjectPath()
 {
@@ -74,15 +84,23 @@ void QovProjectDataModel::markEdited()
 {
     setIsEdited(true);
     if (!m_autosaveSuspended) {
-        autosave();
+        m_autosaver->schedule();
     }
 }
 
 bool QovProjectDataModel::autosave()
 {
-    qDebug() << QThread::currentThreadId() << "autosave!" << autosavePath();
-    // Not flushed to disk: it is rewritten on every change, and saveTo writes its own copy.
-    return qovWriteFile(autosavePath(), toJsonBytes(), false);
+    const QString path = autosavePath();
+    const QovProjectSnapshot project = snapshot();
+    return m_autosaver->runExclusive([&] {
+        qDebug() << QThread::currentThreadId() << "autosave!" << path;
+        return QovAutosaver::writeComplete(path, project.toJsonBytes());
+    });
+}
+
+void QovProjectDataModel::waitForAutosave()
+{
+    m_autosaver->waitIdle();
 }
 
 bool QovProjectDataModel::saveTo(const QString &path)
@@ -90,10 +108,23 @@ bool QovProjectDataModel::saveTo(const QString &path)
     if (!m_isEdited && path == m_savePath) {
         return true;
     }
-    // The copy that becomes the project file is the autosave file of the target, so the
-    // rename stays inside one folder (and file system) even when saving under a new name.
-    const QString staging = autosavePathFor(path);
-    if (!qovWriteFile(staging, toJsonBytes(), true) || !qovReplaceFile(staging, path)) {
+    const QString previous = m_savePath;
+    const QovProjectSnapshot project = snapshot();
+    const bool saved = m_autosaver->runExclusive([&] {
+        // The copy that becomes the project file is the autosave file of the target, so the
+        // rename stays inside one folder (and file system) even when saving under a new name,
+        // and every name holds a complete file at every moment.
+        const QString staging = autosavePathFor(path);
+        if (!QovAutosaver::writeComplete(staging, project.toJsonBytes()) ||
+            !qovReplaceFile(staging, path)) {
+            return false;
+        }
+        if (previous != path) {
+            QFile::remove(autosavePathFor(previous));
+        }
+        return true;
+    });
+    if (!saved) {
         return false;
     }
     setSavePath(path);
@@ -101,27 +132,20 @@ bool QovProjectDataModel::saveTo(const QString &path)
     return true;
 }
 
+QovProjectSnapshot QovProjectDataModel::snapshot() const
+{
+    QovProjectSnapshot project{
+        m_projectName, m_projectAuthor, m_projectDealer, m_projectDescription, {}};
+    project.devices.reserve(m_appDevices.size());
+    for (const QovAppDeviceModel &device : m_appDevices) {
+        project.devices.append(device->record());
+    }
+    return project;
+}
+
 QByteArray QovProjectDataModel::toJsonBytes() const
 {
-    QJsonArray devices;
-    for (const QovAppDeviceModel &device : m_appDevices) {
-        QJsonObject object;
-        object.insert(QStringLiteral("name"), device->deviceName());
-        object.insert(QStringLiteral("model"), device->modelName());
-        object.insert(QStringLiteral("mac"), device->macAddress());
-        object.insert(QStringLiteral("color"), device->headerColor());
-        object.insert(QStringLiteral("id"), device->deviceId());
-        object.insert(QStringLiteral("data"), device->zephDataJson());
-        devices.append(object);
-    }
-    QJsonObject root;
-    root.insert(QStringLiteral("version"), 1);
-    root.insert(QStringLiteral("title"), m_projectName);
-    root.insert(QStringLiteral("author"), m_projectAuthor);
-    root.insert(QStringLiteral("dealer"), m_projectDealer);
-    root.insert(QStringLiteral("comment"), m_projectDescription);
-    root.insert(QStringLiteral("devices"), devices);
-    return QJsonDocument(root).toJson(QJsonDocument::Compact);
+    return snapshot().toJsonBytes();
 }
 
 QString QovProjectDataModel::toJsonText() const

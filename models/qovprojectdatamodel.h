@@ -1,6 +1,7 @@
 #pragma once
 
 #include "models/qovappdevicemodel.h"
+#include "models/qovprojectsnapshot.h"
 
 #include <QObject>
 #include <QString>
@@ -8,9 +9,13 @@
 
 #include <tuple>
 
+class QovAutosaver;
+
 // One project in memory: title, author, dealer, comment and the project devices. Every change
-// is written at once to the autosave file beside the project file; saving writes the autosave
-// file of the target, flushes it to disk and renames it onto the target in one atomic step.
+// reaches the autosave file beside the project file shortly after: changes that come close
+// together are written once, on a writer thread, from a snapshot of the project, so the thread
+// that owns the project never waits for the disk. Saving writes the autosave file of the
+// target, flushes it to disk and renames it onto the target in one atomic step.
 class QovProjectDataModel : public QObject
 {
     Q_OBJECT
@@ -49,14 +54,23 @@ public:
     // Empties the device list without any signal.
     void clearDevices();
 
-    // Writes the project to its autosave path (not flushed to disk: it is rewritten on every
-    // change). False when it could not be written completely.
+    // Writes the project to its autosave path now and waits for it. False when it could not
+    // be written completely. Changes write the copy by themselves; this is for callers that
+    // need it on disk before they go on.
     bool autosave();
-    // Saves under `path`. False leaves the project file at `path`, the save path and the edited
-    // flag as they were. An unedited project saved to its own path writes nothing.
+    // Writes a scheduled autosave at once and waits until no autosave of this project is
+    // queued or running.
+    void waitForAutosave();
+    // Saves under `path`, superseding a scheduled autosave and waiting for a running one.
+    // False leaves the project file at `path`, the save path and the edited flag as they were.
+    // An unedited project saved to its own path writes nothing. After a save under a new
+    // path, the autosave copy of the previous path is removed: it holds nothing the new file
+    // lacks.
     bool saveTo(const QString &path);
     QString toJsonText() const;
     QByteArray toJsonBytes() const;
+    // The project as its file holds it, at this moment.
+    QovProjectSnapshot snapshot() const;
 
     QString debugText(bool detailed = false) const;
 
@@ -97,6 +111,7 @@ private:
     // While a file is read, changes are not autosaved: the reader stores field by field, and
     // the save path is not yet the file's.
     bool m_autosaveSuspended = false;
+    QovAutosaver *m_autosaver;
 };
 
 // A model (owned by the caller, moved to the application's main thread) and an empty text on
@@ -105,6 +120,11 @@ private:
 // so that a file of an unknown format is never opened as an empty project and overwritten.
 // Writes no autosave file.
 std::tuple<QovProjectDataModel *, QString> parseProject(const QString &text);
-// As parseProject for the file's text; null and an empty text when the file is missing or
-// empty. On success the model's save path is `path` and one autosave copy is written beside it.
+// As parseProject for the bytes of a file, decoded as a text stream decodes them: UTF-16 or
+// UTF-32 when a byte-order mark says so, UTF-8 otherwise, with bytes that are not valid UTF-8
+// replaced rather than the text refused. Null and an empty text when there are no bytes.
+std::tuple<QovProjectDataModel *, QString> parseProjectBytes(const QByteArray &bytes);
+// parseProjectBytes for the file's bytes; null and an empty text when the file is missing or
+// empty. On success the model's save path is `path`, and its autosave copy is being written
+// beside it in the background.
 std::tuple<QovProjectDataModel *, QString> loadProject(const QString &path);

@@ -1,4 +1,5 @@
 // Reading project files: every field is checked and the first bad one is named.
+#include "models/qovautosaver.h"
 #include "models/qovprogramsettingsmodel.h"
 #include "models/qovprojectdatamodel.h"
 
@@ -7,6 +8,8 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTextCodec>
+#include <QTextStream>
 #include <QThread>
 
 #include <algorithm>
@@ -15,15 +18,6 @@
 
 namespace {
 using Result = std::tuple<QovProjectDataModel *, QString>;
-
-int characterCount(const QString &text)
-{
-    int count = 0;
-    for (const QChar c : text) {
-        count += c.isLowSurrogate() ? 0 : 1;
-    }
-    return count;
-}
 
 // Characters no stored text may hold: " \ % & / < >.
 bool isReserved(QChar c)
@@ -94,7 +88,8 @@ bool trimmedText(const QJsonValue &value, int maxLength, QString *out)
         return false;
     }
     *out = value.toString().trimmed();
-    return characterCount(*out) <= maxLength;
+    // In UTF-16 units, as the editors' maxLength counts: what loads can be typed again.
+    return out->size() <= maxLength;
 }
 
 QString deviceError(int index, const QString &key)
@@ -108,6 +103,8 @@ class QovProjectReader
 {
 public:
     static Result parse(const QByteArray &utf8);
+    // The loader hands the model over before the write ends, so it runs in the background.
+    static void autosaveInBackground(QovProjectDataModel *model) { model->m_autosaver->writeNow(); }
 
 private:
     static QString readHeader(const QJsonObject &root, QovProjectDataModel *model);
@@ -234,15 +231,85 @@ void QovProjectReader::moveToMainThread(QovProjectDataModel *model)
     model->moveToThread(app->thread());
 }
 
+namespace {
+// Whether `bytes` is well-formed UTF-8 (no overlong forms, surrogates or values beyond
+// U+10FFFF), so that it can go to the JSON parser as it is.
+bool isValidUtf8(const QByteArray &bytes)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const auto *end = p + bytes.size();
+    while (p < end) {
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        int length = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            low = c == 0xE0 ? 0xA0 : 0x80;
+            high = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            low = c == 0xF0 ? 0x90 : 0x80;
+            high = c == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (end - p < length || p[1] < low || p[1] > high) {
+            return false;
+        }
+        for (int i = 2; i < length; ++i) {
+            if (p[i] < 0x80 || p[i] > 0xBF) {
+                return false;
+            }
+        }
+        p += length;
+    }
+    return true;
+}
+
+// The file's text as UTF-8 for the JSON parser, decoded as a text stream decodes it. Valid
+// UTF-8, by far the common case, is passed on without a round trip through UTF-16; anything
+// else goes through a text stream itself, so that a byte-order mark, a bad byte, a NUL byte
+// or a sequence cut off at the end is taken exactly as the stream takes it.
+QByteArray utf8Text(const QByteArray &bytes)
+{
+    QTextCodec *utf8 = QTextCodec::codecForMib(106);
+    if (QTextCodec::codecForUtfText(bytes, utf8) == utf8) {
+        const bool bom = bytes.startsWith("\xEF\xBB\xBF");
+        const QByteArray text = bom ? bytes.mid(3) : bytes;
+        if (isValidUtf8(text)) {
+            return text;
+        }
+    }
+    QTextStream stream(bytes);
+    stream.setCodec(utf8);
+    stream.setAutoDetectUnicode(true);
+    return stream.readAll().toUtf8();
+}
+} // namespace
+
 std::tuple<QovProjectDataModel *, QString> parseProject(const QString &text)
 {
     return QovProjectReader::parse(text.toUtf8());
 }
 
+std::tuple<QovProjectDataModel *, QString> parseProjectBytes(const QByteArray &bytes)
+{
+    const QByteArray text = utf8Text(bytes);
+    if (text.isEmpty()) {
+        return Result(nullptr, QString());
+    }
+    return QovProjectReader::parse(text);
+}
+
 std::tuple<QovProjectDataModel *, QString> loadProject(const QString &path)
 {
-    // Read as bytes: the JSON parser takes UTF-8 directly, which spares decoding and
-    // re-encoding a large file.
     QFile file(path);
     QByteArray bytes;
     if (file.open(QIODevice::ReadOnly)) {
@@ -250,17 +317,14 @@ std::tuple<QovProjectDataModel *, QString> loadProject(const QString &path)
     } else {
         qDebug() << "cannot open file" << path;
     }
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
-        bytes.remove(0, 3);
-    }
     if (bytes.isEmpty()) {
         qDebug() << "load failed (loadFile)" << path << "may file is not exist or empty";
         return Result(nullptr, QString());
     }
-    Result result = QovProjectReader::parse(bytes);
+    Result result = parseProjectBytes(bytes);
     if (QovProjectDataModel *model = std::get<0>(result)) {
         model->setSavePath(path);
-        model->autosave();
+        QovProjectReader::autosaveInBackground(model);
     }
     return result;
 }

@@ -1,5 +1,6 @@
-// Any text given to the project reader: no crash, hang or leak; a rejected text names a known
-// key; an accepted one writes a file that reads back to the same content.
+// Any bytes given to the project loader, as the program reads a file: no crash, hang or leak;
+// the outcome is the one for the text a text stream decodes from the bytes; a rejected file
+// names a known key; an accepted one writes a file that reads back to the same content.
 #include "models/qovprojectdatamodel.h"
 
 #include <QByteArray>
@@ -9,6 +10,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QString>
+#include <QTextStream>
 
 #include <cstdio>
 #include <cstdlib>
@@ -61,6 +63,22 @@ std::unique_ptr<QovProjectDataModel> parse(const QString &text, QString *error)
     *error = key;
     return std::unique_ptr<QovProjectDataModel>(model);
 }
+
+std::unique_ptr<QovProjectDataModel> load(const QByteArray &bytes, QString *error)
+{
+    auto [model, key] = parseProjectBytes(bytes);
+    *error = key;
+    return std::unique_ptr<QovProjectDataModel>(model);
+}
+
+// What a text stream makes of the bytes: the reference for the loader's decoding.
+QString streamText(const QByteArray &bytes)
+{
+    QTextStream stream(bytes);
+    stream.setCodec("UTF-8");
+    stream.setAutoDetectUnicode(true);
+    return stream.readAll();
+}
 } // namespace
 
 // Qt 5.15's JSON parser loses the dropped value of a duplicate key when that value is an
@@ -90,9 +108,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         "^(version|title|author|dealer|comment|devices|"
         "device\\[\\d+\\]\\.(name|model|mac|color|id|data\\.(preset_list|partial_list)))$"));
 
-    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), int(size));
+    const QByteArray bytes(reinterpret_cast<const char *>(data), int(size));
     QString error;
-    const auto model = parse(text, &error);
+    const auto model = load(bytes, &error);
+    QString streamError;
+    const auto streamed = parse(streamText(bytes), &streamError);
+    if (bool(model) != bool(streamed) || error != streamError) {
+        fail("loader and text stream disagree", error + QStringLiteral(" / ") + streamError);
+    }
+    if (model && canonicalText(model->toJsonText()) != canonicalText(streamed->toJsonText())) {
+        fail("loader and text stream read different content", model->toJsonText());
+    }
     if (!model) {
         if (!error.isEmpty() && !knownKey.match(error).hasMatch()) {
             fail("unknown error key", error);

@@ -1,11 +1,14 @@
 #include "tempprofile.h"
 
 #include <QDir>
+#include <QLockFile>
 #include <QProcess>
 #include <QtTest>
 
 #include <csignal>
 #include <memory>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace {
 
@@ -13,8 +16,11 @@ namespace {
 class AppRun
 {
 public:
-    explicit AppRun(const QStringList &arguments, const QString &workingDirectory = QString())
+    explicit AppRun(
+        const QStringList &arguments, const QString &workingDirectory = QString(),
+        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
     {
+        m_process.setProcessEnvironment(environment);
         m_process.setProgram(QStringLiteral(VELMORA_BIN_DIR "/velmora"));
         m_process.setArguments(arguments);
         m_process.setProcessChannelMode(QProcess::SeparateChannels);
@@ -92,6 +98,8 @@ private Q_SLOTS:
     void firstWindowByArguments();
     void secondInstanceShowsCautionAndExitsWithOne();
     void lockOfKilledInstanceIsTakenOver();
+    void lockWithoutRuntimeFolderIsPerUser();
+    void lockFailureOtherThanHeldStartsAnyway();
 
 private:
     std::unique_ptr<TempProfile> m_profile;
@@ -188,6 +196,60 @@ void TestStartup::lockOfKilledInstanceIsTakenOver()
     next.signal(SIGTERM);
     QVERIFY(next.waitForExit());
     QCOMPARE(next.exitCode(), 0);
+}
+
+// Without XDG_RUNTIME_DIR, and with the toolkit's stand-in for it unusable (here a file where
+// its folder would be, as when another user made it first), users must not meet in one shared
+// lock file: another user's running instance holds the shared name.
+void TestStartup::lockWithoutRuntimeFolderIsPerUser()
+{
+    const QString tmp = m_profile->path() + "/tmp";
+    QVERIFY(QDir().mkpath(tmp));
+    const passwd *user = ::getpwuid(::getuid());
+    QVERIFY(user);
+    QFile standIn(tmp + "/runtime-" + QString::fromLocal8Bit(user->pw_name));
+    QVERIFY(standIn.open(QIODevice::WriteOnly));
+    standIn.close();
+    QLockFile otherUsersInstance(tmp + "/velmora.lock");
+    QVERIFY(otherUsersInstance.tryLock(0));
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("XDG_RUNTIME_DIR");
+    environment.insert("TMPDIR", tmp);
+    AppRun first({}, QString(), environment);
+    QVERIFY2(first.waitForLog(kStarted), qPrintable(first.log()));
+    QVERIFY(!first.log().contains("already run"));
+    QVERIFY2(QFile::exists(tmp + QString("/velmora-%1.lock").arg(::getuid())),
+             qPrintable(QDir(tmp).entryList().join(' ')));
+
+    // The user's own lock still keeps a second instance out.
+    AppRun second({}, QString(), environment);
+    QVERIFY2(second.waitForLog("already run"), qPrintable(second.log()));
+    second.signal(SIGTERM);
+    QVERIFY(second.waitForExit());
+    first.signal(SIGTERM);
+    QVERIFY(first.waitForExit());
+    QCOMPARE(first.exitCode(), 0);
+}
+
+// A lock that cannot be taken because of the folder, not because another instance holds it,
+// must not keep the user from the program; the reason goes to the log.
+void TestStartup::lockFailureOtherThanHeldStartsAnyway()
+{
+    // A runtime folder that cannot exist: its parent is a file.
+    QFile blocker(m_profile->path() + "/not-a-folder");
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_RUNTIME_DIR", blocker.fileName() + "/run");
+    AppRun app({}, QString(), environment);
+    QVERIFY2(app.waitForLog(kStarted), qPrintable(app.log()));
+    QVERIFY2(!app.log().contains("already run"), qPrintable(app.log()));
+    QVERIFY2(app.log().contains("instance lock failed"), qPrintable(app.log()));
+    QVERIFY2(app.log().contains("not-a-folder/run does not exist"), qPrintable(app.log()));
+    app.signal(SIGTERM);
+    QVERIFY(app.waitForExit());
+    QCOMPARE(app.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

@@ -78,6 +78,8 @@ private Q_SLOTS:
     void quietReadMatchesSignalledRead_data();
     void quietReadMatchesSignalledRead();
     void dataObjectRoundTrip();
+    void fileBytesMatchDataObject_data();
+    void fileBytesMatchDataObject();
     void workerSettersReachMainThread();
 };
 
@@ -347,6 +349,57 @@ void TestAppDeviceModel::dataObjectRoundTrip()
     Device again;
     QCOMPARE(again.setZephDataJson(copy.zephDataJson()), QString());
     QCOMPARE(again.zephData(), copy.zephData());
+}
+
+void TestAppDeviceModel::fileBytesMatchDataObject_data()
+{
+    QTest::addColumn<Setter>("setup");
+    QTest::addColumn<bool>("fromFile");
+
+    QTest::newRow("defaults") << Setter([](Device &) {}) << false;
+    QTest::newRow("texts in a loose form") << Setter([](Device &d) {
+        d.setZephDataCurrent(" { \"z\" : 1 , \"a\" : [ 1 , 2 ] } ");
+        d.setZephDataPreset(3, "{\"q\":\"\\u00e9\\\"\\n\"}");
+        d.setZephDataPartialPreset(0, "{\"gain\":-3.5}");
+    }) << false;
+    QTest::newRow("text that is not an object") << Setter([](Device &d) {
+        d.setZephData4BandEq("[1,2]");
+        d.setZephData12BandEq("not json");
+    }) << false;
+    // Members the file's own keys would replace, and a partial preset with its own "index".
+    QTest::newRow("current holds a list key") << Setter([](Device &d) {
+        d.setZephDataCurrent("{\"preset_list\":7,\"eq4_lib\":{\"x\":1},\"m\":2}");
+    }) << false;
+    QTest::newRow("partial preset holds an index")
+        << Setter([](Device &d) { d.setZephDataPartialPreset(5, "{\"index\":99,\"p\":1}"); })
+        << false;
+    QTest::newRow("read from a file, then edited") << Setter([](Device &d) {
+        d.setZephDataJson(object(R"({"mode":"x","preset_list":[{"a":1},{}],
+                                     "partial_list":[{"index":0,"b":2}],"eq12_lib":{"c":3}})"));
+        d.setZephDataPreset(1, "{\"edited\":true}");
+    }) << true;
+}
+
+// The file is written by splicing each data set's cached bytes; what it holds must be exactly
+// the "data" object, whatever the texts looked like.
+void TestAppDeviceModel::fileBytesMatchDataObject()
+{
+    QFETCH(Setter, setup);
+    QFETCH(bool, fromFile);
+    Device device;
+    setup(device);
+    const QovZephDataSets sets = device.zephDataSets();
+    QJsonParseError error;
+    const QJsonDocument written = QJsonDocument::fromJson(sets.toDataBytes(), &error);
+    QVERIFY2(written.isObject(), qPrintable(error.errorString() + ": " + sets.toDataBytes()));
+    QCOMPARE(written.object(), device.zephDataJson());
+    // And it reads back to the same data sets.
+    Device copy;
+    QCOMPARE(copy.setZephDataJson(written.object()), QString());
+    QCOMPARE(copy.zephDataJson(), device.zephDataJson());
+    if (fromFile) {
+        QCOMPARE(copy.zephDataPreset().at(1), QString("{\"edited\":true}"));
+    }
 }
 
 // Connect operations write into project devices from worker threads; the views listen in the

@@ -24,6 +24,23 @@ QovAppDeviceModel firstDevice(QovProjectDataModel &m)
 {
     return m.appDevices().value(0);
 }
+
+// A character outside the basic plane: two UTF-16 units, as QLineEdit::maxLength counts it.
+QString emoji(int count)
+{
+    return QString::fromUtf8("\xF0\x9F\x8E\xB5").repeated(count);
+}
+
+QByteArray utf16(const QByteArray &utf8, bool bigEndian)
+{
+    QByteArray bytes = bigEndian ? QByteArray("\xFE\xFF") : QByteArray("\xFF\xFE");
+    for (const QChar c : QString::fromUtf8(utf8)) {
+        const char high = char(c.unicode() >> 8);
+        const char low = char(c.unicode() & 0xFF);
+        bytes.append(bigEndian ? high : low).append(bigEndian ? low : high);
+    }
+    return bytes;
+}
 } // namespace
 
 class TestProjectReader : public QObject
@@ -43,6 +60,8 @@ private Q_SLOTS:
     void acceptsAndNormalises();
     void deviceLimit_data();
     void deviceLimit();
+    void decodesAsTextStream_data();
+    void decodesAsTextStream();
 
 private:
     std::unique_ptr<TempProfile> m_profile;
@@ -88,6 +107,11 @@ void TestProjectReader::namesFirstBadField_data()
     QTest::newRow("dealer percent") << "dealer" << QJsonValue("100%") << "dealer";
     QTest::newRow("comment 201") << "comment" << QJsonValue(QString(201, 'c')) << "comment";
     QTest::newRow("comment backslash") << "comment" << QJsonValue("a\\b") << "comment";
+    // Lengths count UTF-16 units: 16 emoji are 32 units, which no title editor takes.
+    QTest::newRow("title 16 emoji") << "title" << QJsonValue(emoji(16)) << "title";
+    QTest::newRow("author 20 emoji") << "author" << QJsonValue(emoji(20)) << "author";
+    QTest::newRow("author 10 emoji and a letter")
+        << "author" << QJsonValue(emoji(10) + "a") << "author";
     QTest::newRow("devices missing") << "devices" << removed << "devices";
     QTest::newRow("device not object") << "devices/0" << QJsonValue(3) << "device[0].name";
     QTest::newRow("name empty") << "devices/0/name" << QJsonValue("") << "device[0].name";
@@ -157,6 +181,8 @@ void TestProjectReader::acceptsAndNormalises_data()
                                         << title << QVariant(QString(30, QChar(0x00e9)));
     QTest::newRow("comment 200") << "comment" << QJsonValue(QString(200, 'c')) << comment
                                  << QVariant(QString(200, 'c'));
+    QTest::newRow("title 15 emoji")
+        << "title" << QJsonValue(emoji(15)) << title << QVariant(emoji(15));
     QTest::newRow("name punctuation")
         << "devices/0/name" << QJsonValue(" !#$'()*+,-.:;=?@[]^_`{|}~ ") << name
         << QVariant("!#$'()*+,-.:;=?@[]^_`{|}~");
@@ -225,6 +251,51 @@ void TestProjectReader::deviceLimit()
         QVERIFY(!model->addDevice(std::make_shared<QovAppDeviceModelInternal>()));
         QCOMPARE(model->appDevices().size(), devices);
     }
+}
+
+void TestProjectReader::decodesAsTextStream_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("title");
+
+    QJsonObject accented = validProject(1);
+    patch(accented, "title", QString::fromUtf8("Caf\xC3\xA9 \xE2\x82\xAC"));
+    const QByteArray text = compact(accented);
+    const QString expected = QString::fromUtf8("Caf\xC3\xA9 \xE2\x82\xAC");
+    QTest::newRow("UTF-8") << text << expected;
+    QTest::newRow("UTF-8 with a byte-order mark") << "\xEF\xBB\xBF" + text << expected;
+    QTest::newRow("UTF-16 LE with a byte-order mark") << utf16(text, false) << expected;
+    QTest::newRow("UTF-16 BE with a byte-order mark") << utf16(text, true) << expected;
+
+    // Latin-1 bytes in a file that is otherwise UTF-8: each bad byte becomes U+FFFD.
+    QByteArray latin1 = compact(validProject(1));
+    latin1.replace("\"title\":\"T\"", "\"title\":\"Caf\xE9\"");
+    QTest::newRow("invalid UTF-8 in the title") << latin1 << QString("Caf") + QChar(0xFFFD);
+    QByteArray inData = compact(validProject(1));
+    inData.replace("\"partial_list\"", "\"note\":\"\xC0\xAF\xFF\",\"partial_list\"");
+    QTest::newRow("invalid UTF-8 in the mixer data") << inData << "T";
+    // The invalid byte sends the text through the decoder, which must not stop at a NUL.
+    QByteArray withNul = latin1;
+    withNul.replace("\"partial_list\"", QByteArray("\"note\":\"a\0b\",\"partial_list\"", 27));
+    QTest::newRow("invalid UTF-8 and a NUL byte") << withNul << QString("Caf") + QChar(0xFFFD);
+}
+
+// Files that other programs wrote, or that a text editor saved in another encoding, open
+// as they would open in that editor.
+void TestProjectReader::decodesAsTextStream()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, title);
+    const QString file = m_profile->path() + "/encoded.vlmproj";
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
+    out.close();
+    auto [model, error] = loadProject(file);
+    std::unique_ptr<QovProjectDataModel> loaded(model);
+    QVERIFY2(loaded, qPrintable("refused: " + error));
+    QCOMPARE(loaded->projectName(), title);
+    QCOMPARE(loaded->appDevices().size(), 1);
+    loaded->waitForAutosave();
 }
 
 QTEST_GUILESS_MAIN(TestProjectReader)

@@ -1,0 +1,172 @@
+#include "models/qovautosaver.h"
+
+#include "models/qovdurablefile.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QThread>
+#include <QThreadPool>
+
+#include <condition_variable>
+#include <future>
+#include <mutex>
+
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
+// What the writer thread shares with the autosaver: how many of its writes are queued or
+// running, and whom to tell when one ends (null once the autosaver is gone).
+struct QovAutosaver::Shared
+{
+    std::mutex lock;
+    std::condition_variable idle;
+    int writes = 0;
+    QovAutosaver *owner = nullptr;
+};
+
+namespace {
+// One thread for all file writes of the process, kept until the process ends; its pool waits
+// for queued writes when it is destroyed at exit.
+QThreadPool &writer()
+{
+    static QThreadPool pool;
+    static std::once_flag once;
+    std::call_once(once, [] {
+        pool.setMaxThreadCount(1);
+        pool.setExpiryTimeout(-1);
+    });
+    return pool;
+}
+
+// On a busy machine the threads of one process share one slice of the processors; a writer
+// serialising a large project at normal priority would take it from the GUI thread. Niced,
+// it yields whenever the GUI thread wakes, and still runs whenever that thread sleeps.
+void yieldToGuiThread()
+{
+#ifdef Q_OS_LINUX
+    thread_local bool lowered = false;
+    if (!lowered) {
+        lowered = true;
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)), 10);
+    }
+#endif
+}
+
+// Every job on the writer runs through here.
+template<typename Job>
+void onWriter(Job job)
+{
+    writer().start([job = std::move(job)]() mutable {
+        yieldToGuiThread();
+        job();
+    });
+}
+} // namespace
+
+QovAutosaver::QovAutosaver(TakeJob take, QObject *parent)
+    : QObject(parent)
+    , m_take(std::move(take))
+    , m_timer(this)
+    , m_shared(std::make_shared<Shared>())
+{
+    m_shared->owner = this;
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(coalescingDelayMs);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        std::unique_lock<std::mutex> lock(m_shared->lock);
+        const bool busy = m_shared->writes > 0;
+        lock.unlock();
+        // A running write reports its end; the change waits for that instead of queueing
+        // a second full write behind it.
+        if (!busy) {
+            writeNow();
+        }
+    });
+}
+
+QovAutosaver::~QovAutosaver()
+{
+    std::lock_guard<std::mutex> lock(m_shared->lock);
+    m_shared->owner = nullptr;
+}
+
+void QovAutosaver::schedule()
+{
+    // A project filled on a worker thread while it belongs to the GUI thread: the timer and
+    // the pending flag are the owner's.
+    if (thread() != QThread::currentThread()) {
+        QMetaObject::invokeMethod(this, &QovAutosaver::schedule, Qt::QueuedConnection);
+        return;
+    }
+    m_pending = true;
+    if (!m_timer.isActive()) {
+        m_timer.start();
+    }
+}
+
+void QovAutosaver::flush()
+{
+    if (m_pending) {
+        writeNow();
+    }
+}
+
+void QovAutosaver::waitIdle()
+{
+    flush();
+    std::unique_lock<std::mutex> lock(m_shared->lock);
+    m_shared->idle.wait(lock, [this] { return m_shared->writes == 0; });
+}
+
+void QovAutosaver::writeNow()
+{
+    if (m_timer.isActive()) {
+        m_timer.stop();
+    }
+    m_pending = false;
+    Job job = m_take();
+    {
+        std::lock_guard<std::mutex> lock(m_shared->lock);
+        ++m_shared->writes;
+    }
+    onWriter([shared = m_shared, job = std::move(job)] {
+        qDebug() << QThread::currentThreadId() << "autosave!" << job.path;
+        writeComplete(job.path, job.snapshot.toJsonBytes());
+        std::lock_guard<std::mutex> lock(shared->lock);
+        --shared->writes;
+        if (shared->owner) {
+            QMetaObject::invokeMethod(shared->owner, &QovAutosaver::finished, Qt::QueuedConnection);
+        }
+        shared->idle.notify_all();
+    });
+}
+
+void QovAutosaver::finished()
+{
+    if (m_pending && !m_timer.isActive()) {
+        writeNow();
+    }
+}
+
+bool QovAutosaver::runExclusive(const std::function<bool()> &work)
+{
+    m_timer.stop();
+    m_pending = false;
+    auto task = std::make_shared<std::packaged_task<bool()>>(work);
+    std::future<bool> result = task->get_future();
+    onWriter([task] { (*task)(); });
+    return result.get();
+}
+
+bool QovAutosaver::writeComplete(const QString &path, const QByteArray &bytes)
+{
+    const QString staging = path + QStringLiteral(".tmp");
+    if (qovWriteFile(staging, bytes, true) && qovReplaceFile(staging, path)) {
+        return true;
+    }
+    QFile::remove(staging);
+    return false;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "models/qovprojectsnapshot.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+// Writes a project's autosave copy off the thread that owns the project. Changes that come
+// close together are written once, from a snapshot taken when the write starts; the copy is
+// written to a temporary file and renamed over the old one, so that it is complete whenever
+// the process dies. All writes of the process, autosaves and saves, run one after another on
+// one writer thread, so a save never races an autosave of the same file.
+class QovAutosaver : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Job
+    {
+        QString path;
+        QovProjectSnapshot snapshot;
+    };
+    // Called on the owner's thread whenever a write starts.
+    using TakeJob = std::function<Job()>;
+
+    explicit QovAutosaver(TakeJob take, QObject *parent = nullptr);
+    ~QovAutosaver() override;
+
+    // A change happened: it reaches the disk with the next write, which starts within the
+    // coalescing delay, or as soon as the running write ends.
+    void schedule();
+    // Starts a scheduled write at once rather than after the delay; nothing waits for it.
+    void flush();
+    // Starts a write at once, scheduled or not; nothing waits for it. Safe on a thread other
+    // than the owner's only while the owner is not yet in use, as when a loader hands it over.
+    void writeNow();
+    // Flushes and waits until no write of this project is queued or running.
+    void waitIdle();
+    // Drops a scheduled write and runs `work` on the writer thread after every write queued
+    // before it, waiting for its result. For saves, which supersede the scheduled autosave.
+    bool runExclusive(const std::function<bool()> &work);
+
+    // Writes `bytes` to `path` through a temporary file beside it, flushed to disk.
+    static bool writeComplete(const QString &path, const QByteArray &bytes);
+
+    static constexpr int coalescingDelayMs = 100;
+
+private:
+    struct Shared;
+
+    void finished();
+
+    TakeJob m_take;
+    QTimer m_timer;
+    bool m_pending = false;
+    std::shared_ptr<Shared> m_shared;
+};

@@ -1,0 +1,61 @@
+#include "models/qovprojectsnapshot.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <limits>
+
+namespace {
+// A JSON string literal with the escapes the JSON writer uses.
+QByteArray jsonString(const QString &text)
+{
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
+}
+
+void appendDevice(QByteArray &out, const QovAppDeviceRecord &device)
+{
+    const QByteArray data = device.data.toDataBytes();
+    // Members in the order the JSON writer sorts them.
+    out += "{\"color\":";
+    out += QByteArray::number(device.headerColor);
+    out += ",\"data\":";
+    out += data;
+    out += ",\"id\":";
+    out += QByteArray::number(device.deviceId);
+    out += ",\"mac\":";
+    out += jsonString(device.macAddress);
+    out += ",\"model\":";
+    out += jsonString(device.modelName);
+    out += ",\"name\":";
+    out += jsonString(device.deviceName);
+    out += '}';
+}
+} // namespace
+
+QByteArray QovProjectSnapshot::toJsonBytes() const
+{
+    qint64 size = 256;
+    for (const QovAppDeviceRecord &device : devices) {
+        size += device.data.dataBytesSizeHint() + 256;
+    }
+    QByteArray out;
+    out.reserve(int(qMin<qint64>(size, std::numeric_limits<int>::max() / 2)));
+    out += "{\"author\":";
+    out += jsonString(author);
+    out += ",\"comment\":";
+    out += jsonString(comment);
+    out += ",\"dealer\":";
+    out += jsonString(dealer);
+    out += ",\"devices\":[";
+    for (int i = 0; i < devices.size(); ++i) {
+        if (i) {
+            out += ',';
+        }
+        appendDevice(out, devices.at(i));
+    }
+    out += "],\"title\":";
+    out += jsonString(title);
+    out += ",\"version\":1}";
+    return out;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "models/qovappdevicemodel.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+// A project as its file holds it, taken at one moment on the thread that owns the project.
+// Shares the devices' mixer data values, so taking it is cheap and writing it needs no lock.
+struct QovProjectSnapshot
+{
+    QString title;
+    QString author;
+    QString dealer;
+    QString comment;
+    QVector<QovAppDeviceRecord> devices;
+
+    // The file text: compact JSON in UTF-8.
+    QByteArray toJsonBytes() const;
+};

@@ -1,0 +1,198 @@
+#include "models/qovzephdatasets.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace {
+const QString presetKey = QStringLiteral("preset_list");
+const QString partialKey = QStringLiteral("partial_list");
+const QString eq4Key = QStringLiteral("eq4_lib");
+const QString eq12Key = QStringLiteral("eq12_lib");
+const QString indexKey = QStringLiteral("index");
+
+QVector<QovMixerObject::Ptr> repeatedEmpty(int count)
+{
+    return QVector<QovMixerObject::Ptr>(count, QovMixerObject::emptyObject());
+}
+
+// The compact text of an object is never empty ("{}" at least), so a list can only fail by
+// being empty or missing.
+QVector<QovMixerObject::Ptr> objectsOf(const QJsonValue &list, bool stripIndex)
+{
+    const QJsonArray array = list.toArray();
+    QVector<QovMixerObject::Ptr> objects;
+    objects.reserve(array.size());
+    for (const QJsonValue &value : array) {
+        QJsonObject object = value.toObject();
+        if (stripIndex) {
+            object.remove(indexKey);
+        }
+        objects.append(QovMixerObject::fromObject(object));
+    }
+    return objects;
+}
+
+bool isReservedKey(const QString &key)
+{
+    return key == presetKey || key == partialKey || key == eq4Key || key == eq12Key;
+}
+
+// Splicing bytes is only right when no member would be replaced: the current state holding
+// one of the list keys, or a partial preset holding its own "index", take the object path.
+bool splicable(const QovZephDataSets &sets)
+{
+    const QJsonObject current = sets.current->object();
+    for (auto it = current.constBegin(); it != current.constEnd(); ++it) {
+        if (isReservedKey(it.key())) {
+            return false;
+        }
+    }
+    for (const QovMixerObject::Ptr &partial : sets.partialPreset) {
+        if (partial->object().contains(indexKey)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// `object` is "{...}"; appends its members without the braces, after a comma when needed.
+void appendMembers(QByteArray &out, const QByteArray &object)
+{
+    if (object.size() > 2) {
+        if (!out.endsWith('{')) {
+            out += ',';
+        }
+        out.append(object.constData() + 1, object.size() - 2);
+    }
+}
+} // namespace
+
+QovZephDataSets::QovZephDataSets()
+    : preset(repeatedEmpty(QovZephData::presetBankCount))
+    , eq12Band(QovMixerObject::emptyObject())
+    , eq4Band(QovMixerObject::emptyObject())
+    , partialPreset(repeatedEmpty(QovZephData::partialPresetBankCount))
+    , current(QovMixerObject::emptyObject())
+{
+}
+
+QString QovZephDataSets::read(const QJsonObject &data, QovZephDataSets *out)
+{
+    QVector<Ptr> presets = objectsOf(data.value(presetKey), false);
+    if (presets.isEmpty()) {
+        return presetKey;
+    }
+    QVector<Ptr> partials = objectsOf(data.value(partialKey), true);
+    if (partials.isEmpty()) {
+        return partialKey;
+    }
+    out->preset = std::move(presets);
+    out->partialPreset = std::move(partials);
+    out->eq4Band = QovMixerObject::fromObject(data.value(eq4Key).toObject());
+    out->eq12Band = QovMixerObject::fromObject(data.value(eq12Key).toObject());
+    // Everything else is the current state. Copied member by member rather than removed by
+    // key: Qt 5's key lookup mismatches keys that hold U+0000 and removed the wrong member.
+    QJsonObject current;
+    for (auto it = data.constBegin(); it != data.constEnd(); ++it) {
+        if (!isReservedKey(it.key())) {
+            current.insert(it.key(), it.value());
+        }
+    }
+    out->current = QovMixerObject::fromObject(current);
+    return QString();
+}
+
+QJsonObject QovZephDataSets::toDataObject() const
+{
+    QJsonObject data = current->object();
+    QJsonArray presets;
+    for (const Ptr &set : preset) {
+        presets.append(set->object());
+    }
+    QJsonArray partials;
+    for (int i = 0; i < partialPreset.size(); ++i) {
+        QJsonObject object = partialPreset.at(i)->object();
+        object.insert(indexKey, i);
+        partials.append(object);
+    }
+    data.insert(presetKey, presets);
+    data.insert(partialKey, partials);
+    data.insert(eq4Key, eq4Band->object());
+    data.insert(eq12Key, eq12Band->object());
+    return data;
+}
+
+QByteArray QovZephDataSets::toDataBytes() const
+{
+    if (!splicable(*this)) {
+        return QJsonDocument(toDataObject()).toJson(QJsonDocument::Compact);
+    }
+    QByteArray out;
+    out.reserve(dataBytesSizeHint());
+    out += '{';
+    appendMembers(out, current->compactBytes());
+    out += out.size() > 1 ? ",\"eq12_lib\":" : "\"eq12_lib\":";
+    out += eq12Band->compactBytes();
+    out += ",\"eq4_lib\":";
+    out += eq4Band->compactBytes();
+    out += ",\"partial_list\":[";
+    for (int i = 0; i < partialPreset.size(); ++i) {
+        out += i ? ",{\"index\":" : "{\"index\":";
+        out += QByteArray::number(i);
+        appendMembers(out, partialPreset.at(i)->compactBytes());
+        out += '}';
+    }
+    out += "],\"preset_list\":[";
+    for (int i = 0; i < preset.size(); ++i) {
+        if (i) {
+            out += ',';
+        }
+        out += preset.at(i)->compactBytes();
+    }
+    out += "]}";
+    return out;
+}
+
+int QovZephDataSets::dataBytesSizeHint() const
+{
+    int size = 128 + eq12Band->compactBytes().size() + eq4Band->compactBytes().size() +
+               current->compactBytes().size();
+    for (const Ptr &set : preset) {
+        size += set->compactBytes().size() + 1;
+    }
+    for (const Ptr &set : partialPreset) {
+        size += set->compactBytes().size() + 16;
+    }
+    return size;
+}
+
+QVector<QovZephDataSets::Ptr> QovZephDataSets::fromTexts(const QStringList &texts)
+{
+    QVector<Ptr> sets;
+    sets.reserve(texts.size());
+    for (const QString &text : texts) {
+        sets.append(QovMixerObject::fromText(text));
+    }
+    return sets;
+}
+
+QStringList QovZephDataSets::textsOf(const QVector<Ptr> &sets)
+{
+    QStringList texts;
+    texts.reserve(sets.size());
+    for (const Ptr &set : sets) {
+        texts.append(set->text());
+    }
+    return texts;
+}
+
+QovZephData QovZephDataSets::texts() const
+{
+    QovZephData data;
+    data.preset = textsOf(preset);
+    data.eq12Band = eq12Band->text();
+    data.eq4Band = eq4Band->text();
+    data.partialPreset = textsOf(partialPreset);
+    data.current = current->text();
+    return data;
+}
