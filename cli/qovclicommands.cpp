@@ -5,11 +5,11 @@
 #include "cli/qovclitransfers.h"
 #include "models/qovdeviceselector.h"
 #include "models/qovprojectdatamodel.h"
-#include "models/qovtextfile.h"
 #include "models/qovzephdatadiff.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 
@@ -174,7 +174,11 @@ Pairing pairUp(const QovCliArguments &args, QovCliMixers &mixers, QovCliReport &
 {
     Pairing result;
     const QString path = QFileInfo(args.projectFile).absoluteFilePath();
-    auto [model, error] = parseProject(loadTextFile(path));
+    // Read as the program reads project files (any text encoding), without writing an autosave
+    // copy beside a file that the command only reads.
+    QFile file(path);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    auto [model, error] = parseProjectBytes(bytes);
     result.project.reset(model);
     if (!model) {
         result.exitCode = usageError(
