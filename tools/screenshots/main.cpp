@@ -66,6 +66,8 @@ int main(int argc, char *argv[])
     // As the program does, so that QT_SCALE_FACTOR=2 shows the high-density artwork.
     QApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
     QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps, true);
+    // The settings pages' web views share the GL context, which must be asked for up front.
+    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts, true);
     QApplication app(argc, argv);
     app.setStyleSheet(loadTextFile(QStringLiteral(":/styles.qss")));
     const QStringList args = app.arguments();
@@ -77,7 +79,7 @@ int main(int argc, char *argv[])
     }
 
     std::vector<ScreenshotScene> scenes = artworkScenes();
-    for (auto more : {widgetScenes(), popupScenes(), dialogScenes()}) {
+    for (auto more : {widgetScenes(), popupScenes(), dialogScenes(), pageScenes()}) {
         scenes.insert(scenes.end(), more.begin(), more.end());
     }
     int failures = 0;

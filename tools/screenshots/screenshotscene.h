@@ -24,3 +24,5 @@ std::vector<ScreenshotScene> artworkScenes();
 std::vector<ScreenshotScene> widgetScenes();
 std::vector<ScreenshotScene> popupScenes();
 std::vector<ScreenshotScene> dialogScenes();
+// The settings pages in a web view (webcontents/).
+std::vector<ScreenshotScene> pageScenes();

@@ -1,0 +1,414 @@
+// The settings page itself: the data it holds, the functions the application calls, the web
+// channel to the application, the notice and the section tabs. Sections register through
+// ZephPage.section(); the model page calls ZephPage.start(modelName) once the DOM is there.
+(function (root) {
+  'use strict';
+  var M = root.ZephModel;
+  var R = root.ZephReporter;
+  var C = root.ZephControls;
+  var el = C.el;
+  var CODES = R.CODES;
+
+  var app = {
+    model: 'ZEPH-2208',
+    data: null,
+    notices: {},
+    known: {},
+    info: { name: 'Preview', deviceid: 1, color: 0 },
+    status: null, // null without the application
+    deviceList: [],
+    deviceIndex: 0,
+    selectedDevice: -1,
+    api: null,
+    device: null,
+    echo: new R.EchoFilter(8),
+    reporter: null,
+    sections: [],
+    activeSection: null,
+    ready: false,
+    perf: { startAt: null, channelAt: null, shownAt: null, lastEditAt: 0, editToReportMs: [], reports: 0, refreshMs: 0, refreshes: 0 }
+  };
+
+  function keyText(type, bank) {
+    switch (type) {
+      case CODES.current: return 'the current settings';
+      case CODES.preset: return 'preset ' + (bank + 1);
+      case CODES.partial: return 'partial preset ' + (bank + 1);
+      case CODES.eq4: return 'the channel EQ library';
+      default: return 'the output EQ library';
+    }
+  }
+
+  // ---- Data sets -----------------------------------------------------------------------
+
+  function freshData() {
+    var d = { current: null, presets: [], partials: [], eq12: null, eq4: null };
+    return d;
+  }
+
+  function loadSet(type, bank, text) {
+    var result;
+    switch (type) {
+      case CODES.current:
+        result = M.read.current(text, app.model);
+        app.data.current = result.data;
+        break;
+      case CODES.preset:
+        result = M.read.preset(text, app.model, bank);
+        app.data.presets[bank] = result.data;
+        break;
+      case CODES.partial:
+        result = M.read.partial(text, bank);
+        app.data.partials[bank] = result.data;
+        break;
+      case CODES.eq4:
+        result = M.read.library(text, false);
+        app.data.eq4 = result.data;
+        break;
+      default:
+        result = M.read.library(text, true);
+        app.data.eq12 = result.data;
+    }
+    app.known[R.keyOf(type, bank)] = text;
+    if (result.notice && app.api) app.notices[R.keyOf(type, bank)] = { type: type, bank: bank, kind: result.notice };
+    else delete app.notices[R.keyOf(type, bank)];
+  }
+
+  function textOf(list, i) { return list && typeof list[i] === 'string' ? list[i] : undefined; }
+
+  function loadAll(texts) {
+    app.data = freshData();
+    loadSet(CODES.current, 0, texts.current);
+    for (var b = 0; b < M.PRESET_BANKS; ++b) loadSet(CODES.preset, b, textOf(texts.presets, b));
+    for (b = 0; b < M.PARTIAL_BANKS; ++b) loadSet(CODES.partial, b, textOf(texts.partials, b));
+    loadSet(CODES.eq12, 0, texts.eq12);
+    loadSet(CODES.eq4, 0, texts.eq4);
+  }
+
+  function dataOf(type, bank) {
+    switch (type) {
+      case CODES.current: return app.data.current;
+      case CODES.preset: return app.data.presets[bank];
+      case CODES.partial: return app.data.partials[bank];
+      case CODES.eq4: return app.data.eq4;
+      default: return app.data.eq12;
+    }
+  }
+
+  // What the application reads after a notice: the set as it stands now.
+  function handOut(type, bank) {
+    var text = M.write(dataOf(type, bank));
+    app.echo.handedOut(type, bank, text);
+    app.known[R.keyOf(type, bank)] = text;
+    if (app.reporter) app.reporter.fetched(type, bank);
+    return text;
+  }
+
+  function bankArg(bank, count) {
+    bank = Number(bank);
+    return bank >= 0 && bank < count && bank === Math.floor(bank) ? bank : 0;
+  }
+
+  root.getZephDataPreset = function (bank) { return handOut(CODES.preset, bankArg(bank, M.PRESET_BANKS)); };
+  root.getZephData12BandEq = function () { return handOut(CODES.eq12, 0); };
+  root.getZephData4BandEq = function () { return handOut(CODES.eq4, 0); };
+  root.getZephDataPartialPreset = function (bank) { return handOut(CODES.partial, bankArg(bank, M.PARTIAL_BANKS)); };
+  root.getZephDataCurrent = function () { return handOut(CODES.current, 0); };
+  root.getDeviceInfo = function () {
+    var info = { name: app.info.name, deviceid: app.info.deviceid, color: app.info.color };
+    app.echo.handedOut('info', 0, info.name);
+    return JSON.stringify(info);
+  };
+
+  // Every edit ends here: the application hears which set changed, the views follow.
+  function edited(type, bank) {
+    app.perf.lastEditAt = performance.now();
+    delete app.notices[R.keyOf(type, bank || 0)];
+    if (app.reporter) app.reporter.changed(type, bank || 0);
+    scheduleRefresh();
+  }
+
+  // A set changed outside the page (a transfer from the mixer, a roll-back): show it, unless
+  // it is only the application storing what this page handed out.
+  function external(type, bank, text) {
+    var key = R.keyOf(type, bank);
+    if (text === app.known[key] || app.echo.isOwn(type, bank, text)) return;
+    loadSet(type, bank, text);
+    showNotice();
+    app.sections.forEach(function (s) { if (s.built && s.reloaded) s.reloaded(type, bank); });
+    scheduleRefresh();
+  }
+
+  var refreshPending = false;
+  function scheduleRefresh() {
+    if (refreshPending) return;
+    refreshPending = true;
+    requestAnimationFrame(function () {
+      refreshPending = false;
+      refreshNow();
+    });
+  }
+
+  // Only the section on screen follows every edit; the others catch up when they are shown.
+  function refreshNow(everything) {
+    var started = performance.now();
+    var hidden = everything ? null : app.sections.filter(function (s) { return s !== app.activeSection && s.node; })
+      .map(function (s) { return s.node; });
+    C.refreshAll(hidden);
+    app.sections.forEach(function (s) {
+      if (s.refresh && s.built && (everything || s === app.activeSection)) s.refresh();
+    });
+    if (root.ZephTopBar) root.ZephTopBar.refresh();
+    app.perf.refreshMs += performance.now() - started;
+    app.perf.refreshes += 1;
+  }
+
+  // ---- Notice --------------------------------------------------------------------------
+
+  function showNotice() {
+    var box = document.getElementById('notice');
+    var list = Object.keys(app.notices).map(function (k) { return app.notices[k]; });
+    if (!list.length) {
+      box.hidden = true;
+      return;
+    }
+    var unreadable = list.some(function (n) { return n.kind === 'unreadable'; });
+    var names = list.length > 4 ? list.length + ' data sets' : list.map(function (n) { return keyText(n.type, n.bank); }).join(', ');
+    box.querySelector('.text').textContent = (unreadable
+      ? 'Some settings could not be read. '
+      : 'This device holds no settings for some parts yet. ') +
+      'Factory settings are shown for ' + names + '; they are kept once you edit them.';
+    box.hidden = false;
+  }
+
+  // ---- Confirmation and naming dialog --------------------------------------------------
+
+  // options: title, text, confirm (button text), name ({ value, maxLength }) and done(name).
+  function ask(options) {
+    var layer = document.getElementById('dialog');
+    var before = document.activeElement;
+    var input = options.name ? el('input', { type: 'text', cls: 'name', maxlength: String(options.name.maxLength),
+      value: options.name.value, 'aria-label': 'Name', spellcheck: 'false' }) : null;
+    var ok = el('button', { type: 'button', cls: 'accept', text: options.confirm });
+    var cancel = el('button', { type: 'button', cls: 'reject', text: 'Cancel' });
+    var box = el('div', { cls: 'dialog-box', role: 'dialog', 'aria-modal': 'true', 'aria-label': options.title }, [
+      el('h2', { text: options.title }),
+      options.text ? el('p', { text: options.text }) : null,
+      input,
+      el('div', { cls: 'dialog-buttons' }, [cancel, ok])
+    ]);
+    layer.textContent = '';
+    layer.appendChild(box);
+    layer.hidden = false;
+    function close(accepted) {
+      layer.hidden = true;
+      layer.textContent = '';
+      if (before && before.focus) before.focus();
+      if (accepted) options.done(input ? M.cutName(input.value.trim(), options.name.maxLength, '') : null);
+    }
+    ok.addEventListener('click', function () { close(true); });
+    cancel.addEventListener('click', function () { close(false); });
+    box.addEventListener('keydown', function (e) {
+      if (e.key === 'Escape') { close(false); e.preventDefault(); }
+      else if (e.key === 'Enter' && e.target !== cancel) { close(true); e.preventDefault(); }
+      else if (e.key === 'Tab') {
+        // Keep the focus inside the dialog.
+        var items = [input, cancel, ok].filter(Boolean);
+        var i = items.indexOf(document.activeElement);
+        var next = items[(i + (e.shiftKey ? items.length - 1 : 1)) % items.length];
+        next.focus();
+        e.preventDefault();
+      }
+    });
+    (input || ok).focus();
+    if (input) input.select();
+  }
+
+  // ---- Sections and tabs ---------------------------------------------------------------
+
+  function section(definition) { app.sections.push(definition); }
+
+  function buildSections() {
+    var tabs = document.getElementById('tabs');
+    var main = document.getElementById('sections');
+    app.sections = app.sections.filter(function (s) { return !s.netOnly || app.model === 'ZEPH-2208NET'; });
+    app.sections.forEach(function (s, i) {
+      s.tab = el('button', { type: 'button', role: 'tab', cls: 'tab', id: 'tab-' + s.id, text: s.title,
+        'aria-controls': 'section-' + s.id, onclick: function () { activate(s.id, true); } });
+      s.tab.addEventListener('keydown', function (e) {
+        var step = e.key === 'ArrowRight' ? 1 : e.key === 'ArrowLeft' ? -1 : 0;
+        if (!step) return;
+        var next = app.sections[(i + step + app.sections.length) % app.sections.length];
+        activate(next.id, true);
+        next.tab.focus();
+        e.preventDefault();
+      });
+      tabs.appendChild(s.tab);
+      s.node = el('section', { id: 'section-' + s.id, role: 'tabpanel', cls: 'section', 'aria-labelledby': 'tab-' + s.id });
+      s.node.hidden = true;
+      main.appendChild(s.node);
+    });
+  }
+
+  // Sections are shown by id; "#inputs/3" also picks the channel (used by the screenshots).
+  function activate(id, fromUser) {
+    var parts = String(id || '').split('/');
+    var target = app.sections.filter(function (s) { return s.id === parts[0]; })[0] || app.sections[0];
+    app.activeSection = target;
+    // A section is built when it is first shown: the page is up sooner.
+    if (!target.built) {
+      target.built = true;
+      target.build(target.node);
+    }
+    app.sections.forEach(function (s) {
+      var on = s === target;
+      s.node.hidden = !on;
+      s.tab.classList.toggle('active', on);
+      s.tab.setAttribute('aria-selected', on ? 'true' : 'false');
+      s.tab.tabIndex = on ? 0 : -1;
+    });
+    if (app.ready) refreshNow(false);
+    if (target.shown) target.shown(parts[1]);
+    if (fromUser && history.replaceState) history.replaceState(null, '', '#' + target.id);
+  }
+
+  // ---- The application -----------------------------------------------------------------
+
+  function listOf(v) {
+    if (Array.isArray(v)) return v;
+    try {
+      var parsed = JSON.parse(typeof v === 'string' ? v : '[]');
+      return Array.isArray(parsed) ? parsed : [];
+    } catch (e) {
+      return [];
+    }
+  }
+
+  function call(method) {
+    var args = Array.prototype.slice.call(arguments, 1);
+    if (app.api && typeof app.api[method] === 'function') app.api[method].apply(app.api, args);
+  }
+
+  function attach(api) {
+    app.perf.channelAt = performance.now();
+    var device = api.currentDevice;
+    app.api = api;
+    app.device = device;
+    app.reporter = new R.Reporter({
+      send: function (type, bank) { api.zephDataChanged(type, bank); },
+      onSent: function () {
+        app.perf.reports += 1;
+        app.perf.editToReportMs.push(performance.now() - app.perf.lastEditAt);
+        if (app.perf.editToReportMs.length > 200) app.perf.editToReportMs.shift();
+      }
+    });
+    app.deviceList = listOf(api.deviceList);
+    app.deviceIndex = typeof api.currentDeviceIndex === 'number' ? api.currentDeviceIndex : 0;
+    app.selectedDevice = typeof api.selectedDevice === 'number' ? api.selectedDevice : -1;
+    if (device) {
+      app.info = { name: device.deviceName || '', deviceid: device.deviceId, color: device.headerColor };
+      app.status = device.statusAsInt;
+      loadAll({ current: device.zephDataCurrent, presets: device.zephDataPreset, partials: device.zephDataPartialPreset,
+        eq12: device.zephData12BandEq, eq4: device.zephData4BandEq });
+      app.perf.dataReadAt = performance.now();
+      connectDevice(device);
+    } else {
+      loadAll({});
+    }
+    api.selectedDeviceChanged.connect(function (value) {
+      app.selectedDevice = value;
+      if (root.ZephTopBar) root.ZephTopBar.refresh();
+    });
+    show();
+  }
+
+  function connectDevice(device) {
+    function on(signal, handler) { if (device[signal]) device[signal].connect(handler); }
+    on('zephDataCurrentChanged', function (t) { external(CODES.current, 0, t); });
+    on('zephData12BandEqChanged', function (t) { external(CODES.eq12, 0, t); });
+    on('zephData4BandEqChanged', function (t) { external(CODES.eq4, 0, t); });
+    on('zephDataPresetBankChanged', function (b, t) { external(CODES.preset, b, t); });
+    on('zephDataPartialPresetBankChanged', function (b, t) { external(CODES.partial, b, t); });
+    on('zephDataPresetChanged', function (list) {
+      list.forEach(function (t, b) { if (b < M.PRESET_BANKS) external(CODES.preset, b, t); });
+    });
+    on('zephDataPartialPresetChanged', function (list) {
+      list.forEach(function (t, b) { if (b < M.PARTIAL_BANKS) external(CODES.partial, b, t); });
+    });
+    // The identity follows changes made elsewhere, but not the echo of what was typed here.
+    on('deviceNameChanged', function (name) {
+      if (!app.echo.isOwn('info', 0, name)) { app.info.name = name; scheduleRefresh(); }
+    });
+    on('deviceIdChanged', function (id) { app.info.deviceid = id; scheduleRefresh(); });
+    on('headerColorChanged', function (c) { app.info.color = c; scheduleRefresh(); });
+    on('statusAsIntChanged', function (s) { app.status = s; scheduleRefresh(); });
+  }
+
+  function show() {
+    buildSections();
+    if (root.ZephTopBar) root.ZephTopBar.build(document.getElementById('topbar'));
+    activate(location.hash.slice(1), false);
+    showNotice();
+    refreshNow(true);
+    app.ready = true;
+    app.perf.shownAt = performance.now();
+    document.body.classList.add('ready');
+  }
+
+  // In lists of banks and slots the arrow keys move between their buttons: up and down to the
+  // same button of the next row, left and right along the row.
+  function listKeys(e) {
+    var row = e.target.closest && e.target.closest('.bank-row, .slot-row');
+    if (!row || e.target.tagName !== 'BUTTON') return;
+    var buttons = function (r) { return Array.prototype.slice.call(r.querySelectorAll('button')); };
+    var own = buttons(row);
+    var index = own.indexOf(e.target);
+    var next = null;
+    if (e.key === 'ArrowLeft' || e.key === 'ArrowRight') {
+      next = own[index + (e.key === 'ArrowLeft' ? -1 : 1)];
+    } else if (e.key === 'ArrowUp' || e.key === 'ArrowDown') {
+      var sibling = e.key === 'ArrowUp' ? row.previousElementSibling : row.nextElementSibling;
+      next = sibling ? buttons(sibling)[index] : null;
+    } else {
+      return;
+    }
+    if (next) next.focus();
+    e.preventDefault();
+  }
+
+  function start(model) {
+    document.addEventListener('keydown', listKeys);
+    app.perf.startAt = performance.now();
+    app.model = model;
+    document.getElementById('notice').querySelector('.close').addEventListener('click', function () {
+      document.getElementById('notice').hidden = true;
+    });
+    if (root.qt && root.qt.webChannelTransport && root.QWebChannel) {
+      new root.QWebChannel(root.qt.webChannelTransport, function (channel) { attach(channel.objects.qtApi); });
+    } else {
+      // Without the application (a preview in a browser): factory settings, calls do nothing.
+      loadAll({});
+      show();
+    }
+  }
+
+  // Saves once the application holds every edit: the last fetch has been answered, and its
+  // result (which travels apart from the save request) has had a moment to be stored.
+  function save() {
+    var waited = 0;
+    (function attempt() {
+      if (!app.reporter || app.reporter.settled() || waited > 1000) {
+        setTimeout(function () { call('saveProject'); }, app.reporter ? 60 : 0);
+        return;
+      }
+      waited += 20;
+      setTimeout(attempt, 20);
+    }());
+  }
+
+  root.ZephPage = {
+    app: app, start: start, section: section, edited: edited, ask: ask, call: call, save: save,
+    activate: activate, refresh: scheduleRefresh, external: external, dataOf: dataOf,
+    perf: app.perf, plotPerf: function () { return root.ZephPlot.perf; }
+  };
+}(this));
