@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -67,7 +68,11 @@ void idle(int ms)
 
 int main(int argc, char *argv[])
 {
-    qovConfigureWebEngine();
+    // --renderer-per-page: the web engine's default, one renderer process per page, to compare.
+    const bool rendererPerPage = argc > 1 && std::strcmp(argv[1], "--renderer-per-page") == 0;
+    if (!rendererPerPage) {
+        qovConfigureWebEngine();
+    }
     QApplication app(argc, argv);
     app.setStyleSheet(loadTextFile(QStringLiteral(":/styles.qss")));
     // Diagnostics of 256 pages would drown the figures.
@@ -108,6 +113,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     print("devices", DEVICES, "");
+    print("renderer per page", rendererPerPage ? 1 : 0, "");
     print("project installed", installedMs, "ms");
     print("project usable", usableMs, "ms");
     print("longest gui stall opening", stall.longestMs(), "ms");
