@@ -171,6 +171,9 @@ void TestJsApi::pageSeesBridgeAndDevice()
     // The device's public slots and change signals reach across.
     js(QStringLiteral("device.setDeviceName('Renamed')"));
     QTRY_COMPARE(m_devices.at(0)->deviceName(), QStringLiteral("Renamed"));
+    // Overloaded setters are reached by their signature.
+    js(QStringLiteral("device['setZephDataPreset(int,QString)'](3, '{\"from\":\"page\"}')"));
+    QTRY_COMPARE(m_devices.at(0)->zephDataPreset().at(3), QStringLiteral("{\"from\":\"page\"}"));
     m_devices.at(0)->setDeviceName(QStringLiteral("From the app"));
     QTRY_VERIFY(js(QStringLiteral("namesSeen.indexOf('From the app') >= 0")).toBool());
     QTRY_COMPARE(js(QStringLiteral("device.deviceName")).toString(),

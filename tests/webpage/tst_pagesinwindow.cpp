@@ -34,6 +34,7 @@ private Q_SLOTS:
     void cleanup();
 
     void pagesFollowTheProject();
+    void pageFollowsTheWindowSize();
     void reportFatalClosesWithoutTheSaveQuestion();
     void downloadSavedWhereTheUserChooses();
 
@@ -106,6 +107,16 @@ void TestPagesInWindow::pagesFollowTheProject()
     evalJs(webPage(1), QStringLiteral("api.gotoDevice(1)"));
     QTRY_COMPARE(m_window->currentPage(), 2);
     QCOMPARE(page(1)->jsApi()->selectedDevice(), 1);
+}
+
+void TestPagesInWindow::pageFollowsTheWindowSize()
+{
+    m_window->resize(900, 520);
+    QTRY_COMPARE(page(1)->webView()->size(), m_window->size());
+    QTRY_COMPARE(evalJs(webPage(1), QStringLiteral("window.innerWidth")).toInt(), 900);
+    // A page never shown yet is made at the window's size too.
+    m_window->setCurrentPage(2);
+    QCOMPARE(page(2)->webView()->size(), QSize(900, 520));
 }
 
 void TestPagesInWindow::reportFatalClosesWithoutTheSaveQuestion()
