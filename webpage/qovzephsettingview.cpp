@@ -88,7 +88,10 @@ bool QovZephSettingView::releaseWebView()
     if (m_jsApi) {
         m_jsApi->setWebView(nullptr);
     }
-    delete m_webView;
+    // Deferred: the release may happen inside a call from that very page (a page that moves the
+    // window to another device), and its page must not die under that call.
+    m_webView->hide();
+    m_webView->deleteLater();
     m_webView = nullptr;
     return true;
 }

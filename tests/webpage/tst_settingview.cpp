@@ -191,6 +191,14 @@ void TestSettingView::unusedPagesGiveBackTheirWebViews()
                  .toString(),
              QStringLiteral("Device 4"));
     QCOMPARE(keeper.liveViews(), 2);
+
+    // With room for one page only, a page that moves the window away gives its own view back
+    // while its call is still running.
+    keeper.setLimit(1);
+    evalJs(m_window->page(4)->webView()->page(), QStringLiteral("api.gotoDevice(2)"));
+    QTRY_COMPARE(m_window->currentPage(), 3);
+    QTRY_COMPARE(live(), QStringLiteral("--3-"));
+    QVERIFY(pagetest::waitReady(m_window->page(3)->webView()));
     keeper.setLimit(limit);
 }
 
