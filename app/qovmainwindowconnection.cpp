@@ -1,57 +1,239 @@
-// Placeholder bodies for the device connection flows of QovMainWindow. They wait for the
-// connection work, which replaces this whole file; until then every flow reports "not started"
-// and opening a project reconnects nothing.
+// The device connection flows of the main window: pairing project devices with mixers on the
+// network, copying the data in the chosen direction and telling the user what failed.
 #include "app/qovmainwindow.h"
 
 #include "device/qovcgiapi.h"
+#include "device/qovcgiapifactory.h"
+#include "dialogs/qovaddonlinedevicedialog.h"
+#include "dialogs/qovconnectdevicedialog.h"
+#include "dialogs/qovpopups.h"
+#include "dialogs/qovreconnectdevicedialog.h"
+#include "discovery/qovonlinedevicefinder.h"
 
 #include <QDebug>
+#include <QFutureWatcher>
+#include <QMetaEnum>
+#include <QThread>
+#include <QtConcurrent>
 
-bool QovMainWindow::connectDevices()
+#include <future>
+#include <memory>
+#include <vector>
+
+namespace {
+
+QDebug flowLine(const char *flow, const QovAppDeviceModel &device)
 {
-    qDebug() << "connectDevices: waiting for the connection work";
-    return false;
+    return qDebug().noquote() << QThread::currentThreadId() << flow << device->debugText();
 }
 
-bool QovMainWindow::connectDevice(QovAppDeviceModel device)
+QString unableToConnect(const QString &name)
 {
-    qDebug() << "connectDevice: waiting for the connection work" << device->debugText();
-    return false;
+    return QovMainWindow::tr("One or more devices are unable to connect with Velmora.\n\n%1")
+        .arg(name);
 }
 
-bool QovMainWindow::disconnectDevice(QovAppDeviceModel device)
-{
-    qDebug() << "disconnectDevice: waiting for the connection work" << device->debugText();
-    return false;
-}
-
-bool QovMainWindow::reconnectDevice(QovAppDeviceModel device)
-{
-    qDebug() << "reconnectDevice: waiting for the connection work" << device->debugText();
-    return false;
-}
-
-void QovMainWindow::onConnectDevicesCompleted(QovAppDeviceResultList results)
-{
-    qDebug() << "onConnectDevicesCompleted: waiting for the connection work" << results.size();
-}
-
-void QovMainWindow::onConnectDeviceCompleted(QovMainWindow::ConnectDeviceResult result)
-{
-    qDebug() << "onConnectDeviceCompleted: waiting for the connection work" << std::get<0>(result);
-}
-
-void QovMainWindow::reconnectAfterOpen(QovProjectDataModel *model,
-                                       QovProgramSettingsModel::AutoReconnectType mode)
-{
-    qDebug() << "reconnectAfterOpen: waiting for the connection work" << model << mode;
-}
+} // namespace
 
 void QovMainWindow::startConnectionWorker(QovCgiApi *api, bool upload,
                                           const QovAppDeviceModel &device,
                                           const QovOnlineDeviceModel &target, const char *doneLine)
 {
-    qDebug() << "startConnectionWorker: waiting for the connection work" << upload
-             << device->debugText() << target.get() << doneLine;
-    delete api;
+    // The operation calls back into its API object, so the worker keeps it until the end.
+    std::shared_ptr<QovCgiApi> access(api);
+    auto *watcher = new QFutureWatcher<ConnectDeviceResult>();
+    connect(
+        watcher, &QFutureWatcher<ConnectDeviceResult>::finished, this,
+        [this, watcher, doneLine] {
+            qDebug() << QThread::currentThreadId() << doneLine;
+            const ConnectDeviceResult result = watcher->result();
+            watcher->deleteLater();
+            onConnectDeviceCompleted(result);
+        },
+        Qt::DirectConnection);
+    watcher->setFuture(QtConcurrent::run([access, upload, device, target] {
+        const bool connected = access && access->connectDevice(upload, device, target).get();
+        return ConnectDeviceResult(connected, upload, device, target);
+    }));
+}
+
+bool QovMainWindow::connectDevice(QovAppDeviceModel device)
+{
+    showBusy();
+    if (device->status() != QovAppDeviceModelInternal::DISCONNECTED) {
+        flowLine("Connect", device) << ": Device is not Disconnected.";
+        hideBusy();
+        return false;
+    }
+    QovConnectDeviceDialog dialog(device);
+    if (dialog.exec() != QDialog::Accepted) {
+        flowLine("Connect", device) << ": canceled";
+        hideBusy();
+        return false;
+    }
+    const QovOnlineDeviceModel target = dialog.selectedDevice();
+    if (!target) {
+        flowLine("Connect", device) << ": target not selected";
+        hideBusy();
+        return false;
+    }
+    startConnectionWorker(createCgiApi(device), dialog.upload(), device, target, "connected!");
+    return true;
+}
+
+bool QovMainWindow::reconnectDevice(QovAppDeviceModel device)
+{
+    showBusy();
+    if (device->status() != QovAppDeviceModelInternal::MISSING &&
+        device->status() != QovAppDeviceModelInternal::CONNECTED) {
+        flowLine("Reconnect", device) << ": Device is not Missing (or Connected).";
+        hideBusy();
+        return false;
+    }
+    QovReconnectDeviceDialog dialog;
+    if (dialog.exec() != QDialog::Accepted) {
+        flowLine("Reconnect", device) << ": canceled";
+        hideBusy();
+        return false;
+    }
+    const bool upload = dialog.upload();
+    const QovOnlineDeviceModel partner = QovOnlineDeviceFinder::instance()->findByAppDevice(device);
+    if (!partner) {
+        flowLine("Reconnect", device) << ": target device not found";
+        qovShowError(tr("Error"), unableToConnect(device->deviceName()));
+        hideBusy();
+        return false;
+    }
+    startConnectionWorker(createCgiApi(device), upload, device, partner, "reconnected!");
+    return true;
+}
+
+void QovMainWindow::onConnectDeviceCompleted(QovMainWindow::ConnectDeviceResult result)
+{
+    const auto &[connected, upload, device, target] = result;
+    if (!connected) {
+        flowLine("Connect", device) << ": failed to connect";
+        qovShowError(tr("Error"),
+                     tr("One or more devices are unable to connect with Velmora.\n%1\n\n%2\nv\n"
+                        "%3\n(%4)")
+                         .arg(target->ipAddress(), target->deviceName(), device->deviceName(),
+                              upload ? tr("App->Device") : tr("Device->App")));
+    }
+    hideBusy();
+}
+
+bool QovMainWindow::disconnectDevice(QovAppDeviceModel device)
+{
+    if (device->status() != QovAppDeviceModelInternal::CONNECTED &&
+        device->status() != QovAppDeviceModelInternal::MISSING) {
+        flowLine("Disconnect", device) << ": Device is not Connected (or Missing).";
+        return false;
+    }
+    // The operation only forgets the partner, so waiting for it here is short.
+    const std::unique_ptr<QovCgiApi> access(createCgiApi(device));
+    if (access && access->disconnectDevice(device).get()) {
+        return true;
+    }
+    flowLine("Disconnect", device) << ": failed to disconnect";
+    qovShowError(tr("Caution"), tr("Disconnect failed.\n\n%1\n").arg(device->deviceName()));
+    return false;
+}
+
+bool QovMainWindow::connectDevices()
+{
+    if (m_pendingAddOnlineDeviceDialog || !askToSave()) {
+        return false;
+    }
+    showBusy();
+    m_pendingAddOnlineDeviceDialog =
+        new QovAddOnlineDeviceDialog(QovAddOnlineDeviceDialog::CONNECT, {});
+    connect(m_pendingAddOnlineDeviceDialog, &QovAddOnlineDeviceDialog::resultCollected, this,
+            &QovMainWindow::onConnectDevicesCompleted);
+    if (m_pendingAddOnlineDeviceDialog->exec() == QDialog::Accepted) {
+        qDebug() << QThread::currentThreadId() << "connectDevice()";
+        return true;
+    }
+    hideBusy();
+    m_pendingAddOnlineDeviceDialog->deleteLater();
+    m_pendingAddOnlineDeviceDialog = nullptr;
+    return false;
+}
+
+void QovMainWindow::onConnectDevicesCompleted(QovAppDeviceResultList results)
+{
+    qDebug() << QThread::currentThreadId() << "add online device completed!" << results.size();
+    const auto releaseDialog = [this] {
+        if (m_pendingAddOnlineDeviceDialog) {
+            m_pendingAddOnlineDeviceDialog->deleteLater();
+            m_pendingAddOnlineDeviceDialog = nullptr;
+        }
+        hideBusy();
+    };
+    auto project = std::make_unique<QovProjectDataModel>();
+    for (const auto &[connected, device] : results) {
+        if (!connected) {
+            qovShowError(tr("Error"), unableToConnect(device->deviceName()));
+            continue;
+        }
+        if (!project->addDevice(device)) {
+            qovShowError(tr("Caution"),
+                         tr("This exceeds the maximum number of devices that can be added"));
+            releaseDialog();
+            return;
+        }
+    }
+    setProjectData(project.release());
+    releaseDialog();
+}
+
+void QovMainWindow::reconnectAfterOpen(QovProjectDataModel *model,
+                                       QovProgramSettingsModel::AutoReconnectType mode)
+{
+    const QVector<QovAppDeviceModel> devices = model->appDevices();
+    // The finder's list belongs to the GUI thread; look the partners up there, all at once.
+    QovOnlineDeviceFinder *finder = QovOnlineDeviceFinder::instance();
+    QVector<QovOnlineDeviceModel> partners(devices.size());
+    const auto lookUp = [&] {
+        for (int i = 0; i < devices.size(); ++i) {
+            if (!devices.at(i)->macAddress().isEmpty()) {
+                partners[i] = finder->findByAppDevice(devices.at(i));
+            }
+        }
+    };
+    if (QThread::currentThread() == finder->thread()) {
+        lookUp();
+    } else {
+        QMetaObject::invokeMethod(finder, lookUp, Qt::BlockingQueuedConnection);
+    }
+
+    const char *modeKey =
+        QMetaEnum::fromType<QovProgramSettingsModel::AutoReconnectType>().valueToKey(mode);
+    std::vector<std::unique_ptr<QovCgiApi>> access;
+    std::vector<std::future<bool>> started;
+    for (int i = 0; i < devices.size(); ++i) {
+        const QovAppDeviceModel &device = devices.at(i);
+        const QovOnlineDeviceModel &partner = partners.at(i);
+        if (device->macAddress().isEmpty()) {
+            device->setStatus(QovAppDeviceModelInternal::DISCONNECTED);
+            continue;
+        }
+        if (!partner) {
+            device->setStatus(QovAppDeviceModelInternal::MISSING);
+            continue;
+        }
+        qDebug().noquote() << QThread::currentThreadId() << "auto-reconnect" << modeKey
+                           << partner->debugText() << device->debugText();
+        std::unique_ptr<QovCgiApi> api(createCgiApi(partner));
+        if (mode == QovProgramSettingsModel::NONE || !api) {
+            device->setStatus(QovAppDeviceModelInternal::MISSING);
+            continue;
+        }
+        started.push_back(
+            api->connectDevice(mode == QovProgramSettingsModel::APP2DEVICE, device, partner));
+        access.push_back(std::move(api));
+    }
+    // The outcome shows in each device's status; nobody is told about failures.
+    for (std::future<bool> &connection : started) {
+        connection.wait();
+    }
 }

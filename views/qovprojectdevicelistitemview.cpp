@@ -10,14 +10,50 @@
 #include <QDebug>
 #include <QFontMetrics>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <QThread>
 #include <QVBoxLayout>
 
 namespace {
 const int kNameWidth = 140;
+
+// Rows come by the hundred and all show the same few pictures: render each once. GUI thread
+// only, like every widget.
+QPixmap cachedPixmap(const QIcon &icon, const QString &key, const QSize &size)
+{
+    static QHash<QString, QPixmap> cache;
+    const QString fullKey = key + QLatin1Char('@') + QString::number(size.width()) +
+                            QLatin1Char('x') + QString::number(size.height());
+    auto found = cache.constFind(fullKey);
+    if (found == cache.constEnd()) {
+        found = cache.insert(fullKey, icon.pixmap(size, QIcon::Normal, QIcon::Off));
+    }
+    return *found;
 }
+
+QPixmap cachedPixmap(const QString &path, const QSize &size)
+{
+    return cachedPixmap(makeIcon(path), path, size);
+}
+
+QLabel *makeCachedPixmapLabel(const QPixmap &pixmap, const QSize &size)
+{
+    auto *label = new QLabel();
+    label->setPixmap(pixmap);
+    label->setFixedSize(size);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+const QIcon &statusButtonIcon()
+{
+    static const QIcon icon = makeIcon(QStringLiteral(":/icons/ic_arrow_drop_down.svg"));
+    return icon;
+}
+} // namespace
 
 QovProjectDeviceListItemView::QovProjectDeviceListItemView(quint32 number, quint32 index,
                                                            QovAppDeviceModel device,
@@ -59,9 +95,9 @@ QovProjectDeviceListItemView::QovProjectDeviceListItemView(quint32 number, quint
     layout->addWidget(m_statusText);
     layout->addSpacing(4);
 
-    m_statusButton = makeIconButton(QStringLiteral(":/icons/ic_arrow_drop_down.svg"), QSize(24, 24),
-                                    "status-button");
-    m_statusButton->setFixedSize(36, 36);
+    m_statusButton = makeButton(QString(), QSize(36, 36), "status-button");
+    m_statusButton->setIcon(statusButtonIcon());
+    m_statusButton->setIconSize(QSize(24, 24));
     auto *menu = new QMenuRight(m_statusButton, m_statusButton);
     menu->setObjectName(QStringLiteral("popup"));
     menu->setFixedWidth(155);
@@ -71,7 +107,9 @@ QovProjectDeviceListItemView::QovProjectDeviceListItemView(quint32 number, quint
     m_statusButton->setMenu(menu);
     layout->addWidget(m_statusButton);
     layout->addStretch();
-    layout->addWidget(makeIconLabel(QStringLiteral(":/icons/ic_chevron_right.svg"), QSize(32, 32)));
+    layout->addWidget(makeCachedPixmapLabel(
+        cachedPixmap(QStringLiteral(":/icons/ic_chevron_right.svg"), QSize(32, 32)),
+        QSize(32, 32)));
     layout->addSpacing(16);
     setLayout(layout);
 
@@ -110,7 +148,8 @@ QWidget *QovProjectDeviceListItemView::makeIdentityBlock()
     const QStringList pictures = QovDeviceSelector::iconFiles(m_device->deviceType());
     const QIcon picture = pictures.size() >= 2 ? makeIcon(pictures.at(0), pictures.at(1))
                                                : QovDeviceSelector::icon(m_device->deviceType());
-    layout->addWidget(makePixmapLabel(picture, QSize(136, 14)));
+    layout->addWidget(makeCachedPixmapLabel(
+        cachedPixmap(picture, pictures.value(0), QSize(136, 14)), QSize(136, 14)));
     layout->addSpacing(11);
     layout->addWidget(m_nameLabel);
     layout->addSpacing(8);
@@ -175,7 +214,7 @@ void QovProjectDeviceListItemView::updateStatus(QovAppDeviceModelInternal::Statu
     default:
         return;
     }
-    m_statusIcon->setPixmap(makeIcon(QString::fromLatin1(look.icon)).pixmap(QSize(24, 24)));
+    m_statusIcon->setPixmap(cachedPixmap(QString::fromLatin1(look.icon), QSize(24, 24)));
     m_statusText->setText(look.text);
     m_statusText->setObjectName(QStringLiteral("device-status"));
     m_statusText->setStyleSheet(QString::fromLatin1(look.style));

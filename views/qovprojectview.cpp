@@ -7,6 +7,7 @@
 #include "views/qovwidgetfactory.h"
 
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -15,11 +16,17 @@
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace {
+
+// Rows made per turn of the event loop: at least the first ones, then as many as fit in the
+// time, so that small projects are listed at once and large ones without a long stall.
+const int kRowsAtOnce = 12;
+const int kRowTimeBudgetMs = 12;
 
 QHBoxLayout *makeRow()
 {
@@ -177,23 +184,50 @@ void QovProjectView::onDeviceListChanged()
 
 void QovProjectView::clearRows()
 {
+    ++m_listing;
+    m_pendingRows.clear();
+    m_nextRow = 0;
     m_deviceList->clear();
     onDeviceListChanged();
+}
+
+void QovProjectView::showRows(const QVector<QovAppDeviceModel> &devices)
+{
+    clearRows();
+    m_pendingRows = devices;
+    addPendingRows();
+}
+
+void QovProjectView::addPendingRows()
+{
+    QElapsedTimer spent;
+    spent.start();
+    m_deviceList->setUpdatesEnabled(false);
+    const int firstRow = m_nextRow;
+    while (m_nextRow < m_pendingRows.size() &&
+           (m_nextRow - firstRow < kRowsAtOnce || spent.elapsed() < kRowTimeBudgetMs)) {
+        addRow(static_cast<quint32>(m_nextRow + 1), m_pendingRows.at(m_nextRow));
+        ++m_nextRow;
+    }
+    m_deviceList->setUpdatesEnabled(true);
+    if (m_nextRow < m_pendingRows.size()) {
+        const quint64 listing = m_listing;
+        QTimer::singleShot(0, this, [this, listing] {
+            if (listing == m_listing) {
+                addPendingRows();
+            }
+        });
+        return;
+    }
+    m_pendingRows.clear();
+    m_nextRow = 0;
+    Q_EMIT rowsListed();
 }
 
 void QovProjectView::setProjectData(QovProjectDataModel *data)
 {
     m_projectName->setText(data ? data->projectName() : QString());
-    clearRows();
-    if (data) {
-        const QVector<QovAppDeviceModel> devices = data->appDevices();
-        // One layout pass for all rows instead of one per row.
-        m_deviceList->setUpdatesEnabled(false);
-        for (int i = 0; i < devices.size(); ++i) {
-            addRow(static_cast<quint32>(i + 1), devices.at(i));
-        }
-        m_deviceList->setUpdatesEnabled(true);
-    }
+    showRows(data ? data->appDevices() : QVector<QovAppDeviceModel>());
     for (QovSortLabel *label : sortLabels()) {
         label->setOrder(QovSortLabel::NONE);
     }
@@ -249,21 +283,14 @@ void QovProjectView::onSortLabelClicked(QovSortLabel *target)
     if (!labels.contains(target)) {
         return;
     }
-    clearRows();
     QovProjectDataModel *project = m_mainWindow->projectData();
-    if (!project) {
-        return;
-    }
-    QVector<QovAppDeviceModel> devices = project->appDevices();
+    QVector<QovAppDeviceModel> devices =
+        project ? project->appDevices() : QVector<QovAppDeviceModel>();
     const SortColumn column = target == m_deviceSortLabel ? BY_NAME
                               : target == m_ipSortLabel   ? BY_IP_ADDRESS
                                                           : BY_DEVICE_ID;
     sortDevices(devices, column, target->order() == QovSortLabel::ASCENDING);
-    m_deviceList->setUpdatesEnabled(false);
-    for (int i = 0; i < devices.size(); ++i) {
-        addRow(static_cast<quint32>(i + 1), devices.at(i));
-    }
-    m_deviceList->setUpdatesEnabled(true);
+    showRows(devices);
 }
 
 void QovProjectView::resizeEvent(QResizeEvent *event)

@@ -35,8 +35,15 @@ public:
     enum SortColumn { BY_NAME, BY_IP_ADDRESS, BY_DEVICE_ID };
     static void sortDevices(QVector<QovAppDeviceModel> &devices, SortColumn column, bool ascending);
 
+    // True while rows are still being added (see showRows).
+    bool isListing() const { return m_nextRow < m_pendingRows.size(); }
+
 public Q_SLOTS:
     void setProjectData(QovProjectDataModel *data);
+
+Q_SIGNALS:
+    // Every row of the last project or sorting is in the list.
+    void rowsListed();
 
 private Q_SLOTS:
     void onDeviceListChanged();
@@ -51,6 +58,11 @@ private:
     QWidget *makeListBody();
     void addRow(quint32 number, const QovAppDeviceModel &device);
     void clearRows();
+    // Replaces the rows by `devices`, numbered from 1. A large project is listed over several
+    // turns of the event loop, so that the window keeps reacting while hundreds of rows are
+    // made; a new listing drops what is left of the previous one.
+    void showRows(const QVector<QovAppDeviceModel> &devices);
+    void addPendingRows();
 
     QovMainWindowBase *m_mainWindow;
     QScrollArea *m_scrollArea;
@@ -65,4 +77,7 @@ private:
     QovSortLabel *m_deviceSortLabel;
     QovSortLabel *m_ipSortLabel;
     QovSortLabel *m_idSortLabel;
+    QVector<QovAppDeviceModel> m_pendingRows;
+    int m_nextRow = 0;
+    quint64 m_listing = 0;
 };

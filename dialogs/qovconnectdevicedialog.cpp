@@ -1,0 +1,154 @@
+#include "dialogs/qovconnectdevicedialog.h"
+
+#include "dialogs/qovappdeviceview.h"
+#include "dialogs/qovconnectdevicedialoglistitem.h"
+#include "dialogs/qovidentify.h"
+#include "dialogs/qovlinkgroups.h"
+#include "dialogs/qovonlinelistsupport.h"
+#include "discovery/qovonlinedevicefinder.h"
+#include "views/qovsortlabel.h"
+#include "views/qovwidgetfactory.h"
+
+#include <QButtonGroup>
+#include <QDebug>
+#include <QGridLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace {
+const int kListWidth = 452;
+} // namespace
+
+QovConnectDeviceDialog::QovConnectDeviceDialog(const QovAppDeviceModel &device, QWidget *parent)
+    : QovAbstractDialog(parent)
+    , m_device(device)
+    , m_directionSelector(new QovDirectionSelectorView())
+    , m_buttonGroup(new QButtonGroup(this))
+{
+    setWindowTitle(tr("Connect Device"));
+    m_list = makeListWidget(QSize(kListWidth, 0), 0, true, "dialog-device-list");
+    m_sortLabels = {makeSortLabel(tr("Device"), QSize(176, 24)),
+                    makeSortLabel(tr("IP Address"), QSize(130, 24)),
+                    makeSortLabel(tr("Device ID"), QSize(60, 24))};
+    setup(QSize(800, 514));
+    rebuildList();
+
+    connect(m_buttonGroup, &QButtonGroup::idClicked, this,
+            [this](int id) { m_chosen = m_shown.value(id - 1); });
+    for (QovSortLabel *label : qAsConst(m_sortLabels)) {
+        connect(label, &QPushButton::clicked, this, [this, label] { onSortLabelClicked(label); });
+    }
+    connect(m_list->model(), &QAbstractItemModel::rowsMoved, this,
+            [this](const QModelIndex &, int start, int, const QModelIndex &, int row) {
+                moveFinderDevice(m_shown, start, row);
+            });
+    connect(QovOnlineDeviceFinder::instance(), &QovOnlineDeviceFinder::deviceListChanged, this,
+            &QovConnectDeviceDialog::scheduleRebuild);
+}
+
+void QovConnectDeviceDialog::buildContents(QWidget *contents)
+{
+    auto *layout = makeVBoxLayout(16, 10, Qt::AlignTop | Qt::AlignLeft);
+    layout->addWidget(m_directionSelector);
+    QWidget *separator = makeWidget(QSize(744, 1), "dialog-contents-separator");
+    separator->setAttribute(Qt::WA_StyledBackground);
+    layout->addWidget(separator);
+
+    auto *grid = new QGridLayout();
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(16);
+    grid->setVerticalSpacing(8);
+    grid->addWidget(makeLabel(tr("App"), QSize(), "dialog-contents-label"), 0, 0);
+    grid->addWidget(makeLabel(tr("Device"), QSize(), "dialog-contents-label"), 0, 2);
+    auto *appView = new QovAppDeviceView(m_device);
+    appView->setFixedWidth(228);
+    grid->addWidget(appView, 1, 0, Qt::AlignTop);
+    grid->addWidget(makeIconLabel(QStringLiteral(":/icons/ic_arrow_forward.svg"), QSize(32, 32)), 1,
+                    1, Qt::AlignCenter);
+    grid->addWidget(makeOnlineBlock(), 1, 2);
+    grid->setRowStretch(1, 1);
+    layout->addLayout(grid, 1);
+    contents->setLayout(layout);
+}
+
+QWidget *QovConnectDeviceDialog::makeOnlineBlock()
+{
+    auto *block = new QWidget();
+    auto *layout = makeVBoxLayout(0, 0, Qt::AlignTop | Qt::AlignLeft);
+    QWidget *header = makeWidget(QSize(kListWidth, 32), "dialog-device-list-header");
+    header->setAttribute(Qt::WA_StyledBackground);
+    auto *headerRow = makeHBoxLayout(0, 6, Qt::AlignLeft | Qt::AlignVCenter);
+    headerRow->setContentsMargins(8, 0, 8, 0);
+    for (QovSortLabel *label : qAsConst(m_sortLabels)) {
+        headerRow->addWidget(label);
+    }
+    headerRow->addWidget(makeLabel(tr("Identity"), QSize(60, 24)));
+    header->setLayout(headerRow);
+    layout->addWidget(header);
+    layout->addWidget(m_list, 1);
+    block->setLayout(layout);
+    return block;
+}
+
+QList<QovOnlineDeviceModel> QovConnectDeviceDialog::offeredDevices() const
+{
+    return orderByLinkGroups(
+        QovOnlineDeviceFinder::instance()->getAllByDeviceType(m_device->deviceType()));
+}
+
+void QovConnectDeviceDialog::scheduleRebuild()
+{
+    if (!m_rebuildPending) {
+        m_rebuildPending = true;
+        QMetaObject::invokeMethod(this, &QovConnectDeviceDialog::rebuildList, Qt::QueuedConnection);
+    }
+}
+
+void QovConnectDeviceDialog::rebuildList()
+{
+    m_rebuildPending = false;
+    const int scroll = m_list->verticalScrollBar()->value();
+    for (QAbstractButton *button : m_buttonGroup->buttons()) {
+        m_buttonGroup->removeButton(button);
+    }
+    m_list->clear();
+    m_shown = offeredDevices();
+    for (int i = 0; i < m_shown.size(); ++i) {
+        auto *item = new QListWidgetItem(m_list);
+        item->setSizeHint(QSize(kListWidth, 48));
+        auto *row = new QovConnectDeviceDialogListItem(m_shown.at(i), i + 1);
+        m_buttonGroup->addButton(row->radioButton(), i + 1);
+        if (m_chosen && *m_chosen == *m_shown.at(i)) {
+            row->radioButton()->setChecked(true);
+        }
+        connect(row, &QovConnectDeviceDialogListItem::identifyFailed, this,
+                [](const QovOnlineDeviceModelInternal *device) { qovShowIdentifyFailed(*device); });
+        m_list->setItemWidget(item, row);
+    }
+    m_list->verticalScrollBar()->setValue(scroll);
+}
+
+void QovConnectDeviceDialog::onSortLabelClicked(QovSortLabel *target)
+{
+    if (sortFinderBy(m_sortLabels, target)) {
+        rebuildList();
+    }
+}
+
+QovOnlineDeviceModel QovConnectDeviceDialog::selectedDevice() const
+{
+    const int id = m_buttonGroup->checkedId();
+    if (id < 1) {
+        return nullptr;
+    }
+    qDebug() << "idx" << id - 1;
+    return m_shown.value(id - 1);
+}
+
+QovDirectionSelectorView::Direction QovConnectDeviceDialog::direction() const
+{
+    return m_directionSelector->direction();
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "dialogs/qovabstractdialog.h"
+#include "dialogs/qovdirectionselectorview.h"
+#include "models/qovappdevicemodel.h"
+#include "models/qovonlinedevicemodel.h"
+
+#include <QList>
+
+class QButtonGroup;
+class QListWidget;
+class QovSortLabel;
+
+// Pairs one project device with a mixer of the same model on the network and chooses which
+// side's data wins. It only asks: the caller reads the choice after OK and connects.
+class QovConnectDeviceDialog : public QovAbstractDialog
+{
+    Q_OBJECT
+
+public:
+    explicit QovConnectDeviceDialog(const QovAppDeviceModel &device, QWidget *parent = nullptr);
+
+    // The mixer whose radio button is on; null when none is.
+    QovOnlineDeviceModel selectedDevice() const;
+    QovDirectionSelectorView::Direction direction() const;
+    // The upload flag of the connection: set for App -> Device.
+    bool upload() const { return direction() == QovDirectionSelectorView::APP_TO_DEVICE; }
+    QovDirectionSelectorView *directionSelector() const { return m_directionSelector; }
+    // The devices the rows show, in row order.
+    QList<QovOnlineDeviceModel> shownDevices() const { return m_shown; }
+
+public Q_SLOTS:
+    void onSortLabelClicked(QovSortLabel *target);
+
+protected:
+    void buildContents(QWidget *contents) override;
+
+private:
+    QList<QovOnlineDeviceModel> offeredDevices() const;
+    void scheduleRebuild();
+    void rebuildList();
+    QWidget *makeOnlineBlock();
+
+    QovAppDeviceModel m_device;
+    QovDirectionSelectorView *m_directionSelector;
+    QButtonGroup *m_buttonGroup;
+    QListWidget *m_list = nullptr;
+    QList<QovSortLabel *> m_sortLabels;
+    QList<QovOnlineDeviceModel> m_shown;
+    // The chosen mixer, kept across rebuilds by model and MAC.
+    QovOnlineDeviceModel m_chosen;
+    bool m_rebuildPending = false;
+};

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "dialogs/qovabstractdialog.h"
+#include "dialogs/qovdevicesettingdialoglistitem.h"
+#include "models/qovappdevicemodel.h"
+
+#include <QModelIndex>
+#include <QVector>
+
+#include <memory>
+
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QovAddOnlineDeviceDialog;
+class QovProjectDataModel;
+
+// Edits the device list of a project: which devices, in which order, their names and, for
+// devices not bound to hardware, their model. Every edit goes to a working list; the project is
+// changed only after OK, on a worker thread, and resultCollected reports the project then.
+// Cancel leaves the project untouched.
+class QovDeviceSettingDialog : public QovAbstractDialog
+{
+    Q_OBJECT
+
+public:
+    // "New Project": makes a new project (with a title field) and hands it out through
+    // resultCollected; the receiver owns it from then on.
+    explicit QovDeviceSettingDialog(QWidget *parent = nullptr);
+    // "Device Setting": edits `project` in place; the caller keeps owning it.
+    explicit QovDeviceSettingDialog(QovProjectDataModel *project, QWidget *parent = nullptr);
+    ~QovDeviceSettingDialog() override;
+
+    bool isNewProject() const { return m_projectNameEdit != nullptr; }
+    QovProjectDataModel *project() const { return m_project; }
+    // The working list as it stands, in row order.
+    QVector<QovDeviceSettingEntry> entries() const;
+
+Q_SIGNALS:
+    void resultCollected(QovProjectDataModel *projectData);
+
+public Q_SLOTS:
+    void onAddButtonClicked();
+    void onAddOnlineButtonClicked();
+    void deleteDevice(int number);
+    void moveDevice(const QModelIndex &parent, int start, int end, const QModelIndex &destination,
+                    int row);
+    void onAddOnlineDeviceCompleted(QovAppDeviceResultList results);
+    void collectResults();
+
+protected:
+    void buildContents(QWidget *contents) override;
+
+private:
+    QovDeviceSettingDialog(QovProjectDataModel *project, bool newProject, QWidget *parent);
+    void appendEntry(const QovAppDeviceModel &device);
+    void appendRow(int index);
+    void rebuildList();
+    int maxDevices() const;
+    void onCollected(int skippedUnknown);
+
+    QLineEdit *m_projectNameEdit = nullptr;
+    QovProjectDataModel *m_project;
+    QVector<std::shared_ptr<QovDeviceSettingEntry>> m_entries;
+    QListWidget *m_deviceList = nullptr;
+    QPushButton *m_addButton = nullptr;
+    QPushButton *m_addOnlineButton = nullptr;
+    QovAddOnlineDeviceDialog *m_addOnlineDialog = nullptr;
+    // A new project belongs to the dialog until resultCollected hands it out.
+    bool m_ownsProject = false;
+};

@@ -1,0 +1,596 @@
+// The main window's connection flows end to end: real windows under Xvfb, real discovery and
+// real transfers against simulated mixers in the private network.
+#include "app/qovmainwindow.h"
+#include "dialogs/qovaddonlinedevicedialog.h"
+#include "dialogs/qovconnectdevicedialog.h"
+#include "dialogs/qovconnectdevicedialoglistitem.h"
+#include "dialogs/qovreconnectdevicedialog.h"
+#include "discovery/qovonlinedevicefinder.h"
+#include "mixersimprocess.h"
+#include "modalanswerer.h"
+#include "privatenetwork.h"
+#include "tempprofile.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QMutex>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QMutex g_logMutex;
+QStringList g_log;
+QtMessageHandler g_previousHandler = nullptr;
+
+void collectLog(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    {
+        QMutexLocker lock(&g_logMutex);
+        g_log << message;
+    }
+    g_previousHandler(type, context, message);
+}
+
+bool logged(const QString &text)
+{
+    QMutexLocker lock(&g_logMutex);
+    return std::any_of(g_log.cbegin(), g_log.cend(),
+                       [&](const QString &line) { return line.contains(text); });
+}
+
+// A ZEPH-2208NET primary with two extension units (named in reverse unit order), two plain
+// ZEPH-2208 mixers.
+const QByteArray kConfig = R"({ "mixers": [
+  { "address": "127.0.0.2", "model": "ZEPH-2208", "name": "Monitor", "deviceId": 4,
+    "serial": 5002 },
+  { "address": "127.0.0.3", "model": "ZEPH-2208NET", "name": "Ext Two", "deviceId": 3,
+    "serial": 5003, "link": "extension" },
+  { "address": "127.0.0.4", "model": "ZEPH-2208NET", "name": "FOH Main", "deviceId": 1,
+    "serial": 5004, "link": "primary",
+    "linkedUnits": [ { "serial": 5003, "unitno": 2 }, { "serial": 5005, "unitno": 1 } ] },
+  { "address": "127.0.0.5", "model": "ZEPH-2208NET", "name": "Ext One", "deviceId": 2,
+    "serial": 5005, "link": "extension" },
+  { "address": "127.0.0.6", "model": "ZEPH-2208", "name": "Stage", "deviceId": 5,
+    "serial": 5006 }
+] })";
+
+// Data set targets with their bank counts, in transfer order.
+const QList<QPair<int, int>> kDataSets = {{2, 8}, {3, 1}, {4, 1}, {6, 40}, {7, 1}};
+
+QStringList deviceData(const QovAppDeviceModel &device)
+{
+    return device->zephDataPreset() + QStringList{device->zephData12BandEq()} +
+           QStringList{device->zephData4BandEq()} + device->zephDataPartialPreset() +
+           QStringList{device->zephDataCurrent()};
+}
+
+QStringList simData(MixerSimProcess &sim, const QString &address)
+{
+    QStringList texts;
+    for (const auto &[target, banks] : kDataSets) {
+        for (int bank = 0; bank < banks; ++bank) {
+            texts << QString::fromUtf8(sim.dataSet(address, target, bank));
+        }
+    }
+    return texts;
+}
+
+QStringList namesOf(const QVector<QovAppDeviceModel> &devices)
+{
+    QStringList names;
+    for (const auto &device : devices) {
+        names << device->deviceName();
+    }
+    return names;
+}
+
+QStringList namesOf(const QList<QovOnlineDeviceModel> &devices)
+{
+    QStringList names;
+    for (const auto &device : devices) {
+        names << device->deviceName();
+    }
+    return names;
+}
+
+QovAppDeviceModel unboundDevice(const QString &name, QovDeviceSelector::DeviceType type)
+{
+    return std::make_shared<QovAppDeviceModelInternal>(name, type, QString(), 0, 9);
+}
+
+void click(QWidget *root, const QString &buttonText)
+{
+    QWidget *button = ModalAnswerer::findButton(root, buttonText);
+    QVERIFY2(button, qPrintable(buttonText));
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+} // namespace
+
+class TestConnectionFlows : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void newProjectFromOnlineMixers();
+    void failingMixersAreReportedAndLeftOut();
+    void deviceLimitKeepsTheProject();
+    void connectInBothDirections();
+    void failedConnectionLeavesTheEntry();
+    void refusalsWithoutDialogs();
+    void missingThenReconnect();
+    void disconnectThenConnectAgain();
+    void openingReconnectsByMode_data();
+    void openingReconnectsByMode();
+
+private:
+    // Answers "Connect Online Device" by ticking the named mixers (all when empty) and
+    // pressing Connect; the rows it saw go to `shown`.
+    void answerConnectOnline(ModalAnswerer &answerer, const QStringList &names,
+                             QList<QovOnlineDeviceModel> *shown = nullptr);
+    // Answers the connect dialog with the named mixer and direction.
+    void answerConnect(ModalAnswerer &answerer, const QString &mixer, bool upload);
+    void answerReconnect(ModalAnswerer &answerer, bool upload);
+    // A project of the given devices, shown in the window and not edited.
+    void showProject(const QVector<QovAppDeviceModel> &devices);
+    QString addressOf(const QString &mixerName) const;
+    bool isListed(const QString &address) const;
+    void writeSettings(const QByteArray &extra = {});
+
+    std::unique_ptr<TempProfile> m_profile;
+    std::unique_ptr<MixerSimProcess> m_sim;
+    std::unique_ptr<QovMainWindow> m_window;
+    QovOnlineDeviceFinder *m_finder = nullptr;
+};
+
+void TestConnectionFlows::writeSettings(const QByteArray &extra)
+{
+    m_profile->writeProgramSettings("[Debug]\nhttp_timeout_ms=2000\nkeepalive_interval=1\n" +
+                                    extra);
+}
+
+void TestConnectionFlows::initTestCase()
+{
+    velmora::test::requirePrivateNetwork();
+    g_previousHandler = qInstallMessageHandler(collectLog);
+    m_profile = std::make_unique<TempProfile>();
+    writeSettings();
+    m_sim = std::make_unique<MixerSimProcess>(kConfig);
+    QVERIFY2(m_sim->problem().isEmpty(), qPrintable(m_sim->problem()));
+    m_finder = QovOnlineDeviceFinder::instance();
+    m_finder->start();
+    QTRY_COMPARE_WITH_TIMEOUT(m_finder->getAll().size(), 5, 20000);
+}
+
+void TestConnectionFlows::init()
+{
+    writeSettings();
+    m_window = std::make_unique<QovMainWindow>();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestConnectionFlows::cleanup()
+{
+    // Leaves no edited project behind to ask about, and every mixer healthy and listed.
+    m_window->projectData()->setIsEdited(false);
+    m_window->hide();
+    m_window.reset();
+    for (const char *address : {"127.0.0.2", "127.0.0.3", "127.0.0.4", "127.0.0.5", "127.0.0.6"}) {
+        m_sim->startMixer(address);
+        m_sim->reset(address);
+    }
+    // Uploads rename the finder's models; find every mixer anew under its own name.
+    m_finder->refresh();
+    QTRY_COMPARE_WITH_TIMEOUT(m_finder->getAll().size(), 5, 70000);
+}
+
+QString TestConnectionFlows::addressOf(const QString &mixerName) const
+{
+    // As configured: an upload renames the finder's model of a mixer until it is found anew.
+    static const QMap<QString, QString> addresses = {{"Monitor", "127.0.0.2"},
+                                                     {"Ext Two", "127.0.0.3"},
+                                                     {"FOH Main", "127.0.0.4"},
+                                                     {"Ext One", "127.0.0.5"},
+                                                     {"Stage", "127.0.0.6"}};
+    return addresses.value(mixerName);
+}
+
+bool TestConnectionFlows::isListed(const QString &address) const
+{
+    const auto all = m_finder->getAll();
+    return std::any_of(all.cbegin(), all.cend(),
+                       [&](const QovOnlineDeviceModel &d) { return d->ipAddress() == address; });
+}
+
+void TestConnectionFlows::showProject(const QVector<QovAppDeviceModel> &devices)
+{
+    auto *project = new QovProjectDataModel();
+    for (const auto &device : devices) {
+        project->addDevice(device);
+    }
+    project->setIsEdited(false);
+    m_window->setProjectData(project);
+}
+
+void TestConnectionFlows::answerConnectOnline(ModalAnswerer &answerer, const QStringList &names,
+                                              QList<QovOnlineDeviceModel> *shown)
+{
+    answerer.handle([names, shown](QWidget *modal) {
+        auto *dialog = qobject_cast<QovAddOnlineDeviceDialog *>(modal);
+        if (!dialog) {
+            modal->close();
+            return;
+        }
+        if (names.isEmpty()) {
+            QTest::mouseClick(dialog->findChild<QCheckBox *>(), Qt::LeftButton);
+        }
+        for (const auto &device : dialog->shownDevices()) {
+            if (names.contains(device->deviceName())) {
+                device->setSelected(true);
+            }
+        }
+        if (shown) {
+            *shown = dialog->shownDevices();
+        }
+        click(dialog, QStringLiteral("Connect"));
+    });
+}
+
+void TestConnectionFlows::answerConnect(ModalAnswerer &answerer, const QString &mixer, bool upload)
+{
+    answerer.handle([mixer, upload](QWidget *modal) {
+        auto *dialog = qobject_cast<QovConnectDeviceDialog *>(modal);
+        if (!dialog) {
+            modal->close();
+            return;
+        }
+        for (auto *row : dialog->findChildren<QovConnectDeviceDialogListItem *>()) {
+            if (row->isVisible() && row->device()->deviceName() == mixer) {
+                QTest::mouseClick(row->radioButton(), Qt::LeftButton, {}, QPoint(4, 4));
+            }
+        }
+        QTest::mouseClick(upload ? dialog->directionSelector()->appToDeviceButton()
+                                 : dialog->directionSelector()->deviceToAppButton(),
+                          Qt::LeftButton);
+        click(dialog, QStringLiteral("OK"));
+    });
+}
+
+void TestConnectionFlows::answerReconnect(ModalAnswerer &answerer, bool upload)
+{
+    answerer.handle([upload](QWidget *modal) {
+        auto *dialog = qobject_cast<QovReconnectDeviceDialog *>(modal);
+        if (!dialog) {
+            modal->close();
+            return;
+        }
+        QTest::mouseClick(upload ? dialog->directionSelector()->appToDeviceButton()
+                                 : dialog->directionSelector()->deviceToAppButton(),
+                          Qt::LeftButton);
+        click(dialog, QStringLiteral("OK"));
+    });
+}
+
+void TestConnectionFlows::newProjectFromOnlineMixers()
+{
+    QovProjectDataModel *before = m_window->projectData();
+    ModalAnswerer answerer;
+    QList<QovOnlineDeviceModel> shown;
+    answerConnectOnline(answerer, {}, &shown);
+    QVERIFY(m_window->connectDevices());
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QCOMPARE(answerer.seen().value(0).title, QStringLiteral("Connect Online Device"));
+
+    // Extension units right below their primary, by unit number.
+    const QStringList shownNames = namesOf(shown);
+    const int primary = shownNames.indexOf(QStringLiteral("FOH Main"));
+    QCOMPARE(shownNames.mid(primary, 3), (QStringList{"FOH Main", "Ext One", "Ext Two"}));
+
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->projectData() != before, 20000);
+    QVERIFY(!m_window->isBusy());
+    const QVector<QovAppDeviceModel> devices = m_window->projectData()->appDevices();
+    QCOMPARE(namesOf(devices), shownNames);
+    for (const auto &device : devices) {
+        QCOMPARE(device->status(), QovAppDeviceModelInternal::CONNECTED);
+        QCOMPARE(deviceData(device), simData(*m_sim, device->ipAddress()));
+    }
+    QCOMPARE(m_window->devicePages().size(), 5);
+}
+
+void TestConnectionFlows::failingMixersAreReportedAndLeftOut()
+{
+    QVERIFY(m_sim->setFaults(addressOf("Stage"), R"({"failDownload": {"target": 6, "bank": 17}})"));
+    QVERIFY(m_sim->setFaults(addressOf("Ext One"), R"({"rcode": 7})"));
+    ModalAnswerer answerer;
+    QList<QovOnlineDeviceModel> shown;
+    answerConnectOnline(answerer, {}, &shown);
+    answerer.pressButton(QStringLiteral("OK"));
+    answerer.pressButton(QStringLiteral("OK"));
+    QovProjectDataModel *before = m_window->projectData();
+    QVERIFY(m_window->connectDevices());
+    QVERIFY2(answerer.waitDone(30000), qPrintable(answerer.lastError()));
+
+    // One popup per failed mixer, in the dialog's order.
+    QStringList expected;
+    for (const QString &name : namesOf(shown)) {
+        if (name == QStringLiteral("Stage") || name == QStringLiteral("Ext One")) {
+            expected << "Error: One or more devices are unable to connect with Velmora.\n\n" +
+                            name + "\n";
+        }
+    }
+    QCOMPARE(answerer.seenLines().mid(1), expected);
+    QTRY_VERIFY(m_window->projectData() != before);
+    QStringList kept = namesOf(shown);
+    kept.removeAll(QStringLiteral("Stage"));
+    kept.removeAll(QStringLiteral("Ext One"));
+    QCOMPARE(namesOf(m_window->projectData()->appDevices()), kept);
+    QVERIFY(!m_window->isBusy());
+}
+
+void TestConnectionFlows::deviceLimitKeepsTheProject()
+{
+    writeSettings("max_of_project_devices=2\n");
+    showProject({unboundDevice(QStringLiteral("Kept"), QovDeviceSelector::ZEPH2208)});
+    QovProjectDataModel *before = m_window->projectData();
+
+    ModalAnswerer answerer;
+    answerConnectOnline(answerer, {"Monitor", "Stage", "FOH Main"});
+    answerer.pressButton(QStringLiteral("OK"));
+    QVERIFY(m_window->connectDevices());
+    QVERIFY2(answerer.waitDone(20000), qPrintable(answerer.lastError()));
+    QCOMPARE(
+        answerer.seenLines().mid(1),
+        QStringList{"Caution: This exceeds the maximum number of devices that can be added\n"});
+    QTRY_VERIFY(!m_window->isBusy());
+    QCOMPARE(m_window->projectData(), before);
+    QCOMPARE(namesOf(before->appDevices()), QStringList{"Kept"});
+
+    // The next run starts normally and builds the project.
+    answerConnectOnline(answerer, {"Monitor", "Stage"});
+    QVERIFY(m_window->connectDevices());
+    QVERIFY2(answerer.waitDone(20000), qPrintable(answerer.lastError()));
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->projectData() != before, 20000);
+    QCOMPARE(m_window->projectData()->appDevices().size(), 2);
+}
+
+void TestConnectionFlows::connectInBothDirections()
+{
+    const QovAppDeviceModel entry =
+        unboundDevice(QStringLiteral("Entry"), QovDeviceSelector::ZEPH2208);
+    showProject({entry});
+    QVERIFY(!m_window->windowTitle().endsWith(QStringLiteral(" *")));
+    const QString address = addressOf("Monitor");
+
+    ModalAnswerer answerer;
+    answerConnect(answerer, QStringLiteral("Monitor"), false);
+    QVERIFY(m_window->connectDevice(entry));
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
+    QTRY_VERIFY(!m_window->isBusy());
+    QVERIFY(logged(QStringLiteral("connected!")));
+    QCOMPARE(entry->ipAddress(), address);
+    QCOMPARE(deviceData(entry), simData(*m_sim, address));
+    QTRY_VERIFY(m_window->windowTitle().endsWith(QStringLiteral(" *")));
+
+    // Changed data goes to the mixer in every data set.
+    QStringList presets = entry->zephDataPreset();
+    presets[3] = QStringLiteral("{\"name\":\"changed preset\"}");
+    entry->setZephDataPreset(presets);
+    QStringList partial = entry->zephDataPartialPreset();
+    partial[39] = QStringLiteral("{\"name\":\"changed partial\"}");
+    entry->setZephDataPartialPreset(partial);
+    entry->setZephData4BandEq(QStringLiteral("{\"eq\":[1,2,3,4]}"));
+    QVERIFY(m_window->disconnectDevice(entry));
+    QTRY_COMPARE(entry->status(), QovAppDeviceModelInternal::DISCONNECTED);
+    answerConnect(answerer, QStringLiteral("Stage"), true);
+    QVERIFY(m_window->connectDevice(entry));
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
+    QTRY_VERIFY(!m_window->isBusy());
+    QCOMPARE(entry->ipAddress(), addressOf("Stage"));
+    QCOMPARE(simData(*m_sim, addressOf("Stage")), deviceData(entry));
+}
+
+void TestConnectionFlows::failedConnectionLeavesTheEntry()
+{
+    const QovAppDeviceModel entry =
+        unboundDevice(QStringLiteral("Entry"), QovDeviceSelector::ZEPH2208);
+    const QStringList dataBefore = deviceData(entry);
+    showProject({entry});
+    const QString address = addressOf("Monitor");
+    QVERIFY(m_sim->setFaults(address, R"({"failUpload": {"target": 7, "bank": 0}})"));
+
+    ModalAnswerer answerer;
+    answerConnect(answerer, QStringLiteral("Monitor"), true);
+    answerer.pressButton(QStringLiteral("OK"));
+    QVERIFY(m_window->connectDevice(entry));
+    QVERIFY2(answerer.waitDone(20000), qPrintable(answerer.lastError()));
+    QCOMPARE(answerer.seenLines().mid(1),
+             QStringList{"Error: One or more devices are unable to connect with Velmora.\n" +
+                         address + "\n\nMonitor\nv\nEntry\n(App->Device)\n"});
+    QTRY_VERIFY(!m_window->isBusy());
+    QVERIFY(logged("Connect QovAppDeviceModel{'Entry'[9]} : failed to connect"));
+    QCOMPARE(entry->status(), QovAppDeviceModelInternal::DISCONNECTED);
+    QCOMPARE(deviceData(entry), dataBefore);
+    QVERIFY(entry->ipAddress().isEmpty());
+}
+
+void TestConnectionFlows::refusalsWithoutDialogs()
+{
+    const QovAppDeviceModel unbound =
+        unboundDevice(QStringLiteral("Loose"), QovDeviceSelector::ZEPH2208);
+    showProject({unbound});
+    ModalAnswerer answerer;
+
+    // Reconnect and disconnect refuse a device without a partner, without any dialog.
+    QVERIFY(!m_window->reconnectDevice(unbound));
+    QVERIFY(
+        logged("Reconnect QovAppDeviceModel{'Loose'[9]} : Device is not Missing (or Connected)."));
+    QVERIFY(!m_window->disconnectDevice(unbound));
+    QVERIFY(
+        logged("Disconnect QovAppDeviceModel{'Loose'[9]} : Device is not Connected (or Missing)."));
+    QVERIFY(!m_window->isBusy());
+
+    // A cancelled dialog and one without a choice start nothing.
+    answerer.pressButton(QStringLiteral("Cancel"));
+    QVERIFY(!m_window->connectDevice(unbound));
+    QVERIFY(logged("Connect QovAppDeviceModel{'Loose'[9]} : canceled"));
+    answerer.pressButton(QStringLiteral("OK"));
+    QVERIFY(!m_window->connectDevice(unbound));
+    QVERIFY(logged("Connect QovAppDeviceModel{'Loose'[9]} : target not selected"));
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QVERIFY(!m_window->isBusy());
+
+    unbound->setStatus(QovAppDeviceModelInternal::CONNECTED);
+    QVERIFY(!m_window->connectDevice(unbound));
+    QVERIFY(logged("Connect QovAppDeviceModel{'Loose'[9]} : Device is not Disconnected."));
+    QVERIFY(!m_window->isBusy());
+    QCOMPARE(answerer.seen().size(), 2);
+}
+
+void TestConnectionFlows::missingThenReconnect()
+{
+    const QovAppDeviceModel entry =
+        unboundDevice(QStringLiteral("Entry"), QovDeviceSelector::ZEPH2208NET);
+    showProject({entry});
+    const QString address = addressOf("FOH Main");
+    ModalAnswerer answerer;
+    answerConnect(answerer, QStringLiteral("FOH Main"), false);
+    QVERIFY(m_window->connectDevice(entry));
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
+
+    // A mixer that stops answering is noticed by the keep-alive passes.
+    QVERIFY(m_sim->setFaults(address, R"({"silent": true})"));
+    QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::MISSING, 20000);
+    QVERIFY(m_sim->setFaults(address, "{}"));
+
+    for (const bool upload : {false, true}) {
+        answerReconnect(answerer, upload);
+        QVERIFY(m_window->reconnectDevice(entry));
+        QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+        QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
+        QTRY_VERIFY(!m_window->isBusy());
+        QCOMPARE(simData(*m_sim, address), deviceData(entry));
+    }
+    QVERIFY(logged(QStringLiteral("reconnected!")));
+
+    // Its partner gone from the network.
+    QVERIFY(m_sim->stopMixer(address));
+    QTRY_VERIFY_WITH_TIMEOUT(!isListed(address), 20000);
+    answerReconnect(answerer, false);
+    answerer.pressButton(QStringLiteral("OK"));
+    QVERIFY(!m_window->reconnectDevice(entry));
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QCOMPARE(answerer.seenLines().last(),
+             "Error: One or more devices are unable to connect with Velmora.\n\nFOH Main\n");
+    QVERIFY(logged("Reconnect QovAppDeviceModel{'FOH Main'[1]} : target device not found"));
+    QVERIFY(!m_window->isBusy());
+}
+
+void TestConnectionFlows::disconnectThenConnectAgain()
+{
+    const QovAppDeviceModel entry =
+        unboundDevice(QStringLiteral("Entry"), QovDeviceSelector::ZEPH2208);
+    showProject({entry});
+    ModalAnswerer answerer;
+    answerConnect(answerer, QStringLiteral("Stage"), false);
+    QVERIFY(m_window->connectDevice(entry));
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
+
+    QVERIFY(m_window->disconnectDevice(entry));
+    QTRY_COMPARE(entry->status(), QovAppDeviceModelInternal::DISCONNECTED);
+    QVERIFY(entry->macAddress().isEmpty());
+    answerConnect(answerer, QStringLiteral("Monitor"), false);
+    QVERIFY(m_window->connectDevice(entry));
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
+    QCOMPARE(entry->deviceName(), QStringLiteral("Monitor"));
+    QCOMPARE(deviceData(entry), simData(*m_sim, addressOf("Monitor")));
+}
+
+void TestConnectionFlows::openingReconnectsByMode_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("none") << 0;
+    QTest::newRow("app to device") << 1;
+    QTest::newRow("device to app") << 2;
+}
+
+void TestConnectionFlows::openingReconnectsByMode()
+{
+    QFETCH(int, mode);
+    // Monitor and Stage are online; "Gone" has a MAC no mixer reports; "Fresh" has none.
+    const auto online = m_finder->getAll();
+    const auto bound = [&](const QString &name) {
+        for (const auto &device : online) {
+            if (device->deviceName() == name) {
+                auto entry = std::make_shared<QovAppDeviceModelInternal>(device);
+                entry->setZephDataCurrent(QStringLiteral("{\"project\":\"%1\"}").arg(name));
+                return entry;
+            }
+        }
+        return QovAppDeviceModel();
+    };
+    QovProjectDataModel project;
+    project.addDevice(bound(QStringLiteral("Monitor")));
+    project.addDevice(bound(QStringLiteral("Stage")));
+    auto gone = std::make_shared<QovAppDeviceModelInternal>(
+        QStringLiteral("Gone"), QovDeviceSelector::ZEPH2208, QStringLiteral("00:1D:C1:99:99:99"), 0,
+        7);
+    project.addDevice(gone);
+    project.addDevice(unboundDevice(QStringLiteral("Fresh"), QovDeviceSelector::ZEPH2208));
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("saved.vlmproj"));
+    QVERIFY(project.saveTo(path));
+    writeSettings();
+    QSettings(m_profile->programSettingsFile(), QSettings::IniFormat)
+        .setValue(QStringLiteral("Config/auto_reconnect"), mode);
+    const QStringList monitorBefore = simData(*m_sim, addressOf("Monitor"));
+
+    QovProjectDataModel *before = m_window->projectData();
+    QVERIFY(m_window->openProjectFile(path));
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->projectData() != before, 20000);
+    QTRY_VERIFY(!m_window->isBusy());
+    const QVector<QovAppDeviceModel> opened = m_window->projectData()->appDevices();
+    QCOMPARE(namesOf(opened).mid(2), (QStringList{"Gone", "Fresh"}));
+    QCOMPARE(opened.at(2)->status(), QovAppDeviceModelInternal::MISSING);
+    QCOMPARE(opened.at(3)->status(), QovAppDeviceModelInternal::DISCONNECTED);
+    const QString monitor = addressOf("Monitor");
+    switch (mode) {
+    case 0:
+        QCOMPARE(opened.at(0)->status(), QovAppDeviceModelInternal::MISSING);
+        QCOMPARE(opened.at(1)->status(), QovAppDeviceModelInternal::MISSING);
+        QCOMPARE(simData(*m_sim, monitor), monitorBefore);
+        break;
+    case 1:
+        QCOMPARE(opened.at(0)->status(), QovAppDeviceModelInternal::CONNECTED);
+        QCOMPARE(opened.at(1)->status(), QovAppDeviceModelInternal::CONNECTED);
+        QCOMPARE(m_sim->dataSet(monitor, 7, 0), QByteArray("{\"project\":\"Monitor\"}"));
+        QCOMPARE(simData(*m_sim, monitor), deviceData(opened.at(0)));
+        break;
+    default:
+        QCOMPARE(opened.at(0)->status(), QovAppDeviceModelInternal::CONNECTED);
+        QCOMPARE(opened.at(1)->status(), QovAppDeviceModelInternal::CONNECTED);
+        QCOMPARE(deviceData(opened.at(0)), monitorBefore);
+        break;
+    }
+    // Nothing was transferred, so the opened project equals its file.
+    if (mode == 0) {
+        QVERIFY(!m_window->projectData()->isEdited());
+    }
+}
+
+QTEST_MAIN(TestConnectionFlows)
+#include "tst_connectionflows.moc"

@@ -1,0 +1,246 @@
+#include "app/qovmainwindow.h"
+#include "app/qovmenubarview.h"
+#include "app/qovtopwindow.h"
+#include "modalanswerer.h"
+#include "models/qovpersistentdatamodel.h"
+#include "models/qovprogramsettingsmodel.h"
+#include "models/qovtextfile.h"
+#include "projectfiles.h"
+#include "tempprofile.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+template<typename Window>
+QList<Window *> visibleWindows()
+{
+    QList<Window *> found;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *window = qobject_cast<Window *>(widget); window && window->isVisible()) {
+            found << window;
+        }
+    }
+    return found;
+}
+
+QStringList actionTexts(QMenu *menu)
+{
+    QStringList texts;
+    for (QAction *action : menu->actions()) {
+        texts << action->text();
+    }
+    return texts;
+}
+
+QAction *findAction(QMenu *menu, const QString &text)
+{
+    for (QAction *action : menu->actions()) {
+        if (action->text() == text) {
+            return action;
+        }
+        if (action->menu()) {
+            if (QAction *inner = findAction(action->menu(), text)) {
+                return inner;
+            }
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// Receives what the Help entry hands to the desktop's browser.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public Q_SLOTS:
+    void open(const QUrl &url) { urls << url; }
+};
+
+// The start page hands over to a main window and remembers "do not display" only when the
+// action went through; the menu bar's entries, shortcuts, recent files, Help and About.
+class TestStartPage : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cancelledActionKeepsStartPage();
+    void successfulActionHandsOver_data();
+    void successfulActionHandsOver();
+    void recentFilesInEveryMenuBar();
+    void shortcutsOpenTheirDialogs_data();
+    void shortcutsOpenTheirDialogs();
+    void helpAndAbout();
+
+private:
+    TempProfile m_profile;
+    QTemporaryDir m_files;
+};
+
+void TestStartPage::initTestCase()
+{
+    qApp->setStyleSheet(loadTextFile(QStringLiteral(":/styles.qss")));
+}
+
+void TestStartPage::init()
+{
+    m_profile.writeProgramSettings("[Config]\nshow_top_page=true\n");
+}
+
+void TestStartPage::cleanup()
+{
+    QList<QPointer<QWidget>> windows;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QovMainWindow *>(widget) || qobject_cast<QovTopWindow *>(widget)) {
+            windows << widget;
+        }
+    }
+    for (const QPointer<QWidget> &window : windows) {
+        delete window.data();
+    }
+}
+
+void TestStartPage::cancelledActionKeepsStartPage()
+{
+    auto *top = new QovTopWindow();
+    top->show();
+    QVERIFY(QTest::qWaitForWindowExposed(top));
+    top->hideCheckBox()->setChecked(true);
+
+    ModalAnswerer answerer;
+    answerer.chooseFile(QString());
+    QTest::mouseClick(top->openProjectButton(), Qt::LeftButton);
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QCOMPARE(answerer.seen().first().title, QStringLiteral("Open Project"));
+    QTest::qWait(50);
+    QVERIFY(top->isVisible());
+    QVERIFY(visibleWindows<QovMainWindow>().isEmpty());
+    QVERIFY(QovProgramSettingsModel().topPageVisible());
+}
+
+void TestStartPage::successfulActionHandsOver_data()
+{
+    QTest::addColumn<bool>("ticked");
+    QTest::newRow("do not display again") << true;
+    QTest::newRow("display again") << false;
+}
+
+void TestStartPage::successfulActionHandsOver()
+{
+    QFETCH(bool, ticked);
+    const QString path = writeProjectFile(m_files.path(), "start.vlmproj", "Started", {"m"});
+    QPointer<QovTopWindow> top = new QovTopWindow();
+    top->show();
+    QVERIFY(QTest::qWaitForWindowExposed(top));
+    if (ticked) {
+        QTest::mouseClick(top->hideCheckBox(), Qt::LeftButton);
+    }
+
+    ModalAnswerer answerer;
+    answerer.chooseFile(path);
+    QTest::mouseClick(top->openProjectButton(), Qt::LeftButton);
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QTRY_VERIFY(top.isNull());
+    const QList<QovMainWindow *> windows = visibleWindows<QovMainWindow>();
+    QCOMPARE(windows.size(), 1);
+    QTRY_COMPARE(windows.first()->projectData()->projectName(), QStringLiteral("Started"));
+    QCOMPARE(QovProgramSettingsModel().topPageVisible(), !ticked);
+}
+
+void TestStartPage::recentFilesInEveryMenuBar()
+{
+    QovMainWindow first;
+    QovMainWindow second;
+    QovPersistentDataModel *recent = QovPersistentDataModel::instance();
+    recent->addRecent(QStringLiteral("/somewhere/older.vlmproj"));
+    recent->addRecent(QStringLiteral("/elsewhere/newer.vlmproj"));
+    for (QovMainWindow *window : {&first, &second}) {
+        auto *bar = window->findChild<QovMenuBarView *>();
+        QVERIFY(bar);
+        QCOMPARE(actionTexts(bar->recentMenu()).mid(0, 2),
+                 QStringList({"newer.vlmproj", "older.vlmproj"}));
+    }
+}
+
+void TestStartPage::shortcutsOpenTheirDialogs_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("Ctrl+O") << int(Qt::Key_O) << int(Qt::ControlModifier) << "Open Project";
+    QTest::newRow("Ctrl+Shift+S") << int(Qt::Key_S) << int(Qt::ControlModifier | Qt::ShiftModifier)
+                                  << "Save Project";
+    // A new project was never saved, so Save asks for a name too.
+    QTest::newRow("Ctrl+S") << int(Qt::Key_S) << int(Qt::ControlModifier) << "Save Project";
+}
+
+void TestStartPage::shortcutsOpenTheirDialogs()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, title);
+    auto *window = new QovMainWindow();
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+
+    ModalAnswerer answerer;
+    answerer.chooseFile(QString());
+    QTest::keyClick(window, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QCOMPARE(answerer.seen().first().title, title);
+    QTRY_VERIFY(!window->isBusy());
+}
+
+void TestStartPage::helpAndAbout()
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+    QovMainWindow window;
+    auto *bar = window.findChild<QovMenuBarView *>();
+    findAction(bar->mainMenu(), QStringLiteral("Help"))->menu()->actions().at(0)->trigger();
+    QCOMPARE(catcher.urls,
+             QList<QUrl>({QUrl("https://velmora.example/document/Velmora/Default.html")}));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+
+    ModalAnswerer answerer;
+    QString version;
+    answerer.handle([&version](QWidget *modal) {
+        for (QLabel *label : modal->findChildren<QLabel *>()) {
+            if (label->objectName() == QLatin1String("about-version")) {
+                version = label->text();
+            }
+        }
+        ModalAnswerer::findButton(modal, QStringLiteral("OK"))->setFocus();
+        QTest::mouseClick(ModalAnswerer::findButton(modal, QStringLiteral("OK")), Qt::LeftButton);
+    });
+    findAction(bar->mainMenu(), QStringLiteral("About"))->trigger();
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QCOMPARE(answerer.seen().first().title, QStringLiteral("About"));
+    QCOMPARE(version, QStringLiteral("Version 1.0.0"));
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    TestStartPage test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_startpage.moc"

@@ -1,0 +1,164 @@
+#include "dialogs/qovconfirmsavepopup.h"
+#include "dialogs/qovprogramsettingsdialog.h"
+#include "dialogs/qovprojectmetadatadialog.h"
+#include "models/qovprojectdatamodel.h"
+#include "models/qovtextfile.h"
+#include "tempprofile.h"
+#include "views/qplaintexteditwitheditedsignal.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QtTest>
+
+// The metadata and program settings dialogs (what they show, refuse and store) and the popup
+// button row's geometry.
+class TestSmallDialogs : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { qApp->setStyleSheet(loadTextFile(":/styles.qss")); }
+    void settingsShowStoredMode_data();
+    void settingsShowStoredMode();
+    void settingsStoreChoice_data();
+    void settingsStoreChoice();
+    void metadataRefusesWhatFilesCannotHold();
+    void metadataAppliesTrimmedTexts();
+    void popupButtonRowFits();
+
+private:
+    QString storedValue(const QString &key) const;
+
+    TempProfile m_profile;
+};
+
+QString TestSmallDialogs::storedValue(const QString &key) const
+{
+    return QSettings(m_profile.programSettingsFile(), QSettings::IniFormat)
+        .value(key, QStringLiteral("<absent>"))
+        .toString();
+}
+
+void TestSmallDialogs::settingsShowStoredMode_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<int>("direction");
+    QTest::newRow("none") << 0 << false << 0;
+    QTest::newRow("app to device") << 1 << true << 0;
+    QTest::newRow("device to app") << 2 << true << 1;
+}
+
+void TestSmallDialogs::settingsShowStoredMode()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, enabled);
+    QFETCH(int, direction);
+    m_profile.writeProgramSettings(
+        QStringLiteral("[Config]\nauto_reconnect=%1\nshow_top_page=false\n").arg(mode).toUtf8());
+    QovProgramSettingsDialog dialog;
+    QCOMPARE(dialog.autoReconnectToggle()->isChecked(), enabled);
+    QCOMPARE(dialog.directionBox()->currentIndex(), direction);
+    QVERIFY(!dialog.topPageToggle()->isChecked());
+}
+
+void TestSmallDialogs::settingsStoreChoice_data()
+{
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("off, whatever the box shows") << false << 1 << "0";
+    QTest::newRow("on, app to device") << true << 0 << "1";
+    QTest::newRow("on, device to app") << true << 1 << "2";
+}
+
+void TestSmallDialogs::settingsStoreChoice()
+{
+    QFETCH(bool, enabled);
+    QFETCH(int, direction);
+    QFETCH(QString, stored);
+    m_profile.writeProgramSettings("[Config]\nauto_reconnect=2\nshow_top_page=true\n");
+    QovProgramSettingsDialog dialog;
+    dialog.autoReconnectToggle()->setChecked(enabled);
+    dialog.directionBox()->setCurrentIndex(direction);
+    dialog.topPageToggle()->setChecked(false);
+    dialog.apply();
+    QCOMPARE(storedValue("Config/auto_reconnect"), stored);
+    QCOMPARE(storedValue("Config/show_top_page"), QStringLiteral("false"));
+}
+
+void TestSmallDialogs::metadataRefusesWhatFilesCannotHold()
+{
+    QovProjectDataModel project;
+    QovProjectMetaDataDialog dialog(&project);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    for (QLineEdit *edit : {dialog.nameEdit(), dialog.authorEdit(), dialog.dealerEdit()}) {
+        edit->clear();
+        edit->setFocus();
+        QTest::keyClicks(edit, QStringLiteral("a&b\"c/d<e>f%g\\h"));
+        QCOMPARE(edit->text(), QStringLiteral("abcdefgh"));
+        QTest::keyClicks(edit, QString(40, QLatin1Char('x')));
+        QVERIFY(edit->text().size() <= 30);
+    }
+    QCOMPARE(dialog.authorEdit()->text().size(), 20);
+
+    QPlainTextEditWithEditedSignal *comment = dialog.commentEdit();
+    comment->clear();
+    comment->setFocus();
+    QTest::keyClicks(comment, QStringLiteral("x&y"));
+    QCOMPARE(comment->toPlainText(), QStringLiteral("xy"));
+    comment->insertPlainText(QString(250, QLatin1Char('z')));
+    QCOMPARE(comment->toPlainText().size(), 200);
+}
+
+void TestSmallDialogs::metadataAppliesTrimmedTexts()
+{
+    QovProjectDataModel project;
+    project.setProjectName(QStringLiteral("Old"));
+    project.setIsEdited(false);
+    QovProjectMetaDataDialog dialog(&project);
+    QCOMPARE(dialog.nameEdit()->text(), QStringLiteral("Old"));
+    dialog.nameEdit()->setText(QStringLiteral("   Hall A  "));
+    dialog.authorEdit()->setText(QStringLiteral(" Kim"));
+    dialog.commentEdit()->setPlainText(QStringLiteral("  two\nlines  "));
+    // Nothing reaches the project before apply.
+    QCOMPARE(project.projectName(), QStringLiteral("Old"));
+    dialog.apply();
+    QCOMPARE(project.projectName(), QStringLiteral("Hall A"));
+    QCOMPARE(project.projectAuthor(), QStringLiteral("Kim"));
+    QCOMPARE(project.projectDescription(), QStringLiteral("two\nlines"));
+    QVERIFY(project.isEdited());
+}
+
+void TestSmallDialogs::popupButtonRowFits()
+{
+    QovConfirmSavePopup popup(QStringLiteral("Caution"), QStringLiteral("Save?"));
+    popup.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&popup));
+    QList<QPushButton *> buttons;
+    for (const QString &text : {"Save", "Don't Save", "Cancel"}) {
+        for (QPushButton *button : popup.findChildren<QPushButton *>()) {
+            if (button->text() == text) {
+                buttons << button;
+            }
+        }
+    }
+    QCOMPARE(buttons.size(), 3);
+    const QRect left = buttons.at(0)->geometry();
+    const QRect middle = buttons.at(1)->geometry();
+    const QRect right = buttons.at(2)->geometry();
+    for (const QRect &rect : {left, middle, right}) {
+        QCOMPARE(rect.size(), QSize(96, 30));
+    }
+    QCOMPARE(left.left(), 24);
+    QCOMPARE(popup.width() - 1 - right.right(), 24);
+    QCOMPARE(middle.left() - left.right(), right.left() - middle.right());
+}
+
+QTEST_MAIN(TestSmallDialogs)
+#include "tst_smalldialogs.moc"

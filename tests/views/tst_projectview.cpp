@@ -1,0 +1,308 @@
+#include "fakemainwindow.h"
+#include "models/qovprojectdatamodel.h"
+#include "models/qovtextfile.h"
+#include "views/qovprojectdevicelistitemview.h"
+#include "views/qovprojectview.h"
+#include "views/qovsortlabel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QtConcurrent>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+struct DeviceSpec
+{
+    QString name;
+    QString ip;
+    int id;
+};
+
+QovAppDeviceModel makeDevice(const DeviceSpec &spec, const QString &mac = QString())
+{
+    auto device = std::make_shared<QovAppDeviceModelInternal>(
+        spec.name, QovDeviceSelector::ZEPH2208, mac, 0, spec.id);
+    device->setIpAddress(spec.ip);
+    return device;
+}
+
+QovProjectDeviceListItemView *row(QListWidget *list, int i)
+{
+    return qobject_cast<QovProjectDeviceListItemView *>(list->itemWidget(list->item(i)));
+}
+
+QString labelText(QWidget *row, const char *objectName)
+{
+    auto *label = row->findChild<QLabel *>(QString::fromLatin1(objectName));
+    return label ? label->text() : QStringLiteral("<none>");
+}
+
+} // namespace
+
+// The project page: which body shows, how the columns sort (unnamed, address-less and id-less
+// devices last), that a row opens the right device page whatever the sorting, what a row shows
+// and which status actions it offers, and that worker-thread status changes reach it.
+class TestProjectView : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { qApp->setStyleSheet(loadTextFile(":/styles.qss")); }
+    void init();
+    void cleanup();
+    void bodyFollowsDeviceCount();
+    void sortsByColumn_data();
+    void sortsByColumn();
+    void sortLabelCycle();
+    void rowClickOpensDevicePageAfterSorting();
+    void rowShowsDevice();
+    void statusMenuFollowsStatus_data();
+    void statusMenuFollowsStatus();
+    void headerButtonsReachWindow();
+    void largeProjectListedInTurns();
+
+private:
+    void setDevices(const QVector<QovAppDeviceModel> &devices);
+    QStringList shownNames() const;
+
+    FakeMainWindow *m_window = nullptr;
+    QovProjectView *m_view = nullptr;
+    QovProjectDataModel *m_project = nullptr;
+};
+
+void TestProjectView::init()
+{
+    m_window = new FakeMainWindow();
+    m_project = new QovProjectDataModel(m_window);
+    m_window->project = m_project;
+    m_view = new QovProjectView(m_window, nullptr);
+    m_window->addWidget(m_view);
+    m_window->resize(1152, 640);
+}
+
+void TestProjectView::cleanup()
+{
+    delete m_window;
+}
+
+void TestProjectView::setDevices(const QVector<QovAppDeviceModel> &devices)
+{
+    m_project->clearDevices();
+    for (const QovAppDeviceModel &device : devices) {
+        m_project->addDevice(device);
+    }
+    m_view->setProjectData(m_project);
+}
+
+QStringList TestProjectView::shownNames() const
+{
+    QStringList names;
+    for (int i = 0; i < m_view->deviceList()->count(); ++i) {
+        names << row(m_view->deviceList(), i)->device()->deviceName();
+    }
+    return names;
+}
+
+void TestProjectView::bodyFollowsDeviceCount()
+{
+    m_view->setProjectData(m_project);
+    QCOMPARE(m_view->bodyStack()->currentWidget()->objectName(), QStringLiteral("body-empty"));
+    setDevices({makeDevice({"one", "", 1})});
+    QCOMPARE(m_view->bodyStack()->currentWidget()->objectName(), QStringLiteral("body-listview"));
+    m_project->clearDevices();
+    m_view->setProjectData(m_project);
+    QCOMPARE(m_view->bodyStack()->currentWidget()->objectName(), QStringLiteral("body-empty"));
+}
+
+void TestProjectView::sortsByColumn_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<bool>("ascending");
+    QTest::addColumn<QStringList>("expected");
+    // Names tell the order; "none" lacks the column's key.
+    QTest::newRow("ip ascending") << 1 << true << QStringList({"b", "a", "c", "none"});
+    QTest::newRow("ip descending") << 1 << false << QStringList({"c", "a", "b", "none"});
+    QTest::newRow("id ascending") << 2 << true << QStringList({"c", "b", "a", "none"});
+    QTest::newRow("id descending") << 2 << false << QStringList({"a", "b", "c", "none"});
+    QTest::newRow("name ascending") << 0 << true << QStringList({"a", "b", "c", ""});
+    QTest::newRow("name descending") << 0 << false << QStringList({"c", "b", "a", ""});
+}
+
+void TestProjectView::sortsByColumn()
+{
+    QFETCH(int, column);
+    QFETCH(bool, ascending);
+    QFETCH(QStringList, expected);
+    const bool byName = column == 0;
+    // 192.168.1.20 before 192.168.2.3: numeric, not textual; ids compare as numbers too.
+    setDevices({makeDevice({byName ? "" : "none", "", -1}), makeDevice({"a", "192.168.1.20", 30}),
+                makeDevice({"c", "192.168.10.1", 4}), makeDevice({"b", "9.0.0.1", 12})});
+    QovSortLabel *label = m_view->sortLabels().at(column);
+    QTest::mouseClick(label, Qt::LeftButton);
+    if (!ascending) {
+        QTest::mouseClick(label, Qt::LeftButton);
+    }
+    QCOMPARE(shownNames(), expected);
+    for (int i = 0; i < expected.size(); ++i) {
+        QCOMPARE(row(m_view->deviceList(), i)->number(), quint32(i + 1));
+    }
+}
+
+void TestProjectView::sortLabelCycle()
+{
+    setDevices({makeDevice({"a", "", 1})});
+    const QList<QovSortLabel *> labels = m_view->sortLabels();
+    QTest::mouseClick(labels.at(0), Qt::LeftButton);
+    QList<QovSortLabel::SortOrder> idOrders;
+    for (int click = 0; click < 3; ++click) {
+        QTest::mouseClick(labels.at(2), Qt::LeftButton);
+        idOrders << labels.at(2)->order();
+        QCOMPARE(labels.at(0)->order(), QovSortLabel::NONE);
+        QCOMPARE(labels.at(1)->order(), QovSortLabel::NONE);
+    }
+    QCOMPARE(idOrders,
+             QList<QovSortLabel::SortOrder>(
+                 {QovSortLabel::ASCENDING, QovSortLabel::DESCENDING, QovSortLabel::ASCENDING}));
+    // A new project starts unsorted.
+    m_view->setProjectData(m_project);
+    QCOMPARE(labels.at(2)->order(), QovSortLabel::NONE);
+}
+
+void TestProjectView::rowClickOpensDevicePageAfterSorting()
+{
+    setDevices({makeDevice({"z", "", 1}), makeDevice({"y", "", 2}), makeDevice({"x", "", 3})});
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    QTest::mouseClick(m_view->sortLabels().at(0), Qt::LeftButton);
+    QCOMPARE(shownNames(), QStringList({"x", "y", "z"}));
+
+    // Row 1 is the project's third device: its page is 3.
+    QListWidget *list = m_view->deviceList();
+    const QRect first = list->visualItemRect(list->item(0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first.center());
+    QCOMPARE(m_window->calls, QStringList({"page 3"}));
+}
+
+void TestProjectView::rowShowsDevice()
+{
+    QovAppDeviceModel named =
+        makeDevice({"A rather long mixer name!", "", -1}, "00:1D:C1:00:00:07");
+    QovAppDeviceModel connected = makeDevice({"B", "192.168.0.7", 7});
+    setDevices({named, connected});
+    QWidget *first = row(m_view->deviceList(), 0);
+    QWidget *second = row(m_view->deviceList(), 1);
+    QCOMPARE(labelText(first, "device-id"), QStringLiteral("-"));
+    QCOMPARE(labelText(second, "device-id"), QStringLiteral("[7]"));
+    QCOMPARE(labelText(first, "ip-addr"), QStringLiteral("---.---.---.---\n(00:1D:C1:00:00:07)"));
+    QCOMPARE(labelText(second, "ip-addr"), QStringLiteral("192.168.0.7"));
+    QVERIFY(labelText(first, "device-name").endsWith(QChar(0x2026)));
+    QCOMPARE(labelText(second, "model-name"), QStringLiteral("ZEPH-2208"));
+
+    // Changes, also from another thread, reach the row.
+    QtConcurrent::run([connected] {
+        connected->setIpAddress("192.168.0.8");
+        connected->setDeviceId(8);
+        connected->setStatus(QovAppDeviceModelInternal::MISSING);
+    }).waitForFinished();
+    QTRY_COMPARE(labelText(second, "ip-addr"), QStringLiteral("192.168.0.8"));
+    QCOMPARE(labelText(second, "device-id"), QStringLiteral("[8]"));
+    QTRY_COMPARE(labelText(second, "device-status"), QStringLiteral("Missing"));
+}
+
+void TestProjectView::statusMenuFollowsStatus_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("offered");
+    QTest::newRow("connected") << int(QovAppDeviceModelInternal::CONNECTED) << "Connected"
+                               << QStringList({"Disconnect"});
+    QTest::newRow("disconnected") << int(QovAppDeviceModelInternal::DISCONNECTED) << "Disconnected"
+                                  << QStringList({"Connect"});
+    QTest::newRow("missing") << int(QovAppDeviceModelInternal::MISSING) << "Missing"
+                             << QStringList({"Reconnect", "Disconnect"});
+}
+
+void TestProjectView::statusMenuFollowsStatus()
+{
+    QFETCH(int, status);
+    QFETCH(QString, text);
+    QFETCH(QStringList, offered);
+    QovAppDeviceModel device = makeDevice({"d", "", 1});
+    device->setStatus(static_cast<QovAppDeviceModelInternal::Status>(status));
+    setDevices({device});
+    QovProjectDeviceListItemView *item = row(m_view->deviceList(), 0);
+    QCOMPARE(labelText(item, "device-status"), text);
+
+    QStringList visible;
+    for (QAction *action : item->statusButton()->menu()->actions()) {
+        if (action->isVisible()) {
+            visible << action->text();
+            action->trigger();
+        }
+    }
+    QCOMPARE(visible, offered);
+    // Each offered action reaches the window with this row's device.
+    QStringList expectedCalls;
+    for (const QString &entry : offered) {
+        expectedCalls << entry.toLower() + QStringLiteral("Device");
+    }
+    QCOMPARE(m_window->calls, expectedCalls);
+    QCOMPARE(m_window->lastDevice, device);
+}
+
+void TestProjectView::headerButtonsReachWindow()
+{
+    m_view->setProjectData(m_project);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    // Every visible push button of the empty page: edit, close and the big setting button.
+    QStringList calls;
+    for (QPushButton *button : m_view->findChildren<QPushButton *>()) {
+        if (button->isVisible() && !qobject_cast<QovSortLabel *>(button)) {
+            QTest::mouseClick(button, Qt::LeftButton);
+        }
+    }
+    QStringList seen = m_window->calls;
+    seen.sort();
+    QCOMPARE(seen, QStringList({"closeProject(false)", "deviceSetting", "projectMetaDataEdit"}));
+}
+
+void TestProjectView::largeProjectListedInTurns()
+{
+    QVector<QovAppDeviceModel> many;
+    for (int i = 0; i < 200; ++i) {
+        many << makeDevice({QStringLiteral("m%1").arg(i), "", i});
+    }
+    QSignalSpy listed(m_view, &QovProjectView::rowsListed);
+    setDevices(many);
+    // A new project while the old one is still being listed replaces it completely.
+    QovProjectDataModel other;
+    other.addDevice(makeDevice({"only", "", 1}));
+    m_window->project = &other;
+    m_view->setProjectData(&other);
+    QTRY_VERIFY(!m_view->isListing());
+    QTest::qWait(50);
+    QCOMPARE(shownNames(), QStringList({"only"}));
+
+    m_window->project = m_project;
+    listed.clear();
+    m_view->setProjectData(m_project);
+    QTRY_COMPARE(listed.size(), 1);
+    QCOMPARE(m_view->deviceList()->count(), 200);
+    for (int i = 0; i < 200; ++i) {
+        QCOMPARE(row(m_view->deviceList(), i)->number(), quint32(i + 1));
+        QCOMPARE(row(m_view->deviceList(), i)->index(), quint32(i));
+    }
+}
+
+QTEST_MAIN(TestProjectView)
+#include "tst_projectview.moc"
