@@ -376,7 +376,20 @@
     e.preventDefault();
   }
 
+  // A fault in the page's own code shows as a notice rather than as a page that stops
+  // answering without a word.
+  function showFault(message) {
+    var box = document.getElementById('notice');
+    box.querySelector('.text').textContent = 'The page hit an internal error (' + message + '). ' +
+      'Your settings so far are kept; reopening the device page starts it afresh.';
+    box.hidden = false;
+  }
+
   function start(model) {
+    root.addEventListener('error', function (e) {
+      // Only the page's own files: scripts the application runs in the page report elsewhere.
+      if (/\/shared\/[a-z]+\.js$/.test(e.filename || '')) showFault(e.message || 'unknown');
+    });
     document.addEventListener('keydown', listKeys);
     app.perf.startAt = performance.now();
     app.model = model;
