@@ -132,9 +132,10 @@ void QovJsApi::reportFatal(QString message)
 {
     QovErrorPopup popup(tr("Error"),
                         tr("FATAL Error on '%1':\n%2").arg(m_device->deviceName(), message));
+    const QPointer<QovJsApi> self(this);
     popup.exec();
-    // The popup ran an event loop: the window may have gone meanwhile.
-    if (m_mainWindow) {
+    // The popup ran an event loop: the page, or the whole window, may have gone meanwhile.
+    if (self && m_mainWindow) {
         m_mainWindow->closeProject(true);
     }
 }

@@ -9,16 +9,8 @@
 #include <QDebug>
 #include <QResizeEvent>
 #include <QThread>
-#include <QTimer>
 #include <QWebChannel>
 #include <QWebEngineView>
-
-namespace {
-// The first device page loads its page shortly after the project is shown, so that the web
-// engine's renderer is running before the user opens a page; the delay lets the project page
-// paint first.
-constexpr int PRELOAD_DELAY_MS = 500;
-} // namespace
 
 QovZephSettingView::QovZephSettingView(QovAppDeviceModel device, int pageNumber,
                                        QovMainWindowBase *mainWindow, QWidget *parent)
@@ -34,9 +26,6 @@ QovZephSettingView::QovZephSettingView(QovAppDeviceModel device, int pageNumber,
     if (m_jsApi) {
         m_channel = new QWebChannel(this);
         m_channel->registerObject(QStringLiteral("qtApi"), m_jsApi);
-    }
-    if (pageNumber == 1 && !m_pageUrl.isEmpty()) {
-        QTimer::singleShot(PRELOAD_DELAY_MS, this, &QovZephSettingView::ensureWebView);
     }
 }
 
@@ -88,7 +77,10 @@ bool QovZephSettingView::releaseWebView()
     if (m_jsApi) {
         m_jsApi->setWebView(nullptr);
     }
-    delete m_webView;
+    // Deferred: the release may happen inside a call from that very page (a page that moves the
+    // window to another device), and its page must not die under that call.
+    m_webView->hide();
+    m_webView->deleteLater();
     m_webView = nullptr;
     return true;
 }

@@ -15,10 +15,9 @@ class QWebEngineView;
 //
 // The web view is made when the page is first shown, not at construction: a project holds up
 // to 256 devices and every web view costs a renderer, so building them all up front would
-// make opening a project slow and large. Only the first device page loads ahead, shortly after
-// it is made, to have the web engine's renderer running when the user opens a page. Pages not
-// shown for a while give their web view back (see QovWebViewKeeper); it is made again, and the
-// page loaded afresh from the device's data, when the page is shown next.
+// make opening a project slow and large. Pages not shown for a while give their web view back (see
+// QovWebViewKeeper); it is made again, and the page loaded afresh from the device's data, when the
+// page is shown next.
 class QovZephSettingView : public QWidget
 {
     Q_OBJECT

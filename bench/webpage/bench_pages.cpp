@@ -4,7 +4,7 @@
 // Prints the time until the project page is usable, the longest stall of the GUI thread, the
 // resident memory of the whole process tree (the program and the web engine's helpers) after
 // opening and after the 20 pages, and the time from setCurrentPage(n) until page n shows its
-// data (the settings page marks its root element ready once it has drawn the device's data).
+// data (the settings page gives its body the class "ready" once it has drawn the device's data).
 
 #include "benchprobes.h"
 #include "projectgenerator.h"
@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -67,7 +68,11 @@ void idle(int ms)
 
 int main(int argc, char *argv[])
 {
-    qovConfigureWebEngine();
+    // --renderer-per-page: the web engine's default, one renderer process per page, to compare.
+    const bool rendererPerPage = argc > 1 && std::strcmp(argv[1], "--renderer-per-page") == 0;
+    if (!rendererPerPage) {
+        qovConfigureWebEngine();
+    }
     QApplication app(argc, argv);
     app.setStyleSheet(loadTextFile(QStringLiteral(":/styles.qss")));
     // Diagnostics of 256 pages would drown the figures.
@@ -108,6 +113,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     print("devices", DEVICES, "");
+    print("renderer per page", rendererPerPage ? 1 : 0, "");
     print("project installed", installedMs, "ms");
     print("project usable", usableMs, "ms");
     print("longest gui stall opening", stall.longestMs(), "ms");
@@ -148,6 +154,17 @@ int main(int argc, char *argv[])
     print("first page shown", shown.first(), "ms");
     print("page shown median", sorted.at(sorted.size() / 2), "ms");
     print("page shown max", sorted.last(), "ms");
+
+    // The settings views' own share of opening: making all 256 without their web views.
+    const QVector<QovAppDeviceModel> devices = window->projectData()->appDevices();
+    QElapsedTimer viewsClock;
+    viewsClock.start();
+    QList<QovZephSettingView *> views;
+    for (int i = 0; i < devices.size(); ++i) {
+        views << new QovZephSettingView(devices.at(i), i + 1, window);
+    }
+    print("settings views made (256)", viewsClock.elapsed(), "ms");
+    qDeleteAll(views);
 
     delete window;
     return 0;

@@ -101,8 +101,7 @@ bool waitPageReady(QWebEngineView *view, int timeoutMs)
         bool answered = false;
         QEventLoop loop;
         view->page()->runJavaScript(
-            QStringLiteral("!!document.documentElement && "
-                           "document.documentElement.dataset.ready === '1'"),
+            QStringLiteral("!!document.body && document.body.classList.contains('ready')"),
             [&](const QVariant &result) {
                 ready = result.toBool();
                 answered = true;

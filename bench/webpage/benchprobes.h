@@ -39,8 +39,9 @@ private:
     qint64 m_longestMs = 0;
 };
 
-// Waits until the page in the view says it shows its data (the settings pages mark their root
-// element ready), polling without blocking the event loop. False on time-out.
+// Waits until the page in the view shows its data (the settings pages give their body the class
+// "ready" once they have drawn the device's data), polling without blocking the event loop.
+// False on time-out.
 bool waitPageReady(QWebEngineView *view, int timeoutMs);
 
 } // namespace benchprobes

@@ -1,0 +1,173 @@
+// Settings pages inside the application's main window: a fatal report ends the project, and a
+// download a page starts is saved where the user chooses.
+
+#include "modalanswerer.h"
+#include "pagetestutil.h"
+#include "tempprofile.h"
+
+#include "app/qovmainwindow.h"
+#include "app/qovtopwindow.h"
+#include "webpage/qovjsapi.h"
+#include "webpage/qovzephsettingview.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include <algorithm>
+#include <memory>
+
+using pagetest::evalJs;
+
+class TestPagesInWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void pagesFollowTheProject();
+    void pageFollowsTheWindowSize();
+    void reportFatalClosesWithoutTheSaveQuestion();
+    void downloadSavedWhereTheUserChooses();
+
+private:
+    QovZephSettingView *page(int n) const
+    {
+        return qobject_cast<QovZephSettingView *>(m_window->widget(n));
+    }
+    QWebEnginePage *webPage(int n) const { return page(n)->webView()->page(); }
+
+    std::unique_ptr<TempProfile> m_profile;
+    QPointer<QovMainWindow> m_window;
+    QVector<QovAppDeviceModel> m_devices;
+};
+
+void TestPagesInWindow::initTestCase()
+{
+    pagetest::installPage(QStringLiteral("bridge.html"));
+}
+
+void TestPagesInWindow::init()
+{
+    m_profile = std::make_unique<TempProfile>();
+    m_window = new QovMainWindow;
+    m_devices.clear();
+    for (const QString &name : {QStringLiteral("Stage"), QStringLiteral("Bar")}) {
+        auto device = std::make_shared<QovAppDeviceModelInternal>();
+        device->setDeviceName(name);
+        m_devices << device;
+    }
+    auto *project = new QovProjectDataModel;
+    project->setAppDevices(m_devices);
+    m_window->setProjectData(project);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    m_window->setCurrentPage(1);
+    QVERIFY(page(1) && page(1)->webView());
+    QVERIFY(pagetest::waitReady(page(1)->webView()));
+}
+
+void TestPagesInWindow::cleanup()
+{
+    // Closing a project leaves a successor window; none may outlive its test.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QovMainWindow *>(w) || qobject_cast<QovTopWindow *>(w)) {
+            windows << w;
+        }
+    }
+    for (const QPointer<QWidget> &w : qAsConst(windows)) {
+        if (w) {
+            w->hide();
+            delete w.data();
+        }
+    }
+    m_profile.reset();
+}
+
+void TestPagesInWindow::pagesFollowTheProject()
+{
+    // Stack page k shows the k-th device; entering it took the snapshot a roll-back returns to.
+    QCOMPARE(page(2)->device(), m_devices.at(1));
+    const QStringList presets = m_devices.at(0)->zephDataPreset();
+    evalJs(webPage(1), QStringLiteral("state.level = 2; api.zephDataChanged(2, 0)"));
+    QTRY_VERIFY(m_devices.at(0)->zephDataPreset() != presets);
+    evalJs(webPage(1), QStringLiteral("api.rollBack()"));
+    QTRY_COMPARE(m_devices.at(0)->zephDataPreset(), presets);
+
+    // The page moves the window, and the bridges follow.
+    evalJs(webPage(1), QStringLiteral("api.gotoDevice(1)"));
+    QTRY_COMPARE(m_window->currentPage(), 2);
+    QCOMPARE(page(1)->jsApi()->selectedDevice(), 1);
+}
+
+void TestPagesInWindow::pageFollowsTheWindowSize()
+{
+    m_window->resize(900, 520);
+    QTRY_COMPARE(page(1)->webView()->size(), m_window->size());
+    QTRY_COMPARE(evalJs(webPage(1), QStringLiteral("window.innerWidth")).toInt(), 900);
+    // A page never shown yet is made at the window's size too.
+    m_window->setCurrentPage(2);
+    QCOMPARE(page(2)->webView()->size(), QSize(900, 520));
+}
+
+void TestPagesInWindow::reportFatalClosesWithoutTheSaveQuestion()
+{
+    m_window->projectData()->setIsEdited(true);
+    ModalAnswerer answerer;
+    answerer.pressButton(QStringLiteral("OK")); // the fatal error
+    answerer.pressButton(QStringLiteral("OK")); // "Really close project?"
+    evalJs(webPage(1), QStringLiteral("api.reportFatal('page state lost')"));
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QTRY_VERIFY(m_window.isNull());
+
+    QCOMPARE(answerer.seen().size(), 2);
+    QCOMPARE(answerer.seen().at(0).title, QStringLiteral("Error"));
+    QCOMPARE(answerer.seen().at(0).text.trimmed(),
+             QStringLiteral("FATAL Error on 'Stage':\npage state lost"));
+    // The edited project was dropped without the save question.
+    QCOMPARE(answerer.seen().at(1).title, QStringLiteral("Close Project"));
+    // A successor took the closed window's place.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    QVERIFY(std::any_of(windows.begin(), windows.end(), [](QWidget *w) {
+        return w->isVisible() &&
+               (qobject_cast<QovMainWindow *>(w) || qobject_cast<QovTopWindow *>(w));
+    }));
+}
+
+void TestPagesInWindow::downloadSavedWhereTheUserChooses()
+{
+    QTemporaryDir target;
+    const QString chosen = target.filePath(QStringLiteral("stage preset.json"));
+    ModalAnswerer answerer;
+    answerer.chooseFile(chosen);
+    evalJs(webPage(1), QStringLiteral("startDownload('preset.json', '{\"gain\":3}')"));
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QCOMPARE(answerer.seen().first().title, QStringLiteral("Save as"));
+    const auto saved = [&chosen] {
+        QFile file(chosen);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    QTRY_COMPARE(saved(), QByteArray("{\"gain\":3}"));
+    // The page is still the one shown.
+    QCOMPARE(page(1)->webView()->url(), page(1)->pageUrl());
+
+    // Cancelling the dialog saves nothing.
+    answerer.chooseFile(QString());
+    evalJs(webPage(1), QStringLiteral("startDownload('other.json', '{}')"));
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QTest::qWait(300);
+    QCOMPARE(QDir(target.path()).entryList(QDir::Files),
+             QStringList{QStringLiteral("stage preset.json")});
+}
+
+QTEST_MAIN(TestPagesInWindow)
+#include "tst_pagesinwindow.moc"
