@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTest>
 
@@ -77,6 +78,11 @@ void ModalAnswerer::chooseFile(const QString &path)
             dialog->reject();
         } else {
             dialog->selectFile(path);
+            // selectFile() leaves the name field alone while it has the focus, which depends on
+            // when the window manager activated the dialog; the field is what accept() reads.
+            if (auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))) {
+                name->setText(path);
+            }
             static_cast<QDialog *>(dialog)->accept(); // public in QDialog, virtual
         }
         return true;

@@ -32,6 +32,12 @@ QString enterPrivateMountNamespace()
     entered = true;
     return {};
 }
+// A mount namespace belongs to each thread, and threads share the one of the thread that
+// started them. Entered before main, while the process has a single thread, the private
+// namespace is every later thread's too, so a folder made read-only here refuses writes from
+// worker threads (the project writer, transfers) as well. Only root may enter one.
+const QString g_earlyNamespaceProblem = ::geteuid() == 0 ? enterPrivateMountNamespace() : QString();
+
 } // namespace
 
 QString makeFolderReadOnly(const QString &folder)
