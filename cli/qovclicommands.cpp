@@ -168,6 +168,15 @@ struct Pairing
     std::unique_ptr<QovProjectDataModel> project;
     Transfers pairs;
     int exitCode = Success; // a usage error or NothingFound stops the command
+
+    QList<QovOnlineDeviceModel> mixers() const
+    {
+        QList<QovOnlineDeviceModel> result;
+        for (const auto &pair : pairs) {
+            result.append(pair.first);
+        }
+        return result;
+    }
 };
 
 Pairing pairUp(const QovCliArguments &args, QovCliMixers &mixers, QovCliReport &report)
@@ -266,10 +275,7 @@ int restore(const QovCliArguments &args)
         return pairing.exitCode;
     }
     // Nothing is overwritten before a copy of what it holds now is safely on disk.
-    QList<QovOnlineDeviceModel> targets;
-    for (const auto &pair : pairing.pairs) {
-        targets.append(pair.first);
-    }
+    const QList<QovOnlineDeviceModel> targets = pairing.mixers();
     const QList<QovZephData> current = QovCliTransfers::download(targets, report);
     Transfers safe;
     QStringList copies;
@@ -322,10 +328,7 @@ int diff(const QovCliArguments &args)
     if (pairing.exitCode != Success) {
         return pairing.exitCode;
     }
-    QList<QovOnlineDeviceModel> targets;
-    for (const auto &pair : pairing.pairs) {
-        targets.append(pair.first);
-    }
+    const QList<QovOnlineDeviceModel> targets = pairing.mixers();
     const QList<QovZephData> onMixer = QovCliTransfers::download(targets, report);
     for (int i = 0; i < pairing.pairs.size(); ++i) {
         const QovAppDeviceModel &device = pairing.pairs.at(i).second;
