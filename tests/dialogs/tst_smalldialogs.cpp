@@ -141,7 +141,7 @@ void TestSmallDialogs::popupButtonRowFits()
     popup.show();
     QVERIFY(QTest::qWaitForWindowExposed(&popup));
     QList<QPushButton *> buttons;
-    for (const QString &text : {"Save", "Don't Save", "Cancel"}) {
+    for (const QString text : {"Save", "Don't Save", "Cancel"}) {
         for (QPushButton *button : popup.findChildren<QPushButton *>()) {
             if (button->text() == text) {
                 buttons << button;
