@@ -7,6 +7,7 @@
 #include "mixersimprocess.h"
 #include "modalanswerer.h"
 #include "privatenetwork.h"
+#include "stallmeter.h"
 #include "tempprofile.h"
 #include "views/qovprojectview.h"
 
@@ -64,19 +65,7 @@ int main(int argc, char *argv[])
 
     QElapsedTimer clock;
     clock.start();
-    qint64 lastTick = 0;
-    qint64 longestStall = 0;
-    bool measuring = false;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const qint64 now = clock.elapsed();
-        if (measuring) {
-            longestStall = std::max(longestStall, now - lastTick - kTickMs);
-        }
-        lastTick = now;
-    });
-    ticker.start(kTickMs);
+    StallMeter stall(kTickMs);
 
     qint64 okAt = -1;
     ModalAnswerer answerer;
@@ -89,8 +78,7 @@ int main(int argc, char *argv[])
         QTest::mouseClick(dialog->findChild<QCheckBox *>(), Qt::LeftButton);
         QWidget *connectButton = ModalAnswerer::findButton(dialog, QStringLiteral("Connect"));
         okAt = clock.elapsed();
-        lastTick = okAt;
-        measuring = true;
+        stall.reset();
         QTest::mouseClick(connectButton, Qt::LeftButton);
     });
     window.connectDevices();
@@ -101,7 +89,7 @@ int main(int argc, char *argv[])
         },
         kDeadlineMs);
     const qint64 doneAt = clock.elapsed();
-    measuring = false;
+    const qint64 longestStall = stall.longestMs();
     if (!shown || okAt < 0) {
         std::fprintf(stderr, "the project never showed %d devices (%d)\n", kMixers,
                      int(window.projectData()->appDevices().size()));

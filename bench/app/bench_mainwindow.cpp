@@ -6,6 +6,7 @@
 #include "models/qovprojectdatamodel.h"
 #include "models/qovtextfile.h"
 #include "projectgenerator.h"
+#include "stallmeter.h"
 #include "tempprofile.h"
 #include "views/qovprojectview.h"
 
@@ -58,15 +59,6 @@ int main(int argc, char *argv[])
     }
 
     QElapsedTimer clock;
-    qint64 lastTick = 0;
-    qint64 longestStall = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const qint64 now = clock.elapsed();
-        longestStall = std::max(longestStall, now - lastTick - kTickMs);
-        lastTick = now;
-    });
 
     qint64 listedMs = -1;
     qint64 installedMs = -1;
@@ -85,7 +77,7 @@ int main(int argc, char *argv[])
     QTimer::singleShot(kDeadlineMs, &app, &QCoreApplication::quit);
 
     clock.start();
-    ticker.start(kTickMs);
+    StallMeter stall(kTickMs);
     window->openProjectFile(path);
     app.exec();
 
@@ -100,7 +92,7 @@ int main(int argc, char *argv[])
                 static_cast<long long>(installedMs));
     std::printf("project installed to rows listed: %lld ms\n",
                 static_cast<long long>(listedMs - installedMs));
-    std::printf("longest gui stall: %lld ms\n", static_cast<long long>(longestStall));
+    std::printf("longest gui stall: %lld ms\n", static_cast<long long>(stall.longestMs()));
 
     // The GUI thread's share alone: installing an already loaded project once more.
     QovProjectDataModel *again = std::get<0>(loadProject(path));

@@ -4,6 +4,7 @@
 #include "discovery/qovonlinedevicefinder.h"
 #include "mixersimprocess.h"
 #include "privatenetwork.h"
+#include "stallmeter.h"
 #include "tempprofile.h"
 
 #include <QCoreApplication>
@@ -38,15 +39,6 @@ int main(int argc, char *argv[])
     }
 
     QElapsedTimer clock;
-    qint64 lastTick = 0;
-    qint64 longestStall = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const qint64 now = clock.elapsed();
-        longestStall = std::max(longestStall, now - lastTick - kTickMs);
-        lastTick = now;
-    });
 
     QovOnlineDeviceFinder *finder = QovOnlineDeviceFinder::instance();
     qint64 allListedMs = -1;
@@ -62,7 +54,7 @@ int main(int argc, char *argv[])
     QTimer::singleShot(kDeadlineMs, &app, &QCoreApplication::quit);
 
     clock.start();
-    ticker.start(kTickMs);
+    StallMeter stall(kTickMs);
     finder->start();
     app.exec();
 
@@ -72,6 +64,6 @@ int main(int argc, char *argv[])
         return 1;
     }
     std::printf("start to %d listed: %lld ms\n", kMixers, static_cast<long long>(allListedMs));
-    std::printf("longest gui stall: %lld ms\n", static_cast<long long>(longestStall));
+    std::printf("longest gui stall: %lld ms\n", static_cast<long long>(stall.longestMs()));
     return 0;
 }

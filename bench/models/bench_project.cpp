@@ -8,6 +8,7 @@
 #include "projectgenerator.h"
 #ifdef VELMORA_KILLCHECK
 #include "projectkillcheck.h"
+#include "stallmeter.h"
 #endif
 
 #include <QCoreApplication>
@@ -71,37 +72,13 @@ struct EditingFigures
     qint64 lastEditToDiskMs = -1;
 };
 
-// Notes how late a 2 ms ticker runs: the longest time the event loop went without running.
-class StallMeter
-{
-public:
-    StallMeter()
-    {
-        m_clock.start();
-        m_ticker.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&m_ticker, &QTimer::timeout, [this] {
-            const qint64 now = m_clock.elapsed();
-            m_longest = qMax(m_longest, now - m_last - tickMs);
-            m_last = now;
-        });
-        m_ticker.start(tickMs);
-    }
-    qint64 longest() const { return m_longest; }
-
-private:
-    QElapsedTimer m_clock;
-    QTimer m_ticker;
-    qint64 m_last = 0;
-    qint64 m_longest = 0;
-};
-
 // The same meter with nothing of ours running: what the machine's other load costs alone.
 qint64 idleStall(int durationMs)
 {
-    StallMeter meter;
+    StallMeter meter(tickMs);
     QTimer::singleShot(durationMs, [] { QCoreApplication::quit(); });
     QCoreApplication::exec();
-    return meter.longest();
+    return meter.longestMs();
 }
 
 // Edits spread over the devices at a typing pace, on the GUI thread, while a ticker notes how
@@ -113,7 +90,7 @@ EditingFigures editQuickly(QovProjectDataModel &project)
     QElapsedTimer clock;
     clock.start();
     qint64 lastEdit = -1;
-    StallMeter meter;
+    StallMeter meter(tickMs);
     const QVector<QovAppDeviceModel> list = project.appDevices();
     int done = 0;
     QTimer editor;
@@ -154,7 +131,7 @@ EditingFigures editQuickly(QovProjectDataModel &project)
     editor.start(editIntervalMs);
     watcher.start(20);
     QCoreApplication::exec();
-    figures.longestStallMs = meter.longest();
+    figures.longestStallMs = meter.longestMs();
     return figures;
 }
 

@@ -8,6 +8,7 @@
 
 #include "benchprobes.h"
 #include "projectgenerator.h"
+#include "stallmeter.h"
 #include "tempprofile.h"
 
 #include "app/qovmainwindow.h"
@@ -94,7 +95,7 @@ int main(int argc, char *argv[])
         }
     }
 
-    benchprobes::StallMeter stall;
+    StallMeter stall(5);
     QElapsedTimer clock;
     clock.start();
     auto *window = new QovMainWindow();

@@ -2,9 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QMap>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -66,30 +68,6 @@ TreeMemory processTreeMemory()
         }
     }
     return memory;
-}
-
-StallMeter::StallMeter()
-{
-    m_timer.setInterval(5);
-    m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &StallMeter::tick);
-    m_clock.start();
-    m_timer.start();
-}
-
-void StallMeter::reset()
-{
-    m_last = m_clock.elapsed();
-    m_longestMs = 0;
-}
-
-void StallMeter::tick()
-{
-    const qint64 now = m_clock.elapsed();
-    if (m_last > 0) {
-        m_longestMs = qMax(m_longestMs, now - m_last - m_timer.interval());
-    }
-    m_last = now;
 }
 
 bool waitPageReady(QWebEngineView *view, int timeoutMs)
