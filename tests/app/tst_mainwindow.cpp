@@ -1,6 +1,7 @@
 #include "app/qovmainwindow.h"
 #include "app/qovmenubarview.h"
 #include "app/qovtopwindow.h"
+#include "appwindows.h"
 #include "dialogs/qovprojectmetadatadialog.h"
 #include "modalanswerer.h"
 #include "models/qovpersistentdatamodel.h"
@@ -105,16 +106,7 @@ void TestMainWindow::init()
 
 void TestMainWindow::cleanup()
 {
-    // Deleting a window deletes its menus, which are top-level widgets too.
-    QList<QPointer<QWidget>> windows;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (qobject_cast<QovMainWindow *>(widget) || qobject_cast<QovTopWindow *>(widget)) {
-            windows << widget;
-        }
-    }
-    for (const QPointer<QWidget> &window : windows) {
-        delete window.data();
-    }
+    deleteAppWindows();
 }
 
 QovMainWindow *TestMainWindow::shownWindow()

@@ -1,6 +1,7 @@
 #include "app/qovmainwindow.h"
 #include "app/qovmenubarview.h"
 #include "app/qovtopwindow.h"
+#include "appwindows.h"
 #include "modalanswerer.h"
 #include "models/qovpersistentdatamodel.h"
 #include "models/qovprogramsettingsmodel.h"
@@ -104,15 +105,7 @@ void TestStartPage::init()
 
 void TestStartPage::cleanup()
 {
-    QList<QPointer<QWidget>> windows;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (qobject_cast<QovMainWindow *>(widget) || qobject_cast<QovTopWindow *>(widget)) {
-            windows << widget;
-        }
-    }
-    for (const QPointer<QWidget> &window : windows) {
-        delete window.data();
-    }
+    deleteAppWindows();
 }
 
 void TestStartPage::cancelledActionKeepsStartPage()
