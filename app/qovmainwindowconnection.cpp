@@ -33,6 +33,25 @@ QString unableToConnect(const QString &name)
         .arg(name);
 }
 
+// Tells the user that a mixer kept its data because no safety copy of it could be made.
+void showNotOverwritten(const QovOnlineDeviceModel &target,
+                        const QovCgiApi::ConnectOutcome &outcome)
+{
+    const QString why = outcome.safetyCopyFailure == QovCgiApi::READ_FAILED
+                            ? QovMainWindow::tr("Its current data could not be read (%1).")
+                                  .arg(outcome.safetyCopyDetail)
+                            : QovMainWindow::tr("The backup folder cannot be written (%1).")
+                                  .arg(outcome.safetyCopyDetail);
+    qovShowError(QovMainWindow::tr("Error"),
+                 QovMainWindow::tr("The mixer %1 (%2) was not overwritten.\n\nNo safety copy "
+                                   "of its current data could be kept:\n%3")
+                     .arg(target->deviceName(), target->ipAddress(), why));
+}
+
+// What the connection worker hands back: the attempt as the completion slot takes it, and
+// whether it stopped for want of a safety copy.
+using WorkerResult = std::pair<QovMainWindow::ConnectDeviceResult, QovCgiApi::ConnectOutcome>;
+
 } // namespace
 
 void QovMainWindow::startConnectionWorker(QovCgiApi *api, bool upload,
@@ -41,19 +60,29 @@ void QovMainWindow::startConnectionWorker(QovCgiApi *api, bool upload,
 {
     // The operation calls back into its API object, so the worker keeps it until the end.
     std::shared_ptr<QovCgiApi> access(api);
-    auto *watcher = new QFutureWatcher<ConnectDeviceResult>();
+    auto *watcher = new QFutureWatcher<WorkerResult>();
     connect(
-        watcher, &QFutureWatcher<ConnectDeviceResult>::finished, this,
+        watcher, &QFutureWatcher<WorkerResult>::finished, this,
         [this, watcher, doneLine] {
             qDebug() << QThread::currentThreadId() << doneLine;
-            const ConnectDeviceResult result = watcher->result();
+            const WorkerResult result = watcher->result();
             watcher->deleteLater();
-            onConnectDeviceCompleted(result);
+            if (result.second.safetyCopyFailure == QovCgiApi::NO_FAILURE) {
+                onConnectDeviceCompleted(result.first);
+                return;
+            }
+            const auto &[connected, upload, device, target] = result.first;
+            flowLine("Connect", device) << ": no safety copy, the mixer was not written";
+            showNotOverwritten(target, result.second);
+            hideBusy();
         },
         Qt::DirectConnection);
     watcher->setFuture(QtConcurrent::run([access, upload, device, target] {
-        const bool connected = access && access->connectDevice(upload, device, target).get();
-        return ConnectDeviceResult(connected, upload, device, target);
+        const QovCgiApi::ConnectOutcome outcome =
+            access ? access->connectDeviceWithOutcome(upload, device, target).get()
+                   : QovCgiApi::ConnectOutcome();
+        return WorkerResult(ConnectDeviceResult(outcome.connected, upload, device, target),
+                            outcome);
     }));
 }
 
@@ -225,7 +254,8 @@ void QovMainWindow::reconnectAfterOpen(QovProjectDataModel *model,
     const char *modeKey =
         QMetaEnum::fromType<QovProgramSettingsModel::AutoReconnectType>().valueToKey(mode);
     std::vector<std::unique_ptr<QovCgiApi>> access;
-    std::vector<std::future<bool>> started;
+    std::vector<std::future<QovCgiApi::ConnectOutcome>> started;
+    std::vector<QovOnlineDeviceModel> startedWith;
     for (int i = 0; i < devices.size(); ++i) {
         const QovAppDeviceModel &device = devices.at(i);
         const QovOnlineDeviceModel &partner = partners.at(i);
@@ -244,12 +274,21 @@ void QovMainWindow::reconnectAfterOpen(QovProjectDataModel *model,
             device->setStatus(QovAppDeviceModelInternal::MISSING);
             continue;
         }
-        started.push_back(
-            api->connectDevice(mode == QovProgramSettingsModel::APP2DEVICE, device, partner));
+        started.push_back(api->connectDeviceWithOutcome(mode == QovProgramSettingsModel::APP2DEVICE,
+                                                        device, partner));
+        startedWith.push_back(partner);
         access.push_back(std::move(api));
     }
-    // The outcome shows in each device's status; nobody is told about failures.
-    for (std::future<bool> &connection : started) {
-        connection.wait();
+    // The outcome shows in each device's status; nobody is told about failed connections. A
+    // mixer left as it was for want of a safety copy is another matter: the user expected it
+    // to be overwritten and learns why it was not, on the GUI thread.
+    for (size_t i = 0; i < started.size(); ++i) {
+        const QovCgiApi::ConnectOutcome outcome = started[i].get();
+        if (outcome.safetyCopyFailure != QovCgiApi::NO_FAILURE) {
+            const QovOnlineDeviceModel partner = startedWith[i];
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [partner, outcome] { showNotOverwritten(partner, outcome); }, Qt::QueuedConnection);
+        }
     }
 }

@@ -5,6 +5,7 @@
 #include "cli/qovclitransfers.h"
 #include "models/qovdeviceselector.h"
 #include "models/qovprojectdatamodel.h"
+#include "models/qovprojectfiles.h"
 #include "models/qovzephdatadiff.h"
 
 #include <QCoreApplication>
@@ -136,7 +137,7 @@ int backup(const QovCliArguments &args)
         QJsonObject json = mixerJson(targets.at(i));
         json.insert(QStringLiteral("ok"), data.at(i).error.isEmpty());
         if (data.at(i).error.isEmpty()) {
-            devices.append(QovCliTransfers::projectDevice(targets.at(i), data.at(i)));
+            devices.append(QovProjectFiles::projectDevice(targets.at(i), data.at(i)));
             report.line(
                 QStringLiteral("backed up %1").arg(QovCliTransfers::describe(targets.at(i))));
         } else {
@@ -149,7 +150,7 @@ int backup(const QovCliArguments &args)
         const QString title = QStringLiteral("Backup %1")
                                   .arg(QDateTime::currentDateTimeUtc().toString(
                                       QStringLiteral("yyyy-MM-dd HH:mm 'UTC'")));
-        const QString error = QovCliTransfers::saveProject(args.output, title, devices);
+        const QString error = QovProjectFiles::saveProject(args.output, title, devices);
         if (!error.isEmpty()) {
             report.failure(args.output, error);
         } else {
@@ -266,6 +267,20 @@ Pairing pairUp(const QovCliArguments &args, QovCliMixers &mixers, QovCliReport &
     return result;
 }
 
+QString safetyCopyProblem(const QovCgiApi::ConnectOutcome &outcome)
+{
+    switch (outcome.safetyCopyFailure) {
+    case QovCgiApi::READ_FAILED:
+        return QStringLiteral("its current data could not be read (%1)")
+            .arg(outcome.safetyCopyDetail);
+    case QovCgiApi::WRITE_FAILED:
+        return outcome.safetyCopyDetail;
+    case QovCgiApi::NO_FAILURE:
+        break;
+    }
+    return QString();
+}
+
 int restore(const QovCliArguments &args)
 {
     QovCliReport report(args.json);
@@ -274,45 +289,42 @@ int restore(const QovCliArguments &args)
     if (pairing.exitCode != Success) {
         return pairing.exitCode;
     }
-    // Nothing is overwritten before a copy of what it holds now is safely on disk.
-    const QList<QovOnlineDeviceModel> targets = pairing.mixers();
-    const QList<QovZephData> current = QovCliTransfers::download(targets, report);
-    Transfers safe;
-    QStringList copies;
-    for (int i = 0; i < pairing.pairs.size(); ++i) {
-        const QovOnlineDeviceModel &mixer = targets.at(i);
-        QString error = current.at(i).error;
-        const QString copy = error.isEmpty()
-                                 ? QovCliTransfers::keepSafetyCopy(mixer, current.at(i), &error)
-                                 : QString();
-        if (copy.isEmpty()) {
-            report.failure(
-                QovCliTransfers::describe(mixer),
-                QStringLiteral("no safety copy, so nothing was uploaded: %1").arg(error));
-            report.record({{QStringLiteral("mixer"), mixerJson(mixer)},
-                           {QStringLiteral("ok"), false},
-                           {QStringLiteral("reason"),
-                            QString(QStringLiteral("safety copy failed: ") + error)}});
-            continue;
-        }
-        safe.append(pairing.pairs.at(i));
-        copies.append(copy);
+    // Named before the upload, which gives each mixer its project device's name.
+    QStringList described;
+    QList<QJsonObject> mixerRecords;
+    for (const auto &pair : pairing.pairs) {
+        described.append(QovCliTransfers::describe(pair.first));
+        mixerRecords.append(mixerJson(pair.first));
     }
-    const QList<bool> uploaded = QovCliTransfers::upload(safe, report);
-    for (int i = 0; i < safe.size(); ++i) {
-        const QovOnlineDeviceModel &mixer = safe.at(i).first;
-        QJsonObject json{{QStringLiteral("mixer"), mixerJson(mixer)},
-                         {QStringLiteral("device"), safe.at(i).second->deviceName()},
-                         {QStringLiteral("safetyCopy"), copies.at(i)},
-                         {QStringLiteral("ok"), uploaded.at(i)}};
-        if (uploaded.at(i)) {
+    // Each mixer is read and kept as a safety copy before anything is written into it.
+    const QList<QovCgiApi::ConnectOutcome> outcomes =
+        QovCliTransfers::restore(pairing.pairs, report);
+    for (int i = 0; i < pairing.pairs.size(); ++i) {
+        const QovCgiApi::ConnectOutcome &outcome = outcomes.at(i);
+        const QString device = pairing.pairs.at(i).second->deviceName();
+        QJsonObject json{{QStringLiteral("mixer"), mixerRecords.at(i)},
+                         {QStringLiteral("device"), device},
+                         {QStringLiteral("ok"), outcome.connected}};
+        if (!outcome.safetyCopy.isEmpty()) {
+            json.insert(QStringLiteral("safetyCopy"), outcome.safetyCopy);
+        }
+        if (outcome.connected) {
             report.line(QStringLiteral("restored \"%1\" into %2 (safety copy: %3)")
-                            .arg(safe.at(i).second->deviceName(), QovCliTransfers::describe(mixer),
-                                 copies.at(i)));
+                            .arg(device, described.at(i), outcome.safetyCopy));
+        } else if (outcome.safetyCopyFailure != QovCgiApi::NO_FAILURE) {
+            const QString problem = safetyCopyProblem(outcome);
+            json.insert(QStringLiteral("reason"),
+                        QString(QStringLiteral("safety copy failed: ") + problem));
+            report.failure(
+                described.at(i),
+                QStringLiteral("no safety copy, so nothing was uploaded: %1").arg(problem));
         } else {
             json.insert(QStringLiteral("reason"), QStringLiteral("upload failed"));
-            report.failure(QovCliTransfers::describe(mixer),
-                           QStringLiteral("upload failed (safety copy: %1)").arg(copies.at(i)));
+            report.failure(
+                described.at(i),
+                outcome.safetyCopy.isEmpty()
+                    ? QStringLiteral("upload failed")
+                    : QStringLiteral("upload failed (safety copy: %1)").arg(outcome.safetyCopy));
         }
         report.record(json);
     }

@@ -35,13 +35,29 @@ public:
         QString error;
     };
 
+    // Why no safety copy of a mixer could be kept before it was to be overwritten.
+    enum SafetyCopyFailure { NO_FAILURE, READ_FAILED, WRITE_FAILED };
+
+    // What a connection attempt came to. Before an upload the mixer's current data is read and
+    // kept as a safety copy; when that fails, nothing is sent to the mixer and the failure
+    // says why: READ_FAILED with the step that failed in `safetyCopyDetail`, WRITE_FAILED with
+    // the reason the file could not be written.
+    struct ConnectOutcome
+    {
+        bool connected = false;
+        // The copy's file, when one was kept.
+        QString safetyCopy;
+        SafetyCopyFailure safetyCopyFailure = NO_FAILURE;
+        QString safetyCopyDetail;
+    };
+
     explicit QovCgiApi(QObject *parent = nullptr)
         : QObject(parent)
     {
     }
 
     // Pairs the project device with the mixer and copies the mixer data: into the mixer when
-    // upload is set, into the project device otherwise.
+    // upload is set (after a safety copy of what it holds), into the project device otherwise.
     virtual std::future<bool> connectDevice(bool upload, const QovAppDeviceModel &device,
                                             const QovOnlineDeviceModel &target) = 0;
     // Unbinds the project device; the mixer is not asked.
@@ -52,6 +68,11 @@ public:
                                              const QovAppDeviceModel &source) = 0;
     virtual std::future<DeviceInfo> getDeviceInfo(const QovOnlineDeviceModel &device) = 0;
     virtual std::future<bool> keepAlive(const QovAppDeviceModel &device) = 0;
+    // connectDevice, telling why a connection failed for want of a safety copy.
+    virtual std::future<ConnectOutcome>
+    connectDeviceWithOutcome(bool upload, const QovAppDeviceModel &device,
+                             const QovOnlineDeviceModel &target) = 0;
 };
 
 Q_DECLARE_METATYPE(QovCgiApi::DeviceInfo)
+Q_DECLARE_METATYPE(QovCgiApi::ConnectOutcome)

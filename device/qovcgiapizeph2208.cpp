@@ -3,6 +3,7 @@
 #include "device/qovcgireply.h"
 #include "device/qovhttprequests.h"
 #include "device/qovtaskpool.h"
+#include "models/qovsafetycopies.h"
 
 #include <QDebug>
 #include <QThread>
@@ -63,41 +64,78 @@ std::future<bool> QovCgiApiZeph2208::disconnectDevice(const QovAppDeviceModel &d
         false);
 }
 
+QovCgiApi::ConnectOutcome QovCgiApiZeph2208::keepSafetyCopy(const QovOnlineDeviceModel &target)
+{
+    ConnectOutcome outcome;
+    const ZephData current = downloadAll(target, QovTransferProgress::SafetyCopy);
+    if (!current.error.isEmpty()) {
+        outcome.safetyCopyFailure = READ_FAILED;
+        outcome.safetyCopyDetail = current.error;
+        return outcome;
+    }
+    outcome.safetyCopy = QovSafetyCopies().keep(target, current, &outcome.safetyCopyDetail);
+    if (outcome.safetyCopy.isEmpty()) {
+        outcome.safetyCopyFailure = WRITE_FAILED;
+    }
+    return outcome;
+}
+
+QovCgiApi::ConnectOutcome QovCgiApiZeph2208::connectNow(bool upload,
+                                                        const QovAppDeviceModel &device,
+                                                        const QovOnlineDeviceModel &target)
+{
+    qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::connectDevice" << upload
+             << device->debugText() << target->debugText();
+    ConnectOutcome outcome;
+    if (upload) {
+        // Nothing is written to a mixer before what it holds now is safely on disk.
+        outcome = keepSafetyCopy(target);
+        if (outcome.safetyCopyFailure != NO_FAILURE) {
+            qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::connectDevice" << upload
+                     << device->debugText() << target->debugText() << "no safety copy,"
+                     << outcome.safetyCopyDetail;
+            return outcome;
+        }
+        if (!uploadAll(target, device)) {
+            return outcome;
+        }
+        target->setDeviceName(device->deviceName());
+        target->setDeviceId(device->deviceId());
+    } else {
+        const ZephData data = downloadAll(target, QovTransferProgress::Download);
+        if (!data.error.isEmpty()) {
+            qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::connectDevice" << upload
+                     << device->debugText() << target->debugText() << "failed," << data.error;
+            return outcome;
+        }
+        device->setDeviceName(target->deviceName());
+        device->setDeviceId(target->deviceId());
+        device->setZephDataPreset(data.preset);
+        device->setZephData12BandEq(data.eq12Band);
+        device->setZephData4BandEq(data.eq4Band);
+        device->setZephDataPartialPreset(data.partialPreset);
+        device->setZephDataCurrent(data.current);
+    }
+    device->setIpAddress(target->ipAddress());
+    device->setMacAddress(target->macAddress());
+    device->setStatus(QovAppDeviceModelInternal::CONNECTED);
+    outcome.connected = true;
+    return outcome;
+}
+
+// The tasks refer to nothing of this object: the transfers they run are stateless, so the caller
+// may drop the object before the future is ready.
 std::future<bool> QovCgiApiZeph2208::connectDevice(bool upload, const QovAppDeviceModel &device,
                                                    const QovOnlineDeviceModel &target)
 {
-    // The task refers to nothing of this object: the transfers it runs are stateless, so the
-    // caller may drop the object before the future is ready.
     return QovTaskPool::run(
-        [upload, device, target] {
-            qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::connectDevice" << upload
-                     << device->debugText() << target->debugText();
-            if (upload) {
-                if (!uploadAll(target, device)) {
-                    return false;
-                }
-                target->setDeviceName(device->deviceName());
-                target->setDeviceId(device->deviceId());
-            } else {
-                const ZephData data = downloadAll(target);
-                if (!data.error.isEmpty()) {
-                    qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::connectDevice"
-                             << upload << device->debugText() << target->debugText() << "failed,"
-                             << data.error;
-                    return false;
-                }
-                device->setDeviceName(target->deviceName());
-                device->setDeviceId(target->deviceId());
-                device->setZephDataPreset(data.preset);
-                device->setZephData12BandEq(data.eq12Band);
-                device->setZephData4BandEq(data.eq4Band);
-                device->setZephDataPartialPreset(data.partialPreset);
-                device->setZephDataCurrent(data.current);
-            }
-            device->setIpAddress(target->ipAddress());
-            device->setMacAddress(target->macAddress());
-            device->setStatus(QovAppDeviceModelInternal::CONNECTED);
-            return true;
-        },
-        false);
+        [upload, device, target] { return connectNow(upload, device, target).connected; }, false);
+}
+
+std::future<QovCgiApi::ConnectOutcome>
+QovCgiApiZeph2208::connectDeviceWithOutcome(bool upload, const QovAppDeviceModel &device,
+                                            const QovOnlineDeviceModel &target)
+{
+    return QovTaskPool::run([upload, device, target] { return connectNow(upload, device, target); },
+                            ConnectOutcome());
 }

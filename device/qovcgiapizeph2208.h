@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/qovcgiapi.h"
+#include "device/qovtransferprogress.h"
 
 #include <QUrl>
 #include <QUrlQuery>
@@ -24,6 +25,9 @@ public:
                                      const QovAppDeviceModel &source) override;
     std::future<DeviceInfo> getDeviceInfo(const QovOnlineDeviceModel &device) override;
     std::future<bool> keepAlive(const QovAppDeviceModel &device) override;
+    std::future<ConnectOutcome>
+    connectDeviceWithOutcome(bool upload, const QovAppDeviceModel &device,
+                             const QovOnlineDeviceModel &target) override;
 
     // "http://<ip>/cgi-bin/appcmd/<page>" with the query items in the order given.
     static QUrl cgiUrl(const QString &ip, const QString &page, const QUrlQuery &query = {});
@@ -32,17 +36,24 @@ private:
     // One GET of a CGI page, judged by its rcode.
     static bool simpleRequest(const QString &ip, const QString &page);
 
+    // The whole connection on the calling thread.
+    static ConnectOutcome connectNow(bool upload, const QovAppDeviceModel &device,
+                                     const QovOnlineDeviceModel &target);
+    // Reads the mixer and keeps what it holds as a safety copy.
+    static ConnectOutcome keepSafetyCopy(const QovOnlineDeviceModel &target);
+
     static QString downloadZephDataSet(const QovOnlineDeviceModel &device, int code, int bank,
-                                       int timeoutMs);
+                                       int timeoutMs, QovTransferReport &report);
     static QStringList downloadZephDataList(const QovOnlineDeviceModel &device, int code,
-                                            int timeoutMs);
-    static ZephData downloadAll(const QovOnlineDeviceModel &device);
+                                            int timeoutMs, QovTransferReport &report);
+    static ZephData downloadAll(const QovOnlineDeviceModel &device, QovTransferProgress::Kind kind);
     static ZephData failedDownload();
     static bool uploadZephDataSet(const QovOnlineDeviceModel &device,
                                   const QovAppDeviceModel &source, int code, int bank,
-                                  int timeoutMs);
+                                  int timeoutMs, QovTransferReport &report);
     static bool uploadZephDataList(const QovOnlineDeviceModel &device,
-                                   const QovAppDeviceModel &source, int code, int timeoutMs);
+                                   const QovAppDeviceModel &source, int code, int timeoutMs,
+                                   QovTransferReport &report);
     static bool uploadAll(const QovOnlineDeviceModel &device, const QovAppDeviceModel &source);
     static bool sendChunks(const QString &ip, const QByteArray &bytes, int timeoutMs);
 };

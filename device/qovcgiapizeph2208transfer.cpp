@@ -3,6 +3,7 @@
 #include "device/qovcgireply.h"
 #include "device/qovhttprequests.h"
 #include "device/qovtaskpool.h"
+#include "device/qovtransferprogress.h"
 
 #include <QDebug>
 #include <QThread>
@@ -80,9 +81,10 @@ QovCgiApi::ZephData QovCgiApiZeph2208::failedDownload()
 }
 
 QString QovCgiApiZeph2208::downloadZephDataSet(const QovOnlineDeviceModel &device, int code,
-                                               int bank, int timeoutMs)
+                                               int bank, int timeoutMs, QovTransferReport &report)
 {
     const QString ip = device->ipAddress();
+    report.startFile(code, bank);
     qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::downloadZephData target=" << code
              << ", bank=" << bank << ":" << device->debugText();
     const QByteArray reply =
@@ -96,15 +98,18 @@ QString QovCgiApiZeph2208::downloadZephDataSet(const QovOnlineDeviceModel &devic
     const QByteArray body = httpGet(url, timeoutMs, kDataFileLimit);
     qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::downloadZephData target=" << code
              << ", bank=" << bank << ": got" << body.size() << "bytes";
+    if (!body.isEmpty()) {
+        report.fileDone();
+    }
     return QString::fromUtf8(body);
 }
 
 QStringList QovCgiApiZeph2208::downloadZephDataList(const QovOnlineDeviceModel &device, int code,
-                                                    int timeoutMs)
+                                                    int timeoutMs, QovTransferReport &report)
 {
     QStringList texts;
     for (int bank = 0; bank < bankCount(code); ++bank) {
-        const QString text = downloadZephDataSet(device, code, bank, timeoutMs);
+        const QString text = downloadZephDataSet(device, code, bank, timeoutMs, report);
         if (text.isEmpty()) {
             return {};
         }
@@ -113,12 +118,18 @@ QStringList QovCgiApiZeph2208::downloadZephDataList(const QovOnlineDeviceModel &
     return texts;
 }
 
-QovCgiApi::ZephData QovCgiApiZeph2208::downloadAll(const QovOnlineDeviceModel &device)
+QovCgiApi::ZephData QovCgiApiZeph2208::downloadAll(const QovOnlineDeviceModel &device,
+                                                   QovTransferProgress::Kind kind)
 {
+    QovTransferReport report(kind, device->deviceName(), device->ipAddress());
     const int timeoutMs = httpTimeoutMs();
     ZephData data = emptyZephData();
-    const auto list = [&](int code) { return downloadZephDataList(device, code, timeoutMs); };
-    const auto single = [&](int code) { return downloadZephDataSet(device, code, 0, timeoutMs); };
+    const auto list = [&](int code) {
+        return downloadZephDataList(device, code, timeoutMs, report);
+    };
+    const auto single = [&](int code) {
+        return downloadZephDataSet(device, code, 0, timeoutMs, report);
+    };
     if ((data.preset = list(Preset)).isEmpty()) {
         data.error = QStringLiteral("failed to get preset");
     } else if ((data.eq12Band = single(Eq12Band)).isEmpty()) {
@@ -130,13 +141,15 @@ QovCgiApi::ZephData QovCgiApiZeph2208::downloadAll(const QovOnlineDeviceModel &d
     } else if ((data.current = single(Current)).isEmpty()) {
         data.error = QStringLiteral("failed to get current");
     }
+    report.finish(data.error.isEmpty());
     return data;
 }
 
 std::future<QovCgiApi::ZephData>
 QovCgiApiZeph2208::downloadZephData(const QovOnlineDeviceModel &device)
 {
-    return QovTaskPool::run([device] { return downloadAll(device); }, failedDownload());
+    return QovTaskPool::run([device] { return downloadAll(device, QovTransferProgress::Download); },
+                            failedDownload());
 }
 
 bool QovCgiApiZeph2208::sendChunks(const QString &ip, const QByteArray &bytes, int timeoutMs)
@@ -156,9 +169,10 @@ bool QovCgiApiZeph2208::sendChunks(const QString &ip, const QByteArray &bytes, i
 
 bool QovCgiApiZeph2208::uploadZephDataSet(const QovOnlineDeviceModel &device,
                                           const QovAppDeviceModel &source, int code, int bank,
-                                          int timeoutMs)
+                                          int timeoutMs, QovTransferReport &report)
 {
     const QString ip = device->ipAddress();
+    report.startFile(code, bank);
     const QByteArray bytes = sourceText(source, code, bank).toUtf8();
     const int chunks = (bytes.size() + kChunkSize - 1) / kChunkSize;
     qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::uploadZephData target=" << code
@@ -166,15 +180,20 @@ bool QovCgiApiZeph2208::uploadZephDataSet(const QovOnlineDeviceModel &device,
              << "," << chunks;
     const QUrl begin = cgiUrl(ip, QStringLiteral("beginupload.cgi"), slotQuery(code, bank));
     // A failed chunk leaves the transfer open: the mixer is not told to close it.
-    return accepted(httpGet(begin, timeoutMs)) && sendChunks(ip, bytes, timeoutMs) &&
-           accepted(httpGet(cgiUrl(ip, QStringLiteral("endupload.cgi")), timeoutMs));
+    const bool sent = accepted(httpGet(begin, timeoutMs)) && sendChunks(ip, bytes, timeoutMs) &&
+                      accepted(httpGet(cgiUrl(ip, QStringLiteral("endupload.cgi")), timeoutMs));
+    if (sent) {
+        report.fileDone();
+    }
+    return sent;
 }
 
 bool QovCgiApiZeph2208::uploadZephDataList(const QovOnlineDeviceModel &device,
-                                           const QovAppDeviceModel &source, int code, int timeoutMs)
+                                           const QovAppDeviceModel &source, int code, int timeoutMs,
+                                           QovTransferReport &report)
 {
     for (int bank = 0; bank < bankCount(code); ++bank) {
-        if (!uploadZephDataSet(device, source, code, bank, timeoutMs)) {
+        if (!uploadZephDataSet(device, source, code, bank, timeoutMs, report)) {
             return false;
         }
     }
@@ -186,10 +205,15 @@ bool QovCgiApiZeph2208::uploadAll(const QovOnlineDeviceModel &device,
 {
     qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::uploadZephData"
              << device->debugText() << source->debugText();
+    // Named after the data it carries: the project device whose data goes into the mixer.
+    QovTransferReport report(QovTransferProgress::Upload, source->deviceName(),
+                             device->ipAddress());
     const int timeoutMs = httpTimeoutMs();
-    const auto list = [&](int code) { return uploadZephDataList(device, source, code, timeoutMs); };
+    const auto list = [&](int code) {
+        return uploadZephDataList(device, source, code, timeoutMs, report);
+    };
     const auto single = [&](int code) {
-        return uploadZephDataSet(device, source, code, 0, timeoutMs);
+        return uploadZephDataSet(device, source, code, 0, timeoutMs, report);
     };
     const char *failure = nullptr;
     if (!list(Preset)) {
@@ -203,6 +227,7 @@ bool QovCgiApiZeph2208::uploadAll(const QovOnlineDeviceModel &device,
     } else if (!single(Current)) {
         failure = "failed to post current";
     }
+    report.finish(!failure);
     if (failure) {
         qDebug() << QThread::currentThreadId() << failure;
         return false;

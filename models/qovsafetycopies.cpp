@@ -1,5 +1,7 @@
 #include "models/qovsafetycopies.h"
 
+#include "models/qovprojectfiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -61,4 +63,19 @@ bool QovSafetyCopies::prune(const QString &macAddress) const
         ok = QFile::remove(all.at(i)) && ok;
     }
     return ok;
+}
+
+QString QovSafetyCopies::keep(const QovOnlineDeviceModel &mixer, const QovZephData &data,
+                              QString *error) const
+{
+    const QString path = newCopyPath(mixer->macAddress(), QDateTime::currentDateTimeUtc());
+    *error = QovProjectFiles::saveProject(
+        path, QStringLiteral("Safety copy of %1").arg(mixer->deviceName()),
+        {QovProjectFiles::projectDevice(mixer, data)});
+    if (!error->isEmpty()) {
+        return QString();
+    }
+    // A copy that cannot be pruned is still a copy: the mixer may be written.
+    prune(mixer->macAddress());
+    return path;
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "models/qovonlinedevicemodel.h"
+#include "models/qovzephdata.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -29,6 +32,9 @@ public:
     QStringList copies(const QString &macAddress) const;
     // Deletes all but the newest `keptPerMixer` copies; false when one could not be deleted.
     bool prune(const QString &macAddress) const;
+    // Writes `data`, what the mixer holds now, as its newest copy, then prunes. The copy's path,
+    // or an empty text with `error` saying why it could not be written.
+    QString keep(const QovOnlineDeviceModel &mixer, const QovZephData &data, QString *error) const;
 
 private:
     QString m_root;

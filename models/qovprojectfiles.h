@@ -1,0 +1,21 @@
+#pragma once
+
+#include "models/qovappdevicemodel.h"
+#include "models/qovonlinedevicemodel.h"
+#include "models/qovzephdata.h"
+
+#include <QList>
+#include <QString>
+
+// Project files made from mixers' data without a window: backups and the safety copies taken
+// before a mixer is overwritten. Safe to call from any thread.
+namespace QovProjectFiles {
+
+// A project device holding the mixer's identity and data, as a Device->App connection makes it,
+// but not connected: a file holds no connection.
+QovAppDeviceModel projectDevice(const QovOnlineDeviceModel &mixer, const QovZephData &data);
+// Writes a new project file holding `devices`; an empty text on success, else why not.
+QString saveProject(const QString &path, const QString &title,
+                    const QList<QovAppDeviceModel> &devices);
+
+} // namespace QovProjectFiles
