@@ -1,0 +1,390 @@
+// Connecting with upload against the simulator: the mixer's data is kept as a safety copy before
+// anything is written into it, and a failed copy leaves the mixer untouched. And what the
+// transfers report while they run: one progress source, per transfer and for a batch of them.
+#include "device/qovcgiapizeph2208.h"
+#include "device/qovtransferprogress.h"
+#include "mixersimprocess.h"
+#include "models/qovprojectdatamodel.h"
+#include "models/qovsafetycopies.h"
+#include "models/qovtextfile.h"
+#include "privatenetwork.h"
+#include "readonlyfolder.h"
+#include "simdevices.h"
+#include "tempprofile.h"
+
+#include <QDir>
+#include <QMutex>
+#include <QtTest>
+
+#include <future>
+#include <memory>
+
+namespace {
+
+const QString kMixer = "127.0.4.2";
+const QString kOther = "127.0.4.3";
+const QString kThird = "127.0.4.4";
+
+// Data sets with their bank counts, in transfer order.
+const QList<QPair<int, int>> kDataSets = {{2, 8}, {3, 1}, {4, 1}, {6, 40}, {7, 1}};
+
+QStringList mixerData(MixerSimProcess &sim, const QString &address)
+{
+    QStringList texts;
+    for (const auto &[target, banks] : kDataSets) {
+        for (int bank = 0; bank < banks; ++bank) {
+            texts << QString::fromUtf8(sim.dataSet(address, target, bank));
+        }
+    }
+    return texts;
+}
+
+QStringList deviceData(const QovAppDeviceModel &device)
+{
+    return device->zephDataPreset() + QStringList{device->zephData12BandEq()} +
+           QStringList{device->zephData4BandEq()} + device->zephDataPartialPreset() +
+           QStringList{device->zephDataCurrent()};
+}
+
+// Every (data set, bank) of a full transfer in order.
+QList<QPair<int, int>> allFiles()
+{
+    QList<QPair<int, int>> files;
+    for (const auto &[target, banks] : kDataSets) {
+        for (int bank = 0; bank < banks; ++bank) {
+            files.append({target, bank});
+        }
+    }
+    return files;
+}
+
+// Every snapshot the progress source passes to its listeners while the object lives.
+class ProgressRecorder
+{
+public:
+    ProgressRecorder()
+        : m_id(QovTransferProgress::instance()->addListener(
+              [this](const QovTransferProgress::Snapshot &snapshot) {
+                  QMutexLocker lock(&m_mutex);
+                  m_snapshots.append(snapshot);
+              }))
+    {
+    }
+    ~ProgressRecorder() { QovTransferProgress::instance()->removeListener(m_id); }
+
+    QList<QovTransferProgress::Snapshot> snapshots() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_snapshots;
+    }
+    // The states one transfer went through, in order.
+    QList<QovTransferProgress::Transfer> history(quint64 id) const
+    {
+        QList<QovTransferProgress::Transfer> states;
+        for (const auto &snapshot : snapshots()) {
+            for (const auto &transfer : snapshot.transfers) {
+                if (transfer.id == id &&
+                    (states.isEmpty() || states.last().filesDone != transfer.filesDone ||
+                     states.last().dataSet != transfer.dataSet ||
+                     states.last().bank != transfer.bank ||
+                     states.last().running != transfer.running)) {
+                    states.append(transfer);
+                }
+            }
+        }
+        return states;
+    }
+    // The transfers seen, in the order they began.
+    QList<QovTransferProgress::Transfer> transfers() const
+    {
+        QList<QovTransferProgress::Transfer> seen;
+        for (const auto &snapshot : snapshots()) {
+            for (const auto &transfer : snapshot.transfers) {
+                if (std::none_of(seen.cbegin(), seen.cend(),
+                                 [&](const auto &known) { return known.id == transfer.id; })) {
+                    seen.append(transfer);
+                }
+            }
+        }
+        return seen;
+    }
+
+private:
+    mutable QMutex m_mutex;
+    QList<QovTransferProgress::Snapshot> m_snapshots;
+    int m_id;
+};
+
+// The files a transfer named while it ran, each once, and whether its count only grew from 0
+// to 51 and it ended as a success.
+void checkFullTransfer(const QList<QovTransferProgress::Transfer> &states)
+{
+    QVERIFY(!states.isEmpty());
+    QList<QPair<int, int>> files;
+    int done = 0;
+    for (const auto &state : states) {
+        QVERIFY2(state.filesDone >= done, "the file count went back");
+        done = state.filesDone;
+        if (state.dataSet != 0 &&
+            (files.isEmpty() || files.last() != qMakePair(state.dataSet, state.bank))) {
+            // A file is named before it is counted.
+            QCOMPARE(state.filesDone, files.size());
+            files.append({state.dataSet, state.bank});
+        }
+    }
+    QCOMPARE(files, allFiles());
+    QCOMPARE(states.last().filesDone, QovTransferProgress::filesPerTransfer);
+    QVERIFY(!states.last().running);
+    QVERIFY(!states.last().failed);
+}
+
+QByteArray requestFault(const QString &endpoint, int nth, const QString &fault,
+                        const QString &extra = {})
+{
+    return QString(R"({"requests":[{"endpoint":"%1","nth":%2,"fault":"%3"%4}]})")
+        .arg(endpoint)
+        .arg(nth)
+        .arg(fault, extra.isEmpty() ? QString() : "," + extra)
+        .toUtf8();
+}
+
+bool anyUpload(const QStringList &requests)
+{
+    return std::any_of(requests.cbegin(), requests.cend(), [](const QString &request) {
+        return request.contains("beginupload") || request.contains("fileupload") ||
+               request.contains("endupload");
+    });
+}
+
+} // namespace
+
+class TestSafeConnect : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+
+    void copyIsKeptBeforeTheFirstUploadRequest();
+    void failedCopyWritesNothing_data();
+    void failedCopyWritesNothing();
+    void progressOfOneDownload();
+    void progressOfManyAtOnce();
+
+private:
+    std::unique_ptr<TempProfile> m_profile;
+    std::unique_ptr<MixerSimProcess> m_sim;
+    QovCgiApiZeph2208 m_api;
+};
+
+void TestSafeConnect::initTestCase()
+{
+    velmora::test::requirePrivateNetwork();
+    m_profile = std::make_unique<TempProfile>();
+    m_profile->writeProgramSettings("[Debug]\nhttp_timeout_ms=5000\n");
+    m_sim = std::make_unique<MixerSimProcess>(R"({"mixers":[
+        {"address":"127.0.4.2","name":"FOH","deviceId":7},
+        {"address":"127.0.4.3","name":"Monitor","deviceId":8},
+        {"address":"127.0.4.4","model":"ZEPH-2208NET","name":"Stage"}]})");
+    QVERIFY2(m_sim->problem().isEmpty(), qPrintable(m_sim->problem()));
+}
+
+void TestSafeConnect::init()
+{
+    for (const QString &address : {kMixer, kOther, kThird}) {
+        QVERIFY(m_sim->reset(address));
+    }
+    QTRY_VERIFY(QovTransferProgress::instance()->snapshot().isEmpty());
+}
+
+void TestSafeConnect::copyIsKeptBeforeTheFirstUploadRequest()
+{
+    const QovOnlineDeviceModel mixer = onlineDevice(kMixer);
+    mixer->setDeviceName("FOH");
+    const QovAppDeviceModel project = projectDeviceWithData("new");
+    QVERIFY(m_sim->setDataSet(kMixer, 2, 5, R"({"name":"only on the mixer"})"));
+    const QStringList before = mixerData(*m_sim, kMixer);
+    const QovSafetyCopies copies;
+    const QStringList earlier = copies.copies(mixer->macAddress());
+    // The first upload request is answered slowly: while it hangs, the copy must be complete.
+    QVERIFY(m_sim->setFaults(
+        kMixer, requestFault("beginupload.cgi", 1, "trickle", R"("bytesPerSecond":60)")));
+    QVERIFY(m_sim->clearRequests(kMixer));
+
+    ProgressRecorder recorder;
+    std::future<QovCgiApi::ConnectOutcome> connecting =
+        m_api.connectDeviceWithOutcome(true, project, mixer);
+    QTRY_VERIFY_WITH_TIMEOUT(anyUpload(m_sim->requests(kMixer)), 20000);
+    const QStringList now = copies.copies(mixer->macAddress());
+    QCOMPARE(now.size(), earlier.size() + 1);
+    const QString copy = now.last();
+    auto [kept, error] = parseProject(loadTextFile(copy));
+    std::unique_ptr<QovProjectDataModel> owner(kept);
+    QVERIFY2(kept, qPrintable(error));
+    QCOMPARE(kept->appDevices().size(), 1);
+    QCOMPARE(kept->appDevices().first()->macAddress(), mixer->macAddress());
+    QCOMPARE(deviceData(kept->appDevices().first()), before);
+
+    const QovCgiApi::ConnectOutcome outcome = connecting.get();
+    QVERIFY(outcome.connected);
+    QCOMPARE(outcome.safetyCopy, copy);
+    QCOMPARE(outcome.safetyCopyFailure, QovCgiApi::NO_FAILURE);
+    QCOMPARE(mixerData(*m_sim, kMixer), deviceData(project));
+    QCOMPARE(project->status(), QovAppDeviceModelInternal::CONNECTED);
+
+    // The progress told the same story: the mixer read in full, then written in full.
+    const auto transfers = recorder.transfers();
+    QCOMPARE(transfers.size(), 2);
+    QCOMPARE(transfers.at(0).kind, QovTransferProgress::SafetyCopy);
+    QCOMPARE(transfers.at(0).deviceName, QString("FOH"));
+    QCOMPARE(transfers.at(1).kind, QovTransferProgress::Upload);
+    QCOMPARE(transfers.at(1).deviceName, QString("Project new"));
+    QCOMPARE(transfers.at(1).address, kMixer);
+    checkFullTransfer(recorder.history(transfers.at(0).id));
+    checkFullTransfer(recorder.history(transfers.at(1).id));
+}
+
+void TestSafeConnect::failedCopyWritesNothing_data()
+{
+    QTest::addColumn<QByteArray>("faults");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<int>("failure");
+    QTest::addColumn<QString>("detail");
+
+    QTest::newRow("file cut off") << requestFault("file", 20, "reset") << false
+                                  << int(QovCgiApi::READ_FAILED) << "failed to get partial preset";
+    QTest::newRow("refused download")
+        << QByteArray(R"({"failDownload":{"target":7,"bank":0}})") << false
+        << int(QovCgiApi::READ_FAILED) << "failed to get current";
+    QTest::newRow("read-only backups")
+        << QByteArray("{}") << true << int(QovCgiApi::WRITE_FAILED) << "cannot";
+}
+
+void TestSafeConnect::failedCopyWritesNothing()
+{
+    QFETCH(QByteArray, faults);
+    QFETCH(bool, readOnly);
+    QFETCH(int, failure);
+    QFETCH(QString, detail);
+    const QovOnlineDeviceModel mixer = onlineDevice(kOther);
+    const QovAppDeviceModel project = projectDeviceWithData("refused");
+    const QStringList projectBefore = deviceData(project);
+    const QStringList before = mixerData(*m_sim, kOther);
+    const QovSafetyCopies copies;
+    const QStringList earlier = copies.copies(mixer->macAddress());
+    QVERIFY(m_sim->setFaults(kOther, faults));
+    QVERIFY(m_sim->clearRequests(kOther));
+    if (readOnly) {
+        QVERIFY(QDir().mkpath(copies.root()));
+        const QString problem = velmora::test::makeFolderReadOnly(copies.root());
+        if (!problem.isEmpty()) {
+            QSKIP(qPrintable(problem));
+        }
+    }
+
+    ProgressRecorder recorder;
+    const QovCgiApi::ConnectOutcome outcome =
+        m_api.connectDeviceWithOutcome(true, project, mixer).get();
+    if (readOnly) {
+        velmora::test::makeFolderWritable(copies.root());
+    }
+    QVERIFY(!outcome.connected);
+    QCOMPARE(int(outcome.safetyCopyFailure), failure);
+    QVERIFY2(outcome.safetyCopyDetail.contains(detail), qPrintable(outcome.safetyCopyDetail));
+    QVERIFY(outcome.safetyCopy.isEmpty());
+
+    const QStringList requests = m_sim->requests(kOther);
+    QVERIFY(!requests.isEmpty());
+    QVERIFY2(!anyUpload(requests), qPrintable(requests.join('\n')));
+    QVERIFY(m_sim->setFaults(kOther, "{}"));
+    QCOMPARE(mixerData(*m_sim, kOther), before);
+    QCOMPARE(copies.copies(mixer->macAddress()), earlier);
+    QCOMPARE(project->status(), QovAppDeviceModelInternal::DISCONNECTED);
+    QCOMPARE(deviceData(project), projectBefore);
+
+    // The plain operation refuses the same way.
+    if (!readOnly) {
+        QVERIFY(m_sim->setFaults(kOther, faults));
+        QVERIFY(!m_api.connectDevice(true, project, mixer).get());
+        QVERIFY(!anyUpload(m_sim->requests(kOther)));
+    }
+
+    // No upload ever began; the reading that failed is reported as failed, not as complete.
+    const auto transfers = recorder.transfers();
+    QCOMPARE(transfers.first().kind, QovTransferProgress::SafetyCopy);
+    for (const auto &transfer : transfers) {
+        QVERIFY(transfer.kind != QovTransferProgress::Upload);
+    }
+    const auto history = recorder.history(transfers.first().id);
+    QCOMPARE(history.last().failed, !readOnly);
+}
+
+void TestSafeConnect::progressOfOneDownload()
+{
+    const QovOnlineDeviceModel mixer = onlineDevice(kThird, "ZEPH-2208NET");
+    mixer->setDeviceName("Stage");
+    ProgressRecorder recorder;
+    QCOMPARE(m_api.downloadZephData(mixer).get().error, QString());
+    const auto transfers = recorder.transfers();
+    QCOMPARE(transfers.size(), 1);
+    QCOMPARE(transfers.first().kind, QovTransferProgress::Download);
+    QCOMPARE(transfers.first().deviceName, QString("Stage"));
+    QCOMPARE(transfers.first().address, kThird);
+    checkFullTransfer(recorder.history(transfers.first().id));
+    // Once nothing runs, there is nothing to show.
+    QVERIFY(QovTransferProgress::instance()->snapshot().isEmpty());
+    QVERIFY(recorder.snapshots().last().isEmpty());
+}
+
+void TestSafeConnect::progressOfManyAtOnce()
+{
+    // Slow enough that all three are under way together.
+    for (const QString &address : {kMixer, kOther, kThird}) {
+        QVERIFY(m_sim->setFaults(address, R"({"delayMs":5})"));
+    }
+    const QList<QovOnlineDeviceModel> mixers{onlineDevice(kMixer), onlineDevice(kOther),
+                                             onlineDevice(kThird, "ZEPH-2208NET")};
+    QList<QovAppDeviceModel> projects;
+    ProgressRecorder recorder;
+    std::vector<std::future<bool>> running;
+    for (const auto &mixer : mixers) {
+        projects.append(std::make_shared<QovAppDeviceModelInternal>());
+        running.push_back(m_api.connectDevice(false, projects.last(), mixer));
+    }
+    for (auto &connection : running) {
+        QVERIFY(connection.get());
+    }
+
+    // One batch: the count over all of them only grows and ends at three full transfers.
+    const auto snapshots = recorder.snapshots();
+    int done = 0;
+    int widest = 0;
+    int fullest = 0;
+    for (const auto &snapshot : snapshots) {
+        if (snapshot.isEmpty()) {
+            continue;
+        }
+        QVERIFY2(snapshot.filesDone() >= done, "the batch's count went back");
+        QVERIFY(snapshot.filesDone() <= snapshot.filesTotal());
+        done = snapshot.filesDone();
+        widest = std::max(widest, int(snapshot.transfers.size()));
+        fullest = std::max(fullest, snapshot.filesTotal());
+    }
+    QCOMPARE(widest, 3);
+    QCOMPARE(fullest, 3 * QovTransferProgress::filesPerTransfer);
+    QCOMPARE(done, 3 * QovTransferProgress::filesPerTransfer);
+    const auto transfers = recorder.transfers();
+    QCOMPARE(transfers.size(), 3);
+    QStringList addresses;
+    for (const auto &transfer : transfers) {
+        addresses << transfer.address;
+        checkFullTransfer(recorder.history(transfer.id));
+    }
+    addresses.sort();
+    QCOMPARE(addresses, (QStringList{kMixer, kOther, kThird}));
+    QVERIFY(recorder.snapshots().last().isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestSafeConnect)
+#include "tst_safeconnect.moc"
