@@ -7,7 +7,49 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMovie>
+#include <QProgressBar>
 #include <QVBoxLayout>
+
+namespace {
+
+// How often the overlay looks at the transfers: smooth enough for a bar, and each look costs a
+// lock and, only after a change, a copy of a few records.
+constexpr int kPollMs = 100;
+// Lines of mixers at work shown at once when many are copied; the rest are counted.
+constexpr int kListedTransfers = 4;
+
+QString activity(const QovTransferProgress::Transfer &transfer)
+{
+    switch (transfer.kind) {
+    case QovTransferProgress::SafetyCopy:
+        return QovProgressView::tr("Keeping a safety copy of %1").arg(transfer.deviceName);
+    case QovTransferProgress::Upload:
+        return QovProgressView::tr("Writing %1").arg(transfer.deviceName);
+    case QovTransferProgress::Download:
+        break;
+    }
+    return QovProgressView::tr("Reading %1").arg(transfer.deviceName);
+}
+
+QString fileText(const QovTransferProgress::Transfer &transfer)
+{
+    switch (transfer.dataSet) {
+    case 2:
+        return QovProgressView::tr("Preset %1 of 8").arg(transfer.bank + 1);
+    case 3:
+        return QovProgressView::tr("12-band EQ library");
+    case 4:
+        return QovProgressView::tr("4-band EQ library");
+    case 6:
+        return QovProgressView::tr("Partial preset %1 of 40").arg(transfer.bank + 1);
+    case 7:
+        return QovProgressView::tr("Current state");
+    default:
+        return QovProgressView::tr("Starting");
+    }
+}
+
+} // namespace
 
 QovProgressView::QovProgressView(QWidget *covered)
     : QWidget(covered)
@@ -25,9 +67,29 @@ QovProgressView::QovProgressView(QWidget *covered)
     animation->setMovie(movie);
     animation->setFixedSize(200, 200);
     auto *layout = makeVBoxLayout(0, 0, Qt::AlignCenter);
-    layout->addWidget(animation);
+    layout->addWidget(animation, 0, Qt::AlignHCenter);
+
+    m_transferBox = makeWidget(QSize(460, 0), "progress-transfer");
+    m_transferBox->setAttribute(Qt::WA_StyledBackground);
+    m_transferTitle = makeLabel(QString(), QSize(420, 0), "progress-title", Qt::AlignCenter);
+    m_transferDetail = makeLabel(QString(), QSize(420, 0), "progress-detail", Qt::AlignCenter);
+    m_transferBar = new QProgressBar();
+    m_transferBar->setObjectName(QStringLiteral("progress-bar"));
+    m_transferBar->setFixedWidth(420);
+    m_transferBar->setAlignment(Qt::AlignCenter);
+    auto *boxLayout = makeVBoxLayout(20, 8, Qt::AlignCenter);
+    boxLayout->addWidget(m_transferTitle);
+    boxLayout->addWidget(m_transferDetail);
+    boxLayout->addWidget(m_transferBar);
+    m_transferBox->setLayout(boxLayout);
+    m_transferBox->hide();
+    layout->addSpacing(12);
+    layout->addWidget(m_transferBox, 0, Qt::AlignHCenter);
     setLayout(layout);
     movie->start();
+
+    m_poll.setInterval(kPollMs);
+    connect(&m_poll, &QTimer::timeout, this, &QovProgressView::pollTransfers);
 
     hide();
     // A window resized while busy must stay covered to its new edges, and a widget added to
@@ -41,8 +103,52 @@ void QovProgressView::coverWindow()
     raise();
 }
 
+void QovProgressView::pollTransfers()
+{
+    QovTransferProgress *progress = QovTransferProgress::instance();
+    if (progress->revision() != m_shownRevision) {
+        showTransfers(progress->snapshot());
+    }
+}
+
+void QovProgressView::showTransfers(const QovTransferProgress::Snapshot &snapshot)
+{
+    m_shownRevision = snapshot.revision;
+    QList<QovTransferProgress::Transfer> running;
+    for (const QovTransferProgress::Transfer &transfer : snapshot.transfers) {
+        if (transfer.running) {
+            running.append(transfer);
+        }
+    }
+    if (running.isEmpty()) {
+        m_transferBox->hide();
+        return;
+    }
+    if (snapshot.transfers.size() == 1) {
+        m_transferTitle->setText(activity(running.first()));
+        m_transferDetail->setText(fileText(running.first()));
+    } else {
+        m_transferTitle->setText(tr("%n mixer(s) at work", nullptr, running.size()));
+        QStringList lines;
+        for (int i = 0; i < running.size() && i < kListedTransfers; ++i) {
+            lines << tr("%1: %2").arg(activity(running.at(i)), fileText(running.at(i)));
+        }
+        if (running.size() > kListedTransfers) {
+            lines << tr("and %n more", nullptr, running.size() - kListedTransfers);
+        }
+        m_transferDetail->setText(lines.join(QLatin1Char('\n')));
+    }
+    m_transferBar->setRange(0, snapshot.filesTotal());
+    m_transferBar->setValue(snapshot.filesDone());
+    m_transferBar->setFormat(
+        tr("%1 of %2 files").arg(snapshot.filesDone()).arg(snapshot.filesTotal()));
+    m_transferBox->show();
+}
+
 void QovProgressView::showEvent(QShowEvent *event)
 {
+    showTransfers(QovTransferProgress::instance()->snapshot());
+    m_poll.start();
     coverWindow();
     QWidget::showEvent(event);
     QWidget *focus = QApplication::focusWidget();
@@ -55,6 +161,7 @@ void QovProgressView::showEvent(QShowEvent *event)
 
 void QovProgressView::hideEvent(QHideEvent *event)
 {
+    m_poll.stop();
     qApp->removeEventFilter(this);
     if (m_focusBefore && hasFocus()) {
         m_focusBefore->setFocus(Qt::OtherFocusReason);

@@ -1,12 +1,23 @@
 #pragma once
 
+#include "device/qovtransferprogress.h"
+
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
+
+class QLabel;
+class QProgressBar;
 
 // The busy overlay: darkens the whole window it covers, plays the busy animation in the
 // middle and keeps the mouse and the keyboard away from the window while it is shown,
 // including widgets made under it while it is up. Created hidden; owners call show() and
 // hide(). Other windows (a dialog opened while busy) stay usable.
+//
+// While mixer data is being copied, it also shows what: the mixer's name, the data set and
+// bank, and a bar over the files of the transfer, or over those of all mixers when several are
+// copied at once. It reads the process's transfer progress a few times a second while it is
+// shown and only repaints when that changed, so a transfer never waits for the window.
 class QovProgressView : public QWidget
 {
     Q_OBJECT
@@ -22,9 +33,18 @@ protected:
 
 private:
     void coverWindow();
+    // Shows the transfers of the snapshot, or nothing but the animation when none runs.
+    void showTransfers(const QovTransferProgress::Snapshot &snapshot);
+    void pollTransfers();
     bool isCoveredWidget(QObject *object) const;
 
     QWidget *m_covered;
     // Where the keyboard focus was when the overlay came up; it goes back there afterwards.
     QPointer<QWidget> m_focusBefore;
+    QWidget *m_transferBox;
+    QLabel *m_transferTitle;
+    QLabel *m_transferDetail;
+    QProgressBar *m_transferBar;
+    QTimer m_poll;
+    quint64 m_shownRevision = 0;
 };

@@ -1,3 +1,4 @@
+#include "device/qovtransferprogress.h"
 #include "views/qovprogressview.h"
 
 #include <QApplication>
@@ -5,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMovie>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QtTest>
@@ -19,6 +21,7 @@ private Q_SLOTS:
     void coversCurrentWindowArea_data();
     void coversCurrentWindowArea();
     void keepsKeyboardAndLateWidgetsAway();
+    void showsWhatTransfersCopy();
 };
 
 void TestProgressView::coversCurrentWindowArea_data()
@@ -102,6 +105,73 @@ void TestProgressView::keepsKeyboardAndLateWidgetsAway()
     QCOMPARE(edit->text(), QStringLiteral("x"));
     QTest::keyClick(edit, Qt::Key_K, Qt::ControlModifier);
     QCOMPARE(shortcuts, 1);
+}
+
+void TestProgressView::showsWhatTransfersCopy()
+{
+    QWidget window;
+    window.resize(800, 600);
+    auto *overlay = new QovProgressView(&window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *box = overlay->findChild<QWidget *>(QStringLiteral("progress-transfer"));
+    auto *title = overlay->findChild<QLabel *>(QStringLiteral("progress-title"));
+    auto *detail = overlay->findChild<QLabel *>(QStringLiteral("progress-detail"));
+    auto *bar = overlay->findChild<QProgressBar *>(QStringLiteral("progress-bar"));
+    QVERIFY(box && title && detail && bar);
+
+    // Without a transfer: the animation alone.
+    overlay->show();
+    QVERIFY(!box->isVisible());
+
+    // One transfer, followed file by file.
+    auto upload = std::make_unique<QovTransferReport>(
+        QovTransferProgress::Upload, QStringLiteral("FOH Main"), QStringLiteral("127.0.0.4"));
+    for (int bank = 0; bank < 8; ++bank) {
+        upload->startFile(2, bank);
+        upload->fileDone();
+    }
+    upload->startFile(3, 0);
+    upload->fileDone();
+    upload->startFile(4, 0);
+    upload->fileDone();
+    upload->startFile(6, 0);
+    upload->fileDone();
+    upload->startFile(6, 1);
+    QTRY_VERIFY(box->isVisible());
+    QTRY_COMPARE(bar->value(), 11);
+    QCOMPARE(title->text(), QStringLiteral("Writing FOH Main"));
+    QCOMPARE(detail->text(), QStringLiteral("Partial preset 2 of 40"));
+    QCOMPARE(bar->maximum(), QovTransferProgress::filesPerTransfer);
+    QCOMPARE(bar->text(), QStringLiteral("11 of 51 files"));
+    // On top of the darkened window, in its middle, within it.
+    QVERIFY(window.rect().contains(
+        box->geometry().translated(box->mapTo(&window, QPoint()) - box->pos())));
+
+    // A second mixer joins: one bar over both.
+    QovTransferReport copy(QovTransferProgress::SafetyCopy, QStringLiteral("Stage"),
+                           QStringLiteral("127.0.0.6"));
+    copy.startFile(2, 0);
+    copy.fileDone();
+    copy.startFile(2, 1);
+    QTRY_COMPARE(bar->value(), 12);
+    QCOMPARE(bar->maximum(), 2 * QovTransferProgress::filesPerTransfer);
+    QCOMPARE(title->text(), QStringLiteral("2 mixer(s) at work"));
+    QCOMPARE(detail->text(), QStringLiteral("Writing FOH Main: Partial preset 2 of 40\n"
+                                            "Keeping a safety copy of Stage: Preset 2 of 8"));
+
+    // The first one fails: it copies no more, and the bar counts only what is left to do.
+    upload.reset();
+    QTRY_COMPARE(bar->maximum(), 11 + QovTransferProgress::filesPerTransfer);
+    QCOMPARE(title->text(), QStringLiteral("1 mixer(s) at work"));
+    QCOMPARE(detail->text(), QStringLiteral("Keeping a safety copy of Stage: Preset 2 of 8"));
+
+    // All done: back to the animation alone, also the next time the overlay comes up.
+    copy.finish(true);
+    QTRY_VERIFY(!box->isVisible());
+    overlay->hide();
+    overlay->show();
+    QVERIFY(!box->isVisible());
 }
 
 QTEST_MAIN(TestProgressView)
