@@ -9,8 +9,12 @@
 #include "discovery/qovonlinedevicefinder.h"
 #include "mixersimprocess.h"
 #include "modalanswerer.h"
+#include "models/qovsafetycopies.h"
+#include "models/qovtextfile.h"
 #include "privatenetwork.h"
+#include "readonlyfolder.h"
 #include "tempprofile.h"
+#include "views/qovprogressview.h"
 #include "webpage/qovzephsettingview.h"
 
 #include <QCheckBox>
@@ -18,6 +22,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMutex>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -107,6 +112,23 @@ QovAppDeviceModel unboundDevice(const QString &name, QovDeviceSelector::DeviceTy
     return std::make_shared<QovAppDeviceModelInternal>(name, type, QString(), 0, 9);
 }
 
+bool anyUpload(const QStringList &requests)
+{
+    return std::any_of(requests.cbegin(), requests.cend(),
+                       [](const QString &request) { return request.contains("upload"); });
+}
+
+// The data of the one device of a safety copy file.
+QStringList copiedData(const QString &path)
+{
+    auto [project, error] = parseProject(loadTextFile(path));
+    std::unique_ptr<QovProjectDataModel> owner(project);
+    if (!project || project->appDevices().size() != 1) {
+        return {QStringLiteral("not a safety copy: ") + error};
+    }
+    return deviceData(project->appDevices().first());
+}
+
 void click(QWidget *root, const QString &buttonText)
 {
     QWidget *button = ModalAnswerer::findButton(root, buttonText);
@@ -136,6 +158,10 @@ private Q_SLOTS:
     void deviceSettingThroughTheWindow();
     void openingReconnectsByMode_data();
     void openingReconnectsByMode();
+    void uploadKeepsASafetyCopyFirst();
+    void failedSafetyCopyStopsTheUpload_data();
+    void failedSafetyCopyStopsTheUpload();
+    void openingWithoutSafetyCopyWritesNothing();
 
 private:
     // Answers "Connect Online Device" by ticking the named mixers (all when empty) and
@@ -150,6 +176,10 @@ private:
     QString addressOf(const QString &mixerName) const;
     bool isListed(const QString &address) const;
     void writeSettings(const QByteArray &extra = {});
+    // The overlay's transfer line and bar.
+    QString overlayTitle() const;
+    QProgressBar *overlayBar() const;
+    QString macOf(const QString &mixerName) const;
 
     std::unique_ptr<TempProfile> m_profile;
     std::unique_ptr<MixerSimProcess> m_sim;
@@ -161,6 +191,28 @@ void TestConnectionFlows::writeSettings(const QByteArray &extra)
 {
     m_profile->writeProgramSettings("[Debug]\nhttp_timeout_ms=2000\nkeepalive_interval=1\n" +
                                     extra);
+}
+
+QString TestConnectionFlows::overlayTitle() const
+{
+    auto *box = m_window->findChild<QWidget *>(QStringLiteral("progress-transfer"));
+    auto *title = m_window->findChild<QLabel *>(QStringLiteral("progress-title"));
+    return box && title && box->isVisible() ? title->text() : QString();
+}
+
+QProgressBar *TestConnectionFlows::overlayBar() const
+{
+    return m_window->findChild<QProgressBar *>(QStringLiteral("progress-bar"));
+}
+
+QString TestConnectionFlows::macOf(const QString &mixerName) const
+{
+    for (const auto &device : m_finder->getAll()) {
+        if (device->ipAddress() == addressOf(mixerName)) {
+            return device->macAddress();
+        }
+    }
+    return QString();
 }
 
 void TestConnectionFlows::initTestCase()
@@ -480,13 +532,25 @@ void TestConnectionFlows::missingThenReconnect()
     QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::MISSING, 20000);
     QVERIFY(m_sim->setFaults(address, "{}"));
 
+    const QovSafetyCopies copies;
     for (const bool upload : {false, true}) {
+        const QStringList copiesBefore = copies.copies(entry->macAddress());
+        const QStringList mixerBefore = simData(*m_sim, address);
+        if (upload) {
+            entry->setZephDataCurrent(QStringLiteral("{\"reconnected\":true}"));
+        }
         answerReconnect(answerer, upload);
         QVERIFY(m_window->reconnectDevice(entry));
         QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
         QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
         QTRY_VERIFY(!m_window->isBusy());
         QCOMPARE(simData(*m_sim, address), deviceData(entry));
+        // Only the upload overwrote the mixer, and only after keeping what it held.
+        const QStringList copiesAfter = copies.copies(entry->macAddress());
+        QCOMPARE(copiesAfter.size(), copiesBefore.size() + (upload ? 1 : 0));
+        if (upload) {
+            QCOMPARE(copiedData(copiesAfter.last()), mixerBefore);
+        }
     }
     QVERIFY(logged(QStringLiteral("reconnected!")));
 
@@ -623,12 +687,17 @@ void TestConnectionFlows::openingReconnectsByMode()
         QCOMPARE(opened.at(1)->status(), QovAppDeviceModelInternal::MISSING);
         QCOMPARE(simData(*m_sim, monitor), monitorBefore);
         break;
-    case 1:
+    case 1: {
         QCOMPARE(opened.at(0)->status(), QovAppDeviceModelInternal::CONNECTED);
         QCOMPARE(opened.at(1)->status(), QovAppDeviceModelInternal::CONNECTED);
         QCOMPARE(m_sim->dataSet(monitor, 7, 0), QByteArray("{\"project\":\"Monitor\"}"));
         QCOMPARE(simData(*m_sim, monitor), deviceData(opened.at(0)));
+        // What the mixer held before is kept.
+        const QStringList kept = QovSafetyCopies().copies(opened.at(0)->macAddress());
+        QVERIFY(!kept.isEmpty());
+        QCOMPARE(copiedData(kept.last()), monitorBefore);
         break;
+    }
     default:
         QCOMPARE(opened.at(0)->status(), QovAppDeviceModelInternal::CONNECTED);
         QCOMPARE(opened.at(1)->status(), QovAppDeviceModelInternal::CONNECTED);
@@ -638,6 +707,157 @@ void TestConnectionFlows::openingReconnectsByMode()
     // Reconnection is part of opening; the project starts unedited.
     QVERIFY(!m_window->projectData()->isEdited());
     QVERIFY(!m_window->windowTitle().endsWith(QStringLiteral(" *")));
+}
+
+void TestConnectionFlows::uploadKeepsASafetyCopyFirst()
+{
+    const QovAppDeviceModel entry =
+        unboundDevice(QStringLiteral("Entry"), QovDeviceSelector::ZEPH2208);
+    showProject({entry});
+    const QString address = addressOf("Monitor");
+    QVERIFY(m_sim->setDataSet(address, 6, 17, R"({"name":"only on the mixer"})"));
+    const QStringList before = simData(*m_sim, address);
+    const QovSafetyCopies copies;
+    const QStringList earlier = copies.copies(macOf("Monitor"));
+    // Slow replies, so that the overlay can be watched; the first upload request hangs a while.
+    QVERIFY(m_sim->setFaults(address, R"({"delayMs":15,"requests":[{"endpoint":"beginupload.cgi",
+        "nth":1,"fault":"trickle","bytesPerSecond":60}]})"));
+    QVERIFY(m_sim->clearRequests(address));
+
+    ModalAnswerer answerer;
+    answerConnect(answerer, QStringLiteral("Monitor"), true);
+    QVERIFY(m_window->connectDevice(entry));
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    // First the mixer is read for its copy, shown on the overlay file by file.
+    QTRY_COMPARE_WITH_TIMEOUT(overlayTitle(), QStringLiteral("Keeping a safety copy of Monitor"),
+                              10000);
+    QTRY_VERIFY_WITH_TIMEOUT(overlayBar()->value() > 0, 10000);
+    QCOMPARE(overlayBar()->maximum(), 51);
+    QVERIFY(m_window->isBusy());
+
+    // When the first upload request reaches the mixer, the copy of its old data is on disk.
+    QTRY_VERIFY_WITH_TIMEOUT(anyUpload(m_sim->requests(address)), 20000);
+    const QStringList now = copies.copies(macOf("Monitor"));
+    QCOMPARE(now.size(), earlier.size() + 1);
+    QCOMPARE(copiedData(now.last()), before);
+    QTRY_COMPARE(overlayTitle(), QStringLiteral("Writing Entry"));
+
+    QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 30000);
+    QTRY_VERIFY(!m_window->isBusy());
+    QCOMPARE(simData(*m_sim, address), deviceData(entry));
+    QCOMPARE(answerer.seen().size(), 1);
+}
+
+void TestConnectionFlows::failedSafetyCopyStopsTheUpload_data()
+{
+    QTest::addColumn<QByteArray>("faults");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<QString>("why");
+
+    QTest::newRow("mixer cannot be read")
+        << QByteArray(R"({"requests":[{"endpoint":"file","nth":12,"fault":"reset"}]})") << false
+        << "Its current data could not be read (failed to get partial preset).";
+    QTest::newRow("backups folder read-only")
+        << QByteArray("{}") << true << "The backup folder cannot be written (cannot";
+}
+
+void TestConnectionFlows::failedSafetyCopyStopsTheUpload()
+{
+    QFETCH(QByteArray, faults);
+    QFETCH(bool, readOnly);
+    QFETCH(QString, why);
+    const QovAppDeviceModel entry =
+        unboundDevice(QStringLiteral("Entry"), QovDeviceSelector::ZEPH2208);
+    const QStringList entryBefore = deviceData(entry);
+    showProject({entry});
+    const QString address = addressOf("Stage");
+    const QStringList before = simData(*m_sim, address);
+    const QovSafetyCopies copies;
+    if (readOnly) {
+        QVERIFY(QDir().mkpath(copies.root()));
+        const QString problem = velmora::test::makeFolderReadOnly(copies.root());
+        if (!problem.isEmpty()) {
+            QSKIP(qPrintable(problem));
+        }
+    }
+    QVERIFY(m_sim->setFaults(address, faults));
+    QVERIFY(m_sim->clearRequests(address));
+
+    ModalAnswerer answerer;
+    answerConnect(answerer, QStringLiteral("Stage"), true);
+    answerer.pressButton(QStringLiteral("OK"));
+    QVERIFY(m_window->connectDevice(entry));
+    const bool answered = answerer.waitDone(30000);
+    if (readOnly) {
+        velmora::test::makeFolderWritable(copies.root());
+    }
+    QVERIFY2(answered, qPrintable(answerer.lastError()));
+    // One popup, on the GUI thread, that says the mixer kept its data and why.
+    QCOMPARE(answerer.seen().size(), 2);
+    const QString popup = answerer.seenLines().at(1);
+    QVERIFY2(popup.startsWith("Error: The mixer Stage (" + address +
+                              ") was not overwritten.\n\nNo safety copy of its current data "
+                              "could be kept:\n" +
+                              why),
+             qPrintable(popup));
+    QTRY_VERIFY(!m_window->isBusy());
+    QVERIFY(logged("Connect QovAppDeviceModel{'Entry'[9]} : no safety copy"));
+
+    const QStringList requests = m_sim->requests(address);
+    QVERIFY(!requests.isEmpty());
+    QVERIFY2(!anyUpload(requests), qPrintable(requests.join('\n')));
+    QVERIFY(m_sim->setFaults(address, "{}"));
+    QCOMPARE(simData(*m_sim, address), before);
+    QCOMPARE(entry->status(), QovAppDeviceModelInternal::DISCONNECTED);
+    QCOMPARE(deviceData(entry), entryBefore);
+}
+
+void TestConnectionFlows::openingWithoutSafetyCopyWritesNothing()
+{
+    // A project bound to Monitor opens with "App to Device" while no copy can be written.
+    QovOnlineDeviceModel monitor;
+    for (const auto &device : m_finder->getAll()) {
+        if (device->deviceName() == QStringLiteral("Monitor")) {
+            monitor = device;
+        }
+    }
+    QVERIFY(monitor);
+    QovProjectDataModel project;
+    auto entry = std::make_shared<QovAppDeviceModelInternal>(monitor);
+    entry->setZephDataCurrent(QStringLiteral("{\"project\":\"would overwrite\"}"));
+    project.addDevice(entry);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("bound.vlmproj"));
+    QVERIFY(project.saveTo(path));
+    writeSettings();
+    QSettings(m_profile->programSettingsFile(), QSettings::IniFormat)
+        .setValue(QStringLiteral("Config/auto_reconnect"), 1);
+    const QString address = addressOf("Monitor");
+    const QStringList before = simData(*m_sim, address);
+    QVERIFY(m_sim->clearRequests(address));
+    const QovSafetyCopies copies;
+    QVERIFY(QDir().mkpath(copies.root()));
+    const QString problem = velmora::test::makeFolderReadOnly(copies.root());
+    if (!problem.isEmpty()) {
+        QSKIP(qPrintable(problem));
+    }
+
+    ModalAnswerer answerer;
+    answerer.pressButton(QStringLiteral("OK"));
+    QovProjectDataModel *previous = m_window->projectData();
+    QVERIFY(m_window->openProjectFile(path));
+    const bool answered = answerer.waitDone(30000);
+    velmora::test::makeFolderWritable(copies.root());
+    QVERIFY2(answered, qPrintable(answerer.lastError()));
+    QVERIFY2(answerer.seenLines().value(0).startsWith("Error: The mixer Monitor (" + address +
+                                                      ") was not overwritten."),
+             qPrintable(answerer.seenLines().value(0)));
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->projectData() != previous, 20000);
+    QTRY_VERIFY(!m_window->isBusy());
+    QVERIFY(!anyUpload(m_sim->requests(address)));
+    QCOMPARE(simData(*m_sim, address), before);
+    QVERIFY(m_window->projectData()->appDevices().first()->status() !=
+            QovAppDeviceModelInternal::CONNECTED);
 }
 
 QTEST_MAIN(TestConnectionFlows)
