@@ -66,9 +66,12 @@ private Q_SLOTS:
     void restoreWithoutSafetyCopyUploadsNothing();
     void restoreRefusesAModelMismatch();
     void diffShowsWhatDiffers();
+    void progressLineOnATerminalOnly();
 
 private:
-    Run cli(const QStringList &arguments) const;
+    // With `terminal`, the program's standard streams are a terminal (through script(1)), and
+    // everything it writes comes back in `out`.
+    Run cli(const QStringList &arguments, bool terminal = false) const;
     QString backupFile(const QString &name);
 
     std::unique_ptr<TempProfile> m_profile;
@@ -99,13 +102,20 @@ void TestCli::init()
     }
 }
 
-Run TestCli::cli(const QStringList &arguments) const
+Run TestCli::cli(const QStringList &arguments, bool terminal) const
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_DATA_HOME", m_profile->path() + "/data");
     process.setProcessEnvironment(environment);
-    process.start(QString(VELMORA_BIN_DIR) + "/velmora-cli", arguments);
+    const QString program = QString(VELMORA_BIN_DIR) + "/velmora-cli";
+    if (terminal) {
+        QStringList words{program};
+        words << arguments;
+        process.start("script", {"-qec", words.join(' '), "/dev/null"});
+    } else {
+        process.start(program, arguments);
+    }
     Run run;
     if (!process.waitForFinished(60000)) {
         process.kill();
@@ -297,6 +307,29 @@ void TestCli::diffShowsWhatDiffers()
     QVERIFY(text.out.contains("preset 0: differs (file: \"" + oldName +
                               "\", mixer: \"Changed on site\")"));
     QVERIFY(text.out.contains("preset 1: same"));
+}
+
+void TestCli::progressLineOnATerminalOnly()
+{
+    const QString file = backupFile("progress");
+    QCOMPARE(cli({"backup", kPrimary, "--wait", "3", "-o", file}).code, 0);
+    // Slow enough for the line to be redrawn a few times.
+    QVERIFY(m_sim->setFaults(kPrimary, R"({"delayMs":10})"));
+
+    const Run shown = cli({"restore", file, "--yes", "--wait", "3"}, true);
+    QVERIFY2(shown.code == 0, shown.out.constData());
+    // What the transfers report, in order: the mixer read for its copy, then written.
+    const int copying = shown.out.indexOf("keeping a safety copy of Main (127.0.3.2)");
+    const int writing = shown.out.indexOf("writing Main (127.0.3.2)");
+    QVERIFY2(copying >= 0 && writing > copying, shown.out.constData());
+    QVERIFY2(QRegularExpression("file [1-9][0-9]? of 51").match(shown.out).hasMatch(),
+             shown.out.constData());
+    QVERIFY(shown.out.contains("restored \"Main\""));
+
+    const Run plain = cli({"restore", file, "--yes", "--wait", "3"});
+    QCOMPARE(plain.code, 0);
+    QVERIFY2(!plain.err.contains("safety copy of") && !plain.err.contains('\r'),
+             plain.err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestCli)
