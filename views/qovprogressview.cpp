@@ -17,6 +17,8 @@ namespace {
 constexpr int kPollMs = 100;
 // Lines of mixers at work shown at once when many are copied; the rest are counted.
 constexpr int kListedTransfers = 4;
+// Room below the animation for the transfer box with all its lines.
+constexpr int kTransferBand = 220;
 
 QString activity(const QovTransferProgress::Transfer &transfer)
 {
@@ -67,6 +69,10 @@ QovProgressView::QovProgressView(QWidget *covered)
     animation->setMovie(movie);
     animation->setFixedSize(200, 200);
     auto *layout = makeVBoxLayout(0, 0, Qt::AlignCenter);
+    // The transfer box hangs below the animation in a band of fixed height, balanced by an
+    // equal one above, so that the animation stays in the middle whether or not a transfer
+    // is shown and however many lines it has.
+    layout->addSpacing(kTransferBand);
     layout->addWidget(animation, 0, Qt::AlignHCenter);
 
     m_transferBox = makeWidget(QSize(460, 0), "progress-transfer");
@@ -83,8 +89,12 @@ QovProgressView::QovProgressView(QWidget *covered)
     boxLayout->addWidget(m_transferBar);
     m_transferBox->setLayout(boxLayout);
     m_transferBox->hide();
-    layout->addSpacing(12);
-    layout->addWidget(m_transferBox, 0, Qt::AlignHCenter);
+    auto *band = makeWidget(QSize(0, kTransferBand));
+    auto *bandLayout = makeVBoxLayout(0, 0, Qt::AlignTop | Qt::AlignHCenter);
+    bandLayout->addSpacing(12);
+    bandLayout->addWidget(m_transferBox);
+    band->setLayout(bandLayout);
+    layout->addWidget(band, 0, Qt::AlignHCenter);
     setLayout(layout);
     movie->start();
 
@@ -128,7 +138,9 @@ void QovProgressView::showTransfers(const QovTransferProgress::Snapshot &snapsho
         m_transferTitle->setText(activity(running.first()));
         m_transferDetail->setText(fileText(running.first()));
     } else {
-        m_transferTitle->setText(tr("%n mixer(s) at work", nullptr, running.size()));
+        m_transferTitle->setText(tr("%1 of %2 mixers done")
+                                     .arg(snapshot.transfers.size() - running.size())
+                                     .arg(snapshot.transfers.size()));
         QStringList lines;
         for (int i = 0; i < running.size() && i < kListedTransfers; ++i) {
             lines << tr("%1: %2").arg(activity(running.at(i)), fileText(running.at(i)));

@@ -120,9 +120,12 @@ void TestProgressView::showsWhatTransfersCopy()
     auto *bar = overlay->findChild<QProgressBar *>(QStringLiteral("progress-bar"));
     QVERIFY(box && title && detail && bar);
 
-    // Without a transfer: the animation alone.
+    // Without a transfer: the animation alone, in the middle.
     overlay->show();
     QVERIFY(!box->isVisible());
+    auto *animation = overlay->findChild<QLabel *>();
+    const QPoint middle = animation->mapTo(overlay, animation->rect().center());
+    QVERIFY((middle - overlay->rect().center()).manhattanLength() <= 2);
 
     // One transfer, followed file by file.
     auto upload = std::make_unique<QovTransferReport>(
@@ -144,6 +147,7 @@ void TestProgressView::showsWhatTransfersCopy()
     QCOMPARE(detail->text(), QStringLiteral("Partial preset 2 of 40"));
     QCOMPARE(bar->maximum(), QovTransferProgress::filesPerTransfer);
     QCOMPARE(bar->text(), QStringLiteral("11 of 51 files"));
+    QCOMPARE(animation->mapTo(overlay, animation->rect().center()), middle);
     // On top of the darkened window, in its middle, within it.
     QVERIFY(window.rect().contains(
         box->geometry().translated(box->mapTo(&window, QPoint()) - box->pos())));
@@ -156,14 +160,14 @@ void TestProgressView::showsWhatTransfersCopy()
     copy.startFile(2, 1);
     QTRY_COMPARE(bar->value(), 12);
     QCOMPARE(bar->maximum(), 2 * QovTransferProgress::filesPerTransfer);
-    QCOMPARE(title->text(), QStringLiteral("2 mixer(s) at work"));
+    QCOMPARE(title->text(), QStringLiteral("0 of 2 mixers done"));
     QCOMPARE(detail->text(), QStringLiteral("Writing FOH Main: Partial preset 2 of 40\n"
                                             "Keeping a safety copy of Stage: Preset 2 of 8"));
 
     // The first one fails: it copies no more, and the bar counts only what is left to do.
     upload.reset();
     QTRY_COMPARE(bar->maximum(), 11 + QovTransferProgress::filesPerTransfer);
-    QCOMPARE(title->text(), QStringLiteral("1 mixer(s) at work"));
+    QCOMPARE(title->text(), QStringLiteral("1 of 2 mixers done"));
     QCOMPARE(detail->text(), QStringLiteral("Keeping a safety copy of Stage: Preset 2 of 8"));
 
     // All done: back to the animation alone, also the next time the overlay comes up.

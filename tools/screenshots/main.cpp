@@ -80,7 +80,7 @@ int main(int argc, char *argv[])
 
     std::vector<ScreenshotScene> scenes = artworkScenes();
     for (auto more : {widgetScenes(), popupScenes(), dialogScenes(), appScenes(), pageScenes(),
-                      connectionScenes()}) {
+                      connectionScenes(), progressScenes()}) {
         scenes.insert(scenes.end(), more.begin(), more.end());
     }
     int failures = 0;

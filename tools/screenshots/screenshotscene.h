@@ -30,3 +30,5 @@ std::vector<ScreenshotScene> pageScenes();
 std::vector<ScreenshotScene> connectionScenes();
 // The start page, the main window with its project page and menus, and its small dialogs.
 std::vector<ScreenshotScene> appScenes();
+// The busy overlay over the main window while transfers run against simulated mixers.
+std::vector<ScreenshotScene> progressScenes();
