@@ -1,7 +1,8 @@
 #include "models/qovprojectfiles.h"
 
+#include "models/qovautosaver.h"
 #include "models/qovprogramsettingsmodel.h"
-#include "models/qovprojectdatamodel.h"
+#include "models/qovprojectsnapshot.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,21 +26,21 @@ QString saveProject(const QString &path, const QString &title,
                     const QList<QovAppDeviceModel> &devices)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    if (!QDir().mkpath(QFileInfo(absolute).absolutePath())) {
-        return QStringLiteral("cannot create the folder of %1").arg(absolute);
-    }
-    QovProjectDataModel project;
-    // Set first, so that the copies written while the project is filled lie beside the target
-    // and never over the desktop program's own unsaved project.
-    project.setSavePath(absolute);
-    project.setProjectName(title);
-    // One list, one autosave: adding devices one by one would write the growing file each time.
     if (static_cast<quint32>(devices.size()) >
         QovProgramSettingsModel().maxNumberOfProjectDevices()) {
         return QStringLiteral("too many devices for one project");
     }
-    project.setAppDevices(QVector<QovAppDeviceModel>(devices.begin(), devices.end()));
-    if (!project.saveTo(absolute)) {
+    if (!QDir().mkpath(QFileInfo(absolute).absolutePath())) {
+        return QStringLiteral("cannot create the folder of %1").arg(absolute);
+    }
+    // Written from the devices' records, not through a project object: that would keep an
+    // autosave copy beside the file and needs a thread with an event loop, and safety copies
+    // are written on the transfer's own thread.
+    QovProjectSnapshot project{title, QString(), QString(), QString(), {}};
+    for (const QovAppDeviceModel &device : devices) {
+        project.devices.append(device->record());
+    }
+    if (!QovAutosaver::writeComplete(absolute, project.toJsonBytes())) {
         return QStringLiteral("cannot write %1").arg(absolute);
     }
     return QString();
