@@ -10,6 +10,8 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // How often the overlay looks at the transfers: smooth enough for a bar, and each look costs a
@@ -17,8 +19,8 @@ namespace {
 constexpr int kPollMs = 100;
 // Lines of mixers at work shown at once when many are copied; the rest are counted.
 constexpr int kListedTransfers = 4;
-// Room below the animation for the transfer box with all its lines.
-constexpr int kTransferBand = 220;
+constexpr int kBoxWidth = 460;
+constexpr int kBoxMargin = 20;
 
 QString activity(const QovTransferProgress::Transfer &transfer)
 {
@@ -65,38 +67,31 @@ QovProgressView::QovProgressView(QWidget *covered)
 
     auto *movie = new QMovie(QStringLiteral(":/images/progress.gif"), QByteArray(), this);
     movie->setScaledSize(QSize(200, 200));
-    auto *animation = new QLabel();
-    animation->setMovie(movie);
-    animation->setFixedSize(200, 200);
+    m_animation = new QLabel();
+    m_animation->setMovie(movie);
+    m_animation->setFixedSize(200, 200);
     auto *layout = makeVBoxLayout(0, 0, Qt::AlignCenter);
-    // The transfer box hangs below the animation in a band of fixed height, balanced by an
-    // equal one above, so that the animation stays in the middle whether or not a transfer
-    // is shown and however many lines it has.
-    layout->addSpacing(kTransferBand);
-    layout->addWidget(animation, 0, Qt::AlignHCenter);
+    layout->addWidget(m_animation);
+    setLayout(layout);
+    movie->start();
 
-    m_transferBox = makeWidget(QSize(460, 0), "progress-transfer");
+    // Outside the layout, so that the animation stays where it always is; placed below it by
+    // placeTransferBox().
+    m_transferBox = new QWidget(this);
+    m_transferBox->setObjectName(QStringLiteral("progress-transfer"));
     m_transferBox->setAttribute(Qt::WA_StyledBackground);
-    m_transferTitle = makeLabel(QString(), QSize(420, 0), "progress-title", Qt::AlignCenter);
-    m_transferDetail = makeLabel(QString(), QSize(420, 0), "progress-detail", Qt::AlignCenter);
+    m_transferTitle = makeLabel(QString(), QSize(), "progress-title", Qt::AlignCenter);
+    m_transferDetail = makeLabel(QString(), QSize(), "progress-detail", Qt::AlignCenter);
+    m_transferDetail->setWordWrap(true);
     m_transferBar = new QProgressBar();
     m_transferBar->setObjectName(QStringLiteral("progress-bar"));
-    m_transferBar->setFixedWidth(420);
     m_transferBar->setAlignment(Qt::AlignCenter);
-    auto *boxLayout = makeVBoxLayout(20, 8, Qt::AlignCenter);
+    auto *boxLayout = makeVBoxLayout(kBoxMargin, 8, Qt::Alignment());
     boxLayout->addWidget(m_transferTitle);
     boxLayout->addWidget(m_transferDetail);
     boxLayout->addWidget(m_transferBar);
     m_transferBox->setLayout(boxLayout);
     m_transferBox->hide();
-    auto *band = makeWidget(QSize(0, kTransferBand));
-    auto *bandLayout = makeVBoxLayout(0, 0, Qt::AlignTop | Qt::AlignHCenter);
-    bandLayout->addSpacing(12);
-    bandLayout->addWidget(m_transferBox);
-    band->setLayout(bandLayout);
-    layout->addWidget(band, 0, Qt::AlignHCenter);
-    setLayout(layout);
-    movie->start();
 
     m_poll.setInterval(kPollMs);
     connect(&m_poll, &QTimer::timeout, this, &QovProgressView::pollTransfers);
@@ -111,6 +106,23 @@ void QovProgressView::coverWindow()
 {
     setGeometry(m_covered->rect());
     raise();
+    placeTransferBox();
+}
+
+void QovProgressView::placeTransferBox()
+{
+    if (m_transferBox->isHidden()) {
+        return;
+    }
+    // Below the animation where there is room; in a small window (a dialog) it moves up as far
+    // as it must, over the animation if need be, but never out of the window.
+    const int width = std::min(kBoxWidth, this->width() - 16);
+    m_transferBox->setFixedWidth(std::max(width, 0));
+    m_transferBox->adjustSize();
+    const int below = m_animation->geometry().bottom() + 12;
+    const int top = std::max(0, std::min(below, height() - m_transferBox->height() - 8));
+    m_transferBox->move((this->width() - m_transferBox->width()) / 2, top);
+    m_transferBox->raise();
 }
 
 void QovProgressView::pollTransfers()
@@ -134,6 +146,8 @@ void QovProgressView::showTransfers(const QovTransferProgress::Snapshot &snapsho
         m_transferBox->hide();
         return;
     }
+    // Laid out before it is placed, so that its height is known.
+    layout()->activate();
     if (snapshot.transfers.size() == 1) {
         m_transferTitle->setText(activity(running.first()));
         m_transferDetail->setText(fileText(running.first()));
@@ -155,6 +169,7 @@ void QovProgressView::showTransfers(const QovTransferProgress::Snapshot &snapsho
     m_transferBar->setFormat(
         tr("%1 of %2 files").arg(snapshot.filesDone()).arg(snapshot.filesTotal()));
     m_transferBox->show();
+    placeTransferBox();
 }
 
 void QovProgressView::showEvent(QShowEvent *event)

@@ -36,11 +36,13 @@ private:
     // Shows the transfers of the snapshot, or nothing but the animation when none runs.
     void showTransfers(const QovTransferProgress::Snapshot &snapshot);
     void pollTransfers();
+    void placeTransferBox();
     bool isCoveredWidget(QObject *object) const;
 
     QWidget *m_covered;
     // Where the keyboard focus was when the overlay came up; it goes back there afterwards.
     QPointer<QWidget> m_focusBefore;
+    QLabel *m_animation;
     QWidget *m_transferBox;
     QLabel *m_transferTitle;
     QLabel *m_transferDetail;

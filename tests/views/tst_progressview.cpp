@@ -148,9 +148,9 @@ void TestProgressView::showsWhatTransfersCopy()
     QCOMPARE(bar->maximum(), QovTransferProgress::filesPerTransfer);
     QCOMPARE(bar->text(), QStringLiteral("11 of 51 files"));
     QCOMPARE(animation->mapTo(overlay, animation->rect().center()), middle);
-    // On top of the darkened window, in its middle, within it.
-    QVERIFY(window.rect().contains(
-        box->geometry().translated(box->mapTo(&window, QPoint()) - box->pos())));
+    // Below the animation, which stays where it was.
+    QVERIFY(box->geometry().top() > animation->geometry().bottom());
+    QVERIFY(overlay->rect().contains(box->geometry()));
 
     // A second mixer joins: one bar over both.
     QovTransferReport copy(QovTransferProgress::SafetyCopy, QStringLiteral("Stage"),
@@ -163,6 +163,16 @@ void TestProgressView::showsWhatTransfersCopy()
     QCOMPARE(title->text(), QStringLiteral("0 of 2 mixers done"));
     QCOMPARE(detail->text(), QStringLiteral("Writing FOH Main: Partial preset 2 of 40\n"
                                             "Keeping a safety copy of Stage: Preset 2 of 8"));
+
+    // A dialog's overlay is small: the box moves up but stays whole within it.
+    window.resize(664, 390);
+    QTRY_COMPARE(overlay->size(), QSize(664, 390));
+    QVERIFY2(overlay->rect().contains(box->geometry()), qPrintable(QString("%1,%2 %3x%4")
+                                                                       .arg(box->x())
+                                                                       .arg(box->y())
+                                                                       .arg(box->width())
+                                                                       .arg(box->height())));
+    window.resize(800, 600);
 
     // The first one fails: it copies no more, and the bar counts only what is left to do.
     upload.reset();

@@ -5,6 +5,7 @@
 #include "app/qovmainwindow.h"
 #include "device/qovcgiapizeph2208.h"
 #include "device/qovtransferprogress.h"
+#include "dialogs/qovaddonlinedevicedialog.h"
 #include "mixersimprocess.h"
 #include "models/qovdiscovereddevice.h"
 #include "models/qovprojectdatamodel.h"
@@ -118,17 +119,26 @@ QovProjectDataModel *projectOf(int count)
 // `files` files of the batch are done.
 void catchHalfWay(QWidget *frame, bool upload, int count, int files)
 {
-    running().finish();
+    // The simulator first: made before the transfers' holder, it outlives the transfers at exit.
     MixerSimProcess *sim = mixers();
-    const QVector<QovAppDeviceModel> devices =
-        frame->findChild<QovMainWindow *>()->projectData()->appDevices();
+    running().finish();
+    auto *window = frame->findChild<QovMainWindow *>();
+    QVector<QovAppDeviceModel> devices;
+    for (int i = 0; i < count; ++i) {
+        devices.append(window ? window->projectData()->appDevices().at(i)
+                              : std::make_shared<QovAppDeviceModelInternal>(mixerAt(i)));
+    }
     for (int i = 0; i < count; ++i) {
         const QovOnlineDeviceModel mixer = mixerAt(i);
         sim->setFaults(mixer->ipAddress(), R"({"delayMs":40})");
         running().transfers.push_back(
             running().api.connectDeviceWithOutcome(upload, devices.at(i), mixer));
     }
-    frame->findChild<QovProgressView *>()->show();
+    if (auto *dialog = qobject_cast<QovAbstractDialog *>(frame)) {
+        dialog->setBusy(true);
+    } else {
+        frame->findChild<QovProgressView *>()->show();
+    }
     QovTransferProgress *progress = QovTransferProgress::instance();
     QElapsedTimer timer;
     timer.start();
@@ -152,5 +162,9 @@ std::vector<ScreenshotScene> progressScenes()
          [](QWidget *frame) { catchHalfWay(frame, true, 1, 19); }, 0, 0},
         {QStringLiteral("progress-many-mixers"), [] { return framedWindow(projectOf(6)); },
          [](QWidget *frame) { catchHalfWay(frame, false, 6, 130); }, 0, 0},
+        // A dialog's overlay is much smaller than the window's.
+        {QStringLiteral("progress-small-dialog"),
+         [] { return new QovAddOnlineDeviceDialog(QovAddOnlineDeviceDialog::CONNECT, {}); },
+         [](QWidget *dialog) { catchHalfWay(dialog, false, 5, 60); }, 0, 0},
     };
 }
