@@ -146,7 +146,8 @@ void QovProgressView::showTransfers(const QovTransferProgress::Snapshot &snapsho
         m_transferBox->hide();
         return;
     }
-    // Laid out before it is placed, so that its height is known.
+    // The box is placed against the animation, whose place is known once the overlay is laid
+    // out (it may not have been, when it comes up with a transfer already running).
     layout()->activate();
     if (snapshot.transfers.size() == 1) {
         m_transferTitle->setText(activity(running.first()));
