@@ -1,16 +1,43 @@
 #include "dialogs/qovdialogplacement.h"
 
+#include "views/qovmainwindowbase.h"
+
 #include <QApplication>
+#include <QDialog>
 #include <QScreen>
 #include <QWidget>
+
+namespace {
+
+// A popup raised from a dialog belongs over that dialog. Otherwise the dialog is about the
+// project, so it goes over the main window, also while the start page that opened it is still
+// the active window.
+const QWidget *windowToCenterOver(const QWidget *dialog)
+{
+    const QWidget *active = QApplication::activeWindow();
+    const auto usable = [dialog](const QWidget *window) {
+        return window && window != dialog && window->isVisible();
+    };
+    if (usable(active) && qobject_cast<const QDialog *>(active)) {
+        return active;
+    }
+    for (const QWidget *window : QApplication::topLevelWidgets()) {
+        if (usable(window) && qobject_cast<const QovMainWindowBase *>(window)) {
+            return window;
+        }
+    }
+    return usable(active) ? active : nullptr;
+}
+
+} // namespace
 
 void qovCenterOverActiveWindow(QWidget *dialog)
 {
     if (dialog->parentWidget() || dialog->testAttribute(Qt::WA_Moved)) {
         return;
     }
-    const QWidget *over = QApplication::activeWindow();
-    if (!over || over == dialog || !over->isVisible()) {
+    const QWidget *over = windowToCenterOver(dialog);
+    if (!over) {
         return;
     }
     QRect placed(QPoint(), dialog->frameGeometry().size());

@@ -1,5 +1,6 @@
 #include "dialogs/qovabstractdialog.h"
 #include "dialogs/qovconfirmpopup.h"
+#include "tests/views/fakemainwindow.h"
 #include "views/qovprogressview.h"
 
 #include <QLabel>
@@ -137,6 +138,21 @@ void TestAbstractDialog::opensOverTheActiveWindow()
             4);
     popup.close();
     dialog.close();
+
+    // Opened from the start page while the new main window already shows: over the main window.
+    FakeMainWindow mainWindow;
+    mainWindow.setGeometry(700, 300, 800, 500);
+    mainWindow.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
+    QApplication::setActiveWindow(&window);
+    QTRY_COMPARE(QApplication::activeWindow(), &window);
+    FrameDialog fromStartPage(QSize(500, 300));
+    fromStartPage.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fromStartPage));
+    QVERIFY((fromStartPage.frameGeometry().center() - mainWindow.frameGeometry().center())
+                .manhattanLength() <= 4);
+    fromStartPage.close();
+    mainWindow.close();
 
     // Near the screen's edge the dialog stays whole on the screen.
     const QRect area = window.screen()->availableGeometry();
