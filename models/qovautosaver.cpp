@@ -3,7 +3,9 @@
 #include "models/qovdurablefile.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 #include <QThreadPool>
 
@@ -164,6 +166,9 @@ bool QovAutosaver::runExclusive(const std::function<bool()> &work)
 bool QovAutosaver::writeComplete(const QString &path, const QByteArray &bytes)
 {
     const QString staging = path + QStringLiteral(".tmp");
+    // The unsaved project's copy lives in the user's data folder, which a new account may not
+    // have yet.
+    QDir().mkpath(QFileInfo(path).absolutePath());
     if (qovWriteFile(staging, bytes, true) && qovReplaceFile(staging, path)) {
         return true;
     }
