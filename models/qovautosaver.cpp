@@ -123,6 +123,11 @@ void QovAutosaver::waitIdle()
     m_shared->idle.wait(lock, [this] { return m_shared->writes == 0; });
 }
 
+void QovAutosaver::waitForAllWrites()
+{
+    writer().waitForDone();
+}
+
 void QovAutosaver::writeNow()
 {
     if (m_timer.isActive()) {
