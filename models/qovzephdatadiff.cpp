@@ -37,6 +37,8 @@ QovZephDataDiffEntry compare(int type, int bank, const QString &fileText, const 
     const Bank mixer = readBank(mixerText, named);
     entry.fileName = file.used ? file.name : QString();
     entry.mixerName = mixer.used ? mixer.name : QString();
+    entry.fileUsed = file.used;
+    entry.mixerUsed = mixer.used;
     // Texts that are not JSON objects can only be compared as they stand.
     const bool equal =
         (file.parsed && mixer.parsed) ? file.object == mixer.object : fileText == mixerText;

@@ -18,6 +18,10 @@ struct QovZephDataDiffEntry
     // Preset and partial-preset names, empty for unused banks and other data sets.
     QString fileName;
     QString mixerName;
+    // Whether each side's bank holds a stored preset, so that an unused bank can be told from a
+    // stored one without a name. Always set for data sets without banks of presets.
+    bool fileUsed = true;
+    bool mixerUsed = true;
 
     // "same", "differs", "only in file", "only on mixer".
     static QString stateText(State state);
