@@ -44,9 +44,8 @@ QovCompareControl::Outcome readAndCompare(const QovOnlineDeviceModel &mixer,
 QovCompareControl::QovCompareControl(const QovAppDeviceModel &device, QWidget *parent)
     : QWidget(parent)
     , m_device(device)
-    , m_button(makeButton(tr("Compare"), QSize(96, 30), "compare-button"))
+    , m_button(makeButton(tr("Compare"), QSize(104, 40), "compare-button"))
     , m_busyMark(new QLabel())
-    , m_busyText(makeLabel(tr("Reading the mixer\u2026"), QSize(), "compare-busy"))
 {
     m_button->setCursor(Qt::PointingHandCursor);
     m_button->setToolTip(tr("Show what differs between the project and the mixer"));
@@ -55,12 +54,10 @@ QovCompareControl::QovCompareControl(const QovAppDeviceModel &device, QWidget *p
     m_busyMark->setMovie(movie);
     m_busyMark->setFixedSize(24, 24);
     m_busyMark->hide();
-    m_busyText->hide();
 
     auto *layout = makeHBoxLayout(0, 8, Qt::AlignLeft | Qt::AlignVCenter);
     layout->addWidget(m_button);
     layout->addWidget(m_busyMark);
-    layout->addWidget(m_busyText);
     setLayout(layout);
 
     connect(m_button, &QPushButton::clicked, this, &QovCompareControl::start);
@@ -91,9 +88,9 @@ void QovCompareControl::start()
         m_watcher = nullptr;
         finish(mixer, outcome);
     });
+    m_button->setText(tr("Reading\u2026"));
     m_busyMark->show();
     m_busyMark->movie()->start();
-    m_busyText->show();
     updateButton();
     Q_EMIT busyChanged(true);
     // The stored data is copied here, on the GUI thread that owns the device.
@@ -104,7 +101,6 @@ void QovCompareControl::finish(const QovOnlineDeviceModel &mixer, const Outcome 
 {
     m_busyMark->movie()->stop();
     m_busyMark->hide();
-    m_busyText->hide();
     updateButton();
     Q_EMIT busyChanged(false);
     // A dialog closed while the mixer was read wants no answer any more.

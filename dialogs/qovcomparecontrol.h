@@ -15,8 +15,8 @@ class QFutureWatcher;
 
 // The "Compare" button of the connection dialogs: reads the mixer's current data on a worker,
 // compares it with the project device's stored data and shows the result in a compare view.
-// While it reads, the button is off and a small busy mark says what is going on; the dialog
-// around it stays usable and may close at any time.
+// While it reads, the button is off and says so beside a small busy mark; the dialog around it
+// stays usable and may close at any time.
 class QovCompareControl : public QWidget
 {
     Q_OBJECT
@@ -49,7 +49,6 @@ private:
     QovOnlineDeviceModel m_mixer;
     QPushButton *m_button;
     QLabel *m_busyMark;
-    QLabel *m_busyText;
     // Set while a read runs. A child of this widget: when the dialog goes, it goes with it and
     // the worker's result is dropped unseen.
     QFutureWatcher<Outcome> *m_watcher = nullptr;

@@ -120,14 +120,26 @@ QString QovCompareDialog::itemText(int type, int bank)
 void QovCompareDialog::buildContents(QWidget *contents)
 {
     auto *layout = makeVBoxLayout(12, 8, Qt::AlignTop | Qt::AlignLeft);
-    auto *sides = makeHBoxLayout(0, 8, Qt::AlignLeft | Qt::AlignVCenter);
-    sides->addWidget(makeLabel(tr("App"), QSize(), "dialog-contents-label"));
-    sides->addWidget(new QovElidedLabel(m_device->deviceName(), QSize(250, 24), "compare-side"));
-    sides->addSpacing(16);
-    sides->addWidget(makeLabel(tr("Device"), QSize(), "dialog-contents-label"));
-    sides->addWidget(
-        new QovElidedLabel(tr("%1 (%2)").arg(m_mixer->deviceName(), m_mixer->ipAddress()),
-                           QSize(250, 24), "compare-side"));
+    // Each side's title starts above its column of names.
+    auto *sides = makeHBoxLayout(0, 0, Qt::AlignLeft | Qt::AlignVCenter);
+    const struct
+    {
+        QString heading;
+        QString name;
+    } sideTitles[] = {
+        {tr("App"), m_device->deviceName()},
+        {tr("Device"), tr("%1 (%2)").arg(m_mixer->deviceName(), m_mixer->ipAddress())},
+    };
+    const int firstSideWidth = 1 + 8 + kItemWidth + 8 + kNameWidth + 8;
+    for (const auto &side : sideTitles) {
+        const bool first = &side == sideTitles;
+        auto *title = makeHBoxLayout(0, 8, Qt::AlignLeft | Qt::AlignVCenter);
+        title->addWidget(makeLabel(side.heading, QSize(), "dialog-contents-label"));
+        title->addWidget(new QovElidedLabel(side.name, QSize(230, 24), "compare-side"));
+        QWidget *block = makeWidget(QSize(first ? firstSideWidth : 0, 0));
+        block->setLayout(title);
+        sides->addWidget(block);
+    }
     layout->addLayout(sides);
 
     QLabel *summary = makeLabel(m_summary, QSize(kListWidth, 0), "compare-summary");
