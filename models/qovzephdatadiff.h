@@ -5,6 +5,15 @@
 #include <QString>
 #include <QVector>
 
+// One slot of an EQ library that differs between the two copies. A slot with an empty name is
+// unused; slots unused on both sides are not listed, whatever their curves hold.
+struct QovZephDataDiffSlot
+{
+    int slot = 0;
+    QString fileName;
+    QString mixerName;
+};
+
 // What differs between two copies of a mixer's data, per data set and bank: the project's copy
 // ("file") and the mixer's. Members are compared as JSON values, so member order and spacing do
 // not count as differences.
@@ -22,6 +31,9 @@ struct QovZephDataDiffEntry
     // stored one without a name. Always set for data sets without banks of presets.
     bool fileUsed = true;
     bool mixerUsed = true;
+    // For a differing EQ library in the usual shape ({"entries": [{"slot", "name", ...}]}): its
+    // differing slots in slot order. Empty otherwise.
+    QVector<QovZephDataDiffSlot> changedSlots;
 
     // "same", "differs", "only in file", "only on mixer".
     static QString stateText(State state);
