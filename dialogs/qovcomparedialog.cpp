@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 const int kListWidth = 672;
@@ -52,6 +54,33 @@ QString sideText(const QovZephDataDiffEntry &entry, bool file)
                           : QStringLiteral("\u2018%1\u2019").arg(name);
 }
 
+QovZephDataDiffEntry::State slotState(const QovZephDataDiffSlot &slot)
+{
+    if (slot.mixerName.isEmpty()) {
+        return QovZephDataDiffEntry::OnlyInFile;
+    }
+    return slot.fileName.isEmpty() ? QovZephDataDiffEntry::OnlyOnMixer
+                                   : QovZephDataDiffEntry::Differs;
+}
+
+QString slotName(const QString &name)
+{
+    return name.isEmpty() ? QovCompareDialog::tr("Empty")
+                          : QStringLiteral("\u2018%1\u2019").arg(name);
+}
+
+// A differing bank is one item; a differing EQ library is one item per slot the user can name.
+int differingItems(const QVector<QovZephDataDiffEntry> &entries)
+{
+    int count = 0;
+    for (const QovZephDataDiffEntry &entry : entries) {
+        if (entry.state != QovZephDataDiffEntry::Same) {
+            count += std::max(1, int(entry.changedSlots.size()));
+        }
+    }
+    return count;
+}
+
 QString stateText(QovZephDataDiffEntry::State state)
 {
     switch (state) {
@@ -78,9 +107,7 @@ QovCompareDialog::QovCompareDialog(const QovAppDeviceModel &device,
     , m_entries(entries)
 {
     setWindowTitle(tr("Compare"));
-    for (const QovZephDataDiffEntry &entry : entries) {
-        m_differing += entry.state != QovZephDataDiffEntry::Same ? 1 : 0;
-    }
+    m_differing = differingItems(entries);
     if (m_differing == 0) {
         m_summary = tr("The project entry and the mixer hold the same data.");
     } else {
@@ -175,6 +202,10 @@ void QovCompareDialog::addRows()
                 same << entry.bank;
                 continue;
             }
+            if (!entry.changedSlots.isEmpty()) {
+                addSlotRows(entry);
+                continue;
+            }
             addRow({itemText(type, entry.bank), sideText(entry, true), sideText(entry, false),
                     stateText(entry.state)},
                    true);
@@ -189,6 +220,20 @@ void QovCompareDialog::addRows()
         const QString note = same.size() == total && total > 1 ? tr("all identical") : QString();
         addRow({item, note, QString(), stateText(QovZephDataDiffEntry::Same)}, false);
     }
+}
+
+void QovCompareDialog::addSlotRows(const QovZephDataDiffEntry &entry)
+{
+    for (const QovZephDataDiffSlot &slot : entry.changedSlots) {
+        const QString item =
+            (entry.type == 3 ? tr("12-band EQ %1") : tr("4-band EQ %1")).arg(slot.slot + 1);
+        addRow(
+            {item, slotName(slot.fileName), slotName(slot.mixerName), stateText(slotState(slot))},
+            true);
+    }
+    addRow({tr("%1, other slots").arg(itemText(entry.type, 0)), QString(), QString(),
+            stateText(QovZephDataDiffEntry::Same)},
+           false);
 }
 
 void QovCompareDialog::addRow(const QStringList &columns, bool differs)

@@ -36,6 +36,7 @@ protected:
 private:
     void addRow(const QStringList &columns, bool differs);
     void addRows();
+    void addSlotRows(const QovZephDataDiffEntry &entry);
 
     QovAppDeviceModel m_device;
     QovOnlineDeviceModel m_mixer;

@@ -14,6 +14,7 @@
 #include "tempprofile.h"
 
 #include <QApplication>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QListWidget>
@@ -162,7 +163,8 @@ void TestCompareDialogs::connectDialogShowsWhatDiffers()
     const QovAppDeviceModel device = projectCopyOf(QStringLiteral("Bravo"));
     const QString address = QStringLiteral("127.0.0.2");
     // The mixer renamed its first preset and lost its second partial preset; the project
-    // stored a fifth preset and a seventh one without a name; the 4-band library differs.
+    // stored a fifth preset and a seventh one without a name, renamed the third slot of its
+    // 4-band EQ library and cleared the sixth.
     QVERIFY(m_sim->setDataSet(address, 2, 0,
                               renamed(m_sim->dataSet(address, 2, 0), "Evening Mass", true)));
     QVERIFY(m_sim->setDataSet(address, 6, 1, renamed(m_sim->dataSet(address, 6, 1), "", false)));
@@ -170,7 +172,18 @@ void TestCompareDialogs::connectDialogShowsWhatDiffers()
                                                            QStringLiteral("Wedding"), true)));
     device->setZephDataPreset(
         6, QString::fromUtf8(renamed(m_sim->dataSet(address, 2, 6), QString(), true)));
-    device->setZephData4BandEq(QStringLiteral(R"({"entries":[]})"));
+    QJsonObject library = QJsonDocument::fromJson(m_sim->dataSet(address, 4, 0)).object();
+    QJsonArray entries = library.value("entries").toArray();
+    const QString mixerSlot3 = entries.at(2).toObject().value("name").toString();
+    const QString mixerSlot6 = entries.at(5).toObject().value("name").toString();
+    QVERIFY(!mixerSlot3.isEmpty() && !mixerSlot6.isEmpty());
+    for (const auto &[index, name] : {std::pair<int, QString>{2, "Kick Drum"}, {5, ""}}) {
+        QJsonObject slot = entries.at(index).toObject();
+        slot.insert("name", name);
+        entries.replace(index, slot);
+    }
+    library.insert("entries", entries);
+    device->setZephData4BandEq(QString::fromUtf8(QJsonDocument(library).toJson()));
     // Slow answers keep the read going long enough to see the dialog while it reads.
     QVERIFY(m_sim->setFaults(address, R"({"delayMs": 10})"));
     QVERIFY(m_sim->clearRequests(address));
@@ -211,14 +224,20 @@ void TestCompareDialogs::connectDialogShowsWhatDiffers()
             QStringList{"Preset 7", "(no name)", "Empty", "only in the project"}.join(bar),
             QStringList{"Presets 2\u20134, 6, 8", "", "", "same"}.join(bar),
             QStringList{"12-band EQ library", "", "", "same"}.join(bar),
-            QStringList{"4-band EQ library", "", "", "differs"}.join(bar),
+            QStringList{"4-band EQ 3", "\u2018Kick Drum\u2019",
+                        QString("\u2018%1\u2019").arg(mixerSlot3), "differs"}
+                .join(bar),
+            QStringList{"4-band EQ 6", "Empty", QString("\u2018%1\u2019").arg(mixerSlot6),
+                        "only on the mixer"}
+                .join(bar),
+            QStringList{"4-band EQ library, other slots", "", "", "same"}.join(bar),
             QStringList{"Partial preset 2", "\u2018Monitor EQ\u2019", "Empty",
                         "only in the project"}
                 .join(bar),
             QStringList{"Partial presets 1, 3\u201340", "", "", "same"}.join(bar),
             QStringList{"Current state", "", "", "same"}.join(bar),
         }));
-    QVERIFY2(seen.summary.startsWith("5 items differ."), qPrintable(seen.summary));
+    QVERIFY2(seen.summary.startsWith("6 items differ."), qPrintable(seen.summary));
     QCOMPARE(downloadRequests(m_sim->requests(address)), 51);
 
     // Back in the dialog, which works as before: the choice made stands and OK hands it over.

@@ -17,6 +17,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
@@ -128,7 +129,7 @@ QWidget *connectDialog()
 }
 
 // Compare before a connection: a project copy of "Monitor Left" that was edited since it was
-// read (a preset renamed, one stored, a partial preset dropped, the EQ library changed).
+// read (a preset renamed, one stored, a partial preset dropped, an EQ library slot renamed).
 QString withName(const QString &json, const QString &name, bool stored)
 {
     QJsonObject object = QJsonDocument::fromJson(json.toUtf8()).object();
@@ -146,7 +147,13 @@ QovAppDeviceModel editedCopyOf(const QovOnlineDeviceModel &mixer, QovZephData *o
     stored.preset[0] = withName(stored.preset[0], QStringLiteral("Sunday Service (old)"), true);
     stored.preset[4] = withName(stored.preset[4], QStringLiteral("Wedding"), true);
     stored.partialPreset[1] = withName(stored.partialPreset[1], QString(), false);
-    stored.eq12Band = QStringLiteral(R"({"entries":[]})");
+    QJsonObject library = QJsonDocument::fromJson(stored.eq12Band.toUtf8()).object();
+    QJsonArray entries = library.value(QStringLiteral("entries")).toArray();
+    QJsonObject slot = entries.at(1).toObject();
+    slot.insert(QStringLiteral("name"), QStringLiteral("Choir"));
+    entries.replace(1, slot);
+    library.insert(QStringLiteral("entries"), entries);
+    stored.eq12Band = QString::fromUtf8(QJsonDocument(library).toJson(QJsonDocument::Compact));
     device->setZephDataPreset(stored.preset);
     device->setZephData12BandEq(stored.eq12Band);
     device->setZephData4BandEq(stored.eq4Band);
