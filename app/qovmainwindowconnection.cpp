@@ -90,7 +90,7 @@ bool QovMainWindow::reconnectDevice(QovAppDeviceModel device)
         hideBusy();
         return false;
     }
-    QovReconnectDeviceDialog dialog;
+    QovReconnectDeviceDialog dialog(device);
     if (dialog.exec() != QDialog::Accepted) {
         flowLine("Reconnect", device) << ": canceled";
         hideBusy();
