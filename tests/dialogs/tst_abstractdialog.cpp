@@ -149,8 +149,15 @@ void TestAbstractDialog::opensOverTheActiveWindow()
     FrameDialog fromStartPage(QSize(500, 300));
     fromStartPage.show();
     QVERIFY(QTest::qWaitForWindowExposed(&fromStartPage));
-    QVERIFY((fromStartPage.frameGeometry().center() - mainWindow.frameGeometry().center())
-                .manhattanLength() <= 4);
+    QVERIFY2((fromStartPage.frameGeometry().center() - mainWindow.frameGeometry().center())
+                     .manhattanLength() <= 4,
+             qPrintable(QStringLiteral("dialog at %1,%2, window at %3,%4 %5x%6")
+                            .arg(fromStartPage.frameGeometry().x())
+                            .arg(fromStartPage.frameGeometry().y())
+                            .arg(mainWindow.frameGeometry().x())
+                            .arg(mainWindow.frameGeometry().y())
+                            .arg(mainWindow.width())
+                            .arg(mainWindow.height())));
     fromStartPage.close();
     mainWindow.close();
 
