@@ -119,7 +119,7 @@ bool QovMainWindow::reconnectDevice(QovAppDeviceModel device)
         hideBusy();
         return false;
     }
-    QovReconnectDeviceDialog dialog;
+    QovReconnectDeviceDialog dialog(device);
     if (dialog.exec() != QDialog::Accepted) {
         flowLine("Reconnect", device) << ": canceled";
         hideBusy();
@@ -240,9 +240,9 @@ void QovMainWindow::reconnectAfterOpen(QovProjectDataModel *model,
                                        QovProgramSettingsModel::AutoReconnectType mode)
 {
     const QVector<QovAppDeviceModel> devices = model->appDevices();
-    // A read-only lookup from this worker. Waiting for the GUI thread to do it instead could
-    // deadlock: the GUI thread may itself be waiting for the pool (at exit), and the finder
-    // may have been created on a pool thread that runs no event loop.
+    // Looked up from this worker, under the finder list's lock. Waiting for the GUI thread to
+    // do it instead could deadlock: the GUI thread may itself be waiting for the pool (at
+    // exit), and the finder may have been created on a pool thread that runs no event loop.
     QovOnlineDeviceFinder *finder = QovOnlineDeviceFinder::instance();
     QVector<QovOnlineDeviceModel> partners(devices.size());
     for (int i = 0; i < devices.size(); ++i) {

@@ -1,13 +1,16 @@
 #include "app/qovmenubarview.h"
 
+#include "dialogs/qovpopups.h"
 #include "dialogs/qovversioninfodialog.h"
 #include "models/qovpersistentdatamodel.h"
+#include "models/qovsafetycopies.h"
 #include "views/qovmainwindowbase.h"
 #include "views/qovwidgetfactory.h"
 
 #include <QAction>
 #include <QDebug>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMenu>
@@ -96,6 +99,8 @@ void QovMenuBarView::buildMainMenu()
     m_mainMenu->addSeparator();
     connect(add(tr("Settings"), QKeySequence()), &QAction::triggered, window,
             &QovMainWindowBase::openProgramSettings);
+    connect(add(tr("Open Backup Folder"), QKeySequence()), &QAction::triggered, this,
+            &QovMenuBarView::openBackupFolder);
     m_mainMenu->addSeparator();
     QMenu *help = m_mainMenu->addMenu(tr("Help"));
     connect(help->addAction(tr("Help")), &QAction::triggered, this,
@@ -107,6 +112,22 @@ void QovMenuBarView::buildMainMenu()
     m_mainMenu->addSeparator();
     connect(add(tr("Exit"), QKeySequence(Qt::CTRL + Qt::Key_Q)), &QAction::triggered, window,
             &QovMainWindowBase::exit);
+}
+
+void QovMenuBarView::openBackupFolder()
+{
+    const QString folder = QovSafetyCopies::defaultRoot();
+    qDebug() << "openBackupFolder" << folder;
+    if (!QDir().mkpath(folder)) {
+        qovShowError(tr("Error"), tr("The backup folder could not be created.\n\n%1")
+                                      .arg(QDir::toNativeSeparators(folder)));
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder))) {
+        qovShowError(tr("Error"),
+                     tr("The backup folder could not be opened. No file manager answered.\n\n%1")
+                         .arg(QDir::toNativeSeparators(folder)));
+    }
 }
 
 void QovMenuBarView::updateRecents()

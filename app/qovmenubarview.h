@@ -7,7 +7,7 @@ class QMenu;
 class QovMainWindowBase;
 
 // The bar at the top of the project page: the main menu button (new, open, recent files,
-// save, connect, settings, help, exit) and the quick buttons New, Open and Save.
+// save, connect, settings, backup folder, help, exit) and the quick buttons New, Open and Save.
 class QovMenuBarView : public QWidget
 {
     Q_OBJECT
@@ -20,6 +20,11 @@ public:
     QMenu *recentMenu() const { return m_recentMenu; }
 
     static QString manualAddress();
+
+public Q_SLOTS:
+    // Shows the folder of the copies taken before mixers are overwritten in the desktop's file
+    // manager, creating it first when no copy was taken yet.
+    static void openBackupFolder();
 
 private Q_SLOTS:
     void updateRecents();

@@ -1,10 +1,12 @@
 #include "dialogs/qovabstractdialog.h"
 
+#include "dialogs/qovdialogplacement.h"
 #include "views/qovprogressview.h"
 #include "views/qovwidgetfactory.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace {
@@ -45,6 +47,14 @@ void QovAbstractDialog::setup(const QSize &size)
     buttonBar->setLayout(buttonRow);
     layout->addWidget(buttonBar);
     setLayout(layout);
+}
+
+void QovAbstractDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        qovCenterOverActiveWindow(this);
+    }
 }
 
 void QovAbstractDialog::setBusy(bool busy)

@@ -20,6 +20,7 @@ public:
 
 protected:
     void setup(const QSize &size);
+    void showEvent(QShowEvent *event) override;
     // Fills the empty contents widget, which is already sized and placed.
     virtual void buildContents(QWidget *contents) = 0;
 

@@ -1,10 +1,13 @@
 #include "dialogs/qovabstractpopup.h"
 
+#include "dialogs/qovdialogplacement.h"
+
 #include "views/qovwidgetfactory.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace {
@@ -70,4 +73,7 @@ void QovAbstractPopup::showEvent(QShowEvent *event)
         resize(width(), needed);
     }
     QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        qovCenterOverActiveWindow(this);
+    }
 }

@@ -1,6 +1,7 @@
 #include "dialogs/qovconnectdevicedialog.h"
 
 #include "dialogs/qovappdeviceview.h"
+#include "dialogs/qovcomparecontrol.h"
 #include "dialogs/qovconnectdevicedialoglistitem.h"
 #include "dialogs/qovidentify.h"
 #include "dialogs/qovlinkgroups.h"
@@ -26,6 +27,7 @@ QovConnectDeviceDialog::QovConnectDeviceDialog(const QovAppDeviceModel &device, 
     : QovAbstractDialog(parent)
     , m_device(device)
     , m_directionSelector(new QovDirectionSelectorView())
+    , m_compare(new QovCompareControl(device))
     , m_buttonGroup(new QButtonGroup(this))
 {
     setWindowTitle(tr("Connect Device"));
@@ -36,8 +38,12 @@ QovConnectDeviceDialog::QovConnectDeviceDialog(const QovAppDeviceModel &device, 
     setup(QSize(800, 514));
     rebuildList();
 
-    connect(m_buttonGroup, &QButtonGroup::idClicked, this,
-            [this](int id) { m_chosen = m_shown.value(id - 1); });
+    connect(m_buttonGroup, &QButtonGroup::idClicked, this, [this](int id) {
+        m_chosen = m_shown.value(id - 1);
+        m_compare->setMixer(m_chosen);
+    });
+    // The choice cannot be taken while the mixer is read for a comparison.
+    connect(m_compare, &QovCompareControl::busyChanged, okButton(), &QWidget::setDisabled);
     for (QovSortLabel *label : qAsConst(m_sortLabels)) {
         connect(label, &QPushButton::clicked, this, [this, label] { onSortLabelClicked(label); });
     }
@@ -52,7 +58,10 @@ QovConnectDeviceDialog::QovConnectDeviceDialog(const QovAppDeviceModel &device, 
 void QovConnectDeviceDialog::buildContents(QWidget *contents)
 {
     auto *layout = makeVBoxLayout(16, 10, Qt::AlignTop | Qt::AlignLeft);
-    layout->addWidget(m_directionSelector);
+    auto *top = makeHBoxLayout(0, 24, Qt::AlignLeft | Qt::AlignBottom);
+    top->addWidget(m_directionSelector);
+    top->addWidget(m_compare, 0, Qt::AlignBottom);
+    layout->addLayout(top);
     QWidget *separator = makeWidget(QSize(744, 1), "dialog-contents-separator");
     separator->setAttribute(Qt::WA_StyledBackground);
     layout->addWidget(separator);
@@ -116,6 +125,7 @@ void QovConnectDeviceDialog::rebuildList()
     }
     m_list->clear();
     m_shown = offeredDevices();
+    QovOnlineDeviceModel chosenShown;
     for (int i = 0; i < m_shown.size(); ++i) {
         auto *item = new QListWidgetItem(m_list);
         item->setSizeHint(QSize(kListWidth, 48));
@@ -123,12 +133,15 @@ void QovConnectDeviceDialog::rebuildList()
         m_buttonGroup->addButton(row->radioButton(), i + 1);
         if (m_chosen && *m_chosen == *m_shown.at(i)) {
             row->radioButton()->setChecked(true);
+            chosenShown = m_shown.at(i);
         }
         connect(row, &QovConnectDeviceDialogListItem::identifyFailed, this,
                 [](const QovOnlineDeviceModelInternal *device) { qovShowIdentifyFailed(*device); });
         m_list->setItemWidget(item, row);
     }
     m_list->verticalScrollBar()->setValue(scroll);
+    // The mixer found anew is a new object; one that left cannot be compared with.
+    m_compare->setMixer(chosenShown);
 }
 
 void QovConnectDeviceDialog::onSortLabelClicked(QovSortLabel *target)

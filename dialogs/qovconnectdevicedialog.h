@@ -9,6 +9,7 @@
 
 class QButtonGroup;
 class QListWidget;
+class QovCompareControl;
 class QovSortLabel;
 
 // Pairs one project device with a mixer of the same model on the network and chooses which
@@ -28,6 +29,8 @@ public:
     QovDirectionSelectorView *directionSelector() const { return m_directionSelector; }
     // The devices the rows show, in row order.
     QList<QovOnlineDeviceModel> shownDevices() const { return m_shown; }
+    // Compares the project device with the selected mixer.
+    QovCompareControl *compareControl() const { return m_compare; }
 
 public Q_SLOTS:
     void onSortLabelClicked(QovSortLabel *target);
@@ -43,6 +46,7 @@ private:
 
     QovAppDeviceModel m_device;
     QovDirectionSelectorView *m_directionSelector;
+    QovCompareControl *m_compare;
     QButtonGroup *m_buttonGroup;
     QListWidget *m_list = nullptr;
     QList<QovSortLabel *> m_sortLabels;

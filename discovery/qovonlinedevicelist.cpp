@@ -2,8 +2,47 @@
 
 #include <algorithm>
 
+using Lock = std::lock_guard<std::mutex>;
+
+QList<QovOnlineDeviceModel> QovOnlineDeviceList::devices() const
+{
+    const Lock lock(m_lock);
+    return m_devices;
+}
+
+int QovOnlineDeviceList::size() const
+{
+    const Lock lock(m_lock);
+    return m_devices.size();
+}
+
+void QovOnlineDeviceList::clear()
+{
+    const Lock lock(m_lock);
+    m_devices.clear();
+}
+
+void QovOnlineDeviceList::append(const QovOnlineDeviceModel &device)
+{
+    const Lock lock(m_lock);
+    m_devices.append(device);
+}
+
+void QovOnlineDeviceList::removeAt(int index)
+{
+    const Lock lock(m_lock);
+    m_devices.removeAt(index);
+}
+
+void QovOnlineDeviceList::replace(int index, const QovOnlineDeviceModel &device)
+{
+    const Lock lock(m_lock);
+    m_devices[index] = device;
+}
+
 void QovOnlineDeviceList::move(int start, int row)
 {
+    const Lock lock(m_lock);
     const int target = dropTarget(start, row);
     if (target != start && start >= 0 && start < m_devices.size() && target >= 0 &&
         target < m_devices.size()) {
@@ -13,6 +52,7 @@ void QovOnlineDeviceList::move(int start, int row)
 
 int QovOnlineDeviceList::indexOfIdentity(const QString &uuid, const QString &ipAddress) const
 {
+    const Lock lock(m_lock);
     for (int i = 0; i < m_devices.size(); ++i) {
         if (uuid.isEmpty() ? m_devices.at(i)->ipAddress() == ipAddress
                            : m_devices.at(i)->uuid() == uuid) {
@@ -37,6 +77,7 @@ void sortByKey(QList<QovOnlineDeviceModel> &devices, bool ascending, Key key)
 void QovOnlineDeviceList::sortBy(int column, int order)
 {
     const bool ascending = order == 1;
+    const Lock lock(m_lock);
     switch (column) {
     case 0:
         // QString's operator< compares UTF-16 code units, case-sensitively.
@@ -60,6 +101,7 @@ QList<QovOnlineDeviceModel>
 QovOnlineDeviceList::byDeviceType(QovDeviceSelector::DeviceType type) const
 {
     const QString modelName = QovDeviceSelector::modelName(type);
+    const Lock lock(m_lock);
     QList<QovOnlineDeviceModel> result;
     for (const QovOnlineDeviceModel &device : m_devices) {
         if (device->modelName() == modelName) {
@@ -72,6 +114,7 @@ QovOnlineDeviceList::byDeviceType(QovDeviceSelector::DeviceType type) const
 QovOnlineDeviceModel QovOnlineDeviceList::findByAppDevice(const QovAppDeviceModel &device) const
 {
     const QString modelName = QovDeviceSelector::modelName(device->deviceType());
+    const Lock lock(m_lock);
     for (const QovOnlineDeviceModel &online : m_devices) {
         if (online->macAddress() == device->macAddress() && online->modelName() == modelName) {
             return online;

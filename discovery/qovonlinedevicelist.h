@@ -6,15 +6,19 @@
 
 #include <QList>
 
+#include <mutex>
+
 // The ordered list of admitted online devices and the ways dialogs reorder and search it.
-// Lives in the GUI thread; it holds no lock because only that thread changes it.
+// The GUI thread changes it; a project that opens looks its mixers up from the loader thread
+// at the same time, so every access holds the lock. Readers get copies, which cost a reference
+// count: QList shares its data until one side writes.
 class QovOnlineDeviceList
 {
 public:
-    const QList<QovOnlineDeviceModel> &devices() const { return m_devices; }
-    int size() const { return m_devices.size(); }
-    void clear() { m_devices.clear(); }
-    void append(const QovOnlineDeviceModel &device) { m_devices.append(device); }
+    QList<QovOnlineDeviceModel> devices() const;
+    int size() const;
+    void clear();
+    void append(const QovOnlineDeviceModel &device);
 
     // A list view reports a row dropped before `row`; that is index row-1 when moving down.
     static int dropTarget(int start, int row) { return start < row ? row - 1 : row; }
@@ -24,8 +28,8 @@ public:
     // The entry of a device: the one with its UDN, else (for a device without one) the one at
     // its address; -1 when none.
     int indexOfIdentity(const QString &uuid, const QString &ipAddress) const;
-    void removeAt(int index) { m_devices.removeAt(index); }
-    void replace(int index, const QovOnlineDeviceModel &device) { m_devices[index] = device; }
+    void removeAt(int index);
+    void replace(int index, const QovOnlineDeviceModel &device);
 
     // Column 0 device name, 1 IP address (numeric), 2 device id; other columns leave the list.
     // Order 1 is ascending, every other value descending. Equal keys may change places.
@@ -37,5 +41,6 @@ public:
     QovOnlineDeviceModel findByAppDevice(const QovAppDeviceModel &device) const;
 
 private:
+    mutable std::mutex m_lock;
     QList<QovOnlineDeviceModel> m_devices;
 };

@@ -3,7 +3,9 @@
 #include "models/qovdurablefile.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 #include <QThreadPool>
 
@@ -121,6 +123,11 @@ void QovAutosaver::waitIdle()
     m_shared->idle.wait(lock, [this] { return m_shared->writes == 0; });
 }
 
+void QovAutosaver::waitForAllWrites()
+{
+    writer().waitForDone();
+}
+
 void QovAutosaver::writeNow()
 {
     if (m_timer.isActive()) {
@@ -164,6 +171,9 @@ bool QovAutosaver::runExclusive(const std::function<bool()> &work)
 bool QovAutosaver::writeComplete(const QString &path, const QByteArray &bytes)
 {
     const QString staging = path + QStringLiteral(".tmp");
+    // The unsaved project's copy lives in the user's data folder, which a new account may not
+    // have yet.
+    QDir().mkpath(QFileInfo(path).absolutePath());
     if (qovWriteFile(staging, bytes, true) && qovReplaceFile(staging, path)) {
         return true;
     }

@@ -44,6 +44,10 @@ public:
     // before it, waiting for its result. For saves, which supersede the scheduled autosave.
     bool runExclusive(const std::function<bool()> &work);
 
+    // Waits until every write of every project, including those of projects already gone, has
+    // ended. What the process wrote is then on disk, and no writer thread is still logging.
+    static void waitForAllWrites();
+
     // Writes `bytes` to `path` through a temporary file beside it, flushed to disk.
     static bool writeComplete(const QString &path, const QByteArray &bytes);
 

@@ -1,7 +1,11 @@
 #include "models/qovzephdatadiff.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <map>
+#include <set>
 
 namespace {
 
@@ -27,6 +31,45 @@ Bank readBank(const QString &text, bool named)
     return bank;
 }
 
+// The library's slots by number; members that are not slot objects are left out.
+std::map<int, QJsonObject> librarySlots(const QJsonObject &library)
+{
+    std::map<int, QJsonObject> found;
+    for (const QJsonValue &value : library.value(QStringLiteral("entries")).toArray()) {
+        const QJsonObject slot = value.toObject();
+        if (slot.value(QStringLiteral("slot")).isDouble()) {
+            found[slot.value(QStringLiteral("slot")).toInt()] = slot;
+        }
+    }
+    return found;
+}
+
+QVector<QovZephDataDiffSlot> diffSlots(const QJsonObject &file, const QJsonObject &mixer)
+{
+    std::map<int, QJsonObject> fileSlots = librarySlots(file);
+    std::map<int, QJsonObject> mixerSlots = librarySlots(mixer);
+    std::set<int> numbers;
+    for (const auto &slot : fileSlots) {
+        numbers.insert(slot.first);
+    }
+    for (const auto &slot : mixerSlots) {
+        numbers.insert(slot.first);
+    }
+    QVector<QovZephDataDiffSlot> changed;
+    for (const int number : numbers) {
+        const QJsonObject &fileSlot = fileSlots[number];
+        const QJsonObject &mixerSlot = mixerSlots[number];
+        QovZephDataDiffSlot slot;
+        slot.slot = number;
+        slot.fileName = fileSlot.value(QStringLiteral("name")).toString();
+        slot.mixerName = mixerSlot.value(QStringLiteral("name")).toString();
+        if (fileSlot != mixerSlot && !(slot.fileName.isEmpty() && slot.mixerName.isEmpty())) {
+            changed.append(slot);
+        }
+    }
+    return changed;
+}
+
 QovZephDataDiffEntry compare(int type, int bank, const QString &fileText, const QString &mixerText,
                              bool named)
 {
@@ -37,6 +80,8 @@ QovZephDataDiffEntry compare(int type, int bank, const QString &fileText, const 
     const Bank mixer = readBank(mixerText, named);
     entry.fileName = file.used ? file.name : QString();
     entry.mixerName = mixer.used ? mixer.name : QString();
+    entry.fileUsed = file.used;
+    entry.mixerUsed = mixer.used;
     // Texts that are not JSON objects can only be compared as they stand.
     const bool equal =
         (file.parsed && mixer.parsed) ? file.object == mixer.object : fileText == mixerText;
@@ -48,6 +93,9 @@ QovZephDataDiffEntry compare(int type, int bank, const QString &fileText, const 
         entry.state = QovZephDataDiffEntry::OnlyOnMixer;
     } else {
         entry.state = QovZephDataDiffEntry::Differs;
+    }
+    if (!named && !equal && file.parsed && mixer.parsed && (type == 3 || type == 4)) {
+        entry.changedSlots = diffSlots(file.object, mixer.object);
     }
     return entry;
 }

@@ -9,6 +9,7 @@
 #include "discovery/qovonlinedevicefinder.h"
 #include "mixersimprocess.h"
 #include "modalanswerer.h"
+#include "models/qovautosaver.h"
 #include "models/qovsafetycopies.h"
 #include "models/qovtextfile.h"
 #include "privatenetwork.h"
@@ -143,6 +144,9 @@ class TestConnectionFlows : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A project write still running when the test log closes would log into it and can hang
+    // the test's exit.
+    void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
     void initTestCase();
     void init();
     void cleanup();

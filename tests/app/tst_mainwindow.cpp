@@ -4,6 +4,7 @@
 #include "appwindows.h"
 #include "dialogs/qovprojectmetadatadialog.h"
 #include "modalanswerer.h"
+#include "models/qovautosaver.h"
 #include "models/qovpersistentdatamodel.h"
 #include "models/qovprogramsettingsmodel.h"
 #include "models/qovtextfile.h"
@@ -67,6 +68,9 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A project write still running when the test log closes would log into it and can hang
+    // the test's exit.
+    void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
     void initTestCase();
     void init();
     void cleanup();

@@ -5,6 +5,7 @@
 #include "modalanswerer.h"
 #include "models/qovpersistentdatamodel.h"
 #include "models/qovprogramsettingsmodel.h"
+#include "models/qovsafetycopies.h"
 #include "models/qovtextfile.h"
 #include "projectfiles.h"
 #include "tempprofile.h"
@@ -12,6 +13,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
@@ -87,6 +90,7 @@ private Q_SLOTS:
     void shortcutsOpenTheirDialogs_data();
     void shortcutsOpenTheirDialogs();
     void helpAndAbout();
+    void backupFolderIsCreatedAndOpened();
 
 private:
     TempProfile m_profile;
@@ -226,6 +230,49 @@ void TestStartPage::helpAndAbout()
     QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
     QCOMPARE(answerer.seen().first().title, QStringLiteral("About"));
     QCOMPARE(version, QStringLiteral("Version 1.0.0"));
+}
+
+void TestStartPage::backupFolderIsCreatedAndOpened()
+{
+    QovMainWindow window;
+    auto *bar = window.findChild<QovMenuBarView *>();
+    const QStringList entries = actionTexts(bar->mainMenu());
+    QCOMPARE(entries.indexOf("Open Backup Folder"), entries.indexOf("Settings") + 1);
+    QAction *entry = findAction(bar->mainMenu(), QStringLiteral("Open Backup Folder"));
+    const QString folder = QovSafetyCopies::defaultRoot();
+    QVERIFY(folder.startsWith(qEnvironmentVariable("XDG_DATA_HOME")));
+    QDir(folder).removeRecursively();
+
+    // No copy was taken yet: the folder is made, then handed to the desktop.
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    entry->trigger();
+    QCOMPARE(catcher.urls, QList<QUrl>({QUrl::fromLocalFile(folder)}));
+    QVERIFY(QFileInfo(folder).isDir());
+
+    // A desktop that cannot open it, and a folder that cannot be made, are said so.
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "noSuchSlot");
+    ModalAnswerer answerer;
+    answerer.pressButton(QStringLiteral("OK"));
+    entry->trigger();
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QVERIFY2(answerer.seenLines().value(0).startsWith("Error: The backup folder could not be "
+                                                      "opened."),
+             qPrintable(answerer.seenLines().join('|')));
+
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    QVERIFY(QDir(folder).removeRecursively());
+    QFile blocker(folder);
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    answerer.pressButton(QStringLiteral("OK"));
+    entry->trigger();
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QCOMPARE(answerer.seenLines().value(1),
+             QStringLiteral("Error: The backup folder could not be created.\n\n%1\n").arg(folder));
+    QCOMPARE(catcher.urls.size(), 1);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QVERIFY(QFile::remove(folder));
 }
 
 int main(int argc, char *argv[])

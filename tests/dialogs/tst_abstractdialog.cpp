@@ -1,8 +1,11 @@
 #include "dialogs/qovabstractdialog.h"
+#include "dialogs/qovconfirmpopup.h"
+#include "tests/views/fakemainwindow.h"
 #include "views/qovprogressview.h"
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QtTest>
 
 namespace {
@@ -36,6 +39,7 @@ private Q_SLOTS:
     void contentsLieInsideBody();
     void okAndCancelAnswer();
     void busyOverlayCoversDialog();
+    void opensOverTheActiveWindow();
 };
 
 void TestAbstractDialog::contentsLieInsideBody_data()
@@ -102,6 +106,73 @@ void TestAbstractDialog::busyOverlayCoversDialog()
 
     dialog.setBusy(false);
     QVERIFY(!overlay->isVisible());
+}
+
+// Dialogs have no parent; left to Qt they open in the middle of the screen, far from a window
+// in a corner or on a large screen.
+void TestAbstractDialog::opensOverTheActiveWindow()
+{
+    QWidget window;
+    window.setGeometry(60, 80, 900, 600);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QApplication::setActiveWindow(&window);
+    QTRY_COMPARE(QApplication::activeWindow(), &window);
+    const QPoint middle = window.frameGeometry().center();
+
+    FrameDialog dialog(QSize(500, 300));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY2((dialog.frameGeometry().center() - middle).manhattanLength() <= 4,
+             qPrintable(QStringLiteral("dialog at %1,%2")
+                            .arg(dialog.frameGeometry().x())
+                            .arg(dialog.frameGeometry().y())));
+
+    // A popup raised from the dialog opens over the dialog.
+    QApplication::setActiveWindow(&dialog);
+    QTRY_COMPARE(QApplication::activeWindow(), &dialog);
+    QovConfirmPopup popup(QStringLiteral("Caution"), QStringLiteral("Sure?"));
+    popup.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&popup));
+    QVERIFY((popup.frameGeometry().center() - dialog.frameGeometry().center()).manhattanLength() <=
+            4);
+    popup.close();
+    dialog.close();
+
+    // Opened from the start page while the new main window already shows: over the main window.
+    FakeMainWindow mainWindow;
+    mainWindow.setGeometry(700, 300, 800, 500);
+    mainWindow.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
+    QApplication::setActiveWindow(&window);
+    QTRY_COMPARE(QApplication::activeWindow(), &window);
+    FrameDialog fromStartPage(QSize(500, 300));
+    fromStartPage.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fromStartPage));
+    QVERIFY2((fromStartPage.frameGeometry().center() - mainWindow.frameGeometry().center())
+                     .manhattanLength() <= 4,
+             qPrintable(QStringLiteral("dialog at %1,%2, window at %3,%4 %5x%6")
+                            .arg(fromStartPage.frameGeometry().x())
+                            .arg(fromStartPage.frameGeometry().y())
+                            .arg(mainWindow.frameGeometry().x())
+                            .arg(mainWindow.frameGeometry().y())
+                            .arg(mainWindow.width())
+                            .arg(mainWindow.height())));
+    fromStartPage.close();
+    mainWindow.close();
+
+    // Near the screen's edge the dialog stays whole on the screen.
+    const QRect area = window.screen()->availableGeometry();
+    window.setGeometry(area.right() - 300, area.bottom() - 200, 280, 180);
+    QApplication::setActiveWindow(&window);
+    QTRY_COMPARE(QApplication::activeWindow(), &window);
+    FrameDialog cornered(QSize(500, 300));
+    cornered.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&cornered));
+    QVERIFY2(area.contains(cornered.frameGeometry()),
+             qPrintable(QStringLiteral("dialog at %1,%2")
+                            .arg(cornered.frameGeometry().x())
+                            .arg(cornered.frameGeometry().y())));
 }
 
 QTEST_MAIN(TestAbstractDialog)

@@ -3,7 +3,9 @@
 #include "dialogs/qovdevicesettingdialog.h"
 #include "dialogs/qovdevicesettingdialoglistitem.h"
 #include "modalanswerer.h"
+#include "models/qovautosaver.h"
 #include "models/qovprojectdatamodel.h"
+#include "realpointer.h"
 #include "tempprofile.h"
 
 #include <QComboBox>
@@ -112,6 +114,30 @@ struct Collected
     int count = 0;
 };
 
+// Drags row `from` by its number with the real pointer and drops it on the upper or lower
+// edge of row `onto`, as a user does.
+enum class Edge { Upper, Lower };
+bool dragRow(QWidget *dialog, int from, int onto, Edge edge)
+{
+    QListWidget *list = deviceList(dialog);
+    const QRect source = list->visualItemRect(list->item(from));
+    const QRect target = list->visualItemRect(list->item(onto));
+    // The number column: a label, so the press reaches the list and starts a drag.
+    const QPoint grab(source.left() + 14, source.center().y());
+    const QPoint drop(target.left() + 14,
+                      edge == Edge::Upper ? target.top() + 1 : target.bottom() - 1);
+    RealPointer pointer;
+    if (!pointer.isValid()) {
+        qWarning("no X display with XTEST");
+        return false;
+    }
+    pointer.dragAsync(list->viewport()->mapToGlobal(grab), list->viewport()->mapToGlobal(drop));
+    // This thread runs the drag's event loop meanwhile.
+    const bool played = QTest::qWaitFor([&] { return pointer.waitDone(0); }, 10000);
+    QTest::qWait(100);
+    return played;
+}
+
 void moveRow(QWidget *dialog, int from, int beforeRow)
 {
     // What the list widget's internal drop does: one row move in its model.
@@ -125,6 +151,9 @@ class TestDeviceSettingDialog : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A project write still running when the test log closes would log into it and can hang
+    // the test's exit.
+    void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
     void initTestCase();
     void addStopsAtTheLimit();
     void newProjectFromAddedDevices();
@@ -273,12 +302,13 @@ void TestDeviceSettingDialog::dragReordersWithNumbersAndShades()
     QCOMPARE(rowLooks(&dialog),
              (QStringList{"1 even-line", "2 odd-line", "3 even-line", "4 odd-line"}));
 
-    moveRow(&dialog, 0, 3); // row 1 dropped below row 3
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(dragRow(&dialog, 0, 2, Edge::Lower)); // row 1 dropped below row 3
     QTRY_COMPARE(entryNames(dialog), (QStringList{"B", "C", "A", "Bound"}));
     QTRY_COMPARE(rowLooks(&dialog),
                  (QStringList{"1 even-line", "2 odd-line", "3 even-line", "4 odd-line"}));
 
-    moveRow(&dialog, 3, 0); // the last row to the top
+    QVERIFY(dragRow(&dialog, 3, 0, Edge::Upper)); // the last row to the top
     QTRY_COMPARE(entryNames(dialog), (QStringList{"Bound", "B", "C", "A"}));
     QTRY_VERIFY(!rowAt(&dialog, 0)->nameEditor());
     QCOMPARE(rowAt(&dialog, 3)->nameEditor()->text(), QStringLiteral("A"));

@@ -13,6 +13,7 @@
 #include "discovery/qovonlinedevicefinder.h"
 #include "mixersimprocess.h"
 #include "modalanswerer.h"
+#include "models/qovautosaver.h"
 #include "models/qovprojectdatamodel.h"
 #include "privatenetwork.h"
 #include "tempprofile.h"
@@ -89,6 +90,9 @@ class TestOnlineDialogs : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A project write still running when the test log closes would log into it and can hang
+    // the test's exit.
+    void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
     void initTestCase();
     void cleanup();
 

@@ -1,6 +1,7 @@
 #include "dialogs/qovconfirmsavepopup.h"
 #include "dialogs/qovprogramsettingsdialog.h"
 #include "dialogs/qovprojectmetadatadialog.h"
+#include "models/qovautosaver.h"
 #include "models/qovprojectdatamodel.h"
 #include "models/qovtextfile.h"
 #include "tempprofile.h"
@@ -21,6 +22,9 @@ class TestSmallDialogs : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A project write still running when the test log closes would log into it and can hang
+    // the test's exit.
+    void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
     void initTestCase() { qApp->setStyleSheet(loadTextFile(":/styles.qss")); }
     void settingsShowStoredMode_data();
     void settingsShowStoredMode();

@@ -2,6 +2,9 @@
 
 #include <QtTest>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 QovOnlineDeviceModel makeDevice(const QString &name, const QString &ip, int id = 0,
                                 const QString &model = "ZEPH-2208", const QString &mac = {})
@@ -33,6 +36,7 @@ private Q_SLOTS:
     void sortBy_data();
     void sortBy();
     void findByAppDeviceNeedsMacAndModel();
+    void lookupsWhileTheListChanges();
 };
 
 void TestOnlineDeviceList::move_data()
@@ -120,6 +124,48 @@ void TestOnlineDeviceList::findByAppDeviceNeedsMacAndModel()
     appDevice->setDeviceType(QovDeviceSelector::ZEPH2208NET);
     appDevice->setMacAddress("00:11:22:33:44:66");
     QVERIFY(!list.findByAppDevice(appDevice));
+}
+
+// A project that opens looks up its mixers from the loader thread while discovery changes the
+// list on the GUI thread. Without the list's lock ThreadSanitizer reports this (scripts/sanitize
+// runs it), and a plain build can read a list in the middle of a reallocation.
+void TestOnlineDeviceList::lookupsWhileTheListChanges()
+{
+    QovOnlineDeviceList list;
+    const QString mac = "00:11:22:33:44:55";
+    list.append(makeDevice("wanted", "127.0.0.2", 1, "ZEPH-2208", mac));
+    auto appDevice = std::make_shared<QovAppDeviceModelInternal>(
+        "stage left", QovDeviceSelector::ZEPH2208, mac, 0, 1);
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> lookups{0};
+    std::atomic<int> misses{0};
+    std::thread reader([&] {
+        while (!stop.load()) {
+            // The wanted mixer is never removed, only moved about, so every lookup finds it.
+            if (!list.findByAppDevice(appDevice)) {
+                ++misses;
+            }
+            list.byDeviceType(QovDeviceSelector::ZEPH2208);
+            ++lookups;
+        }
+    });
+    for (int round = 0; round < 300; ++round) {
+        for (int i = 0; i < 20; ++i) {
+            list.append(makeDevice(QString("extra%1").arg(i), QString("127.0.1.%1").arg(i), i));
+        }
+        list.sortBy(round % 3, round % 2);
+        const int wanted = list.indexOfIdentity("uuid:wanted", {});
+        list.move(wanted, 0);
+        while (list.size() > 1) {
+            list.removeAt(list.size() - 1);
+        }
+    }
+    stop = true;
+    reader.join();
+    QVERIFY(lookups.load() > 0);
+    QCOMPARE(misses.load(), 0);
+    QCOMPARE(names(list), QStringList{"wanted"});
 }
 
 QTEST_GUILESS_MAIN(TestOnlineDeviceList)

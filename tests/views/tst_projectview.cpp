@@ -1,4 +1,5 @@
 #include "fakemainwindow.h"
+#include "models/qovautosaver.h"
 #include "models/qovprojectdatamodel.h"
 #include "models/qovtextfile.h"
 #include "views/qovprojectdevicelistitemview.h"
@@ -56,6 +57,9 @@ class TestProjectView : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A project write still running when the test log closes would log into it and can hang
+    // the test's exit.
+    void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
     void initTestCase() { qApp->setStyleSheet(loadTextFile(":/styles.qss")); }
     void init();
     void cleanup();

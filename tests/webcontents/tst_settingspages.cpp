@@ -2,6 +2,7 @@
 // the device's data, edits made through its controls reach the device and mark the project
 // edited, and changes made to the device show in the page. Prints the page's figures.
 #include "defaultmixerdata.h"
+#include "models/qovautosaver.h"
 #include "tempprofile.h"
 
 #include "models/qovappdevicemodel.h"
@@ -88,6 +89,9 @@ class TestSettingsPages : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A project write still running when the test log closes would log into it and can hang
+    // the test's exit.
+    void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
     void init();
     void cleanup();
     void showsDeviceDataAsTheMixerWroteIt_data();

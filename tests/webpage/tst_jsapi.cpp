@@ -2,6 +2,7 @@
 
 #include "fakemainwindow.h"
 #include "modalanswerer.h"
+#include "models/qovautosaver.h"
 #include "pagetestutil.h"
 
 #include "webpage/qovjsapi.h"
@@ -61,6 +62,9 @@ class TestJsApi : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A project write still running when the test log closes would log into it and can hang
+    // the test's exit.
+    void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
     void initTestCase();
     void init();
     void cleanup();

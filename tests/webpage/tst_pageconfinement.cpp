@@ -1,6 +1,7 @@
 // A settings page stays inside the program's webcontents folder.
 
 #include "fakemainwindow.h"
+#include "models/qovautosaver.h"
 #include "pagetestutil.h"
 #include "privatenetwork.h"
 
@@ -28,6 +29,9 @@ class TestPageConfinement : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A project write still running when the test log closes would log into it and can hang
+    // the test's exit.
+    void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
     void initTestCase();
     void init();
     void cleanup();

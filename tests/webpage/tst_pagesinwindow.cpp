@@ -2,6 +2,7 @@
 // download a page starts is saved where the user chooses.
 
 #include "modalanswerer.h"
+#include "models/qovautosaver.h"
 #include "pagetestutil.h"
 #include "tempprofile.h"
 
@@ -29,6 +30,9 @@ class TestPagesInWindow : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A project write still running when the test log closes would log into it and can hang
+    // the test's exit.
+    void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
     void initTestCase();
     void init();
     void cleanup();

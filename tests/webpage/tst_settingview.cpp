@@ -2,6 +2,7 @@
 // page file that is missing from disk.
 
 #include "fakemainwindow.h"
+#include "models/qovautosaver.h"
 #include "pagetestutil.h"
 
 #include "webpage/qovjsapizeph2208.h"
@@ -42,6 +43,9 @@ class TestSettingView : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A project write still running when the test log closes would log into it and can hang
+    // the test's exit.
+    void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
     void init();
     void cleanup();
 

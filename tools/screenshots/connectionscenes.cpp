@@ -2,7 +2,10 @@
 // network (one link group) and project devices in every status.
 #include "screenshotscene.h"
 
+#include "device/qovcgiapi.h"
+#include "device/qovcgiapifactory.h"
 #include "dialogs/qovaddonlinedevicedialog.h"
+#include "dialogs/qovcomparedialog.h"
 #include "dialogs/qovconnectdevicedialog.h"
 #include "dialogs/qovdevicesettingdialog.h"
 #include "dialogs/qoverrorpopup.h"
@@ -14,6 +17,9 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTextStream>
 
 #include <memory>
@@ -122,6 +128,57 @@ QWidget *connectDialog()
     return new QovConnectDeviceDialog(device);
 }
 
+// Compare before a connection: a project copy of "Monitor Left" that was edited since it was
+// read (a preset renamed, one stored, a partial preset dropped, an EQ library slot renamed).
+QString withName(const QString &json, const QString &name, bool stored)
+{
+    QJsonObject object = QJsonDocument::fromJson(json.toUtf8()).object();
+    object.insert(QStringLiteral("name"), name);
+    object.insert(QStringLiteral("stored"), stored);
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+QovAppDeviceModel editedCopyOf(const QovOnlineDeviceModel &mixer, QovZephData *onMixer)
+{
+    auto device = std::make_shared<QovAppDeviceModelInternal>(mixer);
+    const std::unique_ptr<QovCgiApi> api(createCgiApi(mixer));
+    *onMixer = api->downloadZephData(mixer).get();
+    QovZephData stored = *onMixer;
+    stored.preset[0] = withName(stored.preset[0], QStringLiteral("Sunday Service (old)"), true);
+    stored.preset[4] = withName(stored.preset[4], QStringLiteral("Wedding"), true);
+    stored.partialPreset[1] = withName(stored.partialPreset[1], QString(), false);
+    QJsonObject library = QJsonDocument::fromJson(stored.eq12Band.toUtf8()).object();
+    QJsonArray entries = library.value(QStringLiteral("entries")).toArray();
+    QJsonObject slot = entries.at(1).toObject();
+    slot.insert(QStringLiteral("name"), QStringLiteral("Choir"));
+    entries.replace(1, slot);
+    library.insert(QStringLiteral("entries"), entries);
+    stored.eq12Band = QString::fromUtf8(QJsonDocument(library).toJson(QJsonDocument::Compact));
+    device->setZephDataPreset(stored.preset);
+    device->setZephData12BandEq(stored.eq12Band);
+    device->setZephData4BandEq(stored.eq4Band);
+    device->setZephDataPartialPreset(stored.partialPreset);
+    device->setZephDataCurrent(stored.current);
+    return device;
+}
+
+QWidget *compareView()
+{
+    ensureMixers();
+    const QovOnlineDeviceModel mixer = mixerNamed(QStringLiteral("Monitor Left"));
+    QovZephData onMixer;
+    const QovAppDeviceModel device = editedCopyOf(mixer, &onMixer);
+    return new QovCompareDialog(device, mixer, qovDiffZephData(device->zephData(), onMixer));
+}
+
+QWidget *reconnectDialog()
+{
+    ensureMixers();
+    QovZephData onMixer;
+    return new QovReconnectDeviceDialog(
+        editedCopyOf(mixerNamed(QStringLiteral("Monitor Left")), &onMixer));
+}
+
 } // namespace
 
 std::vector<ScreenshotScene> connectionScenes()
@@ -153,6 +210,18 @@ std::vector<ScreenshotScene> connectionScenes()
          },
          nullptr, 0, 0},
         {QStringLiteral("connection-reconnect"), [] { return new QovReconnectDeviceDialog(); },
+         nullptr, 0, 0},
+        // Compare before a connection.
+        {QStringLiteral("connection-compare-view"), [] { return compareView(); }, nullptr, 0, 0},
+        {QStringLiteral("connection-reconnect-compare"), [] { return reconnectDialog(); }, nullptr,
+         0, 0},
+        {QStringLiteral("connection-popup-compare-failed"),
+         [] {
+             return new QovErrorPopup(
+                 QStringLiteral("Error"),
+                 QStringLiteral("Compare Failed\n\nMonitor Left\n(127.0.0.5)\nThe mixer's data "
+                                "could not be read: failed to get partial preset"));
+         },
          nullptr, 0, 0},
     };
 }

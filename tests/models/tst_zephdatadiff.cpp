@@ -1,0 +1,97 @@
+#include "models/qovzephdatadiff.h"
+
+#include <QtTest>
+
+// Which EQ library slots the comparison names: only slots whose content differs and that are
+// used on at least one side, matched by slot number rather than by position in the list.
+class TestZephDataDiff : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void librarySlots_data();
+    void librarySlots();
+};
+
+namespace {
+
+QString slot(int number, const QString &name, int gain = 0)
+{
+    return QString(R"({"slot":%1,"name":"%2","bands":[{"gain_db":%3}]})")
+        .arg(number)
+        .arg(name)
+        .arg(gain);
+}
+
+QString library(const QStringList &entries)
+{
+    return QStringLiteral(R"({"entries":[%1]})").arg(entries.join(','));
+}
+
+} // namespace
+
+void TestZephDataDiff::librarySlots_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("mixer");
+    // "slot:file name:mixer name" for each slot listed, in order.
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<bool>("same");
+
+    const QString kick = slot(0, "Kick");
+    const QString vocal = slot(1, "Vocal");
+    QTest::newRow("renamed, emptied and new slots")
+        << library({kick, vocal, slot(2, "")})
+        << library({slot(0, "Kick 2"), slot(1, ""), slot(2, "Snare")})
+        << QStringList{"0:Kick:Kick 2", "1:Vocal:", "2::Snare"} << false;
+    QTest::newRow("a curve changed under the same name")
+        << library({kick, vocal}) << library({kick, slot(1, "Vocal", 3)})
+        << QStringList{"1:Vocal:Vocal"} << false;
+    // The text differs, but no slot does.
+    QTest::newRow("slots in another order are matched by number")
+        << library({kick, vocal}) << library({vocal, kick}) << QStringList{} << false;
+    QTest::newRow("equal") << library({kick, vocal}) << library({kick, vocal}) << QStringList{}
+                           << true;
+    QTest::newRow("a slot missing on one side")
+        << library({kick, vocal}) << library({kick}) << QStringList{"1:Vocal:"} << false;
+    // Only unused slots differ: the library differs, but there is no slot to name.
+    QTest::newRow("unused curves only")
+        << library({kick, slot(5, "", 0)}) << library({kick, slot(5, "", 2)}) << QStringList{}
+        << false;
+    QTest::newRow("not a library of slots")
+        << QStringLiteral(R"({"entries":7})") << QStringLiteral(R"({"entries":8})") << QStringList{}
+        << false;
+}
+
+void TestZephDataDiff::librarySlots()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, mixer);
+    QFETCH(QStringList, expected);
+    QFETCH(bool, same);
+    for (const int type : {3, 4}) {
+        QovZephData fileData;
+        QovZephData mixerData;
+        (type == 3 ? fileData.eq12Band : fileData.eq4Band) = file;
+        (type == 3 ? mixerData.eq12Band : mixerData.eq4Band) = mixer;
+        QovZephDataDiffEntry library;
+        for (const QovZephDataDiffEntry &entry : qovDiffZephData(fileData, mixerData)) {
+            if (entry.type == type) {
+                library = entry;
+            } else {
+                QVERIFY(entry.changedSlots.isEmpty());
+            }
+        }
+        QCOMPARE(library.state == QovZephDataDiffEntry::Same, same);
+        QStringList found;
+        for (const QovZephDataDiffSlot &changed : library.changedSlots) {
+            found << QStringLiteral("%1:%2:%3")
+                         .arg(changed.slot)
+                         .arg(changed.fileName, changed.mixerName);
+        }
+        QCOMPARE(found, expected);
+    }
+}
+
+QTEST_APPLESS_MAIN(TestZephDataDiff)
+#include "tst_zephdatadiff.moc"
