@@ -49,6 +49,7 @@ int main(int argc, char *argv[])
     qovConfigureWebEngine();
 
     auto app = std::make_unique<QApplication>(argc, argv);
+    qovStartWebEngine();
     QovTerminationWatcher terminationWatcher;
     app->setStyleSheet(loadTextFile(QStringLiteral(":/styles.qss")));
 

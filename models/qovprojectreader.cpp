@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -232,6 +233,8 @@ void QovProjectReader::moveToMainThread(QovProjectDataModel *model)
 }
 
 namespace {
+constexpr quint64 kHighBits = 0x8080808080808080ULL;
+
 // Whether `bytes` is well-formed UTF-8 (no overlong forms, surrogates or values beyond
 // U+10FFFF), so that it can go to the JSON parser as it is.
 bool isValidUtf8(const QByteArray &bytes)
@@ -241,7 +244,17 @@ bool isValidUtf8(const QByteArray &bytes)
     while (p < end) {
         const unsigned char c = *p;
         if (c < 0x80) {
+            // Project files are almost all ASCII: eight bytes at a time while no byte has its
+            // high bit set.
             ++p;
+            while (end - p >= 8) {
+                quint64 eight = 0;
+                std::memcpy(&eight, p, 8);
+                if (eight & kHighBits) {
+                    break;
+                }
+                p += 8;
+            }
             continue;
         }
         int length = 0;

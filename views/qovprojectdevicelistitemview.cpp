@@ -20,23 +20,25 @@
 namespace {
 const int kNameWidth = 140;
 
-// Rows come by the hundred and all show the same few pictures: render each once. GUI thread
-// only, like every widget.
-QPixmap cachedPixmap(const QIcon &icon, const QString &key, const QSize &size)
+// Rows come by the hundred and all show the same few pictures: render each once, and look the
+// picture up before making its icon, since adding a file to an icon already decodes it. GUI
+// thread only, like every widget.
+template<typename MakeIcon>
+QPixmap cachedPixmap(const QString &key, const QSize &size, MakeIcon makeIconFor)
 {
     static QHash<QString, QPixmap> cache;
     const QString fullKey = key + QLatin1Char('@') + QString::number(size.width()) +
                             QLatin1Char('x') + QString::number(size.height());
     auto found = cache.constFind(fullKey);
     if (found == cache.constEnd()) {
-        found = cache.insert(fullKey, icon.pixmap(size, QIcon::Normal, QIcon::Off));
+        found = cache.insert(fullKey, makeIconFor().pixmap(size, QIcon::Normal, QIcon::Off));
     }
     return *found;
 }
 
 QPixmap cachedPixmap(const QString &path, const QSize &size)
 {
-    return cachedPixmap(makeIcon(path), path, size);
+    return cachedPixmap(path, size, [&path] { return makeIcon(path); });
 }
 
 QLabel *makeCachedPixmapLabel(const QPixmap &pixmap, const QSize &size)
@@ -145,11 +147,13 @@ QWidget *QovProjectDeviceListItemView::makeIdentityBlock()
     QWidget *block = makeWidget(QSize(192, 128));
     auto *layout = makeVBoxLayout(0, 0, Qt::AlignLeft | Qt::AlignTop);
     layout->addSpacing(27);
-    const QStringList pictures = QovDeviceSelector::iconFiles(m_device->deviceType());
-    const QIcon picture = pictures.size() >= 2 ? makeIcon(pictures.at(0), pictures.at(1))
-                                               : QovDeviceSelector::icon(m_device->deviceType());
-    layout->addWidget(makeCachedPixmapLabel(
-        cachedPixmap(picture, pictures.value(0), QSize(136, 14)), QSize(136, 14)));
+    const QovDeviceSelector::DeviceType type = m_device->deviceType();
+    const QStringList pictures = QovDeviceSelector::iconFiles(type);
+    const QPixmap picture = cachedPixmap(pictures.value(0), QSize(136, 14), [&] {
+        return pictures.size() >= 2 ? makeIcon(pictures.at(0), pictures.at(1))
+                                    : QovDeviceSelector::icon(type);
+    });
+    layout->addWidget(makeCachedPixmapLabel(picture, QSize(136, 14)));
     layout->addSpacing(11);
     layout->addWidget(m_nameLabel);
     layout->addSpacing(8);

@@ -3,6 +3,7 @@
 #include "models/qovprojectdatamodel.h"
 #include "views/qovmainwindowbase.h"
 #include "views/qovprojectdevicelistitemview.h"
+#include "views/qovprojectviewdevicelist.h"
 #include "views/qovsortlabel.h"
 #include "views/qovwidgetfactory.h"
 
@@ -56,7 +57,7 @@ QovProjectView::QovProjectView(QovMainWindowBase *mainWindow, QWidget *menuBar, 
     , m_projectName(makeLabel(QString(), QSize(0, 24), "project-name"))
     , m_editIcon(makeIconButton(QStringLiteral(":/icons/ic_create.svg"), QSize(12, 12)))
     , m_bodyStack(new QStackedWidget())
-    , m_deviceList(makeListWidget(QSize(808, 0), 4, false))
+    , m_deviceList(new QovProjectViewDeviceList(808, 4))
     , m_closeIcon(makeIconButton(QStringLiteral(":/icons/ic_close.svg"), QSize(24, 24)))
     , m_bigSettingButton(makeButton(tr("Device Setting"), QSize(256, 48), "device-setting"))
     , m_smallSettingButton(makeButton(tr("Device Setting"), QSize(114, 32), "device-setting"))
@@ -202,14 +203,14 @@ void QovProjectView::addPendingRows()
 {
     QElapsedTimer spent;
     spent.start();
-    m_deviceList->setUpdatesEnabled(false);
     const int firstRow = m_nextRow;
+    m_deviceList->holdRowPlacement(true);
     while (m_nextRow < m_pendingRows.size() &&
            (m_nextRow - firstRow < kRowsAtOnce || spent.elapsed() < kRowTimeBudgetMs)) {
         addRow(static_cast<quint32>(m_nextRow + 1), m_pendingRows.at(m_nextRow));
         ++m_nextRow;
     }
-    m_deviceList->setUpdatesEnabled(true);
+    m_deviceList->holdRowPlacement(false);
     if (m_nextRow < m_pendingRows.size()) {
         const quint64 listing = m_listing;
         QTimer::singleShot(0, this, [this, listing] {
@@ -242,9 +243,15 @@ void QovProjectView::addRow(quint32 number, const QovAppDeviceModel &device)
     }
     auto *item = new QListWidgetItem(m_deviceList);
     item->setSizeHint(QSize(800, 128));
-    m_deviceList->setItemWidget(
-        item, new QovProjectDeviceListItemView(number, static_cast<quint32>(position), device,
-                                               m_mainWindow, m_deviceList));
+    // Made in the list's viewport, where the list puts it anyway: moving a styled widget with
+    // its children to another parent styles them all again.
+    auto *rowView = new QovProjectDeviceListItemView(number, static_cast<quint32>(position), device,
+                                                     m_mainWindow, m_deviceList->viewport());
+    // The list shows a new row widget where it stands and places it with its next layout, a
+    // turn later. Standing over the rows already shown until then, it would be drawn for
+    // nothing.
+    rowView->move(0, -2 * rowView->height());
+    m_deviceList->setItemWidget(item, rowView);
 }
 
 void QovProjectView::sortDevices(QVector<QovAppDeviceModel> &devices, SortColumn column,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "models/qovappdevicemodel.h"
+#include "views/qovprojectviewdevicelist.h"
 
 #include <QWidget>
 
@@ -70,7 +71,7 @@ private:
     QLabel *m_projectName;
     QPushButton *m_editIcon;
     QStackedWidget *m_bodyStack;
-    QListWidget *m_deviceList;
+    QovProjectViewDeviceList *m_deviceList;
     QPushButton *m_closeIcon;
     QPushButton *m_bigSettingButton;
     QPushButton *m_smallSettingButton;

@@ -278,6 +278,11 @@ void TestProjectReader::decodesAsTextStream_data()
     QByteArray withNul = latin1;
     withNul.replace("\"partial_list\"", QByteArray("\"note\":\"a\0b\",\"partial_list\"", 27));
     QTest::newRow("invalid UTF-8 and a NUL byte") << withNul << QString("Caf") + QChar(0xFFFD);
+    // ASCII is checked eight bytes at a time: the bad byte at every position within a word.
+    for (int shift = 0; shift < 8; ++shift) {
+        QTest::addRow("invalid UTF-8 after %d leading spaces", shift)
+            << QByteArray(shift, ' ') + latin1 << QString("Caf") + QChar(0xFFFD);
+    }
 }
 
 // Files that other programs wrote, or that a text editor saved in another encoding, open

@@ -299,13 +299,32 @@ void TestProjectView::largeProjectListedInTurns()
 
     m_window->project = m_project;
     listed.clear();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
     m_view->setProjectData(m_project);
     QTRY_COMPARE(listed.size(), 1);
-    QCOMPARE(m_view->deviceList()->count(), 200);
+    QListWidget *list = m_view->deviceList();
+    QCOMPARE(list->count(), 200);
     for (int i = 0; i < 200; ++i) {
-        QCOMPARE(row(m_view->deviceList(), i)->number(), quint32(i + 1));
-        QCOMPARE(row(m_view->deviceList(), i)->index(), quint32(i));
+        QCOMPARE(row(list, i)->number(), quint32(i + 1));
+        QCOMPARE(row(list, i)->index(), quint32(i));
     }
+    // Rows added in bulk are placed later, all at once: each row widget ends up over its own
+    // item, and a click on it opens its device.
+    const auto rowsInPlace = [list] {
+        for (int i = 0; i < list->count(); ++i) {
+            const QRect item = list->visualItemRect(list->item(i));
+            if (!item.contains(row(list, i)->geometry().center()) ||
+                row(list, i)->size() != item.size()) {
+                return false;
+            }
+        }
+        return true;
+    };
+    QTRY_VERIFY(rowsInPlace());
+    QVERIFY(row(list, 1)->isVisible());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row(list, 1)->geometry().center());
+    QCOMPARE(m_window->calls, QStringList({"page 2"}));
 }
 
 QTEST_MAIN(TestProjectView)

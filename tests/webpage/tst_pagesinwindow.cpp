@@ -9,6 +9,7 @@
 #include "app/qovmainwindow.h"
 #include "app/qovtopwindow.h"
 #include "webpage/qovjsapi.h"
+#include "webpage/qovwebengineconfig.h"
 #include "webpage/qovzephsettingview.h"
 
 #include <QApplication>
@@ -39,6 +40,7 @@ private Q_SLOTS:
 
     void pagesFollowTheProject();
     void pageFollowsTheWindowSize();
+    void pageIsDrawn();
     void reportFatalClosesWithoutTheSaveQuestion();
     void downloadSavedWhereTheUserChooses();
 
@@ -56,6 +58,8 @@ private:
 
 void TestPagesInWindow::initTestCase()
 {
+    // The web engine as the program starts it, with the renderer it picks for this display.
+    qovStartWebEngine();
     pagetest::installPage(QStringLiteral("bridge.html"));
 }
 
@@ -121,6 +125,17 @@ void TestPagesInWindow::pageFollowsTheWindowSize()
     // A page never shown yet is made at the window's size too.
     m_window->setCurrentPage(2);
     QCOMPARE(page(2)->webView()->size(), QSize(900, 520));
+}
+
+void TestPagesInWindow::pageIsDrawn()
+{
+    // What the page paints reaches the window, whichever renderer draws it.
+    evalJs(webPage(1), QStringLiteral("document.body.style.background = 'rgb(200, 40, 20)'"));
+    QWebEngineView *view = page(1)->webView();
+    const auto centre = [this, view] {
+        return m_window->grab().toImage().pixelColor(view->mapTo(m_window, view->rect().center()));
+    };
+    QTRY_COMPARE(centre(), QColor(200, 40, 20));
 }
 
 void TestPagesInWindow::reportFatalClosesWithoutTheSaveQuestion()
