@@ -141,7 +141,7 @@ void QovAutosaver::writeNow()
     }
     onWriter([shared = m_shared, job = std::move(job)] {
         qDebug() << QThread::currentThreadId() << "autosave!" << job.path;
-        writeComplete(job.path, job.snapshot.toJsonBytes());
+        writeComplete(job.path, job.snapshot.toJsonBytes(), job.makeFolder);
         std::lock_guard<std::mutex> lock(shared->lock);
         --shared->writes;
         if (shared->owner) {
@@ -168,12 +168,12 @@ bool QovAutosaver::runExclusive(const std::function<bool()> &work)
     return result.get();
 }
 
-bool QovAutosaver::writeComplete(const QString &path, const QByteArray &bytes)
+bool QovAutosaver::writeComplete(const QString &path, const QByteArray &bytes, bool makeFolder)
 {
     const QString staging = path + QStringLiteral(".tmp");
-    // The unsaved project's copy lives in the user's data folder, which a new account may not
-    // have yet.
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (makeFolder) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+    }
     if (qovWriteFile(staging, bytes, true) && qovReplaceFile(staging, path)) {
         return true;
     }

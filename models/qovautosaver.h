@@ -23,6 +23,10 @@ public:
     {
         QString path;
         QovProjectSnapshot snapshot;
+        // For the unsaved project's copy in the user's data folder, which a new account may
+        // not have yet. Never for a folder the user chose: one that has gone (an unplugged
+        // stick) must fail the write, not come back empty on another disk.
+        bool makeFolder = false;
     };
     // Called on the owner's thread whenever a write starts.
     using TakeJob = std::function<Job()>;
@@ -49,7 +53,8 @@ public:
     static void waitForAllWrites();
 
     // Writes `bytes` to `path` through a temporary file beside it, flushed to disk.
-    static bool writeComplete(const QString &path, const QByteArray &bytes);
+    static bool writeComplete(const QString &path, const QByteArray &bytes,
+                              bool makeFolder = false);
 
     static constexpr int coalescingDelayMs = 100;
 

@@ -25,7 +25,7 @@ QovProjectDataModel::QovProjectDataModel(QObject *parent)
     , m_savePath(defaultProjectPath())
     , m_autosaver(new QovAutosaver(
           [this] {
-              return QovAutosaver::Job{autosavePath(), snapshot()};
+              return QovAutosaver::Job{autosavePath(), snapshot(), isDefaultPath()};
           },
           this))
 {
@@ -92,9 +92,10 @@ bool QovProjectDataModel::autosave()
 {
     const QString path = autosavePath();
     const QovProjectSnapshot project = snapshot();
+    const bool inDataFolder = isDefaultPath();
     return m_autosaver->runExclusive([&] {
         qDebug() << QThread::currentThreadId() << "autosave!" << path;
-        return QovAutosaver::writeComplete(path, project.toJsonBytes());
+        return QovAutosaver::writeComplete(path, project.toJsonBytes(), inDataFolder);
     });
 }
 

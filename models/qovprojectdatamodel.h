@@ -94,6 +94,9 @@ Q_SIGNALS:
     void savePathChanged(const QString &savePath);
 
 private:
+    // Never saved: its copy lives in the user's data folder.
+    bool isDefaultPath() const { return m_savePath == defaultProjectPath(); }
+
     friend class QovProjectReader;
 
     void markEdited();

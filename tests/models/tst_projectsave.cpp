@@ -246,12 +246,13 @@ void TestProjectSave::autosaveFollowsChanges()
     QCOMPARE(g_autosaves.load(), 1);
     QVERIFY(readAll(project.autosavePath()).contains("{\"x\":1}"));
 
-    // A new account may not have its data folder yet; the first copy makes it.
-    QovProjectDataModel fresh;
-    fresh.setSavePath(path("not/made/yet/fresh.vlmproj"));
-    QVERIFY(fresh.addDevice(makeDevice("F", "", 0, 1)));
-    fresh.waitForAutosave();
-    QVERIFY(readAll(fresh.autosavePath()).contains("\"F\""));
+    // A new account may not have its data folder yet: the unsaved project's copy makes it.
+    const QString dataFolder = QFileInfo(QovProjectDataModel::defaultProjectPath()).path();
+    QVERIFY(QDir(dataFolder).removeRecursively());
+    QovProjectDataModel unsaved;
+    QVERIFY(unsaved.addDevice(makeDevice("F", "", 0, 1)));
+    unsaved.waitForAutosave();
+    QVERIFY(readAll(unsaved.autosavePath()).contains("\"F\""));
 
     // Devices taken out of the project no longer mark it edited.
     const QovAppDeviceModel removed = project.appDevices().at(0);
