@@ -136,6 +136,12 @@ QString QovAppDeviceModelInternal::setZephDataJson(const QJsonObject &data)
     if (!error.isEmpty()) {
         return error;
     }
+    setZephDataSets(next);
+    return QString();
+}
+
+void QovAppDeviceModelInternal::setZephDataSets(const QovZephDataSets &next)
+{
     storeList(&QovZephDataSets::preset, next.preset,
               &QovAppDeviceModelInternal::zephDataPresetChanged,
               &QovAppDeviceModelInternal::zephDataPresetBankChanged);
@@ -148,7 +154,6 @@ QString QovAppDeviceModelInternal::setZephDataJson(const QJsonObject &data)
              &QovAppDeviceModelInternal::zephData12BandEqChanged);
     storeSet(&QovZephDataSets::current, next.current,
              &QovAppDeviceModelInternal::zephDataCurrentChanged);
-    return QString();
 }
 
 QJsonObject QovAppDeviceModelInternal::zephDataJson() const

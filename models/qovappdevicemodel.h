@@ -97,6 +97,8 @@ public:
     // Fills the mixer data from the "data" object of a project file. Returns the key of the
     // first bad member, or an empty text on success; on failure nothing is stored.
     QString setZephDataJson(const QJsonObject &data);
+    // Stores all five data sets, each with its change signals when it differs.
+    void setZephDataSets(const QovZephDataSets &next);
     // The "data" object of a project file; setZephDataJson(zephDataJson()) restores the data.
     QJsonObject zephDataJson() const;
 

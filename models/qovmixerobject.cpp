@@ -1,5 +1,7 @@
 #include "models/qovmixerobject.h"
 
+#include "models/qovjsonscan.h"
+
 #include <QJsonDocument>
 
 QovMixerObject::Ptr QovMixerObject::fromText(const QString &text)
@@ -13,8 +15,17 @@ QovMixerObject::Ptr QovMixerObject::fromText(const QString &text)
 QovMixerObject::Ptr QovMixerObject::fromObject(const QJsonObject &object)
 {
     auto value = std::shared_ptr<QovMixerObject>(new QovMixerObject);
-    value->m_object = object;
-    value->m_hasObject = true;
+    value->m_bytes = QJsonDocument(object).toJson(QJsonDocument::Compact);
+    value->m_hasBytes = value->m_textIsBytes = true;
+    return value;
+}
+
+QovMixerObject::Ptr QovMixerObject::fromJsonText(const QByteArray &json)
+{
+    auto value = std::shared_ptr<QovMixerObject>(new QovMixerObject);
+    // A copy of its own: `json` is often a slice of a whole file's text.
+    value->m_bytes = QByteArray(json.constData(), json.size());
+    value->m_hasBytes = value->m_textIsBytes = true;
     return value;
 }
 
@@ -25,7 +36,7 @@ QovMixerObject::Ptr QovMixerObject::emptyObject()
         auto value = std::shared_ptr<QovMixerObject>(new QovMixerObject);
         value->m_text = QStringLiteral("{}");
         value->m_bytes = QByteArrayLiteral("{}");
-        value->m_hasText = value->m_hasObject = value->m_hasBytes = true;
+        value->m_hasText = value->m_hasObject = value->m_hasBytes = value->m_textIsBytes = true;
         return value;
     }();
     return empty;
@@ -47,16 +58,35 @@ QJsonObject QovMixerObject::object() const
     return objectLocked();
 }
 
-QByteArray QovMixerObject::compactBytes() const
+QByteArray QovMixerObject::jsonBytes() const
 {
     std::lock_guard<std::mutex> lock(m_lock);
     return bytesLocked();
 }
 
+bool QovMixerObject::hasMember(const QString &key) const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_hasBytes && !m_hasObject) {
+        const auto found = QovJsonScan::hasMember(m_bytes, key.toUtf8());
+        if (found != QovJsonScan::Found::Unknown) {
+            return found == QovJsonScan::Found::Yes;
+        }
+    }
+    // Compared key by key: Qt 5's lookup mismatches keys that hold U+0000.
+    const QJsonObject &object = objectLocked();
+    for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
+        if (it.key() == key) {
+            return true;
+        }
+    }
+    return false;
+}
+
 const QJsonObject &QovMixerObject::objectLocked() const
 {
     if (!m_hasObject) {
-        m_object = QJsonDocument::fromJson(m_text.toUtf8()).object();
+        m_object = QJsonDocument::fromJson(m_hasBytes ? m_bytes : m_text.toUtf8()).object();
         m_hasObject = true;
     }
     return m_object;
@@ -78,6 +108,9 @@ bool QovMixerObject::textDiffersFrom(const QovMixerObject &next) const
     }
     {
         std::scoped_lock lock(m_lock, next.m_lock);
+        if (m_textIsBytes && next.m_textIsBytes) {
+            return m_bytes != next.m_bytes;
+        }
         if (m_hasObject && next.m_hasObject && m_object != next.m_object) {
             return true;
         }

@@ -151,7 +151,9 @@ QByteArray QovProjectDataModel::toJsonBytes() const
 
 QString QovProjectDataModel::toJsonText() const
 {
-    return QString::fromUtf8(toJsonBytes());
+    // With its size: the QByteArray overload would stop at a NUL byte.
+    const QByteArray bytes = toJsonBytes();
+    return QString::fromUtf8(bytes.constData(), bytes.size());
 }
 
 QString QovProjectDataModel::debugText(bool detailed) const

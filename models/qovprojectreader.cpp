@@ -1,5 +1,6 @@
 // Reading project files: every field is checked and the first bad one is named.
 #include "models/qovautosaver.h"
+#include "models/qovjsonscan.h"
 #include "models/qovprogramsettingsmodel.h"
 #include "models/qovprojectdatamodel.h"
 
@@ -13,9 +14,13 @@
 #include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 namespace {
 using Result = std::tuple<QovProjectDataModel *, QString>;
@@ -97,6 +102,44 @@ QString deviceError(int index, const QString &key)
 {
     return QStringLiteral("device[%1].%2").arg(index).arg(key);
 }
+
+// The text of the "data" member of a device's text, when its members are the parsed object's
+// (none repeated, none named with an escape) and it is standard JSON, as pages and mixers
+// take it; else empty.
+QByteArray dataText(const QByteArray &device, const QJsonObject &object)
+{
+    QVector<QovJsonScan::Member> members;
+    if (device.isEmpty() || !QovJsonScan::members(device, &members) ||
+        members.size() != object.size()) {
+        return QByteArray();
+    }
+    for (const QovJsonScan::Member &member : members) {
+        if (member.name == "data") {
+            return QovJsonScan::isStrict(member.value) ? member.value : QByteArray();
+        }
+    }
+    return QByteArray();
+}
+
+// One entry of "devices" on its way into the project. Entries are read on several threads at
+// once, and each one's parsed tree is gone before the next is built: the device keeps its
+// mixer data as the text the file holds, not as a tree of seven times its size, which a
+// large project spent most of its opening time on.
+struct DeviceEntry
+{
+    int index = 0;
+    // The entry's own text when the file was split at its devices; else the parsed entry.
+    QByteArray text;
+    QJsonObject object;
+    bool isJson = true;
+    QString error;
+    QString name;
+    QovDeviceSelector::DeviceType type = QovDeviceSelector::Unknown;
+    QString mac;
+    int color = 0;
+    int id = -1;
+    QovZephDataSets data;
+};
 } // namespace
 
 // Stores field by field through the model's setters, with autosaving held back.
@@ -108,19 +151,23 @@ public:
     static void autosaveInBackground(QovProjectDataModel *model) { model->m_autosaver->writeNow(); }
 
 private:
+    static bool readStructure(const QByteArray &utf8, QJsonObject *root,
+                              QVector<DeviceEntry> *entries);
+    static void readEntries(QVector<DeviceEntry> *entries);
+    static void readEntry(DeviceEntry &entry);
     static QString readHeader(const QJsonObject &root, QovProjectDataModel *model);
-    static QString readDevice(const QJsonObject &object, int index, QovAppDeviceModel *out);
+    static QString readDevice(const QJsonObject &object, const QByteArray &data, DeviceEntry *out);
     static void moveToMainThread(QovProjectDataModel *model);
 };
 
 Result QovProjectReader::parse(const QByteArray &utf8)
 {
-    const QJsonDocument document = QJsonDocument::fromJson(utf8);
-    if (document.isNull()) {
+    QJsonObject root;
+    QVector<DeviceEntry> entries;
+    if (!readStructure(utf8, &root, &entries)) {
         qDebug() << QThread::currentThreadId() << "not JSON format";
         return Result(nullptr, QString());
     }
-    const QJsonObject root = document.object();
     int version = 0;
     if (!integerIn(root.value(QStringLiteral("version")), INT_MIN, INT_MAX, &version) ||
         version != 1) {
@@ -139,19 +186,93 @@ Result QovProjectReader::parse(const QByteArray &utf8)
     if (!devices.isArray() || static_cast<quint32>(devices.toArray().size()) > maxDevices) {
         return Result(nullptr, QStringLiteral("devices"));
     }
-    const QJsonArray list = devices.toArray();
-    for (int i = 0; i < list.size(); ++i) {
-        QovAppDeviceModel device;
-        error = readDevice(list.at(i).toObject(), i, &device);
-        if (!error.isEmpty()) {
-            return Result(nullptr, error);
+    for (const DeviceEntry &entry : entries) {
+        if (!entry.error.isEmpty()) {
+            return Result(nullptr, entry.error);
         }
+        auto device = std::make_shared<QovAppDeviceModelInternal>(entry.name, entry.type, entry.mac,
+                                                                  entry.color, entry.id);
+        device->setZephDataSets(entry.data);
         model->addDeviceWithin(device, maxDevices);
     }
     model->setIsEdited(false);
     model->m_autosaveSuspended = false;
     moveToMainThread(model.get());
     return Result(model.release(), QString());
+}
+
+// The root object, and every device entry read into its fields; false when the text is not
+// JSON. A project is almost all device data, so the text is split at its devices where it
+// can be, and each device is parsed on its own; whether the text is JSON, and what it holds,
+// come out as if it were parsed whole. (Only Qt's limit on nesting, at 1024 levels, is
+// counted from the device rather than from the file's root.)
+bool QovProjectReader::readStructure(const QByteArray &utf8, QJsonObject *root,
+                                     QVector<DeviceEntry> *entries)
+{
+    QovJsonScan::Split split;
+    const bool isSplit = QovJsonScan::splitArrayMember(utf8, "devices", &split);
+    const QJsonDocument document = QJsonDocument::fromJson(isSplit ? split.skeleton : utf8);
+    if (document.isNull()) {
+        return false;
+    }
+    *root = document.object();
+    const QJsonArray whole =
+        isSplit ? QJsonArray() : root->value(QStringLiteral("devices")).toArray();
+    const int count = isSplit ? split.elements.size() : whole.size();
+    entries->resize(count);
+    for (int i = 0; i < count; ++i) {
+        DeviceEntry &entry = (*entries)[i];
+        entry.index = i;
+        if (isSplit) {
+            entry.text = split.elements.at(i);
+        } else {
+            entry.object = whole.at(i).toObject();
+        }
+    }
+    readEntries(entries);
+    return std::all_of(entries->cbegin(), entries->cend(),
+                       [](const DeviceEntry &entry) { return entry.isJson; });
+}
+
+// On threads of its own rather than the global pool: Qt converts images on the global pool
+// and the GUI thread waits for that, so a pool kept busy here would freeze the window.
+void QovProjectReader::readEntries(QVector<DeviceEntry> *entries)
+{
+    std::atomic<int> next{0};
+    const auto work = [entries, &next] {
+        for (int i = next++; i < entries->size(); i = next++) {
+            readEntry((*entries)[i]);
+        }
+    };
+    const int helpers = std::min(QThread::idealThreadCount(), int(entries->size())) - 1;
+    std::vector<std::thread> threads;
+    try {
+        for (int i = 0; i < helpers; ++i) {
+            threads.emplace_back(work);
+        }
+    } catch (const std::system_error &) {
+        // Out of threads: this one reads what the others do not.
+    }
+    work();
+    for (std::thread &thread : threads) {
+        thread.join();
+    }
+}
+
+void QovProjectReader::readEntry(DeviceEntry &entry)
+{
+    QJsonObject object = std::move(entry.object);
+    QJsonDocument document;
+    if (!entry.text.isEmpty()) {
+        document = QJsonDocument::fromJson(entry.text);
+        if (!document.isObject()) {
+            entry.isJson = false;
+            return;
+        }
+        object = document.object();
+    }
+    entry.error = readDevice(object, dataText(entry.text, object), &entry);
+    entry.text.clear();
 }
 
 QString QovProjectReader::readHeader(const QJsonObject &root, QovProjectDataModel *model)
@@ -179,8 +300,11 @@ QString QovProjectReader::readHeader(const QJsonObject &root, QovProjectDataMode
     return QString();
 }
 
-QString QovProjectReader::readDevice(const QJsonObject &object, int index, QovAppDeviceModel *out)
+// `data`: the text of the device's "data" member, or empty.
+QString QovProjectReader::readDevice(const QJsonObject &object, const QByteArray &data,
+                                     DeviceEntry *out)
 {
+    const int index = out->index;
     QString name;
     if (!trimmedText(object.value(QStringLiteral("name")), 30, &name) || !isDeviceName(name)) {
         return deviceError(index, QStringLiteral("name"));
@@ -208,13 +332,16 @@ QString QovProjectReader::readDevice(const QJsonObject &object, int index, QovAp
     if (!integerIn(object.value(QStringLiteral("id")), -1, 255, &id)) {
         return deviceError(index, QStringLiteral("id"));
     }
-    auto device = std::make_shared<QovAppDeviceModelInternal>(name, type, mac, color, id);
     const QString dataError =
-        device->setZephDataJson(object.value(QStringLiteral("data")).toObject());
+        QovZephDataSets::read(object.value(QStringLiteral("data")).toObject(), data, &out->data);
     if (!dataError.isEmpty()) {
         return deviceError(index, QStringLiteral("data.") + dataError);
     }
-    *out = std::move(device);
+    out->name = name;
+    out->type = type;
+    out->mac = mac;
+    out->color = color;
+    out->id = id;
     return QString();
 }
 

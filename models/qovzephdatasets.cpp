@@ -1,4 +1,5 @@
 #include "models/qovzephdatasets.h"
+#include "models/qovjsonscan.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -37,18 +38,90 @@ bool isReservedKey(const QString &key)
     return key == presetKey || key == partialKey || key == eq4Key || key == eq12Key;
 }
 
+QovMixerObject::Ptr setFromText(const QByteArray &text, const QJsonValue &value)
+{
+    return value.isObject() ? QovMixerObject::fromJsonText(text) : QovMixerObject::emptyObject();
+}
+
+// A partial preset without its "index", from its text where its members can be told apart.
+QovMixerObject::Ptr partialFromText(const QByteArray &text, const QJsonValue &value)
+{
+    QJsonObject object = value.toObject();
+    QVector<QovJsonScan::Member> members;
+    if (!value.isObject() || !QovJsonScan::members(text, &members) ||
+        members.size() != object.size()) {
+        object.remove(indexKey);
+        return QovMixerObject::fromObject(object);
+    }
+    QVector<QByteArray> kept;
+    kept.reserve(members.size());
+    for (const QovJsonScan::Member &member : members) {
+        if (member.name != "index") {
+            kept.append(member.text);
+        }
+    }
+    return QovMixerObject::fromJsonText(QovJsonScan::objectOf(kept));
+}
+
+QVector<QovMixerObject::Ptr> setsFromText(const QByteArray &text, const QJsonValue &list,
+                                          bool partials)
+{
+    const QJsonArray array = list.toArray();
+    const QVector<QByteArray> elements = QovJsonScan::elements(text);
+    if (elements.size() != array.size()) {
+        return objectsOf(list, partials);
+    }
+    QVector<QovMixerObject::Ptr> sets;
+    sets.reserve(array.size());
+    for (int i = 0; i < array.size(); ++i) {
+        sets.append(partials ? partialFromText(elements.at(i), array.at(i))
+                             : setFromText(elements.at(i), array.at(i)));
+    }
+    return sets;
+}
+
+// The data sets cut out of the "data" object's own text, so that a large project is read
+// without writing its data anew: only where the text's members are the object's members,
+// none named with an escape and none repeated (the parsed object keeps one of a repeated
+// member, and so has fewer). Partial presets that fall short of this are made from objects.
+bool readFromText(const QJsonObject &data, const QByteArray &text, QovZephDataSets *out)
+{
+    QVector<QovJsonScan::Member> members;
+    if (text.isEmpty() || !QovJsonScan::members(text, &members) || members.size() != data.size()) {
+        return false;
+    }
+    QVector<QByteArray> current;
+    current.reserve(members.size());
+    out->eq4Band = out->eq12Band = QovMixerObject::emptyObject();
+    for (const QovJsonScan::Member &member : members) {
+        if (member.name == "preset_list") {
+            out->preset = setsFromText(member.value, data.value(presetKey), false);
+        } else if (member.name == "partial_list") {
+            out->partialPreset = setsFromText(member.value, data.value(partialKey), true);
+        } else if (member.name == "eq4_lib") {
+            out->eq4Band = setFromText(member.value, data.value(eq4Key));
+        } else if (member.name == "eq12_lib") {
+            out->eq12Band = setFromText(member.value, data.value(eq12Key));
+        } else {
+            current.append(member.text);
+        }
+    }
+    out->current = QovMixerObject::fromJsonText(QovJsonScan::objectOf(current));
+    return true;
+}
+
 // Splicing bytes is only right when no member would be replaced: the current state holding
 // one of the list keys, or a partial preset holding its own "index", take the object path.
+// Asked of the bytes, so that saving a project read from a file does not parse its data again.
 bool splicable(const QovZephDataSets &sets)
 {
-    const QJsonObject current = sets.current->object();
-    for (auto it = current.constBegin(); it != current.constEnd(); ++it) {
-        if (isReservedKey(it.key())) {
+    for (const QString *key : {&presetKey, &partialKey, &eq4Key, &eq12Key}) {
+        if (sets.current->hasMember(*key)) {
             return false;
         }
     }
     for (const QovMixerObject::Ptr &partial : sets.partialPreset) {
-        if (partial->object().contains(indexKey)) {
+        if (partial->hasMember(indexKey)) {
             return false;
         }
     }
@@ -78,6 +151,20 @@ QovZephDataSets::QovZephDataSets()
 
 QString QovZephDataSets::read(const QJsonObject &data, QovZephDataSets *out)
 {
+    return read(data, QByteArray(), out);
+}
+
+QString QovZephDataSets::read(const QJsonObject &data, const QByteArray &text, QovZephDataSets *out)
+{
+    if (data.value(presetKey).toArray().isEmpty()) {
+        return presetKey;
+    }
+    if (data.value(partialKey).toArray().isEmpty()) {
+        return partialKey;
+    }
+    if (readFromText(data, text, out)) {
+        return QString();
+    }
     QVector<Ptr> presets = objectsOf(data.value(presetKey), false);
     if (presets.isEmpty()) {
         return presetKey;
@@ -130,16 +217,16 @@ QByteArray QovZephDataSets::toDataBytes() const
     QByteArray out;
     out.reserve(dataBytesSizeHint());
     out += '{';
-    appendMembers(out, current->compactBytes());
+    appendMembers(out, current->jsonBytes());
     out += out.size() > 1 ? ",\"eq12_lib\":" : "\"eq12_lib\":";
-    out += eq12Band->compactBytes();
+    out += eq12Band->jsonBytes();
     out += ",\"eq4_lib\":";
-    out += eq4Band->compactBytes();
+    out += eq4Band->jsonBytes();
     out += ",\"partial_list\":[";
     for (int i = 0; i < partialPreset.size(); ++i) {
         out += i ? ",{\"index\":" : "{\"index\":";
         out += QByteArray::number(i);
-        appendMembers(out, partialPreset.at(i)->compactBytes());
+        appendMembers(out, partialPreset.at(i)->jsonBytes());
         out += '}';
     }
     out += "],\"preset_list\":[";
@@ -147,7 +234,7 @@ QByteArray QovZephDataSets::toDataBytes() const
         if (i) {
             out += ',';
         }
-        out += preset.at(i)->compactBytes();
+        out += preset.at(i)->jsonBytes();
     }
     out += "]}";
     return out;
@@ -155,13 +242,13 @@ QByteArray QovZephDataSets::toDataBytes() const
 
 int QovZephDataSets::dataBytesSizeHint() const
 {
-    int size = 128 + eq12Band->compactBytes().size() + eq4Band->compactBytes().size() +
-               current->compactBytes().size();
+    int size = 128 + eq12Band->jsonBytes().size() + eq4Band->jsonBytes().size() +
+               current->jsonBytes().size();
     for (const Ptr &set : preset) {
-        size += set->compactBytes().size() + 1;
+        size += set->jsonBytes().size() + 1;
     }
     for (const Ptr &set : partialPreset) {
-        size += set->compactBytes().size() + 16;
+        size += set->jsonBytes().size() + 16;
     }
     return size;
 }

@@ -26,6 +26,8 @@ struct QovZephDataSets
     // an empty text (then `out` holds the sets). A value that is not an object reads as an
     // empty object.
     static QString read(const QJsonObject &data, QovZephDataSets *out);
+    // The same, with `text`, the standard JSON text `data` was parsed from, as the sets' text.
+    static QString read(const QJsonObject &data, const QByteArray &text, QovZephDataSets *out);
     // The "data" object of a project file: the current state's members at top level, the
     // partial presets numbered by "index".
     QJsonObject toDataObject() const;

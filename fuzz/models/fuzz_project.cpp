@@ -1,6 +1,9 @@
 // Any bytes given to the project loader, as the program reads a file: no crash, hang or leak;
-// the outcome is the one for the text a text stream decodes from the bytes; a rejected file
-// names a known key; an accepted one writes a file that reads back to the same content.
+// the outcome is the one for the text a text stream decodes from the bytes; text Qt's parser
+// refuses is refused; the outcome does not depend on whether the reader could split the text
+// at its devices; a rejected file names a known key; an accepted one writes a file that reads
+// back to the same content.
+#include "models/qovjsonscan.h"
 #include "models/qovprojectdatamodel.h"
 
 #include <QByteArray>
@@ -81,6 +84,48 @@ QString streamText(const QByteArray &bytes)
 }
 } // namespace
 
+// The text with its "devices" named through an escape, which the reader cannot split at its
+// devices and so parses whole; empty when the text has no such member to rename.
+QByteArray unsplittable(const QByteArray &text)
+{
+    QVector<QovJsonScan::Member> members;
+    if (!QovJsonScan::members(text, &members)) {
+        return QByteArray();
+    }
+    for (const QovJsonScan::Member &member : members) {
+        if (member.name == "devices") {
+            QByteArray out = text;
+            return out.replace(int(member.name.constData() - text.constData()), 7, "d\\u0065vices");
+        }
+    }
+    return QByteArray();
+}
+
+void checkSplitReadsAsWhole(const QString &text, const QovProjectDataModel *model,
+                            const QString &error)
+{
+    const QByteArray utf8 = text.toUtf8();
+    if (QJsonDocument::fromJson(utf8).isNull()) {
+        if (model || !error.isEmpty()) {
+            fail("text that is not JSON read", error);
+        }
+        return;
+    }
+    const QByteArray whole = unsplittable(utf8);
+    if (whole.isEmpty()) {
+        return;
+    }
+    QString wholeError;
+    // With its size: QString::fromUtf8(QByteArray) would stop at a NUL byte.
+    const auto wholeModel = parse(QString::fromUtf8(whole.constData(), whole.size()), &wholeError);
+    if (bool(model) != bool(wholeModel) || error != wholeError) {
+        fail("split and whole reading disagree", error + QStringLiteral(" / ") + wholeError);
+    }
+    if (model && canonicalText(model->toJsonText()) != canonicalText(wholeModel->toJsonText())) {
+        fail("split and whole reading read different content", model->toJsonText());
+    }
+}
+
 // Qt 5.15's JSON parser loses the dropped value of a duplicate key when that value is an
 // array or object ({"a":[{}],"a":[]} leaks in a five-line program with no code of ours).
 // Leaks of our own allocations have no Qt frame on their stack and are still reported.
@@ -119,6 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (model && canonicalText(model->toJsonText()) != canonicalText(streamed->toJsonText())) {
         fail("loader and text stream read different content", model->toJsonText());
     }
+    checkSplitReadsAsWhole(streamText(bytes), streamed.get(), streamError);
     if (!model) {
         if (!error.isEmpty() && !knownKey.match(error).hasMatch()) {
             fail("unknown error key", error);

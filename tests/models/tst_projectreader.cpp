@@ -1,3 +1,4 @@
+#include "models/qovjsonscan.h"
 #include "models/qovprojectdatamodel.h"
 #include "projectfixture.h"
 #include "tempprofile.h"
@@ -62,6 +63,8 @@ private Q_SLOTS:
     void deviceLimit();
     void decodesAsTextStream_data();
     void decodesAsTextStream();
+    void splitOrWholeReadAlike_data();
+    void splitOrWholeReadAlike();
 
 private:
     std::unique_ptr<TempProfile> m_profile;
@@ -301,6 +304,110 @@ void TestProjectReader::decodesAsTextStream()
     QCOMPARE(loaded->projectName(), title);
     QCOMPARE(loaded->appDevices().size(), 1);
     loaded->waitForAutosave();
+}
+
+namespace {
+// The same project with its "devices" named through an escape: the reader cannot split it at
+// its devices and parses it whole.
+QByteArray readWhole(QByteArray text)
+{
+    const int at = text.indexOf("\"devices\"");
+    return text.replace(at, 9, "\"d\\u0065vices\"");
+}
+
+QString dataOf(QovProjectDataModel &model)
+{
+    QStringList out;
+    for (const QovAppDeviceModel &device : model.appDevices()) {
+        const QovZephData data = device->zephData();
+        QStringList sets = data.preset + data.partialPreset;
+        sets << data.eq4Band << data.eq12Band << data.current;
+        for (const QString &set : sets) {
+            const QJsonDocument document = QJsonDocument::fromJson(set.toUtf8());
+            out << (document.isObject() ? compact(document.object()) : "not an object: " + set);
+        }
+    }
+    return out.join('\n');
+}
+} // namespace
+
+void TestProjectReader::splitOrWholeReadAlike_data()
+{
+    QTest::addColumn<QByteArray>("device");
+    QTest::addColumn<bool>("valid");
+    const QByteArray head = R"({"name":"M","model":"ZEPH-2208","mac":"","color":1,"id":3,"data":)";
+    const auto row = [&head](const char *name, const QByteArray &data, bool valid = true) {
+        QTest::newRow(name) << head + data + "}" << valid;
+    };
+    row("plain",
+        R"({"level":1,"preset_list":[{"a":1},{"b":[1,2]}],"partial_list":)"
+        R"([{"index":0,"p":"}"},{"q":1,"index":1}],"eq4_lib":{"e":4},"eq12_lib":{"f":[]}})");
+    row("blanks everywhere", " {\n \"level\" : 1 ,\t\"preset_list\" : [ { \"a\" : 1 } , { } ] ,"
+                             " \"partial_list\" : [ { \"index\" : 0 , \"p\" : \"]\" } , { } ] ,"
+                             " \"eq4_lib\" : { } }\r\n");
+    row("index named with an escape",
+        R"({"preset_list":[{}],"partial_list":[{"\u0069ndex":0,"p":1}]})");
+    row("index repeated", R"({"preset_list":[{}],"partial_list":[{"index":0,"p":1,"index":2}]})");
+    row("current member repeated",
+        R"({"level":1,"preset_list":[{}],"level":2,"partial_list":[{}]})");
+    row("list repeated",
+        R"({"preset_list":[{"a":1}],"partial_list":[{}],"preset_list":[{"b":2}]})");
+    row("list repeated through an escape",
+        R"({"pre\u0073et_list":[{"x":1}],"preset_list":[{"y":1}],"partial_list":[{}]})");
+    row("library named only through an escape",
+        R"({"eq4\u005flib":{"e":1},"preset_list":[{}],"partial_list":[{}]})");
+    row("sets that are not objects",
+        R"({"preset_list":[5,"x",{}],"partial_list":[null,[]],"eq4_lib":[1],"eq12_lib":"s"})");
+    row("names repeated inside a set",
+        R"({"preset_list":[{"a":1,"a":{"b":2}}],"partial_list":[{}]})");
+    row("strings that look like structure",
+        R"({"preset_list":[{"s":"\"},{\"index\":1"}],"partial_list":[{"t":"\\"}],"x":"[{"})");
+    QTest::newRow("data repeated in the device")
+        << head + R"({"preset_list":[{"a":1}],"partial_list":[{}]},"data":)"
+                  R"({"preset_list":[{"b":2}],"partial_list":[{}]}})"
+        << true;
+    QTest::newRow("data named with an escape")
+        << QByteArray(R"({"name":"M","model":"ZEPH-2208","mac":"","color":1,"id":3,)"
+                      R"("d\u0061ta":{"preset_list":[{"c":3}],"partial_list":[{}]}})")
+        << true;
+    row("numbers only Qt takes", R"({"preset_list":[{"a":.5,"b":1.}],"partial_list":[{"c":-0}]})");
+    row("escape only Qt takes", R"({"preset_list":[{}],"partial_list":[{"c":"\x"}]})");
+    row("raw control character in a string", "{\"preset_list\":[{\"a\":\"x\ty\"}],"
+                                             "\"partial_list\":[{}]}");
+    row("not JSON inside the data", R"({"preset_list":[{]}],"partial_list":[{}]})", false);
+    row("no partial presets", R"({"preset_list":[{}],"partial_list":[]})", false);
+}
+
+// Large files are read split at their devices; what they hold must not depend on it.
+void TestProjectReader::splitOrWholeReadAlike()
+{
+    QFETCH(QByteArray, device);
+    QFETCH(bool, valid);
+    const QByteArray text = R"({"version":1,"title":"T","author":"","dealer":"","comment":"",)"
+                            R"("devices":[)" +
+                            device + "," + compact(validDevice(1)) + "]}";
+    QString splitError;
+    QString wholeError;
+    const auto split = parse(text, &splitError);
+    const auto whole = parse(readWhole(text), &wholeError);
+    QCOMPARE(bool(split), valid);
+    QCOMPARE(bool(whole), valid);
+    QCOMPARE(splitError, wholeError);
+    if (!valid) {
+        return;
+    }
+    QCOMPARE(dataOf(*split), dataOf(*whole));
+    QCOMPARE(QJsonDocument::fromJson(split->toJsonText().toUtf8()),
+             QJsonDocument::fromJson(whole->toJsonText().toUtf8()));
+    // What pages and mixers get is standard JSON, whatever Qt's parser let through.
+    for (const QString &set : split->appDevices().at(0)->zephDataPreset()) {
+        QVERIFY2(QovJsonScan::isStrict(set.toUtf8()), qPrintable(set));
+    }
+    for (const QString &partial : split->appDevices().at(0)->zephDataPartialPreset()) {
+        QVERIFY2(QovJsonScan::isStrict(partial.toUtf8()), qPrintable(partial));
+        QVERIFY2(!QJsonDocument::fromJson(partial.toUtf8()).object().contains("index"),
+                 qPrintable(partial));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestProjectReader)
