@@ -7,6 +7,7 @@
 #include "dialogs/qovdevicesettingdialog.h"
 #include "dialogs/qovreconnectdevicedialog.h"
 #include "discovery/qovonlinedevicefinder.h"
+#include "logcollector.h"
 #include "mixersimprocess.h"
 #include "modalanswerer.h"
 #include "models/qovautosaver.h"
@@ -22,7 +23,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMutex>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -32,26 +32,6 @@
 #include <memory>
 
 namespace {
-
-QMutex g_logMutex;
-QStringList g_log;
-QtMessageHandler g_previousHandler = nullptr;
-
-void collectLog(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    {
-        QMutexLocker lock(&g_logMutex);
-        g_log << message;
-    }
-    g_previousHandler(type, context, message);
-}
-
-bool logged(const QString &text)
-{
-    QMutexLocker lock(&g_logMutex);
-    return std::any_of(g_log.cbegin(), g_log.cend(),
-                       [&](const QString &line) { return line.contains(text); });
-}
 
 // A ZEPH-2208NET primary with two extension units (named in reverse unit order), two plain
 // ZEPH-2208 mixers.
@@ -222,7 +202,7 @@ QString TestConnectionFlows::macOf(const QString &mixerName) const
 void TestConnectionFlows::initTestCase()
 {
     velmora::test::requirePrivateNetwork();
-    g_previousHandler = qInstallMessageHandler(collectLog);
+    LogCollector::install();
     m_profile = std::make_unique<TempProfile>();
     writeSettings();
     m_sim = std::make_unique<MixerSimProcess>(kConfig);
@@ -438,7 +418,7 @@ void TestConnectionFlows::connectInBothDirections()
     QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
     QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
     QTRY_VERIFY(!m_window->isBusy());
-    QVERIFY(logged(QStringLiteral("connected!")));
+    QVERIFY(LogCollector::contains(QStringLiteral("connected!")));
     QCOMPARE(entry->ipAddress(), address);
     QCOMPARE(deviceData(entry), simData(*m_sim, address));
     QTRY_VERIFY(m_window->windowTitle().endsWith(QStringLiteral(" *")));
@@ -480,7 +460,7 @@ void TestConnectionFlows::failedConnectionLeavesTheEntry()
              QStringList{"Error: One or more devices are unable to connect with Velmora.\n" +
                          address + "\n\nMonitor\nv\nEntry\n(App->Device)\n"});
     QTRY_VERIFY(!m_window->isBusy());
-    QVERIFY(logged("Connect QovAppDeviceModel{'Entry'[9]} : failed to connect"));
+    QVERIFY(LogCollector::contains("Connect QovAppDeviceModel{'Entry'[9]} : failed to connect"));
     QCOMPARE(entry->status(), QovAppDeviceModelInternal::DISCONNECTED);
     QCOMPARE(deviceData(entry), dataBefore);
     QVERIFY(entry->ipAddress().isEmpty());
@@ -495,26 +475,27 @@ void TestConnectionFlows::refusalsWithoutDialogs()
 
     // Reconnect and disconnect refuse a device without a partner, without any dialog.
     QVERIFY(!m_window->reconnectDevice(unbound));
-    QVERIFY(
-        logged("Reconnect QovAppDeviceModel{'Loose'[9]} : Device is not Missing (or Connected)."));
+    QVERIFY(LogCollector::contains(
+        "Reconnect QovAppDeviceModel{'Loose'[9]} : Device is not Missing (or Connected)."));
     QVERIFY(!m_window->disconnectDevice(unbound));
-    QVERIFY(
-        logged("Disconnect QovAppDeviceModel{'Loose'[9]} : Device is not Connected (or Missing)."));
+    QVERIFY(LogCollector::contains(
+        "Disconnect QovAppDeviceModel{'Loose'[9]} : Device is not Connected (or Missing)."));
     QVERIFY(!m_window->isBusy());
 
     // A cancelled dialog and one without a choice start nothing.
     answerer.pressButton(QStringLiteral("Cancel"));
     QVERIFY(!m_window->connectDevice(unbound));
-    QVERIFY(logged("Connect QovAppDeviceModel{'Loose'[9]} : canceled"));
+    QVERIFY(LogCollector::contains("Connect QovAppDeviceModel{'Loose'[9]} : canceled"));
     answerer.pressButton(QStringLiteral("OK"));
     QVERIFY(!m_window->connectDevice(unbound));
-    QVERIFY(logged("Connect QovAppDeviceModel{'Loose'[9]} : target not selected"));
+    QVERIFY(LogCollector::contains("Connect QovAppDeviceModel{'Loose'[9]} : target not selected"));
     QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
     QVERIFY(!m_window->isBusy());
 
     unbound->setStatus(QovAppDeviceModelInternal::CONNECTED);
     QVERIFY(!m_window->connectDevice(unbound));
-    QVERIFY(logged("Connect QovAppDeviceModel{'Loose'[9]} : Device is not Disconnected."));
+    QVERIFY(LogCollector::contains(
+        "Connect QovAppDeviceModel{'Loose'[9]} : Device is not Disconnected."));
     QVERIFY(!m_window->isBusy());
     QCOMPARE(answerer.seen().size(), 2);
 }
@@ -556,7 +537,7 @@ void TestConnectionFlows::missingThenReconnect()
             QCOMPARE(copiedData(copiesAfter.last()), mixerBefore);
         }
     }
-    QVERIFY(logged(QStringLiteral("reconnected!")));
+    QVERIFY(LogCollector::contains(QStringLiteral("reconnected!")));
 
     // Its partner gone from the network.
     QVERIFY(m_sim->stopMixer(address));
@@ -567,7 +548,8 @@ void TestConnectionFlows::missingThenReconnect()
     QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
     QCOMPARE(answerer.seenLines().last(),
              "Error: One or more devices are unable to connect with Velmora.\n\nFOH Main\n");
-    QVERIFY(logged("Reconnect QovAppDeviceModel{'FOH Main'[1]} : target device not found"));
+    QVERIFY(LogCollector::contains(
+        "Reconnect QovAppDeviceModel{'FOH Main'[1]} : target device not found"));
     QVERIFY(!m_window->isBusy());
 }
 
@@ -805,7 +787,7 @@ void TestConnectionFlows::failedSafetyCopyStopsTheUpload()
                               why),
              qPrintable(popup));
     QTRY_VERIFY(!m_window->isBusy());
-    QVERIFY(logged("Connect QovAppDeviceModel{'Entry'[9]} : no safety copy"));
+    QVERIFY(LogCollector::contains("Connect QovAppDeviceModel{'Entry'[9]} : no safety copy"));
 
     const QStringList requests = m_sim->requests(address);
     QVERIFY(!requests.isEmpty());

@@ -1,38 +1,17 @@
 // The finder against the simulator process: real SSDP discovery, real device-information
 // requests, mixers that fail, vanish and answer slowly.
 #include "discovery/qovonlinedevicefinder.h"
+#include "logcollector.h"
 #include "mixersimprocess.h"
 #include "privatenetwork.h"
 #include "tempprofile.h"
 
-#include <QMutex>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include <memory>
 
 namespace {
-// Debug lines of every thread, so the test can wait for checks that end without a signal.
-QMutex g_logMutex;
-QStringList g_log;
-QtMessageHandler g_previousHandler = nullptr;
-
-void collectLog(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    {
-        QMutexLocker lock(&g_logMutex);
-        g_log << message;
-    }
-    g_previousHandler(type, context, message);
-}
-
-int logCount(const QString &text)
-{
-    QMutexLocker lock(&g_logMutex);
-    return int(std::count_if(g_log.cbegin(), g_log.cend(),
-                             [&](const QString &line) { return line.contains(text); }));
-}
-
 const QByteArray kConfig = R"({ "mixers": [
   { "address": "127.0.0.2", "model": "ZEPH-2208", "name": "Alpha", "mac": "00-1d-c1-aa-00-02",
     "udn": "uuid:5a3e2208-0000-4000-8000-0000000a1fa0",
@@ -93,7 +72,7 @@ private:
 void TestOnlineDeviceFinder::initTestCase()
 {
     velmora::test::requirePrivateNetwork();
-    g_previousHandler = qInstallMessageHandler(collectLog);
+    LogCollector::install();
     m_profile = std::make_unique<TempProfile>();
     m_profile->writeProgramSettings("[Debug]\ncompatible_models=ZEPH-4416\nhttp_timeout_ms=3000\n");
     m_sim = std::make_unique<MixerSimProcess>(kConfig);
@@ -104,8 +83,8 @@ void TestOnlineDeviceFinder::initTestCase()
 // Three checks end without listing: the unknown model, the updating one, the empty answer.
 void TestOnlineDeviceFinder::waitForRejections(int rejectedBefore)
 {
-    QTRY_VERIFY_WITH_TIMEOUT(logCount("is not compatible model, skip.") +
-                                     logCount("can not get device info,") >=
+    QTRY_VERIFY_WITH_TIMEOUT(LogCollector::count("is not compatible model, skip.") +
+                                     LogCollector::count("can not get device info,") >=
                                  rejectedBefore + 3,
                              15000);
 }
@@ -115,12 +94,14 @@ void TestOnlineDeviceFinder::admitsCompatibleAnsweringMixersOnly()
     QSignalSpy changed(m_finder, &QovOnlineDeviceFinder::deviceListChanged);
     m_finder->start();
     m_finder->start();
-    QCOMPARE(logCount("start!"), 1);
-    QCOMPARE(logCount("start OK!"), 1);
+    QCOMPARE(LogCollector::count("start!"), 1);
+    QCOMPARE(LogCollector::count("start OK!"), 1);
 
     QTRY_COMPARE_WITH_TIMEOUT(m_finder->getAll().size(), 3, 15000);
     waitForRejections(0);
-    QCOMPARE(logCount("ADD QovOnlineDeviceModel('Delta'[0]) is not compatible model, skip."), 1);
+    QCOMPARE(
+        LogCollector::count("ADD QovOnlineDeviceModel('Delta'[0]) is not compatible model, skip."),
+        1);
     QCOMPARE(changed.count(), 3);
 
     QCOMPARE(namesOf(m_finder->getAll(), true), QStringList({"Alpha", "Bravo", "Charlie"}));
@@ -141,8 +122,8 @@ void TestOnlineDeviceFinder::refreshListsInFinishingOrder()
 {
     // Alpha answers last; every other compatible mixer answers at once.
     QVERIFY(m_sim->setFaults("127.0.0.2", R"({"delayMs": 1500})"));
-    const int rejectedBefore =
-        logCount("is not compatible model, skip.") + logCount("can not get device info,");
+    const int rejectedBefore = LogCollector::count("is not compatible model, skip.") +
+                               LogCollector::count("can not get device info,");
     QSignalSpy changed(m_finder, &QovOnlineDeviceFinder::deviceListChanged);
 
     m_finder->refresh();
@@ -214,13 +195,13 @@ void TestOnlineDeviceFinder::deletionDuringCheckLeavesNoGhost()
     const QovOnlineDeviceModel alpha = listedNamed(m_finder->getAll(), "Alpha");
     QVERIFY(alpha);
     QVERIFY(m_sim->setFaults("127.0.0.2", R"({"delayMs": 1500})"));
-    const int outdated = logCount("outdated, skip.");
+    const int outdated = LogCollector::count("outdated, skip.");
     // Reported again (its check takes 1.5 s), then gone while the check runs.
     const QovOnlineDeviceModel again = reportOf(alpha);
     m_finder->onDeviceAdded(again);
     m_finder->onDeviceDeleted(again);
     QVERIFY(!listedNamed(m_finder->getAll(), "Alpha"));
-    QTRY_COMPARE_WITH_TIMEOUT(logCount("outdated, skip."), outdated + 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(LogCollector::count("outdated, skip."), outdated + 1, 5000);
     QVERIFY(!listedNamed(m_finder->getAll(), "Alpha"));
     QVERIFY(m_sim->setFaults("127.0.0.2", "{}"));
     // Reported anew afterwards, it is listed again.
@@ -232,12 +213,13 @@ void TestOnlineDeviceFinder::refreshDuringChecksListsOnce()
 {
     QVERIFY(m_sim->setFaults("127.0.0.2", R"({"delayMs": 800})"));
     const QStringList before = namesOf(m_finder->getAll(), true);
-    const int outdated = logCount("outdated, skip.");
+    const int outdated = LogCollector::count("outdated, skip.");
     m_finder->refresh();
     m_finder->refresh();
     // The first refresh's checks are outdated by the second; every mixer comes back once.
     QTRY_COMPARE_WITH_TIMEOUT(namesOf(m_finder->getAll(), true), before, 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(logCount("outdated, skip.") >= outdated + before.size(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(LogCollector::count("outdated, skip.") >= outdated + before.size(),
+                             10000);
     QTest::qWait(1000);
     QCOMPARE(namesOf(m_finder->getAll(), true), before);
     QVERIFY(m_sim->setFaults("127.0.0.2", "{}"));

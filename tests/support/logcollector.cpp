@@ -1,0 +1,43 @@
+#include "logcollector.h"
+
+#include <QMutex>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace {
+QMutex g_lock;
+QStringList g_lines;
+QtMessageHandler g_previous = nullptr;
+
+void keep(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    {
+        QMutexLocker lock(&g_lock);
+        g_lines << message;
+    }
+    if (g_previous) {
+        g_previous(type, context, message);
+    }
+}
+} // namespace
+
+void LogCollector::install()
+{
+    const QtMessageHandler before = qInstallMessageHandler(keep);
+    if (before != keep) {
+        g_previous = before;
+    }
+}
+
+int LogCollector::count(const QString &text)
+{
+    QMutexLocker lock(&g_lock);
+    return int(std::count_if(g_lines.cbegin(), g_lines.cend(),
+                             [&](const QString &line) { return line.contains(text); }));
+}
+
+bool LogCollector::contains(const QString &text)
+{
+    return count(text) > 0;
+}
