@@ -3,8 +3,8 @@
 #include "device/qovcurlrequest.h"
 #include "device/qovhttprequests.h"
 #include "mixersimprocess.h"
-#include "privatenetwork.h"
 #include "simdevices.h"
+#include "simulatedmixers.h"
 #include "tempprofile.h"
 
 #include <QElapsedTimer>
@@ -49,13 +49,11 @@ private:
 
 void TestCgiApi::initTestCase()
 {
-    velmora::test::requirePrivateNetwork();
-    m_profile = std::make_unique<TempProfile>();
-    m_profile->writeProgramSettings("[Debug]\nhttp_timeout_ms=" + QByteArray::number(kTimeoutMs) +
-                                    "\n");
-    m_sim = std::make_unique<MixerSimProcess>(
-        R"({"mixers":[{"address":"127.0.1.2"},{"address":"127.0.1.3","model":"ZEPH-2208NET"}]})");
-    QVERIFY2(m_sim->problem().isEmpty(), qPrintable(m_sim->problem()));
+    const QString problem = startSimulatedMixers(
+        "[Debug]\nhttp_timeout_ms=" + QByteArray::number(kTimeoutMs) + "\n",
+        R"({"mixers":[{"address":"127.0.1.2"},{"address":"127.0.1.3","model":"ZEPH-2208NET"}]})",
+        &m_profile, &m_sim);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
 }
 
 void TestCgiApi::init()

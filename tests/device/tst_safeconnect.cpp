@@ -7,9 +7,9 @@
 #include "models/qovprojectdatamodel.h"
 #include "models/qovsafetycopies.h"
 #include "models/qovtextfile.h"
-#include "privatenetwork.h"
 #include "readonlyfolder.h"
 #include "simdevices.h"
+#include "simulatedmixers.h"
 #include "tempprofile.h"
 
 #include <QDir>
@@ -180,14 +180,13 @@ private:
 
 void TestSafeConnect::initTestCase()
 {
-    velmora::test::requirePrivateNetwork();
-    m_profile = std::make_unique<TempProfile>();
-    m_profile->writeProgramSettings("[Debug]\nhttp_timeout_ms=5000\n");
-    m_sim = std::make_unique<MixerSimProcess>(R"({"mixers":[
+    const QByteArray config = R"({"mixers":[
         {"address":"127.0.4.2","name":"FOH","deviceId":7},
         {"address":"127.0.4.3","name":"Monitor","deviceId":8},
-        {"address":"127.0.4.4","model":"ZEPH-2208NET","name":"Stage"}]})");
-    QVERIFY2(m_sim->problem().isEmpty(), qPrintable(m_sim->problem()));
+        {"address":"127.0.4.4","model":"ZEPH-2208NET","name":"Stage"}]})";
+    const QString problem =
+        startSimulatedMixers("[Debug]\nhttp_timeout_ms=5000\n", config, &m_profile, &m_sim);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
 }
 
 void TestSafeConnect::init()

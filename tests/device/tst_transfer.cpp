@@ -1,7 +1,7 @@
 #include "device/qovcgiapizeph2208.h"
 #include "mixersimprocess.h"
-#include "privatenetwork.h"
 #include "simdevices.h"
+#include "simulatedmixers.h"
 #include "tempprofile.h"
 
 #include <QtTest>
@@ -58,13 +58,12 @@ private:
 
 void TestTransfer::initTestCase()
 {
-    velmora::test::requirePrivateNetwork();
-    m_profile = std::make_unique<TempProfile>();
-    m_profile->writeProgramSettings("[Debug]\nhttp_timeout_ms=5000\n");
-    m_sim = std::make_unique<MixerSimProcess>(R"({"mixers":[
+    const QByteArray config = R"({"mixers":[
         {"address":"127.0.2.2","name":"FOH","deviceId":7},
-        {"address":"127.0.2.3","model":"ZEPH-2208NET","name":"Stage"}]})");
-    QVERIFY2(m_sim->problem().isEmpty(), qPrintable(m_sim->problem()));
+        {"address":"127.0.2.3","model":"ZEPH-2208NET","name":"Stage"}]})";
+    const QString problem =
+        startSimulatedMixers("[Debug]\nhttp_timeout_ms=5000\n", config, &m_profile, &m_sim);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
 }
 
 void TestTransfer::init()

@@ -1,8 +1,8 @@
 #include "device/qovcgiapizeph2208.h"
 #include "device/qovcurlrequest.h"
 #include "mixersimprocess.h"
-#include "privatenetwork.h"
 #include "simdevices.h"
+#include "simulatedmixers.h"
 #include "tempprofile.h"
 
 #include <QElapsedTimer>
@@ -90,12 +90,10 @@ private:
 
 void TestWireFaults::initTestCase()
 {
-    velmora::test::requirePrivateNetwork();
-    m_profile = std::make_unique<TempProfile>();
-    m_profile->writeProgramSettings("[Debug]\nhttp_timeout_ms=" + QByteArray::number(kTimeoutMs) +
-                                    "\n");
-    m_sim = std::make_unique<MixerSimProcess>(R"({"mixers":[{"address":"127.0.4.2"}]})");
-    QVERIFY2(m_sim->problem().isEmpty(), qPrintable(m_sim->problem()));
+    const QString problem =
+        startSimulatedMixers("[Debug]\nhttp_timeout_ms=" + QByteArray::number(kTimeoutMs) + "\n",
+                             R"({"mixers":[{"address":"127.0.4.2"}]})", &m_profile, &m_sim);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
     qInstallMessageHandler(keepLine);
 }
 

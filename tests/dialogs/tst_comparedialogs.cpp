@@ -10,7 +10,7 @@
 #include "mixersimprocess.h"
 #include "modalanswerer.h"
 #include "models/qovtextfile.h"
-#include "privatenetwork.h"
+#include "simulatedmixers.h"
 #include "tempprofile.h"
 
 #include <QApplication>
@@ -117,12 +117,10 @@ private:
 
 void TestCompareDialogs::initTestCase()
 {
-    velmora::test::requirePrivateNetwork();
     qApp->setStyleSheet(loadTextFile(QStringLiteral(":/styles.qss")));
-    m_profile = std::make_unique<TempProfile>();
-    m_profile->writeProgramSettings("[Debug]\nhttp_timeout_ms=2000\n");
-    m_sim = std::make_unique<MixerSimProcess>(kConfig);
-    QVERIFY2(m_sim->problem().isEmpty(), qPrintable(m_sim->problem()));
+    const QString problem =
+        startSimulatedMixers("[Debug]\nhttp_timeout_ms=2000\n", kConfig, &m_profile, &m_sim);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
     m_finder = QovOnlineDeviceFinder::instance();
     m_finder->start();
     QTRY_COMPARE_WITH_TIMEOUT(m_finder->getAll().size(), 2, 20000);

@@ -15,7 +15,7 @@
 #include "modalanswerer.h"
 #include "models/qovautosaver.h"
 #include "models/qovprojectdatamodel.h"
-#include "privatenetwork.h"
+#include "simulatedmixers.h"
 #include "tempprofile.h"
 #include "views/qovsortlabel.h"
 
@@ -117,11 +117,9 @@ private:
 
 void TestOnlineDialogs::initTestCase()
 {
-    velmora::test::requirePrivateNetwork();
-    m_profile = std::make_unique<TempProfile>();
-    m_profile->writeProgramSettings("[Debug]\nhttp_timeout_ms=2000\n");
-    m_sim = std::make_unique<MixerSimProcess>(kConfig);
-    QVERIFY2(m_sim->problem().isEmpty(), qPrintable(m_sim->problem()));
+    const QString problem =
+        startSimulatedMixers("[Debug]\nhttp_timeout_ms=2000\n", kConfig, &m_profile, &m_sim);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
     m_finder = QovOnlineDeviceFinder::instance();
     m_finder->start();
     QTRY_COMPARE_WITH_TIMEOUT(m_finder->getAll().size(), 4, 20000);

@@ -3,7 +3,7 @@
 #include "discovery/qovonlinedevicefinder.h"
 #include "logcollector.h"
 #include "mixersimprocess.h"
-#include "privatenetwork.h"
+#include "simulatedmixers.h"
 #include "tempprofile.h"
 
 #include <QSignalSpy>
@@ -71,12 +71,11 @@ private:
 
 void TestOnlineDeviceFinder::initTestCase()
 {
-    velmora::test::requirePrivateNetwork();
     LogCollector::install();
-    m_profile = std::make_unique<TempProfile>();
-    m_profile->writeProgramSettings("[Debug]\ncompatible_models=ZEPH-4416\nhttp_timeout_ms=3000\n");
-    m_sim = std::make_unique<MixerSimProcess>(kConfig);
-    QVERIFY2(m_sim->problem().isEmpty(), qPrintable(m_sim->problem()));
+    const QString problem =
+        startSimulatedMixers("[Debug]\ncompatible_models=ZEPH-4416\nhttp_timeout_ms=3000\n",
+                             kConfig, &m_profile, &m_sim);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
     m_finder = QovOnlineDeviceFinder::instance();
 }
 
