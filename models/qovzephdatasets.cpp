@@ -16,8 +16,6 @@ QVector<QovMixerObject::Ptr> repeatedEmpty(int count)
     return QVector<QovMixerObject::Ptr>(count, QovMixerObject::emptyObject());
 }
 
-// The compact text of an object is never empty ("{}" at least), so a list can only fail by
-// being empty or missing.
 QVector<QovMixerObject::Ptr> objectsOf(const QJsonValue &list, bool stripIndex)
 {
     const QJsonArray array = list.toArray();
@@ -165,16 +163,8 @@ QString QovZephDataSets::read(const QJsonObject &data, const QByteArray &text, Q
     if (readFromText(data, text, out)) {
         return QString();
     }
-    QVector<Ptr> presets = objectsOf(data.value(presetKey), false);
-    if (presets.isEmpty()) {
-        return presetKey;
-    }
-    QVector<Ptr> partials = objectsOf(data.value(partialKey), true);
-    if (partials.isEmpty()) {
-        return partialKey;
-    }
-    out->preset = std::move(presets);
-    out->partialPreset = std::move(partials);
+    out->preset = objectsOf(data.value(presetKey), false);
+    out->partialPreset = objectsOf(data.value(partialKey), true);
     out->eq4Band = QovMixerObject::fromObject(data.value(eq4Key).toObject());
     out->eq12Band = QovMixerObject::fromObject(data.value(eq12Key).toObject());
     // Everything else is the current state. Copied member by member rather than removed by
