@@ -6,6 +6,7 @@
 //   QT_SCALE_FACTOR=2 velmora-screenshots ...     (a high-density screen)
 
 #include "screenshotscene.h"
+#include "tempprofile.h"
 
 #include "models/qovtextfile.h"
 
@@ -69,6 +70,8 @@ int main(int argc, char *argv[])
     // The settings pages' web views share the GL context, which must be asked for up front.
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts, true);
     QApplication app(argc, argv);
+    // Every scene's settings, recent files and autosave copies stay out of the user's profile.
+    const TempProfile profile;
     app.setStyleSheet(loadTextFile(QStringLiteral(":/styles.qss")));
     const QStringList args = app.arguments();
     const QDir folder(args.value(1, QStringLiteral("screenshots")));
