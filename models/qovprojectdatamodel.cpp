@@ -23,13 +23,14 @@ QovProjectDataModel::QovProjectDataModel(QObject *parent)
     : QObject(parent)
     , m_projectName(QStringLiteral("New Project"))
     , m_savePath(defaultProjectPath())
-    , m_autosaver(new QovAutosaver(
-          [this] {
-              return QovAutosaver::Job{autosavePath(), snapshot(), isDefaultPath()};
-          },
-          this))
+    , m_autosaver(new QovAutosaver([this] { return autosaveJob(); }, this))
 {
     qovRegisterModelMetaTypes();
+}
+
+QovAutosaver::Job QovProjectDataModel::autosaveJob() const
+{
+    return {autosavePath(), snapshot(), isDefaultPath()};
 }
 
 // The last changes reach the autosave copy even when the project is dropped unsaved; the

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "models/qovappdevicemodel.h"
+#include "models/qovautosaver.h"
 #include "models/qovprojectsnapshot.h"
 
 #include <QObject>
@@ -8,8 +9,6 @@
 #include <QVector>
 
 #include <tuple>
-
-class QovAutosaver;
 
 // One project in memory: title, author, dealer, comment and the project devices. Every change
 // reaches the autosave file beside the project file shortly after: changes that come close
@@ -96,6 +95,8 @@ Q_SIGNALS:
 private:
     // Never saved: its copy lives in the user's data folder.
     bool isDefaultPath() const { return m_savePath == defaultProjectPath(); }
+    // What the autosaver writes next, taken on the GUI thread.
+    QovAutosaver::Job autosaveJob() const;
 
     friend class QovProjectReader;
 

@@ -151,10 +151,9 @@ int main(int argc, char *argv[])
     const QUrl url(
         QStringLiteral("http://%1/cgi-bin/appcmd/keepalive.cgi").arg(QLatin1String(kIp)));
     const QByteArray urlText = url.toEncoded();
-    const std::function<void()> clients[] = {[&] {
-                                                 QovCurlRequest::get(url, {10000, 65536});
-                                             },
-                                             [&] { curlGet(urlText); }};
+    const auto oursGet = [&] { QovCurlRequest::get(url, {10000, 65536}); };
+    const auto curlOnly = [&] { curlGet(urlText); };
+    const std::function<void()> clients[] = {oursGet, curlOnly};
     const char *const clientNames[] = {"ours", "libcurl"};
     const Runner runners[] = {inline_, newThread, pooled};
     const char *const runnerNames[] = {"inline", "new thread", "pool"};
