@@ -4,6 +4,7 @@
 #include "device/qovhttprequests.h"
 #include "device/qovtaskpool.h"
 #include "models/qovsafetycopies.h"
+#include "models/qovtextrules.h"
 
 #include <QDebug>
 #include <QThread>
@@ -108,7 +109,9 @@ QovCgiApi::ConnectOutcome QovCgiApiZeph2208::connectNow(bool upload,
                      << device->debugText() << target->debugText() << "failed," << data.error;
             return outcome;
         }
-        device->setDeviceName(target->deviceName());
+        // The project keeps a name it can save and open again, whatever the mixer calls itself.
+        device->setDeviceName(
+            QovTextRules::fitDeviceName(target->deviceName(), device->deviceName()));
         device->setDeviceId(target->deviceId());
         device->setZephDataPreset(data.preset);
         device->setZephData12BandEq(data.eq12Band);

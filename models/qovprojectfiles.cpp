@@ -3,6 +3,7 @@
 #include "models/qovautosaver.h"
 #include "models/qovprogramsettingsmodel.h"
 #include "models/qovprojectsnapshot.h"
+#include "models/qovtextrules.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,6 +13,7 @@ namespace QovProjectFiles {
 QovAppDeviceModel projectDevice(const QovOnlineDeviceModel &mixer, const QovZephData &data)
 {
     auto device = std::make_shared<QovAppDeviceModelInternal>(mixer);
+    device->setDeviceName(QovTextRules::fitDeviceName(mixer->deviceName(), mixer->modelName()));
     device->setZephDataPreset(data.preset);
     device->setZephData12BandEq(data.eq12Band);
     device->setZephData4BandEq(data.eq4Band);
@@ -36,7 +38,11 @@ QString saveProject(const QString &path, const QString &title,
     // Written from the devices' records, not through a project object: that would keep an
     // autosave copy beside the file and needs a thread with an event loop, and safety copies
     // are written on the transfer's own thread.
-    QovProjectSnapshot project{title, QString(), QString(), QString(), {}};
+    QovProjectSnapshot project{QovTextRules::fitPlainText(title, QovTextRules::titleLength),
+                               QString(),
+                               QString(),
+                               QString(),
+                               {}};
     for (const QovAppDeviceModel &device : devices) {
         project.devices.append(device->record());
     }

@@ -12,9 +12,10 @@
 namespace QovProjectFiles {
 
 // A project device holding the mixer's identity and data, as a Device->App connection makes it,
-// but not connected: a file holds no connection.
+// but not connected: a file holds no connection. Its name is the mixer's, made to fit a project.
 QovAppDeviceModel projectDevice(const QovOnlineDeviceModel &mixer, const QovZephData &data);
-// Writes a new project file holding `devices`; an empty text on success, else why not.
+// Writes a new project file holding `devices`, titled `title` made to fit; an empty text on
+// success, else why not. The file opens in the program's own reader.
 QString saveProject(const QString &path, const QString &title,
                     const QList<QovAppDeviceModel> &devices);
 

@@ -3,6 +3,7 @@
 #include "models/qovjsonscan.h"
 #include "models/qovprogramsettingsmodel.h"
 #include "models/qovprojectdatamodel.h"
+#include "models/qovtextrules.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -25,37 +26,8 @@
 namespace {
 using Result = std::tuple<QovProjectDataModel *, QString>;
 
-// Characters no stored text may hold: " \ % & / < >.
-bool isReserved(QChar c)
-{
-    switch (c.unicode()) {
-    case '"':
-    case '\\':
-    case '%':
-    case '&':
-    case '/':
-    case '<':
-    case '>':
-        return true;
-    default:
-        return false;
-    }
-}
-
-// Title, author, dealer and comment.
-bool isPlainText(const QString &text)
-{
-    return std::none_of(text.begin(), text.end(), isReserved);
-}
-
-// Printable ASCII, not reserved, at least one character.
-bool isDeviceName(const QString &text)
-{
-    const auto unfit = [](QChar c) {
-        return c.unicode() < 0x20 || c.unicode() > 0x7e || isReserved(c);
-    };
-    return !text.isEmpty() && std::none_of(text.begin(), text.end(), unfit);
-}
+using QovTextRules::isDeviceName;
+using QovTextRules::isPlainText;
 
 // Six upper-case hexadecimal pairs separated by ':' (after normalisation).
 bool isMacAddress(const QString &mac)
@@ -284,10 +256,10 @@ QString QovProjectReader::readHeader(const QJsonObject &root, QovProjectDataMode
         void (QovProjectDataModel::*set)(const QString &);
     };
     static const Field fields[] = {
-        {"title", 30, &QovProjectDataModel::setProjectName},
-        {"author", 20, &QovProjectDataModel::setProjectAuthor},
-        {"dealer", 30, &QovProjectDataModel::setProjectDealer},
-        {"comment", 200, &QovProjectDataModel::setProjectDescription},
+        {"title", QovTextRules::titleLength, &QovProjectDataModel::setProjectName},
+        {"author", QovTextRules::authorLength, &QovProjectDataModel::setProjectAuthor},
+        {"dealer", QovTextRules::dealerLength, &QovProjectDataModel::setProjectDealer},
+        {"comment", QovTextRules::commentLength, &QovProjectDataModel::setProjectDescription},
     };
     for (const Field &field : fields) {
         const QString key = QString::fromLatin1(field.key);
@@ -306,7 +278,8 @@ QString QovProjectReader::readDevice(const QJsonObject &object, const QByteArray
 {
     const int index = out->index;
     QString name;
-    if (!trimmedText(object.value(QStringLiteral("name")), 30, &name) || !isDeviceName(name)) {
+    if (!trimmedText(object.value(QStringLiteral("name")), QovTextRules::deviceNameLength, &name) ||
+        !isDeviceName(name)) {
         return deviceError(index, QStringLiteral("name"));
     }
     QString model;

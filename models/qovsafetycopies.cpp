@@ -55,11 +55,14 @@ QStringList QovSafetyCopies::copies(const QString &macAddress) const
     return paths;
 }
 
-bool QovSafetyCopies::prune(const QString &macAddress) const
+bool QovSafetyCopies::prune(const QString &macAddress, const QString &justWritten) const
 {
-    const QStringList all = copies(macAddress);
+    QStringList all = copies(macAddress);
+    const bool spared =
+        !justWritten.isEmpty() && all.removeOne(QFileInfo(justWritten).absoluteFilePath());
+    const int keep = spared ? keptPerMixer - 1 : keptPerMixer;
     bool ok = true;
-    for (int i = 0; i + keptPerMixer < all.size(); ++i) {
+    for (int i = 0; i + keep < all.size(); ++i) {
         ok = QFile::remove(all.at(i)) && ok;
     }
     return ok;
@@ -69,6 +72,7 @@ QString QovSafetyCopies::keep(const QovOnlineDeviceModel &mixer, const QovZephDa
                               QString *error) const
 {
     const QString path = newCopyPath(mixer->macAddress(), QDateTime::currentDateTimeUtc());
+    // The title is cut to fit a project's; the folder and the device say which mixer it was.
     *error = QovProjectFiles::saveProject(
         path, QStringLiteral("Safety copy of %1").arg(mixer->deviceName()),
         {QovProjectFiles::projectDevice(mixer, data)});
@@ -76,6 +80,6 @@ QString QovSafetyCopies::keep(const QovOnlineDeviceModel &mixer, const QovZephDa
         return QString();
     }
     // A copy that cannot be pruned is still a copy: the mixer may be written.
-    prune(mixer->macAddress());
+    prune(mixer->macAddress(), path);
     return path;
 }

@@ -30,8 +30,11 @@ public:
     QString newCopyPath(const QString &macAddress, const QDateTime &time) const;
     // The mixer's copies, oldest first.
     QStringList copies(const QString &macAddress) const;
-    // Deletes all but the newest `keptPerMixer` copies; false when one could not be deleted.
-    bool prune(const QString &macAddress) const;
+    // Deletes all but the newest `keptPerMixer` copies, by name, but never `justWritten`: after a
+    // clock that ran ahead was set right, a new copy's name sorts before those taken in the
+    // "future", and it is the only copy of what the mixer holds now. False when one could not be
+    // deleted.
+    bool prune(const QString &macAddress, const QString &justWritten = QString()) const;
     // Writes `data`, what the mixer holds now, as its newest copy, then prunes. The copy's path,
     // or an empty text with `error` saying why it could not be written.
     QString keep(const QovOnlineDeviceModel &mixer, const QovZephData &data, QString *error) const;

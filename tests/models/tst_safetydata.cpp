@@ -1,14 +1,22 @@
+#include "models/qovprojectdatamodel.h"
 #include "models/qovsafetycopies.h"
+#include "models/qovtextfile.h"
+#include "models/qovtextrules.h"
 #include "models/qovzephdatadiff.h"
+#include "tempprofile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <memory>
+
 // What the user is shown before a transfer overwrites one side, and the copies kept before it
 // does: a comparison that only reports real differences, and copies that are never lost to a
-// second one taken in the same moment nor kept without limit.
+// second one taken in the same moment nor kept without limit, that the program can open again
+// whatever the mixer calls itself, and that pruning never takes the copy just written.
 class TestSafetyData : public QObject
 {
     Q_OBJECT
@@ -17,6 +25,12 @@ private Q_SLOTS:
     void diffStates();
     void diffOfUnparsableTexts();
     void copiesArePerMixerAndPruned();
+    void copiesOpenWhateverTheMixerIsCalled_data();
+    void copiesOpenWhateverTheMixerIsCalled();
+    void pruningSparesTheCopyJustWritten();
+
+private:
+    TempProfile m_profile;
 };
 
 namespace {
@@ -26,6 +40,14 @@ QString preset(const QString &name, bool stored, int gain = 0)
     return QString(R"({"name":"%1","stored":%2,"inputs":[{"ch":1,"gain_db":%3}]})")
         .arg(name, stored ? "true" : "false")
         .arg(gain);
+}
+
+QovOnlineDeviceModel mixerCalled(const QString &name)
+{
+    QovDiscoveredDevice found{"22080001", "uuid:1", name, "ZEPH-2208", "127.0.0.2"};
+    auto mixer = std::make_shared<QovOnlineDeviceModelInternal>(found);
+    mixer->setMacAddress("00:1D:C1:20:08:02");
+    return mixer;
 }
 
 QovZephDataDiffEntry entry(const QVector<QovZephDataDiffEntry> &entries, int type, int bank)
@@ -119,6 +141,84 @@ void TestSafetyData::copiesArePerMixerAndPruned()
     QVERIFY(!QFile::exists(made.at(0)));
     QVERIFY(!QFile::exists(made.at(1)));
     QVERIFY(copies.copies("00:00:00:00:00:01").isEmpty());
+}
+
+void TestSafetyData::copiesOpenWhateverTheMixerIsCalled_data()
+{
+    QTest::addColumn<QString>("mixerName");
+    QTest::addColumn<QString>("storedName");
+    QTest::addColumn<QString>("title");
+    const QString cut = QString(QChar(0x2026));
+    QTest::newRow("16 characters") << "Main Hall Mixer1"
+                                   << "Main Hall Mixer1"
+                                   << "Safety copy of Main Hall Mixe" + cut;
+    QTest::newRow("30 characters") << "Front of House Main Mixer 2208"
+                                   << "Front of House Main Mixer 2208"
+                                   << "Safety copy of Front of House" + cut;
+    QTest::newRow("accents, 30") << QString::fromUtf8("Bühne Süd – Großer Saal Öffnen")
+                                 << "B_hne S_d _ Gro_er Saal _ffnen"
+                                 << QString::fromUtf8("Safety copy of Bühne Süd – Gr") + cut;
+    // The title's cut falls inside the emoji: it goes whole.
+    QTest::newRow("emoji at the cut")
+        << QString::fromUtf8("Stage 1 left 🎛 wing") << "Stage 1 left _ wing"
+        << "Safety copy of Stage 1 left" + cut;
+    QTest::newRow("reserved characters") << "Rock&Roll <Left>/\\\"%"
+                                         << "Rock_Roll _Left_____"
+                                         << "Safety copy of RockRoll Left";
+    QTest::newRow("nothing left") << QString::fromUtf8("音響卓") << "ZEPH-2208"
+                                  << QString::fromUtf8("Safety copy of 音響卓");
+}
+
+void TestSafetyData::copiesOpenWhateverTheMixerIsCalled()
+{
+    QFETCH(QString, mixerName);
+    QFETCH(QString, storedName);
+    QFETCH(QString, title);
+    QTemporaryDir dir;
+    const QovSafetyCopies copies(dir.path());
+    QovZephData data;
+    data.preset[0] = preset("Sunday", true, 30);
+    QString error;
+    const QString path = copies.keep(mixerCalled(mixerName), data, &error);
+    QVERIFY2(!path.isEmpty(), qPrintable(error));
+
+    auto [project, problem] = parseProject(loadTextFile(path));
+    std::unique_ptr<QovProjectDataModel> owner(project);
+    QVERIFY2(project, qPrintable(problem));
+    QCOMPARE(project->projectName(), title);
+    QVERIFY(project->projectName().size() <= QovTextRules::titleLength);
+    QCOMPARE(project->appDevices().size(), 1);
+    QCOMPARE(project->appDevices().first()->deviceName(), storedName);
+    QCOMPARE(
+        QJsonDocument::fromJson(project->appDevices().first()->zephDataPreset().first().toUtf8()),
+        QJsonDocument::fromJson(data.preset[0].toUtf8()));
+}
+
+void TestSafetyData::pruningSparesTheCopyJustWritten()
+{
+    QTemporaryDir dir;
+    const QovSafetyCopies copies(dir.path());
+    const QovOnlineDeviceModel mixer = mixerCalled("FOH");
+    // Copies taken while the clock ran years ahead, then set right.
+    const QDateTime ahead = QDateTime::currentDateTimeUtc().addYears(3);
+    QStringList future;
+    QVERIFY(QDir().mkpath(copies.folder(mixer->macAddress())));
+    for (int i = 0; i < QovSafetyCopies::keptPerMixer; ++i) {
+        future.append(copies.newCopyPath(mixer->macAddress(), ahead.addSecs(i)));
+        QFile file(future.last());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+
+    QString error;
+    const QString path = copies.keep(mixer, QovZephData(), &error);
+    QVERIFY2(!path.isEmpty(), qPrintable(error));
+    QVERIFY(QFile::exists(path));
+    const QStringList kept = copies.copies(mixer->macAddress());
+    QCOMPARE(kept.size(), QovSafetyCopies::keptPerMixer);
+    QVERIFY(kept.contains(path));
+    // The oldest of the others made room.
+    QVERIFY(!QFile::exists(future.first()));
+    QVERIFY(QFile::exists(future.last()));
 }
 
 QTEST_APPLESS_MAIN(TestSafetyData)

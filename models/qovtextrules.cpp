@@ -1,0 +1,82 @@
+#include "models/qovtextrules.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace QovTextRules {
+
+bool isReserved(QChar c)
+{
+    switch (c.unicode()) {
+    case '"':
+    case '\\':
+    case '%':
+    case '&':
+    case '/':
+    case '<':
+    case '>':
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isPlainText(const QString &text)
+{
+    return std::none_of(text.begin(), text.end(), isReserved);
+}
+
+namespace {
+
+bool isNameCharacter(QChar c)
+{
+    return c.unicode() >= 0x20 && c.unicode() <= 0x7e && !isReserved(c);
+}
+
+// The first `length` units of `text`, one fewer where that would split a surrogate pair.
+QString head(const QString &text, int length)
+{
+    if (length > 0 && length < text.size() && text.at(length - 1).isHighSurrogate()) {
+        --length;
+    }
+    return text.left(length);
+}
+
+} // namespace
+
+bool isDeviceName(const QString &text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), isNameCharacter);
+}
+
+QString fitPlainText(const QString &text, int maxLength)
+{
+    QString fitted = text;
+    fitted.remove(QRegularExpression(QStringLiteral("[\"\\\\%&/<>]")));
+    fitted = fitted.trimmed();
+    if (fitted.size() <= maxLength) {
+        return fitted;
+    }
+    return head(fitted, maxLength - 1).trimmed() + QChar(0x2026);
+}
+
+QString fitDeviceName(const QString &name, const QString &fallback)
+{
+    QString fitted;
+    for (int i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate()) {
+            ++i;
+        }
+        fitted.append(isNameCharacter(c) ? c : QLatin1Char('_'));
+    }
+    fitted = head(fitted.trimmed(), deviceNameLength).trimmed();
+    // A name of placeholders alone tells the user nothing.
+    const bool placeholders = std::all_of(fitted.begin(), fitted.end(), [](QChar c) {
+        return c == QLatin1Char('_') || c == QLatin1Char(' ');
+    });
+    return placeholders ? fallback : fitted;
+}
+
+} // namespace QovTextRules
