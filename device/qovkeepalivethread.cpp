@@ -19,6 +19,8 @@ namespace {
 struct SentRequest
 {
     QovAppDeviceModel device;
+    // The connection the request checks; a reply marks no other.
+    quint64 connection;
     // Kept until the reply is in: an operation may use its API object until its future is ready.
     std::unique_ptr<QovCgiApi> api;
     std::future<bool> reply;
@@ -43,14 +45,15 @@ bool replyOf(std::future<bool> &reply)
 // Status writes go through the device's own thread, where the views and the window's
 // completion handlers write it too, so writes from overlapping passes and connection flows
 // never run at the same time. The write is a compare-and-set made at that moment: a device
-// that a connection flow disconnected or reconnected while the request was out is not marked
-// by a reply to the old connection, unless it is still CONNECTED.
-void markMissing(const QovAppDeviceModel &device)
+// that a connection flow disconnected or reconnected while the request was out, or before the
+// mark arrived, is not marked by a reply to the old connection.
+void markMissing(const QovAppDeviceModel &device, quint64 connection)
 {
     QMetaObject::invokeMethod(
         device.get(),
-        [device] {
-            if (device->status() == QovAppDeviceModelInternal::CONNECTED) {
+        [device, connection] {
+            if (device->status() == QovAppDeviceModelInternal::CONNECTED &&
+                device->connection() == connection) {
                 qDebug() << QThread::currentThreadId() << "MISSING!" << device->debugText();
                 device->setStatus(QovAppDeviceModelInternal::MISSING);
             }
@@ -122,8 +125,9 @@ void QovKeepAliveThread::keepAlivePass(const QovWatchedProject &project, const v
             continue;
         }
         qDebug() << QThread::currentThreadId() << "keepalive send" << device->debugText();
+        const quint64 connection = device->connection();
         std::future<bool> reply = api->keepAlive(device);
-        sent.push_back(SentRequest{device, std::move(api), std::move(reply)});
+        sent.push_back(SentRequest{device, connection, std::move(api), std::move(reply)});
     }
 
     for (SentRequest &request : sent) {
@@ -131,7 +135,7 @@ void QovKeepAliveThread::keepAlivePass(const QovWatchedProject &project, const v
         qDebug() << QThread::currentThreadId() << "keepalive recv" << request.device->debugText()
                  << alive;
         if (!alive) {
-            markMissing(request.device);
+            markMissing(request.device, request.connection);
         }
     }
 }

@@ -80,6 +80,11 @@ QovAppDeviceModelInternal::Status QovAppDeviceModelInternal::status() const
     return read(m_status);
 }
 
+quint64 QovAppDeviceModelInternal::connection() const
+{
+    return read(m_connection);
+}
+
 int QovAppDeviceModelInternal::statusAsInt() const
 {
     return static_cast<int>(status());

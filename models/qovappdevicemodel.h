@@ -81,6 +81,9 @@ public:
     int headerColor() const;
     int deviceId() const;
     Status status() const;
+    // Which connection the device is in: a new number each time it is set CONNECTED, so that a
+    // reply to a request made under an earlier connection can tell that it is out of date.
+    quint64 connection() const;
     int statusAsInt() const;
     QStringList zephDataPreset() const;
     QString zephData12BandEq() const;
@@ -179,6 +182,7 @@ private:
     int m_headerColor = 0;
     int m_deviceId = -1;
     Status m_status = DISCONNECTED;
+    quint64 m_connection = 0;
     QovZephDataSets m_data;
 };
 

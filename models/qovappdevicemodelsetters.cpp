@@ -1,5 +1,6 @@
 // Setters of QovAppDeviceModelInternal; the signal order of each is part of its contract.
 #include "models/qovappdevicemodel.h"
+#include "models/qovmodelassign.h"
 
 #include <QMetaMethod>
 
@@ -61,7 +62,16 @@ void QovAppDeviceModelInternal::setDeviceId(int deviceId)
 
 void QovAppDeviceModelInternal::setStatus(Status status)
 {
-    if (assign(m_status, status)) {
+    bool changed = false;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        // Every connection counts, one made over a device still CONNECTED too.
+        if (status == CONNECTED) {
+            ++m_connection;
+        }
+        changed = qovAssign(m_status, status);
+    }
+    if (changed) {
         Q_EMIT statusChanged(status);
         Q_EMIT statusAsIntChanged(static_cast<int>(status));
         Q_EMIT somethingChanged();
