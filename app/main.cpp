@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDebug>
 #include <QFileInfo>
+#include <QPointer>
 #include <QThread>
 #include <QTranslator>
 
@@ -33,6 +34,24 @@ void showFirstWindow(int argc, char *argv[])
     } else {
         (new QovMainWindow())->show();
     }
+}
+
+// After a termination signal the loop ends with the windows still open. They go before the
+// application does: a settings page still alive when the web engine's profile is released with
+// the application crashes the engine on the way out. Only the program's own windows are
+// deleted here; what they own (dialogs, menus without a parent) goes with them.
+void deleteWindows()
+{
+    QList<QPointer<QWidget>> windows;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QovMainWindowBase *>(window) || qobject_cast<QovTopWindow *>(window)) {
+            windows.append(window);
+        }
+    }
+    for (const QPointer<QWidget> &window : qAsConst(windows)) {
+        delete window.data();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace
@@ -76,6 +95,7 @@ int main(int argc, char *argv[])
 
     const int code = app->exec();
     qDebug() << "exit" << code;
+    deleteWindows();
     lock.release();
     app->removeTranslator(&translator);
     app.reset();

@@ -1,3 +1,4 @@
+#include "projectfiles.h"
 #include "tempprofile.h"
 
 #include <QDir>
@@ -100,6 +101,7 @@ private Q_SLOTS:
     void lockOfKilledInstanceIsTakenOver();
     void lockWithoutRuntimeFolderIsPerUser();
     void lockFailureOtherThanHeldStartsAnyway();
+    void terminationAfterASettingsPageEndsCleanly();
 
 private:
     std::unique_ptr<TempProfile> m_profile;
@@ -250,6 +252,29 @@ void TestStartup::lockFailureOtherThanHeldStartsAnyway()
     app.signal(SIGTERM);
     QVERIFY(app.waitForExit());
     QCOMPARE(app.exitCode(), 0);
+}
+
+void TestStartup::terminationAfterASettingsPageEndsCleanly()
+{
+    const QString xdotool = QStandardPaths::findExecutable("xdotool");
+    QVERIFY2(!xdotool.isEmpty(), "needs xdotool (scripts/deps installs it) to click the window");
+    const QString path = writeProjectFile(m_profile->path(), "stage.vlmproj", "Stage", {"Stage"});
+    QVERIFY(!path.isEmpty());
+    AppRun app({path});
+    QVERIFY2(app.waitForLog("opened!"), qPrintable(app.log()));
+    // The first row's chevron: the window sits at the screen's corner and its rows have a fixed
+    // size, so a real click opens the device's settings page.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        QProcess::execute(xdotool, {"mousemove", "982", "272", "click", "1"}) == 0 &&
+            app.waitForLog("device list:", 2000),
+        20000);
+
+    app.signal(SIGTERM);
+    QVERIFY(app.waitForExit());
+    QVERIFY2(!app.log().contains("WebEnginePage still not deleted"), qPrintable(app.log()));
+    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(app.exitCode(), 0);
+    QVERIFY2(app.log().contains("destroy QovZephSettingView"), qPrintable(app.log()));
 }
 
 QTEST_GUILESS_MAIN(TestStartup)
