@@ -2,6 +2,7 @@
 #include "app/qovmainwindow.h"
 #include "app/qovterminationwatcher.h"
 #include "app/qovtopwindow.h"
+#include "device/qovkeepalivethread.h"
 #include "dialogs/qovpopups.h"
 #include "discovery/qovonlinedevicefinder.h"
 #include "models/qovprogramsettingsmodel.h"
@@ -96,6 +97,8 @@ int main(int argc, char *argv[])
     const int code = app->exec();
     qDebug() << "exit" << code;
     deleteWindows();
+    // A keep-alive pass still waiting on a mixer ends within its request deadline.
+    QovKeepAliveThread::waitForRetired(15000);
     lock.release();
     app->removeTranslator(&translator);
     app.reset();

@@ -34,7 +34,7 @@ QovMainWindow::QovMainWindow(QWidget *parent)
     : QovMainWindowBase(parent)
     , m_projectData(new QovProjectDataModel())
     , m_watchedProject(std::make_shared<QovWatchedProject>())
-    , m_keepAliveThread(m_watchedProject, this)
+    , m_keepAliveThread(new QovKeepAliveThread(m_watchedProject, this))
 {
     qovRegisterModelMetaTypes();
     qRegisterMetaType<QovMainWindow::ConnectDeviceResult>("QovMainWindow::ConnectDeviceResult");
@@ -61,14 +61,13 @@ QovMainWindow::QovMainWindow(QWidget *parent)
 
     connect(QWebEngineProfile::defaultProfile(), &QWebEngineProfile::downloadRequested, this,
             &QovMainWindow::downloadRequested);
-    m_keepAliveThread.start(QThread::InheritPriority);
+    m_keepAliveThread->start(QThread::InheritPriority);
     qDebug() << QThread::currentThreadId() << this << "main window created";
 }
 
 QovMainWindow::~QovMainWindow()
 {
-    m_keepAliveThread.quit();
-    m_keepAliveThread.wait();
+    m_keepAliveThread->retire();
     for (QovZephSettingView *page : qAsConst(m_devicePages)) {
         page->deleteLater();
     }
@@ -280,7 +279,7 @@ void QovMainWindow::onFileOpenCompleted(QovProjectDataModel *result, QString err
         // project starts unedited all the same.
         result->setIsEdited(false);
         setProjectData(result);
-        m_keepAliveThread.requestKeepAlive();
+        m_keepAliveThread->requestKeepAlive();
     } else {
         qovShowError(tr("Error"), tr("Data format is invalid"));
     }
@@ -455,7 +454,7 @@ void QovMainWindow::onDeviceSettingCompleted(QovProjectDataModel *result)
     if (result) {
         setProjectData(result);
         releasePendingDeviceSettingDialog();
-        m_keepAliveThread.requestKeepAlive();
+        m_keepAliveThread->requestKeepAlive();
     } else {
         qovShowError(tr("Error"), tr("Data format is invalid."));
         releasePendingDeviceSettingDialog();

@@ -116,7 +116,8 @@ private:
     // Shared with the keep-alive passes, which may still run on a pool thread after the
     // window is gone.
     std::shared_ptr<QovWatchedProject> m_watchedProject;
-    QovKeepAliveThread m_keepAliveThread;
+    // Retired, not deleted, with the window: a pass in flight must not stall the close.
+    QovKeepAliveThread *m_keepAliveThread;
     QovAddOnlineDeviceDialog *m_pendingAddOnlineDeviceDialog = nullptr;
     QovDeviceSettingDialog *m_pendingDeviceSettingDialog = nullptr;
 };

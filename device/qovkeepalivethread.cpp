@@ -4,9 +4,12 @@
 #include "device/qovwatchedproject.h"
 #include "models/qovprogramsettingsmodel.h"
 
+#include <QDeadlineTimer>
 #include <QDebug>
 #include <QFutureWatcher>
 #include <QMetaEnum>
+#include <QMutex>
+#include <QSet>
 #include <QTimer>
 #include <QtConcurrent>
 
@@ -15,6 +18,10 @@
 #include <vector>
 
 namespace {
+
+// Threads retired but still in a pass; guarded by retiredLock.
+QMutex retiredLock;
+QSet<QovKeepAliveThread *> retiredThreads;
 
 struct SentRequest
 {
@@ -74,6 +81,39 @@ QovKeepAliveThread::~QovKeepAliveThread()
 {
     quit();
     wait();
+    QMutexLocker lock(&retiredLock);
+    retiredThreads.remove(this);
+}
+
+void QovKeepAliveThread::retire()
+{
+    setParent(nullptr);
+    {
+        QMutexLocker lock(&retiredLock);
+        retiredThreads.insert(this);
+    }
+    // Queued to this object's thread: the object is deleted where it lives, after run() ended.
+    connect(this, &QThread::finished, this, &QObject::deleteLater);
+    quit();
+    if (isFinished()) {
+        deleteLater();
+    }
+}
+
+bool QovKeepAliveThread::waitForRetired(int timeoutMs)
+{
+    QList<QovKeepAliveThread *> threads;
+    {
+        QMutexLocker lock(&retiredLock);
+        threads = retiredThreads.values();
+    }
+    // Only the owner's thread deletes retired threads, and it is here: none goes meanwhile.
+    const QDeadlineTimer deadline(timeoutMs);
+    bool all = true;
+    for (QovKeepAliveThread *thread : qAsConst(threads)) {
+        all = thread->wait(deadline) && all;
+    }
+    return all;
 }
 
 void QovKeepAliveThread::run()
@@ -102,7 +142,7 @@ void QovKeepAliveThread::requestKeepAlive()
     std::shared_ptr<const QovWatchedProject> project = m_project;
     const void *owner = this;
     auto *watcher = new QFutureWatcher<void>();
-    connect(watcher, &QFutureWatcher<void>::finished, this, [watcher] { watcher->deleteLater(); });
+    connect(watcher, &QFutureWatcher<void>::finished, watcher, &QObject::deleteLater);
     watcher->setFuture(QtConcurrent::run([project, owner] { keepAlivePass(*project, owner); }));
 }
 

@@ -22,6 +22,14 @@ public:
     // One extra pass on the global thread pool; returns at once.
     void requestKeepAlive();
 
+    // Ends the thread without waiting for a pass in flight, which may wait on a dead mixer for
+    // the whole request deadline: the thread deletes itself once that pass is over. For the
+    // owner's destructor on the GUI thread, which must not stall.
+    void retire();
+    // Waits up to `timeoutMs` for every retired thread to end; true when all have. For the end
+    // of the program, so that no pass outlives it.
+    static bool waitForRetired(int timeoutMs);
+
     // One pass over `project`, on the calling thread; returns when every reply is in. `owner`
     // only names the caller in the debug log.
     static void keepAlivePass(const QovWatchedProject &project, const void *owner);

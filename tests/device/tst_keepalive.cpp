@@ -47,6 +47,7 @@ private Q_SLOTS:
     void lateFailureKeepsNewerStatus_data();
     void lateFailureKeepsNewerStatus();
     void requestedPassRunsAtOnce();
+    void retiredThreadEndsAfterItsPass();
 
 private:
     TempProfile m_profile;
@@ -196,6 +197,28 @@ void TestKeepAlive::requestedPassRunsAtOnce()
         // The thread object may go while its requested pass still runs.
     }
     QTRY_COMPARE_WITH_TIMEOUT(device->status(), QovAppDeviceModelInternal::MISSING, 3000);
+}
+
+void TestKeepAlive::retiredThreadEndsAfterItsPass()
+{
+    // The window that owns the thread closes while a pass waits on a slow mixer.
+    m_profile.writeProgramSettings(
+        QStringLiteral("[Debug]\nkeepalive_interval=%1\n").arg(kIntervalMs / 1000).toUtf8());
+    QVERIFY(m_sim->setFaults("127.0.0.2", R"({"delayMs": 800})"));
+    auto project = std::make_shared<QovWatchedProject>();
+    project->publish("Closing", {connectedDevice("127.0.0.2")});
+    QPointer<QovKeepAliveThread> thread = new QovKeepAliveThread(project);
+    thread->start();
+    QTRY_VERIFY_WITH_TIMEOUT(keepAlivesAt(*m_sim, "127.0.0.2") >= 1, 3 * kIntervalMs);
+
+    thread->retire();
+    // Returned without waiting for the reply: the pass is still out.
+    QVERIFY(thread);
+    QVERIFY(thread->isRunning());
+    QVERIFY(QovKeepAliveThread::waitForRetired(10000));
+    // Then it deletes itself, on this thread.
+    QTRY_VERIFY(thread.isNull());
+    QVERIFY(QovKeepAliveThread::waitForRetired(0));
 }
 
 QTEST_GUILESS_MAIN(TestKeepAlive)
