@@ -102,7 +102,7 @@ void TestKeepAlive::silentMixerGoesMissingOthersStay()
     QTRY_COMPARE_WITH_TIMEOUT(silent->status(), QovAppDeviceModelInternal::MISSING,
                               3 * (kIntervalMs + kTimeoutMs));
     // One interval plus the failing request's time-out, with room for a loaded machine.
-    QVERIFY2(sinceSilent.elapsed() <= kIntervalMs + kTimeoutMs + 700,
+    QVERIFY2(sinceSilent.elapsed() <= 2 * (kIntervalMs + kTimeoutMs),
              qPrintable(QString::number(sinceSilent.elapsed())));
 
     // Another pass or two: the answering mixers stay connected.
@@ -141,7 +141,7 @@ void TestKeepAlive::passAsksAllAtOnce()
     pass.start();
     QovKeepAliveThread::keepAlivePass(project, this);
     // One after another would take three delays.
-    QVERIFY2(pass.elapsed() < 2 * 400, qPrintable(QString::number(pass.elapsed())));
+    QVERIFY2(pass.elapsed() < 3 * 400, qPrintable(QString::number(pass.elapsed())));
     for (const QovAppDeviceModel &device : devices) {
         QCOMPARE(device->status(), QovAppDeviceModelInternal::CONNECTED);
     }

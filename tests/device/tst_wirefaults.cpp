@@ -150,7 +150,8 @@ void TestWireFaults::downloadUnderFault()
     QVERIFY(!m_api.connectDevice(false, project, onlineDevice(kMixer)).get());
     const qint64 elapsed = timer.elapsed();
     // One request hit the fault; the deadline is per request.
-    QVERIFY2(elapsed < kTimeoutMs + 1000, qPrintable(QString::number(elapsed)));
+    // Twice the deadline: room for a loaded machine, and still less than two requests timing out.
+    QVERIFY2(elapsed < 2 * kTimeoutMs, qPrintable(QString::number(elapsed)));
     QVERIFY2(takeLines().filter("failed,").join('\n').endsWith("failed, \"" + error + "\""),
              qPrintable(error));
     QCOMPARE(project->zephData(), before);
@@ -196,7 +197,8 @@ void TestWireFaults::uploadUnderFault()
     timer.start();
     QVERIFY(!m_api.connectDevice(true, project, onlineDevice(kMixer)).get());
     const qint64 elapsed = timer.elapsed();
-    QVERIFY2(elapsed < kTimeoutMs + 1000, qPrintable(QString::number(elapsed)));
+    // Twice the deadline: room for a loaded machine, and still less than two requests timing out.
+    QVERIFY2(elapsed < 2 * kTimeoutMs, qPrintable(QString::number(elapsed)));
     QFETCH(QString, message);
     const QStringList failures = takeLines().filter("failed to post");
     QCOMPARE(failures.size(), 1);
@@ -254,7 +256,7 @@ void TestWireFaults::endlessBodyKeepsMemoryBounded()
     QElapsedTimer timer;
     timer.start();
     QTEST(m_api.downloadZephData(onlineDevice(kMixer)).get().error, "error");
-    QVERIFY2(timer.elapsed() < kTimeoutMs + 1000, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY2(timer.elapsed() < 2 * kTimeoutMs, qPrintable(QString::number(timer.elapsed())));
     // The reply stops at its cap (8 MiB for a file), not at the deadline: loopback would move
     // hundreds of megabytes in that time.
     const qint64 grown = peakMemoryKiB() - peakBefore;
