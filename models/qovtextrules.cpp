@@ -1,7 +1,5 @@
 #include "models/qovtextrules.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 
 namespace QovTextRules {
@@ -52,8 +50,12 @@ bool isDeviceName(const QString &text)
 
 QString fitPlainText(const QString &text, int maxLength)
 {
-    QString fitted = text;
-    fitted.remove(QRegularExpression(QStringLiteral("[\"\\\\%&/<>]")));
+    QString fitted;
+    for (const QChar c : text) {
+        if (!isReserved(c)) {
+            fitted.append(c);
+        }
+    }
     fitted = fitted.trimmed();
     if (fitted.size() <= maxLength) {
         return fitted;
