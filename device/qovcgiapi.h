@@ -49,6 +49,9 @@ public:
         QString safetyCopy;
         SafetyCopyFailure safetyCopyFailure = NO_FAILURE;
         QString safetyCopyDetail;
+        // An upload failed after the mixer had begun to take data: it holds a mix of old and
+        // new, and the safety copy is what it held before.
+        bool partlyWritten = false;
     };
 
     explicit QovCgiApi(QObject *parent = nullptr)

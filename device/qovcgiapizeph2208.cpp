@@ -97,7 +97,9 @@ QovCgiApi::ConnectOutcome QovCgiApiZeph2208::connectNow(bool upload,
                      << outcome.safetyCopyDetail;
             return outcome;
         }
-        if (!uploadAll(target, device)) {
+        bool wrote = false;
+        if (!uploadAll(target, device, &wrote)) {
+            outcome.partlyWritten = wrote;
             return outcome;
         }
         target->setDeviceName(device->deviceName());

@@ -50,10 +50,13 @@ private:
     static ZephData failedDownload();
     static bool uploadZephDataSet(const QovOnlineDeviceModel &device,
                                   const QovAppDeviceModel &source, int code, int bank,
-                                  int timeoutMs, QovTransferReport &report);
+                                  int timeoutMs, QovTransferReport &report, bool &wrote);
     static bool uploadZephDataList(const QovOnlineDeviceModel &device,
                                    const QovAppDeviceModel &source, int code, int timeoutMs,
-                                   QovTransferReport &report);
-    static bool uploadAll(const QovOnlineDeviceModel &device, const QovAppDeviceModel &source);
-    static bool sendChunks(const QString &ip, const QByteArray &bytes, int timeoutMs);
+                                   QovTransferReport &report, bool &wrote);
+    // `wrote` is set once the mixer may have taken data: from then on a failure leaves it
+    // holding partly written data.
+    static bool uploadAll(const QovOnlineDeviceModel &device, const QovAppDeviceModel &source,
+                          bool *wrote = nullptr);
+    static bool sendChunks(const QString &ip, const QByteArray &bytes, int timeoutMs, bool &wrote);
 };

@@ -152,7 +152,8 @@ QovCgiApiZeph2208::downloadZephData(const QovOnlineDeviceModel &device)
                             failedDownload());
 }
 
-bool QovCgiApiZeph2208::sendChunks(const QString &ip, const QByteArray &bytes, int timeoutMs)
+bool QovCgiApiZeph2208::sendChunks(const QString &ip, const QByteArray &bytes, int timeoutMs,
+                                   bool &wrote)
 {
     for (int offset = 0; offset < bytes.size(); offset += kChunkSize) {
         const QByteArray chunk = bytes.mid(offset, kChunkSize);
@@ -160,7 +161,11 @@ bool QovCgiApiZeph2208::sendChunks(const QString &ip, const QByteArray &bytes, i
         const QUrlQuery query({{QStringLiteral("offset"), QString::number(offset)},
                                {QStringLiteral("size"), QString::number(chunk.size())}});
         const QUrl url = cgiUrl(ip, QStringLiteral("fileupload.cgi"), query);
-        if (!accepted(httpPostMultipart(url, form, timeoutMs))) {
+        const QByteArray reply = httpPostMultipart(url, form, timeoutMs);
+        // A chunk the mixer took, or one it may have taken before it fell silent, has written
+        // to it; one it refused has not.
+        wrote = wrote || reply.isEmpty() || QovCgiReply::succeeded(reply);
+        if (!accepted(reply)) {
             return false;
         }
     }
@@ -169,7 +174,7 @@ bool QovCgiApiZeph2208::sendChunks(const QString &ip, const QByteArray &bytes, i
 
 bool QovCgiApiZeph2208::uploadZephDataSet(const QovOnlineDeviceModel &device,
                                           const QovAppDeviceModel &source, int code, int bank,
-                                          int timeoutMs, QovTransferReport &report)
+                                          int timeoutMs, QovTransferReport &report, bool &wrote)
 {
     const QString ip = device->ipAddress();
     report.startFile(code, bank);
@@ -180,7 +185,8 @@ bool QovCgiApiZeph2208::uploadZephDataSet(const QovOnlineDeviceModel &device,
              << "," << chunks;
     const QUrl begin = cgiUrl(ip, QStringLiteral("beginupload.cgi"), slotQuery(code, bank));
     // A failed chunk leaves the transfer open: the mixer is not told to close it.
-    const bool sent = accepted(httpGet(begin, timeoutMs)) && sendChunks(ip, bytes, timeoutMs) &&
+    const bool sent = accepted(httpGet(begin, timeoutMs)) &&
+                      sendChunks(ip, bytes, timeoutMs, wrote) &&
                       accepted(httpGet(cgiUrl(ip, QStringLiteral("endupload.cgi")), timeoutMs));
     if (sent) {
         report.fileDone();
@@ -190,10 +196,10 @@ bool QovCgiApiZeph2208::uploadZephDataSet(const QovOnlineDeviceModel &device,
 
 bool QovCgiApiZeph2208::uploadZephDataList(const QovOnlineDeviceModel &device,
                                            const QovAppDeviceModel &source, int code, int timeoutMs,
-                                           QovTransferReport &report)
+                                           QovTransferReport &report, bool &wrote)
 {
     for (int bank = 0; bank < bankCount(code); ++bank) {
-        if (!uploadZephDataSet(device, source, code, bank, timeoutMs, report)) {
+        if (!uploadZephDataSet(device, source, code, bank, timeoutMs, report, wrote)) {
             return false;
         }
     }
@@ -201,7 +207,7 @@ bool QovCgiApiZeph2208::uploadZephDataList(const QovOnlineDeviceModel &device,
 }
 
 bool QovCgiApiZeph2208::uploadAll(const QovOnlineDeviceModel &device,
-                                  const QovAppDeviceModel &source)
+                                  const QovAppDeviceModel &source, bool *wrote)
 {
     qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::uploadZephData"
              << device->debugText() << source->debugText();
@@ -209,11 +215,12 @@ bool QovCgiApiZeph2208::uploadAll(const QovOnlineDeviceModel &device,
     QovTransferReport report(QovTransferProgress::Upload, source->deviceName(),
                              device->ipAddress());
     const int timeoutMs = httpTimeoutMs();
+    bool wroteAny = false;
     const auto list = [&](int code) {
-        return uploadZephDataList(device, source, code, timeoutMs, report);
+        return uploadZephDataList(device, source, code, timeoutMs, report, wroteAny);
     };
     const auto single = [&](int code) {
-        return uploadZephDataSet(device, source, code, 0, timeoutMs, report);
+        return uploadZephDataSet(device, source, code, 0, timeoutMs, report, wroteAny);
     };
     const char *failure = nullptr;
     if (!list(Preset)) {
@@ -228,6 +235,9 @@ bool QovCgiApiZeph2208::uploadAll(const QovOnlineDeviceModel &device,
         failure = "failed to post current";
     }
     report.finish(!failure);
+    if (wrote) {
+        *wrote = wroteAny;
+    }
     if (failure) {
         qDebug() << QThread::currentThreadId() << failure;
         return false;

@@ -3,10 +3,21 @@
 #include "dialogs/qovconfirmsavepopup.h"
 #include "dialogs/qoverrorpopup.h"
 
+#include <QDesktopServices>
+#include <QUrl>
+
 void qovShowError(const QString &title, const QString &message)
 {
     QovErrorPopup popup(title, message);
     popup.exec();
+}
+
+void qovShowErrorWithFolder(const QString &title, const QString &message, const QString &folder)
+{
+    QovErrorPopup popup(title, message, QovErrorPopup::tr("Open Folder"));
+    if (popup.exec() == QovErrorPopup::ACTION) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    }
 }
 
 int qovAskBeforeClosing()
