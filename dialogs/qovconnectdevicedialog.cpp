@@ -23,9 +23,11 @@ namespace {
 const int kListWidth = 452;
 } // namespace
 
-QovConnectDeviceDialog::QovConnectDeviceDialog(const QovAppDeviceModel &device, QWidget *parent)
+QovConnectDeviceDialog::QovConnectDeviceDialog(const QovAppDeviceModel &device,
+                                               const QStringList &heldMacs, QWidget *parent)
     : QovAbstractDialog(parent)
     , m_device(device)
+    , m_heldMacs(heldMacs)
     , m_directionSelector(new QovDirectionSelectorView())
     , m_compare(new QovCompareControl(device))
     , m_buttonGroup(new QButtonGroup(this))
@@ -104,8 +106,14 @@ QWidget *QovConnectDeviceDialog::makeOnlineBlock()
 
 QList<QovOnlineDeviceModel> QovConnectDeviceDialog::offeredDevices() const
 {
-    return orderByLinkGroups(
-        QovOnlineDeviceFinder::instance()->getAllByDeviceType(m_device->deviceType()));
+    QList<QovOnlineDeviceModel> offered;
+    for (const QovOnlineDeviceModel &device : orderByLinkGroups(
+             QovOnlineDeviceFinder::instance()->getAllByDeviceType(m_device->deviceType()))) {
+        if (!m_heldMacs.contains(device->macAddress(), Qt::CaseInsensitive)) {
+            offered.append(device);
+        }
+    }
+    return offered;
 }
 
 void QovConnectDeviceDialog::scheduleRebuild()

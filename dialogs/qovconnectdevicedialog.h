@@ -19,7 +19,10 @@ class QovConnectDeviceDialog : public QovAbstractDialog
     Q_OBJECT
 
 public:
-    explicit QovConnectDeviceDialog(const QovAppDeviceModel &device, QWidget *parent = nullptr);
+    // `heldMacs` are the mixers other entries of the project are paired with: one mixer
+    // belongs to one entry, so those are not offered.
+    explicit QovConnectDeviceDialog(const QovAppDeviceModel &device,
+                                    const QStringList &heldMacs = {}, QWidget *parent = nullptr);
 
     // The mixer whose radio button is on; null when none is.
     QovOnlineDeviceModel selectedDevice() const;
@@ -45,6 +48,7 @@ private:
     QWidget *makeOnlineBlock();
 
     QovAppDeviceModel m_device;
+    QStringList m_heldMacs;
     QovDirectionSelectorView *m_directionSelector;
     QovCompareControl *m_compare;
     QButtonGroup *m_buttonGroup;

@@ -73,6 +73,31 @@ bool QovProjectDataModel::addDeviceWithin(const QovAppDeviceModel &device, quint
     return true;
 }
 
+QovAppDeviceModel QovProjectDataModel::holderOf(const QVector<QovAppDeviceModel> &devices,
+                                                const QString &macAddress)
+{
+    if (macAddress.isEmpty()) {
+        return {};
+    }
+    for (const QovAppDeviceModel &device : devices) {
+        if (device->macAddress().compare(macAddress, Qt::CaseInsensitive) == 0) {
+            return device;
+        }
+    }
+    return {};
+}
+
+QStringList QovProjectDataModel::macsHeldBesides(const QovAppDeviceModel &device) const
+{
+    QStringList held;
+    for (const QovAppDeviceModel &other : m_appDevices) {
+        if (other != device && !other->macAddress().isEmpty()) {
+            held.append(other->macAddress().toUpper());
+        }
+    }
+    return held;
+}
+
 void QovProjectDataModel::clearDevices()
 {
     for (const QovAppDeviceModel &device : qAsConst(m_appDevices)) {

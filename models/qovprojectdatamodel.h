@@ -50,6 +50,12 @@ public:
 
     // False when the project already holds the maximum number of devices.
     bool addDevice(const QovAppDeviceModel &device);
+    // One mixer belongs to one entry: the first, in project order, that names its MAC. A
+    // project file may name one MAC twice; the later entries are then paired with nothing.
+    static QovAppDeviceModel holderOf(const QVector<QovAppDeviceModel> &devices,
+                                      const QString &macAddress);
+    // The MACs of the mixers that entries other than `device` are paired with.
+    QStringList macsHeldBesides(const QovAppDeviceModel &device) const;
     // Empties the device list without any signal.
     void clearDevices();
 
