@@ -11,11 +11,14 @@
 
 #include <QApplication>
 #include <QDebug>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QPointer>
 #include <QThread>
+#include <QTimer>
 #include <QTranslator>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -53,6 +56,32 @@ void deleteWindows()
         delete window.data();
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// A termination signal ends the loop at once; a transfer in flight still ends before the
+// windows and the instance lock go, or the next start would find the mixers half written.
+void waitForBusyWindows()
+{
+    const auto busy = [] {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        return std::any_of(windows.cbegin(), windows.cend(), [](QWidget *window) {
+            const auto *main = qobject_cast<QovMainWindow *>(window);
+            return main && main->isWorking();
+        });
+    };
+    if (!busy()) {
+        return;
+    }
+    qDebug() << "exit waits for the transfer in flight";
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (!busy()) {
+            loop.quit();
+        }
+    });
+    poll.start(100);
+    loop.exec();
 }
 
 } // namespace
@@ -96,6 +125,7 @@ int main(int argc, char *argv[])
 
     const int code = app->exec();
     qDebug() << "exit" << code;
+    waitForBusyWindows();
     deleteWindows();
     // A keep-alive pass still waiting on a mixer ends within its request deadline.
     QovKeepAliveThread::waitForRetired(15000);

@@ -17,6 +17,7 @@
 #include "views/qovprojectview.h"
 #include "webpage/qovzephsettingview.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
 #include <QDir>
@@ -30,11 +31,17 @@
 #include <QWebEngineProfile>
 #include <QtConcurrent>
 
+#include <utility>
+
 QovMainWindow::QovMainWindow(QWidget *parent)
     : QovMainWindowBase(parent)
     , m_projectData(new QovProjectDataModel())
     , m_watchedProject(std::make_shared<QovWatchedProject>())
     , m_keepAliveThread(new QovKeepAliveThread(m_watchedProject, this))
+    , m_autoReconnector(new QovAutoReconnector(
+          {[this] { return isBusy() || QApplication::activeModalWidget() != nullptr; },
+           [this] { return m_projectData->appDevices(); }, &QovMainWindow::reportUnwritten},
+          this))
 {
     qovRegisterModelMetaTypes();
     qRegisterMetaType<QovMainWindow::ConnectDeviceResult>("QovMainWindow::ConnectDeviceResult");
@@ -61,6 +68,11 @@ QovMainWindow::QovMainWindow(QWidget *parent)
 
     connect(QWebEngineProfile::defaultProfile(), &QWebEngineProfile::downloadRequested, this,
             &QovMainWindow::downloadRequested);
+    connect(m_keepAliveThread, &QovKeepAliveThread::mixersAnswering, m_autoReconnector,
+            &QovAutoReconnector::onMixersAnswering);
+    connect(QovOnlineDeviceFinder::instance(), &QovOnlineDeviceFinder::deviceListChanged,
+            m_autoReconnector, &QovAutoReconnector::onDiscoveryChanged);
+    connect(m_autoReconnector, &QovAutoReconnector::idle, this, &QovMainWindow::closeWhenIdle);
     m_keepAliveThread->start(QThread::InheritPriority);
     qDebug() << QThread::currentThreadId() << this << "main window created";
 }
@@ -85,9 +97,22 @@ void QovMainWindow::showBusy()
     m_progressView->show();
 }
 
+bool QovMainWindow::isWorking() const
+{
+    return isBusy() || !m_autoReconnector->isIdle();
+}
+
 void QovMainWindow::hideBusy()
 {
     m_progressView->hide();
+    closeWhenIdle();
+}
+
+void QovMainWindow::closeWhenIdle()
+{
+    if (m_exitWhenIdle && !isWorking()) {
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
 }
 
 void QovMainWindow::setCurrentPage(int targetPageNumber)
@@ -360,6 +385,17 @@ void QovMainWindow::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
+    // A window gone mid-transfer would leave the process writing to mixers unseen, after the
+    // next start may already be at them. The window stays, with its progress, until the end.
+    if (isWorking()) {
+        QovConfirmPopup popup(tr("Exit"), tr("Velmora is busy with the mixers.\n\nExit as soon "
+                                             "as the transfer has ended?"));
+        m_exitWhenIdle = popup.exec() == QDialog::Accepted;
+        qDebug() << "close while busy, exit when idle:" << m_exitWhenIdle;
+        event->ignore();
+        return;
+    }
+    const bool exitConfirmed = std::exchange(m_exitWhenIdle, false);
     if (m_projectData->isEdited()) {
         switch (qovAskBeforeClosing()) {
         case QovConfirmSavePopup::SAVE:
@@ -372,6 +408,10 @@ void QovMainWindow::closeEvent(QCloseEvent *event)
             event->ignore();
             return;
         }
+    }
+    if (exitConfirmed) {
+        event->accept();
+        return;
     }
     QovConfirmPopup popup(tr("Exit"), tr("Really exit Velmora?"));
     event->setAccepted(popup.exec() == QDialog::Accepted);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/qovautoreconnector.h"
+#include "device/qovcgiapi.h"
 #include "device/qovkeepalivethread.h"
 #include "models/qovappdevicemodel.h"
 #include "models/qovonlinedevicemodel.h"
@@ -17,7 +19,6 @@ class QCloseEvent;
 class QResizeEvent;
 class QWebEngineDownloadItem;
 class QovAddOnlineDeviceDialog;
-class QovCgiApi;
 class QovDeviceSettingDialog;
 class QovProgressView;
 class QovProjectView;
@@ -43,7 +44,12 @@ public:
     QovProjectDataModel *projectData() const override { return m_projectData; }
     // Device pages in stack order (stack index = list index + 1).
     QList<QovZephSettingView *> devicePages() const { return m_devicePages; }
+    // The user's own work: a dialog of the connection flows, a transfer, opening a project.
     bool isBusy() const;
+    // Anything that still writes to mixers or the project: the user's work, or an automatic
+    // reconnect. The window does not close before it has ended.
+    bool isWorking() const;
+    QovAutoReconnector *autoReconnector() const { return m_autoReconnector; }
 
 public Q_SLOTS:
     void setCurrentPage(int targetPageNumber) override;
@@ -107,9 +113,17 @@ private:
     // list is replaced on this thread.
     void publishWatchedProject();
     void showSuccessor();
+    // Tells the user why a mixer kept its data, or that an upload left it partly written.
+    static void reportUnwritten(const QovOnlineDeviceModel &target,
+                                const QovCgiApi::ConnectOutcome &outcome);
+    // Refuses a user action on a device that is being reconnected automatically.
+    bool refuseWhileReconnecting(const QovAppDeviceModel &device, const char *flow);
+    void closeWhenIdle();
 
     int m_currentPage = 0;
     QovProjectDataModel *m_projectData = nullptr;
+    // The user chose to exit while busy: the window closes when the work has ended.
+    bool m_exitWhenIdle = false;
     QovProjectView *m_projectView = nullptr;
     QList<QovZephSettingView *> m_devicePages;
     QovProgressView *m_progressView = nullptr;
@@ -118,6 +132,7 @@ private:
     std::shared_ptr<QovWatchedProject> m_watchedProject;
     // Retired, not deleted, with the window: a pass in flight must not stall the close.
     QovKeepAliveThread *m_keepAliveThread;
+    QovAutoReconnector *m_autoReconnector;
     QovAddOnlineDeviceDialog *m_pendingAddOnlineDeviceDialog = nullptr;
     QovDeviceSettingDialog *m_pendingDeviceSettingDialog = nullptr;
 };

@@ -11,6 +11,8 @@
 #include "discovery/qovonlinedevicefinder.h"
 
 #include <QDebug>
+#include <QDir>
+#include <QFileInfo>
 #include <QFutureWatcher>
 #include <QMetaEnum>
 #include <QThread>
@@ -48,6 +50,57 @@ void showNotOverwritten(const QovOnlineDeviceModel &target,
                      .arg(target->deviceName(), target->ipAddress(), why));
 }
 
+// Why an entry is left unpaired: another entry of the project holds its mixer.
+QString heldElsewhere(const QovAppDeviceModel &device, const QovAppDeviceModel &holder)
+{
+    return QovMainWindow::tr("%1 was not connected: its mixer (%2) belongs to %3.")
+        .arg(device->deviceName(), device->macAddress(), holder->deviceName());
+}
+
+QString oneMixerOneEntry(const QStringList &reasons)
+{
+    return QovMainWindow::tr("A mixer can belong to one device of the project only.\n\n%1")
+        .arg(reasons.join(QLatin1Char('\n')));
+}
+
+// Tells the user that an upload stopped part-way, and where what the mixer held before is.
+void showPartlyWritten(const QovOnlineDeviceModel &target, const QovCgiApi::ConnectOutcome &outcome)
+{
+    qovShowErrorWithFolder(
+        QovMainWindow::tr("Error"),
+        QovMainWindow::tr("The transfer to the mixer %1 (%2) failed part-way. The mixer now "
+                          "holds partly written data.\n\nWhat it held before is in its safety "
+                          "copy:\n%3")
+            .arg(target->deviceName(), target->ipAddress(),
+                 QDir::toNativeSeparators(outcome.safetyCopy)),
+        QFileInfo(outcome.safetyCopy).absolutePath());
+}
+
+} // namespace
+
+void QovMainWindow::reportUnwritten(const QovOnlineDeviceModel &target,
+                                    const QovCgiApi::ConnectOutcome &outcome)
+{
+    if (outcome.partlyWritten) {
+        showPartlyWritten(target, outcome);
+    } else if (outcome.safetyCopyFailure != QovCgiApi::NO_FAILURE) {
+        showNotOverwritten(target, outcome);
+    }
+}
+
+bool QovMainWindow::refuseWhileReconnecting(const QovAppDeviceModel &device, const char *flow)
+{
+    if (!m_autoReconnector->isReconnecting(device)) {
+        return false;
+    }
+    flowLine(flow, device) << ": an automatic reconnect runs";
+    qovShowError(tr("Caution"),
+                 tr("Velmora is reconnecting %1 already.").arg(device->deviceName()));
+    return true;
+}
+
+namespace {
+
 // What the connection worker hands back: the attempt as the completion slot takes it, and
 // whether it stopped for want of a safety copy.
 using WorkerResult = std::pair<QovMainWindow::ConnectDeviceResult, QovCgiApi::ConnectOutcome>;
@@ -67,13 +120,16 @@ void QovMainWindow::startConnectionWorker(QovCgiApi *api, bool upload,
             qDebug() << QThread::currentThreadId() << doneLine;
             const WorkerResult result = watcher->result();
             watcher->deleteLater();
-            if (result.second.safetyCopyFailure == QovCgiApi::NO_FAILURE) {
+            const auto &[connected, upload, device, target] = result.first;
+            if (!result.second.partlyWritten &&
+                result.second.safetyCopyFailure == QovCgiApi::NO_FAILURE) {
                 onConnectDeviceCompleted(result.first);
                 return;
             }
-            const auto &[connected, upload, device, target] = result.first;
-            flowLine("Connect", device) << ": no safety copy, the mixer was not written";
-            showNotOverwritten(target, result.second);
+            flowLine("Connect", device)
+                << (result.second.partlyWritten ? ": the mixer was partly written"
+                                                : ": no safety copy, the mixer was not written");
+            reportUnwritten(target, result.second);
             hideBusy();
         },
         Qt::DirectConnection);
@@ -88,13 +144,16 @@ void QovMainWindow::startConnectionWorker(QovCgiApi *api, bool upload,
 
 bool QovMainWindow::connectDevice(QovAppDeviceModel device)
 {
+    if (refuseWhileReconnecting(device, "Connect")) {
+        return false;
+    }
     showBusy();
     if (device->status() != QovAppDeviceModelInternal::DISCONNECTED) {
         flowLine("Connect", device) << ": Device is not Disconnected.";
         hideBusy();
         return false;
     }
-    QovConnectDeviceDialog dialog(device);
+    QovConnectDeviceDialog dialog(device, m_projectData->macsHeldBesides(device));
     if (dialog.exec() != QDialog::Accepted) {
         flowLine("Connect", device) << ": canceled";
         hideBusy();
@@ -112,10 +171,21 @@ bool QovMainWindow::connectDevice(QovAppDeviceModel device)
 
 bool QovMainWindow::reconnectDevice(QovAppDeviceModel device)
 {
+    if (refuseWhileReconnecting(device, "Reconnect")) {
+        return false;
+    }
     showBusy();
     if (device->status() != QovAppDeviceModelInternal::MISSING &&
         device->status() != QovAppDeviceModelInternal::CONNECTED) {
         flowLine("Reconnect", device) << ": Device is not Missing (or Connected).";
+        hideBusy();
+        return false;
+    }
+    const QovAppDeviceModel holder =
+        QovProjectDataModel::holderOf(m_projectData->appDevices(), device->macAddress());
+    if (holder && holder != device) {
+        flowLine("Reconnect", device) << ": the mixer belongs to" << holder->debugText();
+        qovShowError(tr("Caution"), oneMixerOneEntry({heldElsewhere(device, holder)}));
         hideBusy();
         return false;
     }
@@ -153,6 +223,9 @@ void QovMainWindow::onConnectDeviceCompleted(QovMainWindow::ConnectDeviceResult 
 
 bool QovMainWindow::disconnectDevice(QovAppDeviceModel device)
 {
+    if (refuseWhileReconnecting(device, "Disconnect")) {
+        return false;
+    }
     if (device->status() != QovAppDeviceModelInternal::CONNECTED &&
         device->status() != QovAppDeviceModelInternal::MISSING) {
         flowLine("Disconnect", device) << ": Device is not Connected (or Missing).";
@@ -256,10 +329,25 @@ void QovMainWindow::reconnectAfterOpen(QovProjectDataModel *model,
     std::vector<std::unique_ptr<QovCgiApi>> access;
     std::vector<std::future<QovCgiApi::ConnectOutcome>> started;
     std::vector<QovOnlineDeviceModel> startedWith;
+    QStringList unpaired;
     for (int i = 0; i < devices.size(); ++i) {
         const QovAppDeviceModel &device = devices.at(i);
         const QovOnlineDeviceModel &partner = partners.at(i);
         if (device->macAddress().isEmpty()) {
+            device->setStatus(QovAppDeviceModelInternal::DISCONNECTED);
+            continue;
+        }
+        // Two uploads into one mixer would leave it holding a mix of both entries' data.
+        const QovAppDeviceModel holder =
+            QovProjectDataModel::holderOf(devices, device->macAddress());
+        if (holder != device) {
+            qDebug().noquote() << QThread::currentThreadId() << "auto-reconnect skips"
+                               << device->debugText() << "its mixer belongs to"
+                               << holder->debugText();
+            // Unpaired as a disconnect leaves it, so that its own Connect offers other mixers.
+            unpaired.append(heldElsewhere(device, holder));
+            device->setIpAddress(QString());
+            device->setMacAddress(QString());
             device->setStatus(QovAppDeviceModelInternal::DISCONNECTED);
             continue;
         }
@@ -279,16 +367,22 @@ void QovMainWindow::reconnectAfterOpen(QovProjectDataModel *model,
         startedWith.push_back(partner);
         access.push_back(std::move(api));
     }
-    // The outcome shows in each device's status; nobody is told about failed connections. A
-    // mixer left as it was for want of a safety copy is another matter: the user expected it
-    // to be overwritten and learns why it was not, on the GUI thread.
+    if (!unpaired.isEmpty()) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [unpaired] { qovShowError(QovMainWindow::tr("Caution"), oneMixerOneEntry(unpaired)); },
+            Qt::QueuedConnection);
+    }
+    // The outcome shows in each device's status; nobody is told about failed connections. Two
+    // are another matter, told on the GUI thread: a mixer left as it was for want of a safety
+    // copy (the user expected it overwritten), and one that an upload left partly written.
     for (size_t i = 0; i < started.size(); ++i) {
         const QovCgiApi::ConnectOutcome outcome = started[i].get();
-        if (outcome.safetyCopyFailure != QovCgiApi::NO_FAILURE) {
+        if (outcome.partlyWritten || outcome.safetyCopyFailure != QovCgiApi::NO_FAILURE) {
             const QovOnlineDeviceModel partner = startedWith[i];
             QMetaObject::invokeMethod(
                 QCoreApplication::instance(),
-                [partner, outcome] { showNotOverwritten(partner, outcome); }, Qt::QueuedConnection);
+                [partner, outcome] { reportUnwritten(partner, outcome); }, Qt::QueuedConnection);
         }
     }
 }

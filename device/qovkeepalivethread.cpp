@@ -33,6 +33,28 @@ struct SentRequest
     std::future<bool> reply;
 };
 
+// A MISSING device's mixer asked at the address it had; a DHCP server may since have given
+// that address to another mixer, so only an answer with the device's MAC counts.
+struct AskedAgain
+{
+    QovAppDeviceModel device;
+    std::unique_ptr<QovCgiApi> api;
+    std::future<QovCgiApi::DeviceInfo> reply;
+};
+
+void askAgain(const QovAppDeviceModel &device, std::vector<AskedAgain> &asked)
+{
+    if (device->ipAddress().isEmpty() || device->macAddress().isEmpty()) {
+        return;
+    }
+    std::unique_ptr<QovCgiApi> api(createCgiApi(device));
+    if (!api) {
+        return;
+    }
+    auto reply = api->getDeviceInfo(std::make_shared<QovOnlineDeviceModelInternal>(device));
+    asked.push_back(AskedAgain{device, std::move(api), std::move(reply)});
+}
+
 QString statusKey(QovAppDeviceModelInternal::Status status)
 {
     return QString::fromLatin1(
@@ -133,7 +155,10 @@ void QovKeepAliveThread::run()
 
 void QovKeepAliveThread::keepAliveInternal()
 {
-    keepAlivePass(*m_project, this);
+    const QVector<QovAppDeviceModel> answering = keepAlivePass(*m_project, this);
+    if (!answering.isEmpty()) {
+        Q_EMIT mixersAnswering(answering);
+    }
 }
 
 void QovKeepAliveThread::requestKeepAlive()
@@ -146,15 +171,21 @@ void QovKeepAliveThread::requestKeepAlive()
     watcher->setFuture(QtConcurrent::run([project, owner] { keepAlivePass(*project, owner); }));
 }
 
-void QovKeepAliveThread::keepAlivePass(const QovWatchedProject &project, const void *owner)
+QVector<QovAppDeviceModel> QovKeepAliveThread::keepAlivePass(const QovWatchedProject &project,
+                                                             const void *owner)
 {
     const QovWatchedProject::Snapshot current = project.snapshot();
     qDebug() << QThread::currentThreadId() << owner << "keep alive!!!" << current.projectName
              << current.devices.size();
 
     std::vector<SentRequest> sent;
+    std::vector<AskedAgain> asked;
     for (const QovAppDeviceModel &device : current.devices) {
         const QovAppDeviceModelInternal::Status status = device->status();
+        if (status == QovAppDeviceModelInternal::MISSING) {
+            askAgain(device, asked);
+            continue;
+        }
         if (status != QovAppDeviceModelInternal::CONNECTED) {
             continue;
         }
@@ -178,4 +209,21 @@ void QovKeepAliveThread::keepAlivePass(const QovWatchedProject &project, const v
             markMissing(request.device, request.connection);
         }
     }
+    QVector<QovAppDeviceModel> answering;
+    for (AskedAgain &request : asked) {
+        QovCgiApi::DeviceInfo info;
+        try {
+            info = request.reply.get();
+        } catch (const std::exception &error) {
+            qDebug() << QThread::currentThreadId() << "ask again failed:" << error.what();
+            continue;
+        }
+        if (info.error.isEmpty() &&
+            info.macAddress.compare(request.device->macAddress(), Qt::CaseInsensitive) == 0) {
+            qDebug() << QThread::currentThreadId() << "answers again"
+                     << request.device->debugText();
+            answering.append(request.device);
+        }
+    }
+    return answering;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "models/qovappdevicemodel.h"
+
 #include <QThread>
+#include <QVector>
 
 #include <memory>
 
@@ -8,8 +11,8 @@ class QovWatchedProject;
 
 // Watches the CONNECTED mixers of the current project: every keep-alive interval (read from the
 // program settings when the thread starts) it asks each of them for a keep-alive reply at the
-// same time, and marks a mixer that fails to answer MISSING. A device that answers again stays
-// MISSING until a new connection is made.
+// same time, and marks a mixer that fails to answer MISSING. A MISSING device whose mixer answers
+// again is reported; it stays MISSING until a new connection is made.
 class QovKeepAliveThread : public QThread
 {
     Q_OBJECT
@@ -31,8 +34,14 @@ public:
     static bool waitForRetired(int timeoutMs);
 
     // One pass over `project`, on the calling thread; returns when every reply is in. `owner`
-    // only names the caller in the debug log.
-    static void keepAlivePass(const QovWatchedProject &project, const void *owner);
+    // only names the caller in the debug log. MISSING devices are asked too, at the address
+    // they had: the pass returns those whose mixer answered there with their MAC.
+    static QVector<QovAppDeviceModel> keepAlivePass(const QovWatchedProject &project,
+                                                    const void *owner);
+
+Q_SIGNALS:
+    // From the timed passes: mixers of MISSING devices that answer again.
+    void mixersAnswering(const QVector<QovAppDeviceModel> &devices);
 
 protected:
     void run() override;

@@ -90,6 +90,11 @@ int QovAppDeviceModelInternal::statusAsInt() const
     return static_cast<int>(status());
 }
 
+QString QovAppDeviceModelInternal::statusNote() const
+{
+    return read(m_statusNote);
+}
+
 // The texts are derived outside the lock from the values copied under it.
 QStringList QovAppDeviceModelInternal::zephDataPreset() const
 {

@@ -85,6 +85,9 @@ public:
     // reply to a request made under an earlier connection can tell that it is out of date.
     quint64 connection() const;
     int statusAsInt() const;
+    // A word on the status for the device's row, such as that its mixer is online again. Not
+    // part of the project: it is never saved, and a change of status clears it.
+    QString statusNote() const;
     QStringList zephDataPreset() const;
     QString zephData12BandEq() const;
     QString zephData4BandEq() const;
@@ -118,6 +121,7 @@ public Q_SLOTS:
     void setHeaderColor(int headerColor);
     void setDeviceId(int deviceId);
     void setStatus(QovAppDeviceModelInternal::Status status);
+    void setStatusNote(const QString &note);
     void setZephDataPreset(const QStringList &presets);
     // Ignored unless bank is 0 to 7 and inside the held list.
     void setZephDataPreset(int bank, const QString &preset);
@@ -138,6 +142,7 @@ Q_SIGNALS:
     void deviceIdChanged(int deviceId);
     void statusChanged(QovAppDeviceModelInternal::Status status);
     void statusAsIntChanged(int status);
+    void statusNoteChanged(const QString &note);
     void zephDataPresetChanged(const QStringList &presets);
     void zephDataPresetBankChanged(int bank, const QString &preset);
     void zephData12BandEqChanged(const QString &eq);
@@ -183,6 +188,7 @@ private:
     int m_deviceId = -1;
     Status m_status = DISCONNECTED;
     quint64 m_connection = 0;
+    QString m_statusNote;
     QovZephDataSets m_data;
 };
 

@@ -63,6 +63,7 @@ void QovAppDeviceModelInternal::setDeviceId(int deviceId)
 void QovAppDeviceModelInternal::setStatus(Status status)
 {
     bool changed = false;
+    bool noteCleared = false;
     {
         std::lock_guard<std::mutex> lock(m_lock);
         // Every connection counts, one made over a device still CONNECTED too.
@@ -70,6 +71,13 @@ void QovAppDeviceModelInternal::setStatus(Status status)
             ++m_connection;
         }
         changed = qovAssign(m_status, status);
+        noteCleared = changed && !m_statusNote.isEmpty();
+        if (noteCleared) {
+            m_statusNote.clear();
+        }
+    }
+    if (noteCleared) {
+        Q_EMIT statusNoteChanged(QString());
     }
     if (changed) {
         Q_EMIT statusChanged(status);
@@ -182,4 +190,12 @@ void QovAppDeviceModelInternal::setZephDataCurrent(const QString &current)
 {
     storeSet(&QovZephDataSets::current, QovMixerObject::fromText(current),
              &QovAppDeviceModelInternal::zephDataCurrentChanged);
+}
+
+void QovAppDeviceModelInternal::setStatusNote(const QString &note)
+{
+    // Cosmetic, like the header colour: the project is not edited by it.
+    if (assign(m_statusNote, note)) {
+        Q_EMIT statusNoteChanged(note);
+    }
 }

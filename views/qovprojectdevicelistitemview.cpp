@@ -133,12 +133,17 @@ QovProjectDeviceListItemView::QovProjectDeviceListItemView(quint32 number, quint
     // Queued even from this thread: the keep-alive and connection workers set the status.
     connect(model, &QovAppDeviceModelInternal::statusChanged, this,
             &QovProjectDeviceListItemView::updateStatus, Qt::QueuedConnection);
+    connect(
+        model, &QovAppDeviceModelInternal::statusNoteChanged, this,
+        [this] { updateStatus(m_device->status()); }, Qt::QueuedConnection);
 
     connect(m_connectAction, &QAction::triggered, this,
             [this] { m_mainWindow->connectDevice(m_device); });
     connect(m_disconnectAction, &QAction::triggered, this,
             [this] { m_mainWindow->disconnectDevice(m_device); });
     connect(m_reconnectAction, &QAction::triggered, this,
+            [this] { m_mainWindow->reconnectDevice(m_device); });
+    connect(m_statusText, &QLabel::linkActivated, this,
             [this] { m_mainWindow->reconnectDevice(m_device); });
 }
 
@@ -219,7 +224,18 @@ void QovProjectDeviceListItemView::updateStatus(QovAppDeviceModelInternal::Statu
         return;
     }
     m_statusIcon->setPixmap(cachedPixmap(QString::fromLatin1(look.icon), QSize(24, 24)));
-    m_statusText->setText(look.text);
+    // A note, such as that a missing mixer is online again, follows the status word; a
+    // missing device with news of its mixer is one click from its reconnection.
+    const QString note = m_device->statusNote();
+    QString text = look.text.toHtmlEscaped();
+    if (!note.isEmpty()) {
+        text += QStringLiteral(" · ") + note.toHtmlEscaped();
+        if (look.reconnect) {
+            text += QStringLiteral(" <a href=\"reconnect\" style=\"color:#ecf0f1;\">%1</a>")
+                        .arg(tr("Reconnect"));
+        }
+    }
+    m_statusText->setText(text);
     m_statusText->setObjectName(QStringLiteral("device-status"));
     m_statusText->setStyleSheet(QString::fromLatin1(look.style));
     m_connectAction->setVisible(look.connect);

@@ -135,6 +135,7 @@ private Q_SLOTS:
     void failingMixersAreReportedAndLeftOut();
     void deviceLimitKeepsTheProject();
     void connectInBothDirections();
+    void failedConnectionLeavesTheEntry_data();
     void failedConnectionLeavesTheEntry();
     void refusalsWithoutDialogs();
     void missingThenReconnect();
@@ -146,6 +147,9 @@ private Q_SLOTS:
     void failedSafetyCopyStopsTheUpload_data();
     void failedSafetyCopyStopsTheUpload();
     void openingWithoutSafetyCopyWritesNothing();
+    void connectOffersNoMixerAnotherEntryHolds();
+    void openingTwoEntriesOnOneMixerConnectsTheFirst();
+    void closingWhileBusyWaitsForTheTransfer();
 
 private:
     // Answers "Connect Online Device" by ticking the named mixers (all when empty) and
@@ -442,25 +446,55 @@ void TestConnectionFlows::connectInBothDirections()
     QCOMPARE(simData(*m_sim, addressOf("Stage")), deviceData(entry));
 }
 
+void TestConnectionFlows::failedConnectionLeavesTheEntry_data()
+{
+    QTest::addColumn<int>("target");
+    QTest::addColumn<bool>("partlyWritten");
+    // The first chunk of all refused: the mixer took nothing.
+    QTest::newRow("nothing written") << 2 << false;
+    // The last data set refused: all before it is in the mixer.
+    QTest::newRow("partly written") << 7 << true;
+}
+
 void TestConnectionFlows::failedConnectionLeavesTheEntry()
 {
+    QFETCH(int, target);
+    QFETCH(bool, partlyWritten);
     const QovAppDeviceModel entry =
         unboundDevice(QStringLiteral("Entry"), QovDeviceSelector::ZEPH2208);
     const QStringList dataBefore = deviceData(entry);
     showProject({entry});
     const QString address = addressOf("Monitor");
-    QVERIFY(m_sim->setFaults(address, R"({"failUpload": {"target": 7, "bank": 0}})"));
+    QVERIFY(m_sim->setFaults(
+        address,
+        QStringLiteral(R"({"failUpload": {"target": %1, "bank": 0}})").arg(target).toUtf8()));
+    const QStringList copiesBefore = QovSafetyCopies().copies(macOf("Monitor"));
 
     ModalAnswerer answerer;
     answerConnect(answerer, QStringLiteral("Monitor"), true);
-    answerer.pressButton(QStringLiteral("OK"));
+    bool offersFolder = false;
+    answerer.handle([&offersFolder](QWidget *modal) {
+        offersFolder = ModalAnswerer::findButton(modal, QStringLiteral("Open Folder")) != nullptr;
+        QTest::mouseClick(ModalAnswerer::findButton(modal, QStringLiteral("OK")), Qt::LeftButton);
+    });
     QVERIFY(m_window->connectDevice(entry));
     QVERIFY2(answerer.waitDone(20000), qPrintable(answerer.lastError()));
-    QCOMPARE(answerer.seenLines().mid(1),
-             QStringList{"Error: One or more devices are unable to connect with Velmora.\n" +
-                         address + "\n\nMonitor\nv\nEntry\n(App->Device)\n"});
+    QCOMPARE(offersFolder, partlyWritten);
+    const QStringList copies = QovSafetyCopies().copies(macOf("Monitor"));
+    QCOMPARE(copies.size(), copiesBefore.size() + 1);
+    if (partlyWritten) {
+        // The user learns what the mixer holds now, and where what it held before is.
+        QCOMPARE(answerer.seenLines().mid(1),
+                 QStringList{"Error: The transfer to the mixer Monitor (" + address +
+                             ") failed part-way. The mixer now holds partly written data.\n\n"
+                             "What it held before is in its safety copy:\n" +
+                             QDir::toNativeSeparators(copies.last()) + "\n"});
+    } else {
+        QCOMPARE(answerer.seenLines().mid(1),
+                 QStringList{"Error: One or more devices are unable to connect with Velmora.\n" +
+                             address + "\n\nMonitor\nv\nEntry\n(App->Device)\n"});
+    }
     QTRY_VERIFY(!m_window->isBusy());
-    QVERIFY(LogCollector::contains("Connect QovAppDeviceModel{'Entry'[9]} : failed to connect"));
     QCOMPARE(entry->status(), QovAppDeviceModelInternal::DISCONNECTED);
     QCOMPARE(deviceData(entry), dataBefore);
     QVERIFY(entry->ipAddress().isEmpty());
@@ -848,3 +882,128 @@ void TestConnectionFlows::openingWithoutSafetyCopyWritesNothing()
 
 QTEST_MAIN(TestConnectionFlows)
 #include "tst_connectionflows.moc"
+
+void TestConnectionFlows::connectOffersNoMixerAnotherEntryHolds()
+{
+    QovAppDeviceModel holder;
+    for (const auto &device : m_finder->getAll()) {
+        if (device->deviceName() == QStringLiteral("Monitor")) {
+            holder = std::make_shared<QovAppDeviceModelInternal>(device);
+        }
+    }
+    QVERIFY(holder);
+    holder->setStatus(QovAppDeviceModelInternal::MISSING);
+    const QovAppDeviceModel fresh =
+        unboundDevice(QStringLiteral("Fresh"), QovDeviceSelector::ZEPH2208);
+    showProject({holder, fresh});
+
+    ModalAnswerer answerer;
+    QStringList offered;
+    answerer.handle([&offered](QWidget *modal) {
+        if (auto *dialog = qobject_cast<QovConnectDeviceDialog *>(modal)) {
+            offered = namesOf(dialog->shownDevices());
+        }
+        modal->close();
+    });
+    QVERIFY(!m_window->connectDevice(fresh));
+    QVERIFY2(answerer.waitDone(10000), qPrintable(answerer.lastError()));
+    // Stage is the other ZEPH-2208; Monitor belongs to the first entry, even while missing.
+    QCOMPARE(offered, QStringList{QStringLiteral("Stage")});
+}
+
+void TestConnectionFlows::openingTwoEntriesOnOneMixerConnectsTheFirst()
+{
+    QovOnlineDeviceModel monitor;
+    for (const auto &device : m_finder->getAll()) {
+        if (device->deviceName() == QStringLiteral("Monitor")) {
+            monitor = device;
+        }
+    }
+    QVERIFY(monitor);
+    QovProjectDataModel project;
+    const QStringList names = {QStringLiteral("First"), QStringLiteral("Second")};
+    for (const QString &name : names) {
+        auto entry = std::make_shared<QovAppDeviceModelInternal>(monitor);
+        entry->setDeviceName(name);
+        entry->setZephDataCurrent(QStringLiteral("{\"project\":\"%1\"}").arg(name));
+        project.addDevice(entry);
+    }
+    const QStringList firstData = deviceData(project.appDevices().first());
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("twice.vlmproj"));
+    QVERIFY(project.saveTo(path));
+    writeSettings();
+    QSettings(m_profile->programSettingsFile(), QSettings::IniFormat)
+        .setValue(QStringLiteral("Config/auto_reconnect"), 1);
+    const QString address = addressOf("Monitor");
+    QVERIFY(m_sim->clearRequests(address));
+
+    ModalAnswerer answerer;
+    answerer.pressButton(QStringLiteral("OK"));
+    QovProjectDataModel *previous = m_window->projectData();
+    QVERIFY(m_window->openProjectFile(path));
+    QVERIFY2(answerer.waitDone(30000), qPrintable(answerer.lastError()));
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->projectData() != previous, 20000);
+    QTRY_VERIFY(!m_window->isBusy());
+
+    const QString line = answerer.seenLines().value(0);
+    QVERIFY2(line.startsWith(QStringLiteral("Caution: A mixer can belong to one device")),
+             qPrintable(line));
+    QVERIFY2(line.contains(QStringLiteral("Second was not connected")) &&
+                 line.contains(QStringLiteral("belongs to First")),
+             qPrintable(line));
+    const QVector<QovAppDeviceModel> opened = m_window->projectData()->appDevices();
+    QCOMPARE(opened.at(0)->status(), QovAppDeviceModelInternal::CONNECTED);
+    QCOMPARE(opened.at(1)->status(), QovAppDeviceModelInternal::DISCONNECTED);
+    QVERIFY(opened.at(1)->macAddress().isEmpty());
+    // The mixer holds the first entry's data alone, written once.
+    QCOMPARE(simData(*m_sim, address), firstData);
+    const QStringList requests = m_sim->requests(address);
+    const auto begun = std::count_if(requests.cbegin(), requests.cend(), [](const QString &r) {
+        return r.contains(QStringLiteral("beginupload"));
+    });
+    QCOMPARE(int(begun), 51);
+}
+
+void TestConnectionFlows::closingWhileBusyWaitsForTheTransfer()
+{
+    const QovAppDeviceModel entry =
+        unboundDevice(QStringLiteral("Entry"), QovDeviceSelector::ZEPH2208);
+    showProject({entry});
+    const QString address = addressOf("Monitor");
+    const QPointer<QovMainWindow> watched(m_window.get());
+    // About 50 requests of 60 ms each: seconds of transfer to close the window in.
+    QVERIFY(m_sim->setFaults(address, R"({"delayMs": 60})"));
+    ModalAnswerer answerer;
+    answerConnect(answerer, QStringLiteral("Monitor"), false);
+    QVERIFY(m_window->connectDevice(entry));
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QVERIFY(m_window->isBusy());
+
+    // Declined: the window and the transfer go on.
+    answerer.pressButton(QStringLiteral("Cancel"));
+    QVERIFY(!m_window->close());
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QVERIFY2(answerer.seenLines().last().startsWith(QStringLiteral("Exit: Velmora is busy")),
+             qPrintable(answerer.seenLines().last()));
+    QVERIFY(m_window->isVisible());
+
+    // Accepted: the window stays, with its progress, until the transfer has ended; then the
+    // edited project is asked about as at any exit, and the window closes.
+    answerer.pressButton(QStringLiteral("OK"));
+    QVERIFY(!m_window->close());
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QVERIFY(m_window->isVisible());
+    QVERIFY(m_window->isBusy());
+    QVERIFY(entry->status() != QovAppDeviceModelInternal::CONNECTED);
+    answerer.pressButton(QStringLiteral("Don't Save"));
+    QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 30000);
+    QVERIFY2(answerer.waitDone(10000), qPrintable(answerer.lastError()));
+    QCOMPARE(answerer.seenLines().last().left(8), QStringLiteral("Caution:"));
+    // Closed, the window deletes itself; the next test gets a new one.
+    QTRY_VERIFY(watched.isNull());
+    m_window.release();
+    m_window = std::make_unique<QovMainWindow>();
+    QVERIFY(m_sim->setFaults(address, "{}"));
+    QCOMPARE(deviceData(entry), simData(*m_sim, address));
+}

@@ -1,0 +1,331 @@
+// Mixers that come back while their project is open: the real main window, keep-alive every
+// second and real transfers against simulated mixers that lose power and get it back, in the
+// private network.
+#include "app/qovmainwindow.h"
+#include "discovery/qovonlinedevicefinder.h"
+#include "logcollector.h"
+#include "mixersimprocess.h"
+#include "modalanswerer.h"
+#include "models/qovautosaver.h"
+#include "models/qovsafetycopies.h"
+#include "privatenetwork.h"
+#include "readonlyfolder.h"
+#include "tempprofile.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QSettings>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QByteArray kConfig = R"({ "mixers": [
+  { "address": "127.0.0.2", "model": "ZEPH-2208", "name": "Alpha", "deviceId": 4,
+    "serial": 6002 },
+  { "address": "127.0.0.3", "model": "ZEPH-2208", "name": "Beta", "deviceId": 5,
+    "serial": 6003 }
+] })";
+const QString kAlpha = QStringLiteral("127.0.0.2");
+const QString kBeta = QStringLiteral("127.0.0.3");
+const QByteArray kProjectCurrent = "{\"project\":\"kept in the project\"}";
+const QByteArray kMixerCurrent = "{\"mixer\":\"kept in the mixer\"}";
+
+int uploadsBegun(const QStringList &requests)
+{
+    return int(std::count_if(requests.cbegin(), requests.cend(), [](const QString &request) {
+        return request.contains(QStringLiteral("beginupload"));
+    }));
+}
+
+// Notes whether the busy overlay ever showed while it runs.
+class OverlayWatch
+{
+public:
+    explicit OverlayWatch(QovMainWindow *window)
+    {
+        QObject::connect(&m_timer, &QTimer::timeout,
+                         [this, window] { m_seen = m_seen || window->isBusy(); });
+        m_timer.start(10);
+    }
+    bool seen() const { return m_seen; }
+
+private:
+    QTimer m_timer;
+    bool m_seen = false;
+};
+
+} // namespace
+
+class TestAutoReconnect : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void comesBackByMode_data();
+    void comesBackByMode();
+    void noOverwriteWithoutASafetyCopy();
+    void userActionsAndAnAutomaticReconnectAtOnce();
+    void projectClosedWhileAReconnectRuns();
+    void flappingMixerWaitsLongerEachTime();
+
+private:
+    void writeSettings(int mode, const QByteArray &extra = {});
+    // A project whose one device is bound to Alpha and holds data Alpha does not.
+    QovAppDeviceModel showAlphaProject();
+    // Powers Alpha off until its device is MISSING, then on again.
+    void powerCycleAlpha(const QovAppDeviceModel &device);
+    QovOnlineDeviceModel online(const QString &address) const;
+
+    std::unique_ptr<TempProfile> m_profile;
+    std::unique_ptr<MixerSimProcess> m_sim;
+    std::unique_ptr<QovMainWindow> m_window;
+    QovOnlineDeviceFinder *m_finder = nullptr;
+};
+
+void TestAutoReconnect::writeSettings(int mode, const QByteArray &extra)
+{
+    m_profile->writeProgramSettings("[Debug]\nhttp_timeout_ms=2000\nkeepalive_interval=1\n"
+                                    "[Config]\nauto_reconnect=" +
+                                    QByteArray::number(mode) + "\n" + extra);
+}
+
+void TestAutoReconnect::initTestCase()
+{
+    velmora::test::requirePrivateNetwork();
+    LogCollector::install();
+    m_profile = std::make_unique<TempProfile>();
+    writeSettings(0);
+    m_sim = std::make_unique<MixerSimProcess>(kConfig);
+    QVERIFY2(m_sim->problem().isEmpty(), qPrintable(m_sim->problem()));
+    m_finder = QovOnlineDeviceFinder::instance();
+    m_finder->start();
+    QTRY_COMPARE_WITH_TIMEOUT(m_finder->getAll().size(), 2, 20000);
+}
+
+void TestAutoReconnect::init()
+{
+    for (const QString &address : {kAlpha, kBeta}) {
+        QVERIFY(m_sim->startMixer(address));
+        QVERIFY(m_sim->reset(address));
+    }
+    QVERIFY(m_sim->setDataSet(kAlpha, 7, 0, kMixerCurrent));
+    m_window = std::make_unique<QovMainWindow>();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestAutoReconnect::cleanup()
+{
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->isWorking(), 30000);
+    m_window->projectData()->setIsEdited(false);
+    m_window->hide();
+    m_window.reset();
+}
+
+QovOnlineDeviceModel TestAutoReconnect::online(const QString &address) const
+{
+    for (const auto &device : m_finder->getAll()) {
+        if (device->ipAddress() == address) {
+            return device;
+        }
+    }
+    return {};
+}
+
+QovAppDeviceModel TestAutoReconnect::showAlphaProject()
+{
+    const QovOnlineDeviceModel alpha = online(kAlpha);
+    if (!alpha) {
+        return {};
+    }
+    auto entry = std::make_shared<QovAppDeviceModelInternal>(alpha);
+    entry->setZephDataCurrent(QString::fromUtf8(kProjectCurrent));
+    auto *project = new QovProjectDataModel();
+    project->addDevice(entry);
+    project->setIsEdited(false);
+    m_window->setProjectData(project);
+    return entry;
+}
+
+void TestAutoReconnect::powerCycleAlpha(const QovAppDeviceModel &device)
+{
+    QVERIFY(m_sim->stopMixer(kAlpha));
+    // Keep-alive every second, a 2 s deadline: missing within a few seconds.
+    QTRY_COMPARE_WITH_TIMEOUT(device->status(), QovAppDeviceModelInternal::MISSING, 20000);
+    QVERIFY(m_sim->clearRequests(kAlpha));
+    QVERIFY(m_sim->startMixer(kAlpha));
+}
+
+void TestAutoReconnect::comesBackByMode_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("off") << 0;
+    QTest::newRow("app to device") << 1;
+    QTest::newRow("device to app") << 2;
+}
+
+void TestAutoReconnect::comesBackByMode()
+{
+    QFETCH(int, mode);
+    writeSettings(mode);
+    const QovAppDeviceModel entry = showAlphaProject();
+    QVERIFY(entry);
+    const QStringList copiesBefore = QovSafetyCopies().copies(entry->macAddress());
+    OverlayWatch overlay(m_window.get());
+    powerCycleAlpha(entry);
+
+    if (mode == 0) {
+        QTRY_COMPARE_WITH_TIMEOUT(entry->statusNote(), QStringLiteral("Online again"), 20000);
+        QCOMPARE(entry->status(), QovAppDeviceModelInternal::MISSING);
+        // The row says so, with its reconnection one click away.
+        const auto rowOffersReconnect = [this] {
+            for (auto *label : m_window->findChildren<QLabel *>(QStringLiteral("device-status"))) {
+                if (label->text().contains(QStringLiteral("Online again")) &&
+                    label->text().contains(QStringLiteral("href=\"reconnect\""))) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        QTRY_VERIFY(rowOffersReconnect());
+        QCOMPARE(uploadsBegun(m_sim->requests(kAlpha)), 0);
+        QCOMPARE(m_sim->dataSet(kAlpha, 7, 0), kMixerCurrent);
+        QCOMPARE(entry->zephDataCurrent(), QString::fromUtf8(kProjectCurrent));
+    } else {
+        QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
+        QTRY_VERIFY(!m_window->isWorking());
+        QVERIFY(LogCollector::contains(QStringLiteral("reconnected!")));
+        if (mode == 1) {
+            QCOMPARE(m_sim->dataSet(kAlpha, 7, 0), kProjectCurrent);
+            QCOMPARE(uploadsBegun(m_sim->requests(kAlpha)), 51);
+            // What the mixer held is kept before it is overwritten.
+            QCOMPARE(QovSafetyCopies().copies(entry->macAddress()).size(), copiesBefore.size() + 1);
+        } else {
+            QCOMPARE(uploadsBegun(m_sim->requests(kAlpha)), 0);
+            QCOMPARE(entry->zephDataCurrent(), QString::fromUtf8(kMixerCurrent));
+            // A changed project is autosaved like after any connection.
+            QTRY_VERIFY(m_window->projectData()->isEdited());
+        }
+    }
+    // No overlay took the window from the user.
+    QVERIFY(!overlay.seen());
+}
+
+void TestAutoReconnect::noOverwriteWithoutASafetyCopy()
+{
+    writeSettings(1);
+    const QovAppDeviceModel entry = showAlphaProject();
+    QVERIFY(entry);
+    const QovSafetyCopies copies;
+    QVERIFY(QDir().mkpath(copies.root()));
+    const QString problem = velmora::test::makeFolderReadOnly(copies.root());
+    if (!problem.isEmpty()) {
+        QSKIP(qPrintable(problem));
+    }
+    ModalAnswerer answerer;
+    answerer.pressButton(QStringLiteral("OK"));
+    powerCycleAlpha(entry);
+    const bool answered = answerer.waitDone(30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->isWorking(), 20000);
+    velmora::test::makeFolderWritable(copies.root());
+    QVERIFY2(answered, qPrintable(answerer.lastError()));
+    QVERIFY2(answerer.seenLines().value(0).startsWith("Error: The mixer Alpha (" + kAlpha +
+                                                      ") was not overwritten."),
+             qPrintable(answerer.seenLines().value(0)));
+    QCOMPARE(uploadsBegun(m_sim->requests(kAlpha)), 0);
+    QCOMPARE(m_sim->dataSet(kAlpha, 7, 0), kMixerCurrent);
+    QCOMPARE(entry->status(), QovAppDeviceModelInternal::MISSING);
+    QCOMPARE(entry->statusNote(), QStringLiteral("Reconnect failed"));
+}
+
+void TestAutoReconnect::userActionsAndAnAutomaticReconnectAtOnce()
+{
+    writeSettings(1);
+    const QovAppDeviceModel entry = showAlphaProject();
+    QVERIFY(entry);
+    // A slow mixer: its reconnect runs for seconds.
+    QVERIFY(m_sim->setFaults(kAlpha, R"({"delayMs": 40})"));
+    powerCycleAlpha(entry);
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->autoReconnector()->isReconnecting(entry), 20000);
+
+    // The user's own reconnect of that device is refused, with a word why; nothing doubles.
+    ModalAnswerer answerer;
+    answerer.pressButton(QStringLiteral("OK"));
+    QVERIFY(!m_window->reconnectDevice(entry));
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QVERIFY2(answerer.seenLines().value(0).startsWith(
+                 QStringLiteral("Caution: Velmora is reconnecting Alpha already.")),
+             qPrintable(answerer.seenLines().value(0)));
+    QVERIFY(!m_window->isBusy());
+
+    QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 30000);
+    QVERIFY(m_sim->setFaults(kAlpha, "{}"));
+    QCOMPARE(uploadsBegun(m_sim->requests(kAlpha)), 51);
+    QCOMPARE(m_sim->dataSet(kAlpha, 7, 0), kProjectCurrent);
+}
+
+void TestAutoReconnect::projectClosedWhileAReconnectRuns()
+{
+    writeSettings(2);
+    const QovAppDeviceModel entry = showAlphaProject();
+    QVERIFY(entry);
+    QVERIFY(m_sim->setFaults(kAlpha, R"({"delayMs": 40})"));
+    powerCycleAlpha(entry);
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->autoReconnector()->isReconnecting(entry), 20000);
+
+    auto *next = new QovProjectDataModel();
+    next->setProjectName(QStringLiteral("Next"));
+    next->setIsEdited(false);
+    m_window->setProjectData(next);
+    // The window stays working until the reconnect has ended; the new project is untouched.
+    QVERIFY(m_window->isWorking());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->isWorking(), 30000);
+    QVERIFY(m_sim->setFaults(kAlpha, "{}"));
+    QCOMPARE(m_window->projectData(), next);
+    QVERIFY(next->appDevices().isEmpty());
+    QVERIFY(!next->isEdited());
+}
+
+void TestAutoReconnect::flappingMixerWaitsLongerEachTime()
+{
+    // The pause before a reconnect grows with each quick return, and stays bounded.
+    QCOMPARE(QovAutoReconnector::pauseMs(0), 0);
+    int previous = 0;
+    for (int flaps = 1; flaps < 30; ++flaps) {
+        const int pause = QovAutoReconnector::pauseMs(flaps);
+        QVERIFY(pause >= previous);
+        QVERIFY(pause <= 120000);
+        previous = pause;
+    }
+    QVERIFY(QovAutoReconnector::pauseMs(2) > QovAutoReconnector::pauseMs(1));
+
+    // Quick returns: each is written once, and each waits longer after the one before.
+    writeSettings(1);
+    const QovAppDeviceModel entry = showAlphaProject();
+    QVERIFY(entry);
+    QElapsedTimer clock;
+    clock.start();
+    QList<qint64> connectedAt;
+    for (int cycle = 0; cycle < 4; ++cycle) {
+        powerCycleAlpha(entry);
+        QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 30000);
+        connectedAt.append(clock.elapsed());
+        QTRY_VERIFY(!m_window->isWorking());
+        QCOMPARE(uploadsBegun(m_sim->requests(kAlpha)), 51);
+    }
+    // The third reconnect came soon after the second, so the fourth waited at least the
+    // pause of two flaps from the end of the third.
+    const qint64 gap = connectedAt.at(3) - connectedAt.at(2);
+    QVERIFY2(gap >= QovAutoReconnector::pauseMs(2) - 100, qPrintable(QString::number(gap)));
+}
+
+QTEST_MAIN(TestAutoReconnect)
+#include "tst_autoreconnect.moc"
