@@ -233,6 +233,12 @@ bool QovMainWindow::openProjectFile(QString fileName)
 {
     qDebug() << QThread::currentThreadId() << "openProjectFile" << fileName;
     showBusy();
+    // The project open here was just saved, or its edits were just declined: its autosave
+    // copy holds nothing to offer.
+    if (fileName == m_projectData->savePath()) {
+        loadInBackground(fileName, QString());
+        return true;
+    }
     // Opening writes a new autosave copy, so edits a crash left in the old one are looked
     // for, kept aside and offered first.
     qovOfferUnsavedChanges(this, fileName, [this, fileName](const QString &keptPath) {
