@@ -169,6 +169,7 @@ private Q_SLOTS:
     void terminationAfterASettingsPageEndsCleanly();
     void editsOfACrashedRunAreOffered_data();
     void editsOfACrashedRunAreOffered();
+    void startWithAFileKeepsTheNewProjectsEditsAside();
 
 private:
     std::unique_ptr<TempProfile> m_profile;
@@ -472,6 +473,29 @@ void TestStartup::editsOfACrashedRunAreOffered()
         QCOMPARE(jsonObject(readAll(kept)), edits);
         QCOMPARE(readAll(savePath), file);
     }
+}
+
+// Started with a file, the program opens that file; edits a crash left in the never-saved
+// project are not asked about now, but kept aside where a new project cannot overwrite them.
+void TestStartup::startWithAFileKeepsTheNewProjectsEditsAside()
+{
+    const QString data = m_profile->path() + "/data";
+    QVERIFY(QDir().mkpath(data));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", data);
+    const QString autosave = data + "/vlm-default.vlmproj.autosave";
+    const QString lost = writeProjectFile(m_profile->path(), "lost.vlmproj", "Never saved");
+    QVERIFY(QFile::copy(lost, autosave));
+    const QString file = writeProjectFile(m_profile->path(), "stage.vlmproj", "Stage", {"Stage"});
+
+    AppRun app({file}, QString(), environment);
+    QVERIFY2(app.waitForLog("opened!"), qPrintable(app.log()));
+    QTRY_COMPARE_WITH_TIMEOUT(readAll(data + "/vlm-default.vlmproj.unsaved"), readAll(lost), 10000);
+    QCOMPARE(readAll(autosave), readAll(lost));
+    QVERIFY(!windowGeometry("Unsaved Changes").isValid());
+    app.signal(SIGTERM);
+    QVERIFY(app.waitForExit());
+    QCOMPARE(app.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestStartup)
