@@ -1,11 +1,13 @@
 #include "app/qovinstancelock.h"
 #include "app/qovmainwindow.h"
+#include "app/qovrecoveryprompt.h"
 #include "app/qovterminationwatcher.h"
 #include "app/qovtopwindow.h"
 #include "device/qovkeepalivethread.h"
 #include "dialogs/qovpopups.h"
 #include "discovery/qovonlinedevicefinder.h"
 #include "models/qovprogramsettingsmodel.h"
+#include "models/qovrecovery.h"
 #include "models/qovtextfile.h"
 #include "webpage/qovwebengineconfig.h"
 
@@ -17,6 +19,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QTranslator>
+#include <QtConcurrent>
 
 #include <algorithm>
 #include <memory>
@@ -25,19 +28,32 @@ namespace {
 
 void showFirstWindow(int argc, char *argv[])
 {
+    const QString defaultProject = QovProjectDataModel::defaultProjectPath();
     if (argc == 2) {
         auto *window = new QovMainWindow();
         window->show();
         window->openProjectFile(QFileInfo(QString::fromUtf8(argv[1])).absoluteFilePath());
+        // The file comes first; edits a crash left in the never-saved project are only kept
+        // aside, so that a new project in this run cannot overwrite them. The next start
+        // without a file offers them.
+        QtConcurrent::run(&QovRecovery::keepUnsavedChanges, defaultProject);
         return;
     }
-    // Two or more arguments are treated like none: the start page setting decides.
-    const bool topPageVisible = QovProgramSettingsModel().topPageVisible();
-    if (topPageVisible) {
-        (new QovTopWindow())->show();
-    } else {
-        (new QovMainWindow())->show();
-    }
+    qovOfferUnsavedChanges(qApp, defaultProject, [defaultProject](const QString &keptPath) {
+        if (!keptPath.isEmpty()) {
+            auto *window = new QovMainWindow();
+            window->show();
+            window->restoreUnsavedChanges(defaultProject, keptPath);
+            return;
+        }
+        // Two or more arguments are treated like none: the start page setting decides.
+        const bool topPageVisible = QovProgramSettingsModel().topPageVisible();
+        if (topPageVisible) {
+            (new QovTopWindow())->show();
+        } else {
+            (new QovMainWindow())->show();
+        }
+    });
 }
 
 // After a termination signal the loop ends with the windows still open. They go before the

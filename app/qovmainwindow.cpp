@@ -2,6 +2,7 @@
 
 #include "app/qovfiledialogwrapper.h"
 #include "app/qovmenubarview.h"
+#include "app/qovrecoveryprompt.h"
 #include "app/qovtopwindow.h"
 #include "device/qovwatchedproject.h"
 #include "dialogs/qovconfirmpopup.h"
@@ -257,42 +258,70 @@ bool QovMainWindow::openProjectFile(QString fileName)
 {
     qDebug() << QThread::currentThreadId() << "openProjectFile" << fileName;
     showBusy();
-    const QovProgramSettingsModel::AutoReconnectType mode =
-        QovProgramSettingsModel().autoReconnect();
-    auto *watcher = new QFutureWatcher<LoadResult>();
-    connect(
-        watcher, &QFutureWatcher<LoadResult>::finished, this,
-        [this, watcher] {
-            const LoadResult result = watcher->result();
-            onFileOpenCompleted(std::get<0>(result), std::get<1>(result));
-            watcher->deleteLater();
-        },
-        Qt::DirectConnection);
-    watcher->setFuture(QtConcurrent::run(&QovMainWindow::loadProjectFile, fileName, mode));
+    // The project open here was just saved, or its edits were just declined: its autosave
+    // copy holds nothing to offer.
+    if (fileName == m_projectData->savePath()) {
+        loadInBackground(fileName, QString());
+        return true;
+    }
+    // Opening writes a new autosave copy, so edits a crash left in the old one are looked
+    // for, kept aside and offered first.
+    qovOfferUnsavedChanges(this, fileName, [this, fileName](const QString &keptPath) {
+        loadInBackground(fileName, keptPath);
+    });
     return true;
 }
 
+void QovMainWindow::restoreUnsavedChanges(const QString &savePath, const QString &keptPath)
+{
+    qDebug() << QThread::currentThreadId() << "restoreUnsavedChanges" << savePath;
+    showBusy();
+    loadInBackground(savePath, keptPath);
+}
+
+void QovMainWindow::loadInBackground(const QString &fileName, const QString &keptPath)
+{
+    const QovProgramSettingsModel::AutoReconnectType mode =
+        QovProgramSettingsModel().autoReconnect();
+    const bool restored = !keptPath.isEmpty();
+    auto *watcher = new QFutureWatcher<LoadResult>();
+    connect(
+        watcher, &QFutureWatcher<LoadResult>::finished, this,
+        [this, watcher, restored] {
+            const LoadResult result = watcher->result();
+            onFileOpenCompleted(std::get<0>(result), std::get<1>(result), restored);
+            watcher->deleteLater();
+        },
+        Qt::DirectConnection);
+    watcher->setFuture(
+        QtConcurrent::run(&QovMainWindow::loadProjectFile, fileName, keptPath, mode));
+}
+
 QovMainWindow::LoadResult
-QovMainWindow::loadProjectFile(const QString &fileName,
+QovMainWindow::loadProjectFile(const QString &fileName, const QString &keptPath,
                                QovProgramSettingsModel::AutoReconnectType mode)
 {
     QovProjectDataModel *model = nullptr;
     QString error;
-    std::tie(model, error) = loadProject(fileName);
+    std::tie(model, error) =
+        keptPath.isEmpty() ? loadProject(fileName) : loadUnsavedChanges(fileName, keptPath);
     if (!model) {
         return LoadResult(nullptr, error);
     }
-    // The list belongs to the GUI thread, where the menu bars read it.
-    QovPersistentDataModel *recent = QovPersistentDataModel::instance();
-    QMetaObject::invokeMethod(
-        recent, [recent, fileName] { recent->addRecent(fileName); }, Qt::QueuedConnection);
+    // The list belongs to the GUI thread, where the menu bars read it. A project never saved
+    // has no file to open again.
+    if (fileName != QovProjectDataModel::defaultProjectPath()) {
+        QovPersistentDataModel *recent = QovPersistentDataModel::instance();
+        QMetaObject::invokeMethod(
+            recent, [recent, fileName] { recent->addRecent(fileName); }, Qt::QueuedConnection);
+    }
     qDebug() << QThread::currentThreadId() << "openProject()";
     reconnectAfterOpen(model, mode);
-    model->setIsEdited(false);
+    model->setIsEdited(!keptPath.isEmpty());
     return LoadResult(model, QString());
 }
 
-void QovMainWindow::onFileOpenCompleted(QovProjectDataModel *result, QString error)
+void QovMainWindow::onFileOpenCompleted(QovProjectDataModel *result, QString error, bool restored)
 {
     qDebug() << QThread::currentThreadId() << "opened!";
     if (!error.isEmpty()) {
@@ -301,8 +330,8 @@ void QovMainWindow::onFileOpenCompleted(QovProjectDataModel *result, QString err
     } else if (result) {
         // Reconnections while opening change the devices from the loader's thread; their
         // change notices reach the project here, queued before this completion. An opened
-        // project starts unedited all the same.
-        result->setIsEdited(false);
+        // project starts unedited all the same; restored edits are edits until saved.
+        result->setIsEdited(restored);
         setProjectData(result);
         m_keepAliveThread->requestKeepAlive();
     } else {

@@ -50,6 +50,10 @@ public:
     // reconnect. The window does not close before it has ended.
     bool isWorking() const;
     QovAutoReconnector *autoReconnector() const { return m_autoReconnector; }
+    // Opens the project saved at `savePath` with the unsaved edits kept aside in `keptPath`
+    // after a crash, as an edited project. For the never-saved default project, which has no
+    // file to open.
+    void restoreUnsavedChanges(const QString &savePath, const QString &keptPath);
 
 public Q_SLOTS:
     void setCurrentPage(int targetPageNumber) override;
@@ -73,7 +77,9 @@ public Q_SLOTS:
 
 private Q_SLOTS:
     void onProjectEditedChanged();
-    void onFileOpenCompleted(QovProjectDataModel *result, QString error = QString());
+    // `restored`: the content came from edits kept aside after a crash, not from the file.
+    void onFileOpenCompleted(QovProjectDataModel *result, QString error = QString(),
+                             bool restored = false);
     void onDeviceSettingCompleted(QovProjectDataModel *result);
     void downloadRequested(QWebEngineDownloadItem *download);
     void onConnectDevicesCompleted(QovAppDeviceResultList results);
@@ -86,8 +92,12 @@ protected:
 private:
     using LoadResult = std::tuple<QovProjectDataModel *, QString>;
 
-    // Runs on a pool thread: reads the file, records it as recent, reconnects its devices.
-    static LoadResult loadProjectFile(const QString &fileName,
+    // Opens the project at `fileName` (with the content of `keptPath` when not empty) on a
+    // pool thread; the result reaches onFileOpenCompleted.
+    void loadInBackground(const QString &fileName, const QString &keptPath);
+    // Runs on a pool thread: reads the file (or the kept copy), records it as recent,
+    // reconnects its devices.
+    static LoadResult loadProjectFile(const QString &fileName, const QString &keptPath,
                                       QovProgramSettingsModel::AutoReconnectType mode);
     // Runs on the loader's thread: decides every device's status after opening and starts the
     // automatic reconnections of `mode`, waiting for all of them.

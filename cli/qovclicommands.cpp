@@ -6,6 +6,7 @@
 #include "models/qovdeviceselector.h"
 #include "models/qovprojectdatamodel.h"
 #include "models/qovprojectfiles.h"
+#include "models/qovrecovery.h"
 #include "models/qovzephdatadiff.h"
 
 #include <QCoreApplication>
@@ -184,6 +185,15 @@ Pairing pairUp(const QovCliArguments &args, QovCliMixers &mixers, QovCliReport &
 {
     Pairing result;
     const QString path = QFileInfo(args.projectFile).absoluteFilePath();
+    // Edits that were never saved go to a mixer only through the program, which shows them
+    // and asks first.
+    if (QovRecovery::isWorkingCopy(path)) {
+        result.exitCode = usageError(
+            QStringLiteral("%1 is an autosave copy, not a project file; open its project in "
+                           "Velmora to restore unsaved changes")
+                .arg(path));
+        return result;
+    }
     // Read as the program reads project files (any text encoding), without writing an autosave
     // copy beside a file that the command only reads.
     QFile file(path);

@@ -2,6 +2,7 @@
 
 #include "dialogs/qovconfirmsavepopup.h"
 #include "dialogs/qoverrorpopup.h"
+#include "dialogs/qovrestorepopup.h"
 
 #include <QDesktopServices>
 #include <QUrl>
@@ -25,5 +26,11 @@ int qovAskBeforeClosing()
     QovConfirmSavePopup popup(
         QovConfirmSavePopup::tr("Caution"),
         QovConfirmSavePopup::tr("Do you want to close this project without applying changes?"));
+    return popup.exec();
+}
+
+int qovAskToRestore(const QString &savePath, const QDateTime &changedAt)
+{
+    QovRestorePopup popup(savePath, changedAt);
     return popup.exec();
 }

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QDateTime;
+
 // Shows an error popup with the given title and message and returns once the user closed it.
 void qovShowError(const QString &title, const QString &message);
 
@@ -11,3 +13,8 @@ void qovShowErrorWithFolder(const QString &title, const QString &message, const 
 // Asks whether to save an edited project before it is closed. Returns
 // QovConfirmSavePopup::SAVE (2), DONT_SAVE (1) or CANCEL (0; also when the box is dismissed).
 int qovAskBeforeClosing();
+
+// Offers the unsaved edits of the project at `savePath`, written at `changedAt` and kept aside
+// after a crash. Returns QovRestorePopup::RESTORE (1), DISCARD (2) or UNANSWERED (0, when the
+// program ended the question).
+int qovAskToRestore(const QString &savePath, const QDateTime &changedAt);

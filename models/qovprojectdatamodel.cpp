@@ -5,6 +5,7 @@
 #include "models/qovmodelassign.h"
 #include "models/qovmodelmetatypes.h"
 #include "models/qovprogramsettingsmodel.h"
+#include "models/qovrecovery.h"
 
 #include <QDebug>
 #include <QDir>
@@ -149,6 +150,9 @@ bool QovProjectDataModel::saveTo(const QString &path)
         if (previous != path) {
             QFile::remove(autosavePathFor(previous));
         }
+        // Edits kept aside after a crash were restored or discarded by now, and this save
+        // supersedes them.
+        QFile::remove(QovRecovery::keptPathFor(previous));
         return true;
     });
     if (!saved) {

@@ -70,7 +70,7 @@ public:
     // False leaves the project file at `path`, the save path and the edited flag as they were.
     // An unedited project saved to its own path writes nothing. After a save under a new
     // path, the autosave copy of the previous path is removed: it holds nothing the new file
-    // lacks.
+    // lacks. So are the unsaved edits of the previous path kept aside after a crash.
     bool saveTo(const QString &path);
     QString toJsonText() const;
     QByteArray toJsonBytes() const;
@@ -138,3 +138,8 @@ std::tuple<QovProjectDataModel *, QString> parseProjectBytes(const QByteArray &b
 // empty. On success the model's save path is `path`, and its autosave copy is being written
 // beside it in the background.
 std::tuple<QovProjectDataModel *, QString> loadProject(const QString &path);
+// As loadProject for the project saved at `savePath`, with the content of `copyPath` (its
+// unsaved edits kept aside, see QovRecovery): the model is edited, and the new autosave copy
+// beside `savePath` holds that content.
+std::tuple<QovProjectDataModel *, QString> loadUnsavedChanges(const QString &savePath,
+                                                              const QString &copyPath);

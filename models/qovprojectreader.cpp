@@ -421,23 +421,38 @@ std::tuple<QovProjectDataModel *, QString> parseProjectBytes(const QByteArray &b
     return QovProjectReader::parse(text);
 }
 
-std::tuple<QovProjectDataModel *, QString> loadProject(const QString &path)
+namespace {
+// The project file at `savePath`, its content read from `readPath`; see loadProject.
+Result loadFrom(const QString &readPath, const QString &savePath)
 {
-    QFile file(path);
+    QFile file(readPath);
     QByteArray bytes;
     if (file.open(QIODevice::ReadOnly)) {
         bytes = file.readAll();
     } else {
-        qDebug() << "cannot open file" << path;
+        qDebug() << "cannot open file" << readPath;
     }
     if (bytes.isEmpty()) {
-        qDebug() << "load failed (loadFile)" << path << "may file is not exist or empty";
+        qDebug() << "load failed (loadFile)" << readPath << "may file is not exist or empty";
         return Result(nullptr, QString());
     }
     Result result = parseProjectBytes(bytes);
     if (QovProjectDataModel *model = std::get<0>(result)) {
-        model->setSavePath(path);
+        model->setSavePath(savePath);
+        model->setIsEdited(readPath != savePath);
         QovProjectReader::autosaveInBackground(model);
     }
     return result;
+}
+} // namespace
+
+std::tuple<QovProjectDataModel *, QString> loadProject(const QString &path)
+{
+    return loadFrom(path, path);
+}
+
+std::tuple<QovProjectDataModel *, QString> loadUnsavedChanges(const QString &savePath,
+                                                              const QString &copyPath)
+{
+    return loadFrom(copyPath, savePath);
 }

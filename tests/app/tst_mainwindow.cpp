@@ -80,6 +80,7 @@ private Q_SLOTS:
     void askToSaveBeforeNewProject_data();
     void askToSaveBeforeNewProject();
     void openEditSaveReopen();
+    void reopeningTheOpenProjectOffersNothing();
     void pagesFollowProject();
     void closeProjectShowsSuccessor_data();
     void closeProjectShowsSuccessor();
@@ -303,6 +304,31 @@ void TestMainWindow::askToSave()
     QCOMPARE(seen.size(), 1);
     QTRY_VERIFY(window.isNull());
     QCOMPARE(visibleWindows<QovTopWindow>().size(), action == QLatin1String("close") ? 1 : 0);
+}
+
+// Edits the user just declined ("Don't Save" before opening the same file again) are in the
+// autosave copy, newer than the file, but they are no crash's: nothing is offered.
+void TestMainWindow::reopeningTheOpenProjectOffersNothing()
+{
+    const QString path = writeProjectFile(m_files.path(), "reopen.vlmproj", "Reopen");
+    QovMainWindow *window = shownWindow();
+    QVERIFY(window);
+    QVERIFY(openAndWait(window, path));
+    window->projectData()->setProjectName(QStringLiteral("Declined"));
+    window->projectData()->waitForAutosave();
+    QCOMPARE(loadedTitle(QovProjectDataModel::autosavePathFor(path)), QStringLiteral("Declined"));
+
+    ModalAnswerer answerer;
+    answerer.pressButton(QStringLiteral("Don't Save"));
+    answerer.chooseFile(path);
+    // Taken only if the window wrongly asks.
+    answerer.pressButton(QStringLiteral("Discard"));
+    QVERIFY(window->openProject());
+    QTRY_VERIFY(answerer.pending() <= 1);
+    QTRY_VERIFY(!window->isBusy());
+    QCOMPARE(answerer.pending(), 1);
+    QCOMPARE(window->projectData()->projectName(), QStringLiteral("Reopen"));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Velmora - ") + path);
 }
 
 void TestMainWindow::openEditSaveReopen()

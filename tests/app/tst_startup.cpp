@@ -2,6 +2,8 @@
 #include "tempprofile.h"
 
 #include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLockFile>
 #include <QProcess>
 #include <QtTest>
@@ -72,6 +74,15 @@ private:
 
 const QString kStarted = QStringLiteral("!!!!!!!VLM START!!!!!!!");
 
+// Where things are on the test screen: the main window sits at its top left corner, with its
+// project page laid out at a fixed size. The edit icon follows the project title.
+const QPoint kEditIconStage(86, 75);
+const QPoint kEditIconNewProject(139, 75);
+// The recovery question's buttons, back from its bottom right corner: the box grows with its
+// message.
+const QPoint kRestoreFromCorner(200, 41);
+const QPoint kDiscardFromCorner(75, 41);
+
 // True when an X window with exactly this title is mapped on the test display.
 bool windowShown(const QString &title)
 {
@@ -82,6 +93,60 @@ bool windowShown(const QString &title)
     }
     return QString::fromLocal8Bit(tree.readAllStandardOutput())
         .contains(QLatin1Char('"') + title + QLatin1Char('"'));
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QJsonObject jsonObject(const QByteArray &bytes)
+{
+    return QJsonDocument::fromJson(bytes).object();
+}
+
+QString xdotool()
+{
+    return QStandardPaths::findExecutable("xdotool");
+}
+
+// The geometry of the mapped window titled exactly `title`, found with xdotool; invalid while
+// there is none.
+QRect windowGeometry(const QString &title)
+{
+    QProcess search;
+    search.start(xdotool(), {"search", "--onlyvisible", "--name", "^" + title + "$"});
+    if (!search.waitForFinished(5000)) {
+        return QRect();
+    }
+    const QString id = QString::fromLocal8Bit(search.readAllStandardOutput()).section('\n', 0, 0);
+    if (id.isEmpty()) {
+        return QRect();
+    }
+    QProcess geometry;
+    geometry.start(xdotool(), {"getwindowgeometry", "--shell", id});
+    if (!geometry.waitForFinished(5000)) {
+        return QRect();
+    }
+    QMap<QString, int> values;
+    for (const QString &line :
+         QString::fromLocal8Bit(geometry.readAllStandardOutput()).split('\n')) {
+        values.insert(line.section('=', 0, 0), line.section('=', 1).toInt());
+    }
+    return QRect(values.value("X"), values.value("Y"), values.value("WIDTH"),
+                 values.value("HEIGHT"));
+}
+
+bool click(const QPoint &at)
+{
+    return QProcess::execute(xdotool(), {"mousemove", QString::number(at.x()),
+                                         QString::number(at.y()), "click", "1"}) == 0;
+}
+
+bool keys(const QStringList &arguments)
+{
+    return QProcess::execute(xdotool(), arguments) == 0;
 }
 
 } // namespace
@@ -102,6 +167,9 @@ private Q_SLOTS:
     void lockWithoutRuntimeFolderIsPerUser();
     void lockFailureOtherThanHeldStartsAnyway();
     void terminationAfterASettingsPageEndsCleanly();
+    void editsOfACrashedRunAreOffered_data();
+    void editsOfACrashedRunAreOffered();
+    void startWithAFileKeepsTheNewProjectsEditsAside();
 
 private:
     std::unique_ptr<TempProfile> m_profile;
@@ -275,6 +343,159 @@ void TestStartup::terminationAfterASettingsPageEndsCleanly()
     QCOMPARE(app.exitStatus(), QProcess::NormalExit);
     QCOMPARE(app.exitCode(), 0);
     QVERIFY2(app.log().contains("destroy QovZephSettingView"), qPrintable(app.log()));
+}
+
+void TestStartup::editsOfACrashedRunAreOffered_data()
+{
+    QTest::addColumn<bool>("savedProject");
+    QTest::addColumn<bool>("restore");
+    QTest::newRow("saved project, restore") << true << true;
+    QTest::newRow("saved project, discard") << true << false;
+    QTest::newRow("never-saved project, restore") << false << true;
+    QTest::newRow("never-saved project, discard") << false << false;
+}
+
+// Edit a project in the real program, kill it with SIGKILL and start it again: the edits are
+// offered, kept aside before anything else happens, and either restored or left for the file.
+void TestStartup::editsOfACrashedRunAreOffered()
+{
+    QFETCH(bool, savedProject);
+    QFETCH(bool, restore);
+    QVERIFY2(!xdotool().isEmpty(), "needs xdotool (scripts/deps installs it) to drive the window");
+    // A data folder of this test's own: the never-saved project lives there.
+    const QString data = m_profile->path() + "/data";
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", data);
+    m_profile->writeProgramSettings("[Config]\nshow_top_page=false\n");
+
+    QString savePath = data + "/vlm-default.vlmproj";
+    QStringList arguments;
+    QPoint editIcon = kEditIconNewProject;
+    if (savedProject) {
+        savePath = writeProjectFile(m_profile->path(), "stage.vlmproj", "Stage", {"Stage"});
+        QVERIFY(!savePath.isEmpty());
+        arguments << savePath;
+        editIcon = kEditIconStage;
+    }
+    const QString autosave = savePath + ".autosave";
+    const QString kept = savePath + ".unsaved";
+    const QByteArray file = readAll(savePath);
+    const QString title = savedProject ? "Velmora - " + savePath : QString("Velmora");
+
+    // Run 1: three edits through the project information dialog, then a crash.
+    {
+        AppRun app(arguments, QString(), environment);
+        QVERIFY2(app.waitForLog(savedProject ? "opened!" : "main window created"),
+                 qPrintable(app.log()));
+        QTRY_VERIFY_WITH_TIMEOUT(windowShown(title), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(click(editIcon) && windowShown("Project Information"), 20000);
+        QVERIFY(keys({"key", "ctrl+a"}));
+        QVERIFY(keys({"type", "Crash Title"}));
+        QVERIFY(keys({"key", "Tab"}));
+        QVERIFY(keys({"type", "Crash Author"}));
+        QVERIFY(keys({"key", "Tab"}));
+        QVERIFY(keys({"type", "Crash Dealer"}));
+        QVERIFY(keys({"key", "Return"}));
+        QTRY_VERIFY_WITH_TIMEOUT(windowShown(title + " *"), 20000);
+        // The autosave copy follows within its coalescing delay (100 ms).
+        QTRY_VERIFY_WITH_TIMEOUT(jsonObject(readAll(autosave)).value("dealer") == "Crash Dealer",
+                                 10000);
+        app.signal(SIGKILL);
+        QVERIFY(app.waitForExit());
+        QCOMPARE(app.exitStatus(), QProcess::CrashExit);
+    }
+    const QByteArray crashed = readAll(autosave);
+    const QJsonObject edits = jsonObject(crashed);
+    QCOMPARE(edits.value("title").toString(), QString("Crash Title"));
+    QCOMPARE(edits.value("author").toString(), QString("Crash Author"));
+    QCOMPARE(edits.value("dealer").toString(), QString("Crash Dealer"));
+    QCOMPARE(readAll(savePath), file);
+    QVERIFY(!QFile::exists(kept));
+    const QDateTime crashedAt = QFileInfo(autosave).lastModified();
+
+    // Run 2: the offer. With the start page on, the never-saved project still comes back.
+    m_profile->writeProgramSettings("[Config]\nshow_top_page=true\n");
+    {
+        AppRun app(arguments, QString(), environment);
+        QVERIFY2(app.waitForLog("unsaved changes kept aside"), qPrintable(app.log()));
+        QRect popup;
+        QTRY_VERIFY_WITH_TIMEOUT((popup = windowGeometry("Unsaved Changes")).isValid(), 20000);
+        // Kept aside before the question; nothing opened or overwrote anything meanwhile.
+        QCOMPARE(readAll(kept), crashed);
+        QCOMPARE(readAll(autosave), crashed);
+        QVERIFY2(!app.log().contains("opened!"), qPrintable(app.log()));
+        if (!savedProject) {
+            QVERIFY2(!app.log().contains("window created"), qPrintable(app.log()));
+        }
+
+        const QPoint corner(popup.x() + popup.width(), popup.y() + popup.height());
+        QVERIFY(click(corner - (restore ? kRestoreFromCorner : kDiscardFromCorner)));
+        if (restore) {
+            QVERIFY2(app.waitForLog("opened!"), qPrintable(app.log()));
+            QTRY_VERIFY_WITH_TIMEOUT(windowShown(title + " *"), 20000);
+            // What the program holds now reaches its new autosave copy: every edit.
+            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(autosave).lastModified() > crashedAt, 10000);
+            QTRY_COMPARE_WITH_TIMEOUT(jsonObject(readAll(autosave)), edits, 10000);
+        } else if (savedProject) {
+            QVERIFY2(app.waitForLog("opened!"), qPrintable(app.log()));
+            QTRY_VERIFY_WITH_TIMEOUT(windowShown(title), 20000);
+            QTRY_COMPARE_WITH_TIMEOUT(jsonObject(readAll(autosave)), jsonObject(file), 10000);
+        } else {
+            QVERIFY2(app.waitForLog("top window created"), qPrintable(app.log()));
+            QVERIFY(!QFile::exists(autosave));
+        }
+        QCOMPARE(readAll(savePath), file);
+        QCOMPARE(readAll(kept), crashed);
+        app.signal(SIGTERM);
+        QVERIFY(app.waitForExit());
+        QCOMPARE(app.exitCode(), 0);
+    }
+
+    // Run 3: restored edits are still unsaved and offered again; discarded ones are not. A
+    // question that the end of the program cuts short leaves everything as it was.
+    {
+        AppRun app(arguments, QString(), environment);
+        if (restore) {
+            QVERIFY2(app.waitForLog("unsaved changes kept aside"), qPrintable(app.log()));
+            QTRY_VERIFY_WITH_TIMEOUT(windowGeometry("Unsaved Changes").isValid(), 20000);
+            app.signal(SIGTERM);
+            QVERIFY(app.waitForExit());
+            QCOMPARE(app.exitCode(), 0);
+            QVERIFY2(app.log().contains("unsaved changes: no answer"), qPrintable(app.log()));
+            QCOMPARE(jsonObject(readAll(autosave)), edits);
+        } else {
+            QVERIFY2(app.waitForLog(savedProject ? "opened!" : "top window created"),
+                     qPrintable(app.log()));
+            QVERIFY2(!app.log().contains("unsaved changes"), qPrintable(app.log()));
+            app.signal(SIGTERM);
+            QVERIFY(app.waitForExit());
+        }
+        QCOMPARE(jsonObject(readAll(kept)), edits);
+        QCOMPARE(readAll(savePath), file);
+    }
+}
+
+// Started with a file, the program opens that file; edits a crash left in the never-saved
+// project are not asked about now, but kept aside where a new project cannot overwrite them.
+void TestStartup::startWithAFileKeepsTheNewProjectsEditsAside()
+{
+    const QString data = m_profile->path() + "/data";
+    QVERIFY(QDir().mkpath(data));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", data);
+    const QString autosave = data + "/vlm-default.vlmproj.autosave";
+    const QString lost = writeProjectFile(m_profile->path(), "lost.vlmproj", "Never saved");
+    QVERIFY(QFile::copy(lost, autosave));
+    const QString file = writeProjectFile(m_profile->path(), "stage.vlmproj", "Stage", {"Stage"});
+
+    AppRun app({file}, QString(), environment);
+    QVERIFY2(app.waitForLog("opened!"), qPrintable(app.log()));
+    QTRY_COMPARE_WITH_TIMEOUT(readAll(data + "/vlm-default.vlmproj.unsaved"), readAll(lost), 10000);
+    QCOMPARE(readAll(autosave), readAll(lost));
+    QVERIFY(!windowGeometry("Unsaved Changes").isValid());
+    app.signal(SIGTERM);
+    QVERIFY(app.waitForExit());
+    QCOMPARE(app.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

@@ -67,6 +67,7 @@ private Q_SLOTS:
     void restoreRefusesAModelMismatch();
     void diffShowsWhatDiffers();
     void progressLineOnATerminalOnly();
+    void autosaveCopiesAreNeverRead();
 
 private:
     // With `terminal`, the program's standard streams are a terminal (through script(1)), and
@@ -330,6 +331,43 @@ void TestCli::progressLineOnATerminalOnly()
     QCOMPARE(plain.code, 0);
     QVERIFY2(!plain.err.contains("safety copy of") && !plain.err.contains('\r'),
              plain.err.constData());
+}
+
+// Unsaved edits reach a mixer only through the program, which offers them and asks: the CLI
+// reads the file it is given, never the autosave copy beside it, and refuses to read a copy.
+void TestCli::autosaveCopiesAreNeverRead()
+{
+    const QString file = backupFile("unsaved");
+    QCOMPARE(cli({"backup", kPrimary, "--wait", "3", "-o", file}).code, 0);
+    QJsonObject root = object(loadTextFile(file));
+    QJsonObject device = root.value("devices").toArray().first().toObject();
+    QJsonObject data = device.value("data").toObject();
+    QJsonArray presets = data.value("preset_list").toArray();
+    presets[1] = object(presetText("Unsaved edit"));
+    data.insert("preset_list", presets);
+    device.insert("data", data);
+    root.insert("devices", QJsonArray{device});
+    const QByteArray edited = QJsonDocument(root).toJson(QJsonDocument::Compact);
+    // Written after the file, as the program writes it after every edit.
+    const QString autosave = QovProjectDataModel::autosavePathFor(file);
+    QVERIFY(saveTextFile(autosave, QString::fromUtf8(edited)));
+    QVERIFY(saveTextFile(file + ".unsaved", QString::fromUtf8(edited)));
+
+    const Run diff = cli({"diff", file, "--wait", "3"});
+    QVERIFY2(diff.code == 0, diff.err.constData());
+    QVERIFY2(diff.out.contains("preset 1: same"), diff.out.constData());
+    QVERIFY(!diff.out.contains("Unsaved edit"));
+
+    for (const QString &copy : {autosave, file + ".unsaved"}) {
+        QVERIFY(m_sim->clearRequests(kPrimary));
+        const Run restore = cli({"restore", copy, "--yes", "--wait", "3"});
+        QCOMPARE(restore.code, 2);
+        QVERIFY2(restore.err.contains("is an autosave copy, not a project file"),
+                 restore.err.constData());
+        QVERIFY2(m_sim->requests(kPrimary).isEmpty(),
+                 qPrintable(m_sim->requests(kPrimary).join('\n')));
+    }
+    QVERIFY(!QJsonDocument::fromJson(m_sim->dataSet(kPrimary, 2, 1)).toJson().contains("Unsaved"));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

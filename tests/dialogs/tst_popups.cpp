@@ -2,6 +2,8 @@
 #include "dialogs/qovconfirmsavepopup.h"
 #include "dialogs/qoverrorpopup.h"
 #include "dialogs/qovpopups.h"
+#include "dialogs/qovrestorepopup.h"
+#include "models/qovprojectdatamodel.h"
 #include "models/qovtextfile.h"
 
 #include <QApplication>
@@ -18,6 +20,9 @@ std::unique_ptr<QovAbstractPopup> makePopup(const QString &kind)
 {
     if (kind == "confirm") {
         return std::make_unique<QovConfirmPopup>("Disconnect", "message");
+    }
+    if (kind == "restore") {
+        return std::make_unique<QovRestorePopup>("/d/show.vlmproj", QDateTime::currentDateTime());
     }
     if (kind == "save") {
         return std::make_unique<QovConfirmSavePopup>("Caution", "message");
@@ -50,6 +55,7 @@ private Q_SLOTS:
     void buttonPressGivesResult();
     void longMessageGrowsDownward();
     void freeFunctionsRunModally();
+    void restoreQuestionNamesProjectAndTime();
 };
 
 void TestPopups::buttonPressGivesResult_data()
@@ -65,6 +71,12 @@ void TestPopups::buttonPressGivesResult_data()
     QTest::newRow("confirm: OK") << confirm << "OK" << 1;
     QTest::newRow("confirm: Cancel") << confirm << "Cancel" << 0;
     QTest::newRow("error: OK") << QString("error") << "OK" << 1;
+    // Dismissing the recovery question means Discard; 0 is left for a question nobody
+    // answered because the program ended.
+    const QString restore("restore");
+    QTest::newRow("restore: Restore") << restore << "Restore" << 1;
+    QTest::newRow("restore: Discard") << restore << "Discard" << 2;
+    QTest::newRow("restore: Escape") << restore << "Escape" << 2;
 }
 
 void TestPopups::buttonPressGivesResult()
@@ -132,6 +144,27 @@ void TestPopups::freeFunctionsRunModally()
     answer("OK");
     qovShowError("Caution", "Velmora is already running");
     QCOMPARE(seenTitle, QStringLiteral("Caution"));
+}
+
+void TestPopups::restoreQuestionNamesProjectAndTime()
+{
+    const QDateTime changedAt(QDate(2025, 3, 14), QTime(21, 47));
+    const QString when = QLocale().toString(changedAt, QLocale::ShortFormat);
+    const QString saved = QovRestorePopup::messageFor("/home/lee/show.vlmproj", changedAt);
+    QVERIFY2(saved.contains("\"show.vlmproj\" from " + when), qPrintable(saved));
+    QVERIFY2(!saved.contains("/home/lee"), qPrintable(saved));
+    const QString fresh =
+        QovRestorePopup::messageFor(QovProjectDataModel::defaultProjectPath(), changedAt);
+    QVERIFY2(fresh.contains("the new project from " + when), qPrintable(fresh));
+    QVERIFY2(!fresh.contains("vlm-default"), qPrintable(fresh));
+
+    QTimer::singleShot(0, [] {
+        QWidget *modal = QApplication::activeModalWidget();
+        QVERIFY(modal);
+        QCOMPARE(modal->windowTitle(), QStringLiteral("Unsaved Changes"));
+        QTest::mousePress(button(modal, "Restore"), Qt::LeftButton);
+    });
+    QCOMPARE(qovAskToRestore("/home/lee/show.vlmproj", changedAt), int(QovRestorePopup::RESTORE));
 }
 
 QTEST_MAIN(TestPopups)

@@ -3,6 +3,8 @@
 #include "dialogs/qovconfirmpopup.h"
 #include "dialogs/qovconfirmsavepopup.h"
 #include "dialogs/qoverrorpopup.h"
+#include "dialogs/qovrestorepopup.h"
+#include "models/qovprojectdatamodel.h"
 
 namespace {
 
@@ -48,5 +50,20 @@ std::vector<ScreenshotScene> popupScenes()
                           [make, title] { return make(title, QLatin1String(kManyLines)); }, nullptr,
                           0, 0});
     }
+    // The question after a crash, for a saved project and for one never saved.
+    const QDateTime changedAt(QDate(2025, 3, 14), QTime(21, 47, 5));
+    scenes.push_back({QStringLiteral("popup-restore-unsaved-changes"),
+                      [changedAt] {
+                          return new QovRestorePopup(
+                              QStringLiteral("/home/lee/Projects/Festival main stage.vlmproj"),
+                              changedAt);
+                      },
+                      nullptr, 0, 0});
+    scenes.push_back({QStringLiteral("popup-restore-unsaved-new-project"),
+                      [changedAt] {
+                          return new QovRestorePopup(QovProjectDataModel::defaultProjectPath(),
+                                                     changedAt);
+                      },
+                      nullptr, 0, 0});
     return scenes;
 }

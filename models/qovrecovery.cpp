@@ -1,0 +1,114 @@
+#include "models/qovrecovery.h"
+
+#include "models/qovautosaver.h"
+#include "models/qovprojectdatamodel.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QThread>
+
+namespace {
+
+const QString kAutosaveSuffix = QStringLiteral(".autosave");
+const QString kKeptSuffix = QStringLiteral(".unsaved");
+const QString kStagingSuffix = QStringLiteral(".tmp");
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// What the user would open without the autosave copy; null when there is nothing to open.
+QByteArray savedContent(const QString &savePath)
+{
+    if (QFileInfo::exists(savePath)) {
+        return readAll(savePath);
+    }
+    if (savePath == QovProjectDataModel::defaultProjectPath()) {
+        return QovProjectDataModel().toJsonBytes();
+    }
+    return QByteArray();
+}
+
+// Compared as JSON: a file written by another program (or an older one) may spell the same
+// project differently, and that is no reason to ask the user anything.
+bool sameContent(const QByteArray &copy, const QByteArray &saved)
+{
+    if (copy == saved) {
+        return true;
+    }
+    return QJsonDocument::fromJson(copy) == QJsonDocument::fromJson(saved);
+}
+
+} // namespace
+
+namespace QovRecovery {
+
+QString keptPathFor(const QString &savePath)
+{
+    return savePath + kKeptSuffix;
+}
+
+bool isWorkingCopy(const QString &path)
+{
+    QString name = path;
+    if (name.endsWith(kStagingSuffix)) {
+        name.chop(kStagingSuffix.size());
+    }
+    return name.endsWith(kAutosaveSuffix) || name.endsWith(kKeptSuffix);
+}
+
+Unsaved keepUnsavedChanges(const QString &savePath)
+{
+    const QString autosavePath = QovProjectDataModel::autosavePathFor(savePath);
+    const QFileInfo copyInfo(autosavePath);
+    const QFileInfo fileInfo(savePath);
+    if (!copyInfo.isFile()) {
+        return {};
+    }
+    const QDateTime changedAt = copyInfo.lastModified();
+    // A save renames the autosave copy away, so a copy stamped like the file was written after
+    // it within the file system's tick (two seconds on a FAT stick): that still counts as newer.
+    if (fileInfo.exists() && changedAt < fileInfo.lastModified()) {
+        return {};
+    }
+    const QByteArray saved = savedContent(savePath);
+    if (saved.isNull()) {
+        return {};
+    }
+    const QByteArray copy = readAll(autosavePath);
+    if (QJsonDocument::fromJson(copy).isNull()) {
+        qDebug() << "autosave copy is no project, not offered:" << autosavePath;
+        return {};
+    }
+    if (sameContent(copy, saved)) {
+        return {};
+    }
+    const QString kept = keptPathFor(savePath);
+    if (!QovAutosaver::writeComplete(kept, copy)) {
+        // Then the autosave copy is the only record: opening must not go on and overwrite it
+        // unasked, so it is offered from where it is.
+        qDebug() << "cannot keep unsaved changes aside:" << kept;
+        return {autosavePath, changedAt};
+    }
+    QFile keptFile(kept);
+    if (keptFile.open(QIODevice::ReadWrite)) {
+        keptFile.setFileTime(changedAt, QFileDevice::FileModificationTime);
+    }
+    qDebug() << QThread::currentThreadId() << "unsaved changes kept aside:" << kept << changedAt;
+    return {kept, changedAt};
+}
+
+void discardUnsavedChanges(const QString &savePath, const Unsaved &unsaved)
+{
+    const QString autosavePath = QovProjectDataModel::autosavePathFor(savePath);
+    // When they could not be kept aside, the autosave copy is their only record.
+    if (unsaved.found() && unsaved.keptPath != autosavePath) {
+        QFile::remove(autosavePath);
+    }
+}
+
+} // namespace QovRecovery
