@@ -13,7 +13,6 @@
     model: 'ZEPH-2208',
     data: null,
     notices: {},
-    known: {},
     info: { name: 'Preview', deviceid: 1, color: 0 },
     status: null, // null without the application
     deviceList: [],
@@ -21,7 +20,7 @@
     selectedDevice: -1,
     api: null,
     device: null,
-    echo: new R.EchoFilter(8),
+    echo: new R.EchoFilter(),
     reporter: null,
     sections: [],
     activeSection: null,
@@ -69,20 +68,24 @@
         result = M.read.library(text, true);
         app.data.eq12 = result.data;
     }
-    app.known[R.keyOf(type, bank)] = text;
     if (result.notice && app.api) app.notices[R.keyOf(type, bank)] = { type: type, bank: bank, kind: result.notice };
     else delete app.notices[R.keyOf(type, bank)];
   }
 
   function textOf(list, i) { return list && typeof list[i] === 'string' ? list[i] : undefined; }
 
+  // The device's texts as the page starts: shown, and known as what the device holds.
   function loadAll(texts) {
     app.data = freshData();
-    loadSet(CODES.current, 0, texts.current);
-    for (var b = 0; b < M.PRESET_BANKS; ++b) loadSet(CODES.preset, b, textOf(texts.presets, b));
-    for (b = 0; b < M.PARTIAL_BANKS; ++b) loadSet(CODES.partial, b, textOf(texts.partials, b));
-    loadSet(CODES.eq12, 0, texts.eq12);
-    loadSet(CODES.eq4, 0, texts.eq4);
+    function load(type, bank, text) {
+      loadSet(type, bank, text);
+      app.echo.loaded(type, bank, text);
+    }
+    load(CODES.current, 0, texts.current);
+    for (var b = 0; b < M.PRESET_BANKS; ++b) load(CODES.preset, b, textOf(texts.presets, b));
+    for (b = 0; b < M.PARTIAL_BANKS; ++b) load(CODES.partial, b, textOf(texts.partials, b));
+    load(CODES.eq12, 0, texts.eq12);
+    load(CODES.eq4, 0, texts.eq4);
   }
 
   function dataOf(type, bank) {
@@ -99,7 +102,6 @@
   function handOut(type, bank) {
     var text = M.write(dataOf(type, bank));
     app.echo.handedOut(type, bank, text);
-    app.known[R.keyOf(type, bank)] = text;
     if (app.reporter) app.reporter.fetched(type, bank);
     return text;
   }
@@ -116,7 +118,9 @@
   root.getZephDataCurrent = function () { return handOut(CODES.current, 0); };
   root.getDeviceInfo = function () {
     var info = { name: app.info.name, deviceid: app.info.deviceid, color: app.info.color };
-    app.echo.handedOut('info', 0, info.name);
+    app.echo.handedOut('name', 0, info.name);
+    app.echo.handedOut('id', 0, String(info.deviceid));
+    app.echo.handedOut('color', 0, String(info.color));
     return JSON.stringify(info);
   };
 
@@ -131,8 +135,7 @@
   // A set changed outside the page (a transfer from the mixer, a roll-back): show it, unless
   // it is only the application storing what this page handed out.
   function external(type, bank, text) {
-    var key = R.keyOf(type, bank);
-    if (text === app.known[key] || app.echo.isOwn(type, bank, text)) return;
+    if (app.echo.arrived(type, bank, text)) return;
     loadSet(type, bank, text);
     showNotice();
     app.sections.forEach(function (s) { if (s.built && s.reloaded) s.reloaded(type, bank); });
@@ -307,6 +310,9 @@
     app.selectedDevice = typeof api.selectedDevice === 'number' ? api.selectedDevice : -1;
     if (device) {
       app.info = { name: device.deviceName || '', deviceid: device.deviceId, color: device.headerColor };
+      app.echo.loaded('name', 0, app.info.name);
+      app.echo.loaded('id', 0, String(app.info.deviceid));
+      app.echo.loaded('color', 0, String(app.info.color));
       app.status = device.statusAsInt;
       loadAll({ current: device.zephDataCurrent, presets: device.zephDataPreset, partials: device.zephDataPartialPreset,
         eq12: device.zephData12BandEq, eq4: device.zephData4BandEq });
@@ -336,11 +342,16 @@
       list.forEach(function (t, b) { if (b < M.PARTIAL_BANKS) external(CODES.partial, b, t); });
     });
     // The identity follows changes made elsewhere, but not the echo of what was typed here.
-    on('deviceNameChanged', function (name) {
-      if (!app.echo.isOwn('info', 0, name)) { app.info.name = name; scheduleRefresh(); }
-    });
-    on('deviceIdChanged', function (id) { app.info.deviceid = id; scheduleRefresh(); });
-    on('headerColorChanged', function (c) { app.info.color = c; scheduleRefresh(); });
+    function identity(echoKey, member) {
+      return function (value) {
+        if (app.echo.arrived(echoKey, 0, String(value))) return;
+        app.info[member] = value;
+        scheduleRefresh();
+      };
+    }
+    on('deviceNameChanged', identity('name', 'name'));
+    on('deviceIdChanged', identity('id', 'deviceid'));
+    on('headerColorChanged', identity('color', 'color'));
     on('statusAsIntChanged', function (s) { app.status = s; scheduleRefresh(); });
   }
 
