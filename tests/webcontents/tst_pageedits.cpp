@@ -1,5 +1,6 @@
 // The real page with the real bridge, where what the page holds and what the device holds
-// must agree: after the device takes back a text the page handed out earlier.
+// must agree: after the device takes back a text the page handed out earlier, and where the
+// graphic EQ's faders meet the plot.
 #include "models/qovautosaver.h"
 #include "pagefixture.h"
 
@@ -9,6 +10,7 @@
 #include "webpage/qovzephsettingview.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QtTest>
 
 #include <thread>
@@ -58,6 +60,8 @@ private Q_SLOTS:
     void cleanup() { tearDownProject(); }
     void earlierTextFromTheDeviceIsShown_data();
     void earlierTextFromTheDeviceIsShown();
+    void graphicEqFadersStandUnderTheirBands_data();
+    void graphicEqFadersStandUnderTheirBands();
 };
 
 void TestPageEdits::earlierTextFromTheDeviceIsShown_data()
@@ -126,6 +130,56 @@ void TestPageEdits::earlierTextFromTheDeviceIsShown()
                                    "=='true'")
                         .arg(jsString(mute)),
                     5000));
+}
+
+void TestPageEdits::graphicEqFadersStandUnderTheirBands_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::newRow("1152 px") << 1152;
+    QTest::newRow("400 px") << 400;
+}
+
+// One band raised at a time: where its curve peaks on the plot, read from the canvas's
+// pixels, is where its fader's thumb stands.
+void TestPageEdits::graphicEqFadersStandUnderTheirBands()
+{
+    QFETCH(int, width);
+    openPage(QStringLiteral("ZEPH-2208"));
+    m_view->resize(width, 700);
+    QVERIFY(js(QStringLiteral("ZephPage.activate('outputs/1');var t=document.querySelector("
+                              "'.group.geq .toggle');if(t.getAttribute('aria-pressed')!='true')"
+                              "t.click();true"))
+                .toBool());
+    QVERIFY(waitFor(
+        QStringLiteral("document.querySelector('canvas.geq-plot').clientWidth>%1").arg(width / 2)));
+    const QString measure = QStringLiteral(
+        "(function(band){var g=ZephPage.app.data.current.outputs[0].geq;"
+        "g.bands.forEach(function(b,i){b.gain_db=i==band?12:0;});ZephPage.refresh();"
+        "return new Promise(function(done){requestAnimationFrame(function(){"
+        "requestAnimationFrame(function(){"
+        "var c=document.querySelector('canvas.geq-plot');var r=c.getBoundingClientRect();"
+        "var k=c.width/r.width;var d=c.getContext('2d').getImageData(0,0,c.width,c.height).data;"
+        "var top=-1,xs=[];for(var y=0;y<c.height&&top<0;++y){for(var x=0;x<c.width;++x){"
+        "var p=(y*c.width+x)*4;if(d[p]>200&&d[p+1]>200&&d[p+2]>200){top=y;xs.push(x);}}}"
+        "var peak=(xs[0]+xs[xs.length-1])/2/k+r.left;"
+        "var t=document.querySelectorAll('.geq-band .thumb')[band].getBoundingClientRect();"
+        "done(JSON.stringify([peak,t.left+t.width/2]));});});});})(%1)");
+    for (int band : {0, 3, 6, 11}) {
+        // runJavaScript hands back no promise: the result is parked on the window.
+        QVERIFY(js(QStringLiteral("window.geqAt=null;") + measure.arg(band) +
+                   QStringLiteral(".then(function(v){window.geqAt=v;});true"))
+                    .toBool());
+        QVERIFY(waitFor(QStringLiteral("window.geqAt"), 5000));
+        const QJsonArray xs =
+            QJsonDocument::fromJson(js(QStringLiteral("window.geqAt")).toString().toUtf8()).array();
+        const double peak = xs.at(0).toDouble();
+        const double fader = xs.at(1).toDouble();
+        QVERIFY2(qAbs(peak - fader) <= 4,
+                 qPrintable(QStringLiteral("band %1: peak at x=%2, fader at x=%3")
+                                .arg(band + 1)
+                                .arg(peak)
+                                .arg(fader)));
+    }
 }
 
 QTEST_MAIN(TestPageEdits)
