@@ -1,6 +1,6 @@
 // The real page with the real bridge, where what the page holds and what the device holds
-// must agree: after the device takes back a text the page handed out earlier, and where the
-// graphic EQ's faders meet the plot.
+// must agree: after the device takes back a text the page handed out earlier, after undo and
+// redo from the keyboard and the top bar, and where the graphic EQ's faders meet the plot.
 #include "models/qovautosaver.h"
 #include "pagefixture.h"
 
@@ -9,8 +9,10 @@
 #include "webpage/qovjsapi.h"
 #include "webpage/qovzephsettingview.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QWebEngineView>
 #include <QtTest>
 
 #include <thread>
@@ -60,9 +62,34 @@ private Q_SLOTS:
     void cleanup() { tearDownProject(); }
     void earlierTextFromTheDeviceIsShown_data();
     void earlierTextFromTheDeviceIsShown();
+    void undoAndRedoReachTheDevice();
+    void recallAndLibraryApplyAreOneStepEach();
+    void manyStepsUndoToTheStart();
     void graphicEqFadersStandUnderTheirBands_data();
     void graphicEqFadersStandUnderTheirBands();
+
+private:
+    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    void focus(const QString &selector);
 };
+
+// Real key presses through the web view, as the user's keyboard sends them.
+void TestPageEdits::key(int key, Qt::KeyboardModifiers modifiers)
+{
+    QWidget *target = m_view->webView()->focusProxy();
+    QVERIFY(target);
+    QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
+}
+
+void TestPageEdits::focus(const QString &selector)
+{
+    m_view->activateWindow();
+    m_view->webView()->setFocus();
+    QVERIFY(js(QStringLiteral("document.querySelector(%1).focus();"
+                              "document.activeElement===document.querySelector(%1)")
+                   .arg(jsString(selector)))
+                .toBool());
+}
 
 void TestPageEdits::earlierTextFromTheDeviceIsShown_data()
 {
@@ -130,6 +157,149 @@ void TestPageEdits::earlierTextFromTheDeviceIsShown()
                                    "=='true'")
                         .arg(jsString(mute)),
                     5000));
+}
+
+// Three key presses are three steps. Ctrl+Z, Ctrl+Shift+Z, Ctrl+Y and the top bar's buttons
+// walk them; every state reaches the device, the project and its autosave copy.
+void TestPageEdits::undoAndRedoReachTheDevice()
+{
+    openPage(QStringLiteral("ZEPH-2208"));
+    const QString undoButton = QStringLiteral("document.querySelector('#topbar button.undo')");
+    const QString redoButton = QStringLiteral("document.querySelector('#topbar button.redo')");
+    QCOMPARE(js(undoButton + QStringLiteral(".getAttribute('aria-label')")).toString(),
+             QStringLiteral("Undo"));
+    QCOMPARE(js(redoButton + QStringLiteral(".getAttribute('aria-label')")).toString(),
+             QStringLiteral("Redo"));
+    QCOMPARE(js(undoButton + QStringLiteral(".disabled")).toBool(), true);
+    QCOMPARE(js(redoButton + QStringLiteral(".disabled")).toBool(), true);
+
+    focus(gainSlider);
+    for (int i = 0; i < 3; ++i) {
+        key(Qt::Key_Up);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(gainOf(m_device->zephDataCurrent()), 41.0, 5000);
+    QVERIFY(waitFor(undoButton + QStringLiteral(".disabled==false")));
+
+    const struct
+    {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        double gain;
+    } walk[] = {{Qt::Key_Z, Qt::ControlModifier, 40},
+                {Qt::Key_Z, Qt::ControlModifier, 39},
+                {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, 40},
+                {Qt::Key_Y, Qt::ControlModifier, 41},
+                {Qt::Key_Z, Qt::ControlModifier, 40}};
+    for (const auto &step : walk) {
+        key(step.key, step.modifiers);
+        QTRY_COMPARE_WITH_TIMEOUT(gainOf(m_device->zephDataCurrent()), step.gain, 5000);
+        QVERIFY(waitFor(stripGain + QStringLiteral("=='%1 dB'").arg(step.gain)));
+    }
+    QCOMPARE(js(QStringLiteral("document.activeElement===document.querySelector(%1)")
+                    .arg(jsString(gainSlider)))
+                 .toBool(),
+             true);
+
+    // The buttons do the same.
+    QVERIFY(js(undoButton + QStringLiteral(".click();true")).toBool());
+    QTRY_COMPARE_WITH_TIMEOUT(gainOf(m_device->zephDataCurrent()), 39.0, 5000);
+    QVERIFY(js(undoButton + QStringLiteral(".click();true")).toBool());
+    QTRY_COMPARE_WITH_TIMEOUT(gainOf(m_device->zephDataCurrent()), 38.0, 5000);
+    QVERIFY(waitFor(undoButton + QStringLiteral(".disabled")));
+    QVERIFY(js(redoButton + QStringLiteral(".click();true")).toBool());
+    QTRY_COMPARE_WITH_TIMEOUT(gainOf(m_device->zephDataCurrent()), 39.0, 5000);
+
+    QVERIFY(m_project->isEdited());
+    m_project->waitForAutosave();
+    QFile copy(m_project->autosavePath());
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    const QJsonObject saved = QJsonDocument::fromJson(copy.readAll()).object();
+    const QJsonObject held = saved.value(QStringLiteral("devices"))
+                                 .toArray()
+                                 .at(0)
+                                 .toObject()
+                                 .value(QStringLiteral("data"))
+                                 .toObject();
+    QCOMPARE(held.value(QStringLiteral("inputs")).toArray().at(0).toObject(),
+             channel(m_device->zephDataCurrent(), 0));
+    QCOMPARE(gainOf(m_device->zephDataCurrent()), 39.0);
+}
+
+// A recall changes the whole console, a library slot a whole EQ: one undo takes each back.
+void TestPageEdits::recallAndLibraryApplyAreOneStepEach()
+{
+    openPage(QStringLiteral("ZEPH-2208"));
+    const QString start = m_device->zephDataCurrent();
+    // An edit whose step is still open when the recall comes.
+    QCOMPARE(press(gainSlider, QStringLiteral("ArrowUp")), QStringLiteral("39 dB"));
+    QTRY_COMPARE_WITH_TIMEOUT(gainOf(m_device->zephDataCurrent()), 39.0, 5000);
+    const QString edited = m_device->zephDataCurrent();
+    QVERIFY(js(QStringLiteral("ZephPage.activate('presets');document.querySelectorAll('.bank-row')"
+                              "[1].querySelectorAll('button')[1].click();"
+                              "document.querySelector('#dialog .accept').click();true"))
+                .toBool());
+    QTRY_VERIFY_WITH_TIMEOUT(m_device->zephDataCurrent() != edited, 5000);
+    const QString recalled = m_device->zephDataCurrent();
+    QVERIFY(js(QStringLiteral("ZephPage.undo()")).toBool());
+    QTRY_COMPARE_WITH_TIMEOUT(m_device->zephDataCurrent(), edited, 5000);
+    QVERIFY(js(QStringLiteral("ZephPage.redo()")).toBool());
+    QTRY_COMPARE_WITH_TIMEOUT(m_device->zephDataCurrent(), recalled, 5000);
+
+    // The "Live Vocal" slot of the output library onto output 4.
+    const QString geqOf4 =
+        QStringLiteral("JSON.stringify(ZephPage.app.data.current.outputs[3].geq)");
+    const QString before = js(geqOf4).toString();
+    QVERIFY(js(QStringLiteral(
+                   "ZephPage.activate('library');var l=document.querySelectorAll('.library')[1];"
+                   "var s=l.querySelector('select');s.value='3';"
+                   "s.dispatchEvent(new Event('change'));"
+                   "l.querySelectorAll('.slot-row')[2].querySelectorAll('button')[1].click();true"))
+                .toBool());
+    QVERIFY(js(geqOf4).toString() != before);
+    QTRY_VERIFY_WITH_TIMEOUT(m_device->zephDataCurrent() != recalled, 5000);
+    const QString applied = m_device->zephDataCurrent();
+    QVERIFY(js(QStringLiteral("ZephPage.undo()")).toBool());
+    QCOMPARE(js(geqOf4).toString(), before);
+    QTRY_COMPARE_WITH_TIMEOUT(m_device->zephDataCurrent(), recalled, 5000);
+    QVERIFY(js(QStringLiteral("ZephPage.redo()")).toBool());
+    QTRY_COMPARE_WITH_TIMEOUT(m_device->zephDataCurrent(), applied, 5000);
+
+    // Three steps in all: the apply, the recall, the gain.
+    QCOMPARE(
+        js(QStringLiteral("(function(){var n=0;while(ZephPage.undo())++n;return n;})()")).toInt(),
+        3);
+    QTRY_COMPARE_WITH_TIMEOUT(m_device->zephDataCurrent(), start, 5000);
+}
+
+// More steps than a hundred, each a key pressed and released on the fader: all of them
+// undo, and the device ends where it began; all of them redo.
+void TestPageEdits::manyStepsUndoToTheStart()
+{
+    openPage(QStringLiteral("ZEPH-2208"));
+    const QString start = m_device->zephDataCurrent();
+    const int steps = 130; // the last ten below -60 dB, where the fader steps 2 dB
+    QVERIFY(
+        js(QStringLiteral(
+               "(function(){var f=document.querySelector('#section-inputs .group.fader .slider');"
+               "for(var i=0;i<%1;++i){f.dispatchEvent(new KeyboardEvent('keydown',"
+               "{key:'ArrowDown',bubbles:true}));f.dispatchEvent(new KeyboardEvent('keyup',"
+               "{key:'ArrowDown',bubbles:true}));}return true;})()")
+               .arg(steps))
+            .toBool());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        channel(m_device->zephDataCurrent(), 0).value(QStringLiteral("fader_db")).toDouble() < -60,
+        5000);
+    QCOMPARE(
+        js(QStringLiteral("(function(){var n=0;while(ZephPage.undo())++n;return n;})()")).toInt(),
+        steps);
+    // (Calling the page's getter here would pass for the application's fetch.)
+    QTRY_COMPARE_WITH_TIMEOUT(m_device->zephDataCurrent(), start, 5000);
+    QCOMPARE(
+        js(QStringLiteral("(function(){var n=0;while(ZephPage.redo())++n;return n;})()")).toInt(),
+        steps);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        channel(m_device->zephDataCurrent(), 0).value(QStringLiteral("fader_db")).toDouble(), -80.0,
+        5000);
 }
 
 void TestPageEdits::graphicEqFadersStandUnderTheirBands_data()

@@ -87,8 +87,8 @@
       def: function () { return def.geq.on; } });
     var flat = el('button', { type: 'button', cls: 'plain', text: 'Flat', title: 'Set all twelve bands to 0 dB',
       onclick: function () {
-        out().geq.bands.forEach(function (b) { b.gain_db = 0; });
-        geqChanged();
+        P.ownStep(7, 0, function () { out().geq.bands.forEach(function (b) { b.gain_db = 0; }); });
+        drawGeq();
       } });
     geqCanvas = el('canvas', { cls: 'geq-plot', 'aria-hidden': 'true' });
     geqSignature = '';
