@@ -90,3 +90,36 @@ test('the log axis runs from 20 Hz to 20 kHz', () => {
   for (const hz of [20, 63, 1000, 19999]) near(Q.unitToFreq(Q.freqToUnit(hz)), hz, 1e-6, `${hz} Hz and back`);
   assert.throws(() => Q.coefficients('notch', 1000, 0, 1), /unknown filter type/);
 });
+
+// The graphic EQ's plot draws its curve point i at x = i / (points - 1) * width; a raised band
+// must peak right above its fader, at every width the page takes.
+test('each graphic EQ fader stands under the peak its band makes on the plot', () => {
+  const M = require('../../webcontents/pages/shared/model.js');
+  const axis = Q.geqAxis(M.GEQ_FREQS);
+  const columns = Q.geqColumns(M.GEQ_FREQS);
+  for (const width of [300, 640, 1100, 1840]) {
+    const points = Math.min(400, Math.max(64, Math.round(width / 2)));
+    const freqs = Q.logFrequencies(points, axis);
+    near(freqs[0], axis.min, 1e-9, 'the curve starts at the axis');
+    near(freqs[points - 1], axis.max, 1e-6, 'and ends with it');
+    M.GEQ_FREQS.forEach((f, i) => {
+      const curve = Q.geqBandResponse({ freq_hz: f, gain_db: 12 }, freqs);
+      const peak = curve.indexOf(Math.max(...curve));
+      const peakX = peak / (points - 1) * width;
+      near(columns[i].centre * width, peakX, 3, `${f} Hz at ${width} px`);
+    });
+  }
+});
+
+test('the graphic EQ faders share the plot width, one column each', () => {
+  const M = require('../../webcontents/pages/shared/model.js');
+  const columns = Q.geqColumns(M.GEQ_FREQS);
+  assert.equal(columns.length, 12);
+  near(columns[0].left, 0, 1e-9, 'the first column starts at the left edge');
+  near(columns[11].left + columns[11].width, 1, 1e-9, 'the last one ends at the right edge');
+  for (let i = 1; i < columns.length; ++i) {
+    const gap = columns[i].left - (columns[i - 1].left + columns[i - 1].width);
+    // Standard band frequencies are rounded, so neighbours touch within a fraction of a percent.
+    near(gap, 0, 0.003, `between columns ${i} and ${i + 1}`);
+  }
+});

@@ -70,12 +70,60 @@ test('without the application nothing is sent', () => {
   assert.equal(reporter.settled(), true);
 });
 
-test('the echo filter knows the texts the page handed out, per data set', () => {
+// The device model answers every text the page hands out with a change signal, in the order
+// it took them; anything else it reports is news the page must show.
+test('an echo is dropped once; the same text later is news', () => {
+  const echo = new EchoFilter();
+  echo.loaded(7, 0, 'gain38');
+  // mute on, mute off, gain +1: each fetched and stored in turn
+  for (const text of ['gain38 mute', 'gain38', 'gain39']) {
+    echo.handedOut(7, 0, text);
+    assert.equal(echo.arrived(7, 0, text), true, `${text} is the page's own`);
+  }
+  // a transfer from the mixer, a reconnect or a roll-back brings an earlier state back
+  assert.equal(echo.arrived(7, 0, 'gain38'), false, 'a text handed out earlier, already echoed');
+  assert.equal(echo.arrived(7, 0, 'gain38 mute'), false);
+  assert.equal(echo.arrived(7, 0, 'gain38 mute'), true, 'reported twice, shown once');
+});
+
+test('echoes that lag behind several hand-outs are each recognised, in order', () => {
+  const echo = new EchoFilter();
+  echo.loaded(2, 3, 'a');
+  ['b', 'c', 'd'].forEach((t) => echo.handedOut(2, 3, t));
+  assert.equal(echo.arrived(2, 3, 'b'), true);
+  assert.equal(echo.arrived(2, 3, 'd'), true, 'c made no signal of its own; d overtakes it');
+  assert.equal(echo.arrived(2, 3, 'c'), false, 'nothing is on its way any more');
+  assert.equal(echo.arrived(2, 4, 'd'), false, 'another bank');
+  assert.equal(echo.arrived(7, 0, 'd'), false, 'another data set');
+});
+
+test('a list signal repeating what the device holds shows nothing', () => {
+  const echo = new EchoFilter();
+  echo.loaded(6, 0, 'x');
+  echo.loaded(6, 1, 'y');
+  echo.handedOut(6, 1, 'y2');
+  assert.equal(echo.arrived(6, 1, 'y2'), true);
+  // a transfer stores the whole list: bank 0 unchanged, bank 1 back to its old text
+  assert.equal(echo.arrived(6, 0, 'x'), true);
+  assert.equal(echo.arrived(6, 1, 'y'), false);
+  // fetched again without an edit: the device takes nothing new and says nothing
+  echo.handedOut(6, 0, 'x');
+  assert.equal(echo.arrived(6, 0, 'x2'), false);
+});
+
+test('after news, a late echo of an older hand-out is news too', () => {
+  const echo = new EchoFilter();
+  echo.loaded(7, 0, 'a');
+  echo.handedOut(7, 0, 'b');
+  assert.equal(echo.arrived(7, 0, 'mixer'), false, 'the transfer overtook the fetch');
+  assert.equal(echo.arrived(7, 0, 'b'), false, 'the device holds b at last: the page shows it');
+});
+
+test('the hand-outs kept for their echo are bounded', () => {
   const echo = new EchoFilter(3);
-  ['a', 'b', 'c', 'd'].forEach((t) => echo.handedOut(2, 4, t));
-  assert.equal(echo.isOwn(2, 4, 'd'), true);
-  assert.equal(echo.isOwn(2, 4, 'b'), true);
-  assert.equal(echo.isOwn(2, 4, 'a'), false, 'only the last few are kept');
-  assert.equal(echo.isOwn(2, 5, 'd'), false, 'another bank');
-  assert.equal(echo.isOwn(7, 0, 'd'), false, 'another data set');
+  echo.loaded('name', 0, 'Stage');
+  ['A', 'B', 'C', 'D'].forEach((t) => echo.handedOut('name', 0, t));
+  assert.equal(echo.arrived('name', 0, 'A'), false, 'the oldest is no longer waited for');
+  echo.handedOut('name', 0, 'E');
+  assert.equal(echo.arrived('name', 0, 'E'), true);
 });

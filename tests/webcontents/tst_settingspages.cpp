@@ -1,13 +1,11 @@
 // Each real settings page in a web view with the real bridge and device model: the page shows
 // the device's data, edits made through its controls reach the device and mark the project
 // edited, and changes made to the device show in the page. Prints the page's figures.
-#include "defaultmixerdata.h"
 #include "models/qovautosaver.h"
-#include "tempprofile.h"
+#include "pagefixture.h"
 
 #include "models/qovappdevicemodel.h"
 #include "models/qovprojectdatamodel.h"
-#include "views/qovmainwindowbase.h"
 #include "webpage/qovjsapi.h"
 #include "webpage/qovzephsettingview.h"
 
@@ -19,72 +17,7 @@
 #include <QWebEngineView>
 #include <QtTest>
 
-namespace {
-
-// The window the bridge forwards to: remembers what the page asked of it.
-class FakeMainWindow : public QovMainWindowBase
-{
-public:
-    int currentPage() const override { return m_page; }
-    QovProjectDataModel *projectData() const override { return m_project; }
-    void setCurrentPage(int page) override
-    {
-        m_page = page;
-        Q_EMIT currentPageChanged(page);
-    }
-    void setProjectData(QovProjectDataModel *data) override { m_project = data; }
-    bool connectDevices() override { return false; }
-    bool createProject() override { return false; }
-    bool projectMetaDataEdit() override { return false; }
-    bool deviceSetting() override { return false; }
-    void openProgramSettings() override {}
-    bool openProject() override { return false; }
-    bool openProjectFile(QString) override { return false; }
-    bool saveProject() override
-    {
-        calls << QStringLiteral("save");
-        return true;
-    }
-    bool saveProjectAs() override { return false; }
-    void closeProject(bool) override {}
-    bool exit() override { return false; }
-    bool connectDevice(QovAppDeviceModel) override { return record(QStringLiteral("connect")); }
-    bool disconnectDevice(QovAppDeviceModel) override
-    {
-        return record(QStringLiteral("disconnect"));
-    }
-    bool reconnectDevice(QovAppDeviceModel) override { return record(QStringLiteral("reconnect")); }
-
-    QStringList calls;
-
-private:
-    bool record(const QString &call)
-    {
-        calls << call;
-        return true;
-    }
-    int m_page = 1;
-    QovProjectDataModel *m_project = nullptr;
-};
-
-QString factoryText(const QString &model, int target, int bank = 0)
-{
-    return QString::fromStdString(velmora::sim::defaultDataSet(model.toStdString(), target, bank));
-}
-
-QJsonObject parse(const QString &text)
-{
-    return QJsonDocument::fromJson(text.toUtf8()).object();
-}
-
-QString compact(const QJsonObject &object)
-{
-    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
-}
-
-} // namespace
-
-class TestSettingsPages : public QObject
+class TestSettingsPages : public PageFixture
 {
     Q_OBJECT
 
@@ -92,8 +25,8 @@ private Q_SLOTS:
     // A project write still running when the test log closes would log into it and can hang
     // the test's exit.
     void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
-    void init();
-    void cleanup();
+    void init() { setUpProject(); }
+    void cleanup() { tearDownProject(); }
     void showsDeviceDataAsTheMixerWroteIt_data();
     void showsDeviceDataAsTheMixerWroteIt();
     void editsThroughControlsReachTheDevice_data();
@@ -105,150 +38,7 @@ private Q_SLOTS:
     void keysStepTypeAndReset();
     void rollBackShowsTheSnapshotAgain();
     void dragRedrawsThePlotAndTheLastPositionIsKept();
-
-private:
-    void openPage(const QString &model, bool factoryData = true,
-                  const QStringList &laterDevices = QStringList());
-    QVariant js(const QString &script);
-    bool waitFor(const QString &condition, int timeoutMs = 10000);
-    void setField(const QString &selector, const QString &text);
-    QString press(const QString &selector, const QString &key, int times = 1);
-
-    TempProfile *m_profile = nullptr;
-    FakeMainWindow *m_window = nullptr;
-    QovProjectDataModel *m_project = nullptr;
-    QovAppDeviceModel m_device;
-    QovZephSettingView *m_view = nullptr;
-    qint64 m_loadMs = 0;
 };
-
-void TestSettingsPages::init()
-{
-    m_profile = new TempProfile;
-    m_window = new FakeMainWindow;
-    m_window->resize(1152, 640);
-    m_project = new QovProjectDataModel;
-    m_project->setSavePath(m_profile->path() + QStringLiteral("/pages.vlmproj"));
-    m_window->setProjectData(m_project);
-}
-
-void TestSettingsPages::cleanup()
-{
-    delete m_view;
-    m_view = nullptr;
-    delete m_window;
-    m_window = nullptr;
-    delete m_project;
-    m_project = nullptr;
-    m_device.reset();
-    delete m_profile;
-    m_profile = nullptr;
-}
-
-// A project with one device of `model`, holding the simulator's factory texts (or nothing),
-// whose page is shown and has its data on screen.
-void TestSettingsPages::openPage(const QString &model, bool factoryData,
-                                 const QStringList &laterDevices)
-{
-    m_device = std::make_shared<QovAppDeviceModelInternal>();
-    m_device->setDeviceType(model == QStringLiteral("ZEPH-2208NET") ? QovDeviceSelector::ZEPH2208NET
-                                                                    : QovDeviceSelector::ZEPH2208);
-    m_device->setDeviceName(QStringLiteral("Stage"));
-    m_device->setDeviceId(7);
-    if (factoryData) {
-        QStringList presets, partials;
-        for (int bank = 0; bank < 8; ++bank) {
-            presets << factoryText(model, 2, bank);
-        }
-        for (int bank = 0; bank < 40; ++bank) {
-            partials << factoryText(model, 6, bank);
-        }
-        m_device->setZephDataPreset(presets);
-        m_device->setZephDataPartialPreset(partials);
-        m_device->setZephData12BandEq(factoryText(model, 3));
-        m_device->setZephData4BandEq(factoryText(model, 4));
-        m_device->setZephDataCurrent(factoryText(model, 7));
-    }
-    QVERIFY(m_project->addDevice(m_device));
-    for (const QString &name : laterDevices) {
-        auto other = std::make_shared<QovAppDeviceModelInternal>();
-        other->setDeviceName(name);
-        other->setHeaderColor(3);
-        QVERIFY(m_project->addDevice(other));
-    }
-    m_project->setIsEdited(false);
-
-    QElapsedTimer timer;
-    timer.start();
-    m_view = new QovZephSettingView(m_device, 1, m_window);
-    m_view->show();
-    QVERIFY(m_view->webView());
-    QVERIFY(waitFor(QStringLiteral("!!document.body && document.body.classList.contains('ready')"),
-                    20000));
-    m_loadMs = timer.elapsed();
-}
-
-QVariant TestSettingsPages::js(const QString &script)
-{
-    QVariant result;
-    bool done = false;
-    m_view->webView()->page()->runJavaScript(script, [&](const QVariant &value) {
-        result = value;
-        done = true;
-    });
-    QElapsedTimer timer;
-    timer.start();
-    while (!done && timer.elapsed() < 5000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return result;
-}
-
-bool TestSettingsPages::waitFor(const QString &condition, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        if (js(QStringLiteral("!!(%1)").arg(condition)).toBool()) {
-            return true;
-        }
-        QTest::qWait(20);
-    }
-    return false;
-}
-
-// A text as a script literal.
-static QString jsString(const QString &text)
-{
-    return QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact))
-        .mid(1)
-        .chopped(1);
-}
-
-// Types into a text field as a user would: its value changes and it hears an input event.
-void TestSettingsPages::setField(const QString &selector, const QString &text)
-{
-    const QString script = QStringLiteral("(function(){var f=document.querySelector(%1);"
-                                          "f.focus();f.value=%2;"
-                                          "f.dispatchEvent(new Event('input',{bubbles:true}));"
-                                          "return true;})()")
-                               .arg(jsString(selector), jsString(text));
-    QVERIFY2(js(script).toBool(), qPrintable(selector));
-}
-
-// Keys pressed on a control; returns what the control then shows (its value or its state).
-QString TestSettingsPages::press(const QString &selector, const QString &key, int times)
-{
-    return js(QStringLiteral(
-                  "(function(){var c=document.querySelector(%1);c.focus();"
-                  "for(var i=0;i<%3;++i)c.dispatchEvent(new KeyboardEvent('keydown',"
-                  "{key:%2,bubbles:true,cancelable:true}));"
-                  "return c.getAttribute('aria-valuetext')||c.getAttribute('aria-pressed')"
-                  "||c.value;})()")
-                  .arg(jsString(selector), jsString(key))
-                  .arg(times))
-        .toString();
-}
 
 void TestSettingsPages::showsDeviceDataAsTheMixerWroteIt_data()
 {

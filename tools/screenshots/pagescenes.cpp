@@ -93,6 +93,12 @@ std::vector<ScreenshotScene> pageScenes()
         "document.querySelector('.group.geq').scrollIntoView({block:'end'})");
     const QString storeDialog =
         QStringLiteral("document.querySelectorAll('.bank-row .store')[1].click()");
+    // Two edits of channel 1's gain, one of them undone: both history buttons are live.
+    const QString undone = QStringLiteral(
+        "var g=document.querySelector('#section-inputs .group.preamp .slider');"
+        "for(var i=0;i<2;++i){g.dispatchEvent(new KeyboardEvent('keydown',{key:'ArrowUp',"
+        "bubbles:true}));ZephPage.closeStep();}ZephPage.undo();"
+        "document.querySelector('#topbar button.undo').focus()");
     std::vector<ScreenshotScene> scenes;
     for (const QString &folder : {QStringLiteral("zeph2208"), QStringLiteral("zeph2208net")}) {
         const QString prefix = QStringLiteral("page-%1-").arg(folder);
@@ -114,6 +120,14 @@ std::vector<ScreenshotScene> pageScenes()
     scenes.push_back(pageScene(QStringLiteral("page-zeph2208-geq-monitor"),
                                QStringLiteral("zeph2208"), QStringLiteral("outputs/4"), normal,
                                curveOnGeq));
+    scenes.push_back(pageScene(QStringLiteral("page-zeph2208-small-geq"),
+                               QStringLiteral("zeph2208"), QStringLiteral("outputs/4"), smallest,
+                               curveOnGeq));
+    scenes.push_back(pageScene(QStringLiteral("page-zeph2208-undo"), QStringLiteral("zeph2208"),
+                               QStringLiteral("inputs"), normal, undone));
+    scenes.push_back(pageScene(QStringLiteral("page-zeph2208-small-undo"),
+                               QStringLiteral("zeph2208"), QStringLiteral("inputs"), smallest,
+                               undone));
     scenes.push_back(pageScene(QStringLiteral("page-zeph2208-store-dialog"),
                                QStringLiteral("zeph2208"), QStringLiteral("presets"), normal,
                                storeDialog));

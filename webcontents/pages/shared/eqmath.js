@@ -56,11 +56,12 @@
     return 10 * Math.log10((nr * nr + ni * ni) / (dr * dr + di * di));
   }
 
-  // Frequencies spread evenly on a log axis from 20 Hz to 20 kHz.
-  function logFrequencies(count) {
+  // Frequencies spread evenly on a log axis, from 20 Hz to 20 kHz unless given an axis.
+  function logFrequencies(count, axis) {
+    var min = axis ? axis.min : F_MIN;
     var out = new Float64Array(count);
-    var span = Math.log(F_MAX / F_MIN);
-    for (var i = 0; i < count; ++i) out[i] = F_MIN * Math.exp(span * i / (count - 1));
+    var span = Math.log((axis ? axis.max : F_MAX) / min);
+    for (var i = 0; i < count; ++i) out[i] = min * Math.exp(span * i / (count - 1));
     return out;
   }
 
@@ -109,11 +110,35 @@
   function freqToUnit(f) { return Math.log(f / F_MIN) / Math.log(F_MAX / F_MIN); }
   function unitToFreq(u) { return F_MIN * Math.pow(F_MAX / F_MIN, u); }
 
+  var FULL_AXIS = { min: F_MIN, max: F_MAX };
+
+  function axisUnit(axis, f) { return Math.log(f / axis.min) / Math.log(axis.max / axis.min); }
+
+  // A graphic EQ's plot ends half a band beyond its outer bands, so that its faders, one
+  // column each, fill the plot's width and still stand each on its own band.
+  function geqAxis(freqs) {
+    var n = freqs.length;
+    var half = Math.sqrt(Math.pow(freqs[n - 1] / freqs[0], 1 / (n - 1)));
+    return { min: freqs[0] / half, max: freqs[n - 1] * half };
+  }
+
+  // Where each fader column goes, as fractions of the plot's width: its centre is its band's
+  // place on the plot's axis.
+  function geqColumns(freqs) {
+    var axis = geqAxis(freqs);
+    var width = 1 / freqs.length;
+    return Array.prototype.map.call(freqs, function (f) {
+      var centre = axisUnit(axis, f);
+      return { centre: centre, left: centre - width / 2, width: width };
+    });
+  }
+
   return {
     FS: FS, F_MIN: F_MIN, F_MAX: F_MAX, HPF_Q: HPF_Q, GEQ_Q: GEQ_Q,
     coefficients: coefficients, magnitudeDb: magnitudeDb, logFrequencies: logFrequencies,
     bandResponse: bandResponse, hpfResponse: hpfResponse, geqBandResponse: geqBandResponse,
     sum: sum, channelCurves: channelCurves, geqCurve: geqCurve,
-    freqToUnit: freqToUnit, unitToFreq: unitToFreq
+    freqToUnit: freqToUnit, unitToFreq: unitToFreq, FULL_AXIS: FULL_AXIS, axisUnit: axisUnit,
+    geqAxis: geqAxis, geqColumns: geqColumns
   };
 }));

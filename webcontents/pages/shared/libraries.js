@@ -59,18 +59,19 @@
         confirm: used ? 'Overwrite' : 'Store',
         name: { value: used ? entry().name : kind.nameOf(panel.target) || from, maxLength: M.NAME_LENGTHS.bank },
         done: function (text) {
-          B.storeLibrary(kind.lib(), s, text || from, kind.eqOf(panel.target).bands);
-          P.edited(kind.code, 0);
+          P.ownStep(kind.code, 0, function () {
+            B.storeLibrary(kind.lib(), s, text || from, kind.eqOf(panel.target).bands);
+          });
         }
       });
     } });
     var apply = el('button', { type: 'button', cls: 'plain', text: 'Apply', onclick: function () {
-      B.applyLibrary(kind.eqOf(panel.target), entry());
-      P.edited(7, 0);
+      // No question first: the EQ it replaces is one undo away.
+      P.ownStep(7, 0, function () { B.applyLibrary(kind.eqOf(panel.target), entry()); });
     } });
     var clear = el('button', { type: 'button', cls: 'plain', text: 'Clear', onclick: function () {
       P.ask({ title: 'Clear slot ' + (s + 1) + ' “' + entry().name + '”?', text: 'The slot holds a flat curve again.',
-        confirm: 'Clear', done: function () { B.clearLibrary(kind.lib(), s, kind.twelve); P.edited(kind.code, 0); } });
+        confirm: 'Clear', done: function () { P.ownStep(kind.code, 0, function () { B.clearLibrary(kind.lib(), s, kind.twelve); }); } });
     } });
     var row = el('div', { cls: 'slot-row' }, [el('span', { cls: 'bank-number', text: String(s + 1) }), name, curve, store, apply, clear]);
     panel.rows[s] = { row: row, name: name, curve: curve, apply: apply, clear: clear };

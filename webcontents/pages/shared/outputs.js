@@ -1,5 +1,5 @@
 // Outputs: the mains and the six monitor mixes, each with level, mute, delay and its graphic
-// EQ, whose twelve faders sit under the curve they make.
+// EQ, whose twelve faders stand under their bands on the curve they make.
 (function (root) {
   'use strict';
   var M = root.ZephModel;
@@ -87,12 +87,13 @@
       def: function () { return def.geq.on; } });
     var flat = el('button', { type: 'button', cls: 'plain', text: 'Flat', title: 'Set all twelve bands to 0 dB',
       onclick: function () {
-        out().geq.bands.forEach(function (b) { b.gain_db = 0; });
-        geqChanged();
+        P.ownStep(7, 0, function () { out().geq.bands.forEach(function (b) { b.gain_db = 0; }); });
+        drawGeq();
       } });
     geqCanvas = el('canvas', { cls: 'geq-plot', 'aria-hidden': 'true' });
     geqSignature = '';
     var faders = el('div', { cls: 'geq-faders' });
+    var columns = Q.geqColumns(M.GEQ_FREQS);
     M.GEQ_FREQS.forEach(function (f, i) {
       var fader = C.slider({ label: C.formatNumber(f, M.RANGES.bandFreq), vertical: true,
         range: Object.assign({ signed: true }, M.RANGES.geqGain),
@@ -101,7 +102,11 @@
         set: function (v) { out().geq.bands[i].gain_db = v; geqChanged(); },
         def: function () { return 0; } });
       var label = f >= 1000 ? (f / 1000) + 'k' : String(f);
-      faders.appendChild(el('div', { cls: 'geq-band' }, [fader.node, el('span', { cls: 'geq-freq', text: label })]));
+      var band = el('div', { cls: 'geq-band' }, [fader.node, el('span', { cls: 'geq-freq', text: label })]);
+      // Each fader stands under its band's place on the plot's axis.
+      band.style.marginLeft = 'calc(' + (columns[i].left * 100) + '% + 1px)';
+      band.style.width = 'calc(' + (columns[i].width * 100) + '% - 2px)';
+      faders.appendChild(band);
     });
     container.appendChild(el('div', { cls: 'detail-head' }, [prev,
       el('span', { cls: 'detail-title', text: 'Output ' + (o + 1) }), next, name.node]));

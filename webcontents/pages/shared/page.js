@@ -13,7 +13,6 @@
     model: 'ZEPH-2208',
     data: null,
     notices: {},
-    known: {},
     info: { name: 'Preview', deviceid: 1, color: 0 },
     status: null, // null without the application
     deviceList: [],
@@ -21,7 +20,8 @@
     selectedDevice: -1,
     api: null,
     device: null,
-    echo: new R.EchoFilter(8),
+    echo: new R.EchoFilter(),
+    history: null,
     reporter: null,
     sections: [],
     activeSection: null,
@@ -46,43 +46,45 @@
     return d;
   }
 
-  function loadSet(type, bank, text) {
-    var result;
+  function readSet(type, bank, text) {
     switch (type) {
-      case CODES.current:
-        result = M.read.current(text, app.model);
-        app.data.current = result.data;
-        break;
-      case CODES.preset:
-        result = M.read.preset(text, app.model, bank);
-        app.data.presets[bank] = result.data;
-        break;
-      case CODES.partial:
-        result = M.read.partial(text, bank);
-        app.data.partials[bank] = result.data;
-        break;
-      case CODES.eq4:
-        result = M.read.library(text, false);
-        app.data.eq4 = result.data;
-        break;
-      default:
-        result = M.read.library(text, true);
-        app.data.eq12 = result.data;
+      case CODES.current: return M.read.current(text, app.model);
+      case CODES.preset: return M.read.preset(text, app.model, bank);
+      case CODES.partial: return M.read.partial(text, bank);
+      case CODES.eq4: return M.read.library(text, false);
+      default: return M.read.library(text, true);
     }
-    app.known[R.keyOf(type, bank)] = text;
+  }
+
+  function loadSet(type, bank, text) {
+    var result = readSet(type, bank, text);
+    switch (type) {
+      case CODES.current: app.data.current = result.data; break;
+      case CODES.preset: app.data.presets[bank] = result.data; break;
+      case CODES.partial: app.data.partials[bank] = result.data; break;
+      case CODES.eq4: app.data.eq4 = result.data; break;
+      default: app.data.eq12 = result.data;
+    }
     if (result.notice && app.api) app.notices[R.keyOf(type, bank)] = { type: type, bank: bank, kind: result.notice };
     else delete app.notices[R.keyOf(type, bank)];
   }
 
   function textOf(list, i) { return list && typeof list[i] === 'string' ? list[i] : undefined; }
 
+  // The device's texts as the page starts: shown, and known as what the device holds.
   function loadAll(texts) {
     app.data = freshData();
-    loadSet(CODES.current, 0, texts.current);
-    for (var b = 0; b < M.PRESET_BANKS; ++b) loadSet(CODES.preset, b, textOf(texts.presets, b));
-    for (b = 0; b < M.PARTIAL_BANKS; ++b) loadSet(CODES.partial, b, textOf(texts.partials, b));
-    loadSet(CODES.eq12, 0, texts.eq12);
-    loadSet(CODES.eq4, 0, texts.eq4);
+    function load(type, bank, text) {
+      loadSet(type, bank, text);
+      app.echo.loaded(type, bank, text);
+      U().loaded(R.keyOf(type, bank), text);
+    }
+    load(CODES.current, 0, texts.current);
+    for (var b = 0; b < M.PRESET_BANKS; ++b) load(CODES.preset, b, textOf(texts.presets, b));
+    for (b = 0; b < M.PARTIAL_BANKS; ++b) load(CODES.partial, b, textOf(texts.partials, b));
+    load(CODES.eq12, 0, texts.eq12);
+    load(CODES.eq4, 0, texts.eq4);
+    U().identityLoaded();
   }
 
   function dataOf(type, bank) {
@@ -99,7 +101,6 @@
   function handOut(type, bank) {
     var text = M.write(dataOf(type, bank));
     app.echo.handedOut(type, bank, text);
-    app.known[R.keyOf(type, bank)] = text;
     if (app.reporter) app.reporter.fetched(type, bank);
     return text;
   }
@@ -116,27 +117,52 @@
   root.getZephDataCurrent = function () { return handOut(CODES.current, 0); };
   root.getDeviceInfo = function () {
     var info = { name: app.info.name, deviceid: app.info.deviceid, color: app.info.color };
-    app.echo.handedOut('info', 0, info.name);
+    app.echo.handedOut('name', 0, info.name);
+    app.echo.handedOut('id', 0, String(info.deviceid));
+    app.echo.handedOut('color', 0, String(info.color));
     return JSON.stringify(info);
   };
 
-  // Every edit ends here: the application hears which set changed, the views follow.
+  // The undo history, which loads after this file.
+  function U() { return root.ZephUndo; }
+
+  // Every edit ends here: the application hears which set changed, the views follow, the
+  // history takes it into a step.
   function edited(type, bank) {
+    bank = bank || 0;
+    U().edited(type, bank, function () { changed(type, bank); });
+  }
+
+  // An edit that is a step of its own (a recall, a library applied, a store): `change` makes
+  // it, between the close of the step before and its own, and returns false when it changed
+  // nothing.
+  function ownStep(type, bank, change) {
+    U().closeStep();
+    if (change() === false) return;
+    edited(type, bank);
+    U().closeStep();
+  }
+
+  function changed(type, bank) {
     app.perf.lastEditAt = performance.now();
-    delete app.notices[R.keyOf(type, bank || 0)];
-    if (app.reporter) app.reporter.changed(type, bank || 0);
+    delete app.notices[R.keyOf(type, bank)];
+    if (app.reporter) app.reporter.changed(type, bank);
     scheduleRefresh();
   }
 
   // A set changed outside the page (a transfer from the mixer, a roll-back): show it, unless
   // it is only the application storing what this page handed out.
   function external(type, bank, text) {
-    var key = R.keyOf(type, bank);
-    if (text === app.known[key] || app.echo.isOwn(type, bank, text)) return;
+    if (app.echo.arrived(type, bank, text)) return;
     loadSet(type, bank, text);
+    U().replaced(R.keyOf(type, bank), text);
     showNotice();
-    app.sections.forEach(function (s) { if (s.built && s.reloaded) s.reloaded(type, bank); });
+    reloaded(type, bank);
     scheduleRefresh();
+  }
+
+  function reloaded(type, bank) {
+    app.sections.forEach(function (s) { if (s.built && s.reloaded) s.reloaded(type, bank); });
   }
 
   var refreshPending = false;
@@ -305,8 +331,12 @@
     app.deviceList = listOf(api.deviceList);
     app.deviceIndex = typeof api.currentDeviceIndex === 'number' ? api.currentDeviceIndex : 0;
     app.selectedDevice = typeof api.selectedDevice === 'number' ? api.selectedDevice : -1;
+    U().start('device ' + app.deviceIndex);
     if (device) {
       app.info = { name: device.deviceName || '', deviceid: device.deviceId, color: device.headerColor };
+      app.echo.loaded('name', 0, app.info.name);
+      app.echo.loaded('id', 0, String(app.info.deviceid));
+      app.echo.loaded('color', 0, String(app.info.color));
       app.status = device.statusAsInt;
       loadAll({ current: device.zephDataCurrent, presets: device.zephDataPreset, partials: device.zephDataPartialPreset,
         eq12: device.zephData12BandEq, eq4: device.zephData4BandEq });
@@ -336,11 +366,17 @@
       list.forEach(function (t, b) { if (b < M.PARTIAL_BANKS) external(CODES.partial, b, t); });
     });
     // The identity follows changes made elsewhere, but not the echo of what was typed here.
-    on('deviceNameChanged', function (name) {
-      if (!app.echo.isOwn('info', 0, name)) { app.info.name = name; scheduleRefresh(); }
-    });
-    on('deviceIdChanged', function (id) { app.info.deviceid = id; scheduleRefresh(); });
-    on('headerColorChanged', function (c) { app.info.color = c; scheduleRefresh(); });
+    function identity(echoKey, member) {
+      return function (value) {
+        if (app.echo.arrived(echoKey, 0, String(value))) return;
+        app.info[member] = value;
+        U().identityReplaced();
+        scheduleRefresh();
+      };
+    }
+    on('deviceNameChanged', identity('name', 'name'));
+    on('deviceIdChanged', identity('id', 'deviceid'));
+    on('headerColorChanged', identity('color', 'color'));
     on('statusAsIntChanged', function (s) { app.status = s; scheduleRefresh(); });
   }
 
@@ -400,6 +436,7 @@
       new root.QWebChannel(root.qt.webChannelTransport, function (channel) { attach(channel.objects.qtApi); });
     } else {
       // Without the application (a preview in a browser): factory settings, calls do nothing.
+      U().start('preview');
       loadAll({});
       show();
     }
@@ -420,8 +457,11 @@
   }
 
   root.ZephPage = {
-    app: app, start: start, section: section, edited: edited, ask: ask, call: call, save: save,
+    app: app, start: start, section: section, edited: edited, ownStep: ownStep, ask: ask, call: call, save: save,
     activate: activate, refresh: scheduleRefresh, external: external, dataOf: dataOf,
+    undo: function () { return U().undo(); }, redo: function () { return U().redo(); },
+    closeStep: function () { U().closeStep(); },
+    readSet: readSet, loadSet: loadSet, changed: changed, reloaded: reloaded, refreshNow: refreshNow,
     perf: app.perf, plotPerf: function () { return root.ZephPlot.perf; }
   };
 }(this));

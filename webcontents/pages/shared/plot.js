@@ -41,14 +41,16 @@
     }
   }
 
-  function drawGrid(ctx, w, h, dbRange, dbStep, labels) {
+  function drawGrid(ctx, w, h, dbRange, dbStep, labels, axis) {
+    axis = axis || Q.FULL_AXIS;
     ctx.fillStyle = '#161c23';
     ctx.fillRect(0, 0, w, h);
     ctx.lineWidth = 1;
     ctx.font = '10px Roboto, "Segoe UI", sans-serif';
     ctx.fillStyle = '#8f9598';
     GRID_FREQS.forEach(function (f, i) {
-      var x = Math.round(Q.freqToUnit(f) * w) + 0.5;
+      if (f < axis.min || f > axis.max) return;
+      var x = Math.round(Q.axisUnit(axis, f) * w) + 0.5;
       ctx.strokeStyle = '#2b3540';
       ctx.beginPath();
       ctx.moveTo(x, 0);
@@ -56,7 +58,12 @@
       ctx.stroke();
       // A narrow plot labels only the decades.
       var shown = i > 0 && i < GRID_FREQS.length - 1 && (w > 480 || [100, 1000, 10000].indexOf(f) >= 0);
-      if (labels && shown) ctx.fillText(f >= 1000 ? f / 1000 + ' kHz' : f + ' Hz', x + 2, h - 3);
+      if (labels && shown) {
+        var text = f >= 1000 ? f / 1000 + ' kHz' : f + ' Hz';
+        // A label that would run off the right edge goes to the left of its line.
+        var width = ctx.measureText(text).width;
+        ctx.fillText(text, x + 2 + width > w ? x - 2 - width : x + 2, h - 3);
+      }
     });
     var levels = [0];
     for (var step = dbStep; step < dbRange; step += dbStep) levels.push(step, -step);
@@ -300,14 +307,15 @@
     e.preventDefault();
   };
 
-  // The graphic EQ's summed curve behind its faders.
+  // The graphic EQ's summed curve above its faders, on the axis the faders stand on.
   function drawGeq(canvas, geq, range) {
     var ctx = fitCanvas(canvas);
     var w = canvas.clientWidth, h = canvas.clientHeight;
     if (w < 2 || h < 2) return;
     range = range || 12;
-    drawGrid(ctx, w, h, range, 6, w > 200);
-    var freqs = Q.logFrequencies(Math.min(400, Math.max(64, Math.round(w / 2))));
+    var axis = Q.geqAxis(M.GEQ_FREQS);
+    drawGrid(ctx, w, h, range, 6, w > 200, axis);
+    var freqs = Q.logFrequencies(Math.min(400, Math.max(64, Math.round(w / 2))), axis);
     var curve = Q.sum(geq.bands.map(function (b) { return Q.geqBandResponse(b, freqs); }), freqs.length);
     var yOf = function (db) { return h / 2 - Math.max(-range - 2, Math.min(range + 2, db)) / range * (h / 2); };
     ctx.globalAlpha = geq.on ? 0.2 : 0.06;
@@ -323,7 +331,7 @@
     geq.bands.forEach(function (b) {
       ctx.fillStyle = '#6899c6';
       ctx.beginPath();
-      ctx.arc(Q.freqToUnit(b.freq_hz) * w, yOf(b.gain_db), 3, 0, 2 * Math.PI);
+      ctx.arc(Q.axisUnit(axis, b.freq_hz) * w, yOf(b.gain_db), 3, 0, 2 * Math.PI);
       ctx.fill();
     });
     perf.frames += 1;

@@ -28,8 +28,7 @@
       confirm: bank.stored ? 'Overwrite' : 'Store',
       name: { value: bank.stored ? bank.name : 'Preset ' + (b + 1), maxLength: M.NAME_LENGTHS.bank },
       done: function (name) {
-        B.storePreset(bank, app.data.current, name, app.model);
-        P.edited(2, b);
+        P.ownStep(2, b, function () { B.storePreset(bank, app.data.current, name, app.model); });
       }
     });
   }
@@ -41,8 +40,7 @@
       text: 'The current settings are replaced by the preset.',
       confirm: 'Recall',
       done: function () {
-        B.recallPreset(app.data.current, bank, app.model);
-        P.edited(7, 0);
+        P.ownStep(7, 0, function () { B.recallPreset(app.data.current, bank, app.model); });
       }
     });
   }
@@ -54,8 +52,7 @@
       text: 'The bank returns to its unused state.',
       confirm: 'Clear',
       done: function () {
-        app.data.presets[b] = B.clearPreset(app.model);
-        P.edited(2, b);
+        P.ownStep(2, b, function () { app.data.presets[b] = B.clearPreset(app.model); });
       }
     });
   }
@@ -160,8 +157,7 @@
     var store = button('Store', 'accent', function () {
       var name = nameInput.value.trim() || 'Partial ' + (b + 1);
       var doStore = function () {
-        B.storePartial(partial(b), app.data.current, name, selection);
-        P.edited(6, b);
+        P.ownStep(6, b, function () { B.storePartial(partial(b), app.data.current, name, selection); });
         choose(b);
       };
       if (partial(b).stored) {
@@ -174,11 +170,14 @@
     var recall = button('Recall', 'plain', function () {
       P.ask({ title: 'Recall partial preset ' + (b + 1) + ' “' + partial(b).name + '”?',
         text: 'Only what it holds changes: ' + summary(partial(b)) + '.', confirm: 'Recall',
-        done: function () { if (B.recallPartial(app.data.current, partial(b))) P.edited(7, 0); } });
+        done: function () { P.ownStep(7, 0, function () { return B.recallPartial(app.data.current, partial(b)); }); } });
     });
     var clear = button('Clear', 'plain', function () {
       P.ask({ title: 'Clear partial preset ' + (b + 1) + ' “' + partial(b).name + '”?', confirm: 'Clear',
-        done: function () { app.data.partials[b] = B.clearPartial(); P.edited(6, b); choose(b); } });
+        done: function () {
+          P.ownStep(6, b, function () { app.data.partials[b] = B.clearPartial(); });
+          choose(b);
+        } });
     });
     recall.disabled = !bank.stored;
     clear.disabled = !bank.stored;

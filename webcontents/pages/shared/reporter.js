@@ -86,23 +86,53 @@
     return Object.keys(sets).every(function (k) { return sets[k].fetchedVersion >= sets[k].version || !sets[k].pending; });
   };
 
-  // The texts this page handed out, per data set, so that their echo from the device model is
-  // not taken for a change made elsewhere.
-  function EchoFilter(depth) {
-    this.depth = depth || 8;
-    this.texts = {};
+  // Which texts from the device model are this page's own hand-outs coming back, and which are
+  // news. The application stores every fetched text in the device, whose setters compare
+  // first, and the device's change signals reach the page in the order it took the texts. So
+  // per data set the page keeps the hand-outs still on their way (a text equal to what the
+  // device will hold by then makes no echo and is not waited for) and drops each one as its
+  // echo arrives. Anything else is news, also a text this page handed out earlier: a transfer
+  // from the mixer or a roll-back can bring back an old state, and the page must show it.
+  function EchoFilter(maxPending) {
+    this.maxPending = maxPending || 32;
+    this.sets = {};
   }
 
-  EchoFilter.prototype.handedOut = function (type, bank, text) {
-    var list = this.texts[keyOf(type, bank)] || (this.texts[keyOf(type, bank)] = []);
-    if (list[list.length - 1] === text) return;
-    list.push(text);
-    if (list.length > this.depth) list.shift();
+  EchoFilter.prototype.entry = function (type, bank) {
+    var key = keyOf(type, bank);
+    return this.sets[key] || (this.sets[key] = { held: undefined, pending: [] });
   };
 
-  EchoFilter.prototype.isOwn = function (type, bank, text) {
-    var list = this.texts[keyOf(type, bank)];
-    return !!list && list.indexOf(text) >= 0;
+  // The device holds `text`, as the page read it from the device model.
+  EchoFilter.prototype.loaded = function (type, bank, text) {
+    this.entry(type, bank).held = text;
+  };
+
+  EchoFilter.prototype.handedOut = function (type, bank, text) {
+    var e = this.entry(type, bank);
+    if (text === e.held) return;
+    e.held = text;
+    e.pending.push(text);
+    // A bridge that stores nothing would let the list grow without end.
+    if (e.pending.length > this.maxPending) e.pending.shift();
+  };
+
+  // The device model reports `text`: true when it is a hand-out coming back or what the device
+  // held already, false when the page has to show it. Hand-outs older than the one coming back
+  // will not come back any more (the device never took them, or they changed nothing there).
+  // After news, the hand-outs still out no longer describe what the page shows, so their late
+  // echoes count as news as well.
+  EchoFilter.prototype.arrived = function (type, bank, text) {
+    var e = this.entry(type, bank);
+    var i = e.pending.indexOf(text);
+    if (i >= 0) {
+      e.pending.splice(0, i + 1);
+      return true;
+    }
+    if (text === e.held) return true;
+    e.held = text;
+    e.pending = [];
+    return false;
   };
 
   return { CODES: CODES, Reporter: Reporter, EchoFilter: EchoFilter, keyOf: keyOf };

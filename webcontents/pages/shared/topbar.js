@@ -1,5 +1,6 @@
 // The bar above every section: back to the project, the device switcher, the device's
-// identity edited in place, its connection state with the actions it allows, and Save.
+// identity edited in place, undo and redo, its connection state with the actions it allows,
+// and Save.
 (function (root) {
   'use strict';
   var M = root.ZephModel;
@@ -95,9 +96,14 @@
     parts.statusText = el('span', { cls: 'status-text' });
     parts.actions = el('span', { cls: 'status-actions' });
     var save = el('button', { type: 'button', cls: 'save', title: 'Save the project (Ctrl+S)', onclick: P.save }, ['Save']);
+    parts.undo = el('button', { type: 'button', cls: 'icon undo', title: 'Undo (Ctrl+Z)', 'aria-label': 'Undo',
+      'aria-keyshortcuts': 'Control+Z', onclick: function () { P.undo(); } }, ['↶']);
+    parts.redo = el('button', { type: 'button', cls: 'icon redo', title: 'Redo (Ctrl+Shift+Z)', 'aria-label': 'Redo',
+      'aria-keyshortcuts': 'Control+Shift+Z Control+Y', onclick: function () { P.redo(); } }, ['↷']);
 
     bar.appendChild(el('div', { cls: 'bar-group nav' }, [back, parts.prev, parts.switchDot, parts.switcher, parts.next]));
     bar.appendChild(el('div', { cls: 'bar-group identity' }, [parts.colorDot, color.node, name.node, id.node]));
+    bar.appendChild(el('div', { cls: 'bar-group history', role: 'group', 'aria-label': 'Edit history' }, [parts.undo, parts.redo]));
     bar.appendChild(el('div', { cls: 'bar-group state' }, [parts.statusDot, parts.statusText, parts.actions, save]));
     document.addEventListener('keydown', function (e) {
       if ((e.ctrlKey || e.metaKey) && (e.key === 's' || e.key === 'S')) {
@@ -124,6 +130,8 @@
     parts.prev.disabled = shown <= 0;
     parts.next.disabled = shown >= entries.length - 1;
     parts.colorDot.style.background = colorOf(app.info.color);
+    parts.undo.disabled = !app.history || !app.history.canUndo();
+    parts.redo.disabled = !app.history || !app.history.canRedo();
 
     var state = app.status === null ? null : STATUS[app.status] || STATUS[1];
     parts.statusText.textContent = state ? state.text : 'Preview';

@@ -1,0 +1,89 @@
+#pragma once
+
+// What the settings page tests share: a project with one device (and maybe more) whose page is
+// shown in a real web view with the real bridge, a window that records what the page asks of
+// it, and the means to run script in the page and wait for it.
+#include "models/qovappdevicemodel.h"
+#include "views/qovmainwindowbase.h"
+
+#include <QJsonObject>
+#include <QObject>
+#include <QStringList>
+#include <QVariant>
+
+class QovProjectDataModel;
+class QovZephSettingView;
+class TempProfile;
+
+// The window the bridge forwards to: remembers what the page asked of it.
+class FakeMainWindow : public QovMainWindowBase
+{
+public:
+    int currentPage() const override { return m_page; }
+    QovProjectDataModel *projectData() const override { return m_project; }
+    void setCurrentPage(int page) override
+    {
+        m_page = page;
+        Q_EMIT currentPageChanged(page);
+    }
+    void setProjectData(QovProjectDataModel *data) override { m_project = data; }
+    bool connectDevices() override { return false; }
+    bool createProject() override { return false; }
+    bool projectMetaDataEdit() override { return false; }
+    bool deviceSetting() override { return false; }
+    void openProgramSettings() override {}
+    bool openProject() override { return false; }
+    bool openProjectFile(QString) override { return false; }
+    bool saveProject() override
+    {
+        calls << QStringLiteral("save");
+        return true;
+    }
+    bool saveProjectAs() override { return false; }
+    void closeProject(bool) override {}
+    bool exit() override { return false; }
+    bool connectDevice(QovAppDeviceModel) override { return record(QStringLiteral("connect")); }
+    bool disconnectDevice(QovAppDeviceModel) override
+    {
+        return record(QStringLiteral("disconnect"));
+    }
+    bool reconnectDevice(QovAppDeviceModel) override { return record(QStringLiteral("reconnect")); }
+
+    QStringList calls;
+
+private:
+    bool record(const QString &call)
+    {
+        calls << call;
+        return true;
+    }
+    int m_page = 1;
+    QovProjectDataModel *m_project = nullptr;
+};
+
+QString factoryText(const QString &model, int target, int bank = 0);
+QJsonObject parse(const QString &text);
+QString compact(const QJsonObject &object);
+// A text as a script literal.
+QString jsString(const QString &text);
+
+// The base of the page test classes; set up and torn down around every test function.
+class PageFixture : public QObject
+{
+protected:
+    void setUpProject();
+    void tearDownProject();
+    void openPage(const QString &model, bool factoryData = true,
+                  const QStringList &laterDevices = QStringList());
+    QVariant js(const QString &script);
+    bool waitFor(const QString &condition, int timeoutMs = 10000);
+    void setField(const QString &selector, const QString &text);
+    QString press(const QString &selector, const QString &key, int times = 1);
+
+    TempProfile *m_profile = nullptr;
+    FakeMainWindow *m_window = nullptr;
+    QovProjectDataModel *m_project = nullptr;
+    QovAppDeviceModel m_device;
+    QovZephSettingView *m_view = nullptr;
+    qint64 m_loadMs = 0;
+};
