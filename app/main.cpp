@@ -7,6 +7,7 @@
 #include "discovery/qovonlinedevicefinder.h"
 #include "models/qovprogramsettingsmodel.h"
 #include "models/qovtextfile.h"
+#include "webpage/qovwebenginearguments.h"
 #include "webpage/qovwebengineconfig.h"
 
 #include <QApplication>
@@ -66,9 +67,9 @@ int main(int argc, char *argv[])
     // The settings pages' web engine shares its GL context with the widgets, and reads its
     // own settings once, before the application object exists.
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts, true);
-    qovConfigureWebEngine();
+    QovWebEngineArguments engineArguments(argc, argv);
 
-    auto app = std::make_unique<QApplication>(argc, argv);
+    auto app = std::make_unique<QApplication>(engineArguments.argc(), engineArguments.argv());
     qovStartWebEngine();
     QovTerminationWatcher terminationWatcher;
     app->setStyleSheet(loadTextFile(QStringLiteral(":/styles.qss")));
