@@ -106,6 +106,7 @@ private Q_SLOTS:
     void systemFileIsNoDownload();
     void realPagesCarryThePolicy_data();
     void realPagesCarryThePolicy();
+    void engineFlagsGoInAsArguments();
     void pageMayMoveWithinItsFolder();
 
 private:
@@ -472,6 +473,29 @@ void TestPageConfinement::realPagesCarryThePolicy()
              QStringLiteral("undefined"));
     QTest::qWait(300);
     QCOMPARE(connections(), 0);
+}
+
+// The engine reads its flags from the variable alone when it is set, split at blanks, which
+// breaks the resolver rule: everything goes in as arguments, the program's own first.
+void TestPageConfinement::engineFlagsGoInAsArguments()
+{
+    const QByteArray variable = QByteArrayLiteral("QTWEBENGINE_CHROMIUM_FLAGS");
+    qputenv(variable.constData(), "--user-flag --process-per-site=given");
+    char program[] = "velmora";
+    char project[] = "/tmp/my project.vlmproj";
+    char *argv[] = {program, project, nullptr};
+    QovWebEngineArguments arguments(2, argv);
+    QVERIFY(!qEnvironmentVariableIsSet(variable.constData()));
+
+    QList<QByteArray> made;
+    for (int i = 0; i < arguments.argc(); ++i) {
+        made << QByteArray(arguments.argv()[i]);
+    }
+    QCOMPARE(arguments.argv()[arguments.argc()], nullptr);
+    QCOMPARE(made,
+             (QList<QByteArray>{"velmora", "/tmp/my project.vlmproj", "--user-flag",
+                                "--process-per-site=given", "--host-resolver-rules=MAP * ~NOTFOUND",
+                                "--force-webrtc-ip-handling-policy=disable_non_proxied_udp"}));
 }
 
 int main(int argc, char *argv[])
