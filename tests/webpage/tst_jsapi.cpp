@@ -675,6 +675,11 @@ void TestJsApi::selectedDeviceFollowsPages()
     js(QStringLiteral("api.selectedDevice = 1"));
     QTRY_COMPARE(bridge(1)->selectedDevice(), 1);
     QCOMPARE(bridge(3)->selectedDevice(), -1);
+    // Only the project page or a device of the project.
+    pagetest::LogCapture log;
+    js(QStringLiteral("api.selectedDevice = 3; api.selectedDevice = -2"));
+    QTRY_COMPARE(log.matching(QStringLiteral("refused selected device")).size(), 2);
+    QCOMPARE(bridge(1)->selectedDevice(), 1);
 }
 
 void TestJsApi::forwardingSlotsReachTheWindow()
