@@ -180,7 +180,8 @@ void QovJsApiZeph2208::storeDeviceInfo(const QVariant &result)
 bool QovJsApiZeph2208::isStorable(const QVariant &result, int type, int bank)
 {
     // A getter that failed answers with no value: that is no data set either.
-    if (result.type() == QVariant::String && QovDeviceFields::isDataSetText(result.toString())) {
+    if (result.userType() == QMetaType::QString &&
+        QovDeviceFields::isDataSetText(result.toString())) {
         return true;
     }
     qDebug() << "refused data set from the page:" << type << bank << result.toString().left(200);
