@@ -9,6 +9,7 @@
 #include "models/qovprogramsettingsmodel.h"
 #include "models/qovrecovery.h"
 #include "models/qovtextfile.h"
+#include "webpage/qovwebenginearguments.h"
 #include "webpage/qovwebengineconfig.h"
 
 #include <QApplication>
@@ -111,9 +112,9 @@ int main(int argc, char *argv[])
     // The settings pages' web engine shares its GL context with the widgets, and reads its
     // own settings once, before the application object exists.
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts, true);
-    qovConfigureWebEngine();
+    QovWebEngineArguments engineArguments(argc, argv);
 
-    auto app = std::make_unique<QApplication>(argc, argv);
+    auto app = std::make_unique<QApplication>(engineArguments.argc(), engineArguments.argv());
     qovStartWebEngine();
     QovTerminationWatcher terminationWatcher;
     app->setStyleSheet(loadTextFile(QStringLiteral(":/styles.qss")));

@@ -458,6 +458,10 @@ void QovMainWindow::resizeEvent(QResizeEvent *event)
 
 void QovMainWindow::downloadRequested(QWebEngineDownloadItem *download)
 {
+    // The profile's own guard answers first and cancels what a page may not download.
+    if (download->state() != QWebEngineDownloadItem::DownloadRequested) {
+        return;
+    }
     // Every window hears the shared profile; only the one showing the page answers.
     QWebEnginePage *page = download->page();
     if (page && page->view() && !isAncestorOf(page->view())) {

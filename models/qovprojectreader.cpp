@@ -1,5 +1,6 @@
 // Reading project files: every field is checked and the first bad one is named.
 #include "models/qovautosaver.h"
+#include "models/qovdevicefields.h"
 #include "models/qovjsonscan.h"
 #include "models/qovprogramsettingsmodel.h"
 #include "models/qovprojectdatamodel.h"
@@ -16,7 +17,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cmath>
 #include <cstring>
 #include <memory>
 #include <system_error>
@@ -26,49 +26,9 @@
 namespace {
 using Result = std::tuple<QovProjectDataModel *, QString>;
 
-using QovTextRules::isDeviceName;
+using QovDeviceFields::integerIn;
+using QovDeviceFields::trimmedText;
 using QovTextRules::isPlainText;
-
-// Six upper-case hexadecimal pairs separated by ':' (after normalisation).
-bool isMacAddress(const QString &mac)
-{
-    if (mac.size() != 17) {
-        return false;
-    }
-    for (int i = 0; i < mac.size(); ++i) {
-        const ushort u = mac.at(i).unicode();
-        const bool separator = i % 3 == 2;
-        const bool hex = (u >= '0' && u <= '9') || (u >= 'A' && u <= 'F');
-        if (separator ? u != ':' : !hex) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// A JSON number holding an integer in [low, high]; 2.5 is not a colour.
-bool integerIn(const QJsonValue &value, int low, int high, int *out)
-{
-    if (!value.isDouble()) {
-        return false;
-    }
-    const double d = value.toDouble();
-    if (!(d >= low && d <= high) || std::floor(d) != d) {
-        return false;
-    }
-    *out = static_cast<int>(d);
-    return true;
-}
-
-bool trimmedText(const QJsonValue &value, int maxLength, QString *out)
-{
-    if (!value.isString()) {
-        return false;
-    }
-    *out = value.toString().trimmed();
-    // In UTF-16 units, as the editors' maxLength counts: what loads can be typed again.
-    return out->size() <= maxLength;
-}
 
 QString deviceError(int index, const QString &key)
 {
@@ -278,8 +238,7 @@ QString QovProjectReader::readDevice(const QJsonObject &object, const QByteArray
 {
     const int index = out->index;
     QString name;
-    if (!trimmedText(object.value(QStringLiteral("name")), QovTextRules::deviceNameLength, &name) ||
-        !isDeviceName(name)) {
+    if (!QovDeviceFields::readName(object.value(QStringLiteral("name")), &name)) {
         return deviceError(index, QStringLiteral("name"));
     }
     QString model;
@@ -290,19 +249,15 @@ QString QovProjectReader::readDevice(const QJsonObject &object, const QByteArray
         return deviceError(index, QStringLiteral("model"));
     }
     QString mac;
-    if (!trimmedText(object.value(QStringLiteral("mac")), INT_MAX, &mac)) {
-        return deviceError(index, QStringLiteral("mac"));
-    }
-    mac = mac.toUpper().replace(QLatin1Char('-'), QLatin1Char(':'));
-    if (!mac.isEmpty() && !isMacAddress(mac)) {
+    if (!QovDeviceFields::readMacAddress(object.value(QStringLiteral("mac")), &mac)) {
         return deviceError(index, QStringLiteral("mac"));
     }
     int color = 0;
-    if (!integerIn(object.value(QStringLiteral("color")), 0, 6, &color)) {
+    if (!QovDeviceFields::readHeaderColor(object.value(QStringLiteral("color")), &color)) {
         return deviceError(index, QStringLiteral("color"));
     }
     int id = 0;
-    if (!integerIn(object.value(QStringLiteral("id")), -1, 255, &id)) {
+    if (!QovDeviceFields::readDeviceId(object.value(QStringLiteral("id")), &id)) {
         return deviceError(index, QStringLiteral("id"));
     }
     const QString dataError =

@@ -1,22 +1,16 @@
 #include "webpage/qovconfinedpage.h"
 
+#include "webpage/qovconfinedprofile.h"
 #include "webpage/qovpageconfinement.h"
-#include "webpage/qovpagerequestguard.h"
 
 #include <QDebug>
 #include <QWebEngineProfile>
-#include <QWebEngineSettings>
 
 QovConfinedPage::QovConfinedPage(QObject *parent)
     : QWebEnginePage(QWebEngineProfile::defaultProfile(), parent)
 {
-    QWebEngineSettings *s = settings();
-    s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-    s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-    s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-    s->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
-    // The guard is a child of the page and goes with it.
-    setUrlRequestInterceptor(new QovPageRequestGuard(this));
+    // Requests, workers, downloads and features are confined for the whole profile.
+    qovConfineProfile(profile());
 }
 
 bool QovConfinedPage::acceptNavigationRequest(const QUrl &url, NavigationType type,

@@ -2,11 +2,10 @@
 
 #include <QWebEnginePage>
 
-class QWebEngineUrlRequestInterceptor;
-
 // A web page in the default profile that keeps a settings page inside the webcontents folder:
-// navigations elsewhere are refused (the page stays as it was), new windows are never made,
-// and every request for something outside the folder is blocked before it is sent.
+// navigations elsewhere are refused (the page stays as it was) and new windows are never made.
+// What the page loads, and what its workers and downloads do, is confined by its profile
+// (qovconfinedprofile.h).
 class QovConfinedPage : public QWebEnginePage
 {
     Q_OBJECT

@@ -2,6 +2,8 @@
 
 #include "dialogs/qoverrorpopup.h"
 #include "views/qovmainwindowbase.h"
+#include "webpage/qovpagedevice.h"
+#include "webpage/qovpagesurface.h"
 
 #include <QDebug>
 #include <QJsonArray>
@@ -14,11 +16,13 @@ QovJsApi::QovJsApi(QovMainWindowBase *mainWindow, QovAppDeviceModel device, int 
     : QObject(parent)
     , m_mainWindow(mainWindow)
     , m_device(std::move(device))
+    , m_pageDevice(new QovPageDevice(m_device, this))
     , m_pageNumber(pageNumber)
     , m_webView(webView)
     // Follows the page shown from the start: -1 on the project page.
     , m_selectedDevice(mainWindow ? mainWindow->currentPage() - 1 : -1)
 {
+    qovKeepObjectName(this);
     if (m_mainWindow) {
         connect(m_mainWindow, &QovMainWindowBase::currentPageChanged, this,
                 &QovJsApi::onCurrentPageChanged);
@@ -35,9 +39,9 @@ int QovJsApi::currentDeviceIndex() const
     return m_pageNumber - 1;
 }
 
-QovAppDeviceModelInternal *QovJsApi::currentDevice() const
+QovPageDevice *QovJsApi::currentDevice() const
 {
-    return m_device.get();
+    return m_pageDevice;
 }
 
 int QovJsApi::selectedDevice() const
@@ -53,6 +57,14 @@ void QovJsApi::setWebView(QWebEngineView *webView)
 void QovJsApi::setSelectedDevice(int selectedDevice)
 {
     if (selectedDevice == m_selectedDevice) {
+        return;
+    }
+    // -1 (the project page) or a device of the project: a page may write this property.
+    const int devices = m_mainWindow && m_mainWindow->projectData()
+                            ? m_mainWindow->projectData()->appDevices().size()
+                            : 0;
+    if (selectedDevice < -1 || selectedDevice >= devices) {
+        qDebug() << "refused selected device from a page:" << selectedDevice;
         return;
     }
     m_selectedDevice = selectedDevice;

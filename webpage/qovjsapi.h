@@ -10,8 +10,10 @@
 #include <QWebEngineView>
 
 class QovMainWindowBase;
+class QovPageDevice;
 
-// The object a settings page reaches as "qtApi" on its web channel. The page navigates, saves,
+// The object a settings page reaches as "qtApi" on its web channel; every public member of its
+// meta-object is meant for the page (see qovpagesurface.h). The page navigates, saves,
 // connects and reports the data sets the user changed through it; what is common to every model
 // lives here, the fetching of changed data sets in the model's subclass. One bridge serves one
 // project device and lives as long as that device's page. Everything runs on the GUI thread.
@@ -22,7 +24,7 @@ class QovJsApi : public QObject
     // channel; only selectedDevice follows later changes there.
     Q_PROPERTY(QByteArray deviceList READ getDeviceList CONSTANT)
     Q_PROPERTY(int currentDeviceIndex READ currentDeviceIndex CONSTANT)
-    Q_PROPERTY(QovAppDeviceModelInternal *currentDevice READ currentDevice CONSTANT)
+    Q_PROPERTY(QovPageDevice *currentDevice READ currentDevice CONSTANT)
     Q_PROPERTY(
         int selectedDevice READ selectedDevice WRITE setSelectedDevice NOTIFY selectedDeviceChanged)
 
@@ -33,7 +35,8 @@ public:
 
     // The device's 0-based index in the project: its page number - 1.
     int currentDeviceIndex() const;
-    QovAppDeviceModelInternal *currentDevice() const;
+    // The device as the page sees it: read only.
+    QovPageDevice *currentDevice() const;
     int selectedDevice() const;
 
     // Not on the meta-object, so pages never see them.
@@ -75,6 +78,7 @@ public:
 private:
     QPointer<QovMainWindowBase> m_mainWindow;
     QovAppDeviceModel m_device;
+    QovPageDevice *m_pageDevice;
     int m_pageNumber;
     QPointer<QWebEngineView> m_webView;
 

@@ -1,5 +1,7 @@
 #include "webpage/qovjsapizeph2208.h"
 
+#include "models/qovdevicefields.h"
+
 #include <QDebug>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -42,7 +44,9 @@ void QovJsApiZeph2208::zephDataChanged(int type, int bank)
         mark = &m_presetFetching[bank];
         script = QStringLiteral("getZephDataPreset(%1);").arg(bank);
         store = [this, target, bank](const QVariant &result) {
-            target->setZephDataPreset(bank, result.toString());
+            if (isStorable(result, PRESET, bank)) {
+                target->setZephDataPreset(bank, result.toString());
+            }
             m_presetFetching[bank] = false;
         };
         break;
@@ -50,7 +54,9 @@ void QovJsApiZeph2208::zephDataChanged(int type, int bank)
         mark = &m_eq12BandFetching;
         script = QStringLiteral("getZephData12BandEq();");
         store = [this, target](const QVariant &result) {
-            target->setZephData12BandEq(result.toString());
+            if (isStorable(result, EQ_12BAND, 0)) {
+                target->setZephData12BandEq(result.toString());
+            }
             m_eq12BandFetching = false;
         };
         break;
@@ -58,7 +64,9 @@ void QovJsApiZeph2208::zephDataChanged(int type, int bank)
         mark = &m_eq4BandFetching;
         script = QStringLiteral("getZephData4BandEq();");
         store = [this, target](const QVariant &result) {
-            target->setZephData4BandEq(result.toString());
+            if (isStorable(result, EQ_4BAND, 0)) {
+                target->setZephData4BandEq(result.toString());
+            }
             m_eq4BandFetching = false;
         };
         break;
@@ -70,7 +78,9 @@ void QovJsApiZeph2208::zephDataChanged(int type, int bank)
         mark = &m_partialPresetFetching[bank];
         script = QStringLiteral("getZephDataPartialPreset(%1);").arg(bank);
         store = [this, target, bank](const QVariant &result) {
-            target->setZephDataPartialPreset(bank, result.toString());
+            if (isStorable(result, PARTIAL_PRESET, bank)) {
+                target->setZephDataPartialPreset(bank, result.toString());
+            }
             m_partialPresetFetching[bank] = false;
         };
         break;
@@ -80,6 +90,10 @@ void QovJsApiZeph2208::zephDataChanged(int type, int bank)
         // The current settings carry the device's name, ID and colour too; the mark stays set
         // until those have arrived as well.
         store = [this, target](const QVariant &result) {
+            if (!isStorable(result, CURRENT, 0)) {
+                m_currentFetching = false;
+                return;
+            }
             target->setZephDataCurrent(result.toString());
             fetchDeviceInfo();
         };
@@ -136,13 +150,42 @@ void QovJsApiZeph2208::fetchDeviceInfo()
 
 void QovJsApiZeph2208::storeDeviceInfo(const QVariant &result)
 {
+    m_currentFetching = false;
     const QJsonObject info = QJsonDocument::fromJson(result.toByteArray()).object();
     qDebug() << QThread::currentThreadId() << "return value = " << info;
+    // All three or none, by the rules the project file is read with: a page that stores an
+    // ID the reader refuses makes the whole project unreadable. A value the device holds
+    // already passes as it is (a device made in the program has no name until it is given one).
     const QovAppDeviceModel target = device();
-    target->setDeviceName(info.value(QStringLiteral("name")).toString());
-    target->setDeviceId(info.value(QStringLiteral("deviceid")).toInt(0));
-    target->setHeaderColor(info.value(QStringLiteral("color")).toInt(0));
-    m_currentFetching = false;
+    QString name = target->deviceName();
+    int id = target->deviceId();
+    int color = target->headerColor();
+    const QJsonValue nameValue = info.value(QStringLiteral("name"));
+    const QJsonValue idValue = info.value(QStringLiteral("deviceid"));
+    const QJsonValue colorValue = info.value(QStringLiteral("color"));
+    const bool nameOk =
+        nameValue == QJsonValue(name) || QovDeviceFields::readName(nameValue, &name);
+    const bool idOk = idValue == QJsonValue(id) || QovDeviceFields::readDeviceId(idValue, &id);
+    const bool colorOk =
+        colorValue == QJsonValue(color) || QovDeviceFields::readHeaderColor(colorValue, &color);
+    if (!nameOk || !idOk || !colorOk) {
+        qDebug() << "refused device info from the page:" << result.toString().left(200);
+        return;
+    }
+    target->setDeviceName(name);
+    target->setDeviceId(id);
+    target->setHeaderColor(color);
+}
+
+bool QovJsApiZeph2208::isStorable(const QVariant &result, int type, int bank)
+{
+    // A getter that failed answers with no value: that is no data set either.
+    if (result.userType() == QMetaType::QString &&
+        QovDeviceFields::isDataSetText(result.toString())) {
+        return true;
+    }
+    qDebug() << "refused data set from the page:" << type << bank << result.toString().left(200);
+    return false;
 }
 
 void QovJsApiZeph2208::setWebView(QWebEngineView *webView)

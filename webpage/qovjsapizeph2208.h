@@ -33,7 +33,9 @@ private:
     // replaced or released in between.
     void runFetch(bool &mark, const QString &script, const ResultHandler &onResult);
     void fetchDeviceInfo();
+    // What the page hands over is stored only when the project reader would take it.
     void storeDeviceInfo(const QVariant &result);
+    static bool isStorable(const QVariant &result, int type, int bank);
     void clearMarks();
 
     std::array<bool, 8> m_presetFetching{};

@@ -44,3 +44,9 @@ bool QovPageConfinement::isAllowedRequest(const QUrl &url)
     }
     return isBelow(url, webContentsRoot());
 }
+
+bool QovPageConfinement::isAllowedDownload(const QUrl &url)
+{
+    const QString scheme = url.scheme();
+    return scheme == QLatin1String("blob") || scheme == QLatin1String("data");
+}

@@ -17,6 +17,9 @@ public:
     // Everything a page loads: its own files, the web channel's script, and inline data.
     static bool isAllowedRequest(const QUrl &url);
 
+    // Downloads: only data a page made itself (a settings file behind a blob: or data: link).
+    static bool isAllowedDownload(const QUrl &url);
+
     // Both rules against an explicit root, for tests.
     static bool isBelow(const QUrl &url, const QString &root);
 };

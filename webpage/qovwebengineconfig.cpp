@@ -1,5 +1,7 @@
 #include "webpage/qovwebengineconfig.h"
 
+#include "webpage/qovconfinedprofile.h"
+
 #include <QByteArray>
 #include <QDebug>
 #include <QOffscreenSurface>
@@ -38,20 +40,6 @@ bool isSoftwareOpenGl(const QByteArray &renderer)
 
 } // namespace
 
-void qovConfigureWebEngine()
-{
-    const QByteArray name = QByteArrayLiteral("QTWEBENGINE_CHROMIUM_FLAGS");
-    QByteArray flags = qgetenv(name.constData());
-    const QByteArray processPerSite = QByteArrayLiteral("--process-per-site");
-    if (!flags.contains(processPerSite)) {
-        if (!flags.isEmpty()) {
-            flags.append(' ');
-        }
-        flags.append(processPerSite);
-        qputenv(name.constData(), flags);
-    }
-}
-
 void qovStartWebEngine()
 {
     // Qt Quick reads its choice when it draws for the first time, and the web engine when it
@@ -65,5 +53,6 @@ void qovStartWebEngine()
             qputenv(backend.constData(), QByteArrayLiteral("software"));
         }
     }
-    QWebEngineProfile::defaultProfile();
+    // Confined before any window hears the profile's downloads.
+    qovConfineProfile(QWebEngineProfile::defaultProfile());
 }

@@ -4,6 +4,7 @@
 #include "webpage/qovconfinedpage.h"
 #include "webpage/qovjsapi.h"
 #include "webpage/qovjsapifactory.h"
+#include "webpage/qovpagesurface.h"
 #include "webpage/qovwebviewkeeper.h"
 
 #include <QDebug>
@@ -25,7 +26,7 @@ QovZephSettingView::QovZephSettingView(QovAppDeviceModel device, int pageNumber,
     }
     if (m_jsApi) {
         m_channel = new QWebChannel(this);
-        m_channel->registerObject(QStringLiteral("qtApi"), m_jsApi);
+        qovPublishBridge(m_channel, m_jsApi);
     }
 }
 

@@ -15,6 +15,7 @@
 
 #include "app/qovmainwindow.h"
 #include "models/qovtextfile.h"
+#include "webpage/qovwebenginearguments.h"
 #include "webpage/qovwebengineconfig.h"
 #include "webpage/qovzephsettingview.h"
 
@@ -73,10 +74,9 @@ int main(int argc, char *argv[])
 {
     // --renderer-per-page: the web engine's default, one renderer process per page, to compare.
     const bool rendererPerPage = argc > 1 && std::strcmp(argv[1], "--renderer-per-page") == 0;
-    if (!rendererPerPage) {
-        qovConfigureWebEngine();
-    }
-    QApplication app(argc, argv);
+    QovWebEngineArguments engineArguments(argc, argv);
+    QApplication app(rendererPerPage ? argc : engineArguments.argc(),
+                     rendererPerPage ? argv : engineArguments.argv());
     // As the program does at start-up, before its first window; reported on its own.
     QElapsedTimer engineClock;
     engineClock.start();

@@ -6,13 +6,16 @@
 #include "pagetestutil.h"
 
 #include "webpage/qovjsapi.h"
+#include "webpage/qovpagedevice.h"
 #include "webpage/qovzephsettingview.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMetaMethod>
+#include <QPointer>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -71,6 +74,8 @@ private Q_SLOTS:
 
     void metaObjectOrder();
     void pageSeesBridgeAndDevice();
+    void channelPublishesOnlyThePageSurface();
+    void inheritedMembersDoNoHarm();
     void dataSetFetch_data();
     void dataSetFetch();
     void quickNoticesForOneBankDropTheSecond();
@@ -78,7 +83,8 @@ private Q_SLOTS:
     void noticesOutsideTheDataSetsDoNothing();
     void deviceInfoUpdate_data();
     void deviceInfoUpdate();
-    void failingGetterEmptiesTheDataSet();
+    void valuesOutsideTheFileRulesAreRefused_data();
+    void valuesOutsideTheFileRulesAreRefused();
     void snapshotOnEntryAndRollBack();
     void selectedDeviceFollowsPages();
     void forwardingSlotsReachTheWindow();
@@ -172,12 +178,20 @@ void TestJsApi::pageSeesBridgeAndDevice()
     QTRY_COMPARE(js(QStringLiteral("results.list")).toString(),
                  js(QStringLiteral("api.deviceList")).toString());
 
-    // The device's public slots and change signals reach across.
-    js(QStringLiteral("device.setDeviceName('Renamed')"));
-    QTRY_COMPARE(m_devices.at(0)->deviceName(), QStringLiteral("Renamed"));
-    // Overloaded setters are reached by their signature.
-    js(QStringLiteral("device['setZephDataPreset(int,QString)'](3, '{\"from\":\"page\"}')"));
-    QTRY_COMPARE(m_devices.at(0)->zephDataPreset().at(3), QStringLiteral("{\"from\":\"page\"}"));
+    // The device is read only to the page: no setter reaches across, and a property it writes
+    // changes nothing in the program.
+    QCOMPARE(js(QStringLiteral("typeof device.setDeviceName + ',' + "
+                               "typeof device['setZephDataPreset(QStringList)'] + ',' + "
+                               "typeof device['setZephDataPreset(int,QString)']"))
+                 .toString(),
+             QStringLiteral("undefined,undefined,undefined"));
+    js(QStringLiteral("device.deviceName = 'Renamed'; device.deviceId = 999; "
+                      "device.zephDataPreset = ['{}']; callApi('written', 'getDeviceList')"));
+    QTRY_VERIFY(js(QStringLiteral("results.written !== undefined")).toBool());
+    QCOMPARE(m_devices.at(0)->deviceName(), QStringLiteral("Alpha"));
+    QCOMPARE(m_devices.at(0)->deviceId(), -1);
+    QCOMPARE(m_devices.at(0)->zephDataPreset().size(), 8);
+    // Changes made in the program reach the page, its properties and its signals.
     m_devices.at(0)->setDeviceName(QStringLiteral("From the app"));
     QTRY_VERIFY(js(QStringLiteral("namesSeen.indexOf('From the app') >= 0")).toBool());
     QTRY_COMPARE(js(QStringLiteral("device.deviceName")).toString(),
@@ -190,6 +204,131 @@ void TestJsApi::pageSeesBridgeAndDevice()
     QCOMPARE(evalJs(second, QStringLiteral("api.currentDeviceIndex")).toInt(), 1);
     QCOMPARE(evalJs(second, QStringLiteral("device.deviceName")).toString(),
              QStringLiteral("Beta"));
+}
+
+// The names of one kind of member ("methods", "signals", "properties") of an object as the
+// channel announced it to the page, sorted.
+static QStringList publishedNames(const QJsonObject &object, const QString &kind)
+{
+    // Methods and signals are [name, index], properties [index, name, notify, value]. Methods
+    // and signals come once by name and once by each signature; the names stand for them.
+    const int nameAt = kind == QLatin1String("properties") ? 1 : 0;
+    QStringList names;
+    for (const QJsonValue &entry : object.value(kind).toArray()) {
+        const QString name = entry.toArray().at(nameAt).toString();
+        if (!name.contains(QLatin1Char('('))) {
+            names << name;
+        }
+    }
+    names.sort();
+    return names;
+}
+
+void TestJsApi::channelPublishesOnlyThePageSurface()
+{
+    QTRY_VERIFY(js(QStringLiteral("published !== null")).toBool());
+    const QJsonObject published =
+        QJsonDocument::fromJson(js(QStringLiteral("JSON.stringify(published)")).toString().toUtf8())
+            .object();
+    QCOMPARE(published.keys(),
+             (QStringList{QStringLiteral("qtApi"), QStringLiteral("qtApiDevice")}));
+
+    // What QObject itself brings along: its name, its destroyed signal and deleteLater, which
+    // the channel refuses for registered objects (inheritedMembersDoNoHarm tries them).
+    const QJsonObject api = published.value(QStringLiteral("qtApi")).toObject();
+    QCOMPARE(publishedNames(api, QStringLiteral("methods")),
+             (QStringList{QStringLiteral("backToProjectPage"), QStringLiteral("connectDevice"),
+                          QStringLiteral("deleteLater"), QStringLiteral("disconnectDevice"),
+                          QStringLiteral("getDeviceList"), QStringLiteral("gotoDevice"),
+                          QStringLiteral("reconnectDevice"), QStringLiteral("reportFatal"),
+                          QStringLiteral("rollBack"), QStringLiteral("saveProject"),
+                          QStringLiteral("setSelectedDevice"), QStringLiteral("snapShot"),
+                          QStringLiteral("zephDataChanged")}));
+    QCOMPARE(publishedNames(api, QStringLiteral("signals")),
+             QStringList{QStringLiteral("destroyed")});
+    QCOMPARE(publishedNames(api, QStringLiteral("properties")),
+             (QStringList{QStringLiteral("currentDevice"), QStringLiteral("currentDeviceIndex"),
+                          QStringLiteral("deviceList"), QStringLiteral("objectName"),
+                          QStringLiteral("selectedDevice")}));
+
+    // The device: fields and change signals, no setter.
+    const QJsonObject device = published.value(QStringLiteral("qtApiDevice")).toObject();
+    QCOMPARE(publishedNames(device, QStringLiteral("methods")),
+             QStringList{QStringLiteral("deleteLater")});
+    QCOMPARE(publishedNames(device, QStringLiteral("signals")),
+             (QStringList{QStringLiteral("destroyed"),
+                          QStringLiteral("zephDataPartialPresetBankChanged"),
+                          QStringLiteral("zephDataPresetBankChanged")}));
+    QCOMPARE(
+        publishedNames(device, QStringLiteral("properties")),
+        (QStringList{QStringLiteral("deviceId"), QStringLiteral("deviceName"),
+                     QStringLiteral("headerColor"), QStringLiteral("ipAddress"),
+                     QStringLiteral("macAddress"), QStringLiteral("modelName"),
+                     QStringLiteral("objectName"), QStringLiteral("statusAsInt"),
+                     QStringLiteral("zephData12BandEq"), QStringLiteral("zephData4BandEq"),
+                     QStringLiteral("zephDataCurrent"), QStringLiteral("zephDataPartialPreset"),
+                     QStringLiteral("zephDataPreset")}));
+    // The page's currentDevice is that registered object, not a wrapped copy it could delete.
+    QVERIFY(js(QStringLiteral("api.currentDevice === channel.objects.qtApiDevice")).toBool());
+}
+
+// A hostile page calls every member QObject brings along, through the client and as raw
+// messages by number (listed or not), and writes every property of both objects.
+void TestJsApi::inheritedMembersDoNoHarm()
+{
+    const QovAppDeviceModel device = m_devices.at(0);
+    const QJsonObject data = dataOf(device);
+    const QPointer<QovJsApi> api(bridge(1));
+    const QPointer<QObject> pageDevice(api->currentDevice());
+    QSignalSpy changes(device.get(), &QovAppDeviceModelInternal::somethingChanged);
+    QSignalSpy apiGone(api.data(), &QObject::destroyed);
+
+    const int inherited = QObject::staticMetaObject.methodCount();
+    const int deviceMethods = pageDevice->metaObject()->methodCount();
+    const int deviceProperties = pageDevice->metaObject()->propertyCount();
+    js(QStringLiteral(
+           "api.deleteLater(); device.deleteLater();"
+           "api.objectName = 'taken'; device.objectName = 'taken';"
+           "api.destroyed.connect(function () {}); device.destroyed.connect(function () {});"
+           "var T = QWebChannelMessageTypes;"
+           "for (var i = 0; i < %1; ++i) {"
+           "  sendRaw({type: T.invokeMethod, object: 'qtApi', method: i, args: []});"
+           "  sendRaw({type: T.invokeMethod, object: 'qtApi', method: i, args: [0, 'x']});"
+           "}"
+           "for (var i = 0; i < %2; ++i) {"
+           "  sendRaw({type: T.invokeMethod, object: 'qtApiDevice', method: i, args: []});"
+           "  sendRaw({type: T.invokeMethod, object: 'qtApiDevice', method: i, args: [3, '{}']});"
+           "}"
+           "for (var p = 0; p < %3; ++p) {"
+           "  sendRaw({type: T.setProperty, object: 'qtApiDevice', property: p, value: 999});"
+           "  sendRaw({type: T.setProperty, object: 'qtApiDevice', property: p, value: ['{}']});"
+           "}"
+           "sendRaw({type: T.setProperty, object: 'qtApi', property: 0, value: 'taken'});"
+           "callApi('after', 'getDeviceList');")
+           .arg(inherited)
+           .arg(deviceMethods)
+           .arg(deviceProperties));
+    // The list call was sent last, so its answer means every message before it was handled.
+    QTRY_VERIFY(js(QStringLiteral("results.after !== undefined")).toBool());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QTest::qWait(50);
+
+    QVERIFY(api);
+    QVERIFY(pageDevice);
+    QCOMPARE(apiGone.count(), 0);
+    QCOMPARE(api->objectName(), QString());
+    QCOMPARE(pageDevice->objectName(), QString());
+    QCOMPARE(device->deviceName(), QStringLiteral("Alpha"));
+    QCOMPARE(device->deviceId(), -1);
+    QCOMPARE(device->headerColor(), 1);
+    QCOMPARE(dataOf(device), data);
+    QCOMPARE(changes.count(), 0);
+
+    // The page and its bridge still work.
+    js(QStringLiteral("state.level = 6; api.zephDataChanged(4, 0)"));
+    QTRY_VERIFY(device->zephData4BandEq().contains(QStringLiteral("\"level\":6")));
+    m_devices.at(0)->setDeviceName(QStringLiteral("Still here"));
+    QTRY_COMPARE(js(QStringLiteral("device.deviceName")).toString(), QStringLiteral("Still here"));
 }
 
 void TestJsApi::dataSetFetch_data()
@@ -332,12 +471,13 @@ void TestJsApi::deviceInfoUpdate_data()
 
     QTest::newRow("complete") << R"({"name":"FOH","deviceid":200,"color":6})"
                               << "FOH" << 200 << 6;
-    QTest::newRow("name only") << R"({"name":"Monitor"})"
-                               << "Monitor" << 0 << 0;
-    QTest::newRow("not json") << "oops"
-                              << "" << 0 << 0;
-    QTest::newRow("an array") << R"([1,2])"
-                              << "" << 0 << 0;
+    QTest::newRow("limits")
+        << R"({"name":"0123456789012345678901234567 ~","deviceid":255,"color":0})"
+        << "0123456789012345678901234567 ~" << 255 << 0;
+    QTest::newRow("name trimmed, id not set") << R"({"name":"  Monitor ","deviceid":-1,"color":1})"
+                                              << "Monitor" << -1 << 1;
+    QTest::newRow("held values pass as they are") << R"({"name":"Alpha","deviceid":-1,"color":1})"
+                                                  << "Alpha" << -1 << 1;
 }
 
 void TestJsApi::deviceInfoUpdate()
@@ -360,18 +500,110 @@ void TestJsApi::deviceInfoUpdate()
     QCOMPARE(device->headerColor(), color);
 }
 
-void TestJsApi::failingGetterEmptiesTheDataSet()
+void TestJsApi::valuesOutsideTheFileRulesAreRefused_data()
 {
-    const QovAppDeviceModel device = m_devices.at(0);
-    QCOMPARE(device->zephData4BandEq(), QStringLiteral("{}"));
-    js(QStringLiteral("state.broken.eq4 = true; api.zephDataChanged(4, 0)"));
-    QTRY_COMPARE(device->zephData4BandEq(), QString());
-    QTRY_VERIFY(!bridge(1)->fetchInFlight());
+    QTest::addColumn<QString>("attempt"); // script run in the page
+    QTest::addColumn<QString>("refusal"); // the log line that names it
 
-    // A page without the getter at all behaves the same.
-    js(QStringLiteral("getZephDataPartialPreset = undefined; api.zephDataChanged(6, 2)"));
-    QTRY_COMPARE(device->zephDataPartialPreset().at(2), QString());
-    QCOMPARE(device->zephDataPartialPreset().size(), 40);
+    const QString info = QStringLiteral("state.info = '%1'; api.zephDataChanged(7, 0)");
+    const QString infoRefused = QStringLiteral("refused device info");
+    QTest::newRow("device id 999")
+        << info.arg(QString::fromUtf8(R"({"name":"Alpha","deviceid":999,"color":1})"))
+        << infoRefused;
+    QTest::newRow("device id -2") << info.arg(QString::fromUtf8(
+                                         R"({"name":"Alpha","deviceid":-2,"color":1})"))
+                                  << infoRefused;
+    QTest::newRow("device id 2.5")
+        << info.arg(QString::fromUtf8(R"({"name":"Alpha","deviceid":2.5,"color":1})"))
+        << infoRefused;
+    QTest::newRow("device id as text")
+        << info.arg(QString::fromUtf8(R"({"name":"Alpha","deviceid":"12","color":1})"))
+        << infoRefused;
+    QTest::newRow("device id missing")
+        << info.arg(QString::fromUtf8(R"({"name":"Alpha","color":1})")) << infoRefused;
+    QTest::newRow("header colour 42")
+        << info.arg(QString::fromUtf8(R"({"name":"Alpha","deviceid":3,"color":42})"))
+        << infoRefused;
+    QTest::newRow("header colour -1")
+        << info.arg(QString::fromUtf8(R"({"name":"Alpha","deviceid":3,"color":-1})"))
+        << infoRefused;
+    QTest::newRow("reserved character in name")
+        << info.arg(QString::fromUtf8(R"({"name":"FOH/L","deviceid":3,"color":2})")) << infoRefused;
+    QTest::newRow("name of 31")
+        << info.arg(QString::fromUtf8(
+               R"({"name":"0123456789012345678901234567890","deviceid":3,"color":2})"))
+        << infoRefused;
+    QTest::newRow("non-ASCII name")
+        << info.arg(QString::fromUtf8(R"({"name":"Bühne","deviceid":3,"color":2})")) << infoRefused;
+    QTest::newRow("empty name") << info.arg(
+                                       QString::fromUtf8(R"({"name":"  ","deviceid":3,"color":2})"))
+                                << infoRefused;
+    QTest::newRow("info not JSON") << info.arg(QStringLiteral("oops")) << infoRefused;
+    QTest::newRow("info an array") << info.arg(QStringLiteral("[1,2]")) << infoRefused;
+
+    const QString dataRefused = QStringLiteral("refused data set from the page:");
+    QTest::newRow("preset not JSON") << "state.raw.preset2 = 'not json'; api.zephDataChanged(2, 2)"
+                                     << dataRefused + QStringLiteral(" 2 2");
+    QTest::newRow("preset a number") << "state.raw.preset1 = 5; api.zephDataChanged(2, 1)"
+                                     << dataRefused + QStringLiteral(" 2 1");
+    QTest::newRow("12-band EQ an array") << "state.raw.eq12 = '[1,2]'; api.zephDataChanged(3, 0)"
+                                         << dataRefused + QStringLiteral(" 3 0");
+    QTest::newRow("4-band EQ in Qt's lenient JSON")
+        << R"(state.raw.eq4 = '{"a":.5}'; api.zephDataChanged(4, 0))"
+        << dataRefused + QStringLiteral(" 4 0");
+    QTest::newRow("4-band EQ getter fails") << "state.broken.eq4 = true; api.zephDataChanged(4, 0)"
+                                            << dataRefused + QStringLiteral(" 4 0");
+    QTest::newRow("partial preset getter missing")
+        << "getZephDataPartialPreset = undefined; api.zephDataChanged(6, 2)"
+        << dataRefused + QStringLiteral(" 6 2");
+    QTest::newRow("current a text") << R"(state.raw.current = '"text"'; api.zephDataChanged(7, 0))"
+                                    << dataRefused + QStringLiteral(" 7 0");
+}
+
+// What a page hands over is stored only where the project reader would read it back: a
+// project that holds a value the reader refuses cannot be opened again.
+void TestJsApi::valuesOutsideTheFileRulesAreRefused()
+{
+    QFETCH(QString, attempt);
+    QFETCH(QString, refusal);
+    pagetest::LogCapture log;
+    const QovAppDeviceModel device = m_devices.at(0);
+    // The current state the page hands over with the identity is a valid one; hold it already
+    // so that the row's refusal is all that could change.
+    device->setZephDataCurrent(QStringLiteral("{\"kind\":\"current\",\"level\":1}"));
+    const QJsonObject data = dataOf(device);
+    QSignalSpy changes(device.get(), &QovAppDeviceModelInternal::somethingChanged);
+    QSignalSpy colours(device.get(), &QovAppDeviceModelInternal::headerColorChanged);
+
+    js(attempt);
+    QTRY_VERIFY(!log.matching(refusal).isEmpty());
+    QTRY_VERIFY(!bridge(1)->fetchInFlight());
+    QCOMPARE(device->deviceName(), QStringLiteral("Alpha"));
+    QCOMPARE(device->deviceId(), -1);
+    QCOMPARE(device->headerColor(), 1);
+    QCOMPARE(dataOf(device), data);
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(colours.count(), 0);
+
+    // The project as it stands still opens.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("refused.vlmproj"));
+    QVERIFY(m_window->projectData()->saveTo(path));
+    QovProjectDataModel *reopened = nullptr;
+    QString error;
+    std::tie(reopened, error) = loadProject(path);
+    std::unique_ptr<QovProjectDataModel> owner(reopened);
+    QVERIFY2(reopened, qPrintable(error));
+    QCOMPARE(reopened->appDevices().size(), 3);
+    QCOMPARE(reopened->appDevices().at(0)->deviceName(), QStringLiteral("Alpha"));
+    QCOMPARE(reopened->appDevices().at(0)->zephDataJson(), data);
+
+    // A good value after a refused one is stored as ever.
+    js(QStringLiteral("state.raw = {}; state.broken = {}; "
+                      "state.info = '{\"name\":\"FOH\",\"deviceid\":7,\"color\":2}'; "
+                      "api.zephDataChanged(7, 0)"));
+    QTRY_COMPARE(device->deviceId(), 7);
 }
 
 void TestJsApi::snapshotOnEntryAndRollBack()
@@ -443,6 +675,11 @@ void TestJsApi::selectedDeviceFollowsPages()
     js(QStringLiteral("api.selectedDevice = 1"));
     QTRY_COMPARE(bridge(1)->selectedDevice(), 1);
     QCOMPARE(bridge(3)->selectedDevice(), -1);
+    // Only the project page or a device of the project.
+    pagetest::LogCapture log;
+    js(QStringLiteral("api.selectedDevice = 3; api.selectedDevice = -2"));
+    QTRY_COMPARE(log.matching(QStringLiteral("refused selected device")).size(), 2);
+    QCOMPARE(bridge(1)->selectedDevice(), 1);
 }
 
 void TestJsApi::forwardingSlotsReachTheWindow()

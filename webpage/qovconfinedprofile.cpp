@@ -1,0 +1,66 @@
+#include "webpage/qovconfinedprofile.h"
+
+#include "webpage/qovpageconfinement.h"
+#include "webpage/qovpagerequestguard.h"
+
+#include <QDebug>
+#include <QVariant>
+#include <QWebEngineDownloadItem>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+
+namespace {
+
+constexpr char confinedMark[] = "velmoraConfined";
+
+void turnOffUnusedFeatures(QWebEngineSettings *s)
+{
+    using S = QWebEngineSettings;
+    // Reaching out: windows, remote and other local URLs, link pings, prefetching.
+    s->setAttribute(S::JavascriptCanOpenWindows, false);
+    s->setAttribute(S::LocalContentCanAccessRemoteUrls, false);
+    s->setAttribute(S::LocalContentCanAccessFileUrls, false);
+    s->setAttribute(S::HyperlinkAuditingEnabled, false);
+    s->setAttribute(S::DnsPrefetchEnabled, false);
+    s->setAttribute(S::WebRTCPublicInterfacesOnly, true);
+    s->setUnknownUrlSchemePolicy(S::DisallowUnknownUrlSchemes);
+    // What the pages never use.
+    s->setAttribute(S::PluginsEnabled, false);
+    s->setAttribute(S::PdfViewerEnabled, false);
+    s->setAttribute(S::JavascriptCanAccessClipboard, false);
+    s->setAttribute(S::JavascriptCanPaste, false);
+    s->setAttribute(S::LocalStorageEnabled, false);
+    s->setAttribute(S::WebGLEnabled, false);
+    s->setAttribute(S::ScreenCaptureEnabled, false);
+    s->setAttribute(S::FullScreenSupportEnabled, false);
+    s->setAttribute(S::AllowWindowActivationFromJavaScript, false);
+    s->setAttribute(S::AllowGeolocationOnInsecureOrigins, false);
+    s->setAttribute(S::AllowRunningInsecureContent, false);
+    s->setAttribute(S::AutoLoadIconsForPage, false);
+    s->setAttribute(S::TouchIconsEnabled, false);
+}
+
+// Connected before any window's handler, so a refused download is cancelled before a window
+// is asked where to save it (windows skip downloads no longer waiting for an answer).
+void refuseForeignDownload(QWebEngineDownloadItem *download)
+{
+    if (!QovPageConfinement::isAllowedDownload(download->url())) {
+        qDebug() << "refused page download" << download->url();
+        download->cancel();
+    }
+}
+
+} // namespace
+
+void qovConfineProfile(QWebEngineProfile *profile)
+{
+    if (profile->property(confinedMark).toBool()) {
+        return;
+    }
+    profile->setProperty(confinedMark, true);
+    // The guard is a child of the profile and goes with it.
+    profile->setUrlRequestInterceptor(new QovPageRequestGuard(profile));
+    turnOffUnusedFeatures(profile->settings());
+    QObject::connect(profile, &QWebEngineProfile::downloadRequested, profile,
+                     &refuseForeignDownload);
+}
