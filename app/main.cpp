@@ -77,6 +77,7 @@ void deleteWindows()
 
 // A termination signal ends the loop at once; a transfer in flight still ends before the
 // windows and the instance lock go, or the next start would find the mixers half written.
+// Meanwhile no question waits for an answer.
 void waitForBusyWindows()
 {
     const auto busy = [] {
@@ -93,6 +94,11 @@ void waitForBusyWindows()
     QEventLoop loop;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        // Nobody answers a question now: one that the ending work asks is closed unanswered.
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            qDebug() << "exit closes" << modal->windowTitle();
+            modal->close();
+        }
         if (!busy()) {
             loop.quit();
         }

@@ -100,7 +100,7 @@ void QovMainWindow::showBusy()
 
 bool QovMainWindow::isWorking() const
 {
-    return isBusy() || !m_autoReconnector->isIdle();
+    return m_workersInFlight > 0 || !m_autoReconnector->isIdle();
 }
 
 void QovMainWindow::hideBusy()
@@ -111,7 +111,7 @@ void QovMainWindow::hideBusy()
 
 void QovMainWindow::closeWhenIdle()
 {
-    if (m_exitWhenIdle && !isWorking()) {
+    if (m_exitWhenIdle && !isBusy() && !isWorking()) {
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     }
 }
@@ -285,9 +285,11 @@ void QovMainWindow::loadInBackground(const QString &fileName, const QString &kep
         QovProgramSettingsModel().autoReconnect();
     const bool restored = !keptPath.isEmpty();
     auto *watcher = new QFutureWatcher<LoadResult>();
+    ++m_workersInFlight;
     connect(
         watcher, &QFutureWatcher<LoadResult>::finished, this,
         [this, watcher, restored] {
+            --m_workersInFlight;
             const LoadResult result = watcher->result();
             onFileOpenCompleted(std::get<0>(result), std::get<1>(result), restored);
             watcher->deleteLater();
@@ -416,7 +418,7 @@ void QovMainWindow::closeEvent(QCloseEvent *event)
     }
     // A window gone mid-transfer would leave the process writing to mixers unseen, after the
     // next start may already be at them. The window stays, with its progress, until the end.
-    if (isWorking()) {
+    if (isBusy() || isWorking()) {
         QovConfirmPopup popup(tr("Exit"), tr("Velmora is busy with the mixers.\n\nExit as soon "
                                              "as the transfer has ended?"));
         m_exitWhenIdle = popup.exec() == QDialog::Accepted;
@@ -431,6 +433,7 @@ void QovMainWindow::closeEvent(QCloseEvent *event)
             event->setAccepted(saveProject());
             return;
         case QovConfirmSavePopup::DONT_SAVE:
+            m_projectData->discardUnsavedEdits();
             event->accept();
             return;
         default:

@@ -46,8 +46,8 @@ public:
     QList<QovZephSettingView *> devicePages() const { return m_devicePages; }
     // The user's own work: a dialog of the connection flows, a transfer, opening a project.
     bool isBusy() const;
-    // Anything that still writes to mixers or the project: the user's work, or an automatic
-    // reconnect. The window does not close before it has ended.
+    // A worker still writes to mixers or the project: a transfer, a project being opened (and
+    // reconnected), an automatic reconnect. The window does not close before it has ended.
     bool isWorking() const;
     QovAutoReconnector *autoReconnector() const { return m_autoReconnector; }
     // Opens the project saved at `savePath` with the unsaved edits kept aside in `keptPath`
@@ -134,6 +134,7 @@ private:
     QovProjectDataModel *m_projectData = nullptr;
     // The user chose to exit while busy: the window closes when the work has ended.
     bool m_exitWhenIdle = false;
+    int m_workersInFlight = 0;
     QovProjectView *m_projectView = nullptr;
     QList<QovZephSettingView *> m_devicePages;
     QovProgressView *m_progressView = nullptr;

@@ -114,9 +114,11 @@ void QovMainWindow::startConnectionWorker(QovCgiApi *api, bool upload,
     // The operation calls back into its API object, so the worker keeps it until the end.
     std::shared_ptr<QovCgiApi> access(api);
     auto *watcher = new QFutureWatcher<WorkerResult>();
+    ++m_workersInFlight;
     connect(
         watcher, &QFutureWatcher<WorkerResult>::finished, this,
         [this, watcher, doneLine] {
+            --m_workersInFlight;
             qDebug() << QThread::currentThreadId() << doneLine;
             const WorkerResult result = watcher->result();
             watcher->deleteLater();

@@ -131,6 +131,13 @@ void QovProjectDataModel::waitForAutosave()
     m_autosaver->waitIdle();
 }
 
+void QovProjectDataModel::discardUnsavedEdits()
+{
+    m_autosaveSuspended = true;
+    const QString path = autosavePath();
+    m_autosaver->runExclusive([path] { return !QFile::exists(path) || QFile::remove(path); });
+}
+
 bool QovProjectDataModel::saveTo(const QString &path)
 {
     if (!m_isEdited && path == m_savePath) {

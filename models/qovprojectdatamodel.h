@@ -66,6 +66,9 @@ public:
     // Writes a scheduled autosave at once and waits until no autosave of this project is
     // queued or running.
     void waitForAutosave();
+    // The user declined the unsaved edits for good (at exit): the autosave copy goes, so that
+    // the next start does not offer them back, and no later change writes it again.
+    void discardUnsavedEdits();
     // Saves under `path`, superseding a scheduled autosave and waiting for a running one.
     // False leaves the project file at `path`, the save path and the edited flag as they were.
     // An unedited project saved to its own path writes nothing. After a save under a new

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QThread>
 #include <QTimer>
@@ -107,12 +108,26 @@ QovProjectView::QovProjectView(QovMainWindowBase *mainWindow, QWidget *menuBar, 
     for (QovSortLabel *label : sortLabels()) {
         connect(label, &QPushButton::clicked, this, [this, label] { onSortLabelClicked(label); });
     }
-    connect(m_deviceList, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
+    const auto openRow = [this](QListWidgetItem *item) {
         if (auto *row =
                 qobject_cast<QovProjectDeviceListItemView *>(m_deviceList->itemWidget(item))) {
             row->onDeviceSelected();
         }
-    });
+    };
+    connect(m_deviceList, &QListWidget::itemClicked, this, openRow);
+    // Enter on the current row opens its page as a click does; the arrow keys choose the row.
+    connect(m_deviceList, &QListWidget::itemActivated, this, openRow);
+    connect(this, &QovProjectView::rowsListed, this, &QovProjectView::focusFirstRow);
+    // F2 edits, as it renames elsewhere on the desktop.
+    auto *editShortcut = new QShortcut(QKeySequence(Qt::Key_F2), this);
+    editShortcut->setContext(Qt::WindowShortcut);
+    connect(editShortcut, &QShortcut::activated, m_mainWindow,
+            &QovMainWindowBase::projectMetaDataEdit);
+    m_editIcon->setToolTip(tr("Edit project information (F2)"));
+    m_editIcon->setAccessibleName(tr("Edit project information"));
+    m_closeIcon->setToolTip(tr("Close project"));
+    m_closeIcon->setAccessibleName(tr("Close project"));
+    m_deviceList->setAccessibleName(tr("Device List"));
     onDeviceListChanged();
     qDebug() << QThread::currentThreadId() << this << "created";
 }
@@ -181,6 +196,22 @@ void QovProjectView::onDeviceListChanged()
 {
     qDebug() << "deviceListChanged()" << m_deviceList->count();
     m_bodyStack->setCurrentIndex(m_deviceList->count() > 0 ? 1 : 0);
+}
+
+void QovProjectView::focusFirstRow()
+{
+    if (m_deviceList->count() == 0) {
+        return;
+    }
+    if (m_deviceList->currentRow() < 0) {
+        m_deviceList->setCurrentRow(0);
+    }
+    // A new project's rows are the page's content: the keyboard starts there, unless the user
+    // is typing somewhere.
+    const QWidget *focused = window()->focusWidget();
+    if (!focused || !focused->testAttribute(Qt::WA_InputMethodEnabled)) {
+        m_deviceList->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void QovProjectView::clearRows()

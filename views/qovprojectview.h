@@ -59,6 +59,8 @@ private:
     QWidget *makeListBody();
     void addRow(quint32 number, const QovAppDeviceModel &device);
     void clearRows();
+    // Makes the first row current and gives the list the keyboard.
+    void focusFirstRow();
     // Replaces the rows by `devices`, numbered from 1. A large project is listed over several
     // turns of the event loop, so that the window keeps reacting while hundreds of rows are
     // made; a new listing drops what is left of the previous one.

@@ -103,6 +103,7 @@ private Q_SLOTS:
     void autosaveFollowsChanges();
     void autosaveCoalescesOffTheGuiThread();
     void saveSupersedesPendingAutosave();
+    void declinedEditsLeaveNoAutosaveCopy();
     void saveAsRemovesStaleAutosave_data();
     void saveAsRemovesStaleAutosave();
     void failedSaveKeepsOldFile_data();
@@ -323,6 +324,28 @@ void TestProjectSave::autosaveCoalescesOffTheGuiThread()
 
 // A save right after a change holds the change, and no autosave copy is written afterwards
 // beside the saved file: the save took the scheduled autosave's place.
+void TestProjectSave::declinedEditsLeaveNoAutosaveCopy()
+{
+    QovProjectDataModel project;
+    const QString file = path("declined.vlmproj");
+    QVERIFY(project.addDevice(makeDevice("A", "", 0, 1)));
+    QVERIFY(project.saveTo(file));
+    project.setProjectName("Declined");
+    project.waitForAutosave();
+    QVERIFY(readAll(project.autosavePath()).contains("Declined"));
+
+    // Declined at exit: the copy goes, and a change after that (a status, say) brings no
+    // copy back that the next start would offer.
+    project.setProjectName("Declined, scheduled");
+    project.discardUnsavedEdits();
+    QVERIFY(!QFile::exists(project.autosavePath()));
+    project.appDevices().at(0)->setZephDataCurrent("{\"later\":1}");
+    QTest::qWait(3 * QovAutosaver::coalescingDelayMs);
+    project.waitForAutosave();
+    QVERIFY(!QFile::exists(project.autosavePath()));
+    QVERIFY(!readAll(file).contains("Declined"));
+}
+
 void TestProjectSave::saveSupersedesPendingAutosave()
 {
     QovProjectDataModel project;
