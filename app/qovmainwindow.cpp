@@ -25,10 +25,11 @@
 #include <QFutureWatcher>
 #include <QResizeEvent>
 #include <QThread>
-#include <QWebEngineDownloadItem>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QtConcurrent>
+
+#include <utility>
 
 QovMainWindow::QovMainWindow(QWidget *parent)
     : QovMainWindowBase(parent)
@@ -68,7 +69,7 @@ QovMainWindow::QovMainWindow(QWidget *parent)
 QovMainWindow::~QovMainWindow()
 {
     m_keepAliveThread->retire();
-    for (QovZephSettingView *page : qAsConst(m_devicePages)) {
+    for (QovZephSettingView *page : std::as_const(m_devicePages)) {
         page->deleteLater();
     }
     delete m_projectData;
@@ -111,7 +112,7 @@ void QovMainWindow::setCurrentPage(int targetPageNumber)
 
 void QovMainWindow::removeDevicePages()
 {
-    for (QovZephSettingView *page : qAsConst(m_devicePages)) {
+    for (QovZephSettingView *page : std::as_const(m_devicePages)) {
         removeWidget(page);
         page->deleteLater();
     }
@@ -382,16 +383,16 @@ void QovMainWindow::resizeEvent(QResizeEvent *event)
     QovMainWindowBase::resizeEvent(event);
     qDebug() << "QovMainWindow::resizeEvent" << event->oldSize() << event->size();
     m_projectView->resize(event->size());
-    for (QovZephSettingView *page : qAsConst(m_devicePages)) {
+    for (QovZephSettingView *page : std::as_const(m_devicePages)) {
         page->resize(event->size());
     }
 }
 
-void QovMainWindow::downloadRequested(QWebEngineDownloadItem *download)
+void QovMainWindow::downloadRequested(QovWebEngineDownload *download)
 {
     // Every window hears the shared profile; only the one showing the page answers.
-    QWebEnginePage *page = download->page();
-    if (page && page->view() && !isAncestorOf(page->view())) {
+    QWidget *view = QovWebEngineCompat::viewOf(download->page());
+    if (view && !isAncestorOf(view)) {
         return;
     }
     const QString proposed =

@@ -6,6 +6,7 @@
 #include "models/qovprogramsettingsmodel.h"
 #include "models/qovprojectdatamodel.h"
 #include "views/qovmainwindowbase.h"
+#include "webpage/qovwebenginecompat.h"
 
 #include <QList>
 #include <QString>
@@ -15,7 +16,6 @@
 
 class QCloseEvent;
 class QResizeEvent;
-class QWebEngineDownloadItem;
 class QovAddOnlineDeviceDialog;
 class QovCgiApi;
 class QovDeviceSettingDialog;
@@ -69,7 +69,7 @@ private Q_SLOTS:
     void onProjectEditedChanged();
     void onFileOpenCompleted(QovProjectDataModel *result, QString error = QString());
     void onDeviceSettingCompleted(QovProjectDataModel *result);
-    void downloadRequested(QWebEngineDownloadItem *download);
+    void downloadRequested(QovWebEngineDownload *download);
     void onConnectDevicesCompleted(QovAppDeviceResultList results);
     void onConnectDeviceCompleted(QovMainWindow::ConnectDeviceResult result);
 

@@ -12,6 +12,8 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <utility>
+
 namespace {
 quint32 maxProjectDevices()
 {
@@ -75,7 +77,7 @@ bool QovProjectDataModel::addDeviceWithin(const QovAppDeviceModel &device, quint
 
 void QovProjectDataModel::clearDevices()
 {
-    for (const QovAppDeviceModel &device : qAsConst(m_appDevices)) {
+    for (const QovAppDeviceModel &device : std::as_const(m_appDevices)) {
         disconnect(device.get(), nullptr, this, nullptr);
     }
     m_appDevices.clear();
