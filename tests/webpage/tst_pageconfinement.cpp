@@ -166,6 +166,8 @@ void TestPageConfinement::hostilePageStaysPut_data()
                                        << "https://127.0.0.2/x";
     QTest::newRow("navigate to system file") << "goTo('file:///etc/passwd')"
                                              << "file:///etc/passwd";
+    // Chromium 87 hands a page's jump to a data URL to the program, which refuses it; newer
+    // engines refuse it themselves, before the program is asked (hostilePageStaysPut).
     QTest::newRow("navigate to data") << "goTo('data:text/html,<p>gotcha</p>')"
                                       << "data:text/html,<p>gotcha</p>";
     QTest::newRow("window.open") << "openWindow('http://127.0.0.2/popup')"
@@ -192,9 +194,17 @@ void TestPageConfinement::hostilePageStaysPut()
     const QUrl shown = m_view->webView()->url();
     QVERIFY(!token.isEmpty());
     QSignalSpy refused(page, &QovConfinedPage::navigationRefused);
+    const pagetest::LogCapture log;
 
     evalJs(page, attempt);
-    if (!refusedUrl.isEmpty()) {
+    if (refusedUrl.startsWith(QLatin1String("data:"))) {
+        QTRY_VERIFY(refused.count() == 1 ||
+                    !log.matching(QStringLiteral("Not allowed to navigate top frame")).isEmpty());
+        QVERIFY(refused.count() <= 1);
+        if (refused.count() == 1) {
+            QCOMPARE(refused.first().first().toUrl(), QUrl(refusedUrl));
+        }
+    } else if (!refusedUrl.isEmpty()) {
         QTRY_COMPARE(refused.count(), 1);
         QCOMPARE(refused.first().first().toUrl(), QUrl(refusedUrl));
     }
