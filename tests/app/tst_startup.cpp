@@ -143,7 +143,9 @@ void TestStartup::firstWindowByArguments()
         m_profile->writeProgramSettings("[Config]\nshow_top_page=false\n");
     }
     const QString workDir = m_profile->path();
-    expectedLog = expectedLog.arg(workDir);
+    if (expectedLog.contains(QLatin1String("%1"))) {
+        expectedLog = expectedLog.arg(workDir);
+    }
 
     AppRun app(arguments, workDir);
     QVERIFY2(app.waitForLog(expectedLog), qPrintable(app.log()));
@@ -291,10 +293,15 @@ void TestStartup::terminationAfterASettingsPageEndsCleanly()
     QVERIFY2(app.waitForLog("opened!"), qPrintable(app.log()));
     // The first row's chevron: the window sits at the screen's corner and its rows have a fixed
     // size, so a real click opens the device's settings page.
-    QTRY_VERIFY_WITH_TIMEOUT(
-        QProcess::execute(xdotool, {"mousemove", "982", "272", "click", "1"}) == 0 &&
-            app.waitForLog("device list:", 2000),
-        20000);
+    // Timed by the clock: each try itself waits up to two seconds for the page.
+    QElapsedTimer clicking;
+    clicking.start();
+    bool opened = false;
+    while (!opened && clicking.elapsed() < 20000) {
+        opened = QProcess::execute(xdotool, {"mousemove", "982", "272", "click", "1"}) == 0 &&
+                 app.waitForLog("device list:", 2000);
+    }
+    QVERIFY2(opened, "clicking the first row's chevron opened no settings page");
 
     app.signal(SIGTERM);
     QVERIFY(app.waitForExit());
