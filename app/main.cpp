@@ -5,8 +5,10 @@
 #include "app/qovtopwindow.h"
 #include "device/qovkeepalivethread.h"
 #include "dialogs/qovpopups.h"
+#include "dialogs/qovversioninfodialog.h"
 #include "discovery/qovonlinedevicefinder.h"
 #include "models/qovprogramsettingsmodel.h"
+#include "models/qovqtcompat.h"
 #include "models/qovrecovery.h"
 #include "models/qovtextfile.h"
 #include "webpage/qovwebenginearguments.h"
@@ -23,9 +25,22 @@
 #include <QtConcurrent>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <memory>
+#include <utility>
 
 namespace {
+
+// The program's and Qt's versions on standard output, for bug reports and packaging checks.
+void printVersion()
+{
+    const QString text = QStringLiteral("Velmora ") + QovVersionInfoDialog::programVersion() +
+                         QLatin1Char('\n') + QovVersionInfoDialog::qtVersionText() +
+                         QLatin1Char('\n');
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+}
 
 void showFirstWindow(int argc, char *argv[])
 {
@@ -69,7 +84,7 @@ void deleteWindows()
             windows.append(window);
         }
     }
-    for (const QPointer<QWidget> &window : qAsConst(windows)) {
+    for (const QPointer<QWidget> &window : std::as_const(windows)) {
         delete window.data();
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -111,8 +126,12 @@ void waitForBusyWindows()
 
 int main(int argc, char *argv[])
 {
-    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
-    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps, true);
+    // Answered before anything starts: no display, no lock, no window.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        printVersion();
+        return 0;
+    }
+    QovQtCompat::enableHighDpiScaling();
     QApplication::setHighDpiScaleFactorRoundingPolicy(
         Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     // The settings pages' web engine shares its GL context with the widgets, and reads its

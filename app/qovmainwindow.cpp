@@ -27,7 +27,6 @@
 #include <QFutureWatcher>
 #include <QResizeEvent>
 #include <QThread>
-#include <QWebEngineDownloadItem>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QtConcurrent>
@@ -81,7 +80,7 @@ QovMainWindow::QovMainWindow(QWidget *parent)
 QovMainWindow::~QovMainWindow()
 {
     m_keepAliveThread->retire();
-    for (QovZephSettingView *page : qAsConst(m_devicePages)) {
+    for (QovZephSettingView *page : std::as_const(m_devicePages)) {
         page->deleteLater();
     }
     delete m_projectData;
@@ -137,7 +136,7 @@ void QovMainWindow::setCurrentPage(int targetPageNumber)
 
 void QovMainWindow::removeDevicePages()
 {
-    for (QovZephSettingView *page : qAsConst(m_devicePages)) {
+    for (QovZephSettingView *page : std::as_const(m_devicePages)) {
         removeWidget(page);
         page->deleteLater();
     }
@@ -454,20 +453,20 @@ void QovMainWindow::resizeEvent(QResizeEvent *event)
     QovMainWindowBase::resizeEvent(event);
     qDebug() << "QovMainWindow::resizeEvent" << event->oldSize() << event->size();
     m_projectView->resize(event->size());
-    for (QovZephSettingView *page : qAsConst(m_devicePages)) {
+    for (QovZephSettingView *page : std::as_const(m_devicePages)) {
         page->resize(event->size());
     }
 }
 
-void QovMainWindow::downloadRequested(QWebEngineDownloadItem *download)
+void QovMainWindow::downloadRequested(QovWebEngineDownload *download)
 {
     // The profile's own guard answers first and cancels what a page may not download.
-    if (download->state() != QWebEngineDownloadItem::DownloadRequested) {
+    if (download->state() != QovWebEngineDownload::DownloadRequested) {
         return;
     }
     // Every window hears the shared profile; only the one showing the page answers.
-    QWebEnginePage *page = download->page();
-    if (page && page->view() && !isAncestorOf(page->view())) {
+    QWidget *view = QovWebEngineCompat::viewOf(download->page());
+    if (view && !isAncestorOf(view)) {
         return;
     }
     const QString proposed =

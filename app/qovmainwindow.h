@@ -8,6 +8,7 @@
 #include "models/qovprogramsettingsmodel.h"
 #include "models/qovprojectdatamodel.h"
 #include "views/qovmainwindowbase.h"
+#include "webpage/qovwebenginecompat.h"
 
 #include <QList>
 #include <QString>
@@ -17,7 +18,6 @@
 
 class QCloseEvent;
 class QResizeEvent;
-class QWebEngineDownloadItem;
 class QovAddOnlineDeviceDialog;
 class QovDeviceSettingDialog;
 class QovProgressView;
@@ -81,7 +81,7 @@ private Q_SLOTS:
     void onFileOpenCompleted(QovProjectDataModel *result, QString error = QString(),
                              bool restored = false);
     void onDeviceSettingCompleted(QovProjectDataModel *result);
-    void downloadRequested(QWebEngineDownloadItem *download);
+    void downloadRequested(QovWebEngineDownload *download);
     void onConnectDevicesCompleted(QovAppDeviceResultList results);
     void onConnectDeviceCompleted(QovMainWindow::ConnectDeviceResult result);
 

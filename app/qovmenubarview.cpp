@@ -82,16 +82,16 @@ void QovMenuBarView::buildMainMenu()
         m_mainWindow->addAction(action);
         return action;
     };
-    connect(add(tr("New Project"), QKeySequence(Qt::CTRL + Qt::Key_N)), &QAction::triggered, window,
+    connect(add(tr("New Project"), QKeySequence(Qt::CTRL | Qt::Key_N)), &QAction::triggered, window,
             &QovMainWindowBase::createProject);
     m_mainMenu->addSeparator();
-    connect(add(tr("Open"), QKeySequence(Qt::CTRL + Qt::Key_O)), &QAction::triggered, window,
+    connect(add(tr("Open"), QKeySequence(Qt::CTRL | Qt::Key_O)), &QAction::triggered, window,
             &QovMainWindowBase::openProject);
     m_mainMenu->addMenu(m_recentMenu);
     m_mainMenu->addSeparator();
-    connect(add(tr("Save"), QKeySequence(Qt::CTRL + Qt::Key_S)), &QAction::triggered, window,
+    connect(add(tr("Save"), QKeySequence(Qt::CTRL | Qt::Key_S)), &QAction::triggered, window,
             &QovMainWindowBase::saveProject);
-    connect(add(tr("Save As"), QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_S)), &QAction::triggered,
+    connect(add(tr("Save As"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)), &QAction::triggered,
             window, &QovMainWindowBase::saveProjectAs);
     m_mainMenu->addSeparator();
     connect(add(tr("Connect Online Device"), QKeySequence()), &QAction::triggered, window,
@@ -110,7 +110,7 @@ void QovMenuBarView::buildMainMenu()
         dialog.exec();
     });
     m_mainMenu->addSeparator();
-    connect(add(tr("Exit"), QKeySequence(Qt::CTRL + Qt::Key_Q)), &QAction::triggered, window,
+    connect(add(tr("Exit"), QKeySequence(Qt::CTRL | Qt::Key_Q)), &QAction::triggered, window,
             &QovMainWindowBase::exit);
 }
 

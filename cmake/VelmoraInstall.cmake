@@ -46,7 +46,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 # The shared-library dependencies are read off the executables; the web engine's helper
 # process and its resources are not linked, so they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt5webengine5, libqt5webengine-data (>= 5.15), libqt5svg5")
+if(VELMORA_QT_MAJOR EQUAL 6)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6webenginecore6-bin, libqt6webengine6-data, libqt6svg6")
+else()
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt5webengine5, libqt5webengine-data (>= 5.15), libqt5svg5")
+endif()
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils, hicolor-icon-theme")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

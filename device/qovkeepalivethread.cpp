@@ -15,6 +15,7 @@
 
 #include <future>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -132,7 +133,7 @@ bool QovKeepAliveThread::waitForRetired(int timeoutMs)
     // Only the owner's thread deletes retired threads, and it is here: none goes meanwhile.
     const QDeadlineTimer deadline(timeoutMs);
     bool all = true;
-    for (QovKeepAliveThread *thread : qAsConst(threads)) {
+    for (QovKeepAliveThread *thread : std::as_const(threads)) {
         all = thread->wait(deadline) && all;
     }
     return all;

@@ -24,6 +24,7 @@
 #include <QtConcurrent>
 
 #include <future>
+#include <utility>
 
 QovAddOnlineDeviceDialog::QovAddOnlineDeviceDialog(int mode,
                                                    const QVector<QovAppDeviceModel> &devices,
@@ -61,7 +62,7 @@ QovAddOnlineDeviceDialog::QovAddOnlineDeviceDialog(int mode,
     rebuildList();
 
     connect(this, &QDialog::accepted, this, &QovAddOnlineDeviceDialog::collectResults);
-    for (QovSortLabel *label : qAsConst(m_sortLabels)) {
+    for (QovSortLabel *label : std::as_const(m_sortLabels)) {
         connect(label, &QPushButton::clicked, this, [this, label] { onSortLabelClicked(label); });
     }
     connect(m_headerCheck, &QCheckBox::clicked, this,
@@ -87,7 +88,7 @@ void QovAddOnlineDeviceDialog::buildContents(QWidget *contents)
     auto *headerRow = makeHBoxLayout(0, 6, Qt::AlignLeft | Qt::AlignVCenter);
     headerRow->setContentsMargins(8, 0, 8, 0);
     headerRow->addWidget(m_headerCheck);
-    for (QovSortLabel *label : qAsConst(m_sortLabels)) {
+    for (QovSortLabel *label : std::as_const(m_sortLabels)) {
         headerRow->addWidget(label);
     }
     headerRow->addWidget(makeLabel(tr("Korvath LINK"), QSize(84, 24)));
@@ -177,7 +178,7 @@ void QovAddOnlineDeviceDialog::onHeaderCheckClicked()
 {
     const bool tickAll = std::any_of(m_shown.cbegin(), m_shown.cend(),
                                      [](const QovOnlineDeviceModel &d) { return !d->selected(); });
-    for (const QovOnlineDeviceModel &device : qAsConst(m_shown)) {
+    for (const QovOnlineDeviceModel &device : std::as_const(m_shown)) {
         device->setSelected(tickAll);
     }
     updateHeaderCheck();

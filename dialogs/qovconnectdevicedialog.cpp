@@ -19,6 +19,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 const int kListWidth = 452;
 } // namespace
@@ -46,7 +48,7 @@ QovConnectDeviceDialog::QovConnectDeviceDialog(const QovAppDeviceModel &device,
     });
     // The choice cannot be taken while the mixer is read for a comparison.
     connect(m_compare, &QovCompareControl::busyChanged, okButton(), &QWidget::setDisabled);
-    for (QovSortLabel *label : qAsConst(m_sortLabels)) {
+    for (QovSortLabel *label : std::as_const(m_sortLabels)) {
         connect(label, &QPushButton::clicked, this, [this, label] { onSortLabelClicked(label); });
     }
     connect(m_list->model(), &QAbstractItemModel::rowsMoved, this,
@@ -93,7 +95,7 @@ QWidget *QovConnectDeviceDialog::makeOnlineBlock()
     header->setAttribute(Qt::WA_StyledBackground);
     auto *headerRow = makeHBoxLayout(0, 6, Qt::AlignLeft | Qt::AlignVCenter);
     headerRow->setContentsMargins(8, 0, 8, 0);
-    for (QovSortLabel *label : qAsConst(m_sortLabels)) {
+    for (QovSortLabel *label : std::as_const(m_sortLabels)) {
         headerRow->addWidget(label);
     }
     headerRow->addWidget(makeLabel(tr("Identity"), QSize(52, 24)));

@@ -15,9 +15,20 @@ QovVersionInfoDialog::QovVersionInfoDialog(QWidget *parent)
     cancelButton()->hide();
 }
 
+QString QovVersionInfoDialog::programVersion()
+{
+    return QStringLiteral("1.0.0");
+}
+
 QString QovVersionInfoDialog::versionText()
 {
-    return tr("Version ") + QStringLiteral("1.0.0");
+    return tr("Version ") + programVersion();
+}
+
+QString QovVersionInfoDialog::qtVersionText()
+{
+    return tr("Qt %1, built with Qt %2")
+        .arg(QString::fromLatin1(qVersion()), QStringLiteral(QT_VERSION_STR));
 }
 
 void QovVersionInfoDialog::buildContents(QWidget *contents)
@@ -33,5 +44,6 @@ void QovVersionInfoDialog::buildContents(QWidget *contents)
     layout->addSpacing(4);
     layout->addWidget(makeIconLabel(QStringLiteral(":/images/OVLogo_logotxt.svg"), QSize(113, 26)),
                       0, Qt::AlignHCenter);
+    layout->addWidget(makeLabel(qtVersionText(), QSize(), "about-qt", Qt::AlignCenter));
     contents->setLayout(layout);
 }

@@ -13,6 +13,8 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <utility>
+
 namespace {
 quint32 maxProjectDevices()
 {
@@ -101,7 +103,7 @@ QStringList QovProjectDataModel::macsHeldBesides(const QovAppDeviceModel &device
 
 void QovProjectDataModel::clearDevices()
 {
-    for (const QovAppDeviceModel &device : qAsConst(m_appDevices)) {
+    for (const QovAppDeviceModel &device : std::as_const(m_appDevices)) {
         disconnect(device.get(), nullptr, this, nullptr);
     }
     m_appDevices.clear();

@@ -4,6 +4,7 @@
 #include "models/qovjsonscan.h"
 #include "models/qovprogramsettingsmodel.h"
 #include "models/qovprojectdatamodel.h"
+#include "models/qovqtcompat.h"
 #include "models/qovtextrules.h"
 
 #include <QCoreApplication>
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QTextCodec>
 #include <QTextStream>
 #include <QThread>
 
@@ -347,8 +347,7 @@ bool isValidUtf8(const QByteArray &bytes)
 // or a sequence cut off at the end is taken exactly as the stream takes it.
 QByteArray utf8Text(const QByteArray &bytes)
 {
-    QTextCodec *utf8 = QTextCodec::codecForMib(106);
-    if (QTextCodec::codecForUtfText(bytes, utf8) == utf8) {
+    if (!QovQtCompat::hasWideByteOrderMark(bytes)) {
         const bool bom = bytes.startsWith("\xEF\xBB\xBF");
         const QByteArray text = bom ? bytes.mid(3) : bytes;
         if (isValidUtf8(text)) {
@@ -356,8 +355,7 @@ QByteArray utf8Text(const QByteArray &bytes)
         }
     }
     QTextStream stream(bytes);
-    stream.setCodec(utf8);
-    stream.setAutoDetectUnicode(true);
+    QovQtCompat::setUtf8(stream);
     return stream.readAll().toUtf8();
 }
 } // namespace

@@ -1,5 +1,7 @@
 #include "models/qovtextfile.h"
 
+#include "models/qovqtcompat.h"
+
 #include <QDebug>
 #include <QFile>
 #include <QTextStream>
@@ -13,7 +15,7 @@ QString loadTextFile(const QString &path)
         return QString();
     }
     QTextStream stream(&file);
-    stream.setCodec("UTF-8");
+    QovQtCompat::setUtf8(stream);
     const QString text = stream.readAll();
     qDebug() << QThread::currentThreadId() << "loaded file" << path << text.size();
     return text;
@@ -26,7 +28,7 @@ bool saveTextFile(const QString &path, const QString &text)
         return false;
     }
     QTextStream stream(&file);
-    stream.setCodec("UTF-8");
+    QovQtCompat::setUtf8(stream);
     stream << text;
     stream.flush();
     file.close();

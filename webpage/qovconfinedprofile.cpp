@@ -2,10 +2,10 @@
 
 #include "webpage/qovpageconfinement.h"
 #include "webpage/qovpagerequestguard.h"
+#include "webpage/qovwebenginecompat.h"
 
 #include <QDebug>
 #include <QVariant>
-#include <QWebEngineDownloadItem>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
@@ -42,7 +42,7 @@ void turnOffUnusedFeatures(QWebEngineSettings *s)
 
 // Connected before any window's handler, so a refused download is cancelled before a window
 // is asked where to save it (windows skip downloads no longer waiting for an answer).
-void refuseForeignDownload(QWebEngineDownloadItem *download)
+void refuseForeignDownload(QovWebEngineDownload *download)
 {
     if (!QovPageConfinement::isAllowedDownload(download->url())) {
         qDebug() << "refused page download" << download->url();

@@ -1,6 +1,7 @@
 #include "webpage/qovwebenginearguments.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 constexpr char flagsVariable[] = "QTWEBENGINE_CHROMIUM_FLAGS";
@@ -38,7 +39,7 @@ QovWebEngineArguments::QovWebEngineArguments(int argc, char **argv)
             flags.append(flag);
         }
     }
-    for (const QByteArray &flag : qAsConst(flags)) {
+    for (const QByteArray &flag : std::as_const(flags)) {
         if (!flag.isEmpty()) {
             m_arguments.push_back(flag);
         }

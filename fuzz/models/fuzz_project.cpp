@@ -5,6 +5,7 @@
 // back to the same content.
 #include "models/qovjsonscan.h"
 #include "models/qovprojectdatamodel.h"
+#include "models/qovqtcompat.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -78,8 +79,7 @@ std::unique_ptr<QovProjectDataModel> load(const QByteArray &bytes, QString *erro
 QString streamText(const QByteArray &bytes)
 {
     QTextStream stream(bytes);
-    stream.setCodec("UTF-8");
-    stream.setAutoDetectUnicode(true);
+    QovQtCompat::setUtf8(stream);
     return stream.readAll();
 }
 } // namespace

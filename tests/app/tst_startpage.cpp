@@ -217,10 +217,13 @@ void TestStartPage::helpAndAbout()
 
     ModalAnswerer answerer;
     QString version;
-    answerer.handle([&version](QWidget *modal) {
+    QString qtVersion;
+    answerer.handle([&version, &qtVersion](QWidget *modal) {
         for (QLabel *label : modal->findChildren<QLabel *>()) {
             if (label->objectName() == QLatin1String("about-version")) {
                 version = label->text();
+            } else if (label->objectName() == QLatin1String("about-qt")) {
+                qtVersion = label->text();
             }
         }
         ModalAnswerer::findButton(modal, QStringLiteral("OK"))->setFocus();
@@ -230,6 +233,9 @@ void TestStartPage::helpAndAbout()
     QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
     QCOMPARE(answerer.seen().first().title, QStringLiteral("About"));
     QCOMPARE(version, QStringLiteral("Version 1.0.0"));
+    // The Qt it runs on, as a bug report needs it, and the one it was built with.
+    QCOMPARE(qtVersion, QStringLiteral("Qt %1, built with Qt %2")
+                            .arg(QString::fromLatin1(qVersion()), QStringLiteral(QT_VERSION_STR)));
 }
 
 void TestStartPage::backupFolderIsCreatedAndOpened()

@@ -68,7 +68,7 @@ void TestProgressView::keepsKeyboardAndLateWidgetsAway()
     int clicks = 0;
     connect(button, &QPushButton::clicked, [&clicks] { ++clicks; });
     int shortcuts = 0;
-    auto *shortcut = new QShortcut(QKeySequence(Qt::CTRL + Qt::Key_K), &window);
+    auto *shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), &window);
     connect(shortcut, &QShortcut::activated, [&shortcuts] { ++shortcuts; });
     auto *overlay = new QovProgressView(&window);
     window.show();

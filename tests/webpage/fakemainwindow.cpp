@@ -2,6 +2,8 @@
 
 #include "webpage/qovzephsettingview.h"
 
+#include <utility>
+
 FakeMainWindow::FakeMainWindow(QWidget *parent)
     : QovMainWindowBase(parent)
     , m_project(new QovProjectDataModel(this))
@@ -31,7 +33,7 @@ void FakeMainWindow::setCurrentPage(int targetPageNumber)
 
 void FakeMainWindow::setProjectData(QovProjectDataModel *data)
 {
-    for (QovZephSettingView *page : qAsConst(m_pages)) {
+    for (QovZephSettingView *page : std::as_const(m_pages)) {
         removeWidget(page);
         page->deleteLater();
     }

@@ -8,6 +8,7 @@
 #include "webpage/qovconfinedpage.h"
 #include "webpage/qovpageconfinement.h"
 #include "webpage/qovwebenginearguments.h"
+#include "webpage/qovwebenginecompat.h"
 #include "webpage/qovwebengineconfig.h"
 #include "webpage/qovzephsettingview.h"
 
@@ -23,7 +24,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
-#include <QWebEngineDownloadItem>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -238,6 +238,8 @@ void TestPageConfinement::hostilePageStaysPut_data()
                                        << "https://127.0.0.2/x";
     QTest::newRow("navigate to system file") << "goTo('file:///etc/passwd')"
                                              << "file:///etc/passwd";
+    // Chromium 87 hands a page's jump to a data URL to the program, which refuses it; newer
+    // engines refuse it themselves, before the program is asked (hostilePageStaysPut).
     QTest::newRow("navigate to data") << "goTo('data:text/html,<p>gotcha</p>')"
                                       << "data:text/html,<p>gotcha</p>";
     QTest::newRow("window.open") << "openWindow('http://127.0.0.2/popup')"
@@ -264,9 +266,17 @@ void TestPageConfinement::hostilePageStaysPut()
     const QUrl shown = m_view->webView()->url();
     QVERIFY(!token.isEmpty());
     QSignalSpy refused(page, &QovConfinedPage::navigationRefused);
+    const pagetest::LogCapture log;
 
     evalJs(page, attempt);
-    if (!refusedUrl.isEmpty()) {
+    if (refusedUrl.startsWith(QLatin1String("data:"))) {
+        QTRY_VERIFY(refused.count() == 1 ||
+                    !log.matching(QStringLiteral("Not allowed to navigate top frame")).isEmpty());
+        QVERIFY(refused.count() <= 1);
+        if (refused.count() == 1) {
+            QCOMPARE(refused.first().first().toUrl(), QUrl(refusedUrl));
+        }
+    } else if (!refusedUrl.isEmpty()) {
         QTRY_COMPARE(refused.count(), 1);
         QCOMPARE(refused.first().first().toUrl(), QUrl(refusedUrl));
     }
@@ -381,10 +391,10 @@ void TestPageConfinement::systemFileIsNoDownload()
 {
     QWebEngineProfile *profile = m_view->webView()->page()->profile();
     QList<QUrl> requested;
-    QList<QWebEngineDownloadItem::DownloadState> states;
+    QList<QovWebEngineDownload::DownloadState> states;
     // Connected after the profile's own guard, so it sees what the guard decided.
     const auto connection = connect(profile, &QWebEngineProfile::downloadRequested, this,
-                                    [&](QWebEngineDownloadItem *download) {
+                                    [&](QovWebEngineDownload *download) {
                                         requested << download->url();
                                         states << download->state();
                                     });
@@ -398,10 +408,10 @@ void TestPageConfinement::systemFileIsNoDownload()
     disconnect(connection);
     for (int i = 0; i < requested.size() - 1; ++i) {
         QVERIFY2(requested.at(i).scheme() != QLatin1String("file") ||
-                     states.at(i) == QWebEngineDownloadItem::DownloadCancelled,
+                     states.at(i) == QovWebEngineDownload::DownloadCancelled,
                  qPrintable(requested.at(i).toString()));
     }
-    QCOMPARE(states.last(), QWebEngineDownloadItem::DownloadRequested);
+    QCOMPARE(states.last(), QovWebEngineDownload::DownloadRequested);
     QTest::qWait(300);
     QCOMPARE(connections(), 0);
 }

@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 using pagetest::evalJs;
 
@@ -92,7 +93,7 @@ void TestPagesInWindow::cleanup()
             windows << w;
         }
     }
-    for (const QPointer<QWidget> &w : qAsConst(windows)) {
+    for (const QPointer<QWidget> &w : std::as_const(windows)) {
         if (w) {
             w->hide();
             delete w.data();

@@ -8,6 +8,7 @@
 #include "screenshotscene.h"
 #include "tempprofile.h"
 
+#include "models/qovqtcompat.h"
 #include "models/qovtextfile.h"
 
 #include <QApplication>
@@ -65,8 +66,7 @@ bool render(const ScreenshotScene &scene, const QDir &folder)
 int main(int argc, char *argv[])
 {
     // As the program does, so that QT_SCALE_FACTOR=2 shows the high-density artwork.
-    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
-    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps, true);
+    QovQtCompat::enableHighDpiScaling();
     // The settings pages' web views share the GL context, which must be asked for up front.
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts, true);
     QApplication app(argc, argv);
