@@ -2,6 +2,7 @@
 // dialog's Connect button to the project page listing all 32, and the longest time the GUI
 // thread's event loop went without running meanwhile.
 #include "app/qovmainwindow.h"
+#include "benchlog.h"
 #include "dialogs/qovaddonlinedevicedialog.h"
 #include "discovery/qovonlinedevicefinder.h"
 #include "mixersimprocess.h"
@@ -34,13 +35,8 @@ bool waitFor(const std::function<bool()> &done, int timeoutMs)
 int main(int argc, char *argv[])
 {
     velmora::test::requirePrivateNetwork();
-    qputenv("QT_LOGGING_RULES", "*.debug=false");
+    quietBenchLog();
     QApplication app(argc, argv);
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &msg) {
-        if (type != QtDebugMsg) {
-            std::fprintf(stderr, "%s\n", qPrintable(msg));
-        }
-    });
 
     TempProfile profile;
     MixerSimProcess sim(QByteArray(R"({"generate": )") + QByteArray::number(kMixers) + "}");

@@ -6,6 +6,8 @@
 #include "privatenetwork.h"
 #include "tempprofile.h"
 
+#include "benchlog.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -29,12 +31,8 @@ QString addressOf(int i)
 int main(int argc, char *argv[])
 {
     velmora::test::requirePrivateNetwork();
+    quietBenchLog();
     QCoreApplication app(argc, argv);
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &msg) {
-        if (type != QtDebugMsg) {
-            std::fprintf(stderr, "%s\n", qPrintable(msg));
-        }
-    });
 
     TempProfile profile;
     QJsonArray mixers;

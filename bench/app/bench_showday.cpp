@@ -11,6 +11,7 @@
 // while paging, and over the whole run. The simulator's control requests block, so they run on
 // a worker thread: on the GUI thread they would count as the program's stalls.
 #include "app/qovmainwindow.h"
+#include "benchlog.h"
 #include "benchprobes.h"
 #include "dialogs/qovaddonlinedevicedialog.h"
 #include "discovery/qovonlinedevicefinder.h"
@@ -232,13 +233,8 @@ bool connectAll(QovMainWindow &window, int mixers)
 int main(int argc, char *argv[])
 {
     velmora::test::requirePrivateNetwork();
-    qputenv("QT_LOGGING_RULES", "*.debug=false");
+    quietBenchLog();
     QApplication app(argc, argv);
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &msg) {
-        if (type != QtDebugMsg) {
-            std::fprintf(stderr, "%s\n", qPrintable(msg));
-        }
-    });
     const qint64 seconds = argc > 1 ? QByteArray(argv[1]).toLongLong() : 600;
     const int mixers = argc > 2 ? QByteArray(argv[2]).toInt() : 32;
     if (seconds < 30 || mixers < 4) {

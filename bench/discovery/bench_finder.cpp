@@ -1,6 +1,7 @@
 // Time from QovOnlineDeviceFinder::start() until 100 simulated mixers are listed, and the
 // longest time the GUI thread's event loop went without running meanwhile. Admission waits on
 // the network for every mixer, so any of it done on the GUI thread shows as a stall here.
+#include "benchlog.h"
 #include "discovery/qovonlinedevicefinder.h"
 #include "mixersimprocess.h"
 #include "privatenetwork.h"
@@ -22,14 +23,9 @@ constexpr int kDeadlineMs = 30000;
 int main(int argc, char *argv[])
 {
     velmora::test::requirePrivateNetwork();
+    quietBenchLog();
     QCoreApplication app(argc, argv);
-    qputenv("QT_LOGGING_RULES", "*.debug=false");
     qSetMessagePattern(QString());
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &msg) {
-        if (type != QtDebugMsg) {
-            std::fprintf(stderr, "%s\n", qPrintable(msg));
-        }
-    });
 
     TempProfile profile;
     MixerSimProcess sim(R"({"generate": 100})");
