@@ -70,9 +70,10 @@ void showPartlyWritten(const QovOnlineDeviceModel &target, const QovCgiApi::Conn
         QovMainWindow::tr("Error"),
         QovMainWindow::tr("The transfer to the mixer %1 (%2) failed part-way. The mixer now "
                           "holds partly written data.\n\nWhat it held before is in its safety "
-                          "copy:\n%3")
+                          "copy %3, in the folder:\n%4")
             .arg(target->deviceName(), target->ipAddress(),
-                 QDir::toNativeSeparators(outcome.safetyCopy)),
+                 QFileInfo(outcome.safetyCopy).fileName(),
+                 QDir::toNativeSeparators(QFileInfo(outcome.safetyCopy).absolutePath())),
         QFileInfo(outcome.safetyCopy).absolutePath());
 }
 

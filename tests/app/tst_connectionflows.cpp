@@ -487,8 +487,10 @@ void TestConnectionFlows::failedConnectionLeavesTheEntry()
         QCOMPARE(answerer.seenLines().mid(1),
                  QStringList{"Error: The transfer to the mixer Monitor (" + address +
                              ") failed part-way. The mixer now holds partly written data.\n\n"
-                             "What it held before is in its safety copy:\n" +
-                             QDir::toNativeSeparators(copies.last()) + "\n"});
+                             "What it held before is in its safety copy " +
+                             QFileInfo(copies.last()).fileName() + ", in the folder:\n" +
+                             QDir::toNativeSeparators(QFileInfo(copies.last()).absolutePath()) +
+                             "\n"});
     } else {
         QCOMPARE(answerer.seenLines().mid(1),
                  QStringList{"Error: One or more devices are unable to connect with Velmora.\n" +

@@ -65,5 +65,21 @@ std::vector<ScreenshotScene> popupScenes()
                                                      changedAt);
                       },
                       nullptr, 0, 0});
+    // An upload that stopped part-way: where the mixer's old data is, and the folder one click
+    // away.
+    scenes.push_back(
+        {QStringLiteral("popup-partly-written"),
+         [] {
+             return new QovErrorPopup(
+                 QStringLiteral("Error"),
+                 QStringLiteral(
+                     "The transfer to the mixer Stage Left (192.168.1.31) failed "
+                     "part-way. The mixer now holds partly written data.\n\nWhat it "
+                     "held before is in its safety copy 2025-03-14T21-47-05.512Z.vlmproj, in "
+                     "the folder:\n/home/lee/.local/share/korvath/velmora/backups/"
+                     "001DC1123456"),
+                 QStringLiteral("Open Folder"));
+         },
+         nullptr, 0, 0});
     return scenes;
 }
