@@ -50,6 +50,10 @@ public:
     // reconnected), an automatic reconnect. The window does not close before it has ended.
     bool isWorking() const;
     QovAutoReconnector *autoReconnector() const { return m_autoReconnector; }
+    bool isReconnecting(const QovAppDeviceModel &device) const override
+    {
+        return m_autoReconnector->isReconnecting(device);
+    }
     // Opens the project saved at `savePath` with the unsaved edits kept aside in `keptPath`
     // after a crash, as an edited project. For the never-saved default project, which has no
     // file to open.

@@ -21,6 +21,8 @@ public:
 
     virtual int currentPage() const = 0;
     virtual QovProjectDataModel *projectData() const = 0;
+    // An automatic reconnect of the device is in flight.
+    virtual bool isReconnecting(const QovAppDeviceModel &) const { return false; }
 
 public Q_SLOTS:
     virtual void setCurrentPage(int targetPageNumber) = 0;

@@ -224,14 +224,16 @@ void QovProjectDeviceListItemView::updateStatus(QovAppDeviceModelInternal::Statu
         return;
     }
     m_statusIcon->setPixmap(cachedPixmap(QString::fromLatin1(look.icon), QSize(24, 24)));
-    // A note, such as that a missing mixer is online again, follows the status word; a
-    // missing device with news of its mixer is one click from its reconnection.
+    // A note, such as that a missing mixer is online again, goes under the status word; a
+    // missing device with news of its mixer is one click from its reconnection, unless it is
+    // being reconnected already.
     const QString note = m_device->statusNote();
     QString text = look.text.toHtmlEscaped();
     if (!note.isEmpty()) {
-        text += QStringLiteral(" · ") + note.toHtmlEscaped();
-        if (look.reconnect) {
-            text += QStringLiteral(" <a href=\"reconnect\" style=\"color:#ecf0f1;\">%1</a>")
+        text += QStringLiteral("<br><span style=\"color:#ecf0f1; font-weight:normal;\">%1</span>")
+                    .arg(note.toHtmlEscaped());
+        if (look.reconnect && !m_mainWindow->isReconnecting(m_device)) {
+            text += QStringLiteral("<br><a href=\"reconnect\" style=\"color:#ecf0f1;\">%1</a>")
                         .arg(tr("Reconnect"));
         }
     }

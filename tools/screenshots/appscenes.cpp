@@ -56,6 +56,12 @@ QovProjectDataModel *twelveDeviceProject()
             device->setIpAddress(QStringLiteral("192.168.1.%1").arg(20 + i));
         }
         device->setStatus(status);
+        // Two missing mixers answer again: one waits for the user, one failed to reconnect.
+        if (i == 2) {
+            device->setStatusNote(QStringLiteral("Online again"));
+        } else if (i == 5) {
+            device->setStatusNote(QStringLiteral("Reconnect failed"));
+        }
         project->addDevice(device);
     }
     project->setIsEdited(false);
