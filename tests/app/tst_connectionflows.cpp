@@ -168,6 +168,8 @@ private:
     QString overlayTitle() const;
     QProgressBar *overlayBar() const;
     QString macOf(const QString &mixerName) const;
+    // The finder's model of the mixer listed under `mixerName`; null when none is.
+    QovOnlineDeviceModel listed(const QString &mixerName) const;
 
     std::unique_ptr<TempProfile> m_profile;
     std::unique_ptr<MixerSimProcess> m_sim;
@@ -191,6 +193,16 @@ QString TestConnectionFlows::overlayTitle() const
 QProgressBar *TestConnectionFlows::overlayBar() const
 {
     return m_window->findChild<QProgressBar *>(QStringLiteral("progress-bar"));
+}
+
+QovOnlineDeviceModel TestConnectionFlows::listed(const QString &mixerName) const
+{
+    for (const auto &device : m_finder->getAll()) {
+        if (device->deviceName() == mixerName) {
+            return device;
+        }
+    }
+    return {};
 }
 
 QString TestConnectionFlows::macOf(const QString &mixerName) const
@@ -837,12 +849,7 @@ void TestConnectionFlows::failedSafetyCopyStopsTheUpload()
 void TestConnectionFlows::openingWithoutSafetyCopyWritesNothing()
 {
     // A project bound to Monitor opens with "App to Device" while no copy can be written.
-    QovOnlineDeviceModel monitor;
-    for (const auto &device : m_finder->getAll()) {
-        if (device->deviceName() == QStringLiteral("Monitor")) {
-            monitor = device;
-        }
-    }
+    const QovOnlineDeviceModel monitor = listed(QStringLiteral("Monitor"));
     QVERIFY(monitor);
     QovProjectDataModel project;
     auto entry = std::make_shared<QovAppDeviceModelInternal>(monitor);
@@ -887,13 +894,9 @@ QTEST_MAIN(TestConnectionFlows)
 
 void TestConnectionFlows::connectOffersNoMixerAnotherEntryHolds()
 {
-    QovAppDeviceModel holder;
-    for (const auto &device : m_finder->getAll()) {
-        if (device->deviceName() == QStringLiteral("Monitor")) {
-            holder = std::make_shared<QovAppDeviceModelInternal>(device);
-        }
-    }
-    QVERIFY(holder);
+    const QovOnlineDeviceModel monitor = listed(QStringLiteral("Monitor"));
+    QVERIFY(monitor);
+    const auto holder = std::make_shared<QovAppDeviceModelInternal>(monitor);
     holder->setStatus(QovAppDeviceModelInternal::MISSING);
     const QovAppDeviceModel fresh =
         unboundDevice(QStringLiteral("Fresh"), QovDeviceSelector::ZEPH2208);
@@ -915,12 +918,7 @@ void TestConnectionFlows::connectOffersNoMixerAnotherEntryHolds()
 
 void TestConnectionFlows::openingTwoEntriesOnOneMixerConnectsTheFirst()
 {
-    QovOnlineDeviceModel monitor;
-    for (const auto &device : m_finder->getAll()) {
-        if (device->deviceName() == QStringLiteral("Monitor")) {
-            monitor = device;
-        }
-    }
+    const QovOnlineDeviceModel monitor = listed(QStringLiteral("Monitor"));
     QVERIFY(monitor);
     QovProjectDataModel project;
     const QStringList names = {QStringLiteral("First"), QStringLiteral("Second")};
