@@ -43,11 +43,10 @@ QHBoxLayout *makeItemRow(const QString &name, QWidget *control)
 QovProgramSettingsDialog::QovProgramSettingsDialog(QWidget *parent)
     : QovAbstractDialog(parent)
     , m_autoReconnectToggle(makeToggle())
-    , m_directionBox(new QComboBox())
+    , m_directionBox(makeComboBox("settings-combobox"))
     , m_topPageToggle(makeToggle())
 {
     setWindowTitle(tr("Settings"));
-    m_directionBox->setObjectName(QStringLiteral("settings-combobox"));
     m_directionBox->setFixedWidth(160);
     m_directionBox->addItem(tr("App to Device"));
     m_directionBox->addItem(tr("Device to App"));

@@ -2,11 +2,13 @@
 
 #include "views/qovsortlabel.h"
 
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 namespace {
@@ -79,6 +81,14 @@ QLabel *makeLabel(const QString &text, const QSize &size, const char *objectName
     applyObjectName(label, objectName);
     label->setAlignment(alignment);
     return label;
+}
+
+QComboBox *makeComboBox(const char *objectName)
+{
+    auto *box = new QComboBox();
+    box->setObjectName(QLatin1String(objectName));
+    box->setItemDelegate(new QStyledItemDelegate(box));
+    return box;
 }
 
 QPushButton *makeButton(const QString &text, const QSize &size, const char *objectName)

@@ -5,6 +5,7 @@
 #include <QString>
 #include <Qt>
 
+class QComboBox;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
@@ -24,6 +25,9 @@ QVBoxLayout *makeVBoxLayout(int margin, int spacing, Qt::Alignment alignment);
 QLabel *makeLabel(const QString &text, const QSize &size, const char *objectName = nullptr,
                   Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter);
 QPushButton *makeButton(const QString &text, const QSize &size, const char *objectName = nullptr);
+// A combo box whose opened list the style sheet paints: the platform's own list would draw the
+// box's light text on its light background.
+QComboBox *makeComboBox(const char *objectName);
 // The icon is drawn at `size` and the button is fixed to the same size.
 QPushButton *makeIconButton(const QString &iconFilePath, const QSize &size,
                             const char *objectName = nullptr);

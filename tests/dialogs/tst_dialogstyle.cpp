@@ -1,11 +1,32 @@
 #include "dialogs/qovabstractdialog.h"
 #include "dialogs/qovconfirmsavepopup.h"
 #include "models/qovtextfile.h"
+#include "views/qovwidgetfactory.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QPushButton>
 #include <QtTest>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
+
+// WCAG 2.1 contrast ratio of two colours.
+double contrast(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 class PlainDialog : public QovAbstractDialog
 {
@@ -34,6 +55,8 @@ private Q_SLOTS:
     void popupColours();
     void dialogFrameColours();
     void busyOverlayDarkensWindow();
+    void openedComboListIsLegible_data();
+    void openedComboListIsLegible();
 };
 
 void TestDialogStyle::popupColours()
@@ -75,6 +98,40 @@ void TestDialogStyle::busyOverlayDarkensWindow()
                  qAbs(shaded.green() - body.green() * keep) <= 2 &&
                  qAbs(shaded.blue() - body.blue() * keep) <= 2,
              qPrintable(shaded.name()));
+}
+
+void TestDialogStyle::openedComboListIsLegible_data()
+{
+    QTest::addColumn<QString>("objectName");
+    QTest::newRow("settings dialog") << "settings-combobox";
+    QTest::newRow("device type") << "device-type-selector";
+}
+
+void TestDialogStyle::openedComboListIsLegible()
+{
+    QFETCH(QString, objectName);
+    QWidget window;
+    QComboBox *box = makeComboBox(objectName.toLatin1().constData());
+    box->setParent(&window);
+    box->addItems({"App to Device", "Device to App"});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    box->showPopup();
+    QAbstractItemView *list = box->view();
+    QVERIFY(QTest::qWaitForWindowExposed(list->window()));
+    // The second item's row, away from the selection: its text must stand out from its
+    // background (the box's own light text on the light list showed nothing).
+    const QRect row = list->visualRect(list->model()->index(1, 0));
+    const QImage image = list->viewport()->grab(row).toImage();
+    const QColor background = image.pixelColor(1, 1);
+    double strongest = 1.0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            strongest = std::max(strongest, contrast(image.pixelColor(x, y), background));
+        }
+    }
+    QVERIFY2(strongest >= 4.5, qPrintable(QString::number(strongest)));
+    box->hidePopup();
 }
 
 QTEST_MAIN(TestDialogStyle)

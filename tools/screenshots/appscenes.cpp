@@ -9,6 +9,7 @@
 #include "views/qovprojectdevicelistitemview.h"
 #include "views/qovprojectview.h"
 
+#include <QComboBox>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -111,6 +112,9 @@ std::vector<ScreenshotScene> appScenes()
              return new QovProjectMetaDataDialog(metadataProject.get());
          },
          nullptr, 0, 0},
+        {QStringLiteral("dialog-program-settings-list-open"),
+         [] { return new QovProgramSettingsDialog(); },
+         [](QWidget *dialog) { dialog->findChild<QComboBox *>()->showPopup(); }, 0, 0},
         {QStringLiteral("dialog-program-settings"), [] { return new QovProgramSettingsDialog(); },
          nullptr, 0, 0},
         {QStringLiteral("dialog-about"), [] { return new QovVersionInfoDialog(); }, nullptr, 0, 0},
