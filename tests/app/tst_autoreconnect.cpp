@@ -82,6 +82,9 @@ private:
     QovAppDeviceModel showAlphaProject();
     // Powers Alpha off until its device is MISSING, then on again.
     void powerCycleAlpha(const QovAppDeviceModel &device);
+    // Alpha's project in auto-reconnect `mode`, Alpha slowed (its reconnect runs for seconds)
+    // and power-cycled: its device once the automatic reconnect runs; null if it never did.
+    QovAppDeviceModel reconnectingSlowAlpha(int mode);
     QovOnlineDeviceModel online(const QString &address) const;
 
     std::unique_ptr<TempProfile> m_profile;
@@ -162,6 +165,20 @@ void TestAutoReconnect::powerCycleAlpha(const QovAppDeviceModel &device)
     QTRY_COMPARE_WITH_TIMEOUT(device->status(), QovAppDeviceModelInternal::MISSING, 20000);
     QVERIFY(m_sim->clearRequests(kAlpha));
     QVERIFY(m_sim->startMixer(kAlpha));
+}
+
+QovAppDeviceModel TestAutoReconnect::reconnectingSlowAlpha(int mode)
+{
+    writeSettings(mode);
+    const QovAppDeviceModel entry = showAlphaProject();
+    if (!entry || !m_sim->setFaults(kAlpha, R"({"delayMs": 40})")) {
+        return {};
+    }
+    powerCycleAlpha(entry);
+    const bool started =
+        !QTest::currentTestFailed() &&
+        QTest::qWaitFor([&] { return m_window->autoReconnector()->isReconnecting(entry); }, 20000);
+    return started ? entry : QovAppDeviceModel();
 }
 
 void TestAutoReconnect::comesBackByMode_data()
@@ -248,13 +265,8 @@ void TestAutoReconnect::noOverwriteWithoutASafetyCopy()
 
 void TestAutoReconnect::userActionsAndAnAutomaticReconnectAtOnce()
 {
-    writeSettings(1);
-    const QovAppDeviceModel entry = showAlphaProject();
+    const QovAppDeviceModel entry = reconnectingSlowAlpha(1);
     QVERIFY(entry);
-    // A slow mixer: its reconnect runs for seconds.
-    QVERIFY(m_sim->setFaults(kAlpha, R"({"delayMs": 40})"));
-    powerCycleAlpha(entry);
-    QTRY_VERIFY_WITH_TIMEOUT(m_window->autoReconnector()->isReconnecting(entry), 20000);
 
     // The user's own reconnect of that device is refused, with a word why; nothing doubles.
     ModalAnswerer answerer;
@@ -274,12 +286,8 @@ void TestAutoReconnect::userActionsAndAnAutomaticReconnectAtOnce()
 
 void TestAutoReconnect::projectClosedWhileAReconnectRuns()
 {
-    writeSettings(2);
-    const QovAppDeviceModel entry = showAlphaProject();
+    const QovAppDeviceModel entry = reconnectingSlowAlpha(2);
     QVERIFY(entry);
-    QVERIFY(m_sim->setFaults(kAlpha, R"({"delayMs": 40})"));
-    powerCycleAlpha(entry);
-    QTRY_VERIFY_WITH_TIMEOUT(m_window->autoReconnector()->isReconnecting(entry), 20000);
 
     auto *next = new QovProjectDataModel();
     next->setProjectName(QStringLiteral("Next"));
