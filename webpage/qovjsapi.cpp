@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QThread>
 
 QovJsApi::QovJsApi(QovMainWindowBase *mainWindow, QovAppDeviceModel device, int pageNumber,
@@ -69,6 +70,57 @@ void QovJsApi::setSelectedDevice(int selectedDevice)
     }
     m_selectedDevice = selectedDevice;
     Q_EMIT selectedDeviceChanged(selectedDevice);
+}
+
+namespace {
+
+// A page may write anything here; only a small object of the expected shape is kept, so what
+// the next page load reads back is never more than a place on the page.
+bool isViewState(const QString &text)
+{
+    if (text.isEmpty()) {
+        return true;
+    }
+    if (text.size() > 200) {
+        return false;
+    }
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        return false;
+    }
+    static const QRegularExpression viewPattern(QStringLiteral("^[a-z]{1,16}(/[0-9]{1,2})?$"));
+    const QJsonObject state = document.object();
+    for (auto it = state.constBegin(); it != state.constEnd(); ++it) {
+        const QJsonValue value = it.value();
+        if (it.key() == QLatin1String("view")) {
+            if (!value.isString() || !viewPattern.match(value.toString()).hasMatch()) {
+                return false;
+            }
+        } else if (it.key() == QLatin1String("scroll")) {
+            const double scroll = value.toDouble(-1);
+            if (!value.isDouble() || scroll < 0 || scroll > 1e6 || scroll != int(scroll)) {
+                return false;
+            }
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+void QovJsApi::rememberView(const QString &viewState)
+{
+    if (viewState == m_viewState) {
+        return;
+    }
+    if (!isViewState(viewState)) {
+        qDebug() << "refused a view state from a page:" << viewState.left(80);
+        return;
+    }
+    m_viewState = viewState;
 }
 
 void QovJsApi::backToProjectPage()

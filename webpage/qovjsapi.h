@@ -27,6 +27,11 @@ class QovJsApi : public QObject
     Q_PROPERTY(QovPageDevice *currentDevice READ currentDevice CONSTANT)
     Q_PROPERTY(
         int selectedDevice READ selectedDevice WRITE setSelectedDevice NOTIFY selectedDeviceChanged)
+    // Where the user was on the page: its section, channel and scroll position, as the page
+    // wrote it with rememberView. Held here, so a page whose web view was released comes back
+    // where it was. Constant for the page that reads it: only a page changes it, and the next
+    // one reads it when it sets up its channel.
+    Q_PROPERTY(QString viewState READ viewState CONSTANT)
 
 public:
     QovJsApi(QovMainWindowBase *mainWindow, QovAppDeviceModel device, int pageNumber,
@@ -38,6 +43,7 @@ public:
     // The device as the page sees it: read only.
     QovPageDevice *currentDevice() const;
     int selectedDevice() const;
+    QString viewState() const { return m_viewState; }
 
     // Not on the meta-object, so pages never see them.
     QovAppDeviceModel device() const { return m_device; }
@@ -74,6 +80,8 @@ private Q_SLOTS:
 public:
     // The project's devices as indented JSON text: [{"name", "model", "color"}, ...].
     Q_INVOKABLE QByteArray getDeviceList() const;
+    // Last on the meta-object: pages made for the members above find them where they were.
+    Q_INVOKABLE void rememberView(const QString &viewState);
 
 private:
     QPointer<QovMainWindowBase> m_mainWindow;
@@ -90,4 +98,5 @@ private:
     bool m_snapshotTaken = false;
 
     int m_selectedDevice;
+    QString m_viewState;
 };

@@ -60,6 +60,9 @@ void QovZephSettingView::ensureWebView()
     if (m_jsApi) {
         m_jsApi->setWebView(m_webView);
         page->setWebChannel(m_channel);
+        // The new page reads every value when it sets up its channel; what was held while the
+        // view was away goes out now and is at worst the same again.
+        m_channel->setBlockUpdates(false);
     }
     // A device type without a settings page stays blank.
     if (!m_pageUrl.isEmpty()) {
@@ -77,6 +80,9 @@ bool QovZephSettingView::releaseWebView()
     }
     if (m_jsApi) {
         m_jsApi->setWebView(nullptr);
+        // Without a page the channel has no transport, and each change of the device would be
+        // sent to nobody, with a warning; they wait until a view is back.
+        m_channel->setBlockUpdates(true);
     }
     // Deferred: the release may happen inside a call from that very page (a page that moves the
     // window to another device), and its page must not die under that call.

@@ -37,6 +37,7 @@ private Q_SLOTS:
     void topBarFollowsStatusAndForwardsActions();
     void keysStepTypeAndReset();
     void rollBackShowsTheSnapshotAgain();
+    void pageLoadedAgainComesBackWhereTheUserWas();
     void dragRedrawsThePlotAndTheLastPositionIsKept();
 };
 
@@ -400,6 +401,47 @@ void TestSettingsPages::rollBackShowsTheSnapshotAgain()
         QStringLiteral("document.querySelector('.strip .strip-gain').textContent=='38 dB'")));
     QCOMPARE(js(QStringLiteral("getZephDataCurrent()")).toString(),
              factoryText(QStringLiteral("ZEPH-2208NET"), 7));
+}
+
+// The web view of a page out of sight may be released and the page loaded afresh later: it comes
+// back to the section, channel and scroll position the user left, which the program held. What
+// a page writes there is kept only when it is a place on the page.
+void TestSettingsPages::pageLoadedAgainComesBackWhereTheUserWas()
+{
+    openPage(QStringLiteral("ZEPH-2208NET"));
+    m_view->resize(900, 380);
+    QovJsApi *bridge = m_view->jsApi();
+    QVERIFY(js(QStringLiteral("ZephPage.activate('outputs/3', true);"
+                              "window.scrollTo(0, 120);true"))
+                .toBool());
+    const QString place = QStringLiteral("{\"view\":\"outputs/3\",\"scroll\":120}");
+    QTRY_COMPARE_WITH_TIMEOUT(bridge->viewState(), place, 5000);
+
+    for (const QString &hostile :
+         {QStringLiteral("{\"view\":\"outputs/3\",\"url\":\"http://127.0.0.2/\"}"),
+          QStringLiteral("{\"view\":\"<img src=x>\"}"), QStringLiteral("[1,2]"),
+          QStringLiteral("{\"view\":\"inputs\",\"scroll\":-5}"),
+          QStringLiteral("{\"view\":\"inputs\",\"pad\":\"") + QString(300, QLatin1Char('x')) +
+              QStringLiteral("\"}")}) {
+        js(QStringLiteral("ZephPage.app.api.rememberView(%1);true").arg(jsString(hostile)));
+    }
+    // A round trip through the channel: the writes above have been handled by now.
+    js(QStringLiteral("ZephPage.app.api.getDeviceList(function () { window.roundTrip = true; });"));
+    QVERIFY(waitFor(QStringLiteral("window.roundTrip === true")));
+    QCOMPARE(bridge->viewState(), place);
+
+    m_view->hide();
+    QVERIFY(m_view->releaseWebView());
+    QVERIFY(!m_view->webView());
+    m_view->show();
+    QVERIFY(m_view->webView());
+    QVERIFY(waitFor(QStringLiteral("!!document.body && document.body.classList.contains('ready')"),
+                    20000));
+    QCOMPARE(js(QStringLiteral("ZephPage.app.activeSection.id")).toString(),
+             QStringLiteral("outputs"));
+    QCOMPARE(js(QStringLiteral("ZephPage.app.activeSection.selected()")).toInt(), 2);
+    QVERIFY(waitFor(QStringLiteral("window.scrollY === 120")));
+    QCOMPARE(bridge->viewState(), place);
 }
 
 // A band dragged across the plot for a second: the plot keeps up, and once the drag ends the

@@ -150,7 +150,8 @@ void TestJsApi::metaObjectOrder()
                           QStringLiteral("void zephDataChanged(int,int)"),
                           QStringLiteral("void reportFatal(QString)"),
                           QStringLiteral("void onCurrentPageChanged(int)"),
-                          QStringLiteral("QByteArray getDeviceList()")}));
+                          QStringLiteral("QByteArray getDeviceList()"),
+                          QStringLiteral("void rememberView(QString)")}));
     QCOMPARE(meta.method(meta.indexOfMethod("onCurrentPageChanged(int)")).access(),
              QMetaMethod::Private);
     // The model's bridge adds nothing a page could see twice.
@@ -240,16 +241,16 @@ void TestJsApi::channelPublishesOnlyThePageSurface()
              (QStringList{QStringLiteral("backToProjectPage"), QStringLiteral("connectDevice"),
                           QStringLiteral("deleteLater"), QStringLiteral("disconnectDevice"),
                           QStringLiteral("getDeviceList"), QStringLiteral("gotoDevice"),
-                          QStringLiteral("reconnectDevice"), QStringLiteral("reportFatal"),
-                          QStringLiteral("rollBack"), QStringLiteral("saveProject"),
-                          QStringLiteral("setSelectedDevice"), QStringLiteral("snapShot"),
-                          QStringLiteral("zephDataChanged")}));
+                          QStringLiteral("reconnectDevice"), QStringLiteral("rememberView"),
+                          QStringLiteral("reportFatal"), QStringLiteral("rollBack"),
+                          QStringLiteral("saveProject"), QStringLiteral("setSelectedDevice"),
+                          QStringLiteral("snapShot"), QStringLiteral("zephDataChanged")}));
     QCOMPARE(publishedNames(api, QStringLiteral("signals")),
              QStringList{QStringLiteral("destroyed")});
     QCOMPARE(publishedNames(api, QStringLiteral("properties")),
              (QStringList{QStringLiteral("currentDevice"), QStringLiteral("currentDeviceIndex"),
                           QStringLiteral("deviceList"), QStringLiteral("objectName"),
-                          QStringLiteral("selectedDevice")}));
+                          QStringLiteral("selectedDevice"), QStringLiteral("viewState")}));
 
     // The device: fields and change signals, no setter.
     const QJsonObject device = published.value(QStringLiteral("qtApiDevice")).toObject();

@@ -187,6 +187,7 @@
     selected = ch;
     buildDetail(detail);
     strips.forEach(function (s, i) { refreshStrip(i); });
+    P.rememberView();
   }
 
   P.section({

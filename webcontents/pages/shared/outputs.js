@@ -132,6 +132,7 @@
     selected = o;
     buildDetail(detail);
     cards.forEach(function (c, i) { refreshCard(i); });
+    P.rememberView();
   }
 
   if (root.ResizeObserver) {
@@ -159,6 +160,7 @@
     refresh: function () {
       cards.forEach(function (c, i) { refreshCard(i); });
       drawGeq();
-    }
+    },
+    selected: function () { return selected; }
   });
 }(this));

@@ -296,6 +296,38 @@
     if (app.ready) refreshNow(false);
     if (target.shown) target.shown(parts[1]);
     if (fromUser && history.replaceState) history.replaceState(null, '', '#' + target.id);
+    rememberView();
+  }
+
+  // ---- Where the user is -----------------------------------------------------------------
+  // The application may drop this page's web view while another page is shown, and load the
+  // page afresh when it comes back; it holds the place the user had, so that is where the
+  // page comes back to.
+
+  function viewOf(state) {
+    try {
+      var parsed = JSON.parse(state || '{}');
+      return parsed && typeof parsed === 'object' ? parsed : {};
+    } catch (e) {
+      return {};
+    }
+  }
+
+  function rememberView() {
+    var active = app.activeSection;
+    if (!app.api || !active || !app.ready) return;
+    var view = active.id + (active.selected ? '/' + (active.selected() + 1) : '');
+    var text = JSON.stringify({ view: view, scroll: Math.max(0, Math.round(root.scrollY || 0)) });
+    if (text !== app.viewState) {
+      app.viewState = text;
+      call('rememberView', text);
+    }
+  }
+
+  var scrollTimer = null;
+  function scrolled() {
+    if (scrollTimer) clearTimeout(scrollTimer);
+    scrollTimer = setTimeout(function () { scrollTimer = null; rememberView(); }, 150);
   }
 
   // ---- The application -----------------------------------------------------------------
@@ -331,6 +363,7 @@
     app.deviceList = listOf(api.deviceList);
     app.deviceIndex = typeof api.currentDeviceIndex === 'number' ? api.currentDeviceIndex : 0;
     app.selectedDevice = typeof api.selectedDevice === 'number' ? api.selectedDevice : -1;
+    app.viewState = typeof api.viewState === 'string' ? api.viewState : '';
     U().start('device ' + app.deviceIndex);
     if (device) {
       app.info = { name: device.deviceName || '', deviceid: device.deviceId, color: device.headerColor };
@@ -383,12 +416,15 @@
   function show() {
     buildSections();
     if (root.ZephTopBar) root.ZephTopBar.build(document.getElementById('topbar'));
-    activate(location.hash.slice(1), false);
+    var saved = viewOf(app.viewState);
+    activate(location.hash.slice(1) || saved.view, false);
     showNotice();
     refreshNow(true);
     app.ready = true;
     app.perf.shownAt = performance.now();
     document.body.classList.add('ready');
+    if (saved.scroll > 0) root.scrollTo(0, saved.scroll);
+    root.addEventListener('scroll', scrolled, { passive: true });
   }
 
   // In lists of banks and slots the arrow keys move between their buttons: up and down to the
@@ -458,7 +494,7 @@
 
   root.ZephPage = {
     app: app, start: start, section: section, edited: edited, ownStep: ownStep, ask: ask, call: call, save: save,
-    activate: activate, refresh: scheduleRefresh, external: external, dataOf: dataOf,
+    activate: activate, rememberView: rememberView, refresh: scheduleRefresh, external: external, dataOf: dataOf,
     undo: function () { return U().undo(); }, redo: function () { return U().redo(); },
     closeStep: function () { U().closeStep(); },
     readSet: readSet, loadSet: loadSet, changed: changed, reloaded: reloaded, refreshNow: refreshNow,
