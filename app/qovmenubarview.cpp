@@ -1,10 +1,12 @@
 #include "app/qovmenubarview.h"
 
+#include "dialogs/qovconfirmpopup.h"
 #include "dialogs/qovpopups.h"
 #include "dialogs/qovversioninfodialog.h"
 #include "models/qovpersistentdatamodel.h"
 #include "models/qovsafetycopies.h"
 #include "views/qovmainwindowbase.h"
+#include "views/qovrecentlabels.h"
 #include "views/qovwidgetfactory.h"
 
 #include <QAction>
@@ -135,10 +137,31 @@ void QovMenuBarView::updateRecents()
     const QStringList files = QovPersistentDataModel::instance()->recentFiles();
     qDebug() << "updateRecents" << files;
     m_recentMenu->clear();
-    for (const QString &path : files) {
-        QAction *action = m_recentMenu->addAction(QFileInfo(path).fileName());
+    m_recentMenu->setToolTipsVisible(true);
+    const QStringList labels = qovRecentFileLabels(files);
+    for (int i = 0; i < files.size(); ++i) {
+        const QString path = files.at(i);
+        QAction *action = m_recentMenu->addAction(labels.at(i));
         action->setData(path);
-        connect(action, &QAction::triggered, m_mainWindow,
-                [window = m_mainWindow, path] { window->openProjectFile(path); });
+        action->setToolTip(QDir::toNativeSeparators(path));
+        connect(action, &QAction::triggered, m_mainWindow, [this, path] { openRecent(path); });
     }
+}
+
+void QovMenuBarView::openRecent(const QString &path)
+{
+    // A file moved or deleted since: its reader's "invalid data" would send the user looking
+    // for a fault in a file that is not there.
+    if (!QFileInfo(path).isFile()) {
+        QovConfirmPopup popup(tr("Open Recent"),
+                              tr("The project file was not found:\n%1\n\nIt may have been moved, "
+                                 "renamed or deleted. Remove it from the recent files?")
+                                  .arg(QDir::toNativeSeparators(path)),
+                              tr("Remove"), tr("Keep"));
+        if (popup.exec() == QDialog::Accepted) {
+            QovPersistentDataModel::instance()->removeRecent(path);
+        }
+        return;
+    }
+    m_mainWindow->openProjectFile(path);
 }

@@ -30,6 +30,8 @@ private Q_SLOTS:
     void updateRecents();
 
 private:
+    // Opens a recent project, or offers to forget one that is no longer there.
+    void openRecent(const QString &path);
     void buildMainMenu();
 
     QMenu *m_recentMenu;

@@ -4,11 +4,18 @@
 #include <QPushButton>
 
 QovConfirmPopup::QovConfirmPopup(const QString &title, const QString &message, QWidget *parent)
+    : QovConfirmPopup(title, message, tr("OK"), tr("Cancel"), parent)
+{
+}
+
+QovConfirmPopup::QovConfirmPopup(const QString &title, const QString &message,
+                                 const QString &acceptText, const QString &rejectText,
+                                 QWidget *parent)
     : QovAbstractPopup(384, 178, title, message, parent)
 {
     leftButton()->hide();
-    makeAcceptButton(centerButton(), tr("OK"));
-    rightButton()->setText(tr("Cancel"));
+    makeAcceptButton(centerButton(), acceptText);
+    rightButton()->setText(rejectText);
     buttonRow()->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Popups answer on press, so a quick tap that slides off the button still counts.
     connect(centerButton(), &QPushButton::pressed, this, &QDialog::accept);

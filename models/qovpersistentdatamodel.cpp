@@ -54,7 +54,20 @@ void QovPersistentDataModel::addRecent(const QString &path)
     m_recentFiles.prepend(path);
     truncate(m_recentFiles, m_maxCount);
     qDebug() << "addRecent" << path << m_recentFiles;
+    storeRecents();
+}
 
+void QovPersistentDataModel::removeRecent(const QString &path)
+{
+    if (m_recentFiles.removeAll(path) == 0) {
+        return;
+    }
+    qDebug() << "removeRecent" << path << m_recentFiles;
+    storeRecents();
+}
+
+void QovPersistentDataModel::storeRecents()
+{
     m_settings.setValue(QStringLiteral("version"), 1);
     m_settings.setValue(kRecentFilesKey, m_recentFiles);
     QovSettingsStore::syncAndCheck(m_settings);

@@ -22,6 +22,8 @@ public:
 
     // Moves or inserts the path at the front, trims the list to its limit and writes the file.
     void addRecent(const QString &path);
+    // Drops a file from the list, as when it is found missing.
+    void removeRecent(const QString &path);
 
 public Q_SLOTS:
     void setRecentFiles(const QStringList &files);
@@ -30,6 +32,8 @@ Q_SIGNALS:
     void recentFilesChanged(const QStringList &files);
 
 private:
+    void storeRecents();
+
     quint32 m_maxCount;
     QSettings m_settings;
     QStringList m_recentFiles;

@@ -81,6 +81,7 @@ private Q_SLOTS:
     void askToSaveBeforeNewProject();
     void openEditSaveReopen();
     void reopeningTheOpenProjectOffersNothing();
+    void recentFilesReadAsTheyAreNamed();
     void pagesFollowProject();
     void closeProjectShowsSuccessor_data();
     void closeProjectShowsSuccessor();
@@ -388,6 +389,63 @@ void TestMainWindow::openEditSaveReopen()
     QTRY_COMPARE(QovPersistentDataModel::instance()->recentFiles().mid(0, 2),
                  QStringList({first, copy}));
     QCOMPARE(menuBar->recentMenu()->actions().value(1)->text(), QStringLiteral("copy.vlmproj"));
+}
+
+// The recent files menu shows each name as it is spelled, tells two files of one name apart by
+// their folders, and a file that has gone is offered for removal instead of being reported as
+// invalid data.
+void TestMainWindow::recentFilesReadAsTheyAreNamed()
+{
+    QDir files(m_files.path());
+    QVERIFY(files.mkpath(QStringLiteral("stage")) && files.mkpath(QStringLiteral("hall")));
+    const QString rock = writeProjectFile(m_files.path(), "Rock&Roll.vlmproj", "Rock", {"a"});
+    const QString stage =
+        writeProjectFile(files.filePath(QStringLiteral("stage")), "show.vlmproj", "Stage", {"a"});
+    const QString hall =
+        writeProjectFile(files.filePath(QStringLiteral("hall")), "show.vlmproj", "Hall", {"a"});
+    QovPersistentDataModel *recent = QovPersistentDataModel::instance();
+    recent->setRecentFiles({rock, stage, hall});
+    QovMainWindow *window = shownWindow();
+    QVERIFY(window);
+    QMenu *menu = window->findChild<QovMenuBarView *>()->recentMenu();
+    const QList<QAction *> actions = menu->actions();
+    QCOMPARE(actions.size(), 3);
+    // The text a menu draws is the one without shortcut marks.
+    QCOMPARE(actions.at(0)->iconText(), QStringLiteral("Rock&Roll.vlmproj"));
+    QVERIFY(actions.at(1)->text() != actions.at(2)->text());
+    QVERIFY2(actions.at(1)->text().contains(QStringLiteral("stage")),
+             qPrintable(actions.at(1)->text()));
+    QVERIFY2(actions.at(2)->text().contains(QStringLiteral("hall")),
+             qPrintable(actions.at(2)->text()));
+    QCOMPARE(actions.at(2)->toolTip(), QDir::toNativeSeparators(hall));
+    QVERIFY(menu->toolTipsVisible());
+
+    // Moved away: kept when the user says so, removed when asked, never opened as invalid.
+    QVERIFY(QFile::rename(stage, stage + QStringLiteral(".moved")));
+    ModalAnswerer answerer;
+    answerer.pressButton(QStringLiteral("Keep"));
+    actions.at(1)->trigger();
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QCOMPARE(answerer.seen().last().title, QStringLiteral("Open Recent"));
+    QVERIFY2(answerer.seen().last().text.contains(QDir::toNativeSeparators(stage)),
+             qPrintable(answerer.seen().last().text));
+    QCOMPARE(recent->recentFiles(), QStringList({rock, stage, hall}));
+
+    answerer.pressButton(QStringLiteral("Remove"));
+    menu->actions().at(1)->trigger();
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QCOMPARE(recent->recentFiles(), QStringList({rock, hall}));
+    QCOMPARE(menu->actions().size(), 2);
+    // Its name no longer clashes.
+    QCOMPARE(menu->actions().at(1)->text(), QStringLiteral("show.vlmproj"));
+    for (const ModalAnswerer::Seen &seen : answerer.seen()) {
+        QVERIFY2(!seen.text.contains(QStringLiteral("invalid")), qPrintable(seen.text));
+    }
+
+    // Present, it opens.
+    menu->actions().at(0)->trigger();
+    QTRY_VERIFY(!window->isBusy());
+    QTRY_COMPARE(window->projectData()->projectName(), QStringLiteral("Rock"));
 }
 
 void TestMainWindow::pagesFollowProject()
