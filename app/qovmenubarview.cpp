@@ -29,6 +29,7 @@ QovMenuBarView::QovMenuBarView(QovMainWindowBase *mainWindow, QWidget *parent)
     layout->addSpacing(20);
     QPushButton *menuButton =
         makeIconButton(QStringLiteral(":/icons/ic_menu.svg"), QSize(24, 24), "menu-icon-button");
+    menuButton->setAccessibleName(tr("Main menu"));
     menuButton->setFixedSize(32, 32);
     m_mainMenu = new QMenu(this);
     m_mainMenu->setObjectName(QStringLiteral("mainMenu"));

@@ -62,7 +62,8 @@ QovTopWindow::QovTopWindow(QWidget *parent)
     buttons->addSpacing(24);
     auto *hideRow = makeHBoxLayout(0, 8, Qt::AlignLeft | Qt::AlignVCenter);
     hideRow->addWidget(m_hideCheckBox);
-    hideRow->addWidget(makeLabel(tr("Do not display this dialog again"), QSize(0, 24), "hide-top"));
+    hideRow->addWidget(makeLabelFor(m_hideCheckBox, tr("Do not display this dialog again"),
+                                    QSize(0, 24), "hide-top"));
     buttons->addLayout(hideRow);
     layout->addLayout(buttons);
     layout->addSpacing(53);

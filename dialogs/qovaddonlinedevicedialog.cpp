@@ -42,8 +42,10 @@ QovAddOnlineDeviceDialog::QovAddOnlineDeviceDialog(int mode,
     }
 
     m_list = makeListWidget(QSize(608, 226), 0, true, "dialog-device-list");
+    m_list->setAccessibleName(tr("Mixers found on the network"));
     m_headerCheck = new QCheckBox();
     m_headerCheck->setFixedSize(20, 20);
+    m_headerCheck->setAccessibleName(tr("Select all"));
     m_headerCheck->setCursor(Qt::PointingHandCursor);
     m_headerCheck->setToolTip(tr("Select all"));
     m_sortLabels = {makeSortLabel(tr("Device"), QSize(204, 24)),

@@ -20,6 +20,7 @@ QovAddOnlineDeviceDialogListItem::QovAddOnlineDeviceDialogListItem(
     setAttribute(Qt::WA_StyledBackground);
 
     m_checkBox->setFixedSize(20, 20);
+    m_checkBox->setAccessibleName(tr("Add %1").arg(device->deviceName()));
     m_checkBox->setChecked(device->selected());
     m_checkBox->setCursor(Qt::PointingHandCursor);
     connect(m_checkBox, &QCheckBox::toggled, this,

@@ -118,6 +118,7 @@ QovCompareDialog::QovCompareDialog(const QovAppDeviceModel &device,
                "overwrites them in the project.");
     }
     m_list = makeListWidget(QSize(kListWidth, 0), 0, false, "dialog-device-list");
+    m_list->setAccessibleName(tr("Differences"));
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
     m_list->setFocusPolicy(Qt::NoFocus);
     setup(QSize(720, 514));

@@ -36,6 +36,7 @@ QovConnectDeviceDialog::QovConnectDeviceDialog(const QovAppDeviceModel &device,
 {
     setWindowTitle(tr("Connect Device"));
     m_list = makeListWidget(QSize(kListWidth, 0), 0, true, "dialog-device-list");
+    m_list->setAccessibleName(tr("Mixers"));
     m_sortLabels = {makeSortLabel(tr("Device"), QSize(166, 24)),
                     makeSortLabel(tr("IP Address"), QSize(118, 24)),
                     makeSortLabel(tr("Device ID"), QSize(80, 24))};

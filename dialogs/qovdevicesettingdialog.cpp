@@ -66,6 +66,7 @@ QovDeviceSettingDialog::QovDeviceSettingDialog(QovProjectDataModel *project, boo
     if (newProject) {
         m_projectNameEdit =
             makeLineEdit(project->projectName(), tr("Input project title"), QSize(608, 28));
+        m_projectNameEdit->setAccessibleName(tr("Project title"));
         m_projectNameEdit->setMaxLength(kMaxProjectNameLength);
         m_projectNameEdit->setValidator(makeProjectTextValidator(m_projectNameEdit));
         connect(m_projectNameEdit, &QLineEdit::editingFinished, this, [this] {
@@ -82,6 +83,7 @@ QovDeviceSettingDialog::QovDeviceSettingDialog(QovProjectDataModel *project, boo
         appendEntry(device);
     }
     m_deviceList = makeListWidget(QSize(608, 258), 0, true, "dialog-device-list");
+    m_deviceList->setAccessibleName(tr("Project devices"));
     m_addButton = makeAddButton(tr(" Add"), QSize(82, 24));
     m_addOnlineButton = makeAddButton(tr(" Add Online Device"), QSize(170, 24));
     setup(newProject ? QSize(664, 582) : QSize(664, 454));

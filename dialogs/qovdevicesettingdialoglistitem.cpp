@@ -47,7 +47,7 @@ QWidget *QovDeviceSettingDialogListItem::makeModelColumn()
             tr("%1 [%2]").arg(QovDeviceSelector::modelName(m_entry->type)).arg(device->deviceId()),
             QSize(150, 34), "device-type-selector");
     }
-    m_typeSelector = makeComboBox("device-type-selector");
+    m_typeSelector = makeComboBox("device-type-selector", tr("Model"));
     m_typeSelector->setFixedSize(150, 32);
     for (QovDeviceSelector::DeviceType type : QovDeviceSelector::supportedTypes()) {
         m_typeSelector->addItem(QovDeviceSelector::modelName(type));

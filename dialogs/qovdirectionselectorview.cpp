@@ -39,6 +39,8 @@ QPushButton *QovDirectionSelectorView::makeDirectionButton(QLabel *mark, const Q
 {
     QPushButton *button = makeButton(QString(), QSize(), "direction-selector-button");
     button->setCheckable(true);
+    // The words are labels inside the button; a screen reader hears them as its name.
+    button->setAccessibleName(tr("%1 to %2").arg(from, to));
     mark->setFixedSize(kMarkSize);
     auto *layout = makeHBoxLayout(8, 8, Qt::AlignLeft | Qt::AlignVCenter);
     layout->setContentsMargins(12, 8, 16, 8);

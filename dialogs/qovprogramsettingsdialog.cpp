@@ -32,7 +32,7 @@ QHBoxLayout *makeItemRow(const QString &name, QWidget *control)
 {
     auto *row = makeHBoxLayout(0, 0, Qt::AlignVCenter);
     row->setContentsMargins(32, 0, 24, 0);
-    row->addWidget(makeLabel(name, QSize(0, 40), "settings-item"));
+    row->addWidget(makeLabelFor(control, name, QSize(0, 40), "settings-item"));
     row->addStretch();
     row->addWidget(control);
     return row;
@@ -43,7 +43,7 @@ QHBoxLayout *makeItemRow(const QString &name, QWidget *control)
 QovProgramSettingsDialog::QovProgramSettingsDialog(QWidget *parent)
     : QovAbstractDialog(parent)
     , m_autoReconnectToggle(makeToggle())
-    , m_directionBox(makeComboBox("settings-combobox"))
+    , m_directionBox(makeComboBox("settings-combobox", tr("Data Direction")))
     , m_topPageToggle(makeToggle())
 {
     setWindowTitle(tr("Settings"));
@@ -64,6 +64,7 @@ void QovProgramSettingsDialog::buildContents(QWidget *contents)
     auto *layout = makeVBoxLayout(0, 8, Qt::AlignTop);
     layout->setContentsMargins(0, 16, 0, 16);
     layout->addWidget(makeLabel(tr("Auto Reconnect"), QSize(0, 32), "settings-category"));
+    m_autoReconnectToggle->setAccessibleName(tr("Auto Reconnect Enabled"));
     layout->addLayout(makeItemRow(tr("Enabled"), m_autoReconnectToggle));
     layout->addLayout(makeItemRow(tr("Data Direction"), m_directionBox));
     layout->addWidget(makeSeparator());

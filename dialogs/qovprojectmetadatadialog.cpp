@@ -79,8 +79,8 @@ void QovProjectMetaDataDialog::buildContents(QWidget *contents)
     };
     int row = 1;
     for (const auto &entry : rows) {
-        grid->addWidget(makeLabel(entry.label, QSize(160, 30), "metadata-name"), row, 0,
-                        Qt::AlignLeft | Qt::AlignTop);
+        grid->addWidget(makeLabelFor(entry.editor, entry.label, QSize(160, 30), "metadata-name"),
+                        row, 0, Qt::AlignLeft | Qt::AlignTop);
         grid->addWidget(entry.editor, row, 1, Qt::AlignLeft | Qt::AlignTop);
         ++row;
     }

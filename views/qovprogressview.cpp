@@ -2,6 +2,7 @@
 
 #include "views/qovwidgetfactory.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
@@ -55,15 +56,36 @@ QString fileText(const QovTransferProgress::Transfer &transfer)
 
 } // namespace
 
+namespace {
+
+// The overlay holds the keyboard while the program works; a screen reader says what it is
+// rather than an unnamed pane.
+QAccessibleInterface *overlayAccessible(const QString &className, QObject *object)
+{
+    if (className != QLatin1String("QovProgressView") || !object || !object->isWidgetType()) {
+        return nullptr;
+    }
+    return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Animation,
+                                 QApplication::translate("QovProgressView", "Busy"));
+}
+
+} // namespace
+
 QovProgressView::QovProgressView(QWidget *covered)
     : QWidget(covered)
     , m_covered(covered)
 {
+    static const bool installed = [] {
+        QAccessible::installFactory(overlayAccessible);
+        return true;
+    }();
+    Q_UNUSED(installed);
     QPalette shade = palette();
     shade.setColor(QPalette::All, QPalette::Window, QColor(QStringLiteral("#88000000")));
     setPalette(shade);
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(tr("Busy"));
 
     auto *movie = new QMovie(QStringLiteral(":/images/progress.gif"), QByteArray(), this);
     movie->setScaledSize(QSize(200, 200));

@@ -60,6 +60,8 @@ QString QovSortLabel::text() const
 void QovSortLabel::setText(const QString &text)
 {
     m_textLabel->setText(text);
+    // The text is drawn by a label on top; the button itself would read as unnamed.
+    setAccessibleName(text);
     updateGeometry();
 }
 

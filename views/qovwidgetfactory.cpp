@@ -2,11 +2,14 @@
 
 #include "views/qovsortlabel.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
@@ -83,11 +86,63 @@ QLabel *makeLabel(const QString &text, const QSize &size, const char *objectName
     return label;
 }
 
-QComboBox *makeComboBox(const char *objectName)
+namespace {
+
+// Passes a click on a label on to its check box.
+class LabelClickTicks : public QObject
+{
+public:
+    LabelClickTicks(QLabel *label, QAbstractButton *box)
+        : QObject(label)
+        , m_label(label)
+        , m_box(box)
+    {
+        label->installEventFilter(this);
+        label->setCursor(Qt::PointingHandCursor);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_label && event->type() == QEvent::MouseButtonRelease && m_box &&
+            m_box->isEnabled()) {
+            const auto *mouse = static_cast<QMouseEvent *>(event);
+            if (mouse->button() == Qt::LeftButton && m_label->rect().contains(mouse->pos())) {
+                m_box->click();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QLabel *m_label;
+    QPointer<QAbstractButton> m_box;
+};
+
+} // namespace
+
+QLabel *makeLabelFor(QWidget *control, const QString &text, const QSize &size,
+                     const char *objectName)
+{
+    QLabel *label = makeLabel(text, size, objectName);
+    label->setBuddy(control);
+    if (control->accessibleName().isEmpty()) {
+        control->setAccessibleName(text);
+    }
+    if (auto *box = qobject_cast<QCheckBox *>(control)) {
+        new LabelClickTicks(label, box);
+    }
+    return label;
+}
+
+QComboBox *makeComboBox(const char *objectName, const QString &accessibleName)
 {
     auto *box = new QComboBox();
     box->setObjectName(QLatin1String(objectName));
     box->setItemDelegate(new QStyledItemDelegate(box));
+    box->setAccessibleName(accessibleName);
+    box->view()->setAccessibleName(accessibleName);
     return box;
 }
 

@@ -24,10 +24,15 @@ QHBoxLayout *makeHBoxLayout(int margin, int spacing, Qt::Alignment alignment);
 QVBoxLayout *makeVBoxLayout(int margin, int spacing, Qt::Alignment alignment);
 QLabel *makeLabel(const QString &text, const QSize &size, const char *objectName = nullptr,
                   Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter);
+// A label beside `control` that names it: a screen reader reads the label's text as the
+// control's name, and a click on the label of a check box ticks the box, as on its own text.
+QLabel *makeLabelFor(QWidget *control, const QString &text, const QSize &size,
+                     const char *objectName = nullptr);
 QPushButton *makeButton(const QString &text, const QSize &size, const char *objectName = nullptr);
 // A combo box whose opened list the style sheet paints: the platform's own list would draw the
 // box's light text on its light background.
-QComboBox *makeComboBox(const char *objectName);
+// `accessibleName` names the box and its opened list for screen readers.
+QComboBox *makeComboBox(const char *objectName, const QString &accessibleName);
 // The icon is drawn at `size` and the button is fixed to the same size.
 QPushButton *makeIconButton(const QString &iconFilePath, const QSize &size,
                             const char *objectName = nullptr);

@@ -111,7 +111,7 @@ void TestDialogStyle::openedComboListIsLegible()
 {
     QFETCH(QString, objectName);
     QWidget window;
-    QComboBox *box = makeComboBox(objectName.toLatin1().constData());
+    QComboBox *box = makeComboBox(objectName.toLatin1().constData(), objectName);
     box->setParent(&window);
     box->addItems({"App to Device", "Device to App"});
     window.show();

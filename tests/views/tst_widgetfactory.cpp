@@ -1,7 +1,10 @@
 #include "views/qovsortlabel.h"
 #include "views/qovwidgetfactory.h"
 
+#include <QCheckBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
@@ -18,6 +21,7 @@ private Q_SLOTS:
     void fixesOnlyPositiveDirections_data();
     void fixesOnlyPositiveDirections();
     void iconsAreDrawn();
+    void labelNamesItsControlAndTicksItsBox();
 };
 
 void TestWidgetFactory::fixesOnlyPositiveDirections_data()
@@ -63,4 +67,39 @@ void TestWidgetFactory::iconsAreDrawn()
 }
 
 QTEST_MAIN(TestWidgetFactory)
+// A check box's label ticks it on a click, as the box's own text would; any label names its
+// control for screen readers.
+void TestWidgetFactory::labelNamesItsControlAndTicksItsBox()
+{
+    QWidget window;
+    auto *box = new QCheckBox();
+    auto *edit = new QLineEdit();
+    auto *layout = new QHBoxLayout(&window);
+    QLabel *boxLabel =
+        makeLabelFor(box, QStringLiteral("Do not display this dialog again"), QSize(0, 24));
+    QLabel *editLabel = makeLabelFor(edit, QStringLiteral("Author Name"), QSize(120, 24));
+    for (QWidget *widget : {static_cast<QWidget *>(box), static_cast<QWidget *>(boxLabel),
+                            static_cast<QWidget *>(edit), static_cast<QWidget *>(editLabel)}) {
+        layout->addWidget(widget);
+    }
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(box->accessibleName(), QStringLiteral("Do not display this dialog again"));
+    QCOMPARE(edit->accessibleName(), QStringLiteral("Author Name"));
+    QCOMPARE(editLabel->buddy(), edit);
+
+    QSignalSpy clicks(box, &QCheckBox::clicked);
+    QTest::mouseClick(boxLabel, Qt::LeftButton);
+    QVERIFY(box->isChecked());
+    QCOMPARE(clicks.size(), 1);
+    QTest::mouseClick(boxLabel, Qt::LeftButton);
+    QVERIFY(!box->isChecked());
+    box->setEnabled(false);
+    QTest::mouseClick(boxLabel, Qt::LeftButton);
+    QVERIFY(!box->isChecked());
+    // A label of anything else takes no clicks.
+    QTest::mouseClick(editLabel, Qt::LeftButton);
+    QVERIFY(edit->text().isEmpty());
+}
+
 #include "tst_widgetfactory.moc"

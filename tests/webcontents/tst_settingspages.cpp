@@ -38,6 +38,8 @@ private Q_SLOTS:
     void keysStepTypeAndReset();
     void rollBackShowsTheSnapshotAgain();
     void pageLoadedAgainComesBackWhereTheUserWas();
+    void everyControlHasAnAccessibleName_data();
+    void everyControlHasAnAccessibleName();
     void dragRedrawsThePlotAndTheLastPositionIsKept();
 };
 
@@ -442,6 +444,54 @@ void TestSettingsPages::pageLoadedAgainComesBackWhereTheUserWas()
     QCOMPARE(js(QStringLiteral("ZephPage.app.activeSection.selected()")).toInt(), 2);
     QVERIFY(waitFor(QStringLiteral("window.scrollY === 120")));
     QCOMPARE(bridge->viewState(), place);
+}
+
+void TestSettingsPages::everyControlHasAnAccessibleName_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::newRow("ZEPH-2208") << QStringLiteral("ZEPH-2208");
+    QTest::newRow("ZEPH-2208NET") << QStringLiteral("ZEPH-2208NET");
+}
+
+// What a screen reader finds on every section of the page: each control has a role and a name,
+// from its text, its label or its ARIA attributes.
+void TestSettingsPages::everyControlHasAnAccessibleName()
+{
+    QFETCH(QString, model);
+    openPage(model);
+    const QString unnamed = js(QStringLiteral(R"JS(
+(function () {
+  ZephPage.app.sections.forEach(function (s) { ZephPage.activate(s.id); });
+  var found = [];
+  var controls = document.querySelectorAll('button, input, select, textarea, a[href], ' +
+      '[role], [tabindex]:not([tabindex="-1"])');
+  var implicit = { BUTTON: 'button', INPUT: 'input', SELECT: 'listbox', TEXTAREA: 'textbox', A: 'link' };
+  var interactive = /^(button|tab|slider|checkbox|switch|link|menuitem|option|spinbutton|textbox|listbox|radio)$/;
+  Array.prototype.forEach.call(controls, function (n) {
+    var role = n.getAttribute('role') || implicit[n.tagName];
+    if (!role && n.getAttribute('tabindex') === null) return;
+    if (role && !implicit[n.tagName] && !interactive.test(role)) return;
+    var name = (n.getAttribute('aria-label') || '').trim();
+    var by = n.getAttribute('aria-labelledby');
+    if (!name && by) {
+      name = by.split(/\s+/).map(function (id) {
+        var e = document.getElementById(id); return e ? e.textContent : '';
+      }).join(' ').trim();
+    }
+    if (!name && n.labels && n.labels.length) name = n.labels[0].textContent.trim();
+    if (!name && /^(button|tab|link|menuitem|option|checkbox|radio)$/.test(role || '')) name = n.textContent.trim();
+    if (!name) name = (n.getAttribute('title') || '').trim();
+    if (!role || !name) {
+      found.push(n.tagName.toLowerCase() + (n.id ? '#' + n.id : '') +
+          (n.className && n.className.baseVal === undefined ? '.' + String(n.className).split(' ').join('.') : '') +
+          ' role=' + role);
+    }
+  });
+  return found.slice(0, 25).join('; ');
+}())
+)JS"))
+                                .toString();
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed));
 }
 
 // A band dragged across the plot for a second: the plot keeps up, and once the drag ends the

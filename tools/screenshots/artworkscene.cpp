@@ -55,3 +55,13 @@ std::vector<ScreenshotScene> artworkScenes()
 {
     return {{QStringLiteral("artwork-sheet"), artworkSheet, nullptr, 0, 0}};
 }
+
+std::vector<ScreenshotScene> allScreenshotScenes()
+{
+    std::vector<ScreenshotScene> scenes = artworkScenes();
+    for (auto more : {widgetScenes(), popupScenes(), dialogScenes(), appScenes(), pageScenes(),
+                      connectionScenes(), progressScenes()}) {
+        scenes.insert(scenes.end(), more.begin(), more.end());
+    }
+    return scenes;
+}

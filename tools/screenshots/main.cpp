@@ -81,11 +81,7 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    std::vector<ScreenshotScene> scenes = artworkScenes();
-    for (auto more : {widgetScenes(), popupScenes(), dialogScenes(), appScenes(), pageScenes(),
-                      connectionScenes(), progressScenes()}) {
-        scenes.insert(scenes.end(), more.begin(), more.end());
-    }
+    const std::vector<ScreenshotScene> scenes = allScreenshotScenes();
     int failures = 0;
     for (const ScreenshotScene &scene : scenes) {
         if (filter.isEmpty() || scene.name.contains(filter)) {

@@ -32,3 +32,6 @@ std::vector<ScreenshotScene> connectionScenes();
 std::vector<ScreenshotScene> appScenes();
 // The busy overlay over the main window while transfers run against simulated mixers.
 std::vector<ScreenshotScene> progressScenes();
+
+// All of the above, in the order the renderer takes them.
+std::vector<ScreenshotScene> allScreenshotScenes();

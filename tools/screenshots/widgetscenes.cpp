@@ -53,6 +53,7 @@ QWidget *statusMenuHost()
     QPushButton *button = makeIconButton(QStringLiteral(":/icons/ic_arrow_drop_down.svg"),
                                          QSize(24, 24), "status-button");
     button->setFixedSize(36, 36);
+    button->setAccessibleName(QStringLiteral("Status"));
     auto *menu = new QMenuRight(button, button);
     menu->setObjectName(QStringLiteral("popup"));
     menu->setFixedWidth(155);
