@@ -11,6 +11,7 @@
 #include "models/qovqtcompat.h"
 #include "models/qovrecovery.h"
 #include "models/qovtextfile.h"
+#include "models/qovworkerpool.h"
 #include "webpage/qovwebenginearguments.h"
 #include "webpage/qovwebengineconfig.h"
 
@@ -52,7 +53,7 @@ void showFirstWindow(int argc, char *argv[])
         // The file comes first; edits a crash left in the never-saved project are only kept
         // aside, so that a new project in this run cannot overwrite them. The next start
         // without a file offers them.
-        QtConcurrent::run(&QovRecovery::keepUnsavedChanges, defaultProject);
+        QtConcurrent::run(qovWorkerPool(), &QovRecovery::keepUnsavedChanges, defaultProject);
         return;
     }
     qovOfferUnsavedChanges(qApp, defaultProject, [defaultProject](const QString &keptPath) {

@@ -4,6 +4,7 @@
 #include "discovery/qovonlinedevicefinder.h"
 #include "models/qovprogramsettingsmodel.h"
 #include "models/qovprojectdatamodel.h"
+#include "models/qovworkerpool.h"
 
 #include <QDebug>
 #include <QFutureWatcher>
@@ -121,7 +122,7 @@ void QovAutoReconnector::start(const QovAppDeviceModel &device, const QovOnlineD
                 finish(device, target, watcher->result());
             });
     // The same path as a connection the user starts: a safety copy before any overwrite.
-    watcher->setFuture(QtConcurrent::run([api, upload, device, target] {
+    watcher->setFuture(QtConcurrent::run(qovWorkerPool(), [api, upload, device, target] {
         return api->connectDeviceWithOutcome(upload, device, target).get();
     }));
 }

@@ -14,6 +14,7 @@
 #include "discovery/qovonlinedevicefinder.h"
 #include "models/qovmodelmetatypes.h"
 #include "models/qovpersistentdatamodel.h"
+#include "models/qovworkerpool.h"
 #include "views/qovprogressview.h"
 #include "views/qovprojectview.h"
 #include "webpage/qovzephsettingview.h"
@@ -294,8 +295,8 @@ void QovMainWindow::loadInBackground(const QString &fileName, const QString &kep
             watcher->deleteLater();
         },
         Qt::DirectConnection);
-    watcher->setFuture(
-        QtConcurrent::run(&QovMainWindow::loadProjectFile, fileName, keptPath, mode));
+    watcher->setFuture(QtConcurrent::run(qovWorkerPool(), &QovMainWindow::loadProjectFile, fileName,
+                                         keptPath, mode));
 }
 
 QovMainWindow::LoadResult

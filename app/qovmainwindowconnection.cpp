@@ -9,6 +9,7 @@
 #include "dialogs/qovpopups.h"
 #include "dialogs/qovreconnectdevicedialog.h"
 #include "discovery/qovonlinedevicefinder.h"
+#include "models/qovworkerpool.h"
 
 #include <QDebug>
 #include <QDir>
@@ -136,7 +137,7 @@ void QovMainWindow::startConnectionWorker(QovCgiApi *api, bool upload,
             hideBusy();
         },
         Qt::DirectConnection);
-    watcher->setFuture(QtConcurrent::run([access, upload, device, target] {
+    watcher->setFuture(QtConcurrent::run(qovWorkerPool(), [access, upload, device, target] {
         const QovCgiApi::ConnectOutcome outcome =
             access ? access->connectDeviceWithOutcome(upload, device, target).get()
                    : QovCgiApi::ConnectOutcome();
@@ -304,7 +305,7 @@ void QovMainWindow::onConnectDevicesCompleted(QovAppDeviceResultList results)
             releaseDialog();
         },
         Qt::DirectConnection);
-    watcher->setFuture(QtConcurrent::run([devices, guiThread] {
+    watcher->setFuture(QtConcurrent::run(qovWorkerPool(), [devices, guiThread] {
         auto *project = new QovProjectDataModel();
         project->setAppDevices(devices);
         project->moveToThread(guiThread);

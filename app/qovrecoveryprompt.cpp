@@ -3,6 +3,7 @@
 #include "dialogs/qovpopups.h"
 #include "dialogs/qovrestorepopup.h"
 #include "models/qovrecovery.h"
+#include "models/qovworkerpool.h"
 
 #include <QDebug>
 #include <QFutureWatcher>
@@ -45,5 +46,6 @@ void qovOfferUnsavedChanges(QObject *context, const QString &savePath, const Don
                      });
     // Without the context the watcher is never needed again.
     QObject::connect(context, &QObject::destroyed, watcher, &QObject::deleteLater);
-    watcher->setFuture(QtConcurrent::run(&QovRecovery::keepUnsavedChanges, savePath));
+    watcher->setFuture(
+        QtConcurrent::run(qovWorkerPool(), &QovRecovery::keepUnsavedChanges, savePath));
 }

@@ -3,6 +3,7 @@
 #include "device/qovcgiapifactory.h"
 #include "device/qovwatchedproject.h"
 #include "models/qovprogramsettingsmodel.h"
+#include "models/qovworkerpool.h"
 
 #include <QDeadlineTimer>
 #include <QDebug>
@@ -169,7 +170,8 @@ void QovKeepAliveThread::requestKeepAlive()
     const void *owner = this;
     auto *watcher = new QFutureWatcher<void>();
     connect(watcher, &QFutureWatcher<void>::finished, watcher, &QObject::deleteLater);
-    watcher->setFuture(QtConcurrent::run([project, owner] { keepAlivePass(*project, owner); }));
+    watcher->setFuture(
+        QtConcurrent::run(qovWorkerPool(), [project, owner] { keepAlivePass(*project, owner); }));
 }
 
 QVector<QovAppDeviceModel> QovKeepAliveThread::keepAlivePass(const QovWatchedProject &project,

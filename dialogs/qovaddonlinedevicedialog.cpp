@@ -8,6 +8,7 @@
 #include "dialogs/qovonlinelistsupport.h"
 #include "dialogs/qovpopups.h"
 #include "discovery/qovonlinedevicefinder.h"
+#include "models/qovworkerpool.h"
 #include "views/qovsortlabel.h"
 #include "views/qovwidgetfactory.h"
 
@@ -241,7 +242,7 @@ void QovAddOnlineDeviceDialog::collectResults()
         qDebug() << QThread::currentThreadId() << "collected!" << result.size();
         Q_EMIT resultCollected(result);
     });
-    watcher->setFuture(QtConcurrent::run([pending] {
+    watcher->setFuture(QtConcurrent::run(qovWorkerPool(), [pending] {
         // Every connection starts at once and only the waiting goes in order. Starting them
         // here rather than on the GUI thread keeps the launch of dozens of tasks off it.
         std::vector<std::future<bool>> connections;

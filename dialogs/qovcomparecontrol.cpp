@@ -4,6 +4,7 @@
 #include "device/qovcgiapifactory.h"
 #include "dialogs/qovcomparedialog.h"
 #include "dialogs/qovpopups.h"
+#include "models/qovworkerpool.h"
 #include "views/qovwidgetfactory.h"
 
 #include <QDebug>
@@ -94,7 +95,8 @@ void QovCompareControl::start()
     updateButton();
     Q_EMIT busyChanged(true);
     // The stored data is copied here, on the GUI thread that owns the device.
-    m_watcher->setFuture(QtConcurrent::run(readAndCompare, mixer, m_device->zephData()));
+    m_watcher->setFuture(
+        QtConcurrent::run(qovWorkerPool(), readAndCompare, mixer, m_device->zephData()));
 }
 
 void QovCompareControl::finish(const QovOnlineDeviceModel &mixer, const Outcome &outcome)

@@ -6,6 +6,7 @@
 #include "dialogs/qovtextvalidators.h"
 #include "models/qovprogramsettingsmodel.h"
 #include "models/qovprojectdatamodel.h"
+#include "models/qovworkerpool.h"
 #include "views/qovwidgetfactory.h"
 
 #include <QDebug>
@@ -285,7 +286,7 @@ void QovDeviceSettingDialog::collectResults()
         watcher->deleteLater();
         onCollected(skipped);
     });
-    watcher->setFuture(QtConcurrent::run([work, newProject, projectName, project] {
+    watcher->setFuture(QtConcurrent::run(qovWorkerPool(), [work, newProject, projectName, project] {
         int skippedUnknown = 0;
         project->clearDevices();
         for (const QovDeviceSettingEntry &entry : work) {

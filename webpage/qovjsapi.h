@@ -1,6 +1,8 @@
 #pragma once
 
 #include "models/qovappdevicemodel.h"
+// Complete for the property below: Qt 6.5 and later check the pointed-to type at compile time.
+#include "webpage/qovpagedevice.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -10,7 +12,6 @@
 #include <QWebEngineView>
 
 class QovMainWindowBase;
-class QovPageDevice;
 
 // The object a settings page reaches as "qtApi" on its web channel; every public member of its
 // meta-object is meant for the page (see qovpagesurface.h). The page navigates, saves,

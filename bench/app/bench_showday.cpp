@@ -17,9 +17,13 @@
 #include "discovery/qovonlinedevicefinder.h"
 #include "mixersimprocess.h"
 #include "modalanswerer.h"
+#include "models/qovtextfile.h"
+#include "models/qovworkerpool.h"
 #include "privatenetwork.h"
 #include "stallmeter.h"
 #include "tempprofile.h"
+#include "webpage/qovwebenginearguments.h"
+#include "webpage/qovwebengineconfig.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -157,7 +161,7 @@ private:
         });
         MixerSimProcess *sim = &m_sim;
         const QElapsedTimer *clock = &m_clock;
-        watcher->setFuture(QtConcurrent::run([sim, clock, address, on] {
+        watcher->setFuture(QtConcurrent::run(qovWorkerPool(), [sim, clock, address, on] {
             const bool done = on ? sim->startMixer(address) : sim->stopMixer(address);
             return done ? clock->elapsed() : qint64(-1);
         }));
@@ -234,9 +238,17 @@ int main(int argc, char *argv[])
 {
     velmora::test::requirePrivateNetwork();
     quietBenchLog();
-    QApplication app(argc, argv);
     const qint64 seconds = argc > 1 ? QByteArray(argv[1]).toLongLong() : 600;
     const int mixers = argc > 2 ? QByteArray(argv[2]).toInt() : 32;
+    // Started as the program starts: one renderer for all pages, the renderer the machine draws
+    // with best, the shared GL context and the style sheet. Without them the pages ran in a
+    // renderer each, drawn through GL read back on the GUI thread, and the stalls were not the
+    // program's.
+    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts, true);
+    QovWebEngineArguments engineArguments(1, argv);
+    QApplication app(engineArguments.argc(), engineArguments.argv());
+    qovStartWebEngine();
+    app.setStyleSheet(loadTextFile(QStringLiteral(":/styles.qss")));
     if (seconds < 30 || mixers < 4) {
         std::fprintf(stderr, "usage: bench_showday [SECONDS >= 30] [MIXERS >= 4]\n");
         return 2;

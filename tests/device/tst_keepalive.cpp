@@ -1,11 +1,13 @@
 #include "device/qovkeepalivethread.h"
 #include "device/qovwatchedproject.h"
 #include "mixersimprocess.h"
+#include "models/qovworkerpool.h"
 #include "privatenetwork.h"
 #include "simdevices.h"
 #include "tempprofile.h"
 
 #include <QElapsedTimer>
+#include <QThreadPool>
 #include <QtConcurrent>
 #include <QtTest>
 
@@ -47,6 +49,7 @@ private Q_SLOTS:
     void lateFailureKeepsNewerStatus_data();
     void lateFailureKeepsNewerStatus();
     void requestedPassRunsAtOnce();
+    void passWaitsOutsideQtsOwnPool();
     void retiredThreadEndsAfterItsPass();
 
 private:
@@ -197,6 +200,25 @@ void TestKeepAlive::requestedPassRunsAtOnce()
         // The thread object may go while its requested pass still runs.
     }
     QTRY_COMPARE_WITH_TIMEOUT(device->status(), QovAppDeviceModelInternal::MISSING, 3000);
+}
+
+// Qt's global pool runs short jobs the GUI thread waits for (an animation frame's conversion);
+// a pass waiting for a slow mixer there stalled the window for as long as it waited.
+void TestKeepAlive::passWaitsOutsideQtsOwnPool()
+{
+    m_profile.writeProgramSettings("[Debug]\nkeepalive_interval=30\n");
+    QVERIFY(m_sim->setFaults("127.0.0.2", R"({"delayMs": 1500})"));
+    auto project = std::make_shared<QovWatchedProject>();
+    project->publish("Slow", {connectedDevice("127.0.0.2")});
+    QovKeepAliveThread thread(project);
+    thread.start();
+    thread.requestKeepAlive();
+    QTRY_VERIFY_WITH_TIMEOUT(keepAlivesAt(*m_sim, "127.0.0.2") >= 1, 3000);
+    QCOMPARE(qovWorkerPool()->activeThreadCount(), 1);
+    QCOMPARE(QThreadPool::globalInstance()->activeThreadCount(), 0);
+    QVERIFY(qovWorkerPool()->waitForDone(10000));
+    thread.quit();
+    thread.wait();
 }
 
 void TestKeepAlive::retiredThreadEndsAfterItsPass()

@@ -10,6 +10,7 @@
 #include "mixersimprocess.h"
 #include "modalanswerer.h"
 #include "models/qovtextfile.h"
+#include "models/qovworkerpool.h"
 #include "simulatedmixers.h"
 #include "tempprofile.h"
 
@@ -329,7 +330,7 @@ void TestCompareDialogs::closingWhileReadingShowsNothing()
     }
     delete dropped;
 
-    QVERIFY(QThreadPool::globalInstance()->waitForDone(20000));
+    QVERIFY(qovWorkerPool()->waitForDone(20000));
     QTRY_VERIFY(!closed.compareControl()->isBusy());
     QTest::qWait(300);
     QVERIFY2(answerer.seen().isEmpty(), "a closed dialog showed its result");
