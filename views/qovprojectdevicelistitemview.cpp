@@ -119,6 +119,7 @@ QovProjectDeviceListItemView::QovProjectDeviceListItemView(quint32 number, quint
     updateIpAddress();
     updateDeviceId();
     updateStatus(m_device->status());
+    fixStatusWidth();
     setCursor(Qt::PointingHandCursor);
 
     QovAppDeviceModelInternal *model = m_device.get();
@@ -197,6 +198,22 @@ void QovProjectDeviceListItemView::updateDeviceId()
 {
     const int id = m_device->deviceId();
     m_idLabel->setText(id == -1 ? tr("-") : tr("[%1]").arg(id));
+}
+
+void QovProjectDeviceListItemView::fixStatusWidth()
+{
+    // As wide as the widest status word, and room for a note under it: the menu button beside
+    // it stays where it is whatever the status, and a longer note wraps.
+    m_statusText->ensurePolished();
+    QFont bold = m_statusText->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    int widest = 0;
+    for (const QString &word : {tr("Connected"), tr("Disconnected"), tr("Missing")}) {
+        widest = qMax(widest, metrics.horizontalAdvance(word));
+    }
+    m_statusText->setFixedWidth(widest * 13 / 10 + 4);
+    m_statusText->setWordWrap(true);
 }
 
 void QovProjectDeviceListItemView::updateStatus(QovAppDeviceModelInternal::Status status)

@@ -35,6 +35,7 @@ private Q_SLOTS:
     void updateDeviceName();
     void updateIpAddress();
     void updateDeviceId();
+    void fixStatusWidth();
     void updateStatus(QovAppDeviceModelInternal::Status status);
 
 private:
