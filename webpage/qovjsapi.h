@@ -1,6 +1,7 @@
 #pragma once
 
 #include "models/qovappdevicemodel.h"
+#include "webpage/qovpagedevice.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -10,7 +11,6 @@
 #include <QWebEngineView>
 
 class QovMainWindowBase;
-class QovPageDevice;
 
 // The object a settings page reaches as "qtApi" on its web channel; every public member of its
 // meta-object is meant for the page (see qovpagesurface.h). The page navigates, saves,
