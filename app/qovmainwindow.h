@@ -109,9 +109,12 @@ private:
                                    QovProgramSettingsModel::AutoReconnectType mode);
     // Pairs `device` with `target` on a pool thread; the result reaches
     // onConnectDeviceCompleted after `doneLine` was logged. Takes ownership of `api` (may be
-    // null, which fails the attempt).
+    // null, which fails the attempt). A mixer that would not give every data set is
+    // overwritten after a partial safety copy only when the user says so, then or here
+    // (`allowPartialCopy`).
     void startConnectionWorker(QovCgiApi *api, bool upload, const QovAppDeviceModel &device,
-                               const QovOnlineDeviceModel &target, const char *doneLine);
+                               const QovOnlineDeviceModel &target, const char *doneLine,
+                               bool allowPartialCopy = false);
 
     // True when the action may go on: nothing to save, saved, or discarded by the user.
     bool askToSave();
@@ -127,6 +130,10 @@ private:
     // list is replaced on this thread.
     void publishWatchedProject();
     void showSuccessor();
+    // Asks whether the connection may overwrite a mixer that would not give `unreadable` after
+    // a copy without them; starts it again if so.
+    void askForPartialCopy(const ConnectDeviceResult &attempt,
+                           const QVector<QovDataSlot> &unreadable, const char *doneLine);
     // Tells the user why a mixer kept its data, or that an upload left it partly written.
     static void reportUnwritten(const QovOnlineDeviceModel &target,
                                 const QovCgiApi::ConnectOutcome &outcome);

@@ -6,6 +6,7 @@
 #include "device/qovcgiapifactory.h"
 #include "dialogs/qovaddonlinedevicedialog.h"
 #include "dialogs/qovconnectdevicedialog.h"
+#include "dialogs/qovpartialcopypopup.h"
 #include "dialogs/qovpopups.h"
 #include "dialogs/qovreconnectdevicedialog.h"
 #include "discovery/qovonlinedevicefinder.h"
@@ -40,11 +41,23 @@ QString unableToConnect(const QString &name)
 void showNotOverwritten(const QovOnlineDeviceModel &target,
                         const QovCgiApi::ConnectOutcome &outcome)
 {
-    const QString why = outcome.safetyCopyFailure == QovCgiApi::READ_FAILED
-                            ? QovMainWindow::tr("Its current data could not be read (%1).")
-                                  .arg(outcome.safetyCopyDetail)
-                            : QovMainWindow::tr("The backup folder cannot be written (%1).")
-                                  .arg(outcome.safetyCopyDetail);
+    QString why;
+    switch (outcome.safetyCopyFailure) {
+    case QovCgiApi::READ_FAILED:
+        why = QovMainWindow::tr("Its current data could not be read (%1).")
+                  .arg(outcome.safetyCopyDetail);
+        break;
+    case QovCgiApi::PARTIAL_READ:
+        // Only a person may accept a copy with gaps; reconnecting the mixer asks.
+        why = QovMainWindow::tr("These data sets could not be read: %1.\nReconnect the mixer "
+                                "to choose whether to overwrite it after a partial copy.")
+                  .arg(QovPartialCopyPopup::setsText(outcome.unreadable));
+        break;
+    default:
+        why = QovMainWindow::tr("The backup folder cannot be written (%1).")
+                  .arg(outcome.safetyCopyDetail);
+        break;
+    }
     qovShowError(QovMainWindow::tr("Error"),
                  QovMainWindow::tr("The mixer %1 (%2) was not overwritten.\n\nNo safety copy "
                                    "of its current data could be kept:\n%3")
@@ -111,7 +124,8 @@ using WorkerResult = std::pair<QovMainWindow::ConnectDeviceResult, QovCgiApi::Co
 
 void QovMainWindow::startConnectionWorker(QovCgiApi *api, bool upload,
                                           const QovAppDeviceModel &device,
-                                          const QovOnlineDeviceModel &target, const char *doneLine)
+                                          const QovOnlineDeviceModel &target, const char *doneLine,
+                                          bool allowPartialCopy)
 {
     // The operation calls back into its API object, so the worker keeps it until the end.
     std::shared_ptr<QovCgiApi> access(api);
@@ -125,6 +139,10 @@ void QovMainWindow::startConnectionWorker(QovCgiApi *api, bool upload,
             const WorkerResult result = watcher->result();
             watcher->deleteLater();
             const auto &[connected, upload, device, target] = result.first;
+            if (result.second.safetyCopyFailure == QovCgiApi::PARTIAL_READ) {
+                askForPartialCopy(result.first, result.second.unreadable, doneLine);
+                return;
+            }
             if (!result.second.partlyWritten &&
                 result.second.safetyCopyFailure == QovCgiApi::NO_FAILURE) {
                 onConnectDeviceCompleted(result.first);
@@ -137,13 +155,32 @@ void QovMainWindow::startConnectionWorker(QovCgiApi *api, bool upload,
             hideBusy();
         },
         Qt::DirectConnection);
-    watcher->setFuture(QtConcurrent::run(qovWorkerPool(), [access, upload, device, target] {
+    watcher->setFuture(QtConcurrent::run(qovWorkerPool(), [access, upload, device, target,
+                                                           allowPartialCopy] {
         const QovCgiApi::ConnectOutcome outcome =
-            access ? access->connectDeviceWithOutcome(upload, device, target).get()
-                   : QovCgiApi::ConnectOutcome();
+            access
+                ? access->connectDeviceWithOutcome(upload, device, target, allowPartialCopy).get()
+                : QovCgiApi::ConnectOutcome();
         return WorkerResult(ConnectDeviceResult(outcome.connected, upload, device, target),
                             outcome);
     }));
+}
+
+void QovMainWindow::askForPartialCopy(const ConnectDeviceResult &attempt,
+                                      const QVector<QovDataSlot> &unreadable, const char *doneLine)
+{
+    const bool upload = std::get<1>(attempt);
+    const QovAppDeviceModel &device = std::get<2>(attempt);
+    const QovOnlineDeviceModel &target = std::get<3>(attempt);
+    flowLine("Connect", device) << ":" << unreadable.size() << "data set(s) cannot be read";
+    // The busy overlay stays up through the question: the connection is not over.
+    if (!qovAskPartialCopy(target->deviceName(), target->ipAddress(), unreadable)) {
+        flowLine("Connect", device) << ": no partial safety copy, the mixer was not written";
+        hideBusy();
+        return;
+    }
+    flowLine("Connect", device) << ": overwriting after a partial safety copy";
+    startConnectionWorker(createCgiApi(device), upload, device, target, doneLine, true);
 }
 
 bool QovMainWindow::connectDevice(QovAppDeviceModel device)

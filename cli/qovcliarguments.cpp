@@ -60,6 +60,8 @@ QovCliArguments QovCliArguments::parse(const QStringList &arguments)
             args.json = true;
         } else if (arg == QLatin1String("--yes") && args.command == Restore) {
             args.yes = true;
+        } else if (arg == QLatin1String("--allow-partial-copy") && args.command == Restore) {
+            args.allowPartialCopy = true;
         } else if (arg == QLatin1String("--all") && args.command == Backup) {
             args.all = true;
         } else if (arg == QLatin1String("--wait")) {
@@ -158,18 +160,25 @@ QString QovCliArguments::usage()
         "  backup (--all | ADDRESS...) -o FILE.vlmproj [--wait S] [--json]\n"
         "      Downloads the settings of every admitted mixer (--all) or of the mixers at the\n"
         "      given IPv4 addresses into a new project file, one device per mixer, extension\n"
-        "      units after their primary unit. Several mixers are read at a time.\n"
-        "  restore FILE.vlmproj [--device N --to ADDRESS]... --yes [--wait S] [--json]\n"
+        "      units after their primary unit. Several mixers are read at a time. Data sets a\n"
+        "      mixer refuses or holds empty are named, and listed in the file as \"unreadable\"\n"
+        "      (\"{}\" stands in for each); the rest of that mixer is still backed up.\n"
+        "  restore FILE.vlmproj [--device N --to ADDRESS]... --yes [--allow-partial-copy]\n"
+        "          [--wait S] [--json]\n"
         "      Uploads the project's settings into the mixers: device N (numbered from 1) into\n"
         "      the mixer at ADDRESS, or, without pairs, every device into the mixer with its MAC\n"
         "      address. Refuses without --yes and refuses a model mismatch. Before each upload\n"
         "      the mixer's current settings are saved as a safety copy under\n"
         "      DATA/backups/MAC/DATE-TIME.vlmproj (the last 20 per mixer are kept); when that\n"
-        "      copy fails, nothing is uploaded to that mixer.\n"
+        "      copy fails, nothing is uploaded to that mixer. A mixer with data sets that\n"
+        "      cannot be read is left as it is, with the sets named, unless\n"
+        "      --allow-partial-copy is given: then its copy holds the rest and lists the sets\n"
+        "      it lacks, and the mixer is overwritten.\n"
         "  diff FILE.vlmproj [--device N --to ADDRESS]... [--wait S] [--json]\n"
         "      Compares the project with the mixers, per data set and bank: \"same\",\n"
         "      \"differs\" (with the preset names on both sides), \"only in file\" or\n"
-        "      \"only on mixer\".\n"
+        "      \"only on mixer\"; \"unreadable on mixer\" for a data set the mixer refuses\n"
+        "      or holds empty.\n"
         "\n"
         "Options:\n"
         "  --wait S   how long to look for mixers on the network, in seconds (default 5)\n"

@@ -18,6 +18,9 @@ struct QovCliArguments
     bool json = false;
     bool all = false;
     bool yes = false;
+    // restore: a mixer that would not give every data set may be overwritten after a safety
+    // copy of the rest.
+    bool allowPartialCopy = false;
     QStringList addresses; // backup: the mixers to back up
     QString output;        // backup: the project file to write
     QString projectFile;   // restore, diff: the project file to read

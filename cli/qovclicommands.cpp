@@ -6,6 +6,7 @@
 #include "models/qovdeviceselector.h"
 #include "models/qovprojectdatamodel.h"
 #include "models/qovprojectfiles.h"
+#include "models/qovprojectsnapshot.h"
 #include "models/qovrecovery.h"
 #include "models/qovzephdatadiff.h"
 
@@ -103,6 +104,14 @@ int list(const QovCliArguments &args)
     return admitted.isEmpty() && others.isEmpty() ? NothingFound : Success;
 }
 
+// Why a mixer counts as failed although the rest of its data was handled.
+QString unreadableReason(const QVector<QovDataSlot> &sets, const char *consequence)
+{
+    return QStringLiteral("%1 data set(s) could not be read, so they were %2: %3")
+        .arg(sets.size())
+        .arg(QLatin1String(consequence), QovCliTransfers::setsText(sets));
+}
+
 int backup(const QovCliArguments &args)
 {
     QovCliReport report(args.json);
@@ -134,13 +143,24 @@ int backup(const QovCliArguments &args)
 
     const QList<QovZephData> data = QovCliTransfers::download(targets, report);
     QList<QovAppDeviceModel> devices;
+    QList<QVector<QovDataSlot>> unreadable;
     for (int i = 0; i < targets.size(); ++i) {
         QJsonObject json = mixerJson(targets.at(i));
-        json.insert(QStringLiteral("ok"), data.at(i).error.isEmpty());
+        const QVector<QovDataSlot> &missing = data.at(i).unreadable;
+        json.insert(QStringLiteral("ok"), data.at(i).error.isEmpty() && missing.isEmpty());
         if (data.at(i).error.isEmpty()) {
+            // What could be read is kept; the file and the report name what could not.
             devices.append(QovProjectFiles::projectDevice(targets.at(i), data.at(i)));
-            report.line(
-                QStringLiteral("backed up %1").arg(QovCliTransfers::describe(targets.at(i))));
+            unreadable.append(missing);
+            const QString mixer = QovCliTransfers::describe(targets.at(i));
+            if (missing.isEmpty()) {
+                report.line(QStringLiteral("backed up %1").arg(mixer));
+            } else {
+                json.insert(QStringLiteral("unreadable"),
+                            QovProjectSnapshot::unreadableJson(missing));
+                report.line(QStringLiteral("backed up %1 in part").arg(mixer));
+                report.failure(mixer, unreadableReason(missing, "not backed up"));
+            }
         } else {
             json.insert(QStringLiteral("reason"), data.at(i).error);
             report.failure(QovCliTransfers::describe(targets.at(i)), data.at(i).error);
@@ -151,7 +171,7 @@ int backup(const QovCliArguments &args)
         const QString title = QStringLiteral("Backup %1")
                                   .arg(QDateTime::currentDateTimeUtc().toString(
                                       QStringLiteral("yyyy-MM-dd HH:mm 'UTC'")));
-        const QString error = QovProjectFiles::saveProject(args.output, title, devices);
+        const QString error = QovProjectFiles::saveProject(args.output, title, devices, unreadable);
         if (!error.isEmpty()) {
             report.failure(args.output, error);
         } else {
@@ -285,6 +305,11 @@ QString safetyCopyProblem(const QovCgiApi::ConnectOutcome &outcome)
             .arg(outcome.safetyCopyDetail);
     case QovCgiApi::WRITE_FAILED:
         return outcome.safetyCopyDetail;
+    case QovCgiApi::PARTIAL_READ:
+        return QStringLiteral("%1 data set(s) could not be read: %2; --allow-partial-copy "
+                              "keeps a copy without them and overwrites the mixer")
+            .arg(outcome.unreadable.size())
+            .arg(QovCliTransfers::setsText(outcome.unreadable));
     case QovCgiApi::NO_FAILURE:
         break;
     }
@@ -308,7 +333,7 @@ int restore(const QovCliArguments &args)
     }
     // Each mixer is read and kept as a safety copy before anything is written into it.
     const QList<QovCgiApi::ConnectOutcome> outcomes =
-        QovCliTransfers::restore(pairing.pairs, report);
+        QovCliTransfers::restore(pairing.pairs, report, args.allowPartialCopy);
     for (int i = 0; i < pairing.pairs.size(); ++i) {
         const QovCgiApi::ConnectOutcome &outcome = outcomes.at(i);
         const QString device = pairing.pairs.at(i).second->deviceName();
@@ -318,7 +343,16 @@ int restore(const QovCliArguments &args)
         if (!outcome.safetyCopy.isEmpty()) {
             json.insert(QStringLiteral("safetyCopy"), outcome.safetyCopy);
         }
-        if (outcome.connected) {
+        if (!outcome.unreadable.isEmpty()) {
+            json.insert(QStringLiteral("unreadable"),
+                        QovProjectSnapshot::unreadableJson(outcome.unreadable));
+        }
+        if (outcome.connected && !outcome.unreadable.isEmpty()) {
+            report.line(QStringLiteral("restored \"%1\" into %2 (partial safety copy: %3, "
+                                       "without %4)")
+                            .arg(device, described.at(i), outcome.safetyCopy,
+                                 QovCliTransfers::setsText(outcome.unreadable)));
+        } else if (outcome.connected) {
             report.line(QStringLiteral("restored \"%1\" into %2 (safety copy: %3)")
                             .arg(device, described.at(i), outcome.safetyCopy));
         } else if (outcome.safetyCopyFailure != QovCgiApi::NO_FAILURE) {
@@ -359,12 +393,19 @@ int diff(const QovCliArguments &args)
             report.failure(mixerText, onMixer.at(i).error);
             continue;
         }
+        const QVector<QovDataSlot> &unreadable = onMixer.at(i).unreadable;
+        if (!unreadable.isEmpty()) {
+            report.failure(mixerText, unreadableReason(unreadable, "not compared"));
+        }
         report.line(
             QStringLiteral("device \"%1\" against %2").arg(device->deviceName(), mixerText));
         QJsonArray entries;
         for (const QovZephDataDiffEntry &entry :
              qovDiffZephData(device->zephData(), onMixer.at(i))) {
-            const QString state = QovZephDataDiffEntry::stateText(entry.state);
+            // The "{}" standing in for a set the mixer would not give is no content to compare.
+            const bool compared = !unreadable.contains({entry.type, entry.bank});
+            const QString state = compared ? QovZephDataDiffEntry::stateText(entry.state)
+                                           : QStringLiteral("unreadable on mixer");
             entries.append(QJsonObject{{QStringLiteral("type"), entry.type},
                                        {QStringLiteral("bank"), entry.bank},
                                        {QStringLiteral("state"), state},
@@ -374,7 +415,7 @@ int diff(const QovCliArguments &args)
                                .arg(QovZephDataDiffEntry::typeText(entry.type))
                                .arg(entry.bank)
                                .arg(state);
-            if (entry.state != QovZephDataDiffEntry::Same &&
+            if (compared && entry.state != QovZephDataDiffEntry::Same &&
                 !(entry.fileName.isEmpty() && entry.mixerName.isEmpty())) {
                 text += QStringLiteral(" (file: \"%1\", mixer: \"%2\")")
                             .arg(entry.fileName, entry.mixerName);

@@ -67,10 +67,7 @@ QString activity(const QovTransferProgress::Transfer &transfer)
     }
     QString text = QStringLiteral("%1 %2 (%3)").arg(verb, transfer.deviceName, transfer.address);
     if (transfer.dataSet != 0) {
-        text += QStringLiteral(": ") + QovZephDataDiffEntry::typeText(transfer.dataSet);
-        if (transfer.dataSet == 2 || transfer.dataSet == 6) {
-            text += QStringLiteral(" %1").arg(transfer.bank);
-        }
+        text += QStringLiteral(": ") + setsText({{transfer.dataSet, transfer.bank}});
     }
     return text;
 }
@@ -117,22 +114,37 @@ QList<QovZephData> download(const QList<QovOnlineDeviceModel> &mixers, QovCliRep
                 QStringLiteral("model \"%1\" is not supported").arg(mixers.at(i)->modelName());
             return ready(data);
         }
-        return api->downloadZephData(mixers.at(i));
+        return api->downloadReadableZephData(mixers.at(i));
     };
     return runAll<QovZephData>(mixers.size(), start, report);
 }
 
 QList<QovCgiApi::ConnectOutcome>
-restore(const QList<QPair<QovOnlineDeviceModel, QovAppDeviceModel>> &pairs, QovCliReport &report)
+restore(const QList<QPair<QovOnlineDeviceModel, QovAppDeviceModel>> &pairs, QovCliReport &report,
+        bool allowPartialCopy)
 {
     auto start = [&](int i, std::unique_ptr<QovCgiApi> &api) {
         api.reset(createCgiApi(pairs.at(i).first));
         if (!api) {
             return ready(QovCgiApi::ConnectOutcome());
         }
-        return api->connectDeviceWithOutcome(true, pairs.at(i).second, pairs.at(i).first);
+        return api->connectDeviceWithOutcome(true, pairs.at(i).second, pairs.at(i).first,
+                                             allowPartialCopy);
     };
     return runAll<QovCgiApi::ConnectOutcome>(pairs.size(), start, report);
+}
+
+QString setsText(const QVector<QovDataSlot> &sets)
+{
+    QStringList names;
+    for (const QovDataSlot &set : sets) {
+        QString name = QovZephDataDiffEntry::typeText(set.code);
+        if (set.code == 2 || set.code == 6) {
+            name += QStringLiteral(" %1").arg(set.bank);
+        }
+        names.append(name);
+    }
+    return names.join(QStringLiteral(", "));
 }
 
 } // namespace QovCliTransfers

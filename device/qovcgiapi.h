@@ -36,7 +36,9 @@ public:
     };
 
     // Why no safety copy of a mixer could be kept before it was to be overwritten.
-    enum SafetyCopyFailure { NO_FAILURE, READ_FAILED, WRITE_FAILED };
+    // PARTIAL_READ: the mixer answered but would not give some sets, and a copy without them
+    // was not allowed; nothing was written, neither a copy nor to the mixer.
+    enum SafetyCopyFailure { NO_FAILURE, READ_FAILED, WRITE_FAILED, PARTIAL_READ };
 
     // What a connection attempt came to. Before an upload the mixer's current data is read and
     // kept as a safety copy; when that fails, nothing is sent to the mixer and the failure
@@ -52,6 +54,9 @@ public:
         // An upload failed after the mixer had begun to take data: it holds a mix of old and
         // new, and the safety copy is what it held before.
         bool partlyWritten = false;
+        // The sets the mixer would not give: missing from the copy kept, or, with PARTIAL_READ,
+        // the reason none was kept.
+        QVector<QovDataSlot> unreadable;
     };
 
     explicit QovCgiApi(QObject *parent = nullptr)
@@ -67,14 +72,21 @@ public:
     virtual std::future<bool> disconnectDevice(const QovAppDeviceModel &device) = 0;
     virtual std::future<bool> identify(const QovOnlineDeviceModel &device) = 0;
     virtual std::future<ZephData> downloadZephData(const QovOnlineDeviceModel &device) = 0;
+    // Reads every set the mixer gives, going on past those it refuses or holds empty, which are
+    // listed in `unreadable` and hold "{}". Fails (`error`) only when the mixer stops answering
+    // or gives no set at all.
+    virtual std::future<ZephData> downloadReadableZephData(const QovOnlineDeviceModel &device) = 0;
     virtual std::future<bool> uploadZephData(const QovOnlineDeviceModel &device,
                                              const QovAppDeviceModel &source) = 0;
     virtual std::future<DeviceInfo> getDeviceInfo(const QovOnlineDeviceModel &device) = 0;
     virtual std::future<bool> keepAlive(const QovAppDeviceModel &device) = 0;
-    // connectDevice, telling why a connection failed for want of a safety copy.
-    virtual std::future<ConnectOutcome>
-    connectDeviceWithOutcome(bool upload, const QovAppDeviceModel &device,
-                             const QovOnlineDeviceModel &target) = 0;
+    // connectDevice, telling why a connection failed for want of a safety copy. An upload goes
+    // ahead with a copy that lacks sets the mixer would not give only on `allowPartialCopy`,
+    // the user's explicit choice.
+    virtual std::future<ConnectOutcome> connectDeviceWithOutcome(bool upload,
+                                                                 const QovAppDeviceModel &device,
+                                                                 const QovOnlineDeviceModel &target,
+                                                                 bool allowPartialCopy = false) = 0;
 };
 
 Q_DECLARE_METATYPE(QovCgiApi::DeviceInfo)

@@ -65,13 +65,21 @@ std::future<bool> QovCgiApiZeph2208::disconnectDevice(const QovAppDeviceModel &d
         false);
 }
 
-QovCgiApi::ConnectOutcome QovCgiApiZeph2208::keepSafetyCopy(const QovOnlineDeviceModel &target)
+QovCgiApi::ConnectOutcome QovCgiApiZeph2208::keepSafetyCopy(const QovOnlineDeviceModel &target,
+                                                            bool allowPartialCopy)
 {
     ConnectOutcome outcome;
-    const ZephData current = downloadAll(target, QovTransferProgress::SafetyCopy);
+    // Set by set, so that a mixer with one set it will not give can still be copied and then
+    // restored: the mixers that most need a restore are often the ones in that state.
+    const ZephData current = downloadReadable(target, QovTransferProgress::SafetyCopy);
     if (!current.error.isEmpty()) {
         outcome.safetyCopyFailure = READ_FAILED;
         outcome.safetyCopyDetail = current.error;
+        return outcome;
+    }
+    outcome.unreadable = current.unreadable;
+    if (!current.unreadable.isEmpty() && !allowPartialCopy) {
+        outcome.safetyCopyFailure = PARTIAL_READ;
         return outcome;
     }
     outcome.safetyCopy = QovSafetyCopies().keep(target, current, &outcome.safetyCopyDetail);
@@ -83,14 +91,15 @@ QovCgiApi::ConnectOutcome QovCgiApiZeph2208::keepSafetyCopy(const QovOnlineDevic
 
 QovCgiApi::ConnectOutcome QovCgiApiZeph2208::connectNow(bool upload,
                                                         const QovAppDeviceModel &device,
-                                                        const QovOnlineDeviceModel &target)
+                                                        const QovOnlineDeviceModel &target,
+                                                        bool allowPartialCopy)
 {
     qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::connectDevice" << upload
              << device->debugText() << target->debugText();
     ConnectOutcome outcome;
     if (upload) {
         // Nothing is written to a mixer before what it holds now is safely on disk.
-        outcome = keepSafetyCopy(target);
+        outcome = keepSafetyCopy(target, allowPartialCopy);
         if (outcome.safetyCopyFailure != NO_FAILURE) {
             qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::connectDevice" << upload
                      << device->debugText() << target->debugText() << "no safety copy,"
@@ -134,13 +143,18 @@ std::future<bool> QovCgiApiZeph2208::connectDevice(bool upload, const QovAppDevi
                                                    const QovOnlineDeviceModel &target)
 {
     return QovTaskPool::run(
-        [upload, device, target] { return connectNow(upload, device, target).connected; }, false);
+        [upload, device, target] { return connectNow(upload, device, target, false).connected; },
+        false);
 }
 
 std::future<QovCgiApi::ConnectOutcome>
 QovCgiApiZeph2208::connectDeviceWithOutcome(bool upload, const QovAppDeviceModel &device,
-                                            const QovOnlineDeviceModel &target)
+                                            const QovOnlineDeviceModel &target,
+                                            bool allowPartialCopy)
 {
-    return QovTaskPool::run([upload, device, target] { return connectNow(upload, device, target); },
-                            ConnectOutcome());
+    return QovTaskPool::run(
+        [upload, device, target, allowPartialCopy] {
+            return connectNow(upload, device, target, allowPartialCopy);
+        },
+        ConnectOutcome());
 }

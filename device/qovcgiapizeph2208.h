@@ -21,13 +21,15 @@ public:
     std::future<bool> disconnectDevice(const QovAppDeviceModel &device) override;
     std::future<bool> identify(const QovOnlineDeviceModel &device) override;
     std::future<ZephData> downloadZephData(const QovOnlineDeviceModel &device) override;
+    std::future<ZephData> downloadReadableZephData(const QovOnlineDeviceModel &device) override;
     std::future<bool> uploadZephData(const QovOnlineDeviceModel &device,
                                      const QovAppDeviceModel &source) override;
     std::future<DeviceInfo> getDeviceInfo(const QovOnlineDeviceModel &device) override;
     std::future<bool> keepAlive(const QovAppDeviceModel &device) override;
-    std::future<ConnectOutcome>
-    connectDeviceWithOutcome(bool upload, const QovAppDeviceModel &device,
-                             const QovOnlineDeviceModel &target) override;
+    std::future<ConnectOutcome> connectDeviceWithOutcome(bool upload,
+                                                         const QovAppDeviceModel &device,
+                                                         const QovOnlineDeviceModel &target,
+                                                         bool allowPartialCopy = false) override;
 
     // "http://<ip>/cgi-bin/appcmd/<page>" with the query items in the order given.
     static QUrl cgiUrl(const QString &ip, const QString &page, const QUrlQuery &query = {});
@@ -38,15 +40,20 @@ private:
 
     // The whole connection on the calling thread.
     static ConnectOutcome connectNow(bool upload, const QovAppDeviceModel &device,
-                                     const QovOnlineDeviceModel &target);
-    // Reads the mixer and keeps what it holds as a safety copy.
-    static ConnectOutcome keepSafetyCopy(const QovOnlineDeviceModel &target);
+                                     const QovOnlineDeviceModel &target, bool allowPartialCopy);
+    // Reads the mixer and keeps what it holds as a safety copy; one that lacks sets the mixer
+    // would not give only when `allowPartialCopy` is set.
+    static ConnectOutcome keepSafetyCopy(const QovOnlineDeviceModel &target, bool allowPartialCopy);
 
+    // `answered` tells whether the mixer replied to the request for the file at all.
     static QString downloadZephDataSet(const QovOnlineDeviceModel &device, int code, int bank,
-                                       int timeoutMs, QovTransferReport &report);
+                                       int timeoutMs, QovTransferReport &report,
+                                       bool *answered = nullptr);
     static QStringList downloadZephDataList(const QovOnlineDeviceModel &device, int code,
                                             int timeoutMs, QovTransferReport &report);
     static ZephData downloadAll(const QovOnlineDeviceModel &device, QovTransferProgress::Kind kind);
+    static ZephData downloadReadable(const QovOnlineDeviceModel &device,
+                                     QovTransferProgress::Kind kind);
     static ZephData failedDownload();
     static bool uploadZephDataSet(const QovOnlineDeviceModel &device,
                                   const QovAppDeviceModel &source, int code, int bank,

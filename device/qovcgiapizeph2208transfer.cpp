@@ -58,6 +58,37 @@ QString sourceText(const QovAppDeviceModel &source, int code, int bank)
     }
 }
 
+// The data sets in transfer order, with the message of a download that fails at each.
+struct TransferStep
+{
+    int code;
+    bool banked;
+    const char *failure;
+};
+constexpr TransferStep kSteps[] = {
+    {Preset, true, "failed to get preset"},
+    {Eq12Band, false, "failed to get 12band eq"},
+    {Eq4Band, false, "failed to get 4band eq"},
+    {PartialPreset, true, "failed to get partial preset"},
+    {Current, false, "failed to get current"},
+};
+
+QString &dataSetOf(QovZephData &data, int code, int bank)
+{
+    switch (code) {
+    case Preset:
+        return data.preset[bank];
+    case Eq12Band:
+        return data.eq12Band;
+    case Eq4Band:
+        return data.eq4Band;
+    case PartialPreset:
+        return data.partialPreset[bank];
+    default:
+        return data.current;
+    }
+}
+
 // A record with every data set empty: the record's own defaults are a device's factory data.
 QovZephData emptyZephData()
 {
@@ -81,7 +112,8 @@ QovCgiApi::ZephData QovCgiApiZeph2208::failedDownload()
 }
 
 QString QovCgiApiZeph2208::downloadZephDataSet(const QovOnlineDeviceModel &device, int code,
-                                               int bank, int timeoutMs, QovTransferReport &report)
+                                               int bank, int timeoutMs, QovTransferReport &report,
+                                               bool *answered)
 {
     const QString ip = device->ipAddress();
     report.startFile(code, bank);
@@ -89,6 +121,10 @@ QString QovCgiApiZeph2208::downloadZephDataSet(const QovOnlineDeviceModel &devic
              << ", bank=" << bank << ":" << device->debugText();
     const QByteArray reply =
         httpGet(cgiUrl(ip, QStringLiteral("filedownload.cgi"), slotQuery(code, bank)), timeoutMs);
+    // Every failed request gives an empty body; any reply at all shows the mixer is there.
+    if (answered) {
+        *answered = !reply.isEmpty();
+    }
     if (!accepted(reply)) {
         return QString();
     }
@@ -130,19 +166,70 @@ QovCgiApi::ZephData QovCgiApiZeph2208::downloadAll(const QovOnlineDeviceModel &d
     const auto single = [&](int code) {
         return downloadZephDataSet(device, code, 0, timeoutMs, report);
     };
-    if ((data.preset = list(Preset)).isEmpty()) {
-        data.error = QStringLiteral("failed to get preset");
-    } else if ((data.eq12Band = single(Eq12Band)).isEmpty()) {
-        data.error = QStringLiteral("failed to get 12band eq");
-    } else if ((data.eq4Band = single(Eq4Band)).isEmpty()) {
-        data.error = QStringLiteral("failed to get 4band eq");
-    } else if ((data.partialPreset = list(PartialPreset)).isEmpty()) {
-        data.error = QStringLiteral("failed to get partial preset");
-    } else if ((data.current = single(Current)).isEmpty()) {
-        data.error = QStringLiteral("failed to get current");
+    for (const TransferStep &step : kSteps) {
+        bool fetched = false;
+        if (step.banked) {
+            QStringList &banks = step.code == Preset ? data.preset : data.partialPreset;
+            banks = list(step.code);
+            fetched = !banks.isEmpty();
+        } else {
+            QString &text = dataSetOf(data, step.code, 0);
+            text = single(step.code);
+            fetched = !text.isEmpty();
+        }
+        if (!fetched) {
+            data.error = QString::fromLatin1(step.failure);
+            break;
+        }
     }
     report.finish(data.error.isEmpty());
     return data;
+}
+
+QovCgiApi::ZephData QovCgiApiZeph2208::downloadReadable(const QovOnlineDeviceModel &device,
+                                                        QovTransferProgress::Kind kind)
+{
+    QovTransferReport report(kind, device->deviceName(), device->ipAddress());
+    const int timeoutMs = httpTimeoutMs();
+    // Starts from "{}" everywhere, which stands in for each set that cannot be read.
+    ZephData data;
+    int read = 0;
+    for (const TransferStep &step : kSteps) {
+        const int banks = step.banked ? bankCount(step.code) : 1;
+        for (int bank = 0; bank < banks; ++bank) {
+            bool answered = false;
+            const QString text =
+                downloadZephDataSet(device, step.code, bank, timeoutMs, report, &answered);
+            if (!answered) {
+                // A mixer that does not answer is gone, not refusing one set: going on would
+                // only wait out the deadline once for every set left.
+                data.error = QString::fromLatin1(step.failure);
+                report.finish(false);
+                return data;
+            }
+            if (text.isEmpty()) {
+                qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::downloadZephData"
+                         << "target=" << step.code << ", bank=" << bank << ": unreadable";
+                data.unreadable.append({step.code, bank});
+                continue;
+            }
+            ++read;
+            dataSetOf(data, step.code, bank) = text;
+        }
+    }
+    if (read == 0) {
+        data.error = QStringLiteral("no data set could be read");
+    }
+    report.finish(data.error.isEmpty() && data.unreadable.isEmpty());
+    return data;
+}
+
+std::future<QovCgiApi::ZephData>
+QovCgiApiZeph2208::downloadReadableZephData(const QovOnlineDeviceModel &device)
+{
+    return QovTaskPool::run(
+        [device] { return downloadReadable(device, QovTransferProgress::Download); },
+        failedDownload());
 }
 
 std::future<QovCgiApi::ZephData>

@@ -2,6 +2,7 @@
 
 #include "dialogs/qovconfirmsavepopup.h"
 #include "dialogs/qoverrorpopup.h"
+#include "dialogs/qovpartialcopypopup.h"
 #include "dialogs/qovrestorepopup.h"
 
 #include <QDesktopServices>
@@ -33,4 +34,11 @@ int qovAskToRestore(const QString &savePath, const QDateTime &changedAt)
 {
     QovRestorePopup popup(savePath, changedAt);
     return popup.exec();
+}
+
+bool qovAskPartialCopy(const QString &mixerName, const QString &address,
+                       const QVector<QovDataSlot> &unreadable)
+{
+    QovPartialCopyPopup popup(mixerName, address, unreadable);
+    return popup.exec() == QDialog::Accepted;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "models/qovzephdata.h"
+
 #include <QString>
+#include <QVector>
 
 class QDateTime;
 
@@ -18,3 +21,8 @@ int qovAskBeforeClosing();
 // after a crash. Returns QovRestorePopup::RESTORE (1), DISCARD (2) or UNANSWERED (0, when the
 // program ended the question).
 int qovAskToRestore(const QString &savePath, const QDateTime &changedAt);
+
+// Asks whether to overwrite the mixer `mixerName` at `address` after a safety copy without the
+// sets it would not give. True for Overwrite.
+bool qovAskPartialCopy(const QString &mixerName, const QString &address,
+                       const QVector<QovDataSlot> &unreadable);

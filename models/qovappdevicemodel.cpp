@@ -134,9 +134,13 @@ QovZephDataSets QovAppDeviceModelInternal::zephDataSets() const
 QovAppDeviceRecord QovAppDeviceModelInternal::record() const
 {
     std::lock_guard<std::mutex> lock(m_lock);
-    return QovAppDeviceRecord{m_deviceName, QovDeviceSelector::modelName(m_deviceType),
-                              m_macAddress, m_headerColor,
-                              m_deviceId,   m_data};
+    return QovAppDeviceRecord{m_deviceName,
+                              QovDeviceSelector::modelName(m_deviceType),
+                              m_macAddress,
+                              m_headerColor,
+                              m_deviceId,
+                              m_data,
+                              {}};
 }
 
 QString QovAppDeviceModelInternal::setZephDataJson(const QJsonObject &data)

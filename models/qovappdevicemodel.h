@@ -28,6 +28,9 @@ struct QovAppDeviceRecord
     int headerColor = 0;
     int deviceId = -1;
     QovZephDataSets data;
+    // Sets that could not be read from the mixer this record was copied from; "{}" stands in
+    // for each. Written to a file beside "data", where readers that do not know it skip it.
+    QVector<QovDataSlot> unreadable;
 };
 
 // One device of a project with its stored mixer data. Created in the main thread; setters are

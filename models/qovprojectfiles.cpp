@@ -25,7 +25,8 @@ QovAppDeviceModel projectDevice(const QovOnlineDeviceModel &mixer, const QovZeph
 }
 
 QString saveProject(const QString &path, const QString &title,
-                    const QList<QovAppDeviceModel> &devices)
+                    const QList<QovAppDeviceModel> &devices,
+                    const QList<QVector<QovDataSlot>> &unreadable)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     if (static_cast<quint32>(devices.size()) >
@@ -45,6 +46,7 @@ QString saveProject(const QString &path, const QString &title,
                                {}};
     for (const QovAppDeviceModel &device : devices) {
         project.devices.append(device->record());
+        project.devices.last().unreadable = unreadable.value(project.devices.size() - 1);
     }
     if (!QovAutosaver::writeComplete(absolute, project.toJsonBytes())) {
         return QStringLiteral("cannot write %1").arg(absolute);

@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 
 #include <limits>
 
@@ -29,9 +30,24 @@ void appendDevice(QByteArray &out, const QovAppDeviceRecord &device)
     out += jsonString(device.modelName);
     out += ",\"name\":";
     out += jsonString(device.deviceName);
+    if (!device.unreadable.isEmpty()) {
+        out += ",\"unreadable\":";
+        out += QJsonDocument(QovProjectSnapshot::unreadableJson(device.unreadable))
+                   .toJson(QJsonDocument::Compact);
+    }
     out += '}';
 }
 } // namespace
+
+QJsonArray QovProjectSnapshot::unreadableJson(const QVector<QovDataSlot> &sets)
+{
+    QJsonArray array;
+    for (const QovDataSlot &set : sets) {
+        array.append(
+            QJsonObject{{QStringLiteral("target"), set.code}, {QStringLiteral("bank"), set.bank}});
+    }
+    return array;
+}
 
 QByteArray QovProjectSnapshot::toJsonBytes() const
 {

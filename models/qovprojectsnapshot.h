@@ -3,6 +3,7 @@
 #include "models/qovappdevicemodel.h"
 
 #include <QByteArray>
+#include <QJsonArray>
 #include <QString>
 #include <QVector>
 
@@ -18,4 +19,7 @@ struct QovProjectSnapshot
 
     // The file text: compact JSON in UTF-8.
     QByteArray toJsonBytes() const;
+    // A device's "unreadable" member: [{"target": code, "bank": bank}, ...], named as the mixer
+    // names its data sets.
+    static QJsonArray unreadableJson(const QVector<QovDataSlot> &sets);
 };

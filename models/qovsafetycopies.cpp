@@ -75,7 +75,7 @@ QString QovSafetyCopies::keep(const QovOnlineDeviceModel &mixer, const QovZephDa
     // The title is cut to fit a project's; the folder and the device say which mixer it was.
     *error = QovProjectFiles::saveProject(
         path, QStringLiteral("Safety copy of %1").arg(mixer->deviceName()),
-        {QovProjectFiles::projectDevice(mixer, data)});
+        {QovProjectFiles::projectDevice(mixer, data)}, {data.unreadable});
     if (!error->isEmpty()) {
         return QString();
     }

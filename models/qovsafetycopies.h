@@ -35,8 +35,9 @@ public:
     // "future", and it is the only copy of what the mixer holds now. False when one could not be
     // deleted.
     bool prune(const QString &macAddress, const QString &justWritten = QString()) const;
-    // Writes `data`, what the mixer holds now, as its newest copy, then prunes. The copy's path,
-    // or an empty text with `error` saying why it could not be written.
+    // Writes `data`, what the mixer holds now, as its newest copy, then prunes. A copy of a
+    // mixer that would not give every set records which it lacks (`data.unreadable`). The copy's
+    // path, or an empty text with `error` saying why it could not be written.
     QString keep(const QovOnlineDeviceModel &mixer, const QovZephData &data, QString *error) const;
 
 private:

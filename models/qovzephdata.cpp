@@ -24,7 +24,13 @@ QovZephData::QovZephData()
 bool operator==(const QovZephData &a, const QovZephData &b)
 {
     return a.preset == b.preset && a.eq12Band == b.eq12Band && a.eq4Band == b.eq4Band &&
-           a.partialPreset == b.partialPreset && a.current == b.current && a.error == b.error;
+           a.partialPreset == b.partialPreset && a.current == b.current && a.error == b.error &&
+           a.unreadable == b.unreadable;
+}
+
+bool operator==(const QovDataSlot &a, const QovDataSlot &b)
+{
+    return a.code == b.code && a.bank == b.bank;
 }
 
 bool operator!=(const QovZephData &a, const QovZephData &b)

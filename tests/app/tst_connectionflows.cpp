@@ -11,6 +11,7 @@
 #include "mixersimprocess.h"
 #include "modalanswerer.h"
 #include "models/qovautosaver.h"
+#include "models/qovprojectsnapshot.h"
 #include "models/qovsafetycopies.h"
 #include "models/qovtextfile.h"
 #include "privatenetwork.h"
@@ -20,6 +21,9 @@
 #include "webpage/qovzephsettingview.h"
 
 #include <QCheckBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -146,7 +150,9 @@ private Q_SLOTS:
     void uploadKeepsASafetyCopyFirst();
     void failedSafetyCopyStopsTheUpload_data();
     void failedSafetyCopyStopsTheUpload();
+    void openingWithoutSafetyCopyWritesNothing_data();
     void openingWithoutSafetyCopyWritesNothing();
+    void partialSafetyCopyOnlyWhenTheUserSaysSo();
     void connectOffersNoMixerAnotherEntryHolds();
     void openingTwoEntriesOnOneMixerConnectsTheFirst();
     void closingWhileBusyWaitsForTheTransfer();
@@ -789,8 +795,8 @@ void TestConnectionFlows::failedSafetyCopyStopsTheUpload_data()
     QTest::addColumn<QString>("why");
 
     QTest::newRow("mixer cannot be read")
-        << QByteArray(R"({"requests":[{"endpoint":"file","nth":12,"fault":"reset"}]})") << false
-        << "Its current data could not be read (failed to get partial preset).";
+        << QByteArray(R"({"requests":[{"endpoint":"filedownload.cgi","nth":12,"fault":"reset"}]})")
+        << false << "Its current data could not be read (failed to get partial preset).";
     QTest::newRow("backups folder read-only")
         << QByteArray("{}") << true << "The backup folder cannot be written (cannot";
 }
@@ -846,8 +852,23 @@ void TestConnectionFlows::failedSafetyCopyStopsTheUpload()
     QCOMPARE(deviceData(entry), entryBefore);
 }
 
+void TestConnectionFlows::openingWithoutSafetyCopyWritesNothing_data()
+{
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<QByteArray>("faults");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("backups folder read-only") << true << QByteArray("{}") << "The backup folder";
+    // Nobody is there to allow a copy with gaps, so none is made.
+    QTest::newRow("a set the mixer refuses")
+        << false << QByteArray(R"({"failDownload": {"target": 6, "bank": 17}})")
+        << "These data sets could not be read: Partial preset 18.";
+}
+
 void TestConnectionFlows::openingWithoutSafetyCopyWritesNothing()
 {
+    QFETCH(bool, readOnly);
+    QFETCH(QByteArray, faults);
+    QFETCH(QString, why);
     // A project bound to Monitor opens with "App to Device" while no copy can be written.
     const QovOnlineDeviceModel monitor = listed(QStringLiteral("Monitor"));
     QVERIFY(monitor);
@@ -865,28 +886,97 @@ void TestConnectionFlows::openingWithoutSafetyCopyWritesNothing()
     const QStringList before = simData(*m_sim, address);
     QVERIFY(m_sim->clearRequests(address));
     const QovSafetyCopies copies;
-    QVERIFY(QDir().mkpath(copies.root()));
-    const QString problem = velmora::test::makeFolderReadOnly(copies.root());
-    if (!problem.isEmpty()) {
-        QSKIP(qPrintable(problem));
+    const QStringList copiesBefore = copies.copies(monitor->macAddress());
+    if (readOnly) {
+        QVERIFY(QDir().mkpath(copies.root()));
+        const QString problem = velmora::test::makeFolderReadOnly(copies.root());
+        if (!problem.isEmpty()) {
+            QSKIP(qPrintable(problem));
+        }
     }
+    QVERIFY(m_sim->setFaults(address, faults));
 
     ModalAnswerer answerer;
     answerer.pressButton(QStringLiteral("OK"));
     QovProjectDataModel *previous = m_window->projectData();
     QVERIFY(m_window->openProjectFile(path));
     const bool answered = answerer.waitDone(30000);
-    velmora::test::makeFolderWritable(copies.root());
+    if (readOnly) {
+        velmora::test::makeFolderWritable(copies.root());
+    }
     QVERIFY2(answered, qPrintable(answerer.lastError()));
-    QVERIFY2(answerer.seenLines().value(0).startsWith("Error: The mixer Monitor (" + address +
-                                                      ") was not overwritten."),
-             qPrintable(answerer.seenLines().value(0)));
+    const QString popup = answerer.seenLines().value(0);
+    QVERIFY2(popup.startsWith("Error: The mixer Monitor (" + address + ") was not overwritten.") &&
+                 popup.contains(why),
+             qPrintable(popup));
+    QCOMPARE(copies.copies(monitor->macAddress()), copiesBefore);
     QTRY_VERIFY_WITH_TIMEOUT(m_window->projectData() != previous, 20000);
     QTRY_VERIFY(!m_window->isBusy());
     QVERIFY(!anyUpload(m_sim->requests(address)));
+    QVERIFY(m_sim->setFaults(address, "{}"));
     QCOMPARE(simData(*m_sim, address), before);
     QVERIFY(m_window->projectData()->appDevices().first()->status() !=
             QovAppDeviceModelInternal::CONNECTED);
+}
+
+// A mixer with an emptied partial preset and a preset bank it refuses: the window asks before a
+// copy without them, Cancel leaves everything as it was, Overwrite keeps the rest and writes.
+void TestConnectionFlows::partialSafetyCopyOnlyWhenTheUserSaysSo()
+{
+    const QovAppDeviceModel entry =
+        unboundDevice(QStringLiteral("Entry"), QovDeviceSelector::ZEPH2208);
+    entry->setZephDataCurrent(QStringLiteral("{\"from\":\"the project\"}"));
+    showProject({entry});
+    const QString address = addressOf("Stage");
+    const QString mac = macOf("Stage");
+    QVERIFY(m_sim->setDataSet(address, 6, 17, QByteArray()));
+    QVERIFY(m_sim->setFaults(address, R"({"failDownload": {"target": 2, "bank": 3}})"));
+    const QStringList mixerBefore = simData(*m_sim, address);
+    const QovSafetyCopies copies;
+    const QStringList copiesBefore = copies.copies(mac);
+
+    ModalAnswerer answerer;
+    answerConnect(answerer, QStringLiteral("Stage"), true);
+    answerer.pressButton(QStringLiteral("Cancel"));
+    QVERIFY(m_sim->clearRequests(address));
+    QVERIFY(m_window->connectDevice(entry));
+    QVERIFY2(answerer.waitDone(20000), qPrintable(answerer.lastError()));
+    const QString question = answerer.seenLines().value(1);
+    QVERIFY2(question.startsWith("Partial Safety Copy: The mixer Stage (" + address + ")") &&
+                 question.contains("\nPreset 4, Partial preset 18\n"),
+             qPrintable(question));
+    QTRY_VERIFY(!m_window->isBusy());
+    QVERIFY(!anyUpload(m_sim->requests(address)));
+    QCOMPARE(simData(*m_sim, address), mixerBefore);
+    QCOMPARE(copies.copies(mac), copiesBefore);
+    QCOMPARE(entry->status(), QovAppDeviceModelInternal::DISCONNECTED);
+    QVERIFY(LogCollector::contains(
+        "Connect QovAppDeviceModel{'Entry'[9]} : no partial safety copy, the mixer was not "
+        "written"));
+
+    answerConnect(answerer, QStringLiteral("Stage"), true);
+    answerer.pressButton(QStringLiteral("Overwrite"));
+    QVERIFY(m_window->connectDevice(entry));
+    QVERIFY2(answerer.waitDone(20000), qPrintable(answerer.lastError()));
+    QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
+    QTRY_VERIFY(!m_window->isBusy());
+    QCOMPARE(answerer.seen().size(), 4);
+    QCOMPARE(simData(*m_sim, address), deviceData(entry));
+    const QStringList copiesAfter = copies.copies(mac);
+    QCOMPARE(copiesAfter.size(), copiesBefore.size() + 1);
+    const QJsonArray recorded = QJsonDocument::fromJson(loadTextFile(copiesAfter.last()).toUtf8())
+                                    .object()
+                                    .value("devices")
+                                    .toArray()
+                                    .at(0)
+                                    .toObject()
+                                    .value("unreadable")
+                                    .toArray();
+    QCOMPARE(recorded, QovProjectSnapshot::unreadableJson({{2, 3}, {6, 17}}));
+    QStringList expected = mixerBefore;
+    expected[3] = "{}";
+    expected[10 + 17] = "{}";
+    QCOMPARE(copiedData(copiesAfter.last()), expected);
 }
 
 QTEST_MAIN(TestConnectionFlows)

@@ -65,6 +65,7 @@ private Q_SLOTS:
     void restoreTakesASafetyCopyFirst();
     void restoreWithoutSafetyCopyUploadsNothing();
     void restoreRefusesAModelMismatch();
+    void mixerWithUnreadableSets();
     void diffShowsWhatDiffers();
     void progressLineOnATerminalOnly();
     void autosaveCopiesAreNeverRead();
@@ -272,6 +273,91 @@ void TestCli::restoreRefusesAModelMismatch()
     for (const QString &request : m_sim->requests(kNet)) {
         QVERIFY2(!request.contains("upload"), qPrintable(request));
     }
+}
+
+// An emptied partial preset and a preset bank the mixer refuses: backup and diff name them and
+// handle the rest; restore leaves the mixer alone unless a partial safety copy is allowed.
+void TestCli::mixerWithUnreadableSets()
+{
+    const QString full = backupFile("before-gaps");
+    QCOMPARE(cli({"backup", kNet, "--wait", "3", "-o", full}).code, 0);
+    const QByteArray partial17 = m_sim->dataSet(kNet, 6, 17);
+    QVERIFY(m_sim->setDataSet(kNet, 6, 17, QByteArray()));
+    QVERIFY(m_sim->setFaults(kNet, R"({"failDownload":{"target":2,"bank":3}})"));
+    const QJsonArray gaps{QJsonObject{{"target", 2}, {"bank", 3}},
+                          QJsonObject{{"target", 6}, {"bank", 17}}};
+    const auto fileGaps = [](const QString &path) {
+        return QJsonDocument::fromJson(loadTextFile(path).toUtf8())
+            .object()
+            .value("devices")
+            .toArray()
+            .at(0)
+            .toObject()
+            .value("unreadable")
+            .toArray();
+    };
+    const auto opens = [this](const QString &path) {
+        auto [project, error] = parseProject(loadTextFile(path));
+        std::unique_ptr<QovProjectDataModel> owner(project);
+        // The command line reads it too: a refusal to read would be a usage error.
+        const Run diffed = cli({"diff", path, "--wait", "3"});
+        return project && diffed.code != 2 && !diffed.err.contains("invalid field");
+    };
+
+    // Backup: the rest of the mixer is kept, the gaps are named and recorded.
+    const QString backup = backupFile("gaps");
+    const Run backedUp = cli({"backup", kNet, "--wait", "3", "-o", backup, "--json"});
+    QCOMPARE(backedUp.code, 1);
+    QVERIFY2(backedUp.err.contains("preset 3, partial preset 17"), backedUp.err.constData());
+    const QJsonObject backupResult = backedUp.json().value("results").toArray().at(0).toObject();
+    QCOMPARE(backupResult.value("unreadable").toArray(), gaps);
+    QCOMPARE(fileGaps(backup), gaps);
+    QVERIFY(opens(backup));
+
+    // Diff: the two sets are reported as unreadable, everything else compared.
+    const Run diffed = cli({"diff", full, "--wait", "3", "--json"});
+    QCOMPARE(diffed.code, 1);
+    QMap<QString, int> states;
+    for (const QJsonValue &value :
+         diffed.json().value("results").toArray().first().toObject().value("entries").toArray()) {
+        const QJsonObject entry = value.toObject();
+        const QString state = entry.value("state").toString();
+        ++states[state];
+        if (state != "same") {
+            QCOMPARE(state, QString("unreadable on mixer"));
+            QVERIFY(gaps.contains(
+                QJsonObject{{"target", entry.value("type")}, {"bank", entry.value("bank")}}));
+        }
+    }
+    QCOMPARE(states.value("unreadable on mixer"), 2);
+    QCOMPARE(states.value("same"), 49);
+
+    // Restore without consent: a clear refusal, nothing written to the mixer or to disk.
+    const QString copies = m_profile->path() + "/data/korvath/velmora/backups/001DC1300004";
+    const QStringList copiesBefore = QDir(copies).entryList(QDir::Files);
+    QVERIFY(m_sim->clearRequests(kNet));
+    const Run refused = cli({"restore", full, "--yes", "--wait", "3"});
+    QCOMPARE(refused.code, 1);
+    QVERIFY2(refused.err.contains("could not be read: preset 3, partial preset 17") &&
+                 refused.err.contains("--allow-partial-copy"),
+             refused.err.constData());
+    for (const QString &request : m_sim->requests(kNet)) {
+        QVERIFY2(!request.contains("upload"), qPrintable(request));
+    }
+    QCOMPARE(QDir(copies).entryList(QDir::Files), copiesBefore);
+    QVERIFY(m_sim->dataSet(kNet, 6, 17).isEmpty());
+
+    // With consent: a copy of the rest that lists the gaps, then the mixer is written.
+    const Run restored =
+        cli({"restore", full, "--yes", "--allow-partial-copy", "--wait", "3", "--json"});
+    QVERIFY2(restored.code == 0, restored.err.constData());
+    const QJsonObject result = restored.json().value("results").toArray().at(0).toObject();
+    QCOMPARE(result.value("unreadable").toArray(), gaps);
+    const QString copy = result.value("safetyCopy").toString();
+    QVERIFY2(copy.startsWith(copies), qPrintable(copy));
+    QCOMPARE(fileGaps(copy), gaps);
+    QVERIFY(opens(copy));
+    QCOMPARE(object(m_sim->dataSet(kNet, 6, 17)), object(partial17));
 }
 
 void TestCli::diffShowsWhatDiffers()

@@ -23,6 +23,8 @@ void TestCliArguments::refusedCommandLines_data()
     QTest::newRow("restore without --yes") << QStringList{"restore", "a.vlmproj"} << "--yes";
     QTest::newRow("--yes belongs to restore")
         << QStringList{"backup", "--all", "-o", "f", "--yes"} << "unknown option";
+    QTest::newRow("partial copies belong to restore")
+        << QStringList{"backup", "--all", "-o", "f", "--allow-partial-copy"} << "unknown option";
     QTest::newRow("backup without target") << QStringList{"backup", "-o", "f"} << "--all or";
     QTest::newRow("backup with both")
         << QStringList{"backup", "--all", "127.0.0.2", "-o", "f"} << "--all or";
@@ -73,6 +75,10 @@ void TestCliArguments::acceptedCommandLines()
     QCOMPARE(restore.pairs.size(), 2);
     QCOMPARE(restore.pairs.at(0), (QPair<int, QString>(2, "127.0.0.9")));
     QCOMPARE(restore.pairs.at(1), (QPair<int, QString>(1, "127.0.0.8")));
+    // A mixer with unreadable data sets is overwritten only when asked for by name.
+    QVERIFY(!restore.allowPartialCopy);
+    QVERIFY(QovCliArguments::parse({"restore", "p.vlmproj", "--yes", "--allow-partial-copy"})
+                .allowPartialCopy);
 
     // Help wins over everything else on the line, so that it is always reachable.
     QCOMPARE(QovCliArguments::parse({"restore", "--help"}).command, QovCliArguments::Help);

@@ -13,6 +13,9 @@
 #include "tempprofile.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMutex>
 #include <QtTest>
 
@@ -169,6 +172,7 @@ private Q_SLOTS:
     void copyIsKeptBeforeTheFirstUploadRequest();
     void failedCopyWritesNothing_data();
     void failedCopyWritesNothing();
+    void partialCopyOnlyWhenAllowed();
     void progressOfOneDownload();
     void progressOfManyAtOnce();
 
@@ -250,14 +254,24 @@ void TestSafeConnect::failedCopyWritesNothing_data()
     QTest::addColumn<bool>("readOnly");
     QTest::addColumn<int>("failure");
     QTest::addColumn<QString>("detail");
+    // Sets the mixer would not give: a copy without them needs the caller's consent.
+    QTest::addColumn<QVector<QovDataSlot>>("unreadable");
 
+    // Files 1 to 8 are the presets, 9 and 10 the EQ libraries, then the partial presets.
+    QTest::newRow("mixer stops answering")
+        << requestFault("filedownload.cgi", 12, "reset") << false << int(QovCgiApi::READ_FAILED)
+        << "failed to get partial preset" << QVector<QovDataSlot>();
+    QTest::newRow("nothing readable")
+        << QByteArray(R"({"rcode":7})") << false << int(QovCgiApi::READ_FAILED)
+        << "no data set could be read" << QVector<QovDataSlot>();
     QTest::newRow("file cut off") << requestFault("file", 20, "reset") << false
-                                  << int(QovCgiApi::READ_FAILED) << "failed to get partial preset";
+                                  << int(QovCgiApi::PARTIAL_READ) << ""
+                                  << QVector<QovDataSlot>{{6, 9}};
     QTest::newRow("refused download")
         << QByteArray(R"({"failDownload":{"target":7,"bank":0}})") << false
-        << int(QovCgiApi::READ_FAILED) << "failed to get current";
-    QTest::newRow("read-only backups")
-        << QByteArray("{}") << true << int(QovCgiApi::WRITE_FAILED) << "cannot";
+        << int(QovCgiApi::PARTIAL_READ) << "" << QVector<QovDataSlot>{{7, 0}};
+    QTest::newRow("read-only backups") << QByteArray("{}") << true << int(QovCgiApi::WRITE_FAILED)
+                                       << "cannot" << QVector<QovDataSlot>();
 }
 
 void TestSafeConnect::failedCopyWritesNothing()
@@ -266,6 +280,7 @@ void TestSafeConnect::failedCopyWritesNothing()
     QFETCH(bool, readOnly);
     QFETCH(int, failure);
     QFETCH(QString, detail);
+    QFETCH(QVector<QovDataSlot>, unreadable);
     const QovOnlineDeviceModel mixer = onlineDevice(kOther);
     const QovAppDeviceModel project = projectDeviceWithData("refused");
     const QStringList projectBefore = deviceData(project);
@@ -292,6 +307,7 @@ void TestSafeConnect::failedCopyWritesNothing()
     QCOMPARE(int(outcome.safetyCopyFailure), failure);
     QVERIFY2(outcome.safetyCopyDetail.contains(detail), qPrintable(outcome.safetyCopyDetail));
     QVERIFY(outcome.safetyCopy.isEmpty());
+    QCOMPARE(outcome.unreadable, unreadable);
 
     const QStringList requests = m_sim->requests(kOther);
     QVERIFY(!requests.isEmpty());
@@ -317,6 +333,64 @@ void TestSafeConnect::failedCopyWritesNothing()
     }
     const auto history = recorder.history(transfers.first().id);
     QCOMPARE(history.last().failed, !readOnly);
+}
+
+void TestSafeConnect::partialCopyOnlyWhenAllowed()
+{
+    const QovOnlineDeviceModel mixer = onlineDevice(kMixer);
+    mixer->setDeviceName("FOH");
+    const QovAppDeviceModel project = projectDeviceWithData("over gaps");
+    // An emptied partial preset and a preset bank the mixer refuses to hand out.
+    QVERIFY(m_sim->setDataSet(kMixer, 6, 17, QByteArray()));
+    QVERIFY(m_sim->setFaults(kMixer, R"({"failDownload":{"target":2,"bank":3}})"));
+    const QStringList before = mixerData(*m_sim, kMixer);
+    const QVector<QovDataSlot> gaps{{2, 3}, {6, 17}};
+    const QovSafetyCopies copies;
+    const QStringList earlier = copies.copies(mixer->macAddress());
+
+    // Not allowed: nothing is written anywhere, and the caller learns which sets are missing.
+    QVERIFY(m_sim->clearRequests(kMixer));
+    const QovCgiApi::ConnectOutcome refused =
+        m_api.connectDeviceWithOutcome(true, project, mixer).get();
+    QVERIFY(!refused.connected);
+    QCOMPARE(refused.safetyCopyFailure, QovCgiApi::PARTIAL_READ);
+    QCOMPARE(refused.unreadable, gaps);
+    QVERIFY(refused.safetyCopy.isEmpty());
+    QVERIFY(!anyUpload(m_sim->requests(kMixer)));
+    QCOMPARE(copies.copies(mixer->macAddress()), earlier);
+    QCOMPARE(project->status(), QovAppDeviceModelInternal::DISCONNECTED);
+    // Nor does the plain operation, which nobody can ask.
+    QVERIFY(!m_api.connectDevice(true, project, mixer).get());
+    QVERIFY(!anyUpload(m_sim->requests(kMixer)));
+
+    // Allowed: the copy holds everything else, records the gaps, and the mixer is written.
+    const QovCgiApi::ConnectOutcome outcome =
+        m_api.connectDeviceWithOutcome(true, project, mixer, true).get();
+    QVERIFY(outcome.connected);
+    QCOMPARE(outcome.safetyCopyFailure, QovCgiApi::NO_FAILURE);
+    QCOMPARE(outcome.unreadable, gaps);
+    QCOMPARE(copies.copies(mixer->macAddress()), earlier + QStringList{outcome.safetyCopy});
+    QVERIFY(m_sim->setFaults(kMixer, "{}"));
+    QCOMPARE(mixerData(*m_sim, kMixer), deviceData(project));
+
+    const QByteArray bytes = loadTextFile(outcome.safetyCopy).toUtf8();
+    const QJsonArray recorded = QJsonDocument::fromJson(bytes)
+                                    .object()
+                                    .value("devices")
+                                    .toArray()
+                                    .at(0)
+                                    .toObject()
+                                    .value("unreadable")
+                                    .toArray();
+    QCOMPARE(recorded, (QJsonArray{QJsonObject{{"target", 2}, {"bank", 3}},
+                                   QJsonObject{{"target", 6}, {"bank", 17}}}));
+    auto [kept, error] = parseProject(QString::fromUtf8(bytes));
+    std::unique_ptr<QovProjectDataModel> owner(kept);
+    QVERIFY2(kept, qPrintable(error));
+    QStringList expected = before;
+    expected[3] = "{}";       // preset 3
+    expected[10 + 17] = "{}"; // partial preset 17, after 8 presets and 2 EQ libraries
+    QCOMPARE(deviceData(kept->appDevices().first()), expected);
 }
 
 void TestSafeConnect::progressOfOneDownload()

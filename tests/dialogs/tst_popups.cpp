@@ -1,6 +1,7 @@
 #include "dialogs/qovconfirmpopup.h"
 #include "dialogs/qovconfirmsavepopup.h"
 #include "dialogs/qoverrorpopup.h"
+#include "dialogs/qovpartialcopypopup.h"
 #include "dialogs/qovpopups.h"
 #include "dialogs/qovrestorepopup.h"
 #include "models/qovprojectdatamodel.h"
@@ -23,6 +24,10 @@ std::unique_ptr<QovAbstractPopup> makePopup(const QString &kind)
     }
     if (kind == "restore") {
         return std::make_unique<QovRestorePopup>("/d/show.vlmproj", QDateTime::currentDateTime());
+    }
+    if (kind == "partial") {
+        return std::make_unique<QovPartialCopyPopup>("Stage", "127.0.0.2",
+                                                     QVector<QovDataSlot>{{6, 17}});
     }
     if (kind == "save") {
         return std::make_unique<QovConfirmSavePopup>("Caution", "message");
@@ -77,6 +82,11 @@ void TestPopups::buttonPressGivesResult_data()
     QTest::newRow("restore: Restore") << restore << "Restore" << 1;
     QTest::newRow("restore: Discard") << restore << "Discard" << 2;
     QTest::newRow("restore: Escape") << restore << "Escape" << 2;
+    // Only the explicit button overwrites a mixer after a partial copy.
+    const QString partial("partial");
+    QTest::newRow("partial: Overwrite") << partial << "Overwrite" << 1;
+    QTest::newRow("partial: Cancel") << partial << "Cancel" << 0;
+    QTest::newRow("partial: Escape") << partial << "Escape" << 0;
 }
 
 void TestPopups::buttonPressGivesResult()

@@ -3,6 +3,7 @@
 #include "dialogs/qovconfirmpopup.h"
 #include "dialogs/qovconfirmsavepopup.h"
 #include "dialogs/qoverrorpopup.h"
+#include "dialogs/qovpartialcopypopup.h"
 #include "dialogs/qovrestorepopup.h"
 #include "models/qovprojectdatamodel.h"
 
@@ -81,5 +82,13 @@ std::vector<ScreenshotScene> popupScenes()
                  QStringLiteral("Open Folder"));
          },
          nullptr, 0, 0});
+    // A mixer that would not give two data sets: overwrite it after a copy of the rest?
+    scenes.push_back({QStringLiteral("popup-partial-safety-copy"),
+                      [] {
+                          return new QovPartialCopyPopup(QStringLiteral("Stage Left"),
+                                                         QStringLiteral("192.168.1.31"),
+                                                         {{2, 3}, {6, 17}});
+                      },
+                      nullptr, 0, 0});
     return scenes;
 }
