@@ -21,9 +21,9 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 #include <QTranslator>
-#include <QtConcurrent>
 
 #include <algorithm>
 #include <cstdio>
@@ -53,7 +53,8 @@ void showFirstWindow(int argc, char *argv[])
         // The file comes first; edits a crash left in the never-saved project are only kept
         // aside, so that a new project in this run cannot overwrite them. The next start
         // without a file offers them.
-        QtConcurrent::run(qovWorkerPool(), &QovRecovery::keepUnsavedChanges, defaultProject);
+        qovWorkerPool()->start(
+            [defaultProject] { QovRecovery::keepUnsavedChanges(defaultProject); });
         return;
     }
     qovOfferUnsavedChanges(qApp, defaultProject, [defaultProject](const QString &keptPath) {
