@@ -284,6 +284,17 @@ void QovMainWindow::loadInBackground(const QString &fileName, const QString &kep
     const QovProgramSettingsModel::AutoReconnectType mode =
         QovProgramSettingsModel().autoReconnect();
     const bool restored = !keptPath.isEmpty();
+    // Opening with reconnection may wait on slow mixers for half a minute and more; the
+    // overlay says what is opening and what it waits for, instead of the old project's page.
+    const QString name = fileName == QovProjectDataModel::defaultProjectPath()
+                             ? tr("the project not yet saved")
+                             : QFileInfo(fileName).fileName();
+    const QString waitsFor = mode == QovProgramSettingsModel::NONE
+                                 ? tr("Reading the project file.")
+                                 : tr("Reading the project file, then reconnecting its mixers.");
+    m_progressView->setActivity(restored ? tr("Restoring the unsaved changes of %1").arg(name)
+                                         : tr("Opening %1").arg(name),
+                                QDir::toNativeSeparators(fileName) + QLatin1Char('\n') + waitsFor);
     auto *watcher = new QFutureWatcher<LoadResult>();
     ++m_workersInFlight;
     connect(

@@ -165,9 +165,19 @@ void QovProgressView::showTransfers(const QovTransferProgress::Snapshot &snapsho
         }
     }
     if (running.isEmpty()) {
-        m_transferBox->hide();
+        if (m_activityTitle.isEmpty()) {
+            m_transferBox->hide();
+            return;
+        }
+        layout()->activate();
+        m_transferTitle->setText(m_activityTitle);
+        m_transferDetail->setText(m_activityDetail);
+        m_transferBar->hide();
+        m_transferBox->show();
+        placeTransferBox();
         return;
     }
+    m_transferBar->show();
     // The box is placed against the animation, whose place is known once the overlay is laid
     // out (it may not have been, when it comes up with a transfer already running).
     layout()->activate();
@@ -209,8 +219,19 @@ void QovProgressView::showEvent(QShowEvent *event)
     qApp->installEventFilter(this);
 }
 
+void QovProgressView::setActivity(const QString &title, const QString &detail)
+{
+    m_activityTitle = title;
+    m_activityDetail = detail;
+    if (isVisible()) {
+        showTransfers(QovTransferProgress::instance()->snapshot());
+    }
+}
+
 void QovProgressView::hideEvent(QHideEvent *event)
 {
+    m_activityTitle.clear();
+    m_activityDetail.clear();
     m_poll.stop();
     qApp->removeEventFilter(this);
     if (m_focusBefore && hasFocus()) {

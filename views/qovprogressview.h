@@ -25,6 +25,9 @@ class QovProgressView : public QWidget
 public:
     // `covered` becomes the parent.
     explicit QovProgressView(QWidget *covered);
+    // What the program waits for while no mixer data is copied (a project file being read,
+    // say), shown under the animation until the overlay hides or the next call.
+    void setActivity(const QString &title, const QString &detail);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -49,4 +52,6 @@ private:
     QProgressBar *m_transferBar;
     QTimer m_poll;
     quint64 m_shownRevision = 0;
+    QString m_activityTitle;
+    QString m_activityDetail;
 };

@@ -22,6 +22,7 @@ private Q_SLOTS:
     void coversCurrentWindowArea();
     void keepsKeyboardAndLateWidgetsAway();
     void showsWhatTransfersCopy();
+    void showsWhatItWaitsForWithoutTransfers();
 };
 
 void TestProgressView::coversCurrentWindowArea_data()
@@ -189,4 +190,45 @@ void TestProgressView::showsWhatTransfersCopy()
 }
 
 QTEST_MAIN(TestProgressView)
+// Opening a project reads its file and may wait on slow mixers before any data is copied: the
+// overlay names what it waits for, gives way to transfers when they start, and forgets it when
+// it hides.
+void TestProgressView::showsWhatItWaitsForWithoutTransfers()
+{
+    QWidget window;
+    window.resize(800, 600);
+    auto *overlay = new QovProgressView(&window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *box = overlay->findChild<QWidget *>(QStringLiteral("progress-transfer"));
+    auto *title = overlay->findChild<QLabel *>(QStringLiteral("progress-title"));
+    auto *detail = overlay->findChild<QLabel *>(QStringLiteral("progress-detail"));
+    auto *bar = overlay->findChild<QProgressBar *>(QStringLiteral("progress-bar"));
+    QVERIFY(box && title && detail && bar);
+
+    overlay->show();
+    overlay->setActivity(QStringLiteral("Opening hall.vlmproj"),
+                         QStringLiteral("/shows/hall.vlmproj\nReading the project file."));
+    QVERIFY(box->isVisible());
+    QVERIFY(!bar->isVisible());
+    QCOMPARE(title->text(), QStringLiteral("Opening hall.vlmproj"));
+    QVERIFY(detail->text().startsWith(QStringLiteral("/shows/hall.vlmproj")));
+
+    {
+        QovTransferReport download(QovTransferProgress::Download, QStringLiteral("FOH Main"),
+                                   QStringLiteral("127.0.0.4"));
+        download.startFile(2, 0);
+        QTRY_COMPARE(title->text(), QStringLiteral("Reading FOH Main"));
+        QVERIFY(bar->isVisible());
+        download.fileDone();
+        download.finish(true);
+    }
+    // The transfer over, the overlay goes back to what it still waits for.
+    QTRY_COMPARE(title->text(), QStringLiteral("Opening hall.vlmproj"));
+
+    overlay->hide();
+    overlay->show();
+    QVERIFY(!box->isVisible());
+}
+
 #include "tst_progressview.moc"

@@ -162,6 +162,16 @@ std::vector<ScreenshotScene> progressScenes()
          [](QWidget *frame) { catchHalfWay(frame, true, 1, 19); }, 0, 0},
         {QStringLiteral("progress-many-mixers"), [] { return framedWindow(projectOf(6)); },
          [](QWidget *frame) { catchHalfWay(frame, false, 6, 130); }, 0, 0},
+        {QStringLiteral("progress-opening-project"), [] { return framedWindow(projectOf(0)); },
+         [](QWidget *frame) {
+             auto *overlay = frame->findChild<QovProgressView *>();
+             overlay->show();
+             overlay->setActivity(
+                 QStringLiteral("Opening grand-hall.vlmproj"),
+                 QStringLiteral("/home/kim/shows/grand-hall.vlmproj\n"
+                                "Reading the project file, then reconnecting its mixers."));
+         },
+         0, 0},
         // A dialog's overlay is much smaller than the window's.
         {QStringLiteral("progress-small-dialog"),
          [] { return new QovAddOnlineDeviceDialog(QovAddOnlineDeviceDialog::CONNECT, {}); },
