@@ -53,7 +53,7 @@ bool keyedBefore(const Key &a, const Key &b, bool hasA, bool hasB, bool ascendin
 QovProjectView::QovProjectView(QovMainWindowBase *mainWindow, QWidget *menuBar, QWidget *parent)
     : QWidget(parent)
     , m_mainWindow(mainWindow)
-    , m_scrollArea(new QScrollArea(this))
+    , m_scrollArea(new QScrollArea())
     , m_frame(makeWidget(QSize(), "project-view"))
     , m_projectName(makeLabel(QString(), QSize(0, 24), "project-name"))
     , m_editIcon(makeIconButton(QStringLiteral(":/icons/ic_create.svg"), QSize(12, 12)))
@@ -74,6 +74,7 @@ QovProjectView::QovProjectView(QovMainWindowBase *mainWindow, QWidget *menuBar, 
     m_scrollArea->setWidgetResizable(true);
     m_scrollArea->setFrameShape(QFrame::NoFrame);
     m_scrollArea->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    m_frame->setParent(this);
     m_frame->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     // The frame paints the page background that the style sheet gives it.
     m_frame->setAttribute(Qt::WA_StyledBackground);
@@ -89,9 +90,17 @@ QovProjectView::QovProjectView(QovMainWindowBase *mainWindow, QWidget *menuBar, 
     layout->addWidget(makeHeader());
     m_bodyStack->addWidget(makeEmptyBody());
     m_bodyStack->addWidget(makeListBody());
-    layout->addWidget(m_bodyStack, 1, Qt::AlignHCenter);
+    // Only the device list scrolls sideways in a narrow window: the menu and the header with
+    // its close button stay in view at any width.
+    auto *body = new QWidget();
+    auto *bodyLayout = makeVBoxLayout(0, 0, Qt::AlignHCenter | Qt::AlignTop);
+    bodyLayout->addWidget(m_bodyStack, 1, Qt::AlignHCenter);
+    body->setLayout(bodyLayout);
+    m_scrollArea->setWidget(body);
+    m_scrollArea->viewport()->setAutoFillBackground(false);
+    body->setAutoFillBackground(false);
+    layout->addWidget(m_scrollArea, 1);
     m_frame->setLayout(layout);
-    m_scrollArea->setWidget(m_frame);
 
     connect(m_editIcon, &QPushButton::clicked, m_mainWindow,
             &QovMainWindowBase::projectMetaDataEdit);
@@ -335,5 +344,5 @@ void QovProjectView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     qDebug() << "QovProjectView::resizeEvent" << event->oldSize() << event->size();
-    m_scrollArea->resize(event->size());
+    m_frame->resize(event->size());
 }

@@ -72,6 +72,7 @@ private Q_SLOTS:
     void statusMenuFollowsStatus_data();
     void statusMenuFollowsStatus();
     void headerButtonsReachWindow();
+    void headerStaysInViewWhenNarrow();
     void largeProjectListedInTurns();
 
 private:
@@ -278,6 +279,25 @@ void TestProjectView::headerButtonsReachWindow()
     QStringList seen = m_window->calls;
     seen.sort();
     QCOMPARE(seen, QStringList({"closeProject(false)", "deviceSetting", "projectMetaDataEdit"}));
+}
+
+// The device list is wider than a narrow window and scrolls sideways; the header's buttons do
+// not scroll with it.
+void TestProjectView::headerStaysInViewWhenNarrow()
+{
+    setDevices({makeDevice({QStringLiteral("FOH"), "", 1})});
+    m_window->resize(640, 480);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    const QRect shown = m_view->rect();
+    for (QPushButton *button : m_view->findChildren<QPushButton *>()) {
+        const QString name = button->accessibleName();
+        if (name == QLatin1String("Close project") ||
+            name == QLatin1String("Edit project information")) {
+            const QRect place(button->mapTo(m_view, QPoint(0, 0)), button->size());
+            QVERIFY2(shown.contains(place), qPrintable(name));
+        }
+    }
 }
 
 void TestProjectView::largeProjectListedInTurns()
