@@ -95,7 +95,9 @@ QovProgressView::QovProgressView(QWidget *covered)
     auto *layout = makeVBoxLayout(0, 0, Qt::AlignCenter);
     layout->addWidget(m_animation);
     setLayout(layout);
-    movie->start();
+    // Played only while shown: every frame is decoded and scaled on the GUI thread, and every
+    // window and dialog has an overlay of its own.
+    movie->jumpToFrame(0);
 
     // Outside the layout, so that the animation stays where it always is; placed below it by
     // placeTransferBox().
@@ -207,6 +209,7 @@ void QovProgressView::showTransfers(const QovTransferProgress::Snapshot &snapsho
 
 void QovProgressView::showEvent(QShowEvent *event)
 {
+    m_animation->movie()->start();
     showTransfers(QovTransferProgress::instance()->snapshot());
     m_poll.start();
     coverWindow();
@@ -232,6 +235,7 @@ void QovProgressView::hideEvent(QHideEvent *event)
 {
     m_activityTitle.clear();
     m_activityDetail.clear();
+    m_animation->movie()->stop();
     m_poll.stop();
     qApp->removeEventFilter(this);
     if (m_focusBefore && hasFocus()) {
