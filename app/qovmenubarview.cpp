@@ -10,6 +10,7 @@
 #include "views/qovwidgetfactory.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDesktopServices>
 #include <QDir>
@@ -73,6 +74,15 @@ QString QovMenuBarView::manualAddress()
     return tr("https://velmora.example/document/Velmora/Default.html");
 }
 
+QUrl QovMenuBarView::manualUrl()
+{
+    // The manual installed beside the program works without a network, as on a site; the
+    // online page only where the program runs without its manual.
+    const QString local =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/manual/index.html");
+    return QFileInfo::exists(local) ? QUrl::fromLocalFile(local) : QUrl(manualAddress());
+}
+
 void QovMenuBarView::buildMainMenu()
 {
     QovMainWindowBase *window = m_mainWindow;
@@ -107,7 +117,7 @@ void QovMenuBarView::buildMainMenu()
     m_mainMenu->addSeparator();
     QMenu *help = m_mainMenu->addMenu(tr("Help"));
     connect(help->addAction(tr("Help")), &QAction::triggered, this,
-            [] { QDesktopServices::openUrl(QUrl(manualAddress())); });
+            [] { QDesktopServices::openUrl(manualUrl()); });
     connect(help->addAction(tr("About")), &QAction::triggered, this, [] {
         QovVersionInfoDialog dialog;
         dialog.exec();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <QUrl>
 #include <QWidget>
 
 class QMenu;
@@ -20,6 +21,8 @@ public:
     QMenu *recentMenu() const { return m_recentMenu; }
 
     static QString manualAddress();
+    // What Help opens: the manual beside the program, or the online page without one.
+    static QUrl manualUrl();
 
 public Q_SLOTS:
     // Shows the folder of the copies taken before mixers are overwritten in the desktop's file

@@ -12,6 +12,8 @@ install(TARGETS velmora velmora-cli RUNTIME DESTINATION ${VELMORA_PRIVATE_DIR})
 # What the build copies beside the program is exactly what is installed beside it.
 install(DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/webcontents/
         DESTINATION ${VELMORA_PRIVATE_DIR}/webcontents)
+install(DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/manual/
+        DESTINATION ${VELMORA_PRIVATE_DIR}/manual)
 
 # velmora_install_bin_link(NAME): bin/NAME pointing at the private folder's executable.
 function(velmora_install_bin_link name)
