@@ -235,7 +235,7 @@ void QovProjectDeviceListItemView::updateStatus(QovAppDeviceModelInternal::Statu
             ":/icons/ic_sync-alart.svg", tr("Disconnected"), "color:#ffffff;", true, false, false};
         break;
     case QovAppDeviceModelInternal::MISSING:
-        look = {":/icons/ic_sync-missing.svg", tr("Missing"), "color:#e74c3c;", false, true, true};
+        look = {":/icons/ic_sync-missing.svg", tr("Missing"), "color:#ff6b5b;", false, true, true};
         break;
     default:
         return;

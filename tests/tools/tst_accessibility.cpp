@@ -1,13 +1,20 @@
-// Every window and dialog the program shows, as the screenshots build them, walked through
-// the accessibility tree a screen reader sees: every control a user can reach has a name and
-// a role. The settings pages are checked in their own page tests.
+// Every window and dialog the program shows, as the screenshots build them: walked through the
+// accessibility tree a screen reader sees, every control a user can reach has a name and a
+// role; and read as the eye sees them, every text is large enough and stands out from what it
+// is drawn on. The settings pages are checked in their own page tests.
+#include "contrast.h"
 #include "models/qovtextfile.h"
 #include "privatenetwork.h"
 #include "screenshotscene.h"
 #include "tempprofile.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTextDocument>
 #include <QtTest>
 
 #include <memory>
@@ -77,6 +84,111 @@ void collectUnnamed(QAccessibleInterface *node, QStringList &unnamed, int depth 
     }
 }
 
+// The plain text a widget draws in its palette's foreground colour; empty for none. Rich text
+// names its own colours and is left out.
+QString drawnText(const QWidget *widget)
+{
+    if (const auto *label = qobject_cast<const QLabel *>(widget)) {
+        const bool rich =
+            label->textFormat() == Qt::RichText ||
+            (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text()));
+        return rich ? QString() : label->text();
+    }
+    if (const auto *button = qobject_cast<const QAbstractButton *>(widget)) {
+        return button->text();
+    }
+    if (const auto *edit = qobject_cast<const QLineEdit *>(widget)) {
+        return edit->text();
+    }
+    return QString();
+}
+
+// Texts under 9 px, and texts below WCAG 2.1 AA contrast with the colour most of their widget
+// shows around them (4.5:1, 3:1 for large text). Disabled controls are exempt, as in WCAG.
+void collectIllegible(QWidget *top, QStringList &found)
+{
+    const QImage shot = top->grab().toImage();
+    const qreal scale = shot.devicePixelRatio();
+    QList<QWidget *> widgets = top->findChildren<QWidget *>();
+    widgets.prepend(top);
+    for (QWidget *widget : std::as_const(widgets)) {
+        if (!widget->isVisible() || !widget->isEnabled() || widget->width() < 4 ||
+            widget->height() < 4) {
+            continue;
+        }
+        const auto *items = qobject_cast<const QAbstractItemView *>(widget);
+        const QString text = items ? QStringLiteral("(items)") : drawnText(widget);
+        if (text.trimmed().isEmpty()) {
+            continue;
+        }
+        const QFontInfo font(widget->font());
+        const QString what =
+            QStringLiteral("'%1' (%2 %3)")
+                .arg(text.left(30), QString::fromLatin1(widget->metaObject()->className()),
+                     widget->objectName());
+        if (font.pixelSize() < 9) {
+            found << QStringLiteral("%1 px: %2").arg(font.pixelSize()).arg(what);
+        }
+        QColor background;
+        QColor foreground;
+        if (items) {
+            // Items are drawn by a delegate in the colours the style sheet gives it, not the
+            // view's palette: the text is the pixel that stands out most from the background.
+            const QImage drawn = items->viewport()->grab().toImage();
+            background = velmora::test::commonestColour(drawn, drawn.rect());
+            double strongest = 0;
+            for (int y = 0; y < drawn.height(); ++y) {
+                for (int x = 0; x < drawn.width(); ++x) {
+                    const QColor pixel = drawn.pixelColor(x, y);
+                    const double ratio = velmora::test::contrastRatio(pixel, background);
+                    if (ratio > strongest) {
+                        strongest = ratio;
+                        foreground = pixel;
+                    }
+                }
+            }
+        } else {
+            const QRect area(widget->mapTo(top, QPoint(0, 0)) * scale, widget->size() * scale);
+            background = velmora::test::commonestColour(shot, area);
+            foreground = widget->palette().color(widget->foregroundRole());
+        }
+        const bool large = font.pixelSize() >= 24 || (font.bold() && font.pixelSize() >= 19);
+        const double ratio = velmora::test::contrastRatio(foreground, background);
+        if (ratio < (large ? 3.0 : 4.5)) {
+            found << QStringLiteral("%1:1 %2, %3 on %4")
+                         .arg(ratio, 0, 'f', 2)
+                         .arg(what, foreground.name(), background.name());
+        }
+    }
+}
+
+// Builds the scene's window, shows it as the screenshots do, and runs `check` on it and on the
+// menus and lists it opened, which are windows of their own.
+QStringList checkScene(int index, const std::function<void(QWidget *, QStringList &)> &check)
+{
+    const ScreenshotScene scene = allScreenshotScenes().at(size_t(index));
+    std::unique_ptr<QWidget> window(scene.build());
+    QStringList found;
+    if (!window) {
+        return {QStringLiteral("the scene made no window")};
+    }
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get())) {
+        return {QStringLiteral("the window was never shown")};
+    }
+    if (scene.afterShow) {
+        scene.afterShow(window.get());
+    }
+    check(window.get(), found);
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (top != window.get() && top->isVisible()) {
+            check(top, found);
+        }
+    }
+    window->close();
+    return found;
+}
+
 } // namespace
 
 class TestAccessibility : public QObject
@@ -87,6 +199,8 @@ private Q_SLOTS:
     void initTestCase();
     void everyControlHasANameAndRole_data();
     void everyControlHasANameAndRole();
+    void everyTextIsLegible_data() { everyControlHasANameAndRole_data(); }
+    void everyTextIsLegible();
 
 private:
     std::unique_ptr<TempProfile> m_profile;
@@ -117,24 +231,17 @@ void TestAccessibility::everyControlHasANameAndRole_data()
 void TestAccessibility::everyControlHasANameAndRole()
 {
     QFETCH(int, index);
-    const ScreenshotScene scene = allScreenshotScenes().at(size_t(index));
-    std::unique_ptr<QWidget> window(scene.build());
-    QVERIFY(window);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    if (scene.afterShow) {
-        scene.afterShow(window.get());
-    }
-    QStringList unnamed;
-    collectUnnamed(QAccessible::queryAccessibleInterface(window.get()), unnamed);
-    // Menus and combo lists the scene opened are windows of their own.
-    for (QWidget *top : QApplication::topLevelWidgets()) {
-        if (top != window.get() && top->isVisible()) {
-            collectUnnamed(QAccessible::queryAccessibleInterface(top), unnamed);
-        }
-    }
-    window->close();
+    const QStringList unnamed = checkScene(index, [](QWidget *top, QStringList &found) {
+        collectUnnamed(QAccessible::queryAccessibleInterface(top), found);
+    });
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral("; "))));
+}
+
+void TestAccessibility::everyTextIsLegible()
+{
+    QFETCH(int, index);
+    const QStringList illegible = checkScene(index, collectIllegible);
+    QVERIFY2(illegible.isEmpty(), qPrintable(illegible.join(QStringLiteral("; "))));
 }
 
 QTEST_MAIN(TestAccessibility)

@@ -48,7 +48,7 @@ QWidget *statusMenuHost()
     rowLayout->addWidget(
         makeIconLabel(QStringLiteral(":/icons/ic_sync-missing.svg"), QSize(24, 24)));
     QLabel *status = makeLabel(QStringLiteral("Missing"), QSize(), "device-status");
-    status->setStyleSheet(QStringLiteral("color:#e74c3c;"));
+    status->setStyleSheet(QStringLiteral("color:#ff6b5b;"));
     rowLayout->addWidget(status);
     QPushButton *button = makeIconButton(QStringLiteral(":/icons/ic_arrow_drop_down.svg"),
                                          QSize(24, 24), "status-button");

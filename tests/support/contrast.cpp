@@ -1,0 +1,46 @@
+#include "contrast.h"
+
+#include <QHash>
+#include <QImage>
+#include <QRect>
+
+#include <algorithm>
+#include <cmath>
+
+namespace velmora::test {
+
+double contrastRatio(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor commonestColour(const QImage &image, const QRect &area)
+{
+    const QRect inside = area & image.rect();
+    QHash<QRgb, int> counts;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            ++counts[image.pixel(x, y) | 0xff000000u];
+        }
+    }
+    QRgb best = 0;
+    int most = -1;
+    for (auto it = counts.constBegin(); it != counts.constEnd(); ++it) {
+        if (it.value() > most) {
+            most = it.value();
+            best = it.key();
+        }
+    }
+    return QColor(best);
+}
+
+} // namespace velmora::test
