@@ -25,14 +25,15 @@ constexpr size_t BufferCap = 2 * MaxFrameSize;
 class Exchange
 {
 public:
-    Exchange(OvTalker &talker, const OvCommand &command, Clock::time_point lastActivity)
+    // Without a limit the frame count decides (commandDeadline).
+    Exchange(OvTalker &talker, const OvCommand &command, Clock::time_point lastActivity,
+             std::optional<std::chrono::milliseconds> limit)
         : m_talker(talker)
         , m_command(command)
         , m_ackedAt(lastActivity)
+        , m_limit(limit)
     {
     }
-    // Without a limit the frame count decides (commandDeadline).
-    void setLimit(std::chrono::milliseconds limit) { m_limit = limit; }
     Clock::time_point finishedAt() const { return m_finishedAt; }
 
     int32_t run(std::shared_ptr<OvResponseObject> &last);
@@ -206,6 +207,16 @@ int32_t Exchange::collectAnswer(const std::shared_ptr<OvResponseObject> &respons
     return OV_SUCCESS;
 }
 
+int32_t exchangeWithin(OvTalker &talker, const OvCommand &command,
+                       std::shared_ptr<OvResponseObject> &last, Clock::time_point &lastActivity,
+                       std::optional<std::chrono::milliseconds> limit)
+{
+    Exchange exchange(talker, command, lastActivity, limit);
+    const int32_t result = exchange.run(last);
+    lastActivity = exchange.finishedAt();
+    return result;
+}
+
 } // namespace
 
 int32_t runExchange(OvTalker &talker, const OvCommand &command,
@@ -218,21 +229,14 @@ int32_t runExchange(OvTalker &talker, const OvCommand &command,
 int32_t runExchange(OvTalker &talker, const OvCommand &command,
                     std::shared_ptr<OvResponseObject> &last, Clock::time_point &lastActivity)
 {
-    Exchange exchange(talker, command, lastActivity);
-    const int32_t result = exchange.run(last);
-    lastActivity = exchange.finishedAt();
-    return result;
+    return exchangeWithin(talker, command, last, lastActivity, std::nullopt);
 }
 
 int32_t runExchange(OvTalker &talker, const OvCommand &command,
                     std::shared_ptr<OvResponseObject> &last, Clock::time_point &lastActivity,
                     std::chrono::milliseconds limit)
 {
-    Exchange exchange(talker, command, lastActivity);
-    exchange.setLimit(limit);
-    const int32_t result = exchange.run(last);
-    lastActivity = exchange.finishedAt();
-    return result;
+    return exchangeWithin(talker, command, last, lastActivity, limit);
 }
 
 std::chrono::milliseconds commandDeadline(size_t frameCount)
