@@ -4,8 +4,10 @@
 #include "device/qovhttprequests.h"
 #include "device/qovtaskpool.h"
 #include "device/qovtransferprogress.h"
+#include "models/qovdevicefields.h"
 
 #include <QDebug>
+#include <QJsonObject>
 #include <QThread>
 
 // The mixer data moves one data set at a time, each as one file: a download asks
@@ -128,16 +130,28 @@ QString QovCgiApiZeph2208::downloadZephDataSet(const QovOnlineDeviceModel &devic
     if (!accepted(reply)) {
         return QString();
     }
-    const QString fileUrl = QovCgiReply::object(reply).value(QStringLiteral("fileurl")).toString();
-    const QUrl url(QStringLiteral("http://%1/file/%2").arg(ip, fileUrl));
+    const QJsonValue fileUrl = QovCgiReply::object(reply).value(QStringLiteral("fileurl"));
+    // Without a name there is no file to fetch: "/file/" alone is not one.
+    if (!fileUrl.isString() || fileUrl.toString().isEmpty()) {
+        qDebug() << QThread::currentThreadId() << "error: no fileurl" << reply;
+        return QString();
+    }
+    const QUrl url(QStringLiteral("http://%1/file/%2").arg(ip, fileUrl.toString()));
     qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::downloadZephData url=" << url;
     const QByteArray body = httpGet(url, timeoutMs, kDataFileLimit);
     qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::downloadZephData target=" << code
              << ", bank=" << bank << ": got" << body.size() << "bytes";
-    if (!body.isEmpty()) {
-        report.fileDone();
+    const QString text = QString::fromUtf8(body);
+    // A reply without a length that the mixer's close cut short arrives as a complete reply:
+    // only its content tells, and a cut data set stored in the project is data lost.
+    if (!QovDeviceFields::isDataSetText(text)) {
+        if (!body.isEmpty()) {
+            qDebug() << QThread::currentThreadId() << "error: not a data set" << body.left(64);
+        }
+        return QString();
     }
-    return QString::fromUtf8(body);
+    report.fileDone();
+    return text;
 }
 
 QStringList QovCgiApiZeph2208::downloadZephDataList(const QovOnlineDeviceModel &device, int code,
@@ -265,7 +279,14 @@ bool QovCgiApiZeph2208::uploadZephDataSet(const QovOnlineDeviceModel &device,
 {
     const QString ip = device->ipAddress();
     report.startFile(code, bank);
-    const QByteArray bytes = sourceText(source, code, bank).toUtf8();
+    const QString text = sourceText(source, code, bank);
+    // The mixer would store whatever it is sent; a text that is no data set goes nowhere.
+    if (!QovDeviceFields::isDataSetText(text)) {
+        qDebug() << QThread::currentThreadId() << "error: not a data set, target=" << code
+                 << ", bank=" << bank;
+        return false;
+    }
+    const QByteArray bytes = text.toUtf8();
     const int chunks = (bytes.size() + kChunkSize - 1) / kChunkSize;
     qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::uploadZephData target=" << code
              << ", bank=" << bank << ":" << device->debugText() << "total size=" << bytes.size()

@@ -105,9 +105,10 @@ QByteArray perform(CURL *handle, const QUrl &url, const QovRequestLimits &limits
 
 long QovCurlRequest::stallSeconds(int deadlineMs)
 {
-    // A mixer may think for a moment before it answers; five seconds without a byte is a dead
-    // link. Never longer than the deadline, never shorter than the second libcurl measures.
-    return std::clamp(long(deadlineMs) / 1000, 1L, 5L);
+    // A mixer may think before it answers for as long as the user's setting allows: a fixed
+    // cap below it failed slow mixers that a longer setting was meant to wait for. Whole
+    // seconds, as libcurl measures, rounded up so the stall never ends before the deadline.
+    return std::max(1L, (long(deadlineMs) + 999) / 1000);
 }
 
 QByteArray QovCurlRequest::get(const QUrl &url, const QovRequestLimits &limits)

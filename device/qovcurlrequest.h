@@ -33,7 +33,7 @@ public:
     static QByteArray get(const QUrl &url, const QovRequestLimits &limits);
     static QByteArray postForm(const QUrl &url, const QList<QovFormPart> &parts,
                                const QovRequestLimits &limits);
-    // Seconds without a single byte moving after which a request gives up even before its
-    // deadline: up to five, as long as the deadline allows.
+    // Seconds without a single byte moving after which a request gives up: the deadline, at
+    // least one second.
     static long stallSeconds(int deadlineMs);
 };

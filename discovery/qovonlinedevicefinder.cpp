@@ -9,6 +9,7 @@
 
 #include <QFutureWatcher>
 #include <QThread>
+#include <QThreadPool>
 #include <QtConcurrent>
 
 #include <memory>
@@ -16,6 +17,25 @@
 namespace {
 constexpr unsigned kSearchPeriodSeconds = 60;
 constexpr unsigned kUpnpOnly = 0x1;
+// Admissions wait on mixers, not on the processor, so the bound is set by how many mixers may
+// stall at once, not by the cores: a few stalling mixers must leave room for healthy ones.
+constexpr int kAdmissionThreads = 16;
+
+// Admissions run here, never on the global pool: the connection worker, the project loader,
+// Compare and the add-online dialog use that one, and with two threads a couple of mixers
+// that stall their device information request would make every user action wait for them.
+// Destroyed at exit, which waits for the admissions still running, as the global pool does.
+class AdmissionPool : public QThreadPool
+{
+public:
+    AdmissionPool() { setMaxThreadCount(kAdmissionThreads); }
+};
+
+QThreadPool &admissionPool()
+{
+    static AdmissionPool pool;
+    return pool;
+}
 } // namespace
 
 QovOnlineDeviceFinder *QovOnlineDeviceFinder::instance()
@@ -110,7 +130,8 @@ void QovOnlineDeviceFinder::startAdmission(const QovOnlineDeviceModel &device)
                 m_latestReport.remove(identity);
                 completeAdmission(device, admitted);
             });
-    watcher->setFuture(QtConcurrent::run([this, device] { return admit(device); }));
+    watcher->setFuture(
+        QtConcurrent::run(&admissionPool(), [this, device] { return admit(device); }));
 }
 
 bool QovOnlineDeviceFinder::admit(const QovOnlineDeviceModel &device) const

@@ -1,7 +1,6 @@
 #include "models/qovonlinedevicemodel.h"
 
 #include "models/qovipsortkey.h"
-#include "models/qovmodelassign.h"
 #include "models/qovmodelmetatypes.h"
 
 #include <QDebug>
@@ -31,15 +30,84 @@ QovOnlineDeviceModelInternal::QovOnlineDeviceModelInternal(const QovAppDeviceMod
     qovRegisterModelMetaTypes();
 }
 
+template<typename T>
+T QovOnlineDeviceModelInternal::read(const T &field) const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return field;
+}
+
+template<typename T>
+bool QovOnlineDeviceModelInternal::assign(T &field, const T &value)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (field == value) {
+        return false;
+    }
+    field = value;
+    return true;
+}
+
+int QovOnlineDeviceModelInternal::serial() const
+{
+    return read(m_serial);
+}
+QString QovOnlineDeviceModelInternal::uuid() const
+{
+    return read(m_uuid);
+}
+QString QovOnlineDeviceModelInternal::deviceName() const
+{
+    return read(m_deviceName);
+}
+QString QovOnlineDeviceModelInternal::modelName() const
+{
+    return read(m_modelName);
+}
+QString QovOnlineDeviceModelInternal::ipAddress() const
+{
+    return read(m_ipAddress);
+}
+QString QovOnlineDeviceModelInternal::macAddress() const
+{
+    return read(m_macAddress);
+}
+int QovOnlineDeviceModelInternal::headerColor() const
+{
+    return read(m_headerColor);
+}
+int QovOnlineDeviceModelInternal::deviceId() const
+{
+    return read(m_deviceId);
+}
+QovOnlineDeviceModelInternal::OvLink QovOnlineDeviceModelInternal::ovLink() const
+{
+    return read(m_ovLink);
+}
+bool QovOnlineDeviceModelInternal::authRequired() const
+{
+    return read(m_authRequired);
+}
+bool QovOnlineDeviceModelInternal::selected() const
+{
+    return read(m_selected);
+}
+QovLinkedExtensions QovOnlineDeviceModelInternal::linkedExtensions() const
+{
+    return read(m_linkedExtensions);
+}
+
 bool QovOnlineDeviceModelInternal::operator==(const QovOnlineDeviceModelInternal &other) const
 {
     qDebug() << debugText() << "==" << other.debugText();
-    return m_modelName == other.m_modelName && m_macAddress == other.m_macAddress;
+    // One lock at a time: comparing two devices from two threads in opposite order must not
+    // deadlock.
+    return modelName() == other.modelName() && macAddress() == other.macAddress();
 }
 
 QString QovOnlineDeviceModelInternal::ovLinkText() const
 {
-    return ovLinkText(m_ovLink);
+    return ovLinkText(ovLink());
 }
 
 QString QovOnlineDeviceModelInternal::ovLinkText(OvLink link)
@@ -57,11 +125,12 @@ QString QovOnlineDeviceModelInternal::ovLinkText(OvLink link)
 
 quint32 QovOnlineDeviceModelInternal::ipSortKey() const
 {
-    return qovIpSortKey(m_ipAddress);
+    return qovIpSortKey(ipAddress());
 }
 
 QString QovOnlineDeviceModelInternal::debugText() const
 {
+    std::lock_guard<std::mutex> lock(m_lock);
     return QStringLiteral("QovOnlineDeviceModel('%1'[%2])").arg(m_deviceName).arg(m_deviceId);
 }
 
@@ -69,8 +138,8 @@ QString QovOnlineDeviceModelInternal::debugText() const
 #define QOV_ONLINE_SETTER(Setter, Type, member, signal)                                            \
     void QovOnlineDeviceModelInternal::Setter(Type value)                                          \
     {                                                                                              \
-        if (qovAssign(member, value)) {                                                            \
-            Q_EMIT signal(member);                                                                 \
+        if (assign(member, value)) {                                                               \
+            Q_EMIT signal(value);                                                                  \
         }                                                                                          \
     }
 

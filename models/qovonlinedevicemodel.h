@@ -9,6 +9,7 @@
 #include <QVector>
 
 #include <memory>
+#include <mutex>
 #include <tuple>
 
 // Pairs describing the extension units linked to a primary unit, as the device reports them.
@@ -45,18 +46,18 @@ public:
     explicit QovOnlineDeviceModelInternal(const QovAppDeviceModel &device,
                                           QObject *parent = nullptr);
 
-    int serial() const { return m_serial; }
-    QString uuid() const { return m_uuid; }
-    QString deviceName() const { return m_deviceName; }
-    QString modelName() const { return m_modelName; }
-    QString ipAddress() const { return m_ipAddress; }
-    QString macAddress() const { return m_macAddress; }
-    int headerColor() const { return m_headerColor; }
-    int deviceId() const { return m_deviceId; }
-    OvLink ovLink() const { return m_ovLink; }
-    bool authRequired() const { return m_authRequired; }
-    bool selected() const { return m_selected; }
-    QovLinkedExtensions linkedExtensions() const { return m_linkedExtensions; }
+    int serial() const;
+    QString uuid() const;
+    QString deviceName() const;
+    QString modelName() const;
+    QString ipAddress() const;
+    QString macAddress() const;
+    int headerColor() const;
+    int deviceId() const;
+    OvLink ovLink() const;
+    bool authRequired() const;
+    bool selected() const;
+    QovLinkedExtensions linkedExtensions() const;
 
     // The same mixer: same model name and same MAC address, compared exactly.
     bool operator==(const QovOnlineDeviceModelInternal &other) const;
@@ -97,6 +98,15 @@ Q_SIGNALS:
     void linkedExtensionsChanged(const QovLinkedExtensions &linkedExtensions);
 
 private:
+    template<typename T>
+    T read(const T &field) const;
+    template<typename T>
+    bool assign(T &field, const T &value);
+
+    // Workers fill in a mixer's identity (admission, a connection) while the GUI thread shows
+    // it: every field is read and written under this lock, held only to copy or store a value,
+    // never while emitting.
+    mutable std::mutex m_lock;
     int m_serial = 0;
     QString m_uuid;
     QString m_deviceName;

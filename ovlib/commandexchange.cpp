@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -24,10 +25,13 @@ constexpr size_t BufferCap = 2 * MaxFrameSize;
 class Exchange
 {
 public:
-    Exchange(OvTalker &talker, const OvCommand &command, Clock::time_point lastActivity)
+    // Without a limit the frame count decides (commandDeadline).
+    Exchange(OvTalker &talker, const OvCommand &command, Clock::time_point lastActivity,
+             std::optional<std::chrono::milliseconds> limit)
         : m_talker(talker)
         , m_command(command)
         , m_ackedAt(lastActivity)
+        , m_limit(limit)
     {
     }
     Clock::time_point finishedAt() const { return m_finishedAt; }
@@ -39,6 +43,7 @@ private:
     // 0 accepted and done, -1 accepted but more answer frames follow, else a failure code.
     int32_t handle(int code, const std::shared_ptr<OvResponseObject> &response);
     int32_t collectAnswer(const std::shared_ptr<OvResponseObject> &response);
+    bool pastDeadline() const;
 
     OvTalker &m_talker;
     const OvCommand &m_command;
@@ -48,11 +53,23 @@ private:
     bool m_collecting = false;
     Clock::time_point m_ackedAt{};
     Clock::time_point m_finishedAt{};
+    std::optional<std::chrono::milliseconds> m_limit;
+    Clock::time_point m_deadline{};
 };
+
+bool Exchange::pastDeadline() const
+{
+    if (Clock::now() < m_deadline) {
+        return false;
+    }
+    std::cerr << "Error: Command " << m_command.name() << " exceeded its deadline.\n";
+    return true;
+}
 
 int32_t Exchange::run(std::shared_ptr<OvResponseObject> &last)
 {
     const std::vector<Frame> frames = buildFrames(m_command);
+    m_deadline = Clock::now() + m_limit.value_or(commandDeadline(frames.size()));
     if (m_talker.connect() != OV_SUCCESS) {
         return OV_ERR_SYSTEM;
     }
@@ -95,6 +112,9 @@ int32_t Exchange::awaitFrameResponse(int code)
             if (m_buffer.size() > BufferCap) {
                 m_buffer.erase(0, m_buffer.size() - BufferCap);
             }
+            if (pastDeadline()) {
+                return OV_ERR_TIMEDOUT;
+            }
             continue;
         }
         m_buffer.erase(0, scan.consumed);
@@ -104,6 +124,10 @@ int32_t Exchange::awaitFrameResponse(int code)
         const int32_t handled = handle(code, scan.response);
         if (handled != -1) {
             return handled;
+        }
+        // Answer parts that keep coming count against the deadline too.
+        if (pastDeadline()) {
+            return OV_ERR_TIMEDOUT;
         }
     }
 }
@@ -183,6 +207,16 @@ int32_t Exchange::collectAnswer(const std::shared_ptr<OvResponseObject> &respons
     return OV_SUCCESS;
 }
 
+int32_t exchangeWithin(OvTalker &talker, const OvCommand &command,
+                       std::shared_ptr<OvResponseObject> &last, Clock::time_point &lastActivity,
+                       std::optional<std::chrono::milliseconds> limit)
+{
+    Exchange exchange(talker, command, lastActivity, limit);
+    const int32_t result = exchange.run(last);
+    lastActivity = exchange.finishedAt();
+    return result;
+}
+
 } // namespace
 
 int32_t runExchange(OvTalker &talker, const OvCommand &command,
@@ -195,10 +229,21 @@ int32_t runExchange(OvTalker &talker, const OvCommand &command,
 int32_t runExchange(OvTalker &talker, const OvCommand &command,
                     std::shared_ptr<OvResponseObject> &last, Clock::time_point &lastActivity)
 {
-    Exchange exchange(talker, command, lastActivity);
-    const int32_t result = exchange.run(last);
-    lastActivity = exchange.finishedAt();
-    return result;
+    return exchangeWithin(talker, command, last, lastActivity, std::nullopt);
+}
+
+int32_t runExchange(OvTalker &talker, const OvCommand &command,
+                    std::shared_ptr<OvResponseObject> &last, Clock::time_point &lastActivity,
+                    std::chrono::milliseconds limit)
+{
+    return exchangeWithin(talker, command, last, lastActivity, limit);
+}
+
+std::chrono::milliseconds commandDeadline(size_t frameCount)
+{
+    // A healthy device answers a frame within milliseconds; a second each is ample on any LAN.
+    using std::chrono::milliseconds;
+    return milliseconds(10000) + milliseconds(1000) * static_cast<int64_t>(frameCount);
 }
 
 } // namespace ovlib::internal

@@ -26,6 +26,17 @@ int32_t runExchange(OvTalker &talker, const OvCommand &command,
 int32_t runExchange(OvTalker &talker, const OvCommand &command,
                     std::shared_ptr<OvResponseObject> &last,
                     std::chrono::steady_clock::time_point &lastActivity);
+// The same within `limit` instead of commandDeadline(): past it the exchange ends with
+// OV_ERR_TIMEDOUT, however steadily the device still sends.
+int32_t runExchange(OvTalker &talker, const OvCommand &command,
+                    std::shared_ptr<OvResponseObject> &last,
+                    std::chrono::steady_clock::time_point &lastActivity,
+                    std::chrono::milliseconds limit);
+
+// How long a command of `frameCount` frames may take in all. Each receive gives up after a
+// quiet half second, but a device that trickles a byte now and then never falls quiet; this
+// bounds that. A share per frame keeps a long upload within its limit on a slow link.
+std::chrono::milliseconds commandDeadline(size_t frameCount);
 
 // Time a device is given between two sends.
 inline constexpr std::chrono::milliseconds SendGap{10};

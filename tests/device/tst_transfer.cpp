@@ -44,6 +44,8 @@ private Q_SLOTS:
     void uploadOrder();
     void chunking_data();
     void chunking();
+    void uploadSendsOnlyDataSets_data();
+    void uploadSendsOnlyDataSets();
     void downloadStopsAtFirstFailure_data();
     void downloadStopsAtFirstFailure();
     void uploadFailingMidwaySendsNoEnd();
@@ -128,7 +130,6 @@ void TestTransfer::chunking_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("chunks");
 
-    QTest::newRow("empty text: no chunk") << QString() << QStringList();
     QTest::newRow("exactly one chunk")
         << jsonTextOfSize(61440) << QStringList{"offset=0&size=61440"};
     QTest::newRow("one byte more")
@@ -152,18 +153,33 @@ void TestTransfer::chunking()
         expected << "POST " + kCgi + "fileupload.cgi?" + chunk;
     }
     expected << "GET " + kCgi + "endupload.cgi";
-    // Bank 0 took three requests; the mixer refuses to store an empty data set, which ends the
-    // transfer, and any other goes on to bank 2.
-    if (!text.isEmpty()) {
-        expected << "GET " + kCgi + "beginupload.cgi?target=2&bank=2";
-    }
-    QCOMPARE(m_sim->requests(kMixer).mid(3, text.isEmpty() ? -1 : expected.size()), expected);
-    if (text.isEmpty()) {
-        QVERIFY(!uploaded);
-    } else {
-        QVERIFY(uploaded);
-        QCOMPARE(QString::fromUtf8(m_sim->dataSet(kMixer, 2, 1)), text);
-    }
+    // Bank 0 took three requests; the transfer goes on to bank 2.
+    expected << "GET " + kCgi + "beginupload.cgi?target=2&bank=2";
+    QCOMPARE(m_sim->requests(kMixer).mid(3, expected.size()), expected);
+    QVERIFY(uploaded);
+    QCOMPARE(QString::fromUtf8(m_sim->dataSet(kMixer, 2, 1)), text);
+}
+
+void TestTransfer::uploadSendsOnlyDataSets_data()
+{
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("empty") << QString();
+    QTest::newRow("cut short") << R"({"name":"Vocal 1","gain":)";
+    QTest::newRow("an array") << "[1,2]";
+    QTest::newRow("two objects") << "{}{}";
+}
+
+void TestTransfer::uploadSendsOnlyDataSets()
+{
+    QFETCH(QString, text);
+    const QovAppDeviceModel source = projectDeviceWithData("invalid");
+    source->setZephDataPreset(1, text);
+    const QByteArray before = m_sim->dataSet(kMixer, 2, 1);
+    QVERIFY(!m_api.uploadZephData(onlineDevice(kMixer), source).get());
+    // Bank 0 went as usual; bank 1 is not even opened, so the mixer keeps what it held.
+    QCOMPARE(m_sim->requests(kMixer).mid(3), QStringList());
+    QCOMPARE(m_sim->dataSet(kMixer, 2, 1), before);
 }
 
 void TestTransfer::downloadStopsAtFirstFailure_data()

@@ -7,6 +7,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMutex>
 #include <QtTest>
 
@@ -81,6 +83,8 @@ private Q_SLOTS:
     void endlessBodyKeepsMemoryBounded();
     void tolerableRepliesWork_data();
     void tolerableRepliesWork();
+    void missingFileUrlFetchesNothing_data();
+    void missingFileUrlFetchesNothing();
 
 private:
     std::unique_ptr<TempProfile> m_profile;
@@ -133,6 +137,11 @@ void TestWireFaults::downloadUnderFault_data()
     QTest::newRow("stall mid-body") << requestFault("file", 2, "stall") << "failed to get preset";
     QTest::newRow("trickle") << requestFault("file", 9, "trickle", R"("bytesPerSecond":20)")
                              << "failed to get 12band eq";
+    // Without a length the close looks like the end: only the content shows the cut.
+    QTest::newRow("file cut, no length, closed")
+        << requestFault("file", 12, "noLengthCut") << "failed to get partial preset";
+    QTest::newRow("CGI reply cut, no length, closed")
+        << requestFault("filedownload.cgi", 9, "noLengthCut") << "failed to get 12band eq";
     QTest::newRow("trickling CGI reply")
         << requestFault("filedownload.cgi", 51, "trickle", R"("bytesPerSecond":5)")
         << "failed to get current";
@@ -287,6 +296,28 @@ void TestWireFaults::tolerableRepliesWork()
     const QovZephData back = m_api.downloadZephData(onlineDevice(kMixer)).get();
     QCOMPARE(back.error, QString());
     QCOMPARE(back, source->zephData());
+}
+
+void TestWireFaults::missingFileUrlFetchesNothing_data()
+{
+    QTest::addColumn<QString>("reply");
+
+    QTest::newRow("no fileurl") << R"({"rcode":1})";
+    QTest::newRow("null") << R"({"rcode":1,"fileurl":null})";
+    QTest::newRow("empty") << R"({"rcode":1,"fileurl":""})";
+    QTest::newRow("a number") << R"({"rcode":1,"fileurl":7})";
+}
+
+void TestWireFaults::missingFileUrlFetchesNothing()
+{
+    QFETCH(QString, reply);
+    QJsonObject faults{{"body", reply}};
+    QVERIFY(m_sim->setFaults(kMixer, QJsonDocument(faults).toJson(QJsonDocument::Compact)));
+    QCOMPARE(m_api.downloadZephData(onlineDevice(kMixer)).get().error,
+             QString("failed to get preset"));
+    // The transfer ends at the reply; nothing is asked of /file/ itself.
+    QCOMPARE(m_sim->requests(kMixer),
+             QStringList{"GET /cgi-bin/appcmd/filedownload.cgi?target=2&bank=0"});
 }
 
 QTEST_GUILESS_MAIN(TestWireFaults)

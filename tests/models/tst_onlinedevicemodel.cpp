@@ -4,6 +4,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <atomic>
+#include <thread>
+
 using Online = QovOnlineDeviceModelInternal;
 using Type = QovDeviceSelector::DeviceType;
 
@@ -21,6 +24,7 @@ private Q_SLOTS:
     void equalityByModelAndMac_data();
     void equalityByModelAndMac();
     void settersNotifyOnChangeOnly();
+    void identityWrittenWhileShown();
 };
 
 void TestOnlineDeviceModel::modelNameToType_data()
@@ -155,5 +159,39 @@ void TestOnlineDeviceModel::settersNotifyOnChangeOnly()
 }
 
 // An application object, so that the program folder is known and icons can load pictures.
+void TestOnlineDeviceModel::identityWrittenWhileShown()
+{
+    // A connection's worker gives a listed mixer the project's id and name while the GUI thread
+    // paints it. ThreadSanitizer names a field read without the lock; any run checks that each
+    // read is a value that was written, never a torn one.
+    Online device(QovDiscoveredDevice{"1", "uuid:a", "Name 0", "ZEPH-2208", "127.0.0.2"});
+    std::atomic<bool> stop{false};
+    std::atomic<int> started{0};
+    int written = 0;
+    std::thread worker([&] {
+        started = 1;
+        while (!stop) {
+            ++written;
+            device.setDeviceId(written % 256);
+            device.setDeviceName(QString("Name %1").arg(written));
+        }
+    });
+    while (!started) {
+        std::this_thread::yield();
+    }
+    bool whole = true;
+    for (int reads = 0; reads < 5000; ++reads) {
+        const int id = device.deviceId();
+        const QString name = device.deviceName();
+        whole = whole && id >= 0 && id < 256 && name.startsWith("Name ") &&
+                !device.debugText().isEmpty();
+    }
+    stop = true;
+    worker.join();
+    QVERIFY(whole);
+    QCOMPARE(device.deviceId(), written % 256);
+    QCOMPARE(device.deviceName(), QString("Name %1").arg(written));
+}
+
 QTEST_MAIN(TestOnlineDeviceModel)
 #include "tst_onlinedevicemodel.moc"

@@ -10,6 +10,7 @@
 
 #include <QtTest>
 #include <deque>
+#include <thread>
 
 using namespace ovlib;
 using namespace ovlib::internal;
@@ -34,6 +35,7 @@ public:
     }
     int receive(std::string &bytes) override
     {
+        std::this_thread::sleep_for(m_receiveDelay);
         if (m_replies.empty()) {
             return OV_ERR_TIMEDOUT;
         }
@@ -47,8 +49,12 @@ public:
         return 0;
     }
 
+    size_t unread() const { return m_replies.size(); }
+
     std::vector<std::pair<std::string, Clock::time_point>> m_sent;
     int m_closed = 0;
+    // How long each receive takes before it hands out its piece.
+    std::chrono::milliseconds m_receiveDelay{0};
 
 private:
     std::deque<std::string> m_replies;
@@ -66,6 +72,8 @@ private Q_SLOTS:
     void outcomes();
     void acknowledgedFramesAreSpaced();
     void originFramesExpectNothing();
+    void deadlineBoundsATricklingDevice_data();
+    void deadlineBoundsATricklingDevice();
 };
 
 void TestCommandExchange::outcomes_data()
@@ -140,6 +148,42 @@ void TestCommandExchange::originFramesExpectNothing()
     ScriptedTalker broken({}, OV_ERR_SYSTEM);
     QCOMPARE(runExchange(broken, OvCommand("q", {"1"}, false, false), last), int(OV_ERR_SYSTEM));
     QCOMPARE(broken.m_closed, 1);
+}
+
+void TestCommandExchange::deadlineBoundsATricklingDevice_data()
+{
+    QTest::addColumn<bool>("answerFlag");
+    QTest::addColumn<QString>("stream");
+
+    // Each would take seconds at the pace below; the limit is a tenth of a second.
+    QString parts = "q MD 1 CS a \r";
+    for (int i = 0; i < 30; ++i) {
+        parts += "q MD 1 CM b \r";
+    }
+    QTest::newRow("answer parts that never end") << true << parts;
+    QTest::newRow("an acknowledge that never ends") << false << "q ACK" + QString(200, ' ');
+}
+
+void TestCommandExchange::deadlineBoundsATricklingDevice()
+{
+    QFETCH(bool, answerFlag);
+    QFETCH(QString, stream);
+    std::deque<std::string> bytes;
+    for (const char c : stream.toStdString()) {
+        bytes.push_back(std::string(1, c));
+    }
+    ScriptedTalker talker(bytes);
+    talker.m_receiveDelay = std::chrono::milliseconds(5);
+    ovtest::StderrCapture capture;
+    std::shared_ptr<OvResponseObject> last;
+    Clock::time_point lastActivity{};
+    QCOMPARE(runExchange(talker, OvCommand("q", {"1"}, false, answerFlag), last, lastActivity,
+                         std::chrono::milliseconds(100)),
+             int(OV_ERR_TIMEDOUT));
+    QVERIFY2(capture.contains("Error: Command q exceeded its deadline.\n"), capture.text().c_str());
+    // Given up with most of the stream still to come, and the connection closed.
+    QVERIFY2(talker.unread() > bytes.size() / 2, std::to_string(talker.unread()).c_str());
+    QCOMPARE(talker.m_closed, 1);
 }
 
 QTEST_APPLESS_MAIN(TestCommandExchange)

@@ -76,6 +76,7 @@ private Q_SLOTS:
     void gapBetweenCommands();
     void queuesFollowTheirDevice();
     void endlessAnswerIsBounded();
+    void tricklingAnswerEndsAtDeadline();
 
 private:
     // Sends one command and waits for its outcome.
@@ -386,6 +387,20 @@ void TestCommandManager::endlessAnswerIsBounded()
     QVERIFY(capture.contains("Fail to append answer response data.\n"));
     const auto answer = std::dynamic_pointer_cast<OvAnswerResponse>(record.response);
     QVERIFY(!answer || answer->data().size() <= internal::MaxAnswerData);
+}
+
+void TestCommandManager::tricklingAnswerEndsAtDeadline()
+{
+    // A byte every 0.4 s: no receive ever waits its half second, and the answer never ends.
+    ovtest::StderrCapture capture;
+    const auto deadline = internal::commandDeadline(1);
+    const auto started = std::chrono::steady_clock::now();
+    const auto record = exchange(OvCommand("trckl", {"1"}, false, true), int(2 * deadline.count()));
+    QCOMPARE(record.result, int(OV_ERR_TIMEDOUT));
+    QVERIFY(capture.contains("Error: Command trckl exceeded its deadline.\n"));
+    QVERIFY(record.at - started >= deadline);
+    // The queue is free again: the next command goes through.
+    QCOMPARE(exchange(OvCommand("after", {"1"}, false, false)).result, 0);
 }
 
 QTEST_APPLESS_MAIN(TestCommandManager)

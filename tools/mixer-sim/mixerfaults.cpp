@@ -19,17 +19,12 @@ struct KindName
     const char *name;
 };
 const KindName kKinds[] = {
-    {WireFault::ShortBody, "shortBody"},
-    {WireFault::Reset, "reset"},
-    {WireFault::NoLength, "noLength"},
-    {WireFault::NoLengthReset, "noLengthReset"},
-    {WireFault::ChunkedCut, "chunkedCut"},
-    {WireFault::Trickle, "trickle"},
-    {WireFault::Stall, "stall"},
-    {WireFault::Status, "status"},
-    {WireFault::Fail, "fail"},
-    {WireFault::BareLf, "bareLf"},
-    {WireFault::Continue, "continue"},
+    {WireFault::ShortBody, "shortBody"},     {WireFault::Reset, "reset"},
+    {WireFault::NoLength, "noLength"},       {WireFault::NoLengthReset, "noLengthReset"},
+    {WireFault::NoLengthCut, "noLengthCut"}, {WireFault::ChunkedCut, "chunkedCut"},
+    {WireFault::Trickle, "trickle"},         {WireFault::Stall, "stall"},
+    {WireFault::Status, "status"},           {WireFault::Fail, "fail"},
+    {WireFault::BareLf, "bareLf"},           {WireFault::Continue, "continue"},
     {WireFault::Endless, "endless"},
 };
 

@@ -341,6 +341,9 @@ void SimHttpServer::send(int fd, const HttpReply &reply)
         sendAll(fd, replyHead(reply, false) + half);
         resetConnection(fd);
         return;
+    case WireFault::NoLengthCut:
+        sendAll(fd, replyHead(reply, false) + half);
+        return;
     case WireFault::ChunkedCut: {
         char size[16];
         std::snprintf(size, sizeof size, "%zx\r\n", half.size());

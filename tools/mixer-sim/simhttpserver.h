@@ -35,6 +35,7 @@ struct WireFault
         Reset,         // the same, then a reset instead of a close
         NoLength,      // no length: the whole body, then a close (valid HTTP)
         NoLengthReset, // no length: half the body, then a reset
+        NoLengthCut,   // no length: half the body, then a normal close (looks complete)
         ChunkedCut,    // chunked, the connection closes before the last chunk
         Trickle,       // everything at `bytesPerSecond`
         Stall,         // head and half the body, then nothing until the mixer stops

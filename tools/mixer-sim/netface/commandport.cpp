@@ -4,6 +4,8 @@
 #include <sstream>
 #include <thread>
 
+#include <sys/socket.h>
+
 namespace velmora::sim {
 
 namespace {
@@ -46,6 +48,7 @@ void CommandPort::serve(int fd, const std::atomic<bool> &stop)
         ++m_connections;
     }
     m_collected.clear();
+    m_stopping = &stop;
     std::string buffer;
     while (!stop && buffer.size() < 65536) {
         const size_t end = buffer.find('\r');
@@ -115,6 +118,25 @@ void CommandPort::reply(int fd, const std::string &frame)
         bool sent = sendAll(fd, name + " MD " + four + " CS first \r");
         for (int i = 0; sent && i < 100000; ++i) {
             sent = sendAll(fd, middle);
+        }
+    } else if (name == "trckl") {
+        // Answer parts one byte every 0.4 s: never quiet for a receive's half second. Capped
+        // at ten minutes so the simulator cannot run away.
+        const std::string stream = name + " MD " + four + " CS first \r";
+        const std::string middle = name + " MD " + four + " CM more \r";
+        std::string pending = stream;
+        for (int sent = 0; sent < 1500 && !*m_stopping; ++sent) {
+            if (pending.empty()) {
+                pending = middle;
+            }
+            char peek;
+            // The client hung up: stop at once, so the next connection is served.
+            if (::recv(fd, &peek, 1, MSG_PEEK | MSG_DONTWAIT) == 0 ||
+                !sendAll(fd, pending.substr(0, 1))) {
+                return;
+            }
+            pending.erase(0, 1);
+            pause(400);
         }
     } else if (name == "exprt") {
         sendAll(fd, "E exprt 5 NC hello \r");

@@ -13,7 +13,8 @@ namespace velmora::sim {
 // by what it sends: "nakcm" gets NAK 103, "silnt" nothing, "late" an ACK after 700 ms, "split"
 // an ACK in two writes, "twice" two ACKs in one write, "junk" 300 bytes without an end
 // character, "query" an answer echoing the body, "multi" a three-part answer (two parts in
-// one write), "exprt" an export answer, "endls" an answer whose middle parts never end; anything
+// one write), "exprt" an export answer, "endls" an answer whose middle parts never end, "trckl"
+// an answer that comes one byte every 0.4 s and never ends; anything
 // else gets an ACK per frame. Frames that open or continue a multi-frame command (CS, CM) are
 // always acknowledged.
 class CommandPort
@@ -44,6 +45,8 @@ private:
     std::vector<std::chrono::steady_clock::time_point> m_frameTimes;
     int m_connections = 0;
     std::string m_collected;
+    // The service's stop flag, for replies that take long.
+    const std::atomic<bool> *m_stopping = nullptr;
 };
 
 } // namespace velmora::sim
