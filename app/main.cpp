@@ -3,6 +3,7 @@
 #include "app/qovrecoveryprompt.h"
 #include "app/qovterminationwatcher.h"
 #include "app/qovtopwindow.h"
+#include "device/qovcurlrequest.h"
 #include "device/qovkeepalivethread.h"
 #include "dialogs/qovpopups.h"
 #include "dialogs/qovversioninfodialog.h"
@@ -171,7 +172,9 @@ int main(int argc, char *argv[])
     qDebug() << "exit" << code;
     waitForBusyWindows();
     deleteWindows();
-    // A keep-alive pass still waiting on a mixer ends within its request deadline.
+    // No transfer runs any more; what is still out (keep-alive passes, a mixer asked again)
+    // is given up rather than waited for.
+    QovCurlRequest::abortInFlight();
     QovKeepAliveThread::waitForRetired(15000);
     lock.release();
     app->removeTranslator(&translator);

@@ -49,7 +49,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 # process and its resources are not linked, so they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 if(VELMORA_QT_MAJOR EQUAL 6)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6webenginecore6-bin, libqt6webengine6-data, libqt6svg6")
+  # The SVG plugins draw every icon; Debian 13 packs them apart, Debian 12 inside libqt6svg6.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS
+      "libqt6webenginecore6-bin, libqt6webengine6-data, libqt6svg6, qt6-svg-plugins | libqt6svg6 (<< 6.5)")
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt5webengine5, libqt5webengine-data (>= 5.15), libqt5svg5")
 endif()

@@ -6,13 +6,19 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <mutex>
 
 namespace {
 
+// Raised by abortInFlight(); a request started before the raise ends at its next progress
+// call, one started after runs as usual.
+std::atomic<quint64> abortGeneration{0};
+
 struct Received
 {
+    quint64 generation = abortGeneration.load();
     QByteArray body;
     qint64 maxBytes = 0;
     bool overLimit = false;
@@ -35,6 +41,12 @@ void initialiseOnce()
     // Not thread-safe in libcurl itself, and the first request may come from any worker.
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+int onProgress(void *userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    const auto *received = static_cast<const Received *>(userData);
+    return received->generation != abortGeneration.load() ? 1 : 0; // 1 ends the transfer
 }
 
 struct EasyDeleter
@@ -75,6 +87,9 @@ QByteArray perform(CURL *handle, const QUrl &url, const QovRequestLimits &limits
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, long(deadlineMs));
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, long(deadlineMs));
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, onProgress);
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &received);
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, QovCurlRequest::stallSeconds(deadlineMs));
     curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits.maxBytes));
@@ -102,6 +117,11 @@ QByteArray perform(CURL *handle, const QUrl &url, const QovRequestLimits &limits
 }
 
 } // namespace
+
+void QovCurlRequest::abortInFlight()
+{
+    ++abortGeneration;
+}
 
 long QovCurlRequest::stallSeconds(int deadlineMs)
 {

@@ -36,4 +36,8 @@ public:
     // Seconds without a single byte moving after which a request gives up: the deadline, at
     // least one second.
     static long stallSeconds(int deadlineMs);
+    // Ends every request running now within about a second (libcurl's progress calls), as
+    // failed; requests started afterwards are not affected. For shutdown: a keep-alive pass
+    // waiting on a silent mixer need not hold the program's exit for its whole deadline.
+    static void abortInFlight();
 };

@@ -35,6 +35,11 @@ QovJsApi::~QovJsApi()
     qDebug() << QThread::currentThreadId() << "destroy" << this;
 }
 
+bool QovJsApi::event(QEvent *event)
+{
+    return qovRefuseDeferredDelete(this, event) || QObject::event(event);
+}
+
 int QovJsApi::currentDeviceIndex() const
 {
     return m_pageNumber - 1;

@@ -75,6 +75,9 @@ public Q_SLOTS:
     // The page cannot go on: tells the user and ends the project without the save question.
     void reportFatal(QString message);
 
+protected:
+    bool event(QEvent *event) override;
+
 private Q_SLOTS:
     void onCurrentPageChanged(int currentPage);
 

@@ -14,6 +14,11 @@ QovPageDevice::QovPageDevice(QovAppDeviceModel device, QObject *parent)
     qovKeepObjectName(this);
 }
 
+bool QovPageDevice::event(QEvent *event)
+{
+    return qovRefuseDeferredDelete(this, event) || QObject::event(event);
+}
+
 void QovPageDevice::connectNotify(const QMetaMethod &signal)
 {
     QObject::connectNotify(signal);

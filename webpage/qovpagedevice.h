@@ -66,6 +66,7 @@ Q_SIGNALS:
 
 protected:
     void connectNotify(const QMetaMethod &signal) override;
+    bool event(QEvent *event) override;
 
 private:
     QovAppDeviceModel m_device;

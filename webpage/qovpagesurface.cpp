@@ -4,6 +4,7 @@
 #include "webpage/qovpagedevice.h"
 
 #include <QDebug>
+#include <QEvent>
 #include <QWebChannel>
 
 void qovPublishBridge(QWebChannel *channel, QovJsApi *bridge)
@@ -12,6 +13,15 @@ void qovPublishBridge(QWebChannel *channel, QovJsApi *bridge)
     // Registered rather than returned from a property call, which would wrap it, and a wrapped
     // object is one the page may delete.
     channel->registerObject(QStringLiteral("qtApiDevice"), bridge->currentDevice());
+}
+
+bool qovRefuseDeferredDelete(QObject *object, QEvent *event)
+{
+    if (event->type() != QEvent::DeferredDelete) {
+        return false;
+    }
+    qDebug() << "refused to delete" << object << "at a page's request";
+    return true;
 }
 
 void qovKeepObjectName(QObject *object)

@@ -1,3 +1,4 @@
+#include "device/qovcurlrequest.h"
 #include "device/qovkeepalivethread.h"
 #include "device/qovwatchedproject.h"
 #include "mixersimprocess.h"
@@ -50,6 +51,7 @@ private Q_SLOTS:
     void lateFailureKeepsNewerStatus();
     void requestedPassRunsAtOnce();
     void passWaitsOutsideQtsOwnPool();
+    void shutdownGivesUpRequestsInFlight();
     void retiredThreadEndsAfterItsPass();
 
 private:
@@ -219,6 +221,30 @@ void TestKeepAlive::passWaitsOutsideQtsOwnPool()
     QVERIFY(qovWorkerPool()->waitForDone(10000));
     thread.quit();
     thread.wait();
+}
+
+// At exit the program gives up what is still out instead of waiting for a silent mixer's
+// deadline; what starts afterwards runs as usual.
+void TestKeepAlive::shutdownGivesUpRequestsInFlight()
+{
+    m_profile.writeProgramSettings("[Debug]\nkeepalive_interval=1\n");
+    QVERIFY(m_sim->setFaults("127.0.0.2", R"({"delayMs": 20000})"));
+    const QovAppDeviceModel device = connectedDevice("127.0.0.2");
+    auto project = std::make_shared<QovWatchedProject>();
+    project->publish("Exit", {device});
+    auto *thread = new QovKeepAliveThread(project);
+    thread->start();
+    QTRY_VERIFY_WITH_TIMEOUT(keepAlivesAt(*m_sim, "127.0.0.2") >= 1, 3000);
+    thread->retire();
+    QovCurlRequest::abortInFlight();
+    // Without the abort the pass would wait for its whole request deadline.
+    QVERIFY(QovKeepAliveThread::waitForRetired(4000));
+
+    QVERIFY(m_sim->setFaults("127.0.0.2", "{}"));
+    device->setStatus(QovAppDeviceModelInternal::CONNECTED);
+    QovKeepAliveThread::keepAlivePass(*project, nullptr);
+    QTest::qWait(50); // a MISSING mark would be written on this thread
+    QCOMPARE(device->status(), QovAppDeviceModelInternal::CONNECTED);
 }
 
 void TestKeepAlive::retiredThreadEndsAfterItsPass()
