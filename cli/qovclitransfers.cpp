@@ -1,7 +1,7 @@
 #include "cli/qovclitransfers.h"
 
 #include "device/qovcgiapifactory.h"
-#include "models/qovzephdatadiff.h"
+#include "models/qovdatasettable.h"
 
 #include <chrono>
 #include <future>
@@ -138,8 +138,10 @@ QString setsText(const QVector<QovDataSlot> &sets)
 {
     QStringList names;
     for (const QovDataSlot &set : sets) {
-        QString name = QovZephDataDiffEntry::typeText(set.code);
-        if (set.code == 2 || set.code == 6) {
+        QString name = qovDataSetNoun(set.code);
+        const QovDataSetInfo *info = qovDataSetInfo(set.code);
+        // Banks as the mixer numbers them, from 0, as diff prints them too.
+        if (info && info->banks > 1) {
             name += QStringLiteral(" %1").arg(set.bank);
         }
         names.append(name);

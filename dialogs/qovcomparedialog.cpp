@@ -1,6 +1,7 @@
 #include "dialogs/qovcomparedialog.h"
 
 #include "dialogs/qovelidedlabel.h"
+#include "models/qovdatasettable.h"
 #include "views/qovwidgetfactory.h"
 
 #include <QHBoxLayout>
@@ -129,20 +130,7 @@ QovCompareDialog::QovCompareDialog(const QovAppDeviceModel &device,
 
 QString QovCompareDialog::itemText(int type, int bank)
 {
-    switch (type) {
-    case 2:
-        return tr("Preset %1").arg(bank + 1);
-    case 3:
-        return tr("12-band EQ library");
-    case 4:
-        return tr("4-band EQ library");
-    case 6:
-        return tr("Partial preset %1").arg(bank + 1);
-    case 7:
-        return tr("Current state");
-    default:
-        return tr("Data set %1").arg(type);
-    }
+    return qovDataSetLabel(type, bank);
 }
 
 void QovCompareDialog::buildContents(QWidget *contents)

@@ -1,5 +1,7 @@
 #include "models/qovzephdatadiff.h"
 
+#include "models/qovdatasettable.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -119,20 +121,7 @@ QString QovZephDataDiffEntry::stateText(State state)
 
 QString QovZephDataDiffEntry::typeText(int type)
 {
-    switch (type) {
-    case 2:
-        return QStringLiteral("preset");
-    case 3:
-        return QStringLiteral("12-band EQ library");
-    case 4:
-        return QStringLiteral("4-band EQ library");
-    case 6:
-        return QStringLiteral("partial preset");
-    case 7:
-        return QStringLiteral("current state");
-    default:
-        return QStringLiteral("data set %1").arg(type);
-    }
+    return qovDataSetNoun(type);
 }
 
 QVector<QovZephDataDiffEntry> qovDiffZephData(const QovZephData &file, const QovZephData &mixer)

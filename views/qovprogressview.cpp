@@ -1,5 +1,6 @@
 #include "views/qovprogressview.h"
 
+#include "models/qovdatasettable.h"
 #include "views/qovwidgetfactory.h"
 
 #include <QAccessibleWidget>
@@ -38,20 +39,9 @@ QString activity(const QovTransferProgress::Transfer &transfer)
 
 QString fileText(const QovTransferProgress::Transfer &transfer)
 {
-    switch (transfer.dataSet) {
-    case 2:
-        return QovProgressView::tr("Preset %1 of 8").arg(transfer.bank + 1);
-    case 3:
-        return QovProgressView::tr("12-band EQ library");
-    case 4:
-        return QovProgressView::tr("4-band EQ library");
-    case 6:
-        return QovProgressView::tr("Partial preset %1 of 40").arg(transfer.bank + 1);
-    case 7:
-        return QovProgressView::tr("Current state");
-    default:
-        return QovProgressView::tr("Starting");
-    }
+    // Before its first file a transfer has no data set yet.
+    return qovDataSetInfo(transfer.dataSet) ? qovDataSetLabel(transfer.dataSet, transfer.bank, true)
+                                            : QovProgressView::tr("Starting");
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "models/qovsafetycopies.h"
 #include "models/qovtextfile.h"
 #include "privatenetwork.h"
+#include "projectfilepeek.h"
 #include "readonlyfolder.h"
 #include "tempprofile.h"
 #include "views/qovprogressview.h"
@@ -964,14 +965,8 @@ void TestConnectionFlows::partialSafetyCopyOnlyWhenTheUserSaysSo()
     QCOMPARE(simData(*m_sim, address), deviceData(entry));
     const QStringList copiesAfter = copies.copies(mac);
     QCOMPARE(copiesAfter.size(), copiesBefore.size() + 1);
-    const QJsonArray recorded = QJsonDocument::fromJson(loadTextFile(copiesAfter.last()).toUtf8())
-                                    .object()
-                                    .value("devices")
-                                    .toArray()
-                                    .at(0)
-                                    .toObject()
-                                    .value("unreadable")
-                                    .toArray();
+    const QJsonArray recorded =
+        velmora::test::firstDeviceIn(copiesAfter.last()).value("unreadable").toArray();
     QCOMPARE(recorded, QovProjectSnapshot::unreadableJson({{2, 3}, {6, 17}}));
     QStringList expected = mixerBefore;
     expected[3] = "{}";

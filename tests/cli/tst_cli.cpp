@@ -2,6 +2,7 @@
 #include "models/qovprojectdatamodel.h"
 #include "models/qovtextfile.h"
 #include "privatenetwork.h"
+#include "projectfilepeek.h"
 #include "readonlyfolder.h"
 #include "tempprofile.h"
 
@@ -287,14 +288,7 @@ void TestCli::mixerWithUnreadableSets()
     const QJsonArray gaps{QJsonObject{{"target", 2}, {"bank", 3}},
                           QJsonObject{{"target", 6}, {"bank", 17}}};
     const auto fileGaps = [](const QString &path) {
-        return QJsonDocument::fromJson(loadTextFile(path).toUtf8())
-            .object()
-            .value("devices")
-            .toArray()
-            .at(0)
-            .toObject()
-            .value("unreadable")
-            .toArray();
+        return velmora::test::firstDeviceIn(path).value("unreadable").toArray();
     };
     const auto opens = [this](const QString &path) {
         auto [project, error] = parseProject(loadTextFile(path));

@@ -7,6 +7,7 @@
 #include "models/qovprojectdatamodel.h"
 #include "models/qovsafetycopies.h"
 #include "models/qovtextfile.h"
+#include "projectfilepeek.h"
 #include "readonlyfolder.h"
 #include "simdevices.h"
 #include "simulatedmixers.h"
@@ -373,18 +374,11 @@ void TestSafeConnect::partialCopyOnlyWhenAllowed()
     QVERIFY(m_sim->setFaults(kMixer, "{}"));
     QCOMPARE(mixerData(*m_sim, kMixer), deviceData(project));
 
-    const QByteArray bytes = loadTextFile(outcome.safetyCopy).toUtf8();
-    const QJsonArray recorded = QJsonDocument::fromJson(bytes)
-                                    .object()
-                                    .value("devices")
-                                    .toArray()
-                                    .at(0)
-                                    .toObject()
-                                    .value("unreadable")
-                                    .toArray();
+    const QJsonArray recorded =
+        velmora::test::firstDeviceIn(outcome.safetyCopy).value("unreadable").toArray();
     QCOMPARE(recorded, (QJsonArray{QJsonObject{{"target", 2}, {"bank", 3}},
                                    QJsonObject{{"target", 6}, {"bank", 17}}}));
-    auto [kept, error] = parseProject(QString::fromUtf8(bytes));
+    auto [kept, error] = parseProject(loadTextFile(outcome.safetyCopy));
     std::unique_ptr<QovProjectDataModel> owner(kept);
     QVERIFY2(kept, qPrintable(error));
     QStringList expected = before;

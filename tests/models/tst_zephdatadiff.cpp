@@ -1,3 +1,4 @@
+#include "models/qovdatasettable.h"
 #include "models/qovzephdatadiff.h"
 
 #include <QtTest>
@@ -11,6 +12,8 @@ class TestZephDataDiff : public QObject
 private Q_SLOTS:
     void librarySlots_data();
     void librarySlots();
+    void dataSetNames_data();
+    void dataSetNames();
 };
 
 namespace {
@@ -94,4 +97,46 @@ void TestZephDataDiff::librarySlots()
 }
 
 QTEST_APPLESS_MAIN(TestZephDataDiff)
+// Every place that names a data set to a person takes the name from one table: the window's
+// labels count banks from 1, the progress also says out of how many.
+void TestZephDataDiff::dataSetNames_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("bank");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("ofAll");
+    QTest::addColumn<QString>("noun");
+    QTest::newRow("preset") << 2 << 2 << "Preset 3"
+                            << "Preset 3 of 8"
+                            << "preset";
+    QTest::newRow("12-band") << 3 << 0 << "12-band EQ library"
+                             << "12-band EQ library"
+                             << "12-band EQ library";
+    QTest::newRow("4-band") << 4 << 0 << "4-band EQ library"
+                            << "4-band EQ library"
+                            << "4-band EQ library";
+    QTest::newRow("partial") << 6 << 39 << "Partial preset 40"
+                             << "Partial preset 40 of 40"
+                             << "partial preset";
+    QTest::newRow("current") << 7 << 0 << "Current state"
+                             << "Current state"
+                             << "current state";
+    QTest::newRow("unknown") << 5 << 0 << "Data set 5"
+                             << "Data set 5"
+                             << "data set 5";
+}
+
+void TestZephDataDiff::dataSetNames()
+{
+    QFETCH(int, code);
+    QFETCH(int, bank);
+    QFETCH(QString, label);
+    QFETCH(QString, ofAll);
+    QFETCH(QString, noun);
+    QCOMPARE(qovDataSetLabel(code, bank), label);
+    QCOMPARE(qovDataSetLabel(code, bank, true), ofAll);
+    QCOMPARE(qovDataSetNoun(code), noun);
+    QCOMPARE(QovZephDataDiffEntry::typeText(code), noun);
+}
+
 #include "tst_zephdatadiff.moc"

@@ -13,6 +13,32 @@
 
 // The busy overlay must darken and block the whole window it covers, whatever the window's
 // size was when it was made.
+namespace {
+
+// A window with its overlay, and the overlay's transfer box and its parts.
+struct OverlayParts
+{
+    QWidget window;
+    QovProgressView *overlay = new QovProgressView(&window);
+    QWidget *box = nullptr;
+    QLabel *title = nullptr;
+    QLabel *detail = nullptr;
+    QProgressBar *bar = nullptr;
+
+    bool shown()
+    {
+        window.resize(800, 600);
+        window.show();
+        box = overlay->findChild<QWidget *>(QStringLiteral("progress-transfer"));
+        title = overlay->findChild<QLabel *>(QStringLiteral("progress-title"));
+        detail = overlay->findChild<QLabel *>(QStringLiteral("progress-detail"));
+        bar = overlay->findChild<QProgressBar *>(QStringLiteral("progress-bar"));
+        return QTest::qWaitForWindowExposed(&window) && box && title && detail && bar;
+    }
+};
+
+} // namespace
+
 class TestProgressView : public QObject
 {
     Q_OBJECT
@@ -107,16 +133,13 @@ void TestProgressView::keepsKeyboardAndLateWidgetsAway()
 
 void TestProgressView::showsWhatTransfersCopy()
 {
-    QWidget window;
-    window.resize(800, 600);
-    auto *overlay = new QovProgressView(&window);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    auto *box = overlay->findChild<QWidget *>(QStringLiteral("progress-transfer"));
-    auto *title = overlay->findChild<QLabel *>(QStringLiteral("progress-title"));
-    auto *detail = overlay->findChild<QLabel *>(QStringLiteral("progress-detail"));
-    auto *bar = overlay->findChild<QProgressBar *>(QStringLiteral("progress-bar"));
-    QVERIFY(box && title && detail && bar);
+    OverlayParts parts;
+    QVERIFY(parts.shown());
+    QovProgressView *overlay = parts.overlay;
+    QWidget *box = parts.box;
+    QLabel *title = parts.title;
+    QLabel *detail = parts.detail;
+    QProgressBar *bar = parts.bar;
 
     // Without a transfer: the animation alone, in the middle.
     overlay->show();
@@ -163,14 +186,14 @@ void TestProgressView::showsWhatTransfersCopy()
                                             "Keeping a safety copy of Stage: Preset 2 of 8"));
 
     // A dialog's overlay is small: the box moves up but stays whole within it.
-    window.resize(664, 390);
+    parts.window.resize(664, 390);
     QTRY_COMPARE(overlay->size(), QSize(664, 390));
     QVERIFY2(overlay->rect().contains(box->geometry()), qPrintable(QString("%1,%2 %3x%4")
                                                                        .arg(box->x())
                                                                        .arg(box->y())
                                                                        .arg(box->width())
                                                                        .arg(box->height())));
-    window.resize(800, 600);
+    parts.window.resize(800, 600);
 
     // The first one fails: it copies no more, and the bar counts only what is left to do.
     upload.reset();
@@ -192,16 +215,13 @@ QTEST_MAIN(TestProgressView)
 // it hides.
 void TestProgressView::showsWhatItWaitsForWithoutTransfers()
 {
-    QWidget window;
-    window.resize(800, 600);
-    auto *overlay = new QovProgressView(&window);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    auto *box = overlay->findChild<QWidget *>(QStringLiteral("progress-transfer"));
-    auto *title = overlay->findChild<QLabel *>(QStringLiteral("progress-title"));
-    auto *detail = overlay->findChild<QLabel *>(QStringLiteral("progress-detail"));
-    auto *bar = overlay->findChild<QProgressBar *>(QStringLiteral("progress-bar"));
-    QVERIFY(box && title && detail && bar);
+    OverlayParts parts;
+    QVERIFY(parts.shown());
+    QovProgressView *overlay = parts.overlay;
+    QWidget *box = parts.box;
+    QLabel *title = parts.title;
+    QLabel *detail = parts.detail;
+    QProgressBar *bar = parts.bar;
     // The animation costs the GUI thread a frame's decoding and scaling: only while shown.
     QMovie *movie = overlay->findChild<QLabel *>()->movie();
     QVERIFY(movie);
