@@ -25,6 +25,7 @@ QovOnlineDeviceModelInternal::QovOnlineDeviceModelInternal(const QovAppDeviceMod
     , m_modelName(device->modelName())
     , m_ipAddress(device->ipAddress())
     , m_macAddress(device->macAddress())
+    , m_addedAddress(device->addedAddress())
     , m_headerColor(device->headerColor())
     , m_deviceId(device->deviceId())
 {
@@ -85,6 +86,7 @@ QOV_ONLINE_SETTER(setDeviceId, int, m_deviceId, deviceIdChanged)
 QOV_ONLINE_SETTER(setOvLink, OvLink, m_ovLink, ovLinkChanged)
 QOV_ONLINE_SETTER(setAuthRequired, bool, m_authRequired, authRequiredChanged)
 QOV_ONLINE_SETTER(setSelected, bool, m_selected, selectedChanged)
+QOV_ONLINE_SETTER(setAddedAddress, const QString &, m_addedAddress, addedAddressChanged)
 // QVector compares element by element.
 QOV_ONLINE_SETTER(setLinkedExtensions, const QovLinkedExtensions &, m_linkedExtensions,
                   linkedExtensionsChanged)

@@ -29,6 +29,8 @@ class QovOnlineDeviceModelInternal : public QObject
     Q_PROPERTY(int deviceId READ deviceId WRITE setDeviceId NOTIFY deviceIdChanged)
     Q_PROPERTY(OvLink ovLink READ ovLink WRITE setOvLink NOTIFY ovLinkChanged)
     Q_PROPERTY(bool authRequired READ authRequired WRITE setAuthRequired NOTIFY authRequiredChanged)
+    Q_PROPERTY(
+        QString addedAddress READ addedAddress WRITE setAddedAddress NOTIFY addedAddressChanged)
     Q_PROPERTY(bool selected READ selected WRITE setSelected NOTIFY selectedChanged)
     Q_PROPERTY(QovLinkedExtensions linkedExtensions READ linkedExtensions WRITE setLinkedExtensions
                    NOTIFY linkedExtensionsChanged)
@@ -56,6 +58,8 @@ public:
     OvLink ovLink() const { return m_ovLink; }
     bool authRequired() const { return m_authRequired; }
     bool selected() const { return m_selected; }
+    // The address or host name the user added the mixer by; empty when discovery found it.
+    QString addedAddress() const { return m_addedAddress; }
     QovLinkedExtensions linkedExtensions() const { return m_linkedExtensions; }
 
     // The same mixer: same model name and same MAC address, compared exactly.
@@ -80,6 +84,7 @@ public Q_SLOTS:
     void setOvLink(QovOnlineDeviceModelInternal::OvLink ovLink);
     void setAuthRequired(bool authRequired);
     void setSelected(bool selected);
+    void setAddedAddress(const QString &addedAddress);
     void setLinkedExtensions(const QovLinkedExtensions &linkedExtensions);
 
 Q_SIGNALS:
@@ -94,6 +99,7 @@ Q_SIGNALS:
     void ovLinkChanged(QovOnlineDeviceModelInternal::OvLink ovLink);
     void authRequiredChanged(bool authRequired);
     void selectedChanged(bool selected);
+    void addedAddressChanged(const QString &addedAddress);
     void linkedExtensionsChanged(const QovLinkedExtensions &linkedExtensions);
 
 private:
@@ -108,6 +114,7 @@ private:
     OvLink m_ovLink = NONE;
     bool m_authRequired = false;
     bool m_selected = false;
+    QString m_addedAddress;
     QovLinkedExtensions m_linkedExtensions;
 };
 
