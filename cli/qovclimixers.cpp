@@ -33,15 +33,31 @@ QString dotted(const std::array<uint8_t, 4> &address)
 } // namespace
 
 void QovCliMixers::discover(int seconds, const QStringList &wantedAddresses,
-                            const QStringList &wantedMacs)
+                            const QStringList &wantedMacs, const QStringList &askAddresses)
 {
     QovOnlineDeviceFinder *finder = QovOnlineDeviceFinder::instance();
     finder->start();
     finder->refresh();
 
-    const bool waitForAll = wantedAddresses.isEmpty() && wantedMacs.isEmpty();
+    int unanswered = askAddresses.size();
+    QMetaObject::Connection probed =
+        QObject::connect(finder, &QovOnlineDeviceFinder::addressProbed,
+                         [&](const QString &address, const QString &error) {
+                             if (askAddresses.contains(address)) {
+                                 --unanswered;
+                                 if (!error.isEmpty()) {
+                                     m_askProblems.insert(address, error);
+                                 }
+                             }
+                         });
+    for (const QString &address : askAddresses) {
+        finder->addByAddress(address);
+    }
+
+    const bool waitForAll =
+        wantedAddresses.isEmpty() && wantedMacs.isEmpty() && askAddresses.isEmpty();
     auto allFound = [&]() {
-        if (waitForAll) {
+        if (waitForAll || unanswered > 0) {
             return false;
         }
         const QList<QovOnlineDeviceModel> devices = finder->getAll();
@@ -71,10 +87,16 @@ void QovCliMixers::discover(int seconds, const QStringList &wantedAddresses,
             loop.quit();
         }
     });
+    QObject::connect(finder, &QovOnlineDeviceFinder::addressProbed, &loop, [&]() {
+        if (allFound()) {
+            loop.quit();
+        }
+    });
     deadline.start(seconds * 1000);
     if (!allFound()) {
         loop.exec();
     }
+    QObject::disconnect(probed);
 }
 
 QList<QovOnlineDeviceModel> QovCliMixers::admitted() const
