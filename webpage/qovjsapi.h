@@ -1,6 +1,8 @@
 #pragma once
 
 #include "models/qovappdevicemodel.h"
+// Complete, not declared: Qt 6 registers the property's pointer type where moc runs.
+#include "webpage/qovpagedevice.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -10,7 +12,6 @@
 #include <QWebEngineView>
 
 class QovMainWindowBase;
-class QovPageDevice;
 
 // The object a settings page reaches as "qtApi" on its web channel; every public member of its
 // meta-object is meant for the page (see qovpagesurface.h). The page navigates, saves,
