@@ -65,8 +65,8 @@ QovAddOnlineDeviceDialog::QovAddOnlineDeviceDialog(int mode,
                                  "dialog-address-edit");
     m_addressEdit->setMaxLength(QovTextRules::hostAddressLength);
     m_addressEdit->installEventFilter(this);
-    m_addressButton = makeButton(tr("Add by Address"), QSize(128, 32));
-    m_addressNote = makeLabel(QString(), QSize(208, 32), "dialog-address-note");
+    m_addressButton = makeButton(tr("Add by Address"), QSize(144, 32), "address-button");
+    m_addressNote = makeLabel(QString(), QSize(192, 32), "dialog-address-note");
     m_addressNote->setWordWrap(true);
     setup(QSize(664, 440));
     rebuildList();

@@ -36,6 +36,7 @@ QovAddOnlineDeviceDialogListItem::QovAddOnlineDeviceDialogListItem(
     layout->addWidget(new QovElidedLabel(device->deviceName(), QSize(204, 32), "model-name"));
     QLabel *address = makeLabel(device->ipAddress(), QSize(103, 32));
     if (!device->addedAddress().isEmpty()) {
+        address->setFixedHeight(44);
         // Not found by discovery: the user asked for it, and it is asked again at that address.
         address->setText(tr("%1\nby address").arg(device->ipAddress()));
         address->setToolTip(tr("Added by address: %1").arg(device->addedAddress()));
