@@ -54,8 +54,7 @@ void QovCliMixers::discover(int seconds, const QStringList &wantedAddresses,
         finder->addByAddress(address);
     }
 
-    const bool waitForAll =
-        wantedAddresses.isEmpty() && wantedMacs.isEmpty() && askAddresses.isEmpty();
+    const bool waitForAll = wantedAddresses.isEmpty() && wantedMacs.isEmpty();
     auto allFound = [&]() {
         if (waitForAll || unanswered > 0) {
             return false;
@@ -81,14 +80,22 @@ void QovCliMixers::discover(int seconds, const QStringList &wantedAddresses,
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    // An address asked directly is waited for past the deadline: its answer is bounded by the
+    // request deadlines, and a mixer dropped half-way would be reported as missing.
+    bool expired = false;
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&]() {
+        expired = true;
+        if (unanswered <= 0) {
+            loop.quit();
+        }
+    });
     QObject::connect(finder, &QovOnlineDeviceFinder::deviceListChanged, &loop, [&]() {
         if (allFound()) {
             loop.quit();
         }
     });
     QObject::connect(finder, &QovOnlineDeviceFinder::addressProbed, &loop, [&]() {
-        if (allFound()) {
+        if (allFound() || (expired && unanswered <= 0)) {
             loop.quit();
         }
     });

@@ -24,8 +24,8 @@ public:
 
     // Looks for mixers until every wanted address and MAC address is admitted, or `seconds`
     // have passed. With nothing wanted, it looks for the whole time. The mixers at
-    // `askAddresses` (addresses or host names) are asked directly as well; with nothing else
-    // wanted, the search ends once they have all answered or failed.
+    // `askAddresses` (addresses or host names) are asked directly as well, and the search does
+    // not end before each has answered or failed.
     void discover(int seconds, const QStringList &wantedAddresses = {},
                   const QStringList &wantedMacs = {}, const QStringList &askAddresses = {});
     // Why an address asked directly gave no mixer; empty for one that did.

@@ -64,7 +64,7 @@ plain_status=$?
 [ "$plain_status" -eq 3 ] || fail "plain discovery: exit $plain_status, expected 3 (no mixer): $plain"
 case $plain in *Remote*) fail "plain discovery found the mixer: $plain" ;; esac
 
-direct=$("$bin/velmora-cli" list --wait 20 --json --address 127.0.0.5 2>"$scratch/direct.err")
+direct=$("$bin/velmora-cli" list --wait 4 --json --address 127.0.0.5 2>"$scratch/direct.err")
 direct_status=$?
 [ "$direct_status" -eq 0 ] || fail "list --address: exit $direct_status: $direct $(cat "$scratch/direct.err")"
 has() { printf '%s' "$1" | grep -Eq "$2"; }
@@ -74,7 +74,7 @@ has "$direct" '"address": *"127\.0\.0\.5"' ||
   fail "the mixer is not marked as added by address: $direct"
 
 # A wrong address is named with its reason, and the mixer is still not found without it.
-wrong=$("$bin/velmora-cli" list --wait 20 --address 127.0.0.6 2>&1)
+wrong=$("$bin/velmora-cli" list --wait 4 --address 127.0.0.6 2>&1)
 wrong_status=$?
 [ "$wrong_status" -eq 3 ] || fail "wrong address: exit $wrong_status, expected 3 (no mixer)"
 case $wrong in *'127.0.0.6'*'no description at 127.0.0.6'*) ;; *) fail "wrong address not named: $wrong" ;; esac
