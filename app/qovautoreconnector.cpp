@@ -62,11 +62,26 @@ void QovAutoReconnector::onDiscoveryChanged()
 {
     QovOnlineDeviceFinder *finder = QovOnlineDeviceFinder::instance();
     for (const QovAppDeviceModel &device : m_hooks.devices()) {
-        if (device->status() == QovAppDeviceModelInternal::MISSING &&
-            device->ipAddress().isEmpty() && !device->macAddress().isEmpty()) {
-            if (const QovOnlineDeviceModel partner = finder->findByAppDevice(device)) {
-                consider(device, partner);
-            }
+        const auto status = device->status();
+        if (device->macAddress().isEmpty() || status == QovAppDeviceModelInternal::DISCONNECTED) {
+            continue;
+        }
+        const QovOnlineDeviceModel partner = finder->findByAppDevice(device);
+        if (!partner) {
+            continue;
+        }
+        const QString was = device->ipAddress();
+        const bool moved = !was.isEmpty() && was != partner->ipAddress();
+        if (moved) {
+            // Its mixer answers at a new address (a new DHCP lease): the entry follows it, so
+            // that keep-alive and reconnect ask there.
+            qDebug() << QThread::currentThreadId() << "moved!" << device->debugText() << was << "->"
+                     << partner->ipAddress();
+            device->setIpAddress(partner->ipAddress());
+        }
+        // A mixer still at its address is the keep-alive's to report.
+        if (status == QovAppDeviceModelInternal::MISSING && (was.isEmpty() || moved)) {
+            consider(device, partner);
         }
     }
 }

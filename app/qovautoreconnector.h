@@ -44,8 +44,9 @@ public:
 public Q_SLOTS:
     // Mixers of MISSING devices that answered again at the address they had.
     void onMixersAnswering(const QVector<QovAppDeviceModel> &devices);
-    // Discovery lists mixers anew: MISSING devices it lists that have no address yet (opened
-    // while their mixer was off) have come back.
+    // Discovery lists mixers anew: a device whose mixer it lists at another address follows it
+    // there; MISSING devices it lists that had no address yet (opened while their mixer was
+    // off) or that moved have come back. A MAC that two mixers answer with matches none.
     void onDiscoveryChanged();
 
 Q_SIGNALS:

@@ -71,6 +71,20 @@ QString heldElsewhere(const QovAppDeviceModel &device, const QovAppDeviceModel &
         .arg(device->deviceName(), device->macAddress(), holder->deviceName());
 }
 
+// Two mixers claim the entry's identity: a cloned configuration, or a fake. Velmora does not
+// choose, since either could then be overwritten.
+QString sameMacMixers(const QovAppDeviceModel &device, const QList<QovOnlineDeviceModel> &mixers)
+{
+    QStringList addresses;
+    for (const QovOnlineDeviceModel &mixer : mixers) {
+        addresses.append(mixer->ipAddress());
+    }
+    return QovMainWindow::tr("%1 was not connected: mixers at %2 all answer with its MAC address "
+                             "%3.\n\nVelmora does not choose one. Connect the right one by hand "
+                             "or give each mixer its own address.")
+        .arg(device->deviceName(), addresses.join(QStringLiteral(", ")), device->macAddress());
+}
+
 QString oneMixerOneEntry(const QStringList &reasons)
 {
     return QovMainWindow::tr("A mixer can belong to one device of the project only.\n\n%1")
@@ -239,8 +253,12 @@ bool QovMainWindow::reconnectDevice(QovAppDeviceModel device)
     const bool upload = dialog.upload();
     const QovOnlineDeviceModel partner = QovOnlineDeviceFinder::instance()->findByAppDevice(device);
     if (!partner) {
-        flowLine("Reconnect", device) << ": target device not found";
-        qovShowError(tr("Error"), unableToConnect(device->deviceName()));
+        const QList<QovOnlineDeviceModel> claimants =
+            QovOnlineDeviceFinder::instance()->findAllByAppDevice(device);
+        flowLine("Reconnect", device)
+            << ": target device not found," << claimants.size() << "mixers with its MAC";
+        qovShowError(tr("Error"), claimants.size() > 1 ? sameMacMixers(device, claimants)
+                                                       : unableToConnect(device->deviceName()));
         hideBusy();
         return false;
     }
@@ -359,9 +377,35 @@ void QovMainWindow::reconnectAfterOpen(QovProjectDataModel *model,
     // exit), and the finder may have been created on a pool thread that runs no event loop.
     QovOnlineDeviceFinder *finder = QovOnlineDeviceFinder::instance();
     QVector<QovOnlineDeviceModel> partners(devices.size());
+    QStringList shared;
     for (int i = 0; i < devices.size(); ++i) {
         if (!devices.at(i)->macAddress().isEmpty()) {
             partners[i] = finder->findByAppDevice(devices.at(i));
+            const QList<QovOnlineDeviceModel> claimants = finder->findAllByAppDevice(devices.at(i));
+            if (claimants.size() > 1) {
+                shared.append(sameMacMixers(devices.at(i), claimants));
+            }
+        }
+        const QString address = devices.at(i)->addedAddress();
+        if (address.isEmpty()) {
+            continue;
+        }
+        // A mixer the project reaches by its address is asked there, where multicast may never
+        // arrive; the finder lists it from then on.
+        QMetaObject::invokeMethod(
+            finder, [finder, address] { finder->addByAddress(address); }, Qt::QueuedConnection);
+        // Two mixers with its MAC already: asking a third place would only pick one.
+        if (!partners.at(i) && !devices.at(i)->macAddress().isEmpty() &&
+            finder->findAllByAppDevice(devices.at(i)).isEmpty()) {
+            QString error;
+            const QovOnlineDeviceModel found = finder->probe(address, &error);
+            if (found && found->macAddress() == devices.at(i)->macAddress() &&
+                found->modelName() == devices.at(i)->modelName()) {
+                partners[i] = found;
+            } else {
+                qDebug() << QThread::currentThreadId() << "no mixer of"
+                         << devices.at(i)->debugText() << "at" << address << error;
+            }
         }
     }
 
@@ -407,6 +451,14 @@ void QovMainWindow::reconnectAfterOpen(QovProjectDataModel *model,
                                                         device, partner));
         startedWith.push_back(partner);
         access.push_back(std::move(api));
+    }
+    if (!shared.isEmpty()) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [shared] {
+                qovShowError(QovMainWindow::tr("Caution"), shared.join(QStringLiteral("\n\n")));
+            },
+            Qt::QueuedConnection);
     }
     if (!unpaired.isEmpty()) {
         QMetaObject::invokeMethod(

@@ -1,5 +1,7 @@
 #include "cli/qovcliarguments.h"
 
+#include "models/qovtextrules.h"
+
 #include <QHostAddress>
 
 namespace {
@@ -64,6 +66,22 @@ QovCliArguments QovCliArguments::parse(const QStringList &arguments)
             args.allowPartialCopy = true;
         } else if (arg == QLatin1String("--all") && args.command == Backup) {
             args.all = true;
+        } else if (arg == QLatin1String("--address")) {
+            const QStringList given = hasValue ? value().split(QLatin1Char(',')) : QStringList();
+            if (given.isEmpty()) {
+                return failed(args, QStringLiteral("--address needs an address or host name"));
+            }
+            for (const QString &address : given) {
+                if (!QovTextRules::isHostAddress(address.trimmed())) {
+                    return failed(args,
+                                  QStringLiteral("--address: \"%1\" is not an IPv4 address or "
+                                                 "host name")
+                                      .arg(address));
+                }
+                if (!args.askAddresses.contains(address.trimmed())) {
+                    args.askAddresses.append(address.trimmed());
+                }
+            }
         } else if (arg == QLatin1String("--wait")) {
             bool ok = false;
             const int seconds = hasValue ? value().toInt(&ok) : 0;
@@ -154,16 +172,18 @@ QString QovCliArguments::usage()
         "network without the desktop window. It never asks questions, so it can run from cron.\n"
         "\n"
         "Commands:\n"
-        "  list [--wait S] [--json]\n"
+        "  list [--address A]... [--wait S] [--json]\n"
         "      The mixers found: name, model, IP and MAC address, device id, link role, and\n"
         "      whether the program admits each one or why not.\n"
-        "  backup (--all | ADDRESS...) -o FILE.vlmproj [--wait S] [--json]\n"
+        "  backup (--all | ADDRESS...) -o FILE.vlmproj [--address A]... [--wait S]\n"
+        "          [--json]\n"
         "      Downloads the settings of every admitted mixer (--all) or of the mixers at the\n"
         "      given IPv4 addresses into a new project file, one device per mixer, extension\n"
         "      units after their primary unit. Several mixers are read at a time. Data sets a\n"
         "      mixer refuses or holds empty are named, and listed in the file as \"unreadable\"\n"
         "      (\"{}\" stands in for each); the rest of that mixer is still backed up.\n"
         "  restore FILE.vlmproj [--device N --to ADDRESS]... --yes [--allow-partial-copy]\n"
+        "      [--address A]...\n"
         "          [--wait S] [--json]\n"
         "      Uploads the project's settings into the mixers: device N (numbered from 1) into\n"
         "      the mixer at ADDRESS, or, without pairs, every device into the mixer with its MAC\n"
@@ -174,13 +194,17 @@ QString QovCliArguments::usage()
         "      cannot be read is left as it is, with the sets named, unless\n"
         "      --allow-partial-copy is given: then its copy holds the rest and lists the sets\n"
         "      it lacks, and the mixer is overwritten.\n"
-        "  diff FILE.vlmproj [--device N --to ADDRESS]... [--wait S] [--json]\n"
+        "  diff FILE.vlmproj [--device N --to ADDRESS]... [--address A]... [--wait S] [--json]\n"
         "      Compares the project with the mixers, per data set and bank: \"same\",\n"
         "      \"differs\" (with the preset names on both sides), \"only in file\" or\n"
         "      \"only on mixer\"; \"unreadable on mixer\" for a data set the mixer refuses\n"
         "      or holds empty.\n"
         "\n"
         "Options:\n"
+        "  --address A  also ask the mixer at IPv4 address or host name A directly, for\n"
+        "             mixers that discovery cannot see (another subnet, no multicast);\n"
+        "             repeat it or give a comma list. restore and diff also ask the\n"
+        "             addresses the project file remembers.\n"
         "  --wait S   how long to look for mixers on the network, in seconds (default 5)\n"
         "  --json     machine-readable results on standard output\n"
         "  --help     this text\n"

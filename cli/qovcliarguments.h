@@ -22,8 +22,11 @@ struct QovCliArguments
     // copy of the rest.
     bool allowPartialCopy = false;
     QStringList addresses; // backup: the mixers to back up
-    QString output;        // backup: the project file to write
-    QString projectFile;   // restore, diff: the project file to read
+    // list, backup, restore, diff: addresses or host names asked directly, for mixers that
+    // discovery cannot see (multicast does not reach them).
+    QStringList askAddresses;
+    QString output;      // backup: the project file to write
+    QString projectFile; // restore, diff: the project file to read
     // restore, diff: explicit pairs of a project device (numbered from 1) and a mixer address.
     QList<QPair<int, QString>> pairs;
 

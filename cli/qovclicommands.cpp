@@ -75,7 +75,7 @@ int list(const QovCliArguments &args)
     QovCliReport report(args.json);
     QovCliMixers mixers;
     report.progress(QStringLiteral("looking for mixers for %1 s").arg(args.waitSeconds));
-    mixers.discover(args.waitSeconds);
+    mixers.discover(args.waitSeconds, {}, {}, args.askAddresses);
     const QList<QovOnlineDeviceModel> admitted = mixers.admitted();
     const QList<QovCliMixers::Seen> others = mixers.notAdmitted();
     report.line(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7")
@@ -85,6 +85,9 @@ int list(const QovCliArguments &args)
     for (const QovOnlineDeviceModel &mixer : admitted) {
         QJsonObject json = mixerJson(mixer);
         json.insert(QStringLiteral("admitted"), true);
+        if (!mixer->addedAddress().isEmpty()) {
+            json.insert(QStringLiteral("address"), mixer->addedAddress());
+        }
         report.record(json);
         report.line(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\tadmitted")
                         .arg(mixer->deviceName(), mixer->modelName(), mixer->ipAddress(),
@@ -99,6 +102,16 @@ int list(const QovCliArguments &args)
                        {QStringLiteral("reason"), seen.reason}});
         report.line(QStringLiteral("%1\t%2\t%3\t-\t-\t-\tnot admitted: %4")
                         .arg(seen.name, seen.model, seen.ipAddress, seen.reason));
+    }
+    for (const QString &address : args.askAddresses) {
+        const QString problem = mixers.askProblem(address);
+        if (!problem.isEmpty()) {
+            report.record({{QStringLiteral("ip"), address},
+                           {QStringLiteral("admitted"), false},
+                           {QStringLiteral("reason"), problem}});
+            report.line(
+                QStringLiteral("-\t-\t%1\t-\t-\t-\tnot admitted: %2").arg(address, problem));
+        }
     }
     report.finish();
     return admitted.isEmpty() && others.isEmpty() ? NothingFound : Success;
@@ -117,7 +130,7 @@ int backup(const QovCliArguments &args)
     QovCliReport report(args.json);
     QovCliMixers mixers;
     report.progress(QStringLiteral("looking for mixers"));
-    mixers.discover(args.waitSeconds, args.addresses);
+    mixers.discover(args.waitSeconds, args.addresses, {}, args.askAddresses);
     QList<QovOnlineDeviceModel> targets;
     if (args.all) {
         targets = mixers.admitted();
@@ -248,8 +261,15 @@ Pairing pairUp(const QovCliArguments &args, QovCliMixers &mixers, QovCliReport &
             }
         }
     }
+    // The addresses the project remembers reach mixers that discovery cannot see.
+    QStringList ask = args.askAddresses;
+    for (const QovAppDeviceModel &device : devices) {
+        if (!device->addedAddress().isEmpty() && !ask.contains(device->addedAddress())) {
+            ask.append(device->addedAddress());
+        }
+    }
     report.progress(QStringLiteral("looking for mixers"));
-    mixers.discover(args.waitSeconds, addresses, macs);
+    mixers.discover(args.waitSeconds, addresses, macs, ask);
 
     int found = 0;
     auto pairWith = [&](const QovAppDeviceModel &device, const QovOnlineDeviceModel &mixer,

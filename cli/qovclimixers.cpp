@@ -33,15 +33,30 @@ QString dotted(const std::array<uint8_t, 4> &address)
 } // namespace
 
 void QovCliMixers::discover(int seconds, const QStringList &wantedAddresses,
-                            const QStringList &wantedMacs)
+                            const QStringList &wantedMacs, const QStringList &askAddresses)
 {
     QovOnlineDeviceFinder *finder = QovOnlineDeviceFinder::instance();
     finder->start();
     finder->refresh();
 
+    int unanswered = askAddresses.size();
+    QMetaObject::Connection probed =
+        QObject::connect(finder, &QovOnlineDeviceFinder::addressProbed,
+                         [&](const QString &address, const QString &error) {
+                             if (askAddresses.contains(address)) {
+                                 --unanswered;
+                                 if (!error.isEmpty()) {
+                                     m_askProblems.insert(address, error);
+                                 }
+                             }
+                         });
+    for (const QString &address : askAddresses) {
+        finder->addByAddress(address);
+    }
+
     const bool waitForAll = wantedAddresses.isEmpty() && wantedMacs.isEmpty();
     auto allFound = [&]() {
-        if (waitForAll) {
+        if (waitForAll || unanswered > 0) {
             return false;
         }
         const QList<QovOnlineDeviceModel> devices = finder->getAll();
@@ -65,9 +80,22 @@ void QovCliMixers::discover(int seconds, const QStringList &wantedAddresses,
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    // An address asked directly is waited for past the deadline: its answer is bounded by the
+    // request deadlines, and a mixer dropped half-way would be reported as missing.
+    bool expired = false;
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&]() {
+        expired = true;
+        if (unanswered <= 0) {
+            loop.quit();
+        }
+    });
     QObject::connect(finder, &QovOnlineDeviceFinder::deviceListChanged, &loop, [&]() {
         if (allFound()) {
+            loop.quit();
+        }
+    });
+    QObject::connect(finder, &QovOnlineDeviceFinder::addressProbed, &loop, [&]() {
+        if (allFound() || (expired && unanswered <= 0)) {
             loop.quit();
         }
     });
@@ -75,6 +103,7 @@ void QovCliMixers::discover(int seconds, const QStringList &wantedAddresses,
     if (!allFound()) {
         loop.exec();
     }
+    QObject::disconnect(probed);
 }
 
 QList<QovOnlineDeviceModel> QovCliMixers::admitted() const

@@ -3,6 +3,7 @@
 #include "models/qovappdevicemodel.h"
 #include "models/qovonlinedevicemodel.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -22,9 +23,13 @@ public:
     };
 
     // Looks for mixers until every wanted address and MAC address is admitted, or `seconds`
-    // have passed. With nothing wanted, it looks for the whole time.
+    // have passed. With nothing wanted, it looks for the whole time. The mixers at
+    // `askAddresses` (addresses or host names) are asked directly as well, and the search does
+    // not end before each has answered or failed.
     void discover(int seconds, const QStringList &wantedAddresses = {},
-                  const QStringList &wantedMacs = {});
+                  const QStringList &wantedMacs = {}, const QStringList &askAddresses = {});
+    // Why an address asked directly gave no mixer; empty for one that did.
+    QString askProblem(const QString &address) const { return m_askProblems.value(address); }
 
     // Admitted mixers, extension units after their primary unit.
     QList<QovOnlineDeviceModel> admitted() const;
@@ -33,4 +38,7 @@ public:
     QovOnlineDeviceModel partnerOf(const QovAppDeviceModel &device) const;
     // Mixers discovery found that were not admitted, with the reason.
     QList<Seen> notAdmitted() const;
+
+private:
+    QHash<QString, QString> m_askProblems;
 };

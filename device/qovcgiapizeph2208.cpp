@@ -132,6 +132,10 @@ QovCgiApi::ConnectOutcome QovCgiApiZeph2208::connectNow(bool upload,
     }
     device->setIpAddress(target->ipAddress());
     device->setMacAddress(target->macAddress());
+    // A mixer reached by its address is asked there again after the project is opened.
+    if (!target->addedAddress().isEmpty()) {
+        device->setAddedAddress(target->addedAddress());
+    }
     device->setStatus(QovAppDeviceModelInternal::CONNECTED);
     outcome.connected = true;
     return outcome;

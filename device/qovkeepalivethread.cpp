@@ -4,6 +4,8 @@
 #include "device/qovwatchedproject.h"
 #include "models/qovprogramsettingsmodel.h"
 #include "models/qovworkerpool.h"
+#include "ovlib/addressprobe.h"
+#include "ovlib/ipendpoint.h"
 
 #include <QDeadlineTimer>
 #include <QDebug>
@@ -11,6 +13,7 @@
 #include <QMetaEnum>
 #include <QMutex>
 #include <QSet>
+#include <QStringList>
 #include <QTimer>
 #include <QtConcurrent>
 
@@ -35,26 +38,49 @@ struct SentRequest
     std::future<bool> reply;
 };
 
-// A MISSING device's mixer asked at the address it had; a DHCP server may since have given
-// that address to another mixer, so only an answer with the device's MAC counts.
+// A MISSING device's mixer asked at the address it had, and at the address it was added by (a
+// host name may now resolve elsewhere); a DHCP server may since have given either to another
+// mixer, so only an answer with the device's MAC counts.
 struct AskedAgain
 {
     QovAppDeviceModel device;
+    QString address;
     std::unique_ptr<QovCgiApi> api;
     std::future<QovCgiApi::DeviceInfo> reply;
 };
 
 void askAgain(const QovAppDeviceModel &device, std::vector<AskedAgain> &asked)
 {
-    if (device->ipAddress().isEmpty() || device->macAddress().isEmpty()) {
+    if (device->macAddress().isEmpty()) {
         return;
     }
-    std::unique_ptr<QovCgiApi> api(createCgiApi(device));
-    if (!api) {
-        return;
+    QStringList addresses;
+    if (!device->ipAddress().isEmpty()) {
+        addresses.append(device->ipAddress());
     }
-    auto reply = api->getDeviceInfo(std::make_shared<QovOnlineDeviceModelInternal>(device));
-    asked.push_back(AskedAgain{device, std::move(api), std::move(reply)});
+    const QString added = device->addedAddress();
+    if (!added.isEmpty()) {
+        std::string error;
+        if (const auto resolved = ovlib::resolveIPv4(added.toStdString(), error)) {
+            const QString dotted =
+                QString::fromStdString(ovlib::IPEndPoint(*resolved, 0).addressText());
+            if (!addresses.contains(dotted)) {
+                addresses.append(dotted);
+            }
+        } else {
+            qDebug() << QThread::currentThreadId() << "ask again:" << error.c_str();
+        }
+    }
+    for (const QString &address : std::as_const(addresses)) {
+        std::unique_ptr<QovCgiApi> api(createCgiApi(device));
+        if (!api) {
+            return;
+        }
+        auto there = std::make_shared<QovOnlineDeviceModelInternal>(device);
+        there->setIpAddress(address);
+        auto reply = api->getDeviceInfo(there);
+        asked.push_back(AskedAgain{device, address, std::move(api), std::move(reply)});
+    }
 }
 
 QString statusKey(QovAppDeviceModelInternal::Status status)
@@ -221,10 +247,12 @@ QVector<QovAppDeviceModel> QovKeepAliveThread::keepAlivePass(const QovWatchedPro
             qDebug() << QThread::currentThreadId() << "ask again failed:" << error.what();
             continue;
         }
-        if (info.error.isEmpty() &&
+        if (info.error.isEmpty() && !answering.contains(request.device) &&
             info.macAddress.compare(request.device->macAddress(), Qt::CaseInsensitive) == 0) {
-            qDebug() << QThread::currentThreadId() << "answers again"
-                     << request.device->debugText();
+            qDebug() << QThread::currentThreadId() << "answers again" << request.device->debugText()
+                     << "at" << request.address;
+            // The entry follows its mixer: reconnect and the next passes use the new address.
+            request.device->setIpAddress(request.address);
             answering.append(request.device);
         }
     }

@@ -35,7 +35,8 @@ public:
 
     // One pass over `project`, on the calling thread; returns when every reply is in. `owner`
     // only names the caller in the debug log. MISSING devices are asked too, at the address
-    // they had: the pass returns those whose mixer answered there with their MAC.
+    // they had and at the address they were added by: the pass returns those whose mixer
+    // answered with their MAC, each with its address set to where it answered.
     static QVector<QovAppDeviceModel> keepAlivePass(const QovWatchedProject &project,
                                                     const void *owner);
 

@@ -8,6 +8,7 @@
 #include "dialogs/qovonlinelistsupport.h"
 #include "dialogs/qovpopups.h"
 #include "discovery/qovonlinedevicefinder.h"
+#include "models/qovtextrules.h"
 #include "models/qovworkerpool.h"
 #include "views/qovsortlabel.h"
 #include "views/qovwidgetfactory.h"
@@ -16,7 +17,9 @@
 #include <QDebug>
 #include <QFutureWatcher>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
@@ -61,7 +64,14 @@ QovAddOnlineDeviceDialog::QovAddOnlineDeviceDialog(int mode,
     }
     // "Connect" is longer than the frame's button width.
     okButton()->setFixedWidth(qMax(okButton()->width(), 88));
-    setup(QSize(664, 390));
+    m_addressEdit = makeLineEdit(QString(), tr("IP address or host name"), QSize(260, 32),
+                                 "dialog-address-edit");
+    m_addressEdit->setMaxLength(QovTextRules::hostAddressLength);
+    m_addressEdit->installEventFilter(this);
+    m_addressButton = makeButton(tr("Add by Address"), QSize(144, 32), "address-button");
+    m_addressNote = makeLabel(QString(), QSize(192, 32), "dialog-address-note");
+    m_addressNote->setWordWrap(true);
+    setup(QSize(664, 440));
     rebuildList();
 
     connect(this, &QDialog::accepted, this, &QovAddOnlineDeviceDialog::collectResults);
@@ -76,6 +86,9 @@ QovAddOnlineDeviceDialog::QovAddOnlineDeviceDialog(int mode,
             });
     connect(finder, &QovOnlineDeviceFinder::deviceListChanged, this,
             &QovAddOnlineDeviceDialog::scheduleRebuild);
+    connect(m_addressButton, &QPushButton::clicked, this, &QovAddOnlineDeviceDialog::addByAddress);
+    connect(finder, &QovOnlineDeviceFinder::addressProbed, this,
+            &QovAddOnlineDeviceDialog::onAddressProbed);
 }
 
 QovAddOnlineDeviceDialog::~QovAddOnlineDeviceDialog() = default;
@@ -102,7 +115,72 @@ void QovAddOnlineDeviceDialog::buildContents(QWidget *contents)
     listBlock->addWidget(header);
     listBlock->addWidget(m_list);
     layout->addLayout(listBlock);
+
+    // For mixers discovery cannot see: another subnet, or a network without multicast.
+    auto *addressRow = makeHBoxLayout(0, 8, Qt::AlignLeft | Qt::AlignVCenter);
+    addressRow->addWidget(m_addressEdit);
+    addressRow->addWidget(m_addressButton);
+    addressRow->addWidget(m_addressNote);
+    layout->addLayout(addressRow);
     contents->setLayout(layout);
+}
+
+bool QovAddOnlineDeviceDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_addressEdit && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            addByAddress();
+            return true;
+        }
+    }
+    return QovAbstractDialog::eventFilter(watched, event);
+}
+
+void QovAddOnlineDeviceDialog::addByAddress()
+{
+    const QString address = m_addressEdit->text().trimmed();
+    if (!m_pendingAddress.isEmpty()) {
+        return;
+    }
+    if (!QovTextRules::isHostAddress(address)) {
+        m_addressNote->setText(tr("Enter an IPv4 address or a host name."));
+        return;
+    }
+    m_pendingAddress = address;
+    m_addressButton->setEnabled(false);
+    m_addressNote->setText(tr("Asking %1…").arg(address));
+    QovOnlineDeviceFinder::instance()->addByAddress(address);
+}
+
+void QovAddOnlineDeviceDialog::onAddressProbed(const QString &address, const QString &error)
+{
+    if (address != m_pendingAddress) {
+        return;
+    }
+    m_pendingAddress.clear();
+    m_addressButton->setEnabled(true);
+    if (!error.isEmpty()) {
+        qDebug() << QThread::currentThreadId() << "add by address" << address << "failed:" << error;
+        m_addressNote->setText(tr("No mixer found at %1.").arg(address));
+        m_addressNote->setToolTip(error);
+        return;
+    }
+    m_addressNote->setToolTip(QString());
+    for (const QovOnlineDeviceModel &device : QovOnlineDeviceFinder::instance()->getAll()) {
+        if (device->addedAddress() != address) {
+            continue;
+        }
+        if (isExcluded(device)) {
+            m_addressNote->setText(tr("The mixer at %1 is already in the project.").arg(address));
+        } else {
+            rememberTick(device, true);
+            device->setSelected(true);
+            m_addressNote->setText(tr("Found %1 and ticked it.").arg(device->deviceName()));
+            m_addressEdit->clear();
+        }
+        return;
+    }
 }
 
 bool QovAddOnlineDeviceDialog::isExcluded(const QovOnlineDeviceModel &device) const

@@ -11,7 +11,10 @@
 #include <vector>
 
 class QCheckBox;
+class QLabel;
+class QLineEdit;
 class QListWidget;
+class QPushButton;
 class QovCgiApi;
 class QovSortLabel;
 
@@ -47,6 +50,8 @@ public Q_SLOTS:
 
 protected:
     void buildContents(QWidget *contents) override;
+    // Return in the address field asks that address instead of accepting the dialog.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // The finder's devices in link-group order, without those already taken.
@@ -58,6 +63,9 @@ private:
     void onHeaderCheckClicked();
     void updateHeaderCheck();
     bool isExcluded(const QovOnlineDeviceModel &device) const;
+    // Asks the mixer at the typed address or host name directly; it is ticked when found.
+    void addByAddress();
+    void onAddressProbed(const QString &address, const QString &error);
 
     int m_mode;
     QListWidget *m_list = nullptr;
@@ -71,4 +79,9 @@ private:
     // The operations of a collection call back into their API objects, which must outlive them.
     std::vector<std::shared_ptr<QovCgiApi>> m_apis;
     bool m_rebuildPending = false;
+    QLineEdit *m_addressEdit = nullptr;
+    QPushButton *m_addressButton = nullptr;
+    QLabel *m_addressNote = nullptr;
+    // The address being asked, until the finder reports on it.
+    QString m_pendingAddress;
 };

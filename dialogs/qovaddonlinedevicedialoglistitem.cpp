@@ -35,7 +35,15 @@ QovAddOnlineDeviceDialogListItem::QovAddOnlineDeviceDialogListItem(
     layout->setContentsMargins(8, 0, 8, 0);
     layout->addWidget(m_checkBox);
     layout->addWidget(new QovElidedLabel(device->deviceName(), QSize(204, 32), "model-name"));
-    layout->addWidget(makeLabel(device->ipAddress(), QSize(103, 32)));
+    QLabel *address = makeLabel(device->ipAddress(), QSize(103, 32));
+    if (!device->addedAddress().isEmpty()) {
+        address->setFixedHeight(44);
+        // Not found by discovery: the user asked for it, and it is asked again at that address.
+        address->setText(tr("%1\nby address").arg(device->ipAddress()));
+        address->setToolTip(tr("Added by address: %1").arg(device->addedAddress()));
+        address->setObjectName(QStringLiteral("added-by-address"));
+    }
+    layout->addWidget(address);
     layout->addWidget(makeLabel(tr("[%1]").arg(device->deviceId()), QSize(80, 32)));
     layout->addWidget(makeLabel(device->ovLinkText(), QSize(84, 32)));
     QPushButton *identifyButton =

@@ -4,6 +4,7 @@
 #include "device/qovcgiapifactory.h"
 #include "discovery/qovovlibdevicediscoverylistener.h"
 #include "models/qovprogramsettingsmodel.h"
+#include "ovlib/addressprobe.h"
 #include "ovlib/devicemanager.h"
 #include "ovlib/ovupnpdevice.h"
 
@@ -98,6 +99,51 @@ void QovOnlineDeviceFinder::refresh()
         }
     }
     m_manager.discoveryRefresh();
+    for (const QString &address : std::as_const(m_addedAddresses)) {
+        addByAddress(address);
+    }
+}
+
+void QovOnlineDeviceFinder::addByAddress(const QString &address)
+{
+    if (!m_addedAddresses.contains(address)) {
+        m_addedAddresses.append(address);
+    }
+    debugLine() << "ADDRESS" << address << "started";
+    auto *watcher = new QFutureWatcher<QovOnlineDeviceModel>();
+    auto error = std::make_shared<QString>();
+    connect(watcher, &QFutureWatcher<QovOnlineDeviceModel>::finished, this,
+            [this, watcher, address, error] {
+                const QovOnlineDeviceModel device = watcher->result();
+                watcher->deleteLater();
+                debugLine() << "ADDRESS" << address << "result:" << *error;
+                if (device) {
+                    // Whatever discovery reported of this mixer meanwhile is older than this.
+                    m_latestReport.remove(identityOf(device));
+                    completeAdmission(device, true);
+                }
+                Q_EMIT addressProbed(address, *error);
+            });
+    watcher->setFuture(QtConcurrent::run(
+        &admissionPool(), [this, address, error] { return probe(address, error.get()); }));
+}
+
+QovOnlineDeviceModel QovOnlineDeviceFinder::probe(const QString &address, QString *error) const
+{
+    const ovlib::AddressProbeResult found = ovlib::probeAddress(address.toStdString());
+    if (!found.device) {
+        *error = QString::fromStdString(found.error);
+        return {};
+    }
+    const QovOnlineDeviceModel device =
+        QovOvlibDeviceDiscoveryListener::makeOnlineDevice(*found.device);
+    device->setAddedAddress(address);
+    if (!admit(device)) {
+        *error = tr("%1 is not a mixer that Velmora can use, or it did not tell who it is.")
+                     .arg(device->ipAddress());
+        return {};
+    }
+    return device;
 }
 
 void QovOnlineDeviceFinder::onDeviceAdded(QovOnlineDeviceModel device)
@@ -115,10 +161,22 @@ void QovOnlineDeviceFinder::startAdmission(const QovOnlineDeviceModel &device)
     const QString identity = identityOf(device);
     const quint64 report = ++m_reports;
     m_latestReport.insert(identity, report);
+    // A report of a listed mixer at another address: it moved, or one UDN answers at two
+    // addresses. Only the old address can tell, so the check asks there too.
+    QString previous, previousMac;
+    const int listed = m_devices.indexOfIdentity(device->uuid(), device->ipAddress());
+    if (listed >= 0 && !device->uuid().isEmpty()) {
+        const QovOnlineDeviceModel entry = m_devices.devices().at(listed);
+        if (entry->ipAddress() != device->ipAddress()) {
+            previous = entry->ipAddress();
+            previousMac = entry->macAddress();
+        }
+    }
+    auto previousAnswers = std::make_shared<bool>(false);
     // The check waits on the network, so it runs on the pool and reports back here.
     auto *watcher = new QFutureWatcher<bool>();
     connect(watcher, &QFutureWatcher<bool>::finished, this,
-            [this, watcher, device, identity, report] {
+            [this, watcher, device, identity, report, previous, previousAnswers] {
                 const bool admitted = watcher->result();
                 watcher->deleteLater();
                 // A deletion or a newer report of the same device came in while it was checked.
@@ -128,10 +186,45 @@ void QovOnlineDeviceFinder::startAdmission(const QovOnlineDeviceModel &device)
                     return;
                 }
                 m_latestReport.remove(identity);
+                if (admitted && *previousAnswers) {
+                    warnTwin(device, previous);
+                    return;
+                }
                 completeAdmission(device, admitted);
             });
     watcher->setFuture(
-        QtConcurrent::run(&admissionPool(), [this, device] { return admit(device); }));
+        QtConcurrent::run(&admissionPool(), [this, device, previous, previousMac, previousAnswers] {
+            const bool admitted = admit(device);
+            *previousAnswers =
+                admitted && !previous.isEmpty() && answersAt(device, previous, previousMac);
+            return admitted;
+        }));
+}
+
+bool QovOnlineDeviceFinder::answersAt(const QovOnlineDeviceModel &device, const QString &address,
+                                      const QString &mac) const
+{
+    auto there = std::make_shared<QovOnlineDeviceModelInternal>(QovDiscoveredDevice{
+        QString(), device->uuid(), device->deviceName(), device->modelName(), address});
+    std::unique_ptr<QovCgiApi> api{createCgiApi(there)};
+    if (!api) {
+        return false;
+    }
+    // A DHCP server may have given the address to another mixer since: that one is no twin.
+    const QovCgiApi::DeviceInfo info = api->getDeviceInfo(there).get();
+    return info.error.isEmpty() && info.macAddress == mac;
+}
+
+void QovOnlineDeviceFinder::warnTwin(const QovOnlineDeviceModel &device, const QString &listedAt)
+{
+    // Once per pair of addresses: the library reports the pair again on every cycle.
+    const QString key =
+        device->uuid() + QLatin1Char(' ') + listedAt + QLatin1Char(' ') + device->ipAddress();
+    if (!m_warnedTwins.contains(key)) {
+        m_warnedTwins.insert(key);
+        debugLine() << "WARNING: UDN" << device->uuid() << "answers at" << listedAt << "and"
+                    << device->ipAddress() << "; listed once, at" << listedAt;
+    }
 }
 
 bool QovOnlineDeviceFinder::admit(const QovOnlineDeviceModel &device) const
@@ -183,6 +276,11 @@ void QovOnlineDeviceFinder::completeAdmission(const QovOnlineDeviceModel &device
     }
     // The same mixer is listed once: a new report replaces its entry in place.
     if (listed >= 0) {
+        const QovOnlineDeviceModel previous = m_devices.devices().at(listed);
+        // Discovery's report of a mixer the user added by address keeps the mark.
+        if (device->addedAddress().isEmpty()) {
+            device->setAddedAddress(previous->addedAddress());
+        }
         m_devices.replace(listed, device);
     } else {
         m_devices.append(device);
@@ -238,5 +336,22 @@ void QovOnlineDeviceFinder::sortBy(int column, int order)
 
 QovOnlineDeviceModel QovOnlineDeviceFinder::findByAppDevice(const QovAppDeviceModel &device) const
 {
-    return m_devices.findByAppDevice(device);
+    const QList<QovOnlineDeviceModel> found = m_devices.findAllByAppDevice(device);
+    if (found.size() > 1) {
+        QStringList addresses;
+        for (const QovOnlineDeviceModel &online : found) {
+            addresses.append(online->ipAddress());
+        }
+        debugLine() << "WARNING: mixers at" << addresses.join(QStringLiteral(", "))
+                    << "all answer with MAC" << device->macAddress() << "; none is chosen for"
+                    << device->debugText();
+        return {};
+    }
+    return found.value(0);
+}
+
+QList<QovOnlineDeviceModel>
+QovOnlineDeviceFinder::findAllByAppDevice(const QovAppDeviceModel &device) const
+{
+    return m_devices.findAllByAppDevice(device);
 }

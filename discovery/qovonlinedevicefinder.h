@@ -10,6 +10,8 @@
 #include <QList>
 #include <QModelIndex>
 #include <QObject>
+#include <QSet>
+#include <QStringList>
 
 #include <memory>
 
@@ -40,10 +42,27 @@ public:
     QList<QovOnlineDeviceModel> getAllByDeviceType(QovDeviceSelector::DeviceType type) const;
     // `order` is a QovSortLabel::SortOrder value: 1 ascending, anything else descending.
     void sortBy(int column, int order);
+    // The one listed mixer with the project device's MAC and model; none when two answer with
+    // that MAC (logged: picking one would let a reconnect write to either).
     QovOnlineDeviceModel findByAppDevice(const QovAppDeviceModel &device) const;
+    // Every listed mixer with the project device's MAC and model.
+    QList<QovOnlineDeviceModel> findAllByAppDevice(const QovAppDeviceModel &device) const;
+
+    // Asks a mixer directly at an IPv4 address or host name, for networks that multicast does
+    // not reach. It passes the same admission as a discovered one and is listed marked with the
+    // address; refresh() asks again. addressProbed tells how it went.
+    void addByAddress(const QString &address);
+    // Every address added so far, in the order they were added.
+    QStringList addedAddresses() const { return m_addedAddresses; }
+    // The admission of addByAddress on the calling thread, without listing: the mixer at the
+    // address, marked with it, or null with the reason in `error`. Blocks on the network: for
+    // workers only.
+    QovOnlineDeviceModel probe(const QString &address, QString *error) const;
 
 Q_SIGNALS:
     void deviceListChanged();
+    // After addByAddress: `error` is empty when the mixer was admitted and listed.
+    void addressProbed(const QString &address, const QString &error);
 
 public Q_SLOTS:
     void moveDevice(const QModelIndex &parent, int start, int end, const QModelIndex &destination,
@@ -67,6 +86,15 @@ private:
     // Identity of a device across reports: its UDN, or its address when it has none.
     static QString identityOf(const QovOnlineDeviceModel &device);
 
+    // Runs on a pool thread: whether the mixer with `mac` still answers the device information
+    // request at `address`.
+    bool answersAt(const QovOnlineDeviceModel &device, const QString &address,
+                   const QString &mac) const;
+    // One UDN at two addresses: the listed entry stays, and the log says so once per pair.
+    void warnTwin(const QovOnlineDeviceModel &device, const QString &listedAt);
+
+    QStringList m_addedAddresses;
+    QSet<QString> m_warnedTwins;
     bool m_started = false;
     QovOnlineDeviceList m_devices;
     // Per identity, the newest report's number; a check of an older report is stale.

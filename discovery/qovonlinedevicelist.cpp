@@ -113,12 +113,20 @@ QovOnlineDeviceList::byDeviceType(QovDeviceSelector::DeviceType type) const
 
 QovOnlineDeviceModel QovOnlineDeviceList::findByAppDevice(const QovAppDeviceModel &device) const
 {
+    return findAllByAppDevice(device).value(0);
+}
+
+QList<QovOnlineDeviceModel>
+QovOnlineDeviceList::findAllByAppDevice(const QovAppDeviceModel &device) const
+{
     const QString modelName = QovDeviceSelector::modelName(device->deviceType());
+    const QString mac = device->macAddress();
     const Lock lock(m_lock);
+    QList<QovOnlineDeviceModel> found;
     for (const QovOnlineDeviceModel &online : m_devices) {
-        if (online->macAddress() == device->macAddress() && online->modelName() == modelName) {
-            return online;
+        if (online->macAddress() == mac && online->modelName() == modelName) {
+            found.append(online);
         }
     }
-    return {};
+    return found;
 }

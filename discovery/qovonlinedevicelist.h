@@ -39,6 +39,8 @@ public:
 
     // The first device with the project device's MAC address and the model name of its type.
     QovOnlineDeviceModel findByAppDevice(const QovAppDeviceModel &device) const;
+    // All of them, in list order.
+    QList<QovOnlineDeviceModel> findAllByAppDevice(const QovAppDeviceModel &device) const;
 
 private:
     mutable std::mutex m_lock;

@@ -18,6 +18,7 @@ QovAppDeviceModelInternal::QovAppDeviceModelInternal(const QovOnlineDeviceModel 
     , m_deviceType(QovDeviceSelector::typeFromModelName(online->modelName()))
     , m_ipAddress(online->ipAddress())
     , m_macAddress(online->macAddress())
+    , m_addedAddress(online->addedAddress())
     , m_headerColor(online->headerColor())
     , m_deviceId(online->deviceId())
     , m_status(CONNECTED)
@@ -63,6 +64,11 @@ QString QovAppDeviceModelInternal::ipAddress() const
 QString QovAppDeviceModelInternal::macAddress() const
 {
     return read(m_macAddress);
+}
+
+QString QovAppDeviceModelInternal::addedAddress() const
+{
+    return read(m_addedAddress);
 }
 
 int QovAppDeviceModelInternal::headerColor() const
@@ -134,13 +140,10 @@ QovZephDataSets QovAppDeviceModelInternal::zephDataSets() const
 QovAppDeviceRecord QovAppDeviceModelInternal::record() const
 {
     std::lock_guard<std::mutex> lock(m_lock);
-    return QovAppDeviceRecord{m_deviceName,
-                              QovDeviceSelector::modelName(m_deviceType),
-                              m_macAddress,
-                              m_headerColor,
-                              m_deviceId,
-                              m_data,
-                              {}};
+    return QovAppDeviceRecord{m_deviceName, QovDeviceSelector::modelName(m_deviceType),
+                              m_macAddress, m_headerColor,
+                              m_deviceId,   m_data,
+                              {},           m_addedAddress};
 }
 
 QString QovAppDeviceModelInternal::setZephDataJson(const QJsonObject &data)

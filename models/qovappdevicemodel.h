@@ -31,6 +31,8 @@ struct QovAppDeviceRecord
     // Sets that could not be read from the mixer this record was copied from; "{}" stands in
     // for each. Written to a file beside "data", where readers that do not know it skip it.
     QVector<QovDataSlot> unreadable;
+    // The address or host name the mixer was added by; empty when discovery found it.
+    QString addedAddress;
 };
 
 // One device of a project with its stored mixer data. Created in the main thread; setters are
@@ -46,6 +48,8 @@ class QovAppDeviceModelInternal : public QObject
     Q_PROPERTY(QString modelName READ modelName NOTIFY modelNameChanged)
     Q_PROPERTY(QString ipAddress READ ipAddress WRITE setIpAddress NOTIFY ipAddressChanged)
     Q_PROPERTY(QString macAddress READ macAddress WRITE setMacAddress NOTIFY macAddressChanged)
+    Q_PROPERTY(
+        QString addedAddress READ addedAddress WRITE setAddedAddress NOTIFY addedAddressChanged)
     Q_PROPERTY(int headerColor READ headerColor WRITE setHeaderColor NOTIFY headerColorChanged)
     Q_PROPERTY(int deviceId READ deviceId WRITE setDeviceId NOTIFY deviceIdChanged)
     Q_PROPERTY(Status status READ status WRITE setStatus NOTIFY statusChanged)
@@ -80,6 +84,9 @@ public:
     QovDeviceSelector::DeviceType deviceType() const;
     QString modelName() const;
     QString ipAddress() const;
+    // The address or host name its mixer was added by, asked directly where multicast does
+    // not reach; empty for a mixer that discovery found. Kept in the project file.
+    QString addedAddress() const;
     QString macAddress() const;
     int headerColor() const;
     int deviceId() const;
@@ -120,6 +127,7 @@ public Q_SLOTS:
     void setDeviceType(QovDeviceSelector::DeviceType deviceType);
     void setIpAddress(const QString &ipAddress);
     void setMacAddress(const QString &macAddress);
+    void setAddedAddress(const QString &addedAddress);
     // Cosmetic only: emits no somethingChanged, so it does not mark the project edited.
     void setHeaderColor(int headerColor);
     void setDeviceId(int deviceId);
@@ -141,6 +149,7 @@ Q_SIGNALS:
     void modelNameChanged(const QString &modelName);
     void ipAddressChanged(const QString &ipAddress);
     void macAddressChanged(const QString &macAddress);
+    void addedAddressChanged(const QString &addedAddress);
     void headerColorChanged(int headerColor);
     void deviceIdChanged(int deviceId);
     void statusChanged(QovAppDeviceModelInternal::Status status);
@@ -187,6 +196,7 @@ private:
     QovDeviceSelector::DeviceType m_deviceType;
     QString m_ipAddress;
     QString m_macAddress;
+    QString m_addedAddress;
     int m_headerColor = 0;
     int m_deviceId = -1;
     Status m_status = DISCONNECTED;

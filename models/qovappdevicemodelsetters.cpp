@@ -45,6 +45,14 @@ void QovAppDeviceModelInternal::setMacAddress(const QString &macAddress)
     }
 }
 
+void QovAppDeviceModelInternal::setAddedAddress(const QString &addedAddress)
+{
+    if (assign(m_addedAddress, addedAddress)) {
+        Q_EMIT addedAddressChanged(addedAddress);
+        Q_EMIT somethingChanged();
+    }
+}
+
 void QovAppDeviceModelInternal::setHeaderColor(int headerColor)
 {
     if (assign(m_headerColor, headerColor)) {

@@ -26,6 +26,7 @@ QovOnlineDeviceModelInternal::QovOnlineDeviceModelInternal(const QovAppDeviceMod
     , m_macAddress(device->macAddress())
     , m_headerColor(device->headerColor())
     , m_deviceId(device->deviceId())
+    , m_addedAddress(device->addedAddress())
 {
     qovRegisterModelMetaTypes();
 }
@@ -71,6 +72,10 @@ QString QovOnlineDeviceModelInternal::ipAddress() const
 QString QovOnlineDeviceModelInternal::macAddress() const
 {
     return read(m_macAddress);
+}
+QString QovOnlineDeviceModelInternal::addedAddress() const
+{
+    return read(m_addedAddress);
 }
 int QovOnlineDeviceModelInternal::headerColor() const
 {
@@ -154,6 +159,7 @@ QOV_ONLINE_SETTER(setDeviceId, int, m_deviceId, deviceIdChanged)
 QOV_ONLINE_SETTER(setOvLink, OvLink, m_ovLink, ovLinkChanged)
 QOV_ONLINE_SETTER(setAuthRequired, bool, m_authRequired, authRequiredChanged)
 QOV_ONLINE_SETTER(setSelected, bool, m_selected, selectedChanged)
+QOV_ONLINE_SETTER(setAddedAddress, const QString &, m_addedAddress, addedAddressChanged)
 // QVector compares element by element.
 QOV_ONLINE_SETTER(setLinkedExtensions, const QovLinkedExtensions &, m_linkedExtensions,
                   linkedExtensionsChanged)

@@ -30,6 +30,8 @@ class QovOnlineDeviceModelInternal : public QObject
     Q_PROPERTY(int deviceId READ deviceId WRITE setDeviceId NOTIFY deviceIdChanged)
     Q_PROPERTY(OvLink ovLink READ ovLink WRITE setOvLink NOTIFY ovLinkChanged)
     Q_PROPERTY(bool authRequired READ authRequired WRITE setAuthRequired NOTIFY authRequiredChanged)
+    Q_PROPERTY(
+        QString addedAddress READ addedAddress WRITE setAddedAddress NOTIFY addedAddressChanged)
     Q_PROPERTY(bool selected READ selected WRITE setSelected NOTIFY selectedChanged)
     Q_PROPERTY(QovLinkedExtensions linkedExtensions READ linkedExtensions WRITE setLinkedExtensions
                    NOTIFY linkedExtensionsChanged)
@@ -57,6 +59,8 @@ public:
     OvLink ovLink() const;
     bool authRequired() const;
     bool selected() const;
+    // The address or host name the user added the mixer by; empty when discovery found it.
+    QString addedAddress() const;
     QovLinkedExtensions linkedExtensions() const;
 
     // The same mixer: same model name and same MAC address, compared exactly.
@@ -81,6 +85,7 @@ public Q_SLOTS:
     void setOvLink(QovOnlineDeviceModelInternal::OvLink ovLink);
     void setAuthRequired(bool authRequired);
     void setSelected(bool selected);
+    void setAddedAddress(const QString &addedAddress);
     void setLinkedExtensions(const QovLinkedExtensions &linkedExtensions);
 
 Q_SIGNALS:
@@ -95,6 +100,7 @@ Q_SIGNALS:
     void ovLinkChanged(QovOnlineDeviceModelInternal::OvLink ovLink);
     void authRequiredChanged(bool authRequired);
     void selectedChanged(bool selected);
+    void addedAddressChanged(const QString &addedAddress);
     void linkedExtensionsChanged(const QovLinkedExtensions &linkedExtensions);
 
 private:
@@ -118,6 +124,7 @@ private:
     OvLink m_ovLink = NONE;
     bool m_authRequired = false;
     bool m_selected = false;
+    QString m_addedAddress;
     QovLinkedExtensions m_linkedExtensions;
 };
 

@@ -70,6 +70,7 @@ struct DeviceEntry
     QString mac;
     int color = 0;
     int id = -1;
+    QString address;
     QovZephDataSets data;
 };
 } // namespace
@@ -125,6 +126,7 @@ Result QovProjectReader::parse(const QByteArray &utf8)
         auto device = std::make_shared<QovAppDeviceModelInternal>(entry.name, entry.type, entry.mac,
                                                                   entry.color, entry.id);
         device->setZephDataSets(entry.data);
+        device->setAddedAddress(entry.address);
         model->addDeviceWithin(device, maxDevices);
     }
     model->setIsEdited(false);
@@ -260,6 +262,14 @@ QString QovProjectReader::readDevice(const QJsonObject &object, const QByteArray
     if (!QovDeviceFields::readDeviceId(object.value(QStringLiteral("id")), &id)) {
         return deviceError(index, QStringLiteral("id"));
     }
+    // Optional: older files have no address, and a mixer discovery found has none.
+    QString address;
+    const QJsonValue addressValue = object.value(QStringLiteral("address"));
+    if (!addressValue.isUndefined() &&
+        (!trimmedText(addressValue, QovTextRules::hostAddressLength, &address) ||
+         !QovTextRules::isHostAddress(address))) {
+        return deviceError(index, QStringLiteral("address"));
+    }
     const QString dataError =
         QovZephDataSets::read(object.value(QStringLiteral("data")).toObject(), data, &out->data);
     if (!dataError.isEmpty()) {
@@ -270,6 +280,7 @@ QString QovProjectReader::readDevice(const QJsonObject &object, const QByteArray
     out->mac = mac;
     out->color = color;
     out->id = id;
+    out->address = address;
     return QString();
 }
 

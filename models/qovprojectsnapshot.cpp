@@ -17,8 +17,15 @@ QByteArray jsonString(const QString &text)
 void appendDevice(QByteArray &out, const QovAppDeviceRecord &device)
 {
     const QByteArray data = device.data.toDataBytes();
-    // Members in the order the JSON writer sorts them.
-    out += "{\"color\":";
+    // Members in the order the JSON writer sorts them; "address" only where there is one, so
+    // that a project without such mixers reads as before.
+    out += '{';
+    if (!device.addedAddress.isEmpty()) {
+        out += "\"address\":";
+        out += jsonString(device.addedAddress);
+        out += ',';
+    }
+    out += "\"color\":";
     out += QByteArray::number(device.headerColor);
     out += ",\"data\":";
     out += data;

@@ -1,5 +1,7 @@
 #include "models/qovtextrules.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 namespace QovTextRules {
@@ -46,6 +48,26 @@ QString head(const QString &text, int length)
 bool isDeviceName(const QString &text)
 {
     return !text.isEmpty() && std::all_of(text.begin(), text.end(), isNameCharacter);
+}
+
+bool isHostAddress(const QString &text)
+{
+    if (text.isEmpty() || text.size() > hostAddressLength) {
+        return false;
+    }
+    // Dotted IPv4 text is a host name by these rules too; numbers past 255 are caught by the
+    // resolver, which refuses them.
+    const QStringList labels = text.split(QLatin1Char('.'));
+    return std::all_of(labels.cbegin(), labels.cend(), [](const QString &label) {
+        const auto isLabelChar = [](QChar c) {
+            return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+                   (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+                   (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-');
+        };
+        return !label.isEmpty() && label.size() <= 63 && !label.startsWith(QLatin1Char('-')) &&
+               !label.endsWith(QLatin1Char('-')) &&
+               std::all_of(label.begin(), label.end(), isLabelChar);
+    });
 }
 
 QString fitPlainText(const QString &text, int maxLength)

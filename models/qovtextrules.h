@@ -13,6 +13,7 @@ constexpr int authorLength = 20;
 constexpr int dealerLength = 30;
 constexpr int commentLength = 200;
 constexpr int deviceNameLength = 30;
+constexpr int hostAddressLength = 253;
 
 // Double quote, backslash, percent, ampersand, slash, less-than and greater-than.
 bool isReserved(QChar c);
@@ -20,6 +21,10 @@ bool isReserved(QChar c);
 bool isPlainText(const QString &text);
 // One or more printable ASCII characters, none reserved.
 bool isDeviceName(const QString &text);
+// Where a mixer is asked by its address: a dotted IPv4 address or a host name (labels of
+// letters, digits and '-', 1 to 63 characters each, none starting or ending with '-', joined by
+// '.'), at most hostAddressLength characters.
+bool isHostAddress(const QString &text);
 
 // `text` made to fit a plain-text field of `maxLength`: reserved characters dropped, trimmed,
 // and cut with "…" where it is too long, never inside a surrogate pair.

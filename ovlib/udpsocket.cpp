@@ -67,10 +67,12 @@ std::vector<MulticastInterface> multicastInterfaces()
                 ntohl(reinterpret_cast<const sockaddr_in *>(it->ifa_netmask)->sin_addr.s_addr);
             interface.prefixLength = __builtin_popcount(mask);
         }
-        // One entry per interface: its first address speaks for it.
+        // One entry per address, not per interface: a mixer that fell back to a link-local
+        // address (169.254/16) answers only a search sent from that network, which an
+        // interface holds beside its DHCP address.
         bool known = false;
         for (const auto &other : found) {
-            known = known || other.index == interface.index;
+            known = known || (other.index == interface.index && other.address == interface.address);
         }
         if (interface.index != 0 && !known) {
             found.push_back(interface);

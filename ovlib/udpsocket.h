@@ -10,7 +10,7 @@ namespace ovlib::internal {
 inline constexpr const char *SsdpGroup = "239.255.255.250";
 inline constexpr uint16_t SsdpPort = 1900;
 
-// An IPv4 interface that is up and can carry multicast.
+// One IPv4 address of an interface that is up and can carry multicast.
 struct MulticastInterface
 {
     std::string name;
@@ -19,7 +19,8 @@ struct MulticastInterface
     int prefixLength = 32;
 };
 
-// Looked at anew on every call: laptops gain and lose interfaces while we run.
+// Every address of every such interface, an interface with several addresses once per
+// address. Looked at anew on every call: laptops gain and lose interfaces while we run.
 std::vector<MulticastInterface> multicastInterfaces();
 
 // The interface whose network holds the address, longest prefix first; index 0 when none.

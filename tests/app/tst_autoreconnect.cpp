@@ -26,10 +26,16 @@ const QByteArray kConfig = R"({ "mixers": [
   { "address": "127.0.0.2", "model": "ZEPH-2208", "name": "Alpha", "deviceId": 4,
     "serial": 6002 },
   { "address": "127.0.0.3", "model": "ZEPH-2208", "name": "Beta", "deviceId": 5,
-    "serial": 6003 }
+    "serial": 6003 },
+  { "address": "127.0.0.4", "model": "ZEPH-2208", "name": "Hotel", "deviceId": 6,
+    "serial": 6004, "mac": "00:1D:C1:00:66:04", "ssdp": false }
 ] })";
 const QString kAlpha = QStringLiteral("127.0.0.2");
 const QString kBeta = QStringLiteral("127.0.0.3");
+// Reachable only by its address: it answers no search.
+const QString kHotel = QStringLiteral("127.0.0.4");
+// Where Alpha goes when it moves.
+const QString kAlphaMoved = QStringLiteral("127.0.0.9");
 const QByteArray kProjectCurrent = "{\"project\":\"kept in the project\"}";
 const QByteArray kMixerCurrent = "{\"mixer\":\"kept in the mixer\"}";
 
@@ -75,6 +81,8 @@ private Q_SLOTS:
     void userActionsAndAnAutomaticReconnectAtOnce();
     void projectClosedWhileAReconnectRuns();
     void flappingMixerWaitsLongerEachTime();
+    void reopenedProjectReconnectsByAddress();
+    void connectedMixerThatMovesIsFollowed();
 
 private:
     void writeSettings(int mode, const QByteArray &extra = {});
@@ -115,7 +123,7 @@ void TestAutoReconnect::initTestCase()
 
 void TestAutoReconnect::init()
 {
-    for (const QString &address : {kAlpha, kBeta}) {
+    for (const QString &address : {kAlpha, kBeta, kHotel}) {
         QVERIFY(m_sim->startMixer(address));
         QVERIFY(m_sim->reset(address));
     }
@@ -127,6 +135,8 @@ void TestAutoReconnect::init()
 
 void TestAutoReconnect::cleanup()
 {
+    // Alpha back home, should a test that moved it have failed half-way; 404 otherwise.
+    m_sim->moveMixer(kAlphaMoved, kAlpha);
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->isWorking(), 30000);
     m_window->projectData()->setIsEdited(false);
     m_window->hide();
@@ -333,6 +343,63 @@ void TestAutoReconnect::flappingMixerWaitsLongerEachTime()
     // pause of two flaps from the end of the third.
     const qint64 gap = connectedAt.at(3) - connectedAt.at(2);
     QVERIFY2(gap >= QovAutoReconnector::pauseMs(2) - 100, qPrintable(QString::number(gap)));
+}
+
+void TestAutoReconnect::reopenedProjectReconnectsByAddress()
+{
+    writeSettings(2);
+    QVERIFY2(!online(kHotel), "discovery cannot see it");
+    QVERIFY(m_sim->setDataSet(kHotel, 7, 0, kMixerCurrent));
+    // A project that holds a mixer added by its address, as the program saves it.
+    QovProjectDataModel saved;
+    auto entry = std::make_shared<QovAppDeviceModelInternal>("Hotel", QovDeviceSelector::ZEPH2208,
+                                                             "00:1D:C1:00:66:04", 0, 6);
+    entry->setAddedAddress(kHotel);
+    entry->setZephDataCurrent(QString::fromUtf8(kProjectCurrent));
+    QVERIFY(saved.addDevice(entry));
+    const QString file = m_profile->path() + "/by-address.vlmproj";
+    QVERIFY(saved.saveTo(file));
+
+    QVERIFY(m_window->openProjectFile(file));
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->projectData()->savePath() == file, 20000);
+    const QovAppDeviceModel opened = m_window->projectData()->appDevices().value(0);
+    QVERIFY(opened);
+    QTRY_COMPARE_WITH_TIMEOUT(opened->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
+    QCOMPARE(opened->ipAddress(), kHotel);
+    QCOMPARE(opened->addedAddress(), kHotel);
+    QCOMPARE(opened->zephDataCurrent(), QString::fromUtf8(kMixerCurrent));
+    // From then on the finder lists it too, marked as added by address.
+    QTRY_VERIFY_WITH_TIMEOUT(online(kHotel), 10000);
+    QCOMPARE(online(kHotel)->addedAddress(), kHotel);
+    // Keep-alive asks it at that address.
+    QTRY_VERIFY_WITH_TIMEOUT(m_sim->requests(kHotel).filter("keepalive.cgi").size() >= 1, 10000);
+    QCOMPARE(opened->status(), QovAppDeviceModelInternal::CONNECTED);
+}
+
+void TestAutoReconnect::connectedMixerThatMovesIsFollowed()
+{
+    writeSettings(2);
+    const QovAppDeviceModel entry = showAlphaProject();
+    QVERIFY(entry);
+    QCOMPARE(entry->ipAddress(), kAlpha);
+    const QString uuid = online(kAlpha)->uuid();
+    // A new lease: goodbye from the old address, an announcement from the new one.
+    QVERIFY(m_sim->moveMixer(kAlpha, kAlphaMoved));
+    QTRY_COMPARE_WITH_TIMEOUT(entry->ipAddress(), kAlphaMoved, 20000);
+    QVERIFY(LogCollector::contains(QStringLiteral("moved!")));
+    // A keep-alive that failed at the old address meanwhile is mended by a reconnect there.
+    QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_sim->requests(kAlphaMoved).filter("keepalive.cgi").size() >= 2,
+                             10000);
+    QCOMPARE(entry->status(), QovAppDeviceModelInternal::CONNECTED);
+    QCOMPARE(entry->ipAddress(), kAlphaMoved);
+    int listed = 0;
+    for (const auto &device : m_finder->getAll()) {
+        listed += device->uuid() == uuid ? 1 : 0;
+    }
+    QCOMPARE(listed, 1);
+    QVERIFY(m_sim->moveMixer(kAlphaMoved, kAlpha));
+    QTRY_VERIFY_WITH_TIMEOUT(online(kAlpha), 20000);
 }
 
 QTEST_MAIN(TestAutoReconnect)

@@ -44,6 +44,13 @@ void TestCliArguments::refusedCommandLines_data()
                                  << "from 1";
     QTest::newRow("to host name") << QStringList{"diff", "a", "--device", "1", "--to", "x"}
                                   << "IPv4";
+    QTest::newRow("address missing") << QStringList{"list", "--address"} << "--address needs";
+    QTest::newRow("address with port")
+        << QStringList{"list", "--address", "127.0.0.2:80"} << "not an IPv4 address or host";
+    QTest::newRow("address list with a hole")
+        << QStringList{"diff", "a", "--address", "127.0.0.2,,127.0.0.3"} << "\"\" is not";
+    QTest::newRow("address as URL")
+        << QStringList{"list", "--address", "http://mixer"} << "not an IPv4 address or host";
     QTest::newRow("two files") << QStringList{"diff", "a", "b"} << "exactly one";
     QTest::newRow("no file") << QStringList{"diff"} << "exactly one";
 }
@@ -79,6 +86,21 @@ void TestCliArguments::acceptedCommandLines()
     QVERIFY(!restore.allowPartialCopy);
     QVERIFY(QovCliArguments::parse({"restore", "p.vlmproj", "--yes", "--allow-partial-copy"})
                 .allowPartialCopy);
+
+    // Repeated and comma lists add up, once each, for every command.
+    const QovCliArguments list =
+        QovCliArguments::parse({"list", "--address", "127.0.0.5, mixer-2.stage", "--address",
+                                "127.0.0.5", "--address", "169.254.3.4"});
+    QVERIFY2(list.error.isEmpty(), qPrintable(list.error));
+    QCOMPARE(list.askAddresses, (QStringList{"127.0.0.5", "mixer-2.stage", "169.254.3.4"}));
+    for (const QStringList &line :
+         {QStringList{"backup", "--all", "-o", "f"}, QStringList{"restore", "p.vlmproj", "--yes"},
+          QStringList{"diff", "p.vlmproj"}}) {
+        const QovCliArguments parsed =
+            QovCliArguments::parse(line + QStringList{"--address", "mixer.local"});
+        QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
+        QCOMPARE(parsed.askAddresses, QStringList{"mixer.local"});
+    }
 
     // Help wins over everything else on the line, so that it is always reachable.
     QCOMPARE(QovCliArguments::parse({"restore", "--help"}).command, QovCliArguments::Help);

@@ -53,6 +53,7 @@ private Q_SLOTS:
     void passWaitsOutsideQtsOwnPool();
     void shutdownGivesUpRequestsInFlight();
     void retiredThreadEndsAfterItsPass();
+    void missingMixerFollowedToItsAddedAddress();
 
 private:
     TempProfile m_profile;
@@ -267,6 +268,34 @@ void TestKeepAlive::retiredThreadEndsAfterItsPass()
     // Then it deletes itself, on this thread.
     QTRY_VERIFY(thread.isNull());
     QVERIFY(QovKeepAliveThread::waitForRetired(0));
+}
+
+void TestKeepAlive::missingMixerFollowedToItsAddedAddress()
+{
+    const QovAppDeviceModel moved = connectedDevice("127.0.0.4");
+    // Its added address now holds a mixer with another MAC: that one is not its mixer.
+    const QovAppDeviceModel impostor = connectedDevice("127.0.0.2");
+    impostor->setAddedAddress("127.0.0.3");
+    for (const QovAppDeviceModel &device : {moved, impostor}) {
+        device->setStatus(QovAppDeviceModelInternal::MISSING);
+    }
+    QVERIFY(m_sim->stopMixer("127.0.0.2"));
+    QVERIFY(m_sim->moveMixer("127.0.0.4", "127.0.0.9"));
+    QovWatchedProject project;
+    project.publish("Watched", {moved, impostor});
+
+    QVERIFY2(QovKeepAliveThread::keepAlivePass(project, this).isEmpty(),
+             "nothing answers at the addresses they had");
+    // Added by a host name or an address, it is asked there too, found, and followed.
+    moved->setAddedAddress("127.0.0.9");
+    const QVector<QovAppDeviceModel> answering = QovKeepAliveThread::keepAlivePass(project, this);
+    QCOMPARE(answering, QVector<QovAppDeviceModel>{moved});
+    QCOMPARE(moved->ipAddress(), QString("127.0.0.9"));
+    QCOMPARE(impostor->ipAddress(), QString("127.0.0.2"));
+    QVERIFY(m_sim->requests("127.0.0.3").filter("gdeviceinfo.cgi").size() >= 1);
+
+    QVERIFY(m_sim->moveMixer("127.0.0.9", "127.0.0.4"));
+    QVERIFY(m_sim->startMixer("127.0.0.2"));
 }
 
 QTEST_GUILESS_MAIN(TestKeepAlive)

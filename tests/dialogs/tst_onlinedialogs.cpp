@@ -21,6 +21,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -39,7 +40,9 @@ const QByteArray kConfig = R"({ "mixers": [
   { "address": "127.0.0.4", "model": "ZEPH-2208NET", "name": "Primary", "deviceId": 100,
     "serial": 6004, "link": "primary", "linkedUnits": [ { "serial": 6003, "unitno": 1 } ] },
   { "address": "127.0.0.10", "model": "ZEPH-2208", "name": "Alpha", "deviceId": 7,
-    "serial": 6010 }
+    "serial": 6010 },
+  { "address": "127.0.0.11", "model": "ZEPH-2208", "name": "Hotel", "deviceId": 8,
+    "serial": 6011, "ssdp": false }
 ] })";
 
 QStringList namesOf(const QList<QovOnlineDeviceModel> &devices)
@@ -108,6 +111,7 @@ private Q_SLOTS:
     void deviceSettingAddsOnlineMixers();
     void connectDialogOffersTheSameModel();
     void directionSelectorEmitsOnChangeOnly();
+    void addsAMixerByItsAddress();
 
 private:
     std::unique_ptr<TempProfile> m_profile;
@@ -131,7 +135,15 @@ void TestOnlineDialogs::cleanup()
         m_sim->startMixer(address);
         m_sim->reset(address);
     }
-    QTRY_COMPARE_WITH_TIMEOUT(m_finder->getAll().size(), 4, 20000);
+    // The mixers discovery finds are back; one added by address may be listed besides.
+    const auto discovered = [this] {
+        int count = 0;
+        for (const auto &device : m_finder->getAll()) {
+            count += device->addedAddress().isEmpty() ? 1 : 0;
+        }
+        return count;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(discovered(), 4, 20000);
 }
 
 void TestOnlineDialogs::linkGroupOrder_data()
@@ -413,6 +425,56 @@ void TestOnlineDialogs::directionSelectorEmitsOnChangeOnly()
     QVERIFY(!dialog.upload());
     QVERIFY(selector->deviceToAppButton()->isChecked());
     QVERIFY(!selector->appToDeviceButton()->isChecked());
+}
+
+void TestOnlineDialogs::addsAMixerByItsAddress()
+{
+    QovAddOnlineDeviceDialog dialog(QovAddOnlineDeviceDialog::ADD, {});
+    QovAppDeviceResultList result;
+    connect(&dialog, &QovAddOnlineDeviceDialog::resultCollected,
+            [&](const QovAppDeviceResultList &list) { result = list; });
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY2(!namesOf(dialog.shownDevices()).contains("Hotel"), "discovery cannot see it");
+    auto *edit = dialog.findChild<QLineEdit *>(QStringLiteral("dialog-address-edit"));
+    auto *note = dialog.findChild<QLabel *>(QStringLiteral("dialog-address-note"));
+    auto *add = qobject_cast<QPushButton *>(ModalAnswerer::findButton(&dialog, "Add by Address"));
+    QVERIFY(edit && note && add);
+
+    edit->setText("127.0.0.11:80");
+    QTest::mouseClick(add, Qt::LeftButton);
+    QCOMPARE(note->text(), QString("Enter an IPv4 address or a host name."));
+
+    edit->setText("127.0.0.99");
+    QTest::mouseClick(add, Qt::LeftButton);
+    QVERIFY(!add->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(note->text(), QString("No mixer found at 127.0.0.99."), 10000);
+    QVERIFY2(note->toolTip().contains("127.0.0.99"), qPrintable(note->toolTip()));
+    QVERIFY(add->isEnabled());
+
+    // Enter asks the address; it does not accept the dialog.
+    edit->setText(" 127.0.0.11 ");
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);
+    QVERIFY(dialog.isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(note->text(), QString("Found Hotel and ticked it."), 10000);
+    QTRY_VERIFY(namesOf(dialog.shownDevices()).contains("Hotel"));
+    QVERIFY(listed("Hotel")->selected());
+    bool marked = false;
+    for (auto *label : dialog.findChildren<QLabel *>(QStringLiteral("added-by-address"))) {
+        marked = marked ||
+                 (label->text().contains("127.0.0.11") && label->text().contains("by address"));
+    }
+    QVERIFY2(marked, "its row says that it was added by address");
+
+    QTest::mouseClick(ModalAnswerer::findButton(&dialog, "Add"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(int(result.size()), 1, 20000);
+    const auto &[connected, device] = result.front();
+    QVERIFY(connected);
+    QCOMPARE(device->deviceName(), QString("Hotel"));
+    // The project device remembers where to ask for its mixer.
+    QCOMPARE(device->addedAddress(), QString("127.0.0.11"));
+    QCOMPARE(device->ipAddress(), QString("127.0.0.11"));
 }
 
 QTEST_MAIN(TestOnlineDialogs)

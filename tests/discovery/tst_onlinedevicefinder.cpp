@@ -29,7 +29,11 @@ const QByteArray kConfig = R"({ "mixers": [
     "deviceId": 6, "serial": 1007, "faults": { "body": "" } },
   { "address": "127.0.0.8", "model": "ZEPH-2208", "name": "Alpha", "mac": "00-1d-c1-aa-00-02",
     "udn": "uuid:5a3e2208-0000-4000-8000-0000000a1fa0", "deviceId": 10, "serial": 1002,
-    "running": false }
+    "running": false },
+  { "address": "127.0.0.10", "model": "ZEPH-2208", "name": "Hotel", "mac": "00:1D:C1:AA:00:10",
+    "deviceId": 7, "serial": 1010, "ssdp": false },
+  { "address": "127.0.0.11", "model": "ZEPH-2208", "name": "India", "mac": "00:1D:C1:AA:00:10",
+    "deviceId": 8, "serial": 1011, "ssdp": false }
 ] })";
 
 QStringList namesOf(const QList<QovOnlineDeviceModel> &devices, bool sorted = false)
@@ -60,6 +64,11 @@ private Q_SLOTS:
     void deletionDuringCheckLeavesNoGhost();
     void refreshDuringChecksListsOnce();
     void movedMixerFollowedAsOneEntry();
+    void oneUdnAtTwoAddressesListedOnce();
+    void addByAddressReachesAMixerDiscoveryCannotSee();
+    void addByAddressRefusesWhatDiscoveryWouldRefuse_data();
+    void addByAddressRefusesWhatDiscoveryWouldRefuse();
+    void twoMixersWithOneMacMatchNone();
 
 private:
     void waitForRejections(int rejectedBefore);
@@ -230,7 +239,9 @@ void TestOnlineDeviceFinder::movedMixerFollowedAsOneEntry()
     QVERIFY(alpha);
     const QString uuid = alpha->uuid();
     const int position = int(m_finder->getAll().indexOf(alpha));
-    // The same mixer, come up at 127.0.0.8 (a new lease), announces itself there.
+    // The same mixer, come up at 127.0.0.8 (a new lease), announces itself there; its old
+    // address answers no more.
+    QVERIFY(m_sim->setFaults("127.0.0.2", R"({"refuse": true})"));
     QVERIFY(m_sim->startMixer("127.0.0.8"));
     m_finder->onDeviceModified(reportOf(alpha, "127.0.0.8"));
     QTRY_COMPARE_WITH_TIMEOUT(listedNamed(m_finder->getAll(), "Alpha")->ipAddress(),
@@ -241,6 +252,134 @@ void TestOnlineDeviceFinder::movedMixerFollowedAsOneEntry()
     QCOMPARE(int(devices.indexOf(listedNamed(devices, "Alpha"))), position);
     QCOMPARE(listedNamed(devices, "Alpha")->macAddress(), QString("00:1D:C1:AA:00:02"));
     QVERIFY(m_sim->stopMixer("127.0.0.8"));
+    // Its goodbye from where it is listed removes it.
+    QTRY_VERIFY_WITH_TIMEOUT(!listedNamed(m_finder->getAll(), "Alpha"), 10000);
+    QVERIFY(m_sim->setFaults("127.0.0.2", "{}"));
+}
+
+void TestOnlineDeviceFinder::oneUdnAtTwoAddressesListedOnce()
+{
+    // Alpha as discovery reports it from either address.
+    const auto alphaAt = [](const QString &address) {
+        return std::make_shared<QovOnlineDeviceModelInternal>(QovDiscoveredDevice{
+            "1002", "uuid:5a3e2208-0000-4000-8000-0000000a1fa0", "Alpha", "ZEPH-2208", address});
+    };
+    const auto alphaAddress = [this] {
+        const QovOnlineDeviceModel alpha = listedNamed(m_finder->getAll(), "Alpha");
+        return alpha ? alpha->ipAddress() : QString();
+    };
+    m_finder->onDeviceAdded(alphaAt("127.0.0.2"));
+    QTRY_COMPARE_WITH_TIMEOUT(alphaAddress(), QString("127.0.0.2"), 5000);
+    // Both answer, with one UDN and one MAC: reports alternate between the two addresses.
+    QVERIFY(m_sim->startMixer("127.0.0.8"));
+    const QString warning = "answers at \"127.0.0.2\" and \"127.0.0.8\"";
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        const int checked = LogCollector::count("getDeviceInfo QovOnlineDeviceModel('Alpha'");
+        m_finder->onDeviceModified(alphaAt("127.0.0.8"));
+        m_finder->onDeviceModified(alphaAt("127.0.0.2"));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            LogCollector::count("getDeviceInfo QovOnlineDeviceModel('Alpha'") >= checked + 2, 5000);
+        QTest::qWait(300);
+        QCOMPARE(countWithUuid(m_finder->getAll(), "uuid:5a3e2208-0000-4000-8000-0000000a1fa0"), 1);
+        QCOMPARE(alphaAddress(), QString("127.0.0.2"));
+    }
+    // A lone report at the other address meets the listed entry: it stays, and the log says
+    // so once, however often the pair is reported.
+    for (int i = 0; i < 2; ++i) {
+        m_finder->onDeviceModified(alphaAt("127.0.0.8"));
+        QTRY_VERIFY_WITH_TIMEOUT(LogCollector::count(warning) == 1, 5000);
+        QTest::qWait(300);
+        QCOMPARE(alphaAddress(), QString("127.0.0.2"));
+    }
+    QCOMPARE(LogCollector::count(warning), 1);
+    QVERIFY(m_sim->stopMixer("127.0.0.8"));
+}
+
+void TestOnlineDeviceFinder::addByAddressReachesAMixerDiscoveryCannotSee()
+{
+    m_finder->refresh();
+    QTRY_VERIFY_WITH_TIMEOUT(listedNamed(m_finder->getAll(), "Alpha"), 15000);
+    QTest::qWait(2500);
+    QVERIFY2(!listedNamed(m_finder->getAll(), "Hotel"), "it answers no search");
+
+    QSignalSpy probed(m_finder, &QovOnlineDeviceFinder::addressProbed);
+    m_finder->addByAddress("127.0.0.10");
+    QVERIFY(probed.wait(10000));
+    QCOMPARE(probed.at(0).at(0).toString(), QString("127.0.0.10"));
+    QCOMPARE(probed.at(0).at(1).toString(), QString());
+    const QovOnlineDeviceModel hotel = listedNamed(m_finder->getAll(), "Hotel");
+    QVERIFY(hotel);
+    // Admitted as discovery admits: identity from the description, the rest from the mixer.
+    QCOMPARE(hotel->ipAddress(), QString("127.0.0.10"));
+    QCOMPARE(hotel->addedAddress(), QString("127.0.0.10"));
+    QCOMPARE(hotel->macAddress(), QString("00:1D:C1:AA:00:10"));
+    QCOMPARE(hotel->deviceId(), 7);
+    QCOMPARE(hotel->serial(), 1010);
+    QVERIFY(!hotel->uuid().isEmpty());
+    QVERIFY(listedNamed(m_finder->getAll(), "Alpha")->addedAddress().isEmpty());
+
+    // Asked again: listed once. A refresh asks it again, as it asks the network.
+    m_finder->addByAddress("127.0.0.10");
+    QVERIFY(probed.wait(10000));
+    QCOMPARE(countWithUuid(m_finder->getAll(), hotel->uuid()), 1);
+    m_finder->refresh();
+    QVERIFY(!listedNamed(m_finder->getAll(), "Hotel"));
+    QTRY_VERIFY_WITH_TIMEOUT(listedNamed(m_finder->getAll(), "Hotel"), 10000);
+    QCOMPARE(m_finder->addedAddresses(), QStringList({"127.0.0.10"}));
+}
+
+void TestOnlineDeviceFinder::addByAddressRefusesWhatDiscoveryWouldRefuse_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("model not compatible") << "127.0.0.5"
+                                          << "127.0.0.5 is not a mixer";
+    QTest::newRow("device information refused") << "127.0.0.6"
+                                                << "127.0.0.6 is not a mixer";
+    QTest::newRow("nobody there") << "127.0.0.99"
+                                  << "no description at 127.0.0.99";
+    // Resolved to 127.0.0.1, where no mixer listens: the reason names the address reached.
+    QTest::newRow("host name") << "localhost"
+                               << "no description at 127.0.0.1";
+    QTest::newRow("not resolvable") << "no-such-mixer.invalid"
+                                    << "cannot resolve";
+}
+
+void TestOnlineDeviceFinder::addByAddressRefusesWhatDiscoveryWouldRefuse()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, why);
+    const int listed = m_finder->getAll().size();
+    QSignalSpy probed(m_finder, &QovOnlineDeviceFinder::addressProbed);
+    QSignalSpy changed(m_finder, &QovOnlineDeviceFinder::deviceListChanged);
+    m_finder->addByAddress(address);
+    QVERIFY(probed.wait(15000));
+    QCOMPARE(probed.at(0).at(0).toString(), address);
+    const QString error = probed.at(0).at(1).toString();
+    QVERIFY2(error.contains(why), qPrintable(error));
+    QCOMPARE(m_finder->getAll().size(), listed);
+    QCOMPARE(changed.count(), 0);
+}
+
+void TestOnlineDeviceFinder::twoMixersWithOneMacMatchNone()
+{
+    const auto entry = std::make_shared<QovAppDeviceModelInternal>(
+        "Hotel", QovDeviceSelector::ZEPH2208, "00:1D:C1:AA:00:10", 0, 7);
+    QTRY_VERIFY_WITH_TIMEOUT(listedNamed(m_finder->getAll(), "Hotel"), 10000);
+    QCOMPARE(m_finder->findByAppDevice(entry), listedNamed(m_finder->getAll(), "Hotel"));
+
+    QSignalSpy probed(m_finder, &QovOnlineDeviceFinder::addressProbed);
+    m_finder->addByAddress("127.0.0.11");
+    QVERIFY(probed.wait(10000));
+    QCOMPARE(probed.at(0).at(1).toString(), QString());
+    // Either could be the entry's mixer; a reconnect must not write to whichever came first.
+    QCOMPARE(m_finder->findAllByAppDevice(entry).size(), 2);
+    const int warned = LogCollector::count("all answer with MAC");
+    QVERIFY(!m_finder->findByAppDevice(entry));
+    QCOMPARE(LogCollector::count("all answer with MAC"), warned + 1);
+    QVERIFY(LogCollector::count("\"127.0.0.10, 127.0.0.11\" all answer with MAC") +
+                LogCollector::count("\"127.0.0.11, 127.0.0.10\" all answer with MAC") >=
+            1);
 }
 
 QTEST_MAIN(TestOnlineDeviceFinder)

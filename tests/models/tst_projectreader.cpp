@@ -143,6 +143,25 @@ void TestProjectReader::namesFirstBadField_data()
         << "devices/0/data/preset_list" << QJsonValue(QJsonArray{}) << "device[0].data.preset_list";
     QTest::newRow("partial_list missing")
         << "devices/0/data/partial_list" << removed << "device[0].data.partial_list";
+    QTest::newRow("address empty") << "devices/0/address" << QJsonValue("") << "device[0].address";
+    QTest::newRow("address not text")
+        << "devices/0/address" << QJsonValue(5) << "device[0].address";
+    QTest::newRow("address with port")
+        << "devices/0/address" << QJsonValue("mixer:80") << "device[0].address";
+    QTest::newRow("address with path")
+        << "devices/0/address" << QJsonValue("mixer/x") << "device[0].address";
+    QTest::newRow("address label starts with hyphen")
+        << "devices/0/address" << QJsonValue("-mixer.local") << "device[0].address";
+    QTest::newRow("address empty label")
+        << "devices/0/address" << QJsonValue("mixer..local") << "device[0].address";
+    QTest::newRow("address label of 64")
+        << "devices/0/address" << QJsonValue(QString(64, 'm')) << "device[0].address";
+    QTest::newRow("address of 254") << "devices/0/address"
+                                    << QJsonValue(QString(63, 'a') + '.' + QString(63, 'b') + '.' +
+                                                  QString(63, 'c') + '.' + QString(62, 'd'))
+                                    << "device[0].address";
+    QTest::newRow("address not ASCII")
+        << "devices/0/address" << QJsonValue("m\u00efxer") << "device[0].address";
     QTest::newRow("second device") << "devices/1/id" << QJsonValue(300) << "device[1].id";
     QTest::newRow("first failure wins") << "devices/1/name" << QJsonValue("") << "device[1].name";
 }
@@ -200,6 +219,15 @@ void TestProjectReader::acceptsAndNormalises_data()
     QTest::newRow("color 6") << "devices/0/color" << QJsonValue(6) << color << QVariant(6);
     QTest::newRow("model padded") << "devices/0/model" << QJsonValue(" ZEPH-2208NET ") << type
                                   << QVariant(int(QovDeviceSelector::ZEPH2208NET));
+    const Getter address = [](QovProjectDataModel &m) { return firstDevice(m)->addedAddress(); };
+    QTest::newRow("no address, as in older files")
+        << "devices/0/address" << QJsonValue(QJsonValue::Undefined) << address << QVariant("");
+    QTest::newRow("address trimmed") << "devices/0/address" << QJsonValue(" 192.168.1.50\t")
+                                     << address << QVariant("192.168.1.50");
+    QTest::newRow("address link-local")
+        << "devices/0/address" << QJsonValue("169.254.10.7") << address << QVariant("169.254.10.7");
+    QTest::newRow("address host name") << "devices/0/address" << QJsonValue("FOH-1.stage.example")
+                                       << address << QVariant("FOH-1.stage.example");
     QTest::newRow("unknown keys ignored")
         << "extra" << QJsonValue(QJsonArray{1}) << title << QVariant("T");
 }

@@ -166,6 +166,11 @@ void TestProjectSave::roundTrip()
     project.appDevices().at(1)->setDeviceType(QovDeviceSelector::ZEPH2208);
     project.appDevices().at(0)->setStatus(QovAppDeviceModelInternal::CONNECTED);
     project.appDevices().at(0)->setIpAddress("127.0.0.2");
+    // The longest host name a mixer can be added by.
+    const QString host =
+        QString(63, 'a') + '.' + QString(63, 'b') + '.' + QString(63, 'c') + '.' + QString(61, 'd');
+    QCOMPARE(host.size(), 253);
+    project.appDevices().at(0)->setAddedAddress(host);
 
     const QString file = path("festival.vlmproj");
     QVERIFY(project.saveTo(file));
@@ -200,8 +205,11 @@ void TestProjectSave::roundTrip()
         QCOMPARE(b->headerColor(), a->headerColor());
         QCOMPARE(b->deviceId(), a->deviceId());
         QCOMPARE(b->zephData(), a->zephData());
+        QCOMPARE(b->addedAddress(), a->addedAddress());
         QVERIFY(b->ipAddress().isEmpty());
     }
+    // Only a mixer added by address has one in the file.
+    QCOMPARE(readAll(file).count("\"address\":"), 1);
     QCOMPARE(loaded->appDevices().at(0)->status(), QovAppDeviceModelInternal::MISSING);
     QCOMPARE(loaded->appDevices().at(1)->status(), QovAppDeviceModelInternal::DISCONNECTED);
     // A fresh autosave copy beside the opened file, written in the background.

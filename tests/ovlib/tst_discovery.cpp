@@ -12,6 +12,8 @@
 #include "tcpservice.h"
 
 #include <QtTest>
+
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <functional>
@@ -203,6 +205,7 @@ private Q_SLOTS:
     void lossyMixerStaysListed();
     void searchesEveryInterface();
     void noGroupRouteNeeded();
+    void searchesFromEveryAddressOfAnInterface();
     void announcedMixerListedWithinTwoSeconds();
     void movedMixerListedOnceAtNewAddress();
     void floodFromOneHostHidesNobody();
@@ -422,11 +425,54 @@ void TestDiscovery::searchesEveryInterface()
     QVERIFY(ovtest::waitUntil([&] { return m_listener->count(DEVICE_ADDED) == 2; }, CycleMs));
     QCOMPARE(m_listener->udns(DEVICE_ADDED)[1],
              std::string("uuid:00000000-0000-4000-8000-00000000f002"));
-    // It hears only its own segment: the search went out of that interface, twice.
-    QVERIFY(ovtest::waitUntil([&] { return remote.ssdp().searchesHeard() == 2; }, CycleMs));
+    // It hears only its own segment: the search went out of that interface, twice from each of
+    // the two addresses this host holds there (its own and the mixer's: they share the host).
+    QVERIFY(ovtest::waitUntil([&] { return remote.ssdp().searchesHeard() == 4; }, CycleMs));
     // Its goodbye comes in on that interface too, which the listener joined meanwhile.
     remote.stop(true);
     QVERIFY(ovtest::waitUntil([&] { return m_listener->count(DEVICE_DELETED) == 1; }, 1000));
+    m_impl->discoveryStop();
+    m_mixers.clear();
+}
+
+void TestDiscovery::searchesFromEveryAddressOfAnInterface()
+{
+    // A mixer without a DHCP server falls back to a link-local address beside the network the
+    // interface got from DHCP. The private network allows 127.0.0.0/8 only, so a second
+    // 127.x network on one interface stands in for 169.254.0.0/16.
+    velmora::test::requirePrivateNetwork();
+    NetworkChange network;
+    QVERIFY(network.apply("ip link add vlmseg3 type bridge", "ip link del vlmseg3"));
+    QVERIFY(network.apply("sysctl -qw net.ipv4.conf.vlmseg3.route_localnet=1"));
+    QVERIFY(network.apply("ip addr add 127.2.0.1/16 dev vlmseg3"));
+    QVERIFY(network.apply("ip addr add 127.3.0.1/16 dev vlmseg3"));
+    QVERIFY(network.apply("ip link set vlmseg3 multicast on up"));
+    int onBridge = 0;
+    for (const auto &entry : internal::multicastInterfaces()) {
+        if (entry.name == "vlmseg3") {
+            ++onBridge;
+            QCOMPARE(entry.prefixLength, 16);
+            QVERIFY(entry.address == (std::array<uint8_t, 4>{127, 2, 0, 1}) ||
+                    entry.address == (std::array<uint8_t, 4>{127, 3, 0, 1}));
+        }
+    }
+    QCOMPARE(onBridge, 2);
+    // The second network's mixer belongs to that interface, not to lo's 127.0.0.0/8.
+    QCOMPARE(internal::interfaceFor({127, 3, 0, 2}).name, std::string("vlmseg3"));
+
+    QVERIFY(network.apply("ip addr add 127.3.0.2/16 dev vlmseg3"));
+    MixerNetFace &fallback =
+        addMixerAt({127, 3, 0, 2}, "uuid:00000000-0000-4000-8000-00000000f003");
+    QCOMPARE(m_impl->discoveryStart(3600, 1), 0);
+    QVERIFY(ovtest::waitUntil(
+        [&] {
+            const auto added = m_listener->udns(DEVICE_ADDED);
+            return std::find(added.begin(), added.end(),
+                             "uuid:00000000-0000-4000-8000-00000000f003") != added.end();
+        },
+        CycleMs));
+    // Twice from each of the three addresses the host holds on that interface.
+    QVERIFY(ovtest::waitUntil([&] { return fallback.ssdp().searchesHeard() == 6; }, CycleMs));
     m_impl->discoveryStop();
     m_mixers.clear();
 }

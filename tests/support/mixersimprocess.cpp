@@ -91,6 +91,12 @@ bool MixerSimProcess::stopMixer(const QString &address)
     return control("POST", "/mixers/" + address + "/stop", {}) == 200;
 }
 
+bool MixerSimProcess::moveMixer(const QString &address, const QString &to)
+{
+    return control("POST", "/mixers/" + address + "/move",
+                   R"({"address":")" + to.toUtf8() + R"("})") == 200;
+}
+
 bool MixerSimProcess::reset(const QString &address)
 {
     return control("POST", "/mixers/" + address + "/reset", {}) == 200;

@@ -22,6 +22,8 @@ public:
     bool setFaults(const QString &address, const QByteArray &faultsJson);
     bool startMixer(const QString &address);
     bool stopMixer(const QString &address);
+    // Puts a mixer on another address (a new DHCP lease); a running one comes up there.
+    bool moveMixer(const QString &address, const QString &to);
     // Factory data, no faults, an empty request list.
     bool reset(const QString &address);
     // "METHOD target" of every request received since the last clear.

@@ -51,6 +51,7 @@ private Q_SLOTS:
     void controlRefusesNonsense();
     void refusingMixerComesBack();
     void heldRepliesEndWhenFaultsAreReplaced();
+    void mixerMovesToAnotherAddress();
 
 private:
     std::unique_ptr<MixerSimProcess> m_sim;
@@ -203,6 +204,32 @@ void TestMixerSim::heldRepliesEndWhenFaultsAreReplaced()
     QTRY_COMPARE(m_sim->requests(kMixer).size(), 3);
     QVERIFY(m_sim->setFaults(kMixer, "{}"));
     QCOMPARE(third.get(), std::string("no reply"));
+}
+
+void TestMixerSim::mixerMovesToAnotherAddress()
+{
+    const char *const moved = "127.0.3.9";
+    const httplib::Result before = cgiGet(kMixer, "/cgi-bin/appcmd/gdeviceinfo.cgi");
+    QVERIFY(before);
+    // Taken, outside the loopback network, or not an address: the mixer stays where it is.
+    QVERIFY(!m_sim->moveMixer(kMixer, kOther));
+    QVERIFY(!m_sim->moveMixer(kMixer, "10.0.0.9"));
+    QVERIFY(!m_sim->moveMixer(kMixer, "127.0.3"));
+    QVERIFY(cgiGet(kMixer, "/cgi-bin/appcmd/keepalive.cgi"));
+
+    QVERIFY(m_sim->moveMixer(kMixer, moved));
+    QVERIFY(!cgiGet(kMixer, "/cgi-bin/appcmd/keepalive.cgi"));
+    const httplib::Result after = cgiGet(moved, "/cgi-bin/appcmd/gdeviceinfo.cgi");
+    QVERIFY(after);
+    // The same mixer: identity and description follow it, the latter naming its new home.
+    QCOMPARE(after->body, before->body);
+    const httplib::Result description = cgiGet(moved, "/description.xml");
+    QVERIFY(description);
+    QVERIFY(description->body.find("<UDN>") != std::string::npos);
+    // The control interface knows it by its new address only.
+    QVERIFY(!m_sim->startMixer(kMixer));
+    QVERIFY(m_sim->moveMixer(moved, kMixer));
+    QVERIFY(cgiGet(kMixer, "/cgi-bin/appcmd/keepalive.cgi"));
 }
 
 QTEST_GUILESS_MAIN(TestMixerSim)

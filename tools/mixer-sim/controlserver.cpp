@@ -1,5 +1,6 @@
 #include "controlserver.h"
 
+#include "simconfig.h"
 #include "simmixer.h"
 
 #include <httplib.h>
@@ -33,7 +34,7 @@ std::string mixerList(const std::vector<std::unique_ptr<SimMixer>> &mixers)
     for (const auto &mixer : mixers) {
         const MixerProfile &profile = mixer->profile();
         list.append(
-            QJsonObject{{QStringLiteral("address"), QString::fromStdString(profile.address)},
+            QJsonObject{{QStringLiteral("address"), QString::fromStdString(mixer->address())},
                         {QStringLiteral("model"), QString::fromStdString(profile.model)},
                         {QStringLiteral("name"), QString::fromStdString(profile.name)},
                         {QStringLiteral("running"), mixer->isRunning()}});
@@ -65,7 +66,7 @@ ControlServer::~ControlServer()
 SimMixer *ControlServer::find(const std::string &address) const
 {
     for (const auto &mixer : m_mixers) {
-        if (mixer->profile().address == address) {
+        if (mixer->address() == address) {
             return mixer.get();
         }
     }
@@ -117,6 +118,27 @@ void ControlServer::addRoutes()
                                                 httplib::Response &response) {
                     answer(response, mixer.start(), "cannot listen on the mixer's address");
                 }));
+    // Body {"address": "127.0.0.9"}: the mixer's new address, which no other mixer may hold.
+    server.Post(
+        kMixer + "/move", withMixer([this](SimMixer &mixer, const httplib::Request &request,
+                                           httplib::Response &response) {
+            const std::string to = QJsonDocument::fromJson(QByteArray::fromStdString(request.body))
+                                       .object()
+                                       .value(QStringLiteral("address"))
+                                       .toString()
+                                       .toStdString();
+            if (!isLoopbackAddress(to)) {
+                answer(response, false, "address must be an IPv4 address in 127.0.0.0/8", 400);
+                return;
+            }
+            // One move at a time, so that two cannot take the same address.
+            std::lock_guard<std::mutex> lock(m_moveMutex);
+            if (find(to) != nullptr) {
+                answer(response, false, "address " + to + " is taken", 409);
+                return;
+            }
+            answer(response, mixer.moveTo(to), "cannot listen on " + to);
+        }));
     server.Post(kMixer + "/stop", withMixer([](SimMixer &mixer, const httplib::Request &,
                                                httplib::Response &response) {
                     mixer.stop();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,6 +34,7 @@ private:
     std::vector<std::unique_ptr<SimMixer>> &m_mixers;
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
+    std::mutex m_moveMutex;
 };
 
 } // namespace velmora::sim

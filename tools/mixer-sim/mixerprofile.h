@@ -34,6 +34,8 @@ struct MixerProfile
     int ovlinkMode = 1;
     bool passwordSet = false;
     int httpPort = 80;
+    // False: the mixer answers no M-SEARCH and announces nothing; only its address reaches it.
+    bool ssdp = true;
 
     // The last octet of the address, which seeds the generated MAC, serial and UDN.
     int hostNumber() const;

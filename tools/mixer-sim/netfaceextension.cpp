@@ -24,6 +24,7 @@ MixerIdentity identityFor(const MixerProfile &profile)
 
 NetFaceExtension::NetFaceExtension(const MixerProfile &profile)
     : m_identity(identityFor(profile))
+    , m_ssdpOn(profile.ssdp)
     , m_ssdp(m_identity)
     , m_commandPort(m_identity)
 {
@@ -46,7 +47,7 @@ bool NetFaceExtension::start()
     if (!m_commandPort.start()) {
         return false;
     }
-    if (!m_ssdp.start()) {
+    if (m_ssdpOn && !m_ssdp.start()) {
         m_commandPort.stop();
         return false;
     }
@@ -55,7 +56,9 @@ bool NetFaceExtension::start()
 
 void NetFaceExtension::stop()
 {
-    m_ssdp.stop(true);
+    if (m_ssdpOn) {
+        m_ssdp.stop(true);
+    }
     m_commandPort.stop();
 }
 

@@ -19,6 +19,7 @@ public:
 
 private:
     MixerIdentity m_identity;
+    bool m_ssdpOn;
     SsdpResponder m_ssdp;
     CommandPort m_commandPort;
 };

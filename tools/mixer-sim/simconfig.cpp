@@ -37,15 +37,24 @@ std::string readLink(const QJsonObject &object, MixerProfile &profile)
     return {};
 }
 
+} // namespace
+
+bool isLoopbackAddress(const std::string &address)
+{
+    unsigned a, b, c, d;
+    char extra;
+    // Mixers live on the loopback network only.
+    return std::sscanf(address.c_str(), "%u.%u.%u.%u%c", &a, &b, &c, &d, &extra) == 4 && a == 127 &&
+           b <= 255 && c <= 255 && d <= 255;
+}
+
+namespace {
+
 std::string readMixer(const QJsonObject &object, MixerEntry &entry)
 {
     MixerProfile &profile = entry.profile;
     profile.address = text(object, "address", "");
-    unsigned a, b, c, d;
-    char extra;
-    if (std::sscanf(profile.address.c_str(), "%u.%u.%u.%u%c", &a, &b, &c, &d, &extra) != 4 ||
-        a != 127 || b > 255 || c > 255 || d > 255) {
-        // Mixers live on the loopback network only.
+    if (!isLoopbackAddress(profile.address)) {
         return "address must be an IPv4 address in 127.0.0.0/8";
     }
     profile.model = text(object, "model", "ZEPH-2208");
@@ -57,6 +66,7 @@ std::string readMixer(const QJsonObject &object, MixerEntry &entry)
     profile.udn = text(object, "udn", "");
     profile.passwordSet = object.value(QStringLiteral("password")).toBool(false);
     profile.httpPort = object.value(QStringLiteral("httpPort")).toInt(80);
+    profile.ssdp = object.value(QStringLiteral("ssdp")).toBool(true);
     entry.startOn = object.value(QStringLiteral("running")).toBool(true);
     const std::string linkError = readLink(object, profile);
     if (!linkError.empty()) {

@@ -24,6 +24,9 @@ struct SimConfig
     std::vector<MixerEntry> mixers;
 };
 
+// A dotted IPv4 address in 127.0.0.0/8, where every simulated mixer lives.
+bool isLoopbackAddress(const std::string &address);
+
 // Reads the JSON configuration text (layout in docs/mixer-sim.md). Returns an error text naming
 // the first bad member, empty on success.
 std::string readConfig(const std::string &json, SimConfig &config);

@@ -58,6 +58,28 @@ void SimMixer::stop()
     m_running = false;
 }
 
+bool SimMixer::moveTo(const std::string &address)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_lifeMutex);
+    const bool wasRunning = m_running;
+    stop();
+    {
+        std::lock_guard<std::mutex> addressLock(m_addressMutex);
+        m_profile.address = address;
+    }
+    // The network face shows the address it was made with; a mixer without one stays without.
+    if (!m_extensions.empty()) {
+        m_extensions = makeMixerExtensions(m_profile);
+    }
+    return !wasRunning || start();
+}
+
+std::string SimMixer::address() const
+{
+    std::lock_guard<std::mutex> lock(m_addressMutex);
+    return m_profile.address;
+}
+
 bool SimMixer::startHttp()
 {
     auto server = std::make_unique<SimHttpServer>();

@@ -31,6 +31,12 @@ public:
     // Closes everything; replies held by the silent or slow faults are dropped.
     void stop();
     bool isRunning() const { return m_running; }
+    // Takes the mixer off its address and puts it on another, as a DHCP server that hands it a
+    // new lease: a running mixer says goodbye, goes and comes up again there. False when it
+    // cannot listen on the new address (it then stays off).
+    bool moveTo(const std::string &address);
+    // The address it listens on now; safe while another thread moves it.
+    std::string address() const;
 
     const MixerProfile &profile() const { return m_profile; }
     MixerData &data() { return m_data; }
@@ -57,6 +63,8 @@ private:
     bool startHttp();
     void stopHttp();
 
+    // The address changes only while the mixer is off, under both the life and address locks.
+    mutable std::mutex m_addressMutex;
     MixerProfile m_profile;
     MixerData m_data;
     std::vector<std::unique_ptr<MixerExtension>> m_extensions;

@@ -61,7 +61,8 @@ Run it inside scripts/sandbox.
   --config FILE        JSON configuration: the control address and the mixers with
                        address, model, name, mac, deviceId, headerColor, serial, udn,
                        link (none, primary, extension), linkedUnits, ovlinkMode,
-                       password, running and faults. See docs/mixer-sim.md.
+                       password, running, ssdp (false: reachable only by its
+                       address) and faults. See docs/mixer-sim.md.
   --mixers N           adds N generated mixers from 127.0.0.2 upward on free addresses,
                        models alternating.
   --control-port PORT  port of the control interface on 127.0.0.1 (default 7700 or the
@@ -75,6 +76,7 @@ garbage), lists the requests a mixer received and reads or sets its data sets:
 
   GET    /mixers                        the mixers and whether they run
   POST   /mixers/ADDRESS/start | stop   switches one mixer on or off
+  POST   /mixers/ADDRESS/move           moves it to {"address":"127.0.0.N"}
   GET    /mixers/ADDRESS/faults         the faults in force
   PUT    /mixers/ADDRESS/faults         replaces them with the JSON object sent
   GET    /mixers/ADDRESS/requests       "METHOD target" of every request received

@@ -110,6 +110,10 @@ QWidget *deviceSettingDialog(bool newProject)
 QWidget *addOnlineDialog(int mode)
 {
     ensureMixers();
+    // One mixer that discovery could not see, added by its address.
+    if (const auto device = mixerNamed(QStringLiteral("Stage Box"))) {
+        device->setAddedAddress(device->ipAddress());
+    }
     auto *dialog = new QovAddOnlineDeviceDialog(mode, {});
     for (const QString &name : {QStringLiteral("FOH Main"), QStringLiteral("Stage Box")}) {
         if (const auto device = mixerNamed(name)) {
