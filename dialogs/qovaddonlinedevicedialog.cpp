@@ -67,6 +67,8 @@ QovAddOnlineDeviceDialog::QovAddOnlineDeviceDialog(int mode,
     m_addressEdit = makeLineEdit(QString(), tr("IP address or host name"), QSize(260, 32),
                                  "dialog-address-edit");
     m_addressEdit->setMaxLength(QovTextRules::hostAddressLength);
+    // The hint inside the box goes once something is typed; a screen reader keeps the name.
+    m_addressEdit->setAccessibleName(tr("Mixer address"));
     m_addressEdit->installEventFilter(this);
     m_addressButton = makeButton(tr("Add by Address"), QSize(144, 32), "address-button");
     m_addressNote = makeLabel(QString(), QSize(192, 32), "dialog-address-note");
