@@ -93,8 +93,8 @@ SimHttpServer::Handler cgi(SimMixer &mixer, std::vector<std::string> names, Prod
         const std::string problem = checkQuery(request.query, names, numbers);
         if (!problem.empty()) {
             // Loud, so that whoever reads a failing test's output sees the wrong frame.
-            std::cerr << "mixer " << mixer.profile().address << ": bad request frame "
-                      << request.method << ' ' << request.target << ": " << problem << std::endl;
+            std::cerr << "mixer " << mixer.address() << ": bad request frame " << request.method
+                      << ' ' << request.target << ": " << problem << std::endl;
             return reply(rcodeReply(kBadFrame));
         }
         return reply(produce(request, numbers));

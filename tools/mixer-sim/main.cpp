@@ -97,7 +97,8 @@ int main(int argc, char **argv)
     std::cout << "control: " << config.controlAddress << ':' << port << '\n';
     for (const auto &mixer : mixers) {
         const MixerProfile &profile = mixer->profile();
-        std::cout << "mixer: " << profile.address << ' ' << profile.model << " \"" << profile.name
+        // Through its lock: the control server already runs and may move the mixer.
+        std::cout << "mixer: " << mixer->address() << ' ' << profile.model << " \"" << profile.name
                   << "\" " << (mixer->isRunning() ? "on" : "off") << '\n';
     }
     std::cout << "ready" << std::endl;
