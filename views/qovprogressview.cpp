@@ -189,10 +189,15 @@ void QovProgressView::showTransfers(const QovTransferProgress::Snapshot &snapsho
         }
         m_transferDetail->setText(lines.join(QLatin1Char('\n')));
     }
+    // A progress bar repaints at once when its value moves, and with the overlay over the
+    // window that is a paint of everything under it, on every poll; as a plain update it joins
+    // the window's next paint instead.
+    m_transferBar->setUpdatesEnabled(false);
     m_transferBar->setRange(0, snapshot.filesTotal());
     m_transferBar->setValue(snapshot.filesDone());
     m_transferBar->setFormat(
         tr("%1 of %2 files").arg(snapshot.filesDone()).arg(snapshot.filesTotal()));
+    m_transferBar->setUpdatesEnabled(true);
     m_transferBox->show();
     placeTransferBox();
 }

@@ -13,6 +13,7 @@
 #include "app/qovmainwindow.h"
 #include "benchlog.h"
 #include "benchprobes.h"
+#include "benchwait.h"
 #include "dialogs/qovaddonlinedevicedialog.h"
 #include "discovery/qovonlinedevicefinder.h"
 #include "mixersimprocess.h"
@@ -103,12 +104,12 @@ public:
             m_largestPss = std::max(m_largestPss, benchprobes::processTreeMemory().pssMiB);
         });
         sampler.start(10000);
-        (void)QTest::qWaitFor([this] { return m_clock.elapsed() >= m_durationMs; },
-                              int(m_durationMs) + 1000);
+        (void)benchWaitUntil([this] { return m_clock.elapsed() >= m_durationMs; },
+                             int(m_durationMs) + 1000);
         pager.stop();
         cycler.stop();
         // The last mixers switched off come back before the figures are taken.
-        (void)QTest::qWaitFor(
+        (void)benchWaitUntil(
             [this] {
                 return m_pendingControl == 0 &&
                        std::all_of(m_devices.cbegin(), m_devices.cend(), [](const auto &d) {
@@ -227,7 +228,7 @@ bool connectAll(QovMainWindow &window, int mixers)
                           Qt::LeftButton);
     });
     window.connectDevices();
-    return QTest::qWaitFor(
+    return benchWaitUntil(
         [&] { return window.projectData()->appDevices().size() == mixers && !window.isBusy(); },
         120000);
 }
@@ -258,14 +259,16 @@ int main(int argc, char *argv[])
     // Keep-alive at its shortest interval; mixers that come back are reconnected Device->App.
     profile.writeProgramSettings(
         "[Debug]\nkeepalive_interval=1\n[Config]\nauto_reconnect=2\nshow_top_page=false\n");
-    MixerSimProcess sim(QByteArray(R"({"generate": )") + QByteArray::number(mixers) + "}");
+    // Real mixers are other machines: the simulated ones must not take the window's cores.
+    MixerSimProcess sim(QByteArray(R"({"generate": )") + QByteArray::number(mixers) + "}",
+                        MixerSimProcess::CpuShare::Background);
     if (!sim.problem().isEmpty()) {
         std::fprintf(stderr, "simulator: %s\n", qPrintable(sim.problem()));
         return 1;
     }
     QovOnlineDeviceFinder *finder = QovOnlineDeviceFinder::instance();
     finder->start();
-    if (!QTest::qWaitFor([&] { return finder->getAll().size() >= mixers; }, 60000)) {
+    if (!benchWaitUntil([&] { return finder->getAll().size() >= mixers; }, 60000)) {
         std::fprintf(stderr, "only %d mixers listed\n", int(finder->getAll().size()));
         return 1;
     }

@@ -22,4 +22,5 @@ private:
     QElapsedTimer m_clock;
     qint64 m_last = 0;
     qint64 m_longestMs = 0;
+    int m_logAboveMs = 0;
 };

@@ -8,7 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-MixerSimProcess::MixerSimProcess(const QByteArray &configJson)
+MixerSimProcess::MixerSimProcess(const QByteArray &configJson, CpuShare share)
 {
     QJsonObject config = QJsonDocument::fromJson(configJson).object();
     config.insert("control", QJsonObject{{"address", "127.0.0.1"}, {"port", 0}});
@@ -20,7 +20,13 @@ MixerSimProcess::MixerSimProcess(const QByteArray &configJson)
     }
     file.close();
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(simulatorPath(), {"--config", configFile});
+    if (share == CpuShare::Background) {
+        // nice executes the simulator in its own process: the pid and the pipes stay the same.
+        m_process.start(QStringLiteral("nice"), {QStringLiteral("-n"), QStringLiteral("10"),
+                                                 simulatorPath(), "--config", configFile});
+    } else {
+        m_process.start(simulatorPath(), {"--config", configFile});
+    }
     // The simulator prints its control address, one line per mixer, then "ready".
     QByteArray output;
     QDeadlineTimer deadline(10000);

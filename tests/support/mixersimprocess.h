@@ -12,8 +12,13 @@
 class MixerSimProcess
 {
 public:
+    // How the simulator shares the cores with the program. A benchmark that times the program
+    // runs it as a background process: real mixers are other machines, and on two cores the
+    // simulated ones would otherwise take the CPU the window waits for.
+    enum class CpuShare { Equal, Background };
+
     // `configJson` is the simulator's configuration; its control port is replaced by a free one.
-    explicit MixerSimProcess(const QByteArray &configJson);
+    explicit MixerSimProcess(const QByteArray &configJson, CpuShare share = CpuShare::Equal);
     ~MixerSimProcess();
 
     // Empty when the simulator runs and every mixer listens; otherwise what went wrong.
