@@ -16,10 +16,12 @@ constexpr char confinedMark[] = "velmoraConfined";
 void turnOffUnusedFeatures(QWebEngineSettings *s)
 {
     using S = QWebEngineSettings;
-    // Reaching out: windows, remote and other local URLs, link pings, prefetching.
+    // Reaching out: windows, remote URLs, link pings, prefetching.
     s->setAttribute(S::JavascriptCanOpenWindows, false);
     s->setAttribute(S::LocalContentCanAccessRemoteUrls, false);
-    s->setAttribute(S::LocalContentCanAccessFileUrls, false);
+    // The pages load their shared scripts from file URLs beside them, which newer engines
+    // refuse without this; the request guard keeps every file URL inside the pages' folder.
+    s->setAttribute(S::LocalContentCanAccessFileUrls, true);
     s->setAttribute(S::HyperlinkAuditingEnabled, false);
     s->setAttribute(S::DnsPrefetchEnabled, false);
     s->setAttribute(S::WebRTCPublicInterfacesOnly, true);
