@@ -4,7 +4,12 @@
 
 #include <QHostAddress>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
+
+using Args = QovCliArguments;
 
 bool isIpv4(const QString &text)
 {
@@ -12,6 +17,190 @@ bool isIpv4(const QString &text)
     return address.setAddress(text) && address.protocol() == QAbstractSocket::IPv4Protocol &&
            address.toString() == text;
 }
+
+constexpr int bit(Args::Command command)
+{
+    return 1 << command;
+}
+constexpr int kEveryCommand =
+    bit(Args::List) | bit(Args::Backup) | bit(Args::Restore) | bit(Args::Diff);
+
+// The line being read: an option takes its value from here, and a --device waits here for
+// its --to.
+struct Cursor
+{
+    const QStringList &arguments;
+    int at = 0;
+    int pendingDevice = 0;
+
+    const QString &option() const { return arguments.at(at); }
+    bool hasValue() const { return at + 1 < arguments.size(); }
+    // The next argument, whatever it looks like: "--wait --json" is a bad number of seconds.
+    QString value() { return arguments.at(++at); }
+};
+
+// An empty text, or the usage error.
+using OptionHandler = QString (*)(Args &args, Cursor &cursor);
+
+struct Option
+{
+    const char *name;
+    const char *shortName;
+    // Bits of the commands that take it; for any other command it is an unknown option.
+    int commands;
+    // Either the option alone sets a flag, or its handler reads what follows it.
+    bool Args::*flag;
+    OptionHandler handle = nullptr;
+};
+
+QString setAddresses(Args &args, Cursor &cursor)
+{
+    // Repeatable, and each value may be a comma list; an address given twice counts once.
+    const QStringList given =
+        cursor.hasValue() ? cursor.value().split(QLatin1Char(',')) : QStringList();
+    if (given.isEmpty()) {
+        return QStringLiteral("--address needs an address or host name");
+    }
+    for (const QString &address : given) {
+        if (!QovTextRules::isHostAddress(address.trimmed())) {
+            return QStringLiteral("--address: \"%1\" is not an IPv4 address or host name")
+                .arg(address);
+        }
+        if (!args.askAddresses.contains(address.trimmed())) {
+            args.askAddresses.append(address.trimmed());
+        }
+    }
+    return QString();
+}
+
+QString setWait(Args &args, Cursor &cursor)
+{
+    bool ok = false;
+    const int seconds = cursor.hasValue() ? cursor.value().toInt(&ok) : 0;
+    if (!ok || seconds < 1 || seconds > 600) {
+        return QStringLiteral("--wait needs a number of seconds, 1 to 600");
+    }
+    args.waitSeconds = seconds;
+    return QString();
+}
+
+QString setOutput(Args &args, Cursor &cursor)
+{
+    if (!cursor.hasValue()) {
+        return QStringLiteral("%1 needs a file name").arg(cursor.option());
+    }
+    args.output = cursor.value();
+    return QString();
+}
+
+// --device N --to ADDRESS come in pairs, in this order.
+QString setDevice(Args &, Cursor &cursor)
+{
+    bool ok = false;
+    const int device = cursor.hasValue() ? cursor.value().toInt(&ok) : 0;
+    if (!ok || device < 1) {
+        return QStringLiteral("--device needs a device number from 1");
+    }
+    if (cursor.pendingDevice) {
+        return QStringLiteral("--device %1 has no --to").arg(cursor.pendingDevice);
+    }
+    cursor.pendingDevice = device;
+    return QString();
+}
+
+QString setTo(Args &args, Cursor &cursor)
+{
+    if (!cursor.pendingDevice) {
+        return QStringLiteral("--to must follow --device N");
+    }
+    const QString address = cursor.hasValue() ? cursor.value() : QString();
+    if (!isIpv4(address)) {
+        return QStringLiteral("--to needs an IPv4 address");
+    }
+    args.pairs.append({cursor.pendingDevice, address});
+    cursor.pendingDevice = 0;
+    return QString();
+}
+
+const Option kOptions[] = {
+    {"--json", nullptr, kEveryCommand, &Args::json},
+    {"--yes", nullptr, bit(Args::Restore), &Args::yes},
+    {"--allow-partial-copy", nullptr, bit(Args::Restore), &Args::allowPartialCopy},
+    {"--all", nullptr, bit(Args::Backup), &Args::all},
+    {"--address", nullptr, kEveryCommand, nullptr, setAddresses},
+    {"--wait", nullptr, kEveryCommand, nullptr, setWait},
+    {"--output", "-o", bit(Args::Backup), nullptr, setOutput},
+    {"--device", nullptr, bit(Args::Restore) | bit(Args::Diff), nullptr, setDevice},
+    {"--to", nullptr, bit(Args::Restore) | bit(Args::Diff), nullptr, setTo},
+};
+
+const Option *optionFor(const QString &arg, Args::Command command)
+{
+    for (const Option &option : kOptions) {
+        if ((option.commands & bit(command)) &&
+            (arg == QLatin1String(option.name) ||
+             (option.shortName && arg == QLatin1String(option.shortName)))) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+// What a command needs once every option is read: an empty text, or the usage error.
+using CommandCheck = QString (*)(Args &args, const QString &command, const QStringList &positional);
+
+QString checkList(Args &, const QString &, const QStringList &positional)
+{
+    return positional.isEmpty() ? QString() : QStringLiteral("list takes no addresses");
+}
+
+QString checkBackup(Args &args, const QString &, const QStringList &positional)
+{
+    for (const QString &address : positional) {
+        if (!isIpv4(address)) {
+            return QStringLiteral("\"%1\" is not an IPv4 address").arg(address);
+        }
+    }
+    if (args.all == !positional.isEmpty()) {
+        return QStringLiteral("backup needs either --all or mixer addresses");
+    }
+    if (args.output.isEmpty()) {
+        return QStringLiteral("backup needs -o FILE.vlmproj");
+    }
+    args.addresses = positional;
+    return QString();
+}
+
+QString checkProjectCommand(Args &args, const QString &command, const QStringList &positional)
+{
+    if (positional.size() != 1) {
+        return QStringLiteral("%1 needs exactly one project file").arg(command);
+    }
+    args.projectFile = positional.first();
+    if (args.command == Args::Restore && !args.yes) {
+        return QStringLiteral("restore overwrites mixers: confirm with --yes");
+    }
+    return QString();
+}
+
+struct CommandWord
+{
+    const char *word;
+    Args::Command command;
+    // None for a command that stands alone: the rest of the line is not read.
+    CommandCheck check;
+};
+
+const CommandWord kCommands[] = {
+    {"--help", Args::Help, nullptr},
+    {"-h", Args::Help, nullptr},
+    {"help", Args::Help, nullptr},
+    {"--version", Args::Version, nullptr},
+    {"list", Args::List, checkList},
+    {"backup", Args::Backup, checkBackup},
+    {"restore", Args::Restore, checkProjectCommand},
+    {"diff", Args::Diff, checkProjectCommand},
+};
 
 QovCliArguments failed(QovCliArguments args, const QString &error)
 {
@@ -28,139 +217,44 @@ QovCliArguments QovCliArguments::parse(const QStringList &arguments)
         return failed(args, QStringLiteral("no command given"));
     }
     const QString command = arguments.first();
-    if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
-        command == QLatin1String("help")) {
-        args.command = Help;
-        return args;
-    }
-    if (command == QLatin1String("--version")) {
-        args.command = Version;
-        return args;
-    }
-    if (command == QLatin1String("list")) {
-        args.command = List;
-    } else if (command == QLatin1String("backup")) {
-        args.command = Backup;
-    } else if (command == QLatin1String("restore")) {
-        args.command = Restore;
-    } else if (command == QLatin1String("diff")) {
-        args.command = Diff;
-    } else {
+    const auto word =
+        std::find_if(std::begin(kCommands), std::end(kCommands), [&](const CommandWord &known) {
+            return command == QLatin1String(known.word);
+        });
+    if (word == std::end(kCommands)) {
         return failed(args, QStringLiteral("unknown command \"%1\"").arg(command));
+    }
+    args.command = word->command;
+    if (!word->check) {
+        return args;
     }
 
     QStringList positional;
-    int pendingDevice = 0; // a --device waiting for its --to
-    for (int i = 1; i < arguments.size(); ++i) {
-        const QString &arg = arguments.at(i);
-        const bool hasValue = i + 1 < arguments.size();
-        auto value = [&]() { return arguments.at(++i); };
+    Cursor cursor{arguments};
+    for (cursor.at = 1; cursor.at < arguments.size(); ++cursor.at) {
+        const QString &arg = cursor.option();
+        // Help wins over everything after the command, so that it is always reachable.
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             args.command = Help;
             return args;
-        } else if (arg == QLatin1String("--json")) {
-            args.json = true;
-        } else if (arg == QLatin1String("--yes") && args.command == Restore) {
-            args.yes = true;
-        } else if (arg == QLatin1String("--allow-partial-copy") && args.command == Restore) {
-            args.allowPartialCopy = true;
-        } else if (arg == QLatin1String("--all") && args.command == Backup) {
-            args.all = true;
-        } else if (arg == QLatin1String("--address")) {
-            const QStringList given = hasValue ? value().split(QLatin1Char(',')) : QStringList();
-            if (given.isEmpty()) {
-                return failed(args, QStringLiteral("--address needs an address or host name"));
+        }
+        if (const Option *option = optionFor(arg, args.command)) {
+            const QString error = option->flag ? (args.*option->flag = true, QString())
+                                               : option->handle(args, cursor);
+            if (!error.isEmpty()) {
+                return failed(args, error);
             }
-            for (const QString &address : given) {
-                if (!QovTextRules::isHostAddress(address.trimmed())) {
-                    return failed(args,
-                                  QStringLiteral("--address: \"%1\" is not an IPv4 address or "
-                                                 "host name")
-                                      .arg(address));
-                }
-                if (!args.askAddresses.contains(address.trimmed())) {
-                    args.askAddresses.append(address.trimmed());
-                }
-            }
-        } else if (arg == QLatin1String("--wait")) {
-            bool ok = false;
-            const int seconds = hasValue ? value().toInt(&ok) : 0;
-            if (!ok || seconds < 1 || seconds > 600) {
-                return failed(args, QStringLiteral("--wait needs a number of seconds, 1 to 600"));
-            }
-            args.waitSeconds = seconds;
-        } else if ((arg == QLatin1String("-o") || arg == QLatin1String("--output")) &&
-                   args.command == Backup) {
-            if (!hasValue) {
-                return failed(args, QStringLiteral("%1 needs a file name").arg(arg));
-            }
-            args.output = value();
-        } else if (arg == QLatin1String("--device") &&
-                   (args.command == Restore || args.command == Diff)) {
-            bool ok = false;
-            const int device = hasValue ? value().toInt(&ok) : 0;
-            if (!ok || device < 1) {
-                return failed(args, QStringLiteral("--device needs a device number from 1"));
-            }
-            if (pendingDevice) {
-                return failed(args, QStringLiteral("--device %1 has no --to").arg(pendingDevice));
-            }
-            pendingDevice = device;
-        } else if (arg == QLatin1String("--to") &&
-                   (args.command == Restore || args.command == Diff)) {
-            if (!pendingDevice) {
-                return failed(args, QStringLiteral("--to must follow --device N"));
-            }
-            const QString address = hasValue ? value() : QString();
-            if (!isIpv4(address)) {
-                return failed(args, QStringLiteral("--to needs an IPv4 address"));
-            }
-            args.pairs.append({pendingDevice, address});
-            pendingDevice = 0;
         } else if (arg.startsWith(QLatin1Char('-'))) {
             return failed(args, QStringLiteral("unknown option \"%1\" for %2").arg(arg, command));
         } else {
             positional.append(arg);
         }
     }
-    if (pendingDevice) {
-        return failed(args, QStringLiteral("--device %1 has no --to").arg(pendingDevice));
+    if (cursor.pendingDevice) {
+        return failed(args, QStringLiteral("--device %1 has no --to").arg(cursor.pendingDevice));
     }
-
-    switch (args.command) {
-    case List:
-        if (!positional.isEmpty()) {
-            return failed(args, QStringLiteral("list takes no addresses"));
-        }
-        break;
-    case Backup:
-        for (const QString &address : positional) {
-            if (!isIpv4(address)) {
-                return failed(args, QStringLiteral("\"%1\" is not an IPv4 address").arg(address));
-            }
-        }
-        if (args.all == !positional.isEmpty()) {
-            return failed(args, QStringLiteral("backup needs either --all or mixer addresses"));
-        }
-        if (args.output.isEmpty()) {
-            return failed(args, QStringLiteral("backup needs -o FILE.vlmproj"));
-        }
-        args.addresses = positional;
-        break;
-    case Restore:
-    case Diff:
-        if (positional.size() != 1) {
-            return failed(args, QStringLiteral("%1 needs exactly one project file").arg(command));
-        }
-        args.projectFile = positional.first();
-        if (args.command == Restore && !args.yes) {
-            return failed(args, QStringLiteral("restore overwrites mixers: confirm with --yes"));
-        }
-        break;
-    default:
-        break;
-    }
-    return args;
+    const QString error = word->check(args, command, positional);
+    return error.isEmpty() ? args : failed(args, error);
 }
 
 QString QovCliArguments::usage()

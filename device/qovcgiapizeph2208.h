@@ -9,6 +9,7 @@
 // The CGI interface of the ZEPH-2208 and the ZEPH-2208NET. Each operation is one task; its
 // steps and requests run strictly one after another on that task's thread.
 // The object holds no state and its tasks do not refer to it.
+// Split over two files: the data transfer is in qovcgiapizeph2208transfer.cpp.
 class QovCgiApiZeph2208 : public QovCgiApi
 {
     Q_OBJECT

@@ -1,5 +1,7 @@
 #include "device/qovcurlrequest.h"
 
+#include "ovlib/curloptions.h"
+
 #include <QDebug>
 #include <QThread>
 
@@ -8,7 +10,6 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
-#include <mutex>
 
 namespace {
 
@@ -34,13 +35,6 @@ size_t collect(char *data, size_t size, size_t count, void *userData)
     }
     received->body.append(data, int(bytes));
     return size * count;
-}
-
-void initialiseOnce()
-{
-    // Not thread-safe in libcurl itself, and the first request may come from any worker.
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
 int onProgress(void *userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
@@ -75,28 +69,22 @@ QByteArray perform(CURL *handle, const QUrl &url, const QovRequestLimits &limits
     received.maxBytes = limits.maxBytes;
     char error[CURL_ERROR_SIZE] = {};
 
-    curl_easy_setopt(handle, CURLOPT_URL, target.constData());
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http");
+    ovlib::CurlOptions options;
+    options.url = target.constData();
+    options.deadlineMs = deadlineMs;
+    options.stallSeconds = QovCurlRequest::stallSeconds(deadlineMs);
+    options.maxBodyBytes = curl_off_t(limits.maxBytes);
+    options.onBody = collect;
+    options.bodySink = &received;
+    options.errorText = error;
+    ovlib::applyCurlOptions(handle, options);
     curl_easy_setopt(handle, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
-    // Mixers sit on the local network: never through a proxy, whatever the environment says.
-    // A literal address needs no name lookup; libcurl uses it as it stands.
-    curl_easy_setopt(handle, CURLOPT_PROXY, "");
-    curl_easy_setopt(handle, CURLOPT_NOPROXY, "*");
+    // Mixers speak IPv4: a host name given for one is looked up as IPv4 only.
     curl_easy_setopt(handle, CURLOPT_IPRESOLVE, CURL_IPRESOLVE_V4);
-    // Worker threads: no signal may interrupt them.
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, long(deadlineMs));
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, long(deadlineMs));
     curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, onProgress);
     curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &received);
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, QovCurlRequest::stallSeconds(deadlineMs));
-    curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits.maxBytes));
     curl_easy_setopt(handle, CURLOPT_FORBID_REUSE, 1L);
-    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, collect);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &received);
-    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, error);
     curl_easy_setopt(handle, CURLOPT_USERAGENT, "Velmora");
 
     const CURLcode code = curl_easy_perform(handle);
@@ -133,7 +121,7 @@ long QovCurlRequest::stallSeconds(int deadlineMs)
 
 QByteArray QovCurlRequest::get(const QUrl &url, const QovRequestLimits &limits)
 {
-    initialiseOnce();
+    ovlib::initialiseCurl();
     std::unique_ptr<CURL, EasyDeleter> handle(curl_easy_init());
     if (!handle) {
         return {};
@@ -144,7 +132,7 @@ QByteArray QovCurlRequest::get(const QUrl &url, const QovRequestLimits &limits)
 QByteArray QovCurlRequest::postForm(const QUrl &url, const QList<QovFormPart> &parts,
                                     const QovRequestLimits &limits)
 {
-    initialiseOnce();
+    ovlib::initialiseCurl();
     std::unique_ptr<CURL, EasyDeleter> handle(curl_easy_init());
     if (!handle) {
         return {};

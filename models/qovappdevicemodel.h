@@ -39,6 +39,7 @@ struct QovAppDeviceRecord
 // also called from worker threads (a download writes into the device while the project writes
 // its autosave copy), so every field is read and written under the device's lock, and
 // receivers connect with automatic (queued) connections. Signals are emitted outside the lock.
+// Split over two files: the setters are in qovappdevicemodelsetters.cpp.
 class QovAppDeviceModelInternal : public QObject
 {
     Q_OBJECT

@@ -1,10 +1,12 @@
 // Reading project files: every field is checked and the first bad one is named.
+#include "models/qovprojectreader.h"
+
 #include "models/qovautosaver.h"
 #include "models/qovdevicefields.h"
 #include "models/qovjsonscan.h"
 #include "models/qovprogramsettingsmodel.h"
 #include "models/qovprojectdatamodel.h"
-#include "models/qovqtcompat.h"
+#include "models/qovtextdecoding.h"
 #include "models/qovtextrules.h"
 
 #include <QCoreApplication>
@@ -12,12 +14,10 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QTextStream>
 #include <QThread>
 
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 #include <memory>
 #include <system_error>
 #include <thread>
@@ -73,25 +73,14 @@ struct DeviceEntry
     QString address;
     QovZephDataSets data;
 };
+
+bool readStructure(const QByteArray &utf8, QJsonObject *root, QVector<DeviceEntry> *entries);
+void readEntries(QVector<DeviceEntry> *entries);
+void readEntry(DeviceEntry &entry);
+QString readHeader(const QJsonObject &root, QovProjectDataModel *model);
+QString readDevice(const QJsonObject &object, const QByteArray &data, DeviceEntry *out);
+void moveToMainThread(QovProjectDataModel *model);
 } // namespace
-
-// Stores field by field through the model's setters, with autosaving held back.
-class QovProjectReader
-{
-public:
-    static Result parse(const QByteArray &utf8);
-    // The loader hands the model over before the write ends, so it runs in the background.
-    static void autosaveInBackground(QovProjectDataModel *model) { model->m_autosaver->writeNow(); }
-
-private:
-    static bool readStructure(const QByteArray &utf8, QJsonObject *root,
-                              QVector<DeviceEntry> *entries);
-    static void readEntries(QVector<DeviceEntry> *entries);
-    static void readEntry(DeviceEntry &entry);
-    static QString readHeader(const QJsonObject &root, QovProjectDataModel *model);
-    static QString readDevice(const QJsonObject &object, const QByteArray &data, DeviceEntry *out);
-    static void moveToMainThread(QovProjectDataModel *model);
-};
 
 Result QovProjectReader::parse(const QByteArray &utf8)
 {
@@ -135,13 +124,19 @@ Result QovProjectReader::parse(const QByteArray &utf8)
     return Result(model.release(), QString());
 }
 
+void QovProjectReader::autosaveInBackground(QovProjectDataModel *model)
+{
+    model->m_autosaver->writeNow();
+}
+
+namespace {
+
 // The root object, and every device entry read into its fields; false when the text is not
 // JSON. A project is almost all device data, so the text is split at its devices where it
 // can be, and each device is parsed on its own; whether the text is JSON, and what it holds,
 // come out as if it were parsed whole. (Only Qt's limit on nesting, at 1024 levels, is
 // counted from the device rather than from the file's root.)
-bool QovProjectReader::readStructure(const QByteArray &utf8, QJsonObject *root,
-                                     QVector<DeviceEntry> *entries)
+bool readStructure(const QByteArray &utf8, QJsonObject *root, QVector<DeviceEntry> *entries)
 {
     QovJsonScan::Split split;
     const bool isSplit = QovJsonScan::splitArrayMember(utf8, "devices", &split);
@@ -170,7 +165,7 @@ bool QovProjectReader::readStructure(const QByteArray &utf8, QJsonObject *root,
 
 // On threads of its own rather than the global pool: Qt converts images on the global pool
 // and the GUI thread waits for that, so a pool kept busy here would freeze the window.
-void QovProjectReader::readEntries(QVector<DeviceEntry> *entries)
+void readEntries(QVector<DeviceEntry> *entries)
 {
     std::atomic<int> next{0};
     const auto work = [entries, &next] {
@@ -193,7 +188,7 @@ void QovProjectReader::readEntries(QVector<DeviceEntry> *entries)
     }
 }
 
-void QovProjectReader::readEntry(DeviceEntry &entry)
+void readEntry(DeviceEntry &entry)
 {
     QJsonObject object = std::move(entry.object);
     QJsonDocument document;
@@ -209,7 +204,7 @@ void QovProjectReader::readEntry(DeviceEntry &entry)
     entry.text.clear();
 }
 
-QString QovProjectReader::readHeader(const QJsonObject &root, QovProjectDataModel *model)
+QString readHeader(const QJsonObject &root, QovProjectDataModel *model)
 {
     struct Field
     {
@@ -235,8 +230,7 @@ QString QovProjectReader::readHeader(const QJsonObject &root, QovProjectDataMode
 }
 
 // `data`: the text of the device's "data" member, or empty.
-QString QovProjectReader::readDevice(const QJsonObject &object, const QByteArray &data,
-                                     DeviceEntry *out)
+QString readDevice(const QJsonObject &object, const QByteArray &data, DeviceEntry *out)
 {
     const int index = out->index;
     QString name;
@@ -286,7 +280,7 @@ QString QovProjectReader::readDevice(const QJsonObject &object, const QByteArray
 
 // The loader runs on a worker thread; the program uses the result only in the main thread,
 // where queued notifications of the model and its devices must be delivered.
-void QovProjectReader::moveToMainThread(QovProjectDataModel *model)
+void moveToMainThread(QovProjectDataModel *model)
 {
     QCoreApplication *app = QCoreApplication::instance();
     if (!app || app->thread() == QThread::currentThread()) {
@@ -298,77 +292,6 @@ void QovProjectReader::moveToMainThread(QovProjectDataModel *model)
     model->moveToThread(app->thread());
 }
 
-namespace {
-constexpr quint64 kHighBits = 0x8080808080808080ULL;
-
-// Whether `bytes` is well-formed UTF-8 (no overlong forms, surrogates or values beyond
-// U+10FFFF), so that it can go to the JSON parser as it is.
-bool isValidUtf8(const QByteArray &bytes)
-{
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
-    const auto *end = p + bytes.size();
-    while (p < end) {
-        const unsigned char c = *p;
-        if (c < 0x80) {
-            // Project files are almost all ASCII: eight bytes at a time while no byte has its
-            // high bit set.
-            ++p;
-            while (end - p >= 8) {
-                quint64 eight = 0;
-                std::memcpy(&eight, p, 8);
-                if (eight & kHighBits) {
-                    break;
-                }
-                p += 8;
-            }
-            continue;
-        }
-        int length = 0;
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            low = c == 0xE0 ? 0xA0 : 0x80;
-            high = c == 0xED ? 0x9F : 0xBF;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            low = c == 0xF0 ? 0x90 : 0x80;
-            high = c == 0xF4 ? 0x8F : 0xBF;
-        } else {
-            return false;
-        }
-        if (end - p < length || p[1] < low || p[1] > high) {
-            return false;
-        }
-        for (int i = 2; i < length; ++i) {
-            if (p[i] < 0x80 || p[i] > 0xBF) {
-                return false;
-            }
-        }
-        p += length;
-    }
-    return true;
-}
-
-// The file's text as UTF-8 for the JSON parser, decoded as a text stream decodes it. Valid
-// UTF-8, by far the common case, is passed on without a round trip through UTF-16; anything
-// else goes through a text stream itself, so that a byte-order mark, a bad byte, a NUL byte
-// or a sequence cut off at the end is taken exactly as the stream takes it.
-QByteArray utf8Text(const QByteArray &bytes)
-{
-    if (!QovQtCompat::hasWideByteOrderMark(bytes)) {
-        const bool bom = bytes.startsWith("\xEF\xBB\xBF");
-        const QByteArray text = bom ? bytes.mid(3) : bytes;
-        if (isValidUtf8(text)) {
-            return text;
-        }
-    }
-    QTextStream stream(bytes);
-    QovQtCompat::setUtf8(stream);
-    return stream.readAll().toUtf8();
-}
 } // namespace
 
 std::tuple<QovProjectDataModel *, QString> parseProject(const QString &text)
@@ -378,7 +301,7 @@ std::tuple<QovProjectDataModel *, QString> parseProject(const QString &text)
 
 std::tuple<QovProjectDataModel *, QString> parseProjectBytes(const QByteArray &bytes)
 {
-    const QByteArray text = utf8Text(bytes);
+    const QByteArray text = QovTextDecoding::utf8Text(bytes);
     if (text.isEmpty()) {
         return Result(nullptr, QString());
     }

@@ -28,6 +28,7 @@ struct SsdpAnnouncement;
 
 // The manager's state and discovery thread. Separate from the process-wide facade so that
 // tests can run several independent managers and drive the search callbacks directly.
+// Split over two files: the search and announcement callbacks are in devicemanagerevents.cpp.
 class DeviceManager::DeviceManagerImpl
 {
 public:

@@ -1,8 +1,8 @@
 #include "ovlib/httpfetch.h"
 
-#include <curl/curl.h>
+#include "ovlib/curloptions.h"
+
 #include <memory>
-#include <mutex>
 
 namespace ovlib::internal {
 
@@ -38,12 +38,6 @@ size_t onHeader(char *, size_t size, size_t count, void *user)
     return sink->headerBytes > MaxHeaderBytes ? 0 : bytes;
 }
 
-void initialiseCurl()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 } // namespace
 
 FetchResult httpGet(const std::array<uint8_t, 4> &address, uint16_t port, const std::string &path,
@@ -62,23 +56,18 @@ FetchResult httpGet(const std::array<uint8_t, 4> &address, uint16_t port, const 
     Sink sink;
     sink.maxBody = maxBody;
     CURL *h = curl.get();
-    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http");
-    curl_easy_setopt(h, CURLOPT_NOPROXY, "*");
-    curl_easy_setopt(h, CURLOPT_PROXY, "");
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(timeoutMs));
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeoutMs));
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, StallSeconds);
-    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBody));
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, onBody);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+    char errorText[CURL_ERROR_SIZE] = {};
+    CurlOptions options;
+    options.url = url.c_str();
+    options.deadlineMs = timeoutMs;
+    options.stallSeconds = StallSeconds;
+    options.maxBodyBytes = static_cast<curl_off_t>(maxBody);
+    options.onBody = onBody;
+    options.bodySink = &sink;
+    options.errorText = errorText;
+    applyCurlOptions(h, options);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, onHeader);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &sink);
-    char errorText[CURL_ERROR_SIZE] = {};
-    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
     const CURLcode rc = curl_easy_perform(h);
     if (sink.tooLarge || rc == CURLE_FILESIZE_EXCEEDED) {
         result.error = "oversized response";

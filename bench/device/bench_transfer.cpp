@@ -81,6 +81,8 @@ double perRequestUs(Runner runner, const std::function<void()> &work)
     return timer.nsecsElapsed() / 1e3 / kRequests;
 }
 
+// A bare libcurl GET, on purpose without our request rules (ovlib/curloptions.h): the figure
+// beside it shows what those rules and our request layer add.
 void curlGet(const QByteArray &url)
 {
     CURL *handle = curl_easy_init();

@@ -14,7 +14,9 @@ size_t collect(char *data, size_t size, size_t count, void *into)
     return size * count;
 }
 
-// One request on a fresh handle, so that no connection is reused.
+// One request on a fresh handle, so that no connection is reused. Bare on purpose: the
+// baseline is what libcurl costs by itself, so none of our request rules (ovlib/curloptions.h:
+// deadline, stall abort, size cap, no proxy) are applied here.
 bool request(const std::string &url, std::string &body,
              curl_mime *(*makeForm)(CURL *, const void *) = nullptr, const void *formData = nullptr)
 {

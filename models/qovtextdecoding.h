@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+
+// How a project file's bytes become the text its reader parses.
+namespace QovTextDecoding {
+
+// The bytes as UTF-8, decoded as a text stream decodes them. Valid UTF-8, by far the common
+// case, is passed on without a round trip through UTF-16; anything else goes through a text
+// stream itself, so that a byte-order mark, a bad byte, a NUL byte or a sequence cut off at
+// the end is taken exactly as the stream takes it.
+QByteArray utf8Text(const QByteArray &bytes);
+
+} // namespace QovTextDecoding
