@@ -47,6 +47,9 @@ void QovAbstractDialog::setup(const QSize &size)
     buttonBar->setLayout(buttonRow);
     layout->addWidget(buttonBar);
     setLayout(layout);
+    // Enter means OK wherever the keyboard is, unless another button has the focus; only now
+    // does the button know its dialog.
+    m_okButton->setDefault(true);
 }
 
 void QovAbstractDialog::showEvent(QShowEvent *event)

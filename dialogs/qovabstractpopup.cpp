@@ -60,6 +60,14 @@ QovAbstractPopup::QovAbstractPopup(int width, int minimumHeight, const QString &
     setLayout(layout);
 }
 
+void QovAbstractPopup::addNote(const QString &text)
+{
+    m_note = text;
+    auto *layout = static_cast<QBoxLayout *>(this->layout());
+    layout->insertWidget(layout->indexOf(m_buttonRow), makeWrappedLabel(text, "popup-note", 0));
+    layout->insertSpacing(layout->indexOf(m_buttonRow), 8);
+}
+
 void QovAbstractPopup::makeAcceptButton(QPushButton *button, const QString &text)
 {
     button->setText(text);

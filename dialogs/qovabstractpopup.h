@@ -28,6 +28,9 @@ protected:
     QPushButton *centerButton() const { return m_centerButton; }
     QPushButton *rightButton() const { return m_rightButton; }
     QHBoxLayout *buttonRow() const { return m_buttonRow; }
+    // A smaller line under the message, above the buttons: what the buttons do.
+    void addNote(const QString &text);
+    QString note() const { return m_note; }
     // Gives a button its text and the accept look; the others keep the neutral look.
     static void makeAcceptButton(QPushButton *button, const QString &text);
 
@@ -37,5 +40,6 @@ private:
     QPushButton *m_rightButton;
     QString m_title;
     QString m_message;
+    QString m_note;
     QHBoxLayout *m_buttonRow;
 };

@@ -10,6 +10,7 @@
 #include "discovery/qovonlinedevicefinder.h"
 #include "models/qovtextrules.h"
 #include "models/qovworkerpool.h"
+#include "views/qovlistkeys.h"
 #include "views/qovsortlabel.h"
 #include "views/qovwidgetfactory.h"
 
@@ -47,6 +48,7 @@ QovAddOnlineDeviceDialog::QovAddOnlineDeviceDialog(int mode,
 
     m_list = makeListWidget(QSize(608, 226), 0, true, "dialog-device-list");
     m_list->setAccessibleName(tr("Mixers found on the network"));
+    qovEnableRowKeys(m_list);
     m_headerCheck = new QCheckBox();
     m_headerCheck->setFixedSize(20, 20);
     m_headerCheck->setAccessibleName(tr("Select all"));
@@ -239,6 +241,7 @@ void QovAddOnlineDeviceDialog::rebuildList()
         m_list->setItemWidget(item, row);
     }
     m_list->verticalScrollBar()->setValue(scroll);
+    qovOrderRowFocus(m_list);
     updateHeaderCheck();
 }
 

@@ -7,6 +7,7 @@
 #include "dialogs/qovlinkgroups.h"
 #include "dialogs/qovonlinelistsupport.h"
 #include "discovery/qovonlinedevicefinder.h"
+#include "views/qovlistkeys.h"
 #include "views/qovsortlabel.h"
 #include "views/qovwidgetfactory.h"
 
@@ -37,6 +38,7 @@ QovConnectDeviceDialog::QovConnectDeviceDialog(const QovAppDeviceModel &device,
     setWindowTitle(tr("Connect Device"));
     m_list = makeListWidget(QSize(kListWidth, 0), 0, true, "dialog-device-list");
     m_list->setAccessibleName(tr("Mixers"));
+    qovEnableRowKeys(m_list);
     m_sortLabels = {makeSortLabel(tr("Device"), QSize(166, 24)),
                     makeSortLabel(tr("IP Address"), QSize(118, 24)),
                     makeSortLabel(tr("Device ID"), QSize(80, 24))};
@@ -151,6 +153,7 @@ void QovConnectDeviceDialog::rebuildList()
         m_list->setItemWidget(item, row);
     }
     m_list->verticalScrollBar()->setValue(scroll);
+    qovOrderRowFocus(m_list);
     // The mixer found anew is a new object; one that left cannot be compared with.
     m_compare->setMixer(chosenShown);
 }

@@ -7,11 +7,13 @@
 #include "models/qovprogramsettingsmodel.h"
 #include "models/qovprojectdatamodel.h"
 #include "models/qovworkerpool.h"
+#include "views/qovlistkeys.h"
 #include "views/qovwidgetfactory.h"
 
 #include <QDebug>
 #include <QFutureWatcher>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -85,6 +87,7 @@ QovDeviceSettingDialog::QovDeviceSettingDialog(QovProjectDataModel *project, boo
     }
     m_deviceList = makeListWidget(QSize(608, 258), 0, true, "dialog-device-list");
     m_deviceList->setAccessibleName(tr("Project devices"));
+    qovEnableRowKeys(m_deviceList);
     m_addButton = makeAddButton(tr(" Add"), QSize(82, 24));
     m_addOnlineButton = makeAddButton(tr(" Add Online Device"), QSize(170, 24));
     setup(newProject ? QSize(664, 582) : QSize(664, 454));
@@ -95,10 +98,6 @@ QovDeviceSettingDialog::QovDeviceSettingDialog(QovProjectDataModel *project, boo
             &QovDeviceSettingDialog::onAddOnlineButtonClicked);
     connect(m_deviceList->model(), &QAbstractItemModel::rowsMoved, this,
             &QovDeviceSettingDialog::moveDevice);
-    // Return ends a name or title; it must not close the whole list with OK.
-    for (QPushButton *button : findChildren<QPushButton *>()) {
-        button->setAutoDefault(false);
-    }
     // OK first checks the names and closes only when they are fine.
     disconnect(okButton(), &QPushButton::clicked, this, &QDialog::accept);
     connect(okButton(), &QPushButton::clicked, this, &QovDeviceSettingDialog::collectResults);
@@ -162,6 +161,7 @@ void QovDeviceSettingDialog::appendRow(int index)
     connect(row, &QovDeviceSettingDialogListItem::deleteRequired, this,
             &QovDeviceSettingDialog::deleteDevice);
     m_deviceList->setItemWidget(item, row);
+    qovOrderRowFocus(m_deviceList);
 }
 
 void QovDeviceSettingDialog::rebuildList()
@@ -170,6 +170,16 @@ void QovDeviceSettingDialog::rebuildList()
     for (int i = 0; i < m_entries.size(); ++i) {
         appendRow(i);
     }
+}
+
+void QovDeviceSettingDialog::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && qobject_cast<QLineEdit *>(focusWidget())) {
+        event->accept();
+        return;
+    }
+    QovAbstractDialog::keyPressEvent(event);
 }
 
 void QovDeviceSettingDialog::onAddButtonClicked()

@@ -50,6 +50,8 @@ public Q_SLOTS:
 
 protected:
     void buildContents(QWidget *contents) override;
+    // Return in a name or the title only ends that text; elsewhere it means OK.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QovDeviceSettingDialog(QovProjectDataModel *project, bool newProject, QWidget *parent);

@@ -1,6 +1,7 @@
 #include "views/qovprojectview.h"
 
 #include "models/qovprojectdatamodel.h"
+#include "views/qovlistkeys.h"
 #include "views/qovmainwindowbase.h"
 #include "views/qovprojectdevicelistitemview.h"
 #include "views/qovprojectviewdevicelist.h"
@@ -127,6 +128,9 @@ QovProjectView::QovProjectView(QovMainWindowBase *mainWindow, QWidget *menuBar, 
     // Enter on the current row opens its page as a click does; the arrow keys choose the row.
     connect(m_deviceList, &QListWidget::itemActivated, this, openRow);
     connect(this, &QovProjectView::rowsListed, this, &QovProjectView::focusFirstRow);
+    // Tab goes from the list to the rows' status buttons, in row order; Space opens the menu.
+    connect(this, &QovProjectView::rowsListed, this, [this] { qovOrderRowFocus(m_deviceList); });
+    qovEnableRowKeys(m_deviceList);
     // F2 edits, as it renames elsewhere on the desktop.
     auto *editShortcut = new QShortcut(QKeySequence(Qt::Key_F2), this);
     editShortcut->setContext(Qt::WindowShortcut);

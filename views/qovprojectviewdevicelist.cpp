@@ -2,6 +2,10 @@
 
 #include "views/qovwidgetfactory.h"
 
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QPushButton>
+
 QovProjectViewDeviceList::QovProjectViewDeviceList(int width, int itemSpacing, QWidget *parent)
     : QListWidget(parent)
 {
@@ -27,4 +31,36 @@ void QovProjectViewDeviceList::updateEditorGeometries()
     if (!m_holdRowPlacement) {
         QListWidget::updateEditorGeometries();
     }
+}
+
+bool QovProjectViewDeviceList::openCurrentStatusMenu()
+{
+    QWidget *row = itemWidget(currentItem());
+    auto *button = row ? row->findChild<QPushButton *>(QStringLiteral("status-button")) : nullptr;
+    if (!button || !button->menu() || !button->isEnabled()) {
+        return false;
+    }
+    scrollToItem(currentItem());
+    button->showMenu();
+    return true;
+}
+
+void QovProjectViewDeviceList::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier &&
+        openCurrentStatusMenu()) {
+        event->accept();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+void QovProjectViewDeviceList::contextMenuEvent(QContextMenuEvent *event)
+{
+    // A right click keeps doing nothing; the menu is for the keyboard's context menu request.
+    if (event->reason() == QContextMenuEvent::Keyboard && openCurrentStatusMenu()) {
+        event->accept();
+        return;
+    }
+    event->ignore();
 }

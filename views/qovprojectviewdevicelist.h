@@ -15,8 +15,15 @@ public:
     // the list's next layout, which releasing schedules.
     void holdRowPlacement(bool hold);
 
+    // Opens the status menu of the current row, as its status button would; false without one.
+    bool openCurrentStatusMenu();
+
 protected:
     void updateEditorGeometries() override;
+    // Shift+F10 and the menu key (which the platform turns into a context menu event) open
+    // the current row's status menu.
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     bool m_holdRowPlacement = false;

@@ -6,6 +6,8 @@
 QPlainTextEditWithEditedSignal::QPlainTextEditWithEditedSignal(QWidget *parent)
     : QPlainTextEdit(parent)
 {
+    // A comment needs no tab character, and Tab must lead on to the dialog's buttons.
+    setTabChangesFocus(true);
     connect(this, &QPlainTextEdit::textChanged, this,
             &QPlainTextEditWithEditedSignal::onTextChanged);
 }

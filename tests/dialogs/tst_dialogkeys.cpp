@@ -1,0 +1,325 @@
+// Every dialog and popup with the keyboard alone: Tab reaches each enabled control once, in an
+// order that follows the window, the dialog's own buttons last; Escape closes without a result;
+// Enter takes the default button.
+#include "dialogs/qovabstractpopup.h"
+#include "dialogs/qovconfirmpopup.h"
+#include "dialogs/qovconfirmsavepopup.h"
+#include "dialogs/qovdevicesettingdialog.h"
+#include "dialogs/qoverrorpopup.h"
+#include "dialogs/qovprogramsettingsdialog.h"
+#include "dialogs/qovprojectmetadatadialog.h"
+#include "dialogs/qovreconnectdevicedialog.h"
+#include "dialogs/qovrestorepopup.h"
+#include "dialogs/qovversioninfodialog.h"
+#include "models/qovprojectdatamodel.h"
+#include "models/qovtextfile.h"
+#include "tempprofile.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using MakeDialog = std::function<QDialog *()>;
+Q_DECLARE_METATYPE(MakeDialog)
+
+namespace {
+
+QovAppDeviceModel unboundDevice(const QString &name)
+{
+    return std::make_shared<QovAppDeviceModelInternal>(name, QovDeviceSelector::ZEPH2208, QString(),
+                                                       0, 9);
+}
+
+// Leaks nothing: each test deletes the dialog and the project goes with the fixture.
+QovProjectDataModel *projectOf(int devices)
+{
+    static std::unique_ptr<QovProjectDataModel> project;
+    project = std::make_unique<QovProjectDataModel>();
+    project->setProjectName(QStringLiteral("Keys"));
+    for (int i = 0; i < devices; ++i) {
+        project->addDevice(unboundDevice(QStringLiteral("Mixer %1").arg(i + 1)));
+    }
+    return project.get();
+}
+
+QString nameOf(const QWidget *widget)
+{
+    const auto *button = qobject_cast<const QAbstractButton *>(widget);
+    QString name = QString::fromLatin1(widget->metaObject()->className());
+    if (!widget->objectName().isEmpty()) {
+        name += QLatin1Char('#') + widget->objectName();
+    }
+    if (button && !button->text().isEmpty()) {
+        name += QStringLiteral(" \"") + button->text() + QLatin1Char('"');
+    } else if (!widget->accessibleName().isEmpty()) {
+        name += QStringLiteral(" \"") + widget->accessibleName() + QLatin1Char('"');
+    }
+    return name;
+}
+
+// The controls a user can reach: shown, enabled, taking Tab, and not inside another control.
+QList<QWidget *> reachableControls(QWidget *dialog)
+{
+    QList<QWidget *> controls;
+    for (QWidget *widget : dialog->findChildren<QWidget *>()) {
+        if (widget->window() != dialog || !widget->isVisible() || !widget->isEnabled() ||
+            !(widget->focusPolicy() & Qt::TabFocus) || widget->focusProxy()) {
+            continue;
+        }
+        bool inner = false;
+        for (QWidget *up = widget->parentWidget(); up && up != dialog; up = up->parentWidget()) {
+            inner = inner || ((up->focusPolicy() & Qt::TabFocus) &&
+                              !qobject_cast<QAbstractScrollArea *>(up) && up->isEnabled());
+        }
+        if (!inner) {
+            controls.append(widget);
+        }
+    }
+    return controls;
+}
+
+// One full round of Tab from where the dialog put the focus, each stop once.
+QList<QWidget *> tabRound(QWidget *dialog, int limit)
+{
+    QList<QWidget *> stops;
+    QWidget *first = QApplication::focusWidget();
+    if (first) {
+        stops.append(first);
+    }
+    for (int i = 0; i < limit; ++i) {
+        QWidget *focused = QApplication::focusWidget();
+        if (!focused || focused->window() != dialog) {
+            break;
+        }
+        QTest::keyClick(focused, Qt::Key_Tab);
+        QWidget *next = QApplication::focusWidget();
+        if (!next || next == first) {
+            break;
+        }
+        stops.append(next);
+    }
+    return stops;
+}
+
+QDialog *shown(QDialog *dialog)
+{
+    dialog->show();
+    QApplication::setActiveWindow(dialog);
+    dialog->activateWindow();
+    if (!QTest::qWaitForWindowActive(dialog)) {
+        return nullptr;
+    }
+    return dialog;
+}
+
+QPushButton *buttonNamed(QWidget *root, const QString &text)
+{
+    for (QPushButton *button : root->findChildren<QPushButton *>()) {
+        if (button->isVisible() && button->text().trimmed() == text) {
+            return button;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class TestDialogKeys : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { qApp->setStyleSheet(loadTextFile(":/styles.qss")); }
+    void tabReachesEveryControlInOrder_data();
+    void tabReachesEveryControlInOrder();
+    void escapeCloses_data();
+    void escapeCloses();
+    void enterTakesTheDefault();
+    void returnInATextOnlyEndsIt();
+
+private:
+    void addDialogRows();
+
+    TempProfile m_profile;
+};
+
+void TestDialogKeys::addDialogRows()
+{
+    QTest::addColumn<MakeDialog>("make");
+    // The texts of the buttons that end the round, left to right.
+    QTest::addColumn<QStringList>("lastButtons");
+    // What Escape answers: a rejection, except where the popup gives it a meaning.
+    QTest::addColumn<int>("escapeResult");
+    const QStringList okCancel{"OK", "Cancel"};
+    QTest::newRow("metadata") << MakeDialog([] {
+        return new QovProjectMetaDataDialog(projectOf(0));
+    }) << okCancel << 0;
+    QTest::newRow("program settings")
+        << MakeDialog([] { return new QovProgramSettingsDialog(); }) << okCancel << 0;
+    QTest::newRow("new project") << MakeDialog([] { return new QovDeviceSettingDialog(); })
+                                 << okCancel << 0;
+    QTest::newRow("device setting, rows")
+        << MakeDialog([] { return new QovDeviceSettingDialog(projectOf(3)); }) << okCancel << 0;
+    QTest::newRow("reconnect") << MakeDialog([] {
+        return new QovReconnectDeviceDialog(unboundDevice(QStringLiteral("Entry")));
+    }) << okCancel << 0;
+    QTest::newRow("about") << MakeDialog([] { return new QovVersionInfoDialog(); }) << QStringList()
+                           << 0;
+    QTest::newRow("confirm") << MakeDialog([] {
+        return new QovConfirmPopup(QStringLiteral("Exit"), QStringLiteral("Really exit?"));
+    }) << QStringList{"OK", "Cancel"}
+                             << 0;
+    QTest::newRow("confirm save") << MakeDialog([] {
+        return new QovConfirmSavePopup(QStringLiteral("Caution"), QStringLiteral("Close?"));
+    }) << QStringList{"Save", "Don't Save", "Cancel"}
+                                  << 0;
+    QTest::newRow("error") << MakeDialog([] {
+        return new QovErrorPopup(QStringLiteral("Error"), QStringLiteral("Failed."));
+    }) << QStringList{"OK"} << 0;
+    QTest::newRow("restore") << MakeDialog([] {
+        return new QovRestorePopup(QStringLiteral("/tmp/show.vlmproj"),
+                                   QDateTime::currentDateTime());
+    }) << QStringList() << int(QovRestorePopup::DISCARD);
+}
+
+void TestDialogKeys::tabReachesEveryControlInOrder_data()
+{
+    addDialogRows();
+}
+
+void TestDialogKeys::tabReachesEveryControlInOrder()
+{
+    QFETCH(MakeDialog, make);
+    QFETCH(QStringList, lastButtons);
+    std::unique_ptr<QDialog> dialog(make());
+    QVERIFY(shown(dialog.get()));
+    QTest::qWait(50);
+    const QList<QWidget *> controls = reachableControls(dialog.get());
+    const QList<QWidget *> stops = tabRound(dialog.get(), controls.size() + 4);
+
+    QStringList missed;
+    for (QWidget *control : controls) {
+        if (!stops.contains(control)) {
+            missed << nameOf(control);
+        }
+    }
+    QVERIFY2(missed.isEmpty(), qPrintable("Tab never reaches: " + missed.join(", ")));
+    QCOMPARE(stops.size(), controls.size());
+
+    // From the stop after the last of the dialog's own buttons, the round reads as the
+    // window does: rows of a list right after the list, in row order, then the buttons.
+    QStringList order;
+    for (QWidget *stop : stops) {
+        order << nameOf(stop);
+    }
+    int lastButton = -1;
+    for (int i = 0; i < stops.size(); ++i) {
+        auto *button = qobject_cast<QPushButton *>(stops.at(i));
+        if (button && lastButtons.contains(button->text().trimmed())) {
+            lastButton = i;
+        }
+    }
+    QList<QWidget *> round = stops.mid(lastButton + 1) + stops.mid(0, lastButton + 1);
+    QStringList ending;
+    for (QWidget *stop : round.mid(round.size() - lastButtons.size())) {
+        auto *button = qobject_cast<QPushButton *>(stop);
+        ending << (button ? button->text().trimmed() : nameOf(stop));
+    }
+    QVERIFY2(ending == lastButtons, qPrintable(order.join(" > ")));
+
+    for (QListWidget *list : dialog->findChildren<QListWidget *>()) {
+        const int at = round.indexOf(list);
+        int rowAt = at;
+        int lastRow = -1;
+        for (int i = 0; i < list->count(); ++i) {
+            QWidget *row = list->itemWidget(list->item(i));
+            for (int s = 0; row && s < round.size(); ++s) {
+                if (!row->isAncestorOf(round.at(s))) {
+                    continue;
+                }
+                QVERIFY2(at >= 0 && s > at && s >= rowAt && i >= lastRow,
+                         qPrintable(nameOf(round.at(s)) + " of row " + QString::number(i + 1) +
+                                    " out of order: " + order.join(" > ")));
+                rowAt = s;
+                lastRow = i;
+            }
+        }
+    }
+}
+
+void TestDialogKeys::escapeCloses_data()
+{
+    addDialogRows();
+}
+
+void TestDialogKeys::escapeCloses()
+{
+    QFETCH(MakeDialog, make);
+    std::unique_ptr<QDialog> dialog(make());
+    QVERIFY(shown(dialog.get()));
+    // From wherever the keyboard is after a step forward.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QWidget *focused = QApplication::focusWidget();
+    QVERIFY(focused && focused->window() == dialog.get());
+    QTest::keyClick(focused, Qt::Key_Escape);
+    QTRY_VERIFY(!dialog->isVisible());
+    QFETCH(int, escapeResult);
+    QCOMPARE(dialog->result(), escapeResult);
+}
+
+void TestDialogKeys::enterTakesTheDefault()
+{
+    // Enter where no button has the focus means OK: the settings dialog closes accepted.
+    QovProgramSettingsDialog settings;
+    QVERIFY(shown(&settings));
+    QWidget *start = QApplication::focusWidget();
+    while (qobject_cast<QPushButton *>(QApplication::focusWidget())) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() != start);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY(!settings.isVisible());
+    QCOMPARE(settings.result(), int(QDialog::Accepted));
+
+    // The save question's default is Save.
+    QovConfirmSavePopup popup(QStringLiteral("Caution"), QStringLiteral("Close?"));
+    QVERIFY(shown(&popup));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY(!popup.isVisible());
+    QCOMPARE(popup.result(), int(QovConfirmSavePopup::SAVE));
+}
+
+void TestDialogKeys::returnInATextOnlyEndsIt()
+{
+    QovDeviceSettingDialog dialog(projectOf(2));
+    QVERIFY(shown(&dialog));
+    auto *list = dialog.findChild<QListWidget *>(QStringLiteral("dialog-device-list"));
+    QLineEdit *name = list->itemWidget(list->item(0))->findChild<QLineEdit *>();
+    name->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), name);
+    QTest::keyClick(name, Qt::Key_End);
+    QTest::keyClicks(name, QStringLiteral(" A"));
+    QTest::keyClick(name, Qt::Key_Return);
+    QTest::qWait(50);
+    QVERIFY(dialog.isVisible());
+
+    // The list itself is no text: Return there is OK.
+    list->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), list);
+    QSignalSpy collected(&dialog, &QovDeviceSettingDialog::resultCollected);
+    QTest::keyClick(list, Qt::Key_Return);
+    QTRY_VERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.entries().value(0).name, QStringLiteral("Mixer 1 A"));
+    // The project is changed by a worker; it must be done before the next test replaces it.
+    QVERIFY(collected.wait(10000));
+}
+
+QTEST_MAIN(TestDialogKeys)
+#include "tst_dialogkeys.moc"

@@ -1,0 +1,120 @@
+#include "views/qovlistkeys.h"
+
+#include <QAbstractButton>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QPointer>
+#include <QStyle>
+
+namespace {
+
+const char kCurrentProperty[] = "keyboard-current";
+
+void setMarked(QWidget *row, bool marked)
+{
+    if (!row || row->property(kCurrentProperty).toBool() == marked) {
+        return;
+    }
+    row->setProperty(kCurrentProperty, marked);
+    row->setAttribute(Qt::WA_StyledBackground);
+    // A dynamic property changes the matching rules only when the widget is polished anew.
+    row->style()->unpolish(row);
+    row->style()->polish(row);
+    row->update();
+}
+
+class CurrentRowMarker : public QObject
+{
+public:
+    explicit CurrentRowMarker(QListWidget *list)
+        : QObject(list)
+        , m_list(list)
+    {
+        list->installEventFilter(this);
+        connect(list, &QListWidget::currentItemChanged, this, [this] { update(); });
+        // Rows made anew replace the marked widget; the new current one is marked again.
+        connect(list->model(), &QAbstractItemModel::rowsInserted, this, [this] { update(); });
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != m_list) {
+            return QObject::eventFilter(watched, event);
+        }
+        if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+            update();
+        } else if (event->type() == QEvent::KeyPress &&
+                   static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space &&
+                   static_cast<QKeyEvent *>(event)->modifiers() == Qt::NoModifier) {
+            if (QAbstractButton *box = rowChoice()) {
+                box->click();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QAbstractButton *rowChoice() const
+    {
+        QWidget *row = m_list->itemWidget(m_list->currentItem());
+        if (!row) {
+            return nullptr;
+        }
+        for (QAbstractButton *button : row->findChildren<QAbstractButton *>()) {
+            if (button->isCheckable() && button->isEnabled() && button->isVisible()) {
+                return button;
+            }
+        }
+        return nullptr;
+    }
+
+    void update()
+    {
+        QWidget *current = m_list->hasFocus() ? m_list->itemWidget(m_list->currentItem()) : nullptr;
+        if (current != m_marked) {
+            setMarked(m_marked, false);
+        }
+        setMarked(current, true);
+        m_marked = current;
+    }
+
+    QListWidget *m_list;
+    QPointer<QWidget> m_marked;
+};
+
+} // namespace
+
+void qovOrderRowFocus(QListWidget *list)
+{
+    QWidget *previous = list;
+    for (int i = 0; i < list->count(); ++i) {
+        QWidget *row = list->itemWidget(list->item(i));
+        if (!row) {
+            continue;
+        }
+        // In the order they were made, which is left to right; not what lies inside another
+        // control (a combo box's parts) or in a window of its own (its popup).
+        QList<QWidget *> controls;
+        for (QWidget *w : row->findChildren<QWidget *>()) {
+            bool inside = false;
+            for (QWidget *up = w->parentWidget(); up && up != row; up = up->parentWidget()) {
+                inside = inside || up->isWindow() || controls.contains(up);
+            }
+            if (!inside && !w->isWindow() && (w->focusPolicy() & Qt::TabFocus)) {
+                controls.append(w);
+            }
+        }
+        for (QWidget *control : controls) {
+            QWidget::setTabOrder(previous, control);
+            previous = control;
+        }
+    }
+}
+
+void qovEnableRowKeys(QListWidget *list)
+{
+    new CurrentRowMarker(list);
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+class QListWidget;
+
+// Keyboard use of the lists whose rows are widgets (QListWidget::setItemWidget).
+
+// Puts the controls of the row widgets into the tab order right after the list, row by row.
+// Row widgets are made after the dialog around them, so by default Tab would reach them only
+// after the dialog's OK and Cancel. Call again whenever the rows are made anew.
+void qovOrderRowFocus(QListWidget *list);
+
+// While the list has the keyboard, its current row widget carries the dynamic property
+// "keyboard-current" (true), which the style sheet frames: the row widget covers the item, so
+// the list's own focus frame would never be seen. Space on the list clicks the current row's
+// first check box or radio button, so that the arrows and Space choose rows.
+void qovEnableRowKeys(QListWidget *list);
