@@ -118,16 +118,6 @@ QDialog *shown(QDialog *dialog)
     return dialog;
 }
 
-QPushButton *buttonNamed(QWidget *root, const QString &text)
-{
-    for (QPushButton *button : root->findChildren<QPushButton *>()) {
-        if (button->isVisible() && button->text().trimmed() == text) {
-            return button;
-        }
-    }
-    return nullptr;
-}
-
 } // namespace
 
 class TestDialogKeys : public QObject
