@@ -19,9 +19,11 @@ void turnOffUnusedFeatures(QWebEngineSettings *s)
     // Reaching out: windows, remote URLs, link pings, prefetching.
     s->setAttribute(S::JavascriptCanOpenWindows, false);
     s->setAttribute(S::LocalContentCanAccessRemoteUrls, false);
-    // The pages load their shared scripts from file URLs beside them, which newer engines
-    // refuse without this; the request guard keeps every file URL inside the pages' folder.
-    s->setAttribute(S::LocalContentCanAccessFileUrls, true);
+    // Without access to other file URLs a page's origin is opaque, and it cannot start a shared
+    // worker, which the request guard would not see on every engine. Qt 6's engine, though,
+    // then refuses the pages' own shared scripts beside them, so there they get the access and
+    // the request guard keeps every file URL inside the pages' folder.
+    s->setAttribute(S::LocalContentCanAccessFileUrls, QT_VERSION >= QT_VERSION_CHECK(6, 0, 0));
     s->setAttribute(S::HyperlinkAuditingEnabled, false);
     s->setAttribute(S::DnsPrefetchEnabled, false);
     s->setAttribute(S::WebRTCPublicInterfacesOnly, true);
