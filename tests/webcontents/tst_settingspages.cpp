@@ -7,6 +7,7 @@
 #include "models/qovappdevicemodel.h"
 #include "models/qovprojectdatamodel.h"
 #include "webpage/qovjsapi.h"
+#include "webpage/qovwebengineconfig.h"
 #include "webpage/qovzephsettingview.h"
 
 #include <QElapsedTimer>
@@ -22,6 +23,9 @@ class TestSettingsPages : public PageFixture
     Q_OBJECT
 
 private Q_SLOTS:
+    // As the program does before its first window: the first page's figure is then the page's
+    // own, not the web engine's start.
+    void initTestCase() { qovStartWebEngine(); }
     // A project write still running when the test log closes would log into it and can hang
     // the test's exit.
     void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
