@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTextDocument>
 #include <QtTest>
 
@@ -100,6 +101,9 @@ QString drawnText(const QWidget *widget)
     if (const auto *edit = qobject_cast<const QLineEdit *>(widget)) {
         return edit->text();
     }
+    if (const auto *edit = qobject_cast<const QPlainTextEdit *>(widget)) {
+        return edit->toPlainText();
+    }
     return QString();
 }
 
@@ -150,7 +154,10 @@ void collectIllegible(QWidget *top, QStringList &found)
         } else {
             const QRect area(widget->mapTo(top, QPoint(0, 0)) * scale, widget->size() * scale);
             background = velmora::test::commonestColour(shot, area);
-            foreground = widget->palette().color(widget->foregroundRole());
+            // Text boxes draw their text in the palette's text colour, not the foreground.
+            foreground = widget->palette().color(qobject_cast<const QPlainTextEdit *>(widget)
+                                                     ? QPalette::Text
+                                                     : widget->foregroundRole());
         }
         const bool large = font.pixelSize() >= 24 || (font.bold() && font.pixelSize() >= 19);
         const double ratio = velmora::test::contrastRatio(foreground, background);
