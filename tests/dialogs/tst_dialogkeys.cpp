@@ -11,6 +11,7 @@
 #include "dialogs/qovreconnectdevicedialog.h"
 #include "dialogs/qovrestorepopup.h"
 #include "dialogs/qovversioninfodialog.h"
+#include "models/qovautosaver.h"
 #include "models/qovprojectdatamodel.h"
 #include "models/qovtextfile.h"
 #include "tempprofile.h"
@@ -36,10 +37,13 @@ QovAppDeviceModel unboundDevice(const QString &name)
                                                        0, 9);
 }
 
-// Leaks nothing: each test deletes the dialog and the project goes with the fixture.
+// The project the dialog under test edits; let go of before the application, since a project
+// going away may still write its autosave copy.
+std::unique_ptr<QovProjectDataModel> project;
+
+// Leaks nothing: each test deletes the dialog, and the project goes at the end.
 QovProjectDataModel *projectOf(int devices)
 {
-    static std::unique_ptr<QovProjectDataModel> project;
     project = std::make_unique<QovProjectDataModel>();
     project->setProjectName(QStringLiteral("Keys"));
     for (int i = 0; i < devices; ++i) {
@@ -126,6 +130,13 @@ class TestDialogKeys : public QObject
 
 private Q_SLOTS:
     void initTestCase() { qApp->setStyleSheet(loadTextFile(":/styles.qss")); }
+    // A project destroyed with the statics, after the application, wrote its autosave copy
+    // into freed memory: the test crashed at its exit.
+    void cleanupTestCase()
+    {
+        project.reset();
+        QovAutosaver::waitForAllWrites();
+    }
     void tabReachesEveryControlInOrder_data();
     void tabReachesEveryControlInOrder();
     void escapeCloses_data();
