@@ -1,5 +1,7 @@
 #include "webpage/qovwebenginearguments.h"
 
+#include <QtGlobal>
+
 #include <algorithm>
 #include <utility>
 
@@ -38,6 +40,12 @@ QovWebEngineArguments::QovWebEngineArguments(int argc, char **argv)
         if (!given) {
             flags.append(flag);
         }
+    }
+    // Qt 6's engine reads only the arguments after this marker; Qt 5's reads them all.
+    const QByteArray marker = QByteArrayLiteral("--webEngineArgs");
+    if (QT_VERSION >= QT_VERSION_CHECK(6, 0, 0) &&
+        std::find(m_arguments.cbegin(), m_arguments.cend(), marker) == m_arguments.cend()) {
+        m_arguments.push_back(marker);
     }
     for (const QByteArray &flag : std::as_const(flags)) {
         if (!flag.isEmpty()) {

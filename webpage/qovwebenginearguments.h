@@ -12,7 +12,8 @@
 // The engine takes its flags from the application's arguments, or, when the variable
 // QTWEBENGINE_CHROMIUM_FLAGS is set, from the variable alone, split at every blank. A flag with a
 // blank in its value survives only as an argument, so the variable's flags are moved to the
-// arguments too, and the variable is cleared.
+// arguments too, and the variable is cleared. Qt 6's engine reads only the arguments after
+// "--webEngineArgs" and silently drops the rest, so there the marker goes before the flags.
 //
 // The flags:
 // - one renderer process per site: all settings pages are local files of one site, so they

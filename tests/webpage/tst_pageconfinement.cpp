@@ -338,9 +338,13 @@ void TestPageConfinement::hostilePageReachesNoMixer_data()
     // have failed.
     QTest::newRow("dedicated worker from blob")
         << "dedicatedWorker('r', 'http://127.0.0.2:83')" << done << false;
-    // With its origin opaque, the page cannot start one at all.
-    QTest::newRow("shared worker from blob") << "sharedWorker('r', 'http://127.0.0.2:83')"
-                                             << QStringList{QStringLiteral("error")} << false;
+    // With its origin opaque, the page cannot start one at all. Where the program's profile
+    // gives the pages file access, it starts, and each of its attempts must fail.
+    const bool profileGivesFileAccess = QT_VERSION >= QT_VERSION_CHECK(6, 0, 0);
+    QTest::newRow("shared worker from blob")
+        << "sharedWorker('r', 'http://127.0.0.2:83')"
+        << QStringList{profileGivesFileAccess ? QStringLiteral("done") : QStringLiteral("error")}
+        << false;
     QTest::newRow("shared worker from blob, file access")
         << "sharedWorker('r', 'http://127.0.0.2:83')" << done << true;
     QTest::newRow("shared worker to port 80, file access")
@@ -502,10 +506,16 @@ void TestPageConfinement::engineFlagsGoInAsArguments()
         made << QByteArray(arguments.argv()[i]);
     }
     QCOMPARE(arguments.argv()[arguments.argc()], nullptr);
-    QCOMPARE(made,
-             (QList<QByteArray>{"velmora", "/tmp/my project.vlmproj", "--user-flag",
-                                "--process-per-site=given", "--host-resolver-rules=MAP * ~NOTFOUND",
-                                "--force-webrtc-ip-handling-policy=disable_non_proxied_udp"}));
+    QList<QByteArray> expected{"velmora", "/tmp/my project.vlmproj"};
+    // Qt 6's engine ignores every flag before its marker.
+    if (QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)) {
+        expected << "--webEngineArgs";
+    }
+    expected << "--user-flag"
+             << "--process-per-site=given"
+             << "--host-resolver-rules=MAP * ~NOTFOUND"
+             << "--force-webrtc-ip-handling-policy=disable_non_proxied_udp";
+    QCOMPARE(made, expected);
 }
 
 int main(int argc, char *argv[])
