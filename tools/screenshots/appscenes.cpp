@@ -9,7 +9,10 @@
 #include "views/qovprojectdevicelistitemview.h"
 #include "views/qovprojectview.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -85,11 +88,42 @@ void openStatusMenu(QWidget *frame)
     button->menu()->popup(button->mapToGlobal(QPoint(0, button->height())));
 }
 
+// Keyboard focus as Tab gives it, so that the focus frames can be looked at.
+void focusForKeys(QWidget *window, QWidget *target)
+{
+    window->activateWindow();
+    // A window that is not yet active hands its focus to its first control once it is.
+    QElapsedTimer waited;
+    waited.start();
+    while (QApplication::activeWindow() != window->window() && waited.elapsed() < 3000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    target->setFocus(Qt::TabFocusReason);
+}
+
+void focusStatusButton(QWidget *frame)
+{
+    QListWidget *list = frame->findChild<QovProjectView *>()->deviceList();
+    auto *row = qobject_cast<QovProjectDeviceListItemView *>(list->itemWidget(list->item(0)));
+    focusForKeys(frame, row->statusButton());
+}
+
+QovProjectMetaDataDialog *metadataDialog()
+{
+    static std::unique_ptr<QovProjectDataModel> project;
+    project = std::make_unique<QovProjectDataModel>();
+    project->setProjectName(QStringLiteral("Grand Hall"));
+    project->setProjectAuthor(QStringLiteral("Kim Berg"));
+    project->setProjectDealer(QStringLiteral("Sound and Stage"));
+    project->setProjectDescription(
+        QStringLiteral("Twelve mixers, two rooms.\nDelay lines tuned on site."));
+    return new QovProjectMetaDataDialog(project.get());
+}
+
 } // namespace
 
 std::vector<ScreenshotScene> appScenes()
 {
-    static std::unique_ptr<QovProjectDataModel> metadataProject;
     return {
         {QStringLiteral("app-start-page"), [] { return new QovTopWindow(); }, nullptr, 0, 0},
         {QStringLiteral("app-main-empty"),
@@ -101,17 +135,18 @@ std::vector<ScreenshotScene> appScenes()
         {QStringLiteral("app-status-menu-open"),
          [] { return framedMainWindow(twelveDeviceProject(), QSize(1152, 720)); }, openStatusMenu,
          0, 0},
-        {QStringLiteral("dialog-project-metadata"),
-         [] {
-             metadataProject = std::make_unique<QovProjectDataModel>();
-             metadataProject->setProjectName(QStringLiteral("Grand Hall"));
-             metadataProject->setProjectAuthor(QStringLiteral("Kim Berg"));
-             metadataProject->setProjectDealer(QStringLiteral("Sound and Stage"));
-             metadataProject->setProjectDescription(
-                 QStringLiteral("Twelve mixers, two rooms.\nDelay lines tuned on site."));
-             return new QovProjectMetaDataDialog(metadataProject.get());
+        {QStringLiteral("dialog-project-metadata"), [] { return metadataDialog(); }, nullptr, 0, 0},
+        {QStringLiteral("keys-focus-status-button"),
+         [] { return framedMainWindow(twelveDeviceProject(), QSize(1152, 400)); },
+         focusStatusButton, 0, 0},
+        {QStringLiteral("keys-focus-field"), [] { return metadataDialog(); },
+         [](QWidget *dialog) { focusForKeys(dialog, dialog->findChildren<QLineEdit *>().at(1)); },
+         0, 0},
+        {QStringLiteral("keys-focus-button"), [] { return new QovProgramSettingsDialog(); },
+         [](QWidget *dialog) {
+             focusForKeys(dialog, dialog->findChildren<QPushButton *>().constLast());
          },
-         nullptr, 0, 0},
+         0, 0},
         {QStringLiteral("dialog-program-settings-list-open"),
          [] { return new QovProgramSettingsDialog(); },
          [](QWidget *dialog) { dialog->findChild<QComboBox *>()->showPopup(); }, 0, 0},
