@@ -85,29 +85,40 @@ private:
     QPointer<QWidget> m_marked;
 };
 
+// The row's controls that Tab reaches, in the order they were made, which is left to right; not
+// what lies inside another control (a combo box's parts) or in a window of its own (its popup).
+QList<QWidget *> rowControls(QWidget *row)
+{
+    QList<QWidget *> controls;
+    if (!row) {
+        return controls;
+    }
+    for (QWidget *w : row->findChildren<QWidget *>()) {
+        bool inside = false;
+        for (QWidget *up = w->parentWidget(); up && up != row; up = up->parentWidget()) {
+            inside = inside || up->isWindow() || controls.contains(up);
+        }
+        if (!inside && !w->isWindow() && (w->focusPolicy() & Qt::TabFocus)) {
+            controls.append(w);
+        }
+    }
+    return controls;
+}
+
 } // namespace
 
-void qovOrderRowFocus(QListWidget *list)
+void qovOrderRowFocus(QListWidget *list, int fromRow)
 {
     QWidget *previous = list;
-    for (int i = 0; i < list->count(); ++i) {
-        QWidget *row = list->itemWidget(list->item(i));
-        if (!row) {
-            continue;
+    for (int i = fromRow - 1; i >= 0; --i) {
+        const QList<QWidget *> before = rowControls(list->itemWidget(list->item(i)));
+        if (!before.isEmpty()) {
+            previous = before.constLast();
+            break;
         }
-        // In the order they were made, which is left to right; not what lies inside another
-        // control (a combo box's parts) or in a window of its own (its popup).
-        QList<QWidget *> controls;
-        for (QWidget *w : row->findChildren<QWidget *>()) {
-            bool inside = false;
-            for (QWidget *up = w->parentWidget(); up && up != row; up = up->parentWidget()) {
-                inside = inside || up->isWindow() || controls.contains(up);
-            }
-            if (!inside && !w->isWindow() && (w->focusPolicy() & Qt::TabFocus)) {
-                controls.append(w);
-            }
-        }
-        for (QWidget *control : controls) {
+    }
+    for (int i = fromRow; i < list->count(); ++i) {
+        for (QWidget *control : rowControls(list->itemWidget(list->item(i)))) {
             QWidget::setTabOrder(previous, control);
             previous = control;
         }

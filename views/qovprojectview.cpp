@@ -26,8 +26,10 @@
 
 namespace {
 
-// Rows made per turn of the event loop: at least the first ones, then as many as fit in the
-// time, so that small projects are listed at once and large ones without a long stall.
+// Rows made per turn of the event loop: the first turn makes at least the first few, so that
+// small projects are listed at once; every turn then makes as many as fit in the time. Later
+// turns make at least one only: the user may already be paging through the devices, and on a
+// busy machine a row takes several milliseconds.
 const int kRowsAtOnce = 4;
 const int kRowTimeBudgetMs = 10;
 
@@ -128,8 +130,6 @@ QovProjectView::QovProjectView(QovMainWindowBase *mainWindow, QWidget *menuBar, 
     // Enter on the current row opens its page as a click does; the arrow keys choose the row.
     connect(m_deviceList, &QListWidget::itemActivated, this, openRow);
     connect(this, &QovProjectView::rowsListed, this, &QovProjectView::focusFirstRow);
-    // Tab goes from the list to the rows' status buttons, in row order; Space opens the menu.
-    connect(this, &QovProjectView::rowsListed, this, [this] { qovOrderRowFocus(m_deviceList); });
     qovEnableRowKeys(m_deviceList);
     // F2 edits, as it renames elsewhere on the desktop.
     auto *editShortcut = new QShortcut(QKeySequence(Qt::Key_F2), this);
@@ -248,13 +248,17 @@ void QovProjectView::addPendingRows()
     QElapsedTimer spent;
     spent.start();
     const int firstRow = m_nextRow;
+    const int atLeast = firstRow == 0 ? kRowsAtOnce : 1;
     m_deviceList->holdRowPlacement(true);
     while (m_nextRow < m_pendingRows.size() &&
-           (m_nextRow - firstRow < kRowsAtOnce || spent.elapsed() < kRowTimeBudgetMs)) {
+           (m_nextRow - firstRow < atLeast || spent.elapsed() < kRowTimeBudgetMs)) {
         addRow(static_cast<quint32>(m_nextRow + 1), m_pendingRows.at(m_nextRow));
         ++m_nextRow;
     }
     m_deviceList->holdRowPlacement(false);
+    // Tab goes from the list to the rows' status buttons, in row order; Space opens the menu.
+    // Batch by batch: ordering all rows at the end stalled the window for 100 ms and more.
+    qovOrderRowFocus(m_deviceList, firstRow);
     if (m_nextRow < m_pendingRows.size()) {
         const quint64 listing = m_listing;
         QTimer::singleShot(0, this, [this, listing] {

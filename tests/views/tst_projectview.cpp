@@ -342,6 +342,21 @@ void TestProjectView::largeProjectListedInTurns()
         return true;
     };
     QTRY_VERIFY(rowsInPlace());
+    // The rows came in several batches, and Tab still goes from the list through the rows'
+    // controls in row order, each row once.
+    QList<int> rowsTabbed;
+    for (QWidget *w = list->nextInFocusChain(); w != list; w = w->nextInFocusChain()) {
+        for (int i = 0; i < list->count() && (w->focusPolicy() & Qt::TabFocus); ++i) {
+            if (row(list, i)->isAncestorOf(w) &&
+                (rowsTabbed.isEmpty() || rowsTabbed.constLast() != i)) {
+                rowsTabbed << i;
+            }
+        }
+    }
+    QCOMPARE(rowsTabbed.size(), list->count());
+    for (int i = 0; i < rowsTabbed.size(); ++i) {
+        QCOMPARE(rowsTabbed.at(i), i);
+    }
     QVERIFY(row(list, 1)->isVisible());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row(list, 1)->geometry().center());
     QCOMPARE(m_window->calls, QStringList({"page 2"}));
