@@ -10,6 +10,7 @@
 #include <QDebug>
 #include <QResizeEvent>
 #include <QThread>
+#include <QTimer>
 #include <QWebChannel>
 #include <QWebEngineView>
 
@@ -68,7 +69,10 @@ void QovZephSettingView::ensureWebView()
     if (!m_pageUrl.isEmpty()) {
         m_webView->load(m_pageUrl);
     }
-    m_webView->show();
+    // Showing a new web view makes its drawing surface, and starting the page's engine side
+    // above costs about as much again: two turns of the event loop, so that the window does not
+    // stall for both at once. The page loads meanwhile.
+    QTimer::singleShot(0, m_webView, [view = m_webView] { view->show(); });
     QovWebViewKeeper::instance().touch(this);
     QovWebViewKeeper::instance().trim();
 }
