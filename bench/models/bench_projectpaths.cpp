@@ -4,6 +4,7 @@
 // text stream's decoding; and a device's data spliced from cached bytes, against the same
 // data serialised from its object. The plain paths stay in the program for what the fast
 // ones refuse, so each pair is measured here through the program's own functions.
+#include "benchlog.h"
 #include "models/qovprojectdatamodel.h"
 #include "models/qovqtcompat.h"
 #include "models/qovtextdecoding.h"
@@ -135,8 +136,8 @@ int main(int argc, char *argv[])
     // Keep the default project and the settings of the real user out of reach.
     qputenv("XDG_DATA_HOME", folder.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", folder.path().toLocal8Bit());
+    quietBenchLog();
     QCoreApplication app(argc, argv);
-    qSetMessagePattern(QStringLiteral("%{if-debug}%{endif}%{if-warning}%{message}%{endif}"));
     for (int devices : {32, 128, 256}) {
         measure(devices);
     }
