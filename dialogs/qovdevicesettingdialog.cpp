@@ -6,6 +6,7 @@
 #include "dialogs/qovtextvalidators.h"
 #include "models/qovprogramsettingsmodel.h"
 #include "models/qovprojectdatamodel.h"
+#include "models/qovtextrules.h"
 #include "models/qovworkerpool.h"
 #include "views/qovlistkeys.h"
 #include "views/qovwidgetfactory.h"
@@ -24,7 +25,6 @@
 
 namespace {
 const QSize kRowSize(608, 48);
-const int kMaxProjectNameLength = 30;
 
 QPushButton *makeAddButton(const QString &text, const QSize &size)
 {
@@ -70,7 +70,7 @@ QovDeviceSettingDialog::QovDeviceSettingDialog(QovProjectDataModel *project, boo
         m_projectNameEdit =
             makeLineEdit(project->projectName(), tr("Input project title"), QSize(608, 28));
         m_projectNameEdit->setAccessibleName(tr("Project title"));
-        m_projectNameEdit->setMaxLength(kMaxProjectNameLength);
+        m_projectNameEdit->setMaxLength(QovTextRules::titleLength);
         m_projectNameEdit->setValidator(makeProjectTextValidator(m_projectNameEdit));
         connect(m_projectNameEdit, &QLineEdit::editingFinished, this, [this] {
             const QString trimmed = m_projectNameEdit->text().trimmed();

@@ -1,6 +1,7 @@
 #include "dialogs/qovdevicesettingdialoglistitem.h"
 
 #include "dialogs/qovtextvalidators.h"
+#include "models/qovtextrules.h"
 #include "views/qovwidgetfactory.h"
 
 #include <QComboBox>
@@ -8,10 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-
-namespace {
-const int kMaxNameLength = 30;
-} // namespace
 
 QovDeviceSettingDialogListItem::QovDeviceSettingDialogListItem(
     std::shared_ptr<QovDeviceSettingEntry> entry, int number, QWidget *parent)
@@ -64,7 +61,7 @@ QWidget *QovDeviceSettingDialogListItem::makeNameColumn()
         return makeLabel(m_entry->name, QSize(318, 16), "device-type-selector");
     }
     m_nameEdit = makeLineEdit(m_entry->name, QString(), QSize(320, 32));
-    m_nameEdit->setMaxLength(kMaxNameLength);
+    m_nameEdit->setMaxLength(QovTextRules::deviceNameLength);
     m_nameEdit->setValidator(makeDeviceNameValidator(m_nameEdit));
     connect(m_nameEdit, &QLineEdit::textChanged, this,
             &QovDeviceSettingDialogListItem::onDeviceNameChanged);

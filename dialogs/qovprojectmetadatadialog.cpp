@@ -1,6 +1,8 @@
 #include "dialogs/qovprojectmetadatadialog.h"
 
+#include "dialogs/qovtextvalidators.h"
 #include "models/qovprojectdatamodel.h"
+#include "models/qovtextrules.h"
 #include "views/qovwidgetfactory.h"
 #include "views/qplaintexteditwitheditedsignal.h"
 
@@ -8,12 +10,8 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 
 namespace {
-
-// The characters a project file cannot hold in these fields: " \ % & / < >.
-const QString kTextPattern = QStringLiteral("[^\"\\\\%&/<>]*");
 
 void replaceByTrimmed(QLineEdit *edit)
 {
@@ -28,17 +26,16 @@ void replaceByTrimmed(QLineEdit *edit)
 QovProjectMetaDataDialog::QovProjectMetaDataDialog(QovProjectDataModel *project, QWidget *parent)
     : QovAbstractDialog(parent)
     , m_project(project)
-    , m_nameEdit(makeTextEdit(project->projectName(), 30))
-    , m_authorEdit(makeTextEdit(project->projectAuthor(), 20))
-    , m_dealerEdit(makeTextEdit(project->projectDealer(), 30))
+    , m_nameEdit(makeTextEdit(project->projectName(), QovTextRules::titleLength))
+    , m_authorEdit(makeTextEdit(project->projectAuthor(), QovTextRules::authorLength))
+    , m_dealerEdit(makeTextEdit(project->projectDealer(), QovTextRules::dealerLength))
     , m_commentEdit(new QPlainTextEditWithEditedSignal())
 {
     setWindowTitle(tr("Project Information"));
     m_commentEdit->setObjectName(QStringLiteral("metadata-edit"));
     m_commentEdit->setFixedSize(400, 120);
-    m_commentEdit->setMaxLength(200);
-    m_commentEdit->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(kTextPattern), m_commentEdit));
+    m_commentEdit->setMaxLength(QovTextRules::commentLength);
+    m_commentEdit->setValidator(makeProjectTextValidator(m_commentEdit));
     m_commentEdit->setPlainText(project->projectDescription());
     connect(m_commentEdit, &QPlainTextEditWithEditedSignal::editingFinished, this, [this] {
         const QString trimmed = m_commentEdit->toPlainText().trimmed();
@@ -53,7 +50,7 @@ QLineEdit *QovProjectMetaDataDialog::makeTextEdit(const QString &text, int maxLe
 {
     QLineEdit *edit = makeLineEdit(text, QString(), QSize(400, 30), "metadata-edit");
     edit->setMaxLength(maxLength);
-    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(kTextPattern), edit));
+    edit->setValidator(makeProjectTextValidator(edit));
     connect(edit, &QLineEdit::editingFinished, edit, [edit] { replaceByTrimmed(edit); });
     return edit;
 }

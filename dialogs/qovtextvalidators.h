@@ -3,8 +3,8 @@
 class QObject;
 class QValidator;
 
-// Validators that keep editors within what the project file accepts, so that anything typed
-// can be saved and read back. Owned by `parent`.
+// Validators that keep editors within what the project file accepts (models/qovtextrules), so
+// that anything typed can be saved and read back. Owned by `parent`.
 
 // Project title, author, dealer and comment: no " \ % & / < >; the empty text is fine.
 QValidator *makeProjectTextValidator(QObject *parent);

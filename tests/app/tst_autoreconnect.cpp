@@ -252,11 +252,7 @@ void TestAutoReconnect::noOverwriteWithoutASafetyCopy()
     const QovAppDeviceModel entry = showAlphaProject();
     QVERIFY(entry);
     const QovSafetyCopies copies;
-    QVERIFY(QDir().mkpath(copies.root()));
-    const QString problem = velmora::test::makeFolderReadOnly(copies.root());
-    if (!problem.isEmpty()) {
-        QSKIP(qPrintable(problem));
-    }
+    VELMORA_READ_ONLY_OR_SKIP(copies.root());
     ModalAnswerer answerer;
     answerer.pressButton(QStringLiteral("OK"));
     powerCycleAlpha(entry);

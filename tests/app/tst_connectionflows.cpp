@@ -8,6 +8,7 @@
 #include "dialogs/qovreconnectdevicedialog.h"
 #include "discovery/qovonlinedevicefinder.h"
 #include "logcollector.h"
+#include "mixerchecks.h"
 #include "mixersimprocess.h"
 #include "modalanswerer.h"
 #include "models/qovautosaver.h"
@@ -54,54 +55,9 @@ const QByteArray kConfig = R"({ "mixers": [
     "serial": 5006 }
 ] })";
 
-// Data set targets with their bank counts, in transfer order.
-const QList<QPair<int, int>> kDataSets = {{2, 8}, {3, 1}, {4, 1}, {6, 40}, {7, 1}};
-
-QStringList deviceData(const QovAppDeviceModel &device)
-{
-    return device->zephDataPreset() + QStringList{device->zephData12BandEq()} +
-           QStringList{device->zephData4BandEq()} + device->zephDataPartialPreset() +
-           QStringList{device->zephDataCurrent()};
-}
-
-QStringList simData(MixerSimProcess &sim, const QString &address)
-{
-    QStringList texts;
-    for (const auto &[target, banks] : kDataSets) {
-        for (int bank = 0; bank < banks; ++bank) {
-            texts << QString::fromUtf8(sim.dataSet(address, target, bank));
-        }
-    }
-    return texts;
-}
-
-QStringList namesOf(const QVector<QovAppDeviceModel> &devices)
-{
-    QStringList names;
-    for (const auto &device : devices) {
-        names << device->deviceName();
-    }
-    return names;
-}
-
-QStringList namesOf(const QList<QovOnlineDeviceModel> &devices)
-{
-    QStringList names;
-    for (const auto &device : devices) {
-        names << device->deviceName();
-    }
-    return names;
-}
-
 QovAppDeviceModel unboundDevice(const QString &name, QovDeviceSelector::DeviceType type)
 {
     return std::make_shared<QovAppDeviceModelInternal>(name, type, QString(), 0, 9);
-}
-
-bool anyUpload(const QStringList &requests)
-{
-    return std::any_of(requests.cbegin(), requests.cend(),
-                       [](const QString &request) { return request.contains("upload"); });
 }
 
 // The data of the one device of a safety copy file.
@@ -175,8 +131,6 @@ private:
     QString overlayTitle() const;
     QProgressBar *overlayBar() const;
     QString macOf(const QString &mixerName) const;
-    // The finder's model of the mixer listed under `mixerName`; null when none is.
-    QovOnlineDeviceModel listed(const QString &mixerName) const;
 
     std::unique_ptr<TempProfile> m_profile;
     std::unique_ptr<MixerSimProcess> m_sim;
@@ -200,16 +154,6 @@ QString TestConnectionFlows::overlayTitle() const
 QProgressBar *TestConnectionFlows::overlayBar() const
 {
     return m_window->findChild<QProgressBar *>(QStringLiteral("progress-bar"));
-}
-
-QovOnlineDeviceModel TestConnectionFlows::listed(const QString &mixerName) const
-{
-    for (const auto &device : m_finder->getAll()) {
-        if (device->deviceName() == mixerName) {
-            return device;
-        }
-    }
-    return {};
 }
 
 QString TestConnectionFlows::macOf(const QString &mixerName) const
@@ -366,7 +310,7 @@ void TestConnectionFlows::newProjectFromOnlineMixers()
     QCOMPARE(namesOf(devices), shownNames);
     for (const auto &device : devices) {
         QCOMPARE(device->status(), QovAppDeviceModelInternal::CONNECTED);
-        QCOMPARE(deviceData(device), simData(*m_sim, device->ipAddress()));
+        QCOMPARE(deviceData(device), mixerData(*m_sim, device->ipAddress()));
     }
     QCOMPARE(m_window->devicePages().size(), 5);
 }
@@ -443,7 +387,7 @@ void TestConnectionFlows::connectInBothDirections()
     QTRY_VERIFY(!m_window->isBusy());
     QVERIFY(LogCollector::contains(QStringLiteral("connected!")));
     QCOMPARE(entry->ipAddress(), address);
-    QCOMPARE(deviceData(entry), simData(*m_sim, address));
+    QCOMPARE(deviceData(entry), mixerData(*m_sim, address));
     QTRY_VERIFY(m_window->windowTitle().endsWith(QStringLiteral(" *")));
 
     // Changed data goes to the mixer in every data set.
@@ -462,7 +406,7 @@ void TestConnectionFlows::connectInBothDirections()
     QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
     QTRY_VERIFY(!m_window->isBusy());
     QCOMPARE(entry->ipAddress(), addressOf("Stage"));
-    QCOMPARE(simData(*m_sim, addressOf("Stage")), deviceData(entry));
+    QCOMPARE(mixerData(*m_sim, addressOf("Stage")), deviceData(entry));
 }
 
 void TestConnectionFlows::failedConnectionLeavesTheEntry_data()
@@ -575,7 +519,7 @@ void TestConnectionFlows::missingThenReconnect()
     const QovSafetyCopies copies;
     for (const bool upload : {false, true}) {
         const QStringList copiesBefore = copies.copies(entry->macAddress());
-        const QStringList mixerBefore = simData(*m_sim, address);
+        const QStringList mixerBefore = mixerData(*m_sim, address);
         if (upload) {
             entry->setZephDataCurrent(QStringLiteral("{\"reconnected\":true}"));
         }
@@ -584,7 +528,7 @@ void TestConnectionFlows::missingThenReconnect()
         QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
         QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
         QTRY_VERIFY(!m_window->isBusy());
-        QCOMPARE(simData(*m_sim, address), deviceData(entry));
+        QCOMPARE(mixerData(*m_sim, address), deviceData(entry));
         // Only the upload overwrote the mixer, and only after keeping what it held.
         const QStringList copiesAfter = copies.copies(entry->macAddress());
         QCOMPARE(copiesAfter.size(), copiesBefore.size() + (upload ? 1 : 0));
@@ -627,7 +571,7 @@ void TestConnectionFlows::disconnectThenConnectAgain()
     QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
     QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
     QCOMPARE(entry->deviceName(), QStringLiteral("Monitor"));
-    QCOMPARE(deviceData(entry), simData(*m_sim, addressOf("Monitor")));
+    QCOMPARE(deviceData(entry), mixerData(*m_sim, addressOf("Monitor")));
 }
 
 void TestConnectionFlows::deviceSettingThroughTheWindow()
@@ -711,7 +655,7 @@ void TestConnectionFlows::openingReconnectsByMode()
     writeSettings();
     QSettings(m_profile->programSettingsFile(), QSettings::IniFormat)
         .setValue(QStringLiteral("Config/auto_reconnect"), mode);
-    const QStringList monitorBefore = simData(*m_sim, addressOf("Monitor"));
+    const QStringList monitorBefore = mixerData(*m_sim, addressOf("Monitor"));
 
     QovProjectDataModel *before = m_window->projectData();
     QVERIFY(m_window->openProjectFile(path));
@@ -726,13 +670,13 @@ void TestConnectionFlows::openingReconnectsByMode()
     case 0:
         QCOMPARE(opened.at(0)->status(), QovAppDeviceModelInternal::MISSING);
         QCOMPARE(opened.at(1)->status(), QovAppDeviceModelInternal::MISSING);
-        QCOMPARE(simData(*m_sim, monitor), monitorBefore);
+        QCOMPARE(mixerData(*m_sim, monitor), monitorBefore);
         break;
     case 1: {
         QCOMPARE(opened.at(0)->status(), QovAppDeviceModelInternal::CONNECTED);
         QCOMPARE(opened.at(1)->status(), QovAppDeviceModelInternal::CONNECTED);
         QCOMPARE(m_sim->dataSet(monitor, 7, 0), QByteArray("{\"project\":\"Monitor\"}"));
-        QCOMPARE(simData(*m_sim, monitor), deviceData(opened.at(0)));
+        QCOMPARE(mixerData(*m_sim, monitor), deviceData(opened.at(0)));
         // What the mixer held before is kept.
         const QStringList kept = QovSafetyCopies().copies(opened.at(0)->macAddress());
         QVERIFY(!kept.isEmpty());
@@ -757,7 +701,7 @@ void TestConnectionFlows::uploadKeepsASafetyCopyFirst()
     showProject({entry});
     const QString address = addressOf("Monitor");
     QVERIFY(m_sim->setDataSet(address, 6, 17, R"({"name":"only on the mixer"})"));
-    const QStringList before = simData(*m_sim, address);
+    const QStringList before = mixerData(*m_sim, address);
     const QovSafetyCopies copies;
     const QStringList earlier = copies.copies(macOf("Monitor"));
     // Slow replies, so that the overlay can be watched; the first upload request hangs a while.
@@ -785,7 +729,7 @@ void TestConnectionFlows::uploadKeepsASafetyCopyFirst()
 
     QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 30000);
     QTRY_VERIFY(!m_window->isBusy());
-    QCOMPARE(simData(*m_sim, address), deviceData(entry));
+    QCOMPARE(mixerData(*m_sim, address), deviceData(entry));
     QCOMPARE(answerer.seen().size(), 1);
 }
 
@@ -812,14 +756,10 @@ void TestConnectionFlows::failedSafetyCopyStopsTheUpload()
     const QStringList entryBefore = deviceData(entry);
     showProject({entry});
     const QString address = addressOf("Stage");
-    const QStringList before = simData(*m_sim, address);
+    const QStringList before = mixerData(*m_sim, address);
     const QovSafetyCopies copies;
     if (readOnly) {
-        QVERIFY(QDir().mkpath(copies.root()));
-        const QString problem = velmora::test::makeFolderReadOnly(copies.root());
-        if (!problem.isEmpty()) {
-            QSKIP(qPrintable(problem));
-        }
+        VELMORA_READ_ONLY_OR_SKIP(copies.root());
     }
     QVERIFY(m_sim->setFaults(address, faults));
     QVERIFY(m_sim->clearRequests(address));
@@ -848,7 +788,7 @@ void TestConnectionFlows::failedSafetyCopyStopsTheUpload()
     QVERIFY(!requests.isEmpty());
     QVERIFY2(!anyUpload(requests), qPrintable(requests.join('\n')));
     QVERIFY(m_sim->setFaults(address, "{}"));
-    QCOMPARE(simData(*m_sim, address), before);
+    QCOMPARE(mixerData(*m_sim, address), before);
     QCOMPARE(entry->status(), QovAppDeviceModelInternal::DISCONNECTED);
     QCOMPARE(deviceData(entry), entryBefore);
 }
@@ -884,16 +824,12 @@ void TestConnectionFlows::openingWithoutSafetyCopyWritesNothing()
     QSettings(m_profile->programSettingsFile(), QSettings::IniFormat)
         .setValue(QStringLiteral("Config/auto_reconnect"), 1);
     const QString address = addressOf("Monitor");
-    const QStringList before = simData(*m_sim, address);
+    const QStringList before = mixerData(*m_sim, address);
     QVERIFY(m_sim->clearRequests(address));
     const QovSafetyCopies copies;
     const QStringList copiesBefore = copies.copies(monitor->macAddress());
     if (readOnly) {
-        QVERIFY(QDir().mkpath(copies.root()));
-        const QString problem = velmora::test::makeFolderReadOnly(copies.root());
-        if (!problem.isEmpty()) {
-            QSKIP(qPrintable(problem));
-        }
+        VELMORA_READ_ONLY_OR_SKIP(copies.root());
     }
     QVERIFY(m_sim->setFaults(address, faults));
 
@@ -915,7 +851,7 @@ void TestConnectionFlows::openingWithoutSafetyCopyWritesNothing()
     QTRY_VERIFY(!m_window->isBusy());
     QVERIFY(!anyUpload(m_sim->requests(address)));
     QVERIFY(m_sim->setFaults(address, "{}"));
-    QCOMPARE(simData(*m_sim, address), before);
+    QCOMPARE(mixerData(*m_sim, address), before);
     QVERIFY(m_window->projectData()->appDevices().first()->status() !=
             QovAppDeviceModelInternal::CONNECTED);
 }
@@ -932,7 +868,7 @@ void TestConnectionFlows::partialSafetyCopyOnlyWhenTheUserSaysSo()
     const QString mac = macOf("Stage");
     QVERIFY(m_sim->setDataSet(address, 6, 17, QByteArray()));
     QVERIFY(m_sim->setFaults(address, R"({"failDownload": {"target": 2, "bank": 3}})"));
-    const QStringList mixerBefore = simData(*m_sim, address);
+    const QStringList mixerBefore = mixerData(*m_sim, address);
     const QovSafetyCopies copies;
     const QStringList copiesBefore = copies.copies(mac);
 
@@ -948,7 +884,7 @@ void TestConnectionFlows::partialSafetyCopyOnlyWhenTheUserSaysSo()
              qPrintable(question));
     QTRY_VERIFY(!m_window->isBusy());
     QVERIFY(!anyUpload(m_sim->requests(address)));
-    QCOMPARE(simData(*m_sim, address), mixerBefore);
+    QCOMPARE(mixerData(*m_sim, address), mixerBefore);
     QCOMPARE(copies.copies(mac), copiesBefore);
     QCOMPARE(entry->status(), QovAppDeviceModelInternal::DISCONNECTED);
     QVERIFY(LogCollector::contains(
@@ -962,7 +898,7 @@ void TestConnectionFlows::partialSafetyCopyOnlyWhenTheUserSaysSo()
     QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
     QTRY_VERIFY(!m_window->isBusy());
     QCOMPARE(answerer.seen().size(), 4);
-    QCOMPARE(simData(*m_sim, address), deviceData(entry));
+    QCOMPARE(mixerData(*m_sim, address), deviceData(entry));
     const QStringList copiesAfter = copies.copies(mac);
     QCOMPARE(copiesAfter.size(), copiesBefore.size() + 1);
     const QJsonArray recorded =
@@ -1042,7 +978,7 @@ void TestConnectionFlows::openingTwoEntriesOnOneMixerConnectsTheFirst()
     QCOMPARE(opened.at(1)->status(), QovAppDeviceModelInternal::DISCONNECTED);
     QVERIFY(opened.at(1)->macAddress().isEmpty());
     // The mixer holds the first entry's data alone, written once.
-    QCOMPARE(simData(*m_sim, address), firstData);
+    QCOMPARE(mixerData(*m_sim, address), firstData);
     const QStringList requests = m_sim->requests(address);
     const auto begun = std::count_if(requests.cbegin(), requests.cend(), [](const QString &r) {
         return r.contains(QStringLiteral("beginupload"));
@@ -1090,5 +1026,5 @@ void TestConnectionFlows::closingWhileBusyWaitsForTheTransfer()
     m_window.release();
     m_window = std::make_unique<QovMainWindow>();
     QVERIFY(m_sim->setFaults(address, "{}"));
-    QCOMPARE(deviceData(entry), simData(*m_sim, address));
+    QCOMPARE(deviceData(entry), mixerData(*m_sim, address));
 }

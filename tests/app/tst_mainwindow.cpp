@@ -36,18 +36,6 @@ QString loadedTitle(const QString &path)
     return title;
 }
 
-template<typename Window>
-QList<Window *> visibleWindows()
-{
-    QList<Window *> found;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *window = qobject_cast<Window *>(widget); window && window->isVisible()) {
-            found << window;
-        }
-    }
-    return found;
-}
-
 QAction *menuAction(QMenu *menu, const QString &text)
 {
     for (QAction *action : menu->actions()) {

@@ -23,18 +23,6 @@
 
 namespace {
 
-template<typename Window>
-QList<Window *> visibleWindows()
-{
-    QList<Window *> found;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *window = qobject_cast<Window *>(widget); window && window->isVisible()) {
-            found << window;
-        }
-    }
-    return found;
-}
-
 QStringList actionTexts(QMenu *menu)
 {
     QStringList texts;

@@ -246,11 +246,7 @@ void TestCli::restoreWithoutSafetyCopyUploadsNothing()
     const QString file = backupFile("nocopy");
     QCOMPARE(cli({"backup", kNet, "--wait", "3", "-o", file}).code, 0);
     const QString data = m_profile->path() + "/data";
-    QVERIFY(QDir().mkpath(data));
-    const QString problem = velmora::test::makeFolderReadOnly(data);
-    if (!problem.isEmpty()) {
-        QSKIP(qPrintable(problem));
-    }
+    VELMORA_READ_ONLY_OR_SKIP(data);
     QVERIFY(m_sim->clearRequests(kNet));
     const Run run = cli({"restore", file, "--yes", "--wait", "3"});
     velmora::test::makeFolderWritable(data);

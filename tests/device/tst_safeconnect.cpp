@@ -3,6 +3,7 @@
 // transfers report while they run: one progress source, per transfer and for a batch of them.
 #include "device/qovcgiapizeph2208.h"
 #include "device/qovtransferprogress.h"
+#include "mixerchecks.h"
 #include "mixersimprocess.h"
 #include "models/qovprojectdatamodel.h"
 #include "models/qovsafetycopies.h"
@@ -28,39 +29,6 @@ namespace {
 const QString kMixer = "127.0.4.2";
 const QString kOther = "127.0.4.3";
 const QString kThird = "127.0.4.4";
-
-// Data sets with their bank counts, in transfer order.
-const QList<QPair<int, int>> kDataSets = {{2, 8}, {3, 1}, {4, 1}, {6, 40}, {7, 1}};
-
-QStringList mixerData(MixerSimProcess &sim, const QString &address)
-{
-    QStringList texts;
-    for (const auto &[target, banks] : kDataSets) {
-        for (int bank = 0; bank < banks; ++bank) {
-            texts << QString::fromUtf8(sim.dataSet(address, target, bank));
-        }
-    }
-    return texts;
-}
-
-QStringList deviceData(const QovAppDeviceModel &device)
-{
-    return device->zephDataPreset() + QStringList{device->zephData12BandEq()} +
-           QStringList{device->zephData4BandEq()} + device->zephDataPartialPreset() +
-           QStringList{device->zephDataCurrent()};
-}
-
-// Every (data set, bank) of a full transfer in order.
-QList<QPair<int, int>> allFiles()
-{
-    QList<QPair<int, int>> files;
-    for (const auto &[target, banks] : kDataSets) {
-        for (int bank = 0; bank < banks; ++bank) {
-            files.append({target, bank});
-        }
-    }
-    return files;
-}
 
 // Every snapshot the progress source passes to its listeners while the object lives.
 class ProgressRecorder
@@ -136,28 +104,10 @@ void checkFullTransfer(const QList<QovTransferProgress::Transfer> &states)
             files.append({state.dataSet, state.bank});
         }
     }
-    QCOMPARE(files, allFiles());
+    QCOMPARE(files, allDataSetFiles());
     QCOMPARE(states.last().filesDone, QovTransferProgress::filesPerTransfer);
     QVERIFY(!states.last().running);
     QVERIFY(!states.last().failed);
-}
-
-QByteArray requestFault(const QString &endpoint, int nth, const QString &fault,
-                        const QString &extra = {})
-{
-    return QString(R"({"requests":[{"endpoint":"%1","nth":%2,"fault":"%3"%4}]})")
-        .arg(endpoint)
-        .arg(nth)
-        .arg(fault, extra.isEmpty() ? QString() : "," + extra)
-        .toUtf8();
-}
-
-bool anyUpload(const QStringList &requests)
-{
-    return std::any_of(requests.cbegin(), requests.cend(), [](const QString &request) {
-        return request.contains("beginupload") || request.contains("fileupload") ||
-               request.contains("endupload");
-    });
 }
 
 } // namespace
@@ -291,11 +241,7 @@ void TestSafeConnect::failedCopyWritesNothing()
     QVERIFY(m_sim->setFaults(kOther, faults));
     QVERIFY(m_sim->clearRequests(kOther));
     if (readOnly) {
-        QVERIFY(QDir().mkpath(copies.root()));
-        const QString problem = velmora::test::makeFolderReadOnly(copies.root());
-        if (!problem.isEmpty()) {
-            QSKIP(qPrintable(problem));
-        }
+        VELMORA_READ_ONLY_OR_SKIP(copies.root());
     }
 
     ProgressRecorder recorder;

@@ -50,16 +50,6 @@ qint64 peakMemoryKiB()
     return -1;
 }
 
-QByteArray requestFault(const QString &endpoint, int nth, const QString &fault,
-                        const QString &extra = {})
-{
-    return QString(R"({"requests":[{"endpoint":"%1","nth":%2,"fault":"%3"%4}]})")
-        .arg(endpoint)
-        .arg(nth)
-        .arg(fault, extra.isEmpty() ? QString() : "," + extra)
-        .toUtf8();
-}
-
 } // namespace
 
 // What real networks and mixers get wrong on the wire, played by the simulator on one chosen

@@ -7,6 +7,7 @@
 #include "dialogs/qovconnectdevicedialoglistitem.h"
 #include "dialogs/qovreconnectdevicedialog.h"
 #include "discovery/qovonlinedevicefinder.h"
+#include "mixerchecks.h"
 #include "mixersimprocess.h"
 #include "modalanswerer.h"
 #include "models/qovtextfile.h"
@@ -35,16 +36,6 @@ const QByteArray kConfig = R"({ "mixers": [
   { "address": "127.0.0.3", "model": "ZEPH-2208", "name": "Alpha", "deviceId": 7,
     "serial": 7003, "mac": "00:1D:C1:00:00:03" }
 ] })";
-
-QovOnlineDeviceModel listed(const QString &name)
-{
-    for (const auto &device : QovOnlineDeviceFinder::instance()->getAll()) {
-        if (device->deviceName() == name) {
-            return device;
-        }
-    }
-    return nullptr;
-}
 
 QByteArray renamed(const QByteArray &presetJson, const QString &name, bool stored)
 {

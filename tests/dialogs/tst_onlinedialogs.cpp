@@ -11,6 +11,7 @@
 #include "dialogs/qovlinkgroups.h"
 #include "dialogs/qovreconnectdevicedialog.h"
 #include "discovery/qovonlinedevicefinder.h"
+#include "mixerchecks.h"
 #include "mixersimprocess.h"
 #include "modalanswerer.h"
 #include "models/qovautosaver.h"
@@ -44,25 +45,6 @@ const QByteArray kConfig = R"({ "mixers": [
   { "address": "127.0.0.11", "model": "ZEPH-2208", "name": "Hotel", "deviceId": 8,
     "serial": 6011, "ssdp": false }
 ] })";
-
-QStringList namesOf(const QList<QovOnlineDeviceModel> &devices)
-{
-    QStringList names;
-    for (const auto &device : devices) {
-        names << device->deviceName();
-    }
-    return names;
-}
-
-QovOnlineDeviceModel listed(const QString &name)
-{
-    for (const auto &device : QovOnlineDeviceFinder::instance()->getAll()) {
-        if (device->deviceName() == name) {
-            return device;
-        }
-    }
-    return nullptr;
-}
 
 template<typename Row>
 QList<Row *> liveRows(QWidget *dialog)

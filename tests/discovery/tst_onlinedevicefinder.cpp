@@ -2,6 +2,7 @@
 // requests, mixers that fail, vanish and answer slowly.
 #include "discovery/qovonlinedevicefinder.h"
 #include "logcollector.h"
+#include "mixerchecks.h"
 #include "mixersimprocess.h"
 #include "simulatedmixers.h"
 #include "tempprofile.h"
@@ -36,15 +37,10 @@ const QByteArray kConfig = R"({ "mixers": [
     "deviceId": 8, "serial": 1011, "ssdp": false }
 ] })";
 
-QStringList namesOf(const QList<QovOnlineDeviceModel> &devices, bool sorted = false)
+QStringList sortedNamesOf(const QList<QovOnlineDeviceModel> &devices)
 {
-    QStringList names;
-    for (const auto &device : devices) {
-        names << device->deviceName();
-    }
-    if (sorted) {
-        names.sort();
-    }
+    QStringList names = namesOf(devices);
+    names.sort();
     return names;
 }
 } // namespace
@@ -112,7 +108,7 @@ void TestOnlineDeviceFinder::admitsCompatibleAnsweringMixersOnly()
         1);
     QCOMPARE(changed.count(), 3);
 
-    QCOMPARE(namesOf(m_finder->getAll(), true), QStringList({"Alpha", "Bravo", "Charlie"}));
+    QCOMPARE(sortedNamesOf(m_finder->getAll()), QStringList({"Alpha", "Bravo", "Charlie"}));
 
     const auto alpha = m_finder->getAllByDeviceType(QovDeviceSelector::ZEPH2208).value(0);
     QVERIFY(alpha);
@@ -148,7 +144,7 @@ void TestOnlineDeviceFinder::byebyeRemovesTheMixer()
     QSignalSpy changed(m_finder, &QovOnlineDeviceFinder::deviceListChanged);
     QVERIFY(m_sim->stopMixer("127.0.0.3"));
     QVERIFY(changed.wait(5000));
-    QCOMPARE(namesOf(m_finder->getAll(), true), QStringList({"Alpha", "Charlie"}));
+    QCOMPARE(sortedNamesOf(m_finder->getAll()), QStringList({"Alpha", "Charlie"}));
 }
 
 void TestOnlineDeviceFinder::listChangesAlwaysAnnounced()
@@ -220,16 +216,16 @@ void TestOnlineDeviceFinder::deletionDuringCheckLeavesNoGhost()
 void TestOnlineDeviceFinder::refreshDuringChecksListsOnce()
 {
     QVERIFY(m_sim->setFaults("127.0.0.2", R"({"delayMs": 800})"));
-    const QStringList before = namesOf(m_finder->getAll(), true);
+    const QStringList before = sortedNamesOf(m_finder->getAll());
     const int outdated = LogCollector::count("outdated, skip.");
     m_finder->refresh();
     m_finder->refresh();
     // The first refresh's checks are outdated by the second; every mixer comes back once.
-    QTRY_COMPARE_WITH_TIMEOUT(namesOf(m_finder->getAll(), true), before, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(sortedNamesOf(m_finder->getAll()), before, 10000);
     QTRY_VERIFY_WITH_TIMEOUT(LogCollector::count("outdated, skip.") >= outdated + before.size(),
                              10000);
     QTest::qWait(1000);
-    QCOMPARE(namesOf(m_finder->getAll(), true), before);
+    QCOMPARE(sortedNamesOf(m_finder->getAll()), before);
     QVERIFY(m_sim->setFaults("127.0.0.2", "{}"));
 }
 

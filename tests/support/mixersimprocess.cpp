@@ -137,3 +137,13 @@ bool MixerSimProcess::setDataSet(const QString &address, int target, int bank,
     const QString path = QString("/mixers/%1/data/%2/%3").arg(address).arg(target).arg(bank);
     return control("PUT", path, text) == 200;
 }
+
+QByteArray requestFault(const QString &endpoint, int nth, const QString &fault,
+                        const QString &extra)
+{
+    return QString(R"({"requests":[{"endpoint":"%1","nth":%2,"fault":"%3"%4}]})")
+        .arg(endpoint)
+        .arg(nth)
+        .arg(fault, extra.isEmpty() ? QString() : "," + extra)
+        .toUtf8();
+}

@@ -49,3 +49,8 @@ private:
     int m_controlPort = 0;
     QString m_problem;
 };
+
+// Faults for MixerSimProcess::setFaults: the `nth` request to `endpoint` meets `fault`; `extra`
+// holds more members of the fault ("bytesPerSecond":60).
+QByteArray requestFault(const QString &endpoint, int nth, const QString &fault,
+                        const QString &extra = {});

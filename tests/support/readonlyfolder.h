@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QDir>
 #include <QString>
+#include <QtTest>
 
 namespace velmora::test {
 
@@ -13,3 +15,14 @@ QString makeFolderReadOnly(const QString &folder);
 void makeFolderWritable(const QString &folder);
 
 } // namespace velmora::test
+
+// In a test function: creates `folder` and makes it refuse writes, or skips the test, saying
+// why, where this machine cannot.
+#define VELMORA_READ_ONLY_OR_SKIP(folder)                                                          \
+    do {                                                                                           \
+        QVERIFY(QDir().mkpath(folder));                                                            \
+        const QString readOnlyProblem = velmora::test::makeFolderReadOnly(folder);                 \
+        if (!readOnlyProblem.isEmpty()) {                                                          \
+            QSKIP(qPrintable(readOnlyProblem));                                                    \
+        }                                                                                          \
+    } while (false)

@@ -3,8 +3,9 @@
 'use strict';
 const test = require('node:test');
 const assert = require('node:assert/strict');
-const M = require('../../webcontents/pages/shared/model.js');
-const B = require('../../webcontents/pages/shared/banks.js');
+const shipped = require('./shippedpage.js');
+const M = shipped('model.js');
+const B = shipped('banks.js');
 
 const MODEL = 'ZEPH-2208NET';
 

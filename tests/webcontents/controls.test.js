@@ -3,8 +3,9 @@
 'use strict';
 const test = require('node:test');
 const assert = require('node:assert/strict');
-const M = require('../../webcontents/pages/shared/model.js');
-const C = require('../../webcontents/pages/shared/controls.js');
+const shipped = require('./shippedpage.js');
+const M = shipped('model.js');
+const C = shipped('controls.js');
 
 const R = M.RANGES;
 

@@ -3,7 +3,8 @@
 'use strict';
 const test = require('node:test');
 const assert = require('node:assert/strict');
-const { History, forDevice, LIMIT } = require('../../webcontents/pages/shared/history.js');
+const shipped = require('./shippedpage.js');
+const { History, forDevice, LIMIT } = shipped('history.js');
 
 // A page holding a few sets as texts; `edit` changes one the way a control does.
 function page(texts, options = {}) {

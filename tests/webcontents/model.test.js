@@ -3,7 +3,8 @@
 'use strict';
 const test = require('node:test');
 const assert = require('node:assert/strict');
-const M = require('../../webcontents/pages/shared/model.js');
+const shipped = require('./shippedpage.js');
+const M = shipped('model.js');
 
 const MODELS = ['ZEPH-2208', 'ZEPH-2208NET'];
 

@@ -3,7 +3,8 @@
 'use strict';
 const test = require('node:test');
 const assert = require('node:assert/strict');
-const { Reporter, EchoFilter, CODES, keyOf } = require('../../webcontents/pages/shared/reporter.js');
+const shipped = require('./shippedpage.js');
+const { Reporter, EchoFilter, CODES, keyOf } = shipped('reporter.js');
 
 function setup(options = {}) {
   const sent = [];

@@ -427,7 +427,7 @@ void TestPageConfinement::realPagesCarryThePolicy_data()
         const QString installed = QovDeviceSelector::settingsPageUrl(type).toLocalFile();
         const QString model = QFileInfo(installed).dir().dirName();
         QTest::newRow(qPrintable(model))
-            << QStringLiteral(VELMORA_SOURCE_DIR "/webcontents/pages/%1/index.html").arg(model);
+            << QStringLiteral(VELMORA_BIN_DIR "/webcontents/%1/index.html").arg(model);
     }
 }
 

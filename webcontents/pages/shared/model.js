@@ -1,14 +1,16 @@
 // The mixer data as the settings pages hold it: ranges, clamping, the factory state and the
 // reading and writing of the five data sets. Loads as a classic script in the page (global
-// ZephModel) and as a CommonJS module in node, so the same file is tested and shipped.
+// ZephModel) and as a CommonJS module in node, so the same file is tested and shipped. The
+// project's own text rules come from textrules.js, which the build writes beside this file
+// from the program's rules and the page loads first.
 (function (root, factory) {
   'use strict';
   if (typeof module === 'object' && module.exports) {
-    module.exports = factory();
+    module.exports = factory(require('./textrules.js'));
   } else {
-    root.ZephModel = factory();
+    root.ZephModel = factory(root.VelmoraTextRules);
   }
-}(this, function () {
+}(this, function (textRules) {
   'use strict';
 
   var INPUTS = 8;
@@ -45,10 +47,12 @@
     color: { min: 0, max: 6, step: 1, int: true, digits: 0, unit: '' }
   };
 
-  // Longest names the console's displays hold.
-  var NAME_LENGTHS = { strip: 12, bank: 20, device: 30, source: 16 };
+  // Longest names the console's displays hold; a device name is held by the project file too,
+  // so its length is the project's.
+  var NAME_LENGTHS = { strip: 12, bank: 20, device: textRules.deviceNameLength, source: 16 };
   // Characters a device name may not hold (the project file rejects them).
-  var DEVICE_NAME_FORBIDDEN = /["%&/<>\\]|[^\x20-\x7e]/g;
+  var DEVICE_NAME_FORBIDDEN = new RegExp('[^' +
+    textRules.deviceNameCharacters.replace(/[\\\]\[^-]/g, '\\$&') + ']', 'g');
 
   function isObject(v) { return v !== null && typeof v === 'object' && !Array.isArray(v); }
   function clone(v) { return v === undefined ? undefined : JSON.parse(JSON.stringify(v)); }
