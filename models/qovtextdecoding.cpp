@@ -2,6 +2,7 @@
 
 #include "models/qovqtcompat.h"
 
+#include <QString>
 #include <QTextStream>
 
 #include <cstring>
