@@ -71,8 +71,13 @@ void QovZephSettingView::ensureWebView()
     }
     // Showing a new web view makes its drawing surface, and starting the page's engine side
     // above costs about as much again: two turns of the event loop, so that the window does not
-    // stall for both at once. The page loads meanwhile.
-    QTimer::singleShot(0, m_webView, [view = m_webView] { view->show(); });
+    // stall for both at once. The page loads meanwhile. A view released before its turn comes
+    // (it waits for deletion) stays hidden.
+    QTimer::singleShot(0, m_webView, [this, view = m_webView] {
+        if (view == m_webView) {
+            view->show();
+        }
+    });
     QovWebViewKeeper::instance().touch(this);
     QovWebViewKeeper::instance().trim();
 }
