@@ -8,8 +8,10 @@
 // Prints the memory growth of the process tree after warm-up (from minute 2, or from half the
 // run when it is shorter), its largest PSS, MISSING marks of mixers that had power, the slowest
 // MISSING after a power-off and CONNECTED after power came back, and the longest GUI stalls:
-// while paging, and over the whole run. The simulator's control requests block, so they run on
-// a worker thread: on the GUI thread they would count as the program's stalls.
+// while paging, and over the whole run. The simulator's control requests and the memory probe
+// (it reads every process's page tables: tens of milliseconds) block, so they run on the
+// benchmark's own threads: on the GUI thread they would count as the program's stalls, and in
+// the program's worker pool they would hold up its reconnects.
 #include "app/qovmainwindow.h"
 #include "benchlog.h"
 #include "benchprobes.h"
@@ -19,7 +21,6 @@
 #include "mixersimprocess.h"
 #include "modalanswerer.h"
 #include "models/qovtextfile.h"
-#include "models/qovworkerpool.h"
 #include "privatenetwork.h"
 #include "stallmeter.h"
 #include "tempprofile.h"
@@ -31,11 +32,13 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QTest>
+#include <QThreadPool>
 #include <QTimer>
 #include <QtConcurrent>
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -67,6 +70,7 @@ public:
         , m_durationMs(durationMs)
     {
         m_clock.start();
+        m_benchThreads.setMaxThreadCount(4);
         for (const QovAppDeviceModel &device : window.projectData()->appDevices()) {
             m_devices.append(device);
             connect(device.get(), &QovAppDeviceModelInternal::statusChanged, this,
@@ -98,10 +102,10 @@ public:
         });
         const qint64 warmUpMs = std::min<qint64>(120000, m_durationMs / 2);
         QTimer::singleShot(int(warmUpMs), this,
-                           [this] { m_warmPss = benchprobes::processTreeMemory().pssMiB; });
+                           [this] { sampleMemory([this](double pssMiB) { m_warmPss = pssMiB; }); });
         QTimer sampler;
         connect(&sampler, &QTimer::timeout, this, [this] {
-            m_largestPss = std::max(m_largestPss, benchprobes::processTreeMemory().pssMiB);
+            sampleMemory([this](double pssMiB) { m_largestPss = std::max(m_largestPss, pssMiB); });
         });
         sampler.start(10000);
         (void)benchWaitUntil([this] { return m_clock.elapsed() >= m_durationMs; },
@@ -111,15 +115,15 @@ public:
         // The last mixers switched off come back before the figures are taken.
         (void)benchWaitUntil(
             [this] {
-                return m_pendingControl == 0 &&
+                return m_pendingWork == 0 &&
                        std::all_of(m_devices.cbegin(), m_devices.cend(), [](const auto &d) {
                            return d->status() == QovAppDeviceModelInternal::CONNECTED;
                        });
             },
             kPowerOffMs + 30000);
+        m_wholeStallMs = whole.longestMs();
         const double endPss = benchprobes::processTreeMemory().pssMiB;
         m_largestPss = std::max(m_largestPss, endPss);
-        m_wholeStallMs = whole.longestMs();
 
         print("memory growth after warm-up", qint64(endPss - m_warmPss), "MiB");
         print("process tree pss", qint64(m_largestPss), "MiB");
@@ -143,29 +147,46 @@ private:
         m_nextOff = (m_nextOff + quarter) % m_devices.size();
     }
 
-    // Starts or stops a mixer on a worker; the moment the simulator has done it is noted.
+    // Runs the benchmark's blocking work on its own threads and hands the result to `use` on the
+    // GUI thread.
+    template<typename T>
+    void offThread(std::function<T()> work, std::function<void(T)> use)
+    {
+        ++m_pendingWork;
+        auto *watcher = new QFutureWatcher<T>(this);
+        connect(watcher, &QFutureWatcher<T>::finished, this, [this, watcher, use] {
+            use(watcher->result());
+            --m_pendingWork;
+            watcher->deleteLater();
+        });
+        watcher->setFuture(QtConcurrent::run(&m_benchThreads, std::move(work)));
+    }
+
+    void sampleMemory(std::function<void(double)> use)
+    {
+        offThread<double>([] { return benchprobes::processTreeMemory().pssMiB; }, std::move(use));
+    }
+
+    // Starts or stops a mixer; the moment the simulator has done it is noted.
     void control(const QovAppDeviceModel &device, bool on)
     {
         const QString address =
             device->ipAddress().isEmpty() ? m_addresses.value(device.get()) : device->ipAddress();
         m_addresses.insert(device.get(), address);
-        ++m_pendingControl;
-        auto *watcher = new QFutureWatcher<qint64>(this);
-        connect(watcher, &QFutureWatcher<qint64>::finished, this, [this, watcher, device, on] {
-            Cycle &cycle = m_cycles[device.get()];
-            (on ? cycle.onAt : cycle.offAt) = watcher->result();
-            if (on) {
-                cycle.offAt = -1;
-            }
-            --m_pendingControl;
-            watcher->deleteLater();
-        });
         MixerSimProcess *sim = &m_sim;
         const QElapsedTimer *clock = &m_clock;
-        watcher->setFuture(QtConcurrent::run(qovWorkerPool(), [sim, clock, address, on] {
-            const bool done = on ? sim->startMixer(address) : sim->stopMixer(address);
-            return done ? clock->elapsed() : qint64(-1);
-        }));
+        offThread<qint64>(
+            [sim, clock, address, on] {
+                const bool done = on ? sim->startMixer(address) : sim->stopMixer(address);
+                return done ? clock->elapsed() : qint64(-1);
+            },
+            [this, device, on](qint64 doneAt) {
+                Cycle &cycle = m_cycles[device.get()];
+                (on ? cycle.onAt : cycle.offAt) = doneAt;
+                if (on) {
+                    cycle.offAt = -1;
+                }
+            });
         if (!on) {
             m_cycles[device.get()].offAt = m_clock.elapsed();
         }
@@ -198,12 +219,13 @@ private:
     MixerSimProcess &m_sim;
     const qint64 m_durationMs;
     QElapsedTimer m_clock;
+    QThreadPool m_benchThreads;
     QVector<QovAppDeviceModel> m_devices;
     QHash<const QovAppDeviceModelInternal *, Cycle> m_cycles;
     QHash<const QovAppDeviceModelInternal *, QString> m_addresses;
     int m_page = 0;
     int m_nextOff = 0;
-    int m_pendingControl = 0;
+    int m_pendingWork = 0;
     qint64 m_falseMissing = 0;
     qint64 m_slowestMissingMs = 0;
     qint64 m_slowestReconnectMs = 0;
