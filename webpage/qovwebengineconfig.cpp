@@ -9,6 +9,10 @@
 #include <QOpenGLFunctions>
 #include <QWebEngineProfile>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace {
 
 // The renderer of the default OpenGL context; empty when there is none.
@@ -38,6 +42,19 @@ bool isSoftwareOpenGl(const QByteArray &renderer)
            lower.contains("swiftshader") || lower.contains("software");
 }
 
+// With the software renderer, each frame a page draws is copied into a new image as large as
+// the view. glibc takes blocks that large fresh from the kernel and gives them back when they are
+// freed, so every frame page-faults its way through megabytes on the GUI thread: in a show-day
+// profile, half of that copy's time, and the longest stalls while paging. Kept in the heap, the
+// memory of the frame just freed serves the next one.
+void keepFrameMemoryForReuse()
+{
+#if defined(__GLIBC__)
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 128 * 1024 * 1024);
+#endif
+}
+
 } // namespace
 
 void qovStartWebEngine()
@@ -52,6 +69,9 @@ void qovStartWebEngine()
                      << "software renderer";
             qputenv(backend.constData(), QByteArrayLiteral("software"));
         }
+    }
+    if (qgetenv(backend.constData()) == "software") {
+        keepFrameMemoryForReuse();
     }
     // Confined before any window hears the profile's downloads.
     qovConfineProfile(QWebEngineProfile::defaultProfile());

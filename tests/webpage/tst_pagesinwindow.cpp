@@ -21,7 +21,11 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <utility>
 
@@ -42,6 +46,7 @@ private Q_SLOTS:
     void pagesFollowTheProject();
     void pageFollowsTheWindowSize();
     void pageIsDrawn();
+    void softwareFramesReuseFreedMemory();
     void reportFatalClosesWithoutTheSaveQuestion();
     void downloadSavedWhereTheUserChooses();
 
@@ -137,6 +142,32 @@ void TestPagesInWindow::pageIsDrawn()
         return m_window->grab().toImage().pixelColor(view->mapTo(m_window, view->rect().center()));
     };
     QTRY_COMPARE(centre(), QColor(200, 40, 20));
+}
+
+void TestPagesInWindow::softwareFramesReuseFreedMemory()
+{
+    // Drawn in software, every page frame is copied into a new view-sized image. Such a block,
+    // freed and taken again, must come back from the heap, not as fresh pages to fault in.
+    if (qgetenv("QT_QUICK_BACKEND") != "software") {
+        QSKIP("pages are drawn with OpenGL here");
+    }
+    const auto faults = [] {
+        rusage usage{};
+        getrusage(RUSAGE_THREAD, &usage);
+        return usage.ru_minflt;
+    };
+    const size_t frameBytes = 1920 * 1080 * 4;
+    static void *volatile frame = nullptr;
+    frame = std::malloc(frameBytes);
+    std::memset(frame, 1, frameBytes);
+    std::free(frame);
+    const long before = faults();
+    frame = std::malloc(frameBytes);
+    std::memset(frame, 2, frameBytes);
+    const long faulted = faults() - before;
+    std::free(frame);
+    // Fresh pages would fault about 2,000 times (4 KiB each).
+    QVERIFY2(faulted < 200, qPrintable(QString::number(faulted)));
 }
 
 void TestPagesInWindow::reportFatalClosesWithoutTheSaveQuestion()
