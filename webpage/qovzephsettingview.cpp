@@ -14,6 +14,10 @@
 #include <QWebChannel>
 #include <QWebEngineView>
 
+namespace {
+const int kShowAfterMs = 16;
+} // namespace
+
 QovZephSettingView::QovZephSettingView(QovAppDeviceModel device, int pageNumber,
                                        QovMainWindowBase *mainWindow, QWidget *parent)
     : QWidget(parent)
@@ -70,10 +74,12 @@ void QovZephSettingView::ensureWebView()
         m_webView->load(m_pageUrl);
     }
     // Showing a new web view makes its drawing surface, and starting the page's engine side
-    // above costs about as much again: two turns of the event loop, so that the window does not
-    // stall for both at once. The page loads meanwhile. A view released before its turn comes
-    // (it waits for deletion) stays hidden.
-    QTimer::singleShot(0, m_webView, [this, view = m_webView] {
+    // above costs about as much again: the window must not stall for both at once. A zero
+    // timer is not enough: the event loop runs it in its very next pass, with everything else
+    // this turn posted, and the window stalls for both all the same. A frame later, the window
+    // has painted and taken input in between. The page loads meanwhile. A view released before
+    // its turn comes (it waits for deletion) stays hidden.
+    QTimer::singleShot(kShowAfterMs, Qt::PreciseTimer, m_webView, [this, view = m_webView] {
         if (view == m_webView) {
             view->show();
         }
