@@ -65,8 +65,10 @@ void TestConnectFailureFlows::failedConnectionLeavesTheEntry()
 {
     QFETCH(int, target);
     QFETCH(bool, partlyWritten);
-    const QovAppDeviceModel entry = showEntry();
+    const QovAppDeviceModel entry =
+        unboundDevice(QStringLiteral("Entry"), QovDeviceSelector::ZEPH2208);
     const QStringList dataBefore = deviceData(entry);
+    showProject({entry});
     const QString address = addressOf("Monitor");
     QVERIFY(m_sim->setFaults(
         address,

@@ -82,8 +82,10 @@ void TestSafetyCopyFlows::failedSafetyCopyStopsTheUpload()
     QFETCH(QByteArray, faults);
     QFETCH(bool, readOnly);
     QFETCH(QString, why);
-    const QovAppDeviceModel entry = showEntry();
+    const QovAppDeviceModel entry =
+        unboundDevice(QStringLiteral("Entry"), QovDeviceSelector::ZEPH2208);
     const QStringList entryBefore = deviceData(entry);
+    showProject({entry});
     const QString address = addressOf("Stage");
     const QStringList before = mixerData(*m_sim, address);
     const QovSafetyCopies copies;
