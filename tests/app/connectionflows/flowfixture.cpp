@@ -293,3 +293,16 @@ void ConnectionFlowFixture::answerReconnect(ModalAnswerer &answerer, bool upload
         click(dialog, QStringLiteral("OK"));
     });
 }
+
+bool ConnectionFlowFixture::connectThroughDialog(ModalAnswerer &answerer,
+                                                 const QovAppDeviceModel &entry,
+                                                 const QString &mixer, bool upload)
+{
+    answerConnect(answerer, mixer, upload);
+    if (!m_window->connectDevice(entry) || !answerer.waitDone()) {
+        qWarning() << "no connection to" << mixer << answerer.lastError();
+        return false;
+    }
+    return QTest::qWaitFor([&] { return entry->status() == QovAppDeviceModelInternal::CONNECTED; },
+                           20000);
+}

@@ -54,6 +54,10 @@ protected:
     // Answers the connect dialog with the named mixer and direction.
     void answerConnect(ModalAnswerer &answerer, const QString &mixer, bool upload);
     void answerReconnect(ModalAnswerer &answerer, bool upload);
+    // Connects `entry` to the named mixer through the connect dialog, answered by `answerer`;
+    // whether it was connected within 20 s.
+    bool connectThroughDialog(ModalAnswerer &answerer, const QovAppDeviceModel &entry,
+                              const QString &mixer, bool upload);
     // A project of the given devices, shown in the window and not edited.
     void showProject(const QVector<QovAppDeviceModel> &devices);
     // A project of one unbound entry named "Entry", shown; the entry.

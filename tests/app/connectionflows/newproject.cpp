@@ -82,10 +82,7 @@ void TestNewProjectFlows::connectInBothDirections()
     const QString address = addressOf("Monitor");
 
     ModalAnswerer answerer;
-    answerConnect(answerer, QStringLiteral("Monitor"), false);
-    QVERIFY(m_window->connectDevice(entry));
-    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
-    QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
+    QVERIFY(connectThroughDialog(answerer, entry, QStringLiteral("Monitor"), false));
     QTRY_VERIFY(!m_window->isBusy());
     QVERIFY(LogCollector::contains(QStringLiteral("connected!")));
     QCOMPARE(entry->ipAddress(), address);
@@ -102,10 +99,7 @@ void TestNewProjectFlows::connectInBothDirections()
     entry->setZephData4BandEq(QStringLiteral("{\"eq\":[1,2,3,4]}"));
     QVERIFY(m_window->disconnectDevice(entry));
     QTRY_COMPARE(entry->status(), QovAppDeviceModelInternal::DISCONNECTED);
-    answerConnect(answerer, QStringLiteral("Stage"), true);
-    QVERIFY(m_window->connectDevice(entry));
-    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
-    QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
+    QVERIFY(connectThroughDialog(answerer, entry, QStringLiteral("Stage"), true));
     QTRY_VERIFY(!m_window->isBusy());
     QCOMPARE(entry->ipAddress(), addressOf("Stage"));
     QCOMPARE(mixerData(*m_sim, addressOf("Stage")), deviceData(entry));
@@ -115,18 +109,12 @@ void TestNewProjectFlows::disconnectThenConnectAgain()
 {
     const QovAppDeviceModel entry = showEntry();
     ModalAnswerer answerer;
-    answerConnect(answerer, QStringLiteral("Stage"), false);
-    QVERIFY(m_window->connectDevice(entry));
-    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
-    QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
+    QVERIFY(connectThroughDialog(answerer, entry, QStringLiteral("Stage"), false));
 
     QVERIFY(m_window->disconnectDevice(entry));
     QTRY_COMPARE(entry->status(), QovAppDeviceModelInternal::DISCONNECTED);
     QVERIFY(entry->macAddress().isEmpty());
-    answerConnect(answerer, QStringLiteral("Monitor"), false);
-    QVERIFY(m_window->connectDevice(entry));
-    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
-    QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
+    QVERIFY(connectThroughDialog(answerer, entry, QStringLiteral("Monitor"), false));
     QCOMPARE(entry->deviceName(), QStringLiteral("Monitor"));
     QCOMPARE(deviceData(entry), mixerData(*m_sim, addressOf("Monitor")));
 }

@@ -25,10 +25,7 @@ void TestReconnectFlows::missingThenReconnect()
     const QovAppDeviceModel entry = showEntry(QovDeviceSelector::ZEPH2208NET);
     const QString address = addressOf("FOH Main");
     ModalAnswerer answerer;
-    answerConnect(answerer, QStringLiteral("FOH Main"), false);
-    QVERIFY(m_window->connectDevice(entry));
-    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
-    QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
+    QVERIFY(connectThroughDialog(answerer, entry, QStringLiteral("FOH Main"), false));
 
     // A mixer that stops answering is noticed by the keep-alive passes.
     QVERIFY(m_sim->setFaults(address, R"({"silent": true})"));
