@@ -65,10 +65,8 @@ void TestConnectFailureFlows::failedConnectionLeavesTheEntry()
 {
     QFETCH(int, target);
     QFETCH(bool, partlyWritten);
-    const QovAppDeviceModel entry =
-        unboundDevice(QStringLiteral("Entry"), QovDeviceSelector::ZEPH2208);
-    const QStringList dataBefore = deviceData(entry);
-    showProject({entry});
+    QStringList dataBefore;
+    const QovAppDeviceModel entry = showEntry(QovDeviceSelector::ZEPH2208, &dataBefore);
     const QString address = addressOf("Monitor");
     QVERIFY(m_sim->setFaults(
         address,

@@ -177,9 +177,13 @@ QString ConnectionFlowFixture::saveForOpening(QovProjectDataModel &project,
     return path;
 }
 
-QovAppDeviceModel ConnectionFlowFixture::showEntry(QovDeviceSelector::DeviceType type)
+QovAppDeviceModel ConnectionFlowFixture::showEntry(QovDeviceSelector::DeviceType type,
+                                                   QStringList *dataBeforeShown)
 {
     const QovAppDeviceModel entry = unboundDevice(QStringLiteral("Entry"), type);
+    if (dataBeforeShown) {
+        *dataBeforeShown = deviceData(entry);
+    }
     showProject({entry});
     return entry;
 }

@@ -60,8 +60,10 @@ protected:
                               const QString &mixer, bool upload);
     // A project of the given devices, shown in the window and not edited.
     void showProject(const QVector<QovAppDeviceModel> &devices);
-    // A project of one unbound entry named "Entry", shown; the entry.
-    QovAppDeviceModel showEntry(QovDeviceSelector::DeviceType type = QovDeviceSelector::ZEPH2208);
+    // A project of one unbound entry named "Entry", shown; the entry. Its data before it was
+    // shown goes to `dataBeforeShown`.
+    QovAppDeviceModel showEntry(QovDeviceSelector::DeviceType type = QovDeviceSelector::ZEPH2208,
+                                QStringList *dataBeforeShown = nullptr);
     // Saves `project` into `folder` under `fileName` and sets the reconnect mode (the
     // program setting auto_reconnect) that opening it will use; the file's path.
     QString saveForOpening(QovProjectDataModel &project, const QTemporaryDir &folder,

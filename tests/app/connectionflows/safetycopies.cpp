@@ -82,10 +82,8 @@ void TestSafetyCopyFlows::failedSafetyCopyStopsTheUpload()
     QFETCH(QByteArray, faults);
     QFETCH(bool, readOnly);
     QFETCH(QString, why);
-    const QovAppDeviceModel entry =
-        unboundDevice(QStringLiteral("Entry"), QovDeviceSelector::ZEPH2208);
-    const QStringList entryBefore = deviceData(entry);
-    showProject({entry});
+    QStringList entryBefore;
+    const QovAppDeviceModel entry = showEntry(QovDeviceSelector::ZEPH2208, &entryBefore);
     const QString address = addressOf("Stage");
     const QStringList before = mixerData(*m_sim, address);
     const QovSafetyCopies copies;
