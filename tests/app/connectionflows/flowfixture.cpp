@@ -15,6 +15,8 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
