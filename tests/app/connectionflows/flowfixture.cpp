@@ -21,6 +21,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 // A ZEPH-2208NET primary with two extension units (named in reverse unit order), two plain
@@ -45,40 +48,29 @@ std::unique_ptr<MixerSimProcess> sharedSim;
 
 } // namespace
 
-int ConnectionFlowFixture::runAll(const std::vector<std::unique_ptr<QObject>> &tests, int argc,
-                                  char **argv)
+int ConnectionFlowFixture::runAll(const std::vector<std::unique_ptr<QObject>> &tests,
+                                  const QStringList &arguments)
 {
-    const auto hasFunction = [](const QObject &test, QString name) {
-        name = name.section(QLatin1Char(':'), 0, 0);
-        return test.metaObject()->indexOfMethod(qPrintable(name + QStringLiteral("()"))) >= 0;
+    const auto has = [](const QObject &test, const QString &argument) {
+        const QString name = argument.section(QLatin1Char(':'), 0, 0) + QStringLiteral("()");
+        return test.metaObject()->indexOfMethod(qPrintable(name)) >= 0;
     };
-    // Arguments that name a test function of any class select classes; others are options.
-    QStringList functions;
-    for (int i = 1; i < argc; ++i) {
-        const QString argument = QString::fromLocal8Bit(argv[i]);
-        for (const auto &test : tests) {
-            if (hasFunction(*test, argument)) {
-                functions << argument;
-                break;
-            }
-        }
-    }
+    const auto isFunction = [&](const QString &argument) {
+        return std::any_of(tests.cbegin(), tests.cend(),
+                           [&](const auto &test) { return has(*test, argument); });
+    };
+    // A test function named goes to its own class only, and a class none is named of does not
+    // run; every other argument is an option for all.
+    const bool chosen = std::any_of(arguments.cbegin(), arguments.cend(), isFunction);
     int failures = 0;
     for (const auto &test : tests) {
-        const bool selected = functions.isEmpty() ||
-                              std::any_of(functions.cbegin(), functions.cend(),
-                                          [&](const QString &f) { return hasFunction(*test, f); });
-        if (!selected) {
-            continue;
+        QStringList own;
+        std::copy_if(
+            arguments.cbegin(), arguments.cend(), std::back_inserter(own),
+            [&](const QString &argument) { return !isFunction(argument) || has(*test, argument); });
+        if (!chosen || std::any_of(own.cbegin(), own.cend(), isFunction)) {
+            failures += QTest::qExec(test.get(), own);
         }
-        QStringList arguments{QString::fromLocal8Bit(argv[0])};
-        for (int i = 1; i < argc; ++i) {
-            const QString argument = QString::fromLocal8Bit(argv[i]);
-            if (!functions.contains(argument) || hasFunction(*test, argument)) {
-                arguments << argument;
-            }
-        }
-        failures += QTest::qExec(test.get(), arguments);
     }
     return failures;
 }

@@ -27,9 +27,9 @@ class ConnectionFlowFixture : public QObject
     Q_OBJECT
 
 public:
-    // Runs each test class in turn with the program's arguments, skipping the classes without
-    // any test function the arguments name; the number of failures of all of them.
-    static int runAll(const std::vector<std::unique_ptr<QObject>> &tests, int argc, char **argv);
+    // Runs each test class in turn with the program's arguments; the failures of all of them.
+    static int runAll(const std::vector<std::unique_ptr<QObject>> &tests,
+                      const QStringList &arguments);
     // Stops the simulator and removes the profile, before the application goes.
     static void shutDown();
 

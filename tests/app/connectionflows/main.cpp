@@ -16,7 +16,7 @@ int main(int argc, char *argv[])
     tests.push_back(reconnectFlows());
     tests.push_back(safetyCopyFlows());
     tests.push_back(sharedMixerFlows());
-    const int failures = ConnectionFlowFixture::runAll(tests, argc, argv);
+    const int failures = ConnectionFlowFixture::runAll(tests, app.arguments());
     tests.clear();
     ConnectionFlowFixture::shutDown();
     return failures;
