@@ -98,70 +98,64 @@ void TestProjectReader::namesFirstBadField_data()
     const QJsonValue removed(QJsonValue::Undefined);
     const QString t31(31, 'x');
 
-    QTest::newRow("version 2") << "version" << QJsonValue(2) << "version";
-    QTest::newRow("version missing") << "version" << removed << "version";
-    QTest::newRow("version fraction") << "version" << QJsonValue(1.5) << "version";
-    QTest::newRow("negative version is rejected") << "version" << QJsonValue(-1) << "version";
-    QTest::newRow("title 31") << "title" << QJsonValue(t31) << "title";
-    QTest::newRow("title not text") << "title" << QJsonValue(5) << "title";
-    QTest::newRow("title slash") << "title" << QJsonValue("A/B") << "title";
-    QTest::newRow("author missing") << "author" << removed << "author";
-    QTest::newRow("author 21") << "author" << QJsonValue(QString(21, 'a')) << "author";
-    QTest::newRow("dealer percent") << "dealer" << QJsonValue("100%") << "dealer";
-    QTest::newRow("comment 201") << "comment" << QJsonValue(QString(201, 'c')) << "comment";
-    QTest::newRow("comment backslash") << "comment" << QJsonValue("a\\b") << "comment";
+    // A bad value in a field the error names as it is: top-level ones, and the first device's.
+    const auto top = [](const char *name, const QString &field, const QJsonValue &value) {
+        QTest::newRow(name) << field << value << field;
+    };
+    const auto device = [](const char *name, const QString &field, const QJsonValue &value) {
+        QTest::newRow(name) << "devices/0/" + field << value << "device[0]." + field;
+    };
+
+    top("version 2", "version", 2);
+    top("version missing", "version", removed);
+    top("version fraction", "version", 1.5);
+    top("negative version is rejected", "version", -1);
+    top("title 31", "title", t31);
+    top("title not text", "title", 5);
+    top("title slash", "title", "A/B");
+    top("author missing", "author", removed);
+    top("author 21", "author", QString(21, 'a'));
+    top("dealer percent", "dealer", "100%");
+    top("comment 201", "comment", QString(201, 'c'));
+    top("comment backslash", "comment", "a\\b");
     // Lengths count UTF-16 units: 16 emoji are 32 units, which no title editor takes.
-    QTest::newRow("title 16 emoji") << "title" << QJsonValue(emoji(16)) << "title";
-    QTest::newRow("author 20 emoji") << "author" << QJsonValue(emoji(20)) << "author";
-    QTest::newRow("author 10 emoji and a letter")
-        << "author" << QJsonValue(emoji(10) + "a") << "author";
-    QTest::newRow("devices missing") << "devices" << removed << "devices";
+    top("title 16 emoji", "title", emoji(16));
+    top("author 20 emoji", "author", emoji(20));
+    top("author 10 emoji and a letter", "author", emoji(10) + "a");
+    top("devices missing", "devices", removed);
     QTest::newRow("device not object") << "devices/0" << QJsonValue(3) << "device[0].name";
-    QTest::newRow("name empty") << "devices/0/name" << QJsonValue("") << "device[0].name";
-    QTest::newRow("name blanks") << "devices/0/name" << QJsonValue("   ") << "device[0].name";
-    QTest::newRow("name 31") << "devices/0/name" << QJsonValue(t31) << "device[0].name";
-    QTest::newRow("name ampersand") << "devices/0/name" << QJsonValue("A&B") << "device[0].name";
-    QTest::newRow("name not ASCII")
-        << "devices/0/name" << QJsonValue("Caf\u00e9") << "device[0].name";
-    QTest::newRow("model lower case")
-        << "devices/0/model" << QJsonValue("zeph-2208") << "device[0].model";
-    QTest::newRow("model Unknown")
-        << "devices/0/model" << QJsonValue("Unknown") << "device[0].model";
-    QTest::newRow("mac missing") << "devices/0/mac" << removed << "device[0].mac";
-    QTest::newRow("mac five pairs")
-        << "devices/0/mac" << QJsonValue("00:11:22:33:44") << "device[0].mac";
-    QTest::newRow("mac not hex") << "devices/0/mac" << QJsonValue("00:11:22:33:44:GG")
-                                 << "device[0].mac";
-    QTest::newRow("color 7") << "devices/0/color" << QJsonValue(7) << "device[0].color";
-    QTest::newRow("color -1") << "devices/0/color" << QJsonValue(-1) << "device[0].color";
-    QTest::newRow("color fraction") << "devices/0/color" << QJsonValue(2.5) << "device[0].color";
-    QTest::newRow("id 256") << "devices/0/id" << QJsonValue(256) << "device[0].id";
-    QTest::newRow("id -2") << "devices/0/id" << QJsonValue(-2) << "device[0].id";
-    QTest::newRow("id missing") << "devices/0/id" << removed << "device[0].id";
+    device("name empty", "name", "");
+    device("name blanks", "name", "   ");
+    device("name 31", "name", t31);
+    device("name ampersand", "name", "A&B");
+    device("name not ASCII", "name", "Caf\u00e9");
+    device("model lower case", "model", "zeph-2208");
+    device("model Unknown", "model", "Unknown");
+    device("mac missing", "mac", removed);
+    device("mac five pairs", "mac", "00:11:22:33:44");
+    device("mac not hex", "mac", "00:11:22:33:44:GG");
+    device("color 7", "color", 7);
+    device("color -1", "color", -1);
+    device("color fraction", "color", 2.5);
+    device("id 256", "id", 256);
+    device("id -2", "id", -2);
+    device("id missing", "id", removed);
     QTest::newRow("data missing") << "devices/0/data" << removed << "device[0].data.preset_list";
     QTest::newRow("preset_list empty")
         << "devices/0/data/preset_list" << QJsonValue(QJsonArray{}) << "device[0].data.preset_list";
     QTest::newRow("partial_list missing")
         << "devices/0/data/partial_list" << removed << "device[0].data.partial_list";
-    QTest::newRow("address empty") << "devices/0/address" << QJsonValue("") << "device[0].address";
-    QTest::newRow("address not text")
-        << "devices/0/address" << QJsonValue(5) << "device[0].address";
-    QTest::newRow("address with port")
-        << "devices/0/address" << QJsonValue("mixer:80") << "device[0].address";
-    QTest::newRow("address with path")
-        << "devices/0/address" << QJsonValue("mixer/x") << "device[0].address";
-    QTest::newRow("address label starts with hyphen")
-        << "devices/0/address" << QJsonValue("-mixer.local") << "device[0].address";
-    QTest::newRow("address empty label")
-        << "devices/0/address" << QJsonValue("mixer..local") << "device[0].address";
-    QTest::newRow("address label of 64")
-        << "devices/0/address" << QJsonValue(QString(64, 'm')) << "device[0].address";
-    QTest::newRow("address of 254") << "devices/0/address"
-                                    << QJsonValue(QString(63, 'a') + '.' + QString(63, 'b') + '.' +
-                                                  QString(63, 'c') + '.' + QString(62, 'd'))
-                                    << "device[0].address";
-    QTest::newRow("address not ASCII")
-        << "devices/0/address" << QJsonValue("m\u00efxer") << "device[0].address";
+    device("address empty", "address", "");
+    device("address not text", "address", 5);
+    device("address with port", "address", "mixer:80");
+    device("address with path", "address", "mixer/x");
+    device("address label starts with hyphen", "address", "-mixer.local");
+    device("address empty label", "address", "mixer..local");
+    device("address label of 64", "address", QString(64, 'm'));
+    device("address of 254", "address",
+           QString(63, 'a') + '.' + QString(63, 'b') + '.' + QString(63, 'c') + '.' +
+               QString(62, 'd'));
+    device("address not ASCII", "address", "m\u00efxer");
     QTest::newRow("second device") << "devices/1/id" << QJsonValue(300) << "device[1].id";
     QTest::newRow("first failure wins") << "devices/1/name" << QJsonValue("") << "device[1].name";
 }

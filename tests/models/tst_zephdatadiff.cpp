@@ -106,24 +106,16 @@ void TestZephDataDiff::dataSetNames_data()
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("ofAll");
     QTest::addColumn<QString>("noun");
-    QTest::newRow("preset") << 2 << 2 << "Preset 3"
-                            << "Preset 3 of 8"
-                            << "preset";
-    QTest::newRow("12-band") << 3 << 0 << "12-band EQ library"
-                             << "12-band EQ library"
-                             << "12-band EQ library";
-    QTest::newRow("4-band") << 4 << 0 << "4-band EQ library"
-                            << "4-band EQ library"
-                            << "4-band EQ library";
-    QTest::newRow("partial") << 6 << 39 << "Partial preset 40"
-                             << "Partial preset 40 of 40"
-                             << "partial preset";
-    QTest::newRow("current") << 7 << 0 << "Current state"
-                             << "Current state"
-                             << "current state";
-    QTest::newRow("unknown") << 5 << 0 << "Data set 5"
-                             << "Data set 5"
-                             << "data set 5";
+    const auto row = [](const char *name, int code, int bank, const char *label, const char *ofAll,
+                        const char *noun) {
+        QTest::newRow(name) << code << bank << QString(label) << QString(ofAll) << QString(noun);
+    };
+    row("preset", 2, 2, "Preset 3", "Preset 3 of 8", "preset");
+    row("12-band", 3, 0, "12-band EQ library", "12-band EQ library", "12-band EQ library");
+    row("4-band", 4, 0, "4-band EQ library", "4-band EQ library", "4-band EQ library");
+    row("partial", 6, 39, "Partial preset 40", "Partial preset 40 of 40", "partial preset");
+    row("current", 7, 0, "Current state", "Current state", "current state");
+    row("unknown", 5, 0, "Data set 5", "Data set 5", "data set 5");
 }
 
 void TestZephDataDiff::dataSetNames()

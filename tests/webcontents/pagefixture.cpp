@@ -23,6 +23,17 @@ QJsonObject parse(const QString &text)
     return QJsonDocument::fromJson(text.toUtf8()).object();
 }
 
+QJsonValue valueAt(const QString &text, const QString &path)
+{
+    QJsonValue value = parse(text);
+    for (const QString &step : path.split(QLatin1Char('/'))) {
+        bool isIndex = false;
+        const int index = step.toInt(&isIndex);
+        value = isIndex ? value.toArray().at(index) : value.toObject().value(step);
+    }
+    return value;
+}
+
 QString compact(const QJsonObject &object)
 {
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));

@@ -63,6 +63,9 @@ private:
 
 QString factoryText(const QString &model, int target, int bank = 0);
 QJsonObject parse(const QString &text);
+// The value at a slash-separated path of object keys and array indexes ("inputs/0/gain_db") in
+// a JSON text; undefined where the path leads nowhere.
+QJsonValue valueAt(const QString &text, const QString &path);
 QString compact(const QJsonObject &object);
 // A text as a script literal.
 QString jsString(const QString &text);

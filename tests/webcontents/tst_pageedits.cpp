@@ -23,14 +23,9 @@ const QString gainSlider = QStringLiteral("#section-inputs .group.preamp .slider
 const QString stripGain =
     QStringLiteral("document.querySelector('.strip .strip-gain').textContent");
 
-QJsonObject channel(const QString &current, int index)
-{
-    return parse(current).value(QStringLiteral("inputs")).toArray().at(index).toObject();
-}
-
 double gainOf(const QString &current)
 {
-    return channel(current, 0).value(QStringLiteral("gain_db")).toDouble();
+    return valueAt(current, "inputs/0/gain_db").toDouble();
 }
 
 // What a Device->App connection stores, from a worker thread as the transfer does.
@@ -111,13 +106,11 @@ void TestPageEdits::earlierTextFromTheDeviceIsShown()
     const QString mute = QStringLiteral("#section-inputs .group.fader .toggle.mute");
     QVERIFY(
         js(QStringLiteral("document.querySelector(%1).click();true").arg(jsString(mute))).toBool());
-    QTRY_VERIFY_WITH_TIMEOUT(
-        channel(m_device->zephDataCurrent(), 0).value(QStringLiteral("mute")).toBool(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(valueAt(m_device->zephDataCurrent(), "inputs/0/mute").toBool(), 5000);
     const QString muteOn = m_device->zephDataCurrent();
     QVERIFY(
         js(QStringLiteral("document.querySelector(%1).click();true").arg(jsString(mute))).toBool());
-    QTRY_VERIFY_WITH_TIMEOUT(
-        !channel(m_device->zephDataCurrent(), 0).value(QStringLiteral("mute")).toBool(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!valueAt(m_device->zephDataCurrent(), "inputs/0/mute").toBool(), 5000);
     const QString muteOff = m_device->zephDataCurrent();
     QCOMPARE(press(gainSlider, QStringLiteral("ArrowUp")), QStringLiteral("39 dB"));
     QTRY_COMPARE_WITH_TIMEOUT(gainOf(m_device->zephDataCurrent()), 39.0, 5000);
@@ -146,9 +139,8 @@ void TestPageEdits::earlierTextFromTheDeviceIsShown()
     QCOMPARE(
         press(QStringLiteral("#section-inputs .group.fader .slider"), QStringLiteral("ArrowUp")),
         QStringLiteral("0.5 dB"));
-    QTRY_COMPARE_WITH_TIMEOUT(
-        channel(m_device->zephDataCurrent(), 0).value(QStringLiteral("fader_db")).toDouble(), 0.5,
-        5000);
+    QTRY_COMPARE_WITH_TIMEOUT(valueAt(m_device->zephDataCurrent(), "inputs/0/fader_db").toDouble(),
+                              0.5, 5000);
     QCOMPARE(gainOf(m_device->zephDataCurrent()), 38.0);
 
     // And a later return to a text handed out twice before shows as well.
@@ -213,15 +205,8 @@ void TestPageEdits::undoAndRedoReachTheDevice()
     m_project->waitForAutosave();
     QFile copy(m_project->autosavePath());
     QVERIFY(copy.open(QIODevice::ReadOnly));
-    const QJsonObject saved = QJsonDocument::fromJson(copy.readAll()).object();
-    const QJsonObject held = saved.value(QStringLiteral("devices"))
-                                 .toArray()
-                                 .at(0)
-                                 .toObject()
-                                 .value(QStringLiteral("data"))
-                                 .toObject();
-    QCOMPARE(held.value(QStringLiteral("inputs")).toArray().at(0).toObject(),
-             channel(m_device->zephDataCurrent(), 0));
+    QCOMPARE(valueAt(QString::fromUtf8(copy.readAll()), "devices/0/data/inputs/0"),
+             valueAt(m_device->zephDataCurrent(), "inputs/0"));
     QCOMPARE(gainOf(m_device->zephDataCurrent()), 39.0);
 }
 
@@ -287,8 +272,7 @@ void TestPageEdits::manyStepsUndoToTheStart()
                .arg(steps))
             .toBool());
     QTRY_VERIFY_WITH_TIMEOUT(
-        channel(m_device->zephDataCurrent(), 0).value(QStringLiteral("fader_db")).toDouble() < -60,
-        5000);
+        valueAt(m_device->zephDataCurrent(), "inputs/0/fader_db").toDouble() < -60, 5000);
     QCOMPARE(
         js(QStringLiteral("(function(){var n=0;while(ZephPage.undo())++n;return n;})()")).toInt(),
         steps);
@@ -297,9 +281,8 @@ void TestPageEdits::manyStepsUndoToTheStart()
     QCOMPARE(
         js(QStringLiteral("(function(){var n=0;while(ZephPage.redo())++n;return n;})()")).toInt(),
         steps);
-    QTRY_COMPARE_WITH_TIMEOUT(
-        channel(m_device->zephDataCurrent(), 0).value(QStringLiteral("fader_db")).toDouble(), -80.0,
-        5000);
+    QTRY_COMPARE_WITH_TIMEOUT(valueAt(m_device->zephDataCurrent(), "inputs/0/fader_db").toDouble(),
+                              -80.0, 5000);
 }
 
 void TestPageEdits::graphicEqFadersStandUnderTheirBands_data()

@@ -123,26 +123,13 @@ void TestSettingsPages::editsThroughControlsReachTheDevice()
                              .arg(model)
                              .arg(js(QStringLiteral("ZephPage.perf.editToReportMs[0]")).toDouble(),
                                   0, 'f', 2);
-    QJsonObject current = parse(m_device->zephDataCurrent());
-    QCOMPARE(current.value(QStringLiteral("inputs"))
-                 .toArray()
-                 .at(0)
-                 .toObject()
-                 .value(QStringLiteral("gain_db"))
-                 .toDouble(),
-             39.0);
+    QCOMPARE(valueAt(m_device->zephDataCurrent(), "inputs/0/gain_db").toDouble(), 39.0);
     QVERIFY(m_project->isEdited());
 
     // A channel name typed in, cut to the strip's twelve characters.
     setField(QStringLiteral("#section-inputs .detail-head input.name"),
              QStringLiteral("Lead vocal microphone"));
-    QTRY_COMPARE_WITH_TIMEOUT(parse(m_device->zephDataCurrent())
-                                  .value(QStringLiteral("inputs"))
-                                  .toArray()
-                                  .at(0)
-                                  .toObject()
-                                  .value(QStringLiteral("name"))
-                                  .toString(),
+    QTRY_COMPARE_WITH_TIMEOUT(valueAt(m_device->zephDataCurrent(), "inputs/0/name").toString(),
                               QStringLiteral("Lead vocal m"), 5000);
 
     // The device's own name, read back through getDeviceInfo.
@@ -154,16 +141,9 @@ void TestSettingsPages::editsThroughControlsReachTheDevice()
                                   "'#section-network .tx-row select');s.value='main L';"
                                   "s.dispatchEvent(new Event('change'));true"))
                     .toBool());
-        QTRY_COMPARE_WITH_TIMEOUT(parse(m_device->zephDataCurrent())
-                                      .value(QStringLiteral("network_audio"))
-                                      .toObject()
-                                      .value(QStringLiteral("tx"))
-                                      .toArray()
-                                      .at(0)
-                                      .toObject()
-                                      .value(QStringLiteral("source"))
-                                      .toString(),
-                                  QStringLiteral("main L"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            valueAt(m_device->zephDataCurrent(), "network_audio/tx/0/source").toString(),
+            QStringLiteral("main L"), 5000);
     }
 }
 
@@ -179,11 +159,9 @@ void TestSettingsPages::banksAndLibrariesReachTheDevice()
     QVERIFY(waitFor(QStringLiteral("!document.getElementById('dialog').hidden")));
     setField(QStringLiteral("#dialog input.name"), QStringLiteral("Wedding"));
     QVERIFY(js(accept).toBool());
-    QTRY_COMPARE_WITH_TIMEOUT(
-        parse(m_device->zephDataPreset().at(4)).value(QStringLiteral("name")).toString(),
-        QStringLiteral("Wedding"), 5000);
-    QCOMPARE(parse(m_device->zephDataPreset().at(4)).value(QStringLiteral("stored")).toBool(),
-             true);
+    QTRY_COMPARE_WITH_TIMEOUT(valueAt(m_device->zephDataPreset().at(4), "name").toString(),
+                              QStringLiteral("Wedding"), 5000);
+    QCOMPARE(valueAt(m_device->zephDataPreset().at(4), "stored").toBool(), true);
 
     // Overwriting a stored preset asks first; cancelling leaves it alone.
     const QString before = m_device->zephDataPreset().at(0);
@@ -203,9 +181,8 @@ void TestSettingsPages::banksAndLibrariesReachTheDevice()
                "p[0].children[1].click();p[1].children[5].click();"
                "document.querySelector('.partial-editor button.accent').click();true"))
             .toBool());
-    QTRY_VERIFY_WITH_TIMEOUT(
-        parse(m_device->zephDataPartialPreset().at(5)).value(QStringLiteral("stored")).toBool(),
-        5000);
+    QTRY_VERIFY_WITH_TIMEOUT(valueAt(m_device->zephDataPartialPreset().at(5), "stored").toBool(),
+                             5000);
     QCOMPARE(
         parse(m_device->zephDataPartialPreset().at(5)).value(QStringLiteral("inputs")).toArray(),
         (QJsonArray{QJsonObject{{QStringLiteral("ch"), 2}, {QStringLiteral("mute"), false}}}));
@@ -220,13 +197,7 @@ void TestSettingsPages::banksAndLibrariesReachTheDevice()
                    ".querySelector('button').click();true"))
                 .toBool());
     QVERIFY(js(accept).toBool());
-    QTRY_COMPARE_WITH_TIMEOUT(parse(m_device->zephData4BandEq())
-                                  .value(QStringLiteral("entries"))
-                                  .toArray()
-                                  .at(8)
-                                  .toObject()
-                                  .value(QStringLiteral("name"))
-                                  .toString(),
+    QTRY_COMPARE_WITH_TIMEOUT(valueAt(m_device->zephData4BandEq(), "entries/8/name").toString(),
                               QStringLiteral("Kick"), 5000);
     QVERIFY(m_project->isEdited());
 }
@@ -361,25 +332,16 @@ void TestSettingsPages::keysStepTypeAndReset()
     QCOMPARE(press(name, QStringLiteral("Escape")), QStringLiteral("Vocal 1"));
 
     QTRY_VERIFY_WITH_TIMEOUT(js(QStringLiteral("ZephPage.app.reporter.settled()")).toBool(), 5000);
-    const QJsonObject channel = parse(m_device->zephDataCurrent())
-                                    .value(QStringLiteral("inputs"))
-                                    .toArray()
-                                    .at(0)
-                                    .toObject();
-    QCOMPARE(channel.value(QStringLiteral("fader_db")).toDouble(), 10.0);
-    QCOMPARE(channel.value(QStringLiteral("pan")).toInt(), 0);
-    QCOMPARE(channel.value(QStringLiteral("gain_db")).toDouble(), 60.0);
-    QCOMPARE(channel.value(QStringLiteral("phantom")).toBool(), false);
-    QCOMPARE(channel.value(QStringLiteral("name")).toString(), QStringLiteral("Vocal 1"));
-    QCOMPARE(channel.value(QStringLiteral("eq"))
-                 .toObject()
-                 .value(QStringLiteral("bands"))
-                 .toArray()
-                 .at(2)
-                 .toObject()
-                 .value(QStringLiteral("gain_db"))
-                 .toDouble(),
-             0.0);
+    const QString current = m_device->zephDataCurrent();
+    const auto channel = [&current](const char *key) {
+        return valueAt(current, QStringLiteral("inputs/0/") + QLatin1String(key));
+    };
+    QCOMPARE(channel("fader_db").toDouble(), 10.0);
+    QCOMPARE(channel("pan").toInt(), 0);
+    QCOMPARE(channel("gain_db").toDouble(), 60.0);
+    QCOMPARE(channel("phantom").toBool(), false);
+    QCOMPARE(channel("name").toString(), QStringLiteral("Vocal 1"));
+    QCOMPARE(channel("eq/bands/2/gain_db").toDouble(), 0.0);
 }
 
 // The application's roll-back writes whole lists into the device; the page shows them.
@@ -394,8 +356,7 @@ void TestSettingsPages::rollBackShowsTheSnapshotAgain()
                               "document.querySelectorAll('.bank-row .store')[7].click();"
                               "document.querySelector('#dialog .accept').click();true"))
                 .toBool());
-    QTRY_VERIFY_WITH_TIMEOUT(
-        parse(m_device->zephDataPreset().at(7)).value(QStringLiteral("stored")).toBool(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(valueAt(m_device->zephDataPreset().at(7), "stored").toBool(), 5000);
     QTRY_VERIFY_WITH_TIMEOUT(m_device->zephDataCurrent().contains(QStringLiteral("\"gain_db\":40")),
                              5000);
 
@@ -544,20 +505,9 @@ void TestSettingsPages::dragRedrawsThePlotAndTheLastPositionIsKept()
     const double pageFreq =
         js(QStringLiteral("ZephPage.app.data.current.inputs[0].eq.bands[1].freq_hz")).toDouble();
     QVERIFY(pageFreq != 350.0);
-    QTRY_COMPARE_WITH_TIMEOUT(parse(m_device->zephDataCurrent())
-                                  .value(QStringLiteral("inputs"))
-                                  .toArray()
-                                  .at(0)
-                                  .toObject()
-                                  .value(QStringLiteral("eq"))
-                                  .toObject()
-                                  .value(QStringLiteral("bands"))
-                                  .toArray()
-                                  .at(1)
-                                  .toObject()
-                                  .value(QStringLiteral("freq_hz"))
-                                  .toDouble(),
-                              pageFreq, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        valueAt(m_device->zephDataCurrent(), "inputs/0/eq/bands/1/freq_hz").toDouble(), pageFreq,
+        5000);
 }
 
 QTEST_MAIN(TestSettingsPages)

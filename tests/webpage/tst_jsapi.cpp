@@ -138,20 +138,13 @@ void TestJsApi::metaObjectOrder()
         methods << QString::fromLatin1(m.typeName()) + QLatin1Char(' ') +
                        QString::fromLatin1(m.methodSignature());
     }
-    QCOMPARE(methods,
-             (QStringList{QStringLiteral("void selectedDeviceChanged(int)"),
-                          QStringLiteral("void setSelectedDevice(int)"),
-                          QStringLiteral("void backToProjectPage()"),
-                          QStringLiteral("void saveProject()"), QStringLiteral("void snapShot()"),
-                          QStringLiteral("void rollBack()"), QStringLiteral("void gotoDevice(int)"),
-                          QStringLiteral("bool connectDevice()"),
-                          QStringLiteral("bool disconnectDevice()"),
-                          QStringLiteral("bool reconnectDevice()"),
-                          QStringLiteral("void zephDataChanged(int,int)"),
-                          QStringLiteral("void reportFatal(QString)"),
-                          QStringLiteral("void onCurrentPageChanged(int)"),
-                          QStringLiteral("QByteArray getDeviceList()"),
-                          QStringLiteral("void rememberView(QString)")}));
+    QCOMPARE(methods, (QStringList{"void selectedDeviceChanged(int)", "void setSelectedDevice(int)",
+                                   "void backToProjectPage()", "void saveProject()",
+                                   "void snapShot()", "void rollBack()", "void gotoDevice(int)",
+                                   "bool connectDevice()", "bool disconnectDevice()",
+                                   "bool reconnectDevice()", "void zephDataChanged(int,int)",
+                                   "void reportFatal(QString)", "void onCurrentPageChanged(int)",
+                                   "QByteArray getDeviceList()", "void rememberView(QString)"}));
     QCOMPARE(meta.method(meta.indexOfMethod("onCurrentPageChanged(int)")).access(),
              QMetaMethod::Private);
     // The model's bridge adds nothing a page could see twice.
@@ -238,37 +231,26 @@ void TestJsApi::channelPublishesOnlyThePageSurface()
     // the channel refuses for registered objects (inheritedMembersDoNoHarm tries them).
     const QJsonObject api = published.value(QStringLiteral("qtApi")).toObject();
     QCOMPARE(publishedNames(api, QStringLiteral("methods")),
-             (QStringList{QStringLiteral("backToProjectPage"), QStringLiteral("connectDevice"),
-                          QStringLiteral("deleteLater"), QStringLiteral("disconnectDevice"),
-                          QStringLiteral("getDeviceList"), QStringLiteral("gotoDevice"),
-                          QStringLiteral("reconnectDevice"), QStringLiteral("rememberView"),
-                          QStringLiteral("reportFatal"), QStringLiteral("rollBack"),
-                          QStringLiteral("saveProject"), QStringLiteral("setSelectedDevice"),
-                          QStringLiteral("snapShot"), QStringLiteral("zephDataChanged")}));
-    QCOMPARE(publishedNames(api, QStringLiteral("signals")),
-             QStringList{QStringLiteral("destroyed")});
+             (QStringList{"backToProjectPage", "connectDevice", "deleteLater", "disconnectDevice",
+                          "getDeviceList", "gotoDevice", "reconnectDevice", "rememberView",
+                          "reportFatal", "rollBack", "saveProject", "setSelectedDevice", "snapShot",
+                          "zephDataChanged"}));
+    QCOMPARE(publishedNames(api, QStringLiteral("signals")), QStringList{"destroyed"});
     QCOMPARE(publishedNames(api, QStringLiteral("properties")),
-             (QStringList{QStringLiteral("currentDevice"), QStringLiteral("currentDeviceIndex"),
-                          QStringLiteral("deviceList"), QStringLiteral("objectName"),
-                          QStringLiteral("selectedDevice"), QStringLiteral("viewState")}));
+             (QStringList{"currentDevice", "currentDeviceIndex", "deviceList", "objectName",
+                          "selectedDevice", "viewState"}));
 
     // The device: fields and change signals, no setter.
     const QJsonObject device = published.value(QStringLiteral("qtApiDevice")).toObject();
-    QCOMPARE(publishedNames(device, QStringLiteral("methods")),
-             QStringList{QStringLiteral("deleteLater")});
+    QCOMPARE(publishedNames(device, QStringLiteral("methods")), QStringList{"deleteLater"});
     QCOMPARE(publishedNames(device, QStringLiteral("signals")),
-             (QStringList{QStringLiteral("destroyed"),
-                          QStringLiteral("zephDataPartialPresetBankChanged"),
-                          QStringLiteral("zephDataPresetBankChanged")}));
-    QCOMPARE(
-        publishedNames(device, QStringLiteral("properties")),
-        (QStringList{QStringLiteral("deviceId"), QStringLiteral("deviceName"),
-                     QStringLiteral("headerColor"), QStringLiteral("ipAddress"),
-                     QStringLiteral("macAddress"), QStringLiteral("modelName"),
-                     QStringLiteral("objectName"), QStringLiteral("statusAsInt"),
-                     QStringLiteral("zephData12BandEq"), QStringLiteral("zephData4BandEq"),
-                     QStringLiteral("zephDataCurrent"), QStringLiteral("zephDataPartialPreset"),
-                     QStringLiteral("zephDataPreset")}));
+             (QStringList{"destroyed", "zephDataPartialPresetBankChanged",
+                          "zephDataPresetBankChanged"}));
+    QCOMPARE(publishedNames(device, QStringLiteral("properties")),
+             (QStringList{"deviceId", "deviceName", "headerColor", "ipAddress", "macAddress",
+                          "modelName", "objectName", "statusAsInt", "zephData12BandEq",
+                          "zephData4BandEq", "zephDataCurrent", "zephDataPartialPreset",
+                          "zephDataPreset"}));
     // The page's currentDevice is that registered object, not a wrapped copy it could delete.
     QVERIFY(js(QStringLiteral("api.currentDevice === channel.objects.qtApiDevice")).toBool());
 }
@@ -340,24 +322,17 @@ void TestJsApi::dataSetFetch_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("changedKeys"); // of the device's project file data
 
-    QTest::newRow("preset bank 5") << 2 << 5 << "preset5"
-                                   << "preset"
-                                   << "preset_list";
-    QTest::newRow("preset bank 0") << 2 << 0 << "preset0"
-                                   << "preset"
-                                   << "preset_list";
-    QTest::newRow("12-band EQ") << 3 << 9 << "eq12"
-                                << "eq12"
-                                << "eq12_lib";
-    QTest::newRow("4-band EQ") << 4 << 0 << "eq4"
-                               << "eq4"
-                               << "eq4_lib";
-    QTest::newRow("partial bank 39") << 6 << 39 << "partial39"
-                                     << "partial"
-                                     << "partial_list";
-    QTest::newRow("current") << 7 << 0 << "current"
-                             << "current"
-                             << "kind,level";
+    const auto row = [](const char *name, int type, int bank, const char *getter, const char *kind,
+                        const char *changedKeys) {
+        QTest::newRow(name) << type << bank << QString(getter) << QString(kind)
+                            << QString(changedKeys);
+    };
+    row("preset bank 5", 2, 5, "preset5", "preset", "preset_list");
+    row("preset bank 0", 2, 0, "preset0", "preset", "preset_list");
+    row("12-band EQ", 3, 9, "eq12", "eq12", "eq12_lib");
+    row("4-band EQ", 4, 0, "eq4", "eq4", "eq4_lib");
+    row("partial bank 39", 6, 39, "partial39", "partial", "partial_list");
+    row("current", 7, 0, "current", "current", "kind,level");
 }
 
 void TestJsApi::dataSetFetch()
@@ -506,59 +481,40 @@ void TestJsApi::valuesOutsideTheFileRulesAreRefused_data()
     QTest::addColumn<QString>("attempt"); // script run in the page
     QTest::addColumn<QString>("refusal"); // the log line that names it
 
-    const QString info = QStringLiteral("state.info = '%1'; api.zephDataChanged(7, 0)");
-    const QString infoRefused = QStringLiteral("refused device info");
-    QTest::newRow("device id 999")
-        << info.arg(QString::fromUtf8(R"({"name":"Alpha","deviceid":999,"color":1})"))
-        << infoRefused;
-    QTest::newRow("device id -2") << info.arg(QString::fromUtf8(
-                                         R"({"name":"Alpha","deviceid":-2,"color":1})"))
-                                  << infoRefused;
-    QTest::newRow("device id 2.5")
-        << info.arg(QString::fromUtf8(R"({"name":"Alpha","deviceid":2.5,"color":1})"))
-        << infoRefused;
-    QTest::newRow("device id as text")
-        << info.arg(QString::fromUtf8(R"({"name":"Alpha","deviceid":"12","color":1})"))
-        << infoRefused;
-    QTest::newRow("device id missing")
-        << info.arg(QString::fromUtf8(R"({"name":"Alpha","color":1})")) << infoRefused;
-    QTest::newRow("header colour 42")
-        << info.arg(QString::fromUtf8(R"({"name":"Alpha","deviceid":3,"color":42})"))
-        << infoRefused;
-    QTest::newRow("header colour -1")
-        << info.arg(QString::fromUtf8(R"({"name":"Alpha","deviceid":3,"color":-1})"))
-        << infoRefused;
-    QTest::newRow("reserved character in name")
-        << info.arg(QString::fromUtf8(R"({"name":"FOH/L","deviceid":3,"color":2})")) << infoRefused;
-    QTest::newRow("name of 31")
-        << info.arg(QString::fromUtf8(
-               R"({"name":"0123456789012345678901234567890","deviceid":3,"color":2})"))
-        << infoRefused;
-    QTest::newRow("non-ASCII name")
-        << info.arg(QString::fromUtf8(R"({"name":"Bühne","deviceid":3,"color":2})")) << infoRefused;
-    QTest::newRow("empty name") << info.arg(
-                                       QString::fromUtf8(R"({"name":"  ","deviceid":3,"color":2})"))
-                                << infoRefused;
-    QTest::newRow("info not JSON") << info.arg(QStringLiteral("oops")) << infoRefused;
-    QTest::newRow("info an array") << info.arg(QStringLiteral("[1,2]")) << infoRefused;
+    // Device info the page hands over with the current settings, as the page's text.
+    const auto info = [](const char *name, const char *text) {
+        QTest::newRow(name) << QStringLiteral("state.info = '%1'; api.zephDataChanged(7, 0)")
+                                   .arg(QString::fromUtf8(text))
+                            << QStringLiteral("refused device info");
+    };
+    info("device id 999", R"({"name":"Alpha","deviceid":999,"color":1})");
+    info("device id -2", R"({"name":"Alpha","deviceid":-2,"color":1})");
+    info("device id 2.5", R"({"name":"Alpha","deviceid":2.5,"color":1})");
+    info("device id as text", R"({"name":"Alpha","deviceid":"12","color":1})");
+    info("device id missing", R"({"name":"Alpha","color":1})");
+    info("header colour 42", R"({"name":"Alpha","deviceid":3,"color":42})");
+    info("header colour -1", R"({"name":"Alpha","deviceid":3,"color":-1})");
+    info("reserved character in name", R"({"name":"FOH/L","deviceid":3,"color":2})");
+    info("name of 31", R"({"name":"0123456789012345678901234567890","deviceid":3,"color":2})");
+    info("non-ASCII name", R"({"name":"Bühne","deviceid":3,"color":2})");
+    info("empty name", R"({"name":"  ","deviceid":3,"color":2})");
+    info("info not JSON", "oops");
+    info("info an array", "[1,2]");
 
-    const QString dataRefused = QStringLiteral("refused data set from the page:");
-    QTest::newRow("preset not JSON") << "state.raw.preset2 = 'not json'; api.zephDataChanged(2, 2)"
-                                     << dataRefused + QStringLiteral(" 2 2");
-    QTest::newRow("preset a number") << "state.raw.preset1 = 5; api.zephDataChanged(2, 1)"
-                                     << dataRefused + QStringLiteral(" 2 1");
-    QTest::newRow("12-band EQ an array") << "state.raw.eq12 = '[1,2]'; api.zephDataChanged(3, 0)"
-                                         << dataRefused + QStringLiteral(" 3 0");
-    QTest::newRow("4-band EQ in Qt's lenient JSON")
-        << R"(state.raw.eq4 = '{"a":.5}'; api.zephDataChanged(4, 0))"
-        << dataRefused + QStringLiteral(" 4 0");
-    QTest::newRow("4-band EQ getter fails") << "state.broken.eq4 = true; api.zephDataChanged(4, 0)"
-                                            << dataRefused + QStringLiteral(" 4 0");
-    QTest::newRow("partial preset getter missing")
-        << "getZephDataPartialPreset = undefined; api.zephDataChanged(6, 2)"
-        << dataRefused + QStringLiteral(" 6 2");
-    QTest::newRow("current a text") << R"(state.raw.current = '"text"'; api.zephDataChanged(7, 0))"
-                                    << dataRefused + QStringLiteral(" 7 0");
+    // A data set the page hands over; `set` names it as the refusal does.
+    const auto data = [](const char *name, const char *script, const char *set) {
+        QTest::newRow(name) << QString(script)
+                            << QStringLiteral("refused data set from the page: ") + set;
+    };
+    data("preset not JSON", "state.raw.preset2 = 'not json'; api.zephDataChanged(2, 2)", "2 2");
+    data("preset a number", "state.raw.preset1 = 5; api.zephDataChanged(2, 1)", "2 1");
+    data("12-band EQ an array", "state.raw.eq12 = '[1,2]'; api.zephDataChanged(3, 0)", "3 0");
+    data("4-band EQ in Qt's lenient JSON",
+         R"(state.raw.eq4 = '{"a":.5}'; api.zephDataChanged(4, 0))", "4 0");
+    data("4-band EQ getter fails", "state.broken.eq4 = true; api.zephDataChanged(4, 0)", "4 0");
+    data("partial preset getter missing",
+         "getZephDataPartialPreset = undefined; api.zephDataChanged(6, 2)", "6 2");
+    data("current a text", R"(state.raw.current = '"text"'; api.zephDataChanged(7, 0))", "7 0");
 }
 
 // What a page hands over is stored only where the project reader would read it back: a

@@ -232,28 +232,21 @@ void TestPageConfinement::hostilePageStaysPut_data()
     QTest::addColumn<QString>("attempt");
     QTest::addColumn<QString>("refusedUrl"); // empty: no navigation reaches the page
 
-    QTest::newRow("navigate to mixer") << "goTo('http://127.0.0.2/')"
-                                       << "http://127.0.0.2/";
-    QTest::newRow("navigate to https") << "goTo('https://127.0.0.2/x')"
-                                       << "https://127.0.0.2/x";
-    QTest::newRow("navigate to system file") << "goTo('file:///etc/passwd')"
-                                             << "file:///etc/passwd";
+    const auto row = [](const char *name, const char *attempt, const char *refusedUrl) {
+        QTest::newRow(name) << QString(attempt) << QString(refusedUrl);
+    };
+    row("navigate to mixer", "goTo('http://127.0.0.2/')", "http://127.0.0.2/");
+    row("navigate to https", "goTo('https://127.0.0.2/x')", "https://127.0.0.2/x");
+    row("navigate to system file", "goTo('file:///etc/passwd')", "file:///etc/passwd");
     // Chromium 87 hands a page's jump to a data URL to the program, which refuses it; newer
     // engines refuse it themselves, before the program is asked (hostilePageStaysPut).
-    QTest::newRow("navigate to data") << "goTo('data:text/html,<p>gotcha</p>')"
-                                      << "data:text/html,<p>gotcha</p>";
-    QTest::newRow("window.open") << "openWindow('http://127.0.0.2/popup')"
-                                 << "";
-    QTest::newRow("window.open own file") << "openWindow('sibling.html')"
-                                          << "";
-    QTest::newRow("blank link") << "clickBlankLink('http://127.0.0.2/blank')"
-                                << "";
-    QTest::newRow("image") << "loadImage('http://127.0.0.2/image.png')"
-                           << "";
-    QTest::newRow("fetch") << "fetchUrl('http://127.0.0.2/fetch')"
-                           << "";
-    QTest::newRow("frame") << "frameTo('http://127.0.0.2/frame')"
-                           << "http://127.0.0.2/frame";
+    row("navigate to data", "goTo('data:text/html,<p>gotcha</p>')", "data:text/html,<p>gotcha</p>");
+    row("window.open", "openWindow('http://127.0.0.2/popup')", "");
+    row("window.open own file", "openWindow('sibling.html')", "");
+    row("blank link", "clickBlankLink('http://127.0.0.2/blank')", "");
+    row("image", "loadImage('http://127.0.0.2/image.png')", "");
+    row("fetch", "fetchUrl('http://127.0.0.2/fetch')", "");
+    row("frame", "frameTo('http://127.0.0.2/frame')", "http://127.0.0.2/frame");
 }
 
 void TestPageConfinement::hostilePageStaysPut()

@@ -1,0 +1,147 @@
+// Mixers that fail or refuse a connection, and connections refused before any transfer.
+#include "flowfixture.h"
+
+#include "logcollector.h"
+#include "mixerchecks.h"
+#include "modalanswerer.h"
+#include "models/qovsafetycopies.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QtTest>
+
+class TestConnectFailureFlows : public ConnectionFlowFixture
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void failingMixersAreReportedAndLeftOut();
+    void failedConnectionLeavesTheEntry_data();
+    void failedConnectionLeavesTheEntry();
+    void refusalsWithoutDialogs();
+};
+
+void TestConnectFailureFlows::failingMixersAreReportedAndLeftOut()
+{
+    QVERIFY(m_sim->setFaults(addressOf("Stage"), R"({"failDownload": {"target": 6, "bank": 17}})"));
+    QVERIFY(m_sim->setFaults(addressOf("Ext One"), R"({"rcode": 7})"));
+    ModalAnswerer answerer;
+    QList<QovOnlineDeviceModel> shown;
+    answerConnectOnline(answerer, {}, &shown);
+    answerer.pressButton(QStringLiteral("OK"));
+    answerer.pressButton(QStringLiteral("OK"));
+    QovProjectDataModel *before = m_window->projectData();
+    QVERIFY(m_window->connectDevices());
+    QVERIFY2(answerer.waitDone(30000), qPrintable(answerer.lastError()));
+
+    // One popup per failed mixer, in the dialog's order.
+    QStringList expected;
+    for (const QString &name : namesOf(shown)) {
+        if (name == QStringLiteral("Stage") || name == QStringLiteral("Ext One")) {
+            expected << "Error: One or more devices are unable to connect with Velmora.\n\n" +
+                            name + "\n";
+        }
+    }
+    QCOMPARE(answerer.seenLines().mid(1), expected);
+    QTRY_VERIFY(m_window->projectData() != before);
+    QStringList kept = namesOf(shown);
+    kept.removeAll(QStringLiteral("Stage"));
+    kept.removeAll(QStringLiteral("Ext One"));
+    QCOMPARE(namesOf(m_window->projectData()->appDevices()), kept);
+    QVERIFY(!m_window->isBusy());
+}
+
+void TestConnectFailureFlows::failedConnectionLeavesTheEntry_data()
+{
+    QTest::addColumn<int>("target");
+    QTest::addColumn<bool>("partlyWritten");
+    // The first chunk of all refused: the mixer took nothing.
+    QTest::newRow("nothing written") << 2 << false;
+    // The last data set refused: all before it is in the mixer.
+    QTest::newRow("partly written") << 7 << true;
+}
+
+void TestConnectFailureFlows::failedConnectionLeavesTheEntry()
+{
+    QFETCH(int, target);
+    QFETCH(bool, partlyWritten);
+    QStringList dataBefore;
+    const QovAppDeviceModel entry = showEntry(QovDeviceSelector::ZEPH2208, &dataBefore);
+    const QString address = addressOf("Monitor");
+    QVERIFY(m_sim->setFaults(
+        address,
+        QStringLiteral(R"({"failUpload": {"target": %1, "bank": 0}})").arg(target).toUtf8()));
+    const QStringList copiesBefore = QovSafetyCopies().copies(macOf("Monitor"));
+
+    ModalAnswerer answerer;
+    answerConnect(answerer, QStringLiteral("Monitor"), true);
+    bool offersFolder = false;
+    answerer.handle([&offersFolder](QWidget *modal) {
+        offersFolder = ModalAnswerer::findButton(modal, QStringLiteral("Open Folder")) != nullptr;
+        QTest::mouseClick(ModalAnswerer::findButton(modal, QStringLiteral("OK")), Qt::LeftButton);
+    });
+    QVERIFY(m_window->connectDevice(entry));
+    QVERIFY2(answerer.waitDone(20000), qPrintable(answerer.lastError()));
+    QCOMPARE(offersFolder, partlyWritten);
+    const QStringList copies = QovSafetyCopies().copies(macOf("Monitor"));
+    QCOMPARE(copies.size(), copiesBefore.size() + 1);
+    if (partlyWritten) {
+        // The user learns what the mixer holds now, and where what it held before is.
+        QCOMPARE(answerer.seenLines().mid(1),
+                 QStringList{"Error: The transfer to the mixer Monitor (" + address +
+                             ") failed part-way. The mixer now holds partly written data.\n\n"
+                             "What it held before is in its safety copy " +
+                             QFileInfo(copies.last()).fileName() + ", in the folder:\n" +
+                             QDir::toNativeSeparators(QFileInfo(copies.last()).absolutePath()) +
+                             "\n"});
+    } else {
+        QCOMPARE(answerer.seenLines().mid(1),
+                 QStringList{"Error: One or more devices are unable to connect with Velmora.\n" +
+                             address + "\n\nMonitor\nv\nEntry\n(App->Device)\n"});
+    }
+    QTRY_VERIFY(!m_window->isBusy());
+    QCOMPARE(entry->status(), QovAppDeviceModelInternal::DISCONNECTED);
+    QCOMPARE(deviceData(entry), dataBefore);
+    QVERIFY(entry->ipAddress().isEmpty());
+}
+
+void TestConnectFailureFlows::refusalsWithoutDialogs()
+{
+    const QovAppDeviceModel unbound =
+        unboundDevice(QStringLiteral("Loose"), QovDeviceSelector::ZEPH2208);
+    showProject({unbound});
+    ModalAnswerer answerer;
+
+    // Reconnect and disconnect refuse a device without a partner, without any dialog.
+    QVERIFY(!m_window->reconnectDevice(unbound));
+    QVERIFY(LogCollector::contains(
+        "Reconnect QovAppDeviceModel{'Loose'[9]} : Device is not Missing (or Connected)."));
+    QVERIFY(!m_window->disconnectDevice(unbound));
+    QVERIFY(LogCollector::contains(
+        "Disconnect QovAppDeviceModel{'Loose'[9]} : Device is not Connected (or Missing)."));
+    QVERIFY(!m_window->isBusy());
+
+    // A cancelled dialog and one without a choice start nothing.
+    answerer.pressButton(QStringLiteral("Cancel"));
+    QVERIFY(!m_window->connectDevice(unbound));
+    QVERIFY(LogCollector::contains("Connect QovAppDeviceModel{'Loose'[9]} : canceled"));
+    answerer.pressButton(QStringLiteral("OK"));
+    QVERIFY(!m_window->connectDevice(unbound));
+    QVERIFY(LogCollector::contains("Connect QovAppDeviceModel{'Loose'[9]} : target not selected"));
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QVERIFY(!m_window->isBusy());
+
+    unbound->setStatus(QovAppDeviceModelInternal::CONNECTED);
+    QVERIFY(!m_window->connectDevice(unbound));
+    QVERIFY(LogCollector::contains(
+        "Connect QovAppDeviceModel{'Loose'[9]} : Device is not Disconnected."));
+    QVERIFY(!m_window->isBusy());
+    QCOMPARE(answerer.seen().size(), 2);
+}
+
+std::unique_ptr<QObject> connectFailureFlows()
+{
+    return std::make_unique<TestConnectFailureFlows>();
+}
+
+#include "connectfailures.moc"
