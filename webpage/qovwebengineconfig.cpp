@@ -51,7 +51,7 @@ void keepFrameMemoryForReuse()
 {
 #if defined(__GLIBC__)
     mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
-    mallopt(M_TRIM_THRESHOLD, 128 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 32 * 1024 * 1024);
 #endif
 }
 
