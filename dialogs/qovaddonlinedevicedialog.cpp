@@ -4,10 +4,10 @@
 #include "device/qovcgiapifactory.h"
 #include "dialogs/qovaddonlinedevicedialoglistitem.h"
 #include "dialogs/qovidentify.h"
-#include "dialogs/qovlinkgroups.h"
 #include "dialogs/qovonlinelistsupport.h"
 #include "dialogs/qovpopups.h"
 #include "discovery/qovonlinedevicefinder.h"
+#include "models/qovlinkgrouporder.h"
 #include "models/qovtextrules.h"
 #include "models/qovworkerpool.h"
 #include "views/qovlistkeys.h"
@@ -197,7 +197,7 @@ QList<QovOnlineDeviceModel> QovAddOnlineDeviceDialog::offeredDevices() const
 {
     QList<QovOnlineDeviceModel> offered;
     for (const QovOnlineDeviceModel &device :
-         orderByLinkGroups(QovOnlineDeviceFinder::instance()->getAll())) {
+         qovLinkGroupOrder(QovOnlineDeviceFinder::instance()->getAll())) {
         if (!isExcluded(device)) {
             offered.append(device);
         }

@@ -4,9 +4,9 @@
 #include "dialogs/qovcomparecontrol.h"
 #include "dialogs/qovconnectdevicedialoglistitem.h"
 #include "dialogs/qovidentify.h"
-#include "dialogs/qovlinkgroups.h"
 #include "dialogs/qovonlinelistsupport.h"
 #include "discovery/qovonlinedevicefinder.h"
+#include "models/qovlinkgrouporder.h"
 #include "views/qovlistkeys.h"
 #include "views/qovsortlabel.h"
 #include "views/qovwidgetfactory.h"
@@ -112,7 +112,7 @@ QWidget *QovConnectDeviceDialog::makeOnlineBlock()
 QList<QovOnlineDeviceModel> QovConnectDeviceDialog::offeredDevices() const
 {
     QList<QovOnlineDeviceModel> offered;
-    for (const QovOnlineDeviceModel &device : orderByLinkGroups(
+    for (const QovOnlineDeviceModel &device : qovLinkGroupOrder(
              QovOnlineDeviceFinder::instance()->getAllByDeviceType(m_device->deviceType()))) {
         if (!m_heldMacs.contains(device->macAddress(), Qt::CaseInsensitive)) {
             offered.append(device);

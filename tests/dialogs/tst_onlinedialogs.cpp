@@ -8,7 +8,6 @@
 #include "dialogs/qovconnectdevicedialoglistitem.h"
 #include "dialogs/qovdevicesettingdialog.h"
 #include "dialogs/qovdirectionselectorview.h"
-#include "dialogs/qovlinkgroups.h"
 #include "dialogs/qovreconnectdevicedialog.h"
 #include "discovery/qovonlinedevicefinder.h"
 #include "mixerchecks.h"
@@ -57,17 +56,6 @@ QList<Row *> liveRows(QWidget *dialog)
     return rows;
 }
 
-QovOnlineDeviceModel onlineModel(const QString &name, int serial,
-                                 QovOnlineDeviceModelInternal::OvLink link,
-                                 const QovLinkedExtensions &units = {})
-{
-    auto device = std::make_shared<QovOnlineDeviceModelInternal>(
-        QovDiscoveredDevice{QString::number(serial), QString(), name, "ZEPH-2208NET", "127.0.0.1"});
-    device->setOvLink(link);
-    device->setLinkedExtensions(units);
-    return device;
-}
-
 } // namespace
 
 class TestOnlineDialogs : public QObject
@@ -81,8 +69,6 @@ private Q_SLOTS:
     void initTestCase();
     void cleanup();
 
-    void linkGroupOrder_data();
-    void linkGroupOrder();
     void addOnlineOffersFreeMixersInGroups();
     void headerBoxTicksAndClearsAll();
     void ticksSurviveFinderChanges();
@@ -126,32 +112,6 @@ void TestOnlineDialogs::cleanup()
         return count;
     };
     QTRY_COMPARE_WITH_TIMEOUT(discovered(), 4, 20000);
-}
-
-void TestOnlineDialogs::linkGroupOrder_data()
-{
-    using L = QovOnlineDeviceModelInternal;
-    QTest::addColumn<QList<QovOnlineDeviceModel>>("devices");
-    QTest::addColumn<QStringList>("expected");
-    const auto e1 = onlineModel("E1", 11, L::EXTENSION);
-    const auto e2 = onlineModel("E2", 12, L::EXTENSION);
-    const auto p = onlineModel("P", 10, L::PRIMARY, {{12, 2}, {11, 1}, {99, 3}});
-    const auto lone = onlineModel("Lone", 13, L::EXTENSION);
-    const auto n = onlineModel("N", 14, L::NONE);
-    QTest::newRow("extensions follow their primary by unit number")
-        << QList<QovOnlineDeviceModel>{e2, n, e1, p} << QStringList{"N", "P", "E1", "E2"};
-    QTest::newRow("an extension nobody names keeps its place")
-        << QList<QovOnlineDeviceModel>{lone, p, e1} << QStringList{"Lone", "P", "E1"};
-    QTest::newRow("only the named extension moves")
-        << QList<QovOnlineDeviceModel>{e1, n, e2, onlineModel("Q", 15, L::PRIMARY, {{11, 1}})}
-        << QStringList{"N", "E2", "Q", "E1"};
-}
-
-void TestOnlineDialogs::linkGroupOrder()
-{
-    QFETCH(QList<QovOnlineDeviceModel>, devices);
-    QFETCH(QStringList, expected);
-    QCOMPARE(namesOf(orderByLinkGroups(devices)), expected);
 }
 
 void TestOnlineDialogs::addOnlineOffersFreeMixersInGroups()

@@ -9,15 +9,16 @@ class TestLinkGroupOrder : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void groupsFollowTheirPrimary_data();
     void groupsFollowTheirPrimary();
 };
 
 namespace {
 
-QovOnlineDeviceModel
-mixer(const QString &name, int serial,
-      QovOnlineDeviceModelInternal::OvLink link = QovOnlineDeviceModelInternal::NONE,
-      const QovLinkedExtensions &extensions = {})
+using L = QovOnlineDeviceModelInternal;
+
+QovOnlineDeviceModel mixer(const QString &name, int serial, L::OvLink link = L::NONE,
+                           const QovLinkedExtensions &extensions = {})
 {
     QovDiscoveredDevice found;
     found.friendlyName = name;
@@ -28,33 +29,46 @@ mixer(const QString &name, int serial,
     return device;
 }
 
-QStringList names(const QList<QovOnlineDeviceModel> &devices)
-{
-    QStringList result;
-    for (const auto &device : devices) {
-        result.append(device->deviceName());
-    }
-    return result;
-}
-
 } // namespace
+
+void TestLinkGroupOrder::groupsFollowTheirPrimary_data()
+{
+    QTest::addColumn<QList<QovOnlineDeviceModel>>("devices");
+    QTest::addColumn<QStringList>("expected");
+    const auto ext1 = mixer("ext1", 11, L::EXTENSION);
+    const auto ext2 = mixer("ext2", 12, L::EXTENSION);
+    // Unit numbers, not serials or list order, decide the order under the primary; a named
+    // unit that is not listed is skipped.
+    const auto primary = mixer("primary", 10, L::PRIMARY, {{12, 2}, {11, 1}, {99, 3}});
+    const auto alone = mixer("alone", 20);
+    const auto orphan = mixer("orphan", 30, L::EXTENSION);
+    QTest::newRow("none") << QList<QovOnlineDeviceModel>{} << QStringList{};
+    QTest::newRow("extensions follow their primary by unit number")
+        << QList<QovOnlineDeviceModel>{ext2, alone, ext1, primary}
+        << QStringList{"alone", "primary", "ext1", "ext2"};
+    QTest::newRow("an extension nobody names keeps its place")
+        << QList<QovOnlineDeviceModel>{orphan, primary, ext1}
+        << QStringList{"orphan", "primary", "ext1"};
+    QTest::newRow("only the named extension moves")
+        << QList<QovOnlineDeviceModel>{ext1, alone, ext2, mixer("q", 15, L::PRIMARY, {{11, 1}})}
+        << QStringList{"alone", "ext2", "q", "ext1"};
+    // Named only by a grouped extension unit: a list of groups has no place for it.
+    const auto chainer = mixer("chainer", 11, L::EXTENSION, {{40, 1}});
+    QTest::newRow("named by an extension unit")
+        << QList<QovOnlineDeviceModel>{mixer("chained", 40, L::EXTENSION), chainer,
+                                       mixer("p2", 50, L::PRIMARY, {{11, 1}})}
+        << QStringList{"p2", "chainer"};
+}
 
 void TestLinkGroupOrder::groupsFollowTheirPrimary()
 {
-    using L = QovOnlineDeviceModelInternal;
-    const auto ext2 = mixer("ext2", 12, L::EXTENSION);
-    const auto alone = mixer("alone", 20);
-    const auto ext1 = mixer("ext1", 11, L::EXTENSION);
-    // Unit numbers, not serials or list order, decide the order under the primary.
-    const auto primary = mixer("primary", 10, L::PRIMARY, {{12, 2}, {11, 1}, {99, 3}});
-    const auto orphan = mixer("orphan", 30, L::EXTENSION);
-    // Named only by an extension unit: a group has no place for it.
-    const auto chained = mixer("chained", 40, L::EXTENSION);
-    ext1->setLinkedExtensions({{40, 1}});
-
-    QCOMPARE(names(qovLinkGroupOrder({ext2, alone, ext1, primary, orphan, chained})),
-             (QStringList{"alone", "primary", "ext1", "ext2", "orphan"}));
-    QVERIFY(qovLinkGroupOrder({}).isEmpty());
+    QFETCH(QList<QovOnlineDeviceModel>, devices);
+    QFETCH(QStringList, expected);
+    QStringList names;
+    for (const auto &device : qovLinkGroupOrder(devices)) {
+        names.append(device->deviceName());
+    }
+    QCOMPARE(names, expected);
 }
 
 QTEST_APPLESS_MAIN(TestLinkGroupOrder)
