@@ -342,6 +342,24 @@ void TestSettingsPages::keysStepTypeAndReset()
     QCOMPARE(channel("phantom").toBool(), false);
     QCOMPARE(channel("name").toString(), QStringLiteral("Vocal 1"));
     QCOMPARE(channel("eq/bands/2/gain_db").toDouble(), 0.0);
+    // Left and right on a strip's name go round the strips of their own section; -1 when the
+    // section has no such strip.
+    const auto stripAfter = [this](const QString &section, int from, const QString &key) {
+        return js(QStringLiteral(
+                      "(function(){ZephPage.activate('%1');var h=document."
+                      "querySelectorAll('#section-%1 .strip-head');if(!h[%2])return -1;"
+                      "h[%2].focus();h[%2].dispatchEvent(new KeyboardEvent('keydown',"
+                      "{key:%3,bubbles:true}));"
+                      "return Array.prototype.indexOf.call(h,document.activeElement);})()")
+                      .arg(section)
+                      .arg(from)
+                      .arg(jsString(key)))
+            .toInt();
+    };
+    QCOMPARE(stripAfter(QStringLiteral("inputs"), 0, QStringLiteral("ArrowLeft")), 7);
+    QCOMPARE(stripAfter(QStringLiteral("inputs"), 3, QStringLiteral("ArrowRight")), 4);
+    QCOMPARE(stripAfter(QStringLiteral("outputs"), 7, QStringLiteral("ArrowRight")), 0);
+    QCOMPARE(stripAfter(QStringLiteral("outputs"), 2, QStringLiteral("ArrowLeft")), 1);
 }
 
 // The application's roll-back writes whole lists into the device; the page shows them.

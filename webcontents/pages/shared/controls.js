@@ -328,6 +328,17 @@
     return control;
   }
 
+  // Left and right on a strip's name move to the neighbouring strip of `count`, wrapping round:
+  // `select` shows it, and the focus follows to its name.
+  function stripKeys(e, index, count, select) {
+    var step = e.key === 'ArrowRight' ? 1 : e.key === 'ArrowLeft' ? -1 : 0;
+    if (!step) return;
+    var next = (index + step + count) % count;
+    select(next);
+    document.querySelectorAll('#' + e.target.closest('.section').id + ' .strip-head')[next].focus();
+    e.preventDefault();
+  }
+
   // Controls inside `hidden` (a section not shown) wait until it is shown.
   function refreshAll(hidden) {
     all = all.filter(function (c) { return c.node.isConnected; });
@@ -339,6 +350,6 @@
   return {
     el: el, slider: slider, toggle: toggle, choice: choice, nameField: nameField,
     refreshAll: refreshAll, capture: capture, formatNumber: formatNumber, formatPan: formatPan,
-    toUnit: toUnit, fromUnit: fromUnit, stepValue: stepValue
+    toUnit: toUnit, fromUnit: fromUnit, stepValue: stepValue, stripKeys: stripKeys
   };
 }));

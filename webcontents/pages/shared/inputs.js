@@ -24,7 +24,7 @@
   function buildStrip(ch) {
     var head = el('button', { type: 'button', cls: 'strip-head', title: 'Show channel ' + (ch + 1),
       onclick: function () { select(ch); } });
-    head.addEventListener('keydown', function (e) { stripKeys(e, ch); });
+    head.addEventListener('keydown', function (e) { C.stripKeys(e, ch, M.INPUTS, select); });
     var number = el('span', { cls: 'strip-number', text: String(ch + 1) });
     var name = el('span', { cls: 'strip-name' });
     head.appendChild(number);
@@ -170,16 +170,6 @@
       group('Monitor sends', sends, 'sends')
     ]));
     plot.schedule();
-  }
-
-  // Left and right on a strip's name move to the neighbouring strip and show it.
-  function stripKeys(e, index) {
-    var step = e.key === 'ArrowRight' ? 1 : e.key === 'ArrowLeft' ? -1 : 0;
-    if (!step) return;
-    var next = (index + step + M.INPUTS) % M.INPUTS;
-    select(next);
-    document.querySelectorAll('#' + e.target.closest('.section').id + ' .strip-head')[next].focus();
-    e.preventDefault();
   }
 
   function select(ch) {

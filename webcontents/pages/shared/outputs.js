@@ -22,7 +22,7 @@
   function buildCard(o) {
     var head = el('button', { type: 'button', cls: 'strip-head', title: 'Show output ' + (o + 1),
       onclick: function () { select(o); } }, [el('span', { cls: 'strip-number', text: String(o + 1) })]);
-    head.addEventListener('keydown', function (e) { stripKeys(e, o); });
+    head.addEventListener('keydown', function (e) { C.stripKeys(e, o, M.OUTPUTS, select); });
     var name = el('span', { cls: 'strip-name' });
     head.appendChild(name);
     var curve = el('canvas', { cls: 'mini', 'aria-hidden': 'true' });
@@ -116,16 +116,6 @@
         el('div', { cls: 'row' }, [geqOn.node, flat]), geqCanvas, faders])
     ]));
     requestAnimationFrame(drawGeq);
-  }
-
-  // Left and right on a strip's name move to the neighbouring strip and show it.
-  function stripKeys(e, index) {
-    var step = e.key === 'ArrowRight' ? 1 : e.key === 'ArrowLeft' ? -1 : 0;
-    if (!step) return;
-    var next = (index + step + M.OUTPUTS) % M.OUTPUTS;
-    select(next);
-    document.querySelectorAll('#' + e.target.closest('.section').id + ' .strip-head')[next].focus();
-    e.preventDefault();
   }
 
   function select(o) {
