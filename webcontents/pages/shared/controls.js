@@ -339,6 +339,18 @@
     e.preventDefault();
   }
 
+  // A section of strips side by side over the detail of the one selected: the strips are
+  // built now, the detail by `fillDetail`, which is handed the detail's node, returned too.
+  function stripsOverDetail(node, count, buildStrip, fillDetail) {
+    var row = el('div', { cls: 'strips' });
+    for (var i = 0; i < count; ++i) row.appendChild(buildStrip(i));
+    var detail = el('div', { cls: 'detail' });
+    node.appendChild(row);
+    node.appendChild(detail);
+    fillDetail(detail);
+    return detail;
+  }
+
   // Controls inside `hidden` (a section not shown) wait until it is shown.
   function refreshAll(hidden) {
     all = all.filter(function (c) { return c.node.isConnected; });
@@ -350,6 +362,7 @@
   return {
     el: el, slider: slider, toggle: toggle, choice: choice, nameField: nameField,
     refreshAll: refreshAll, capture: capture, formatNumber: formatNumber, formatPan: formatPan,
-    toUnit: toUnit, fromUnit: fromUnit, stepValue: stepValue, stripKeys: stripKeys
+    toUnit: toUnit, fromUnit: fromUnit, stepValue: stepValue, stripKeys: stripKeys,
+    stripsOverDetail: stripsOverDetail
   };
 }));

@@ -184,12 +184,7 @@
     id: 'inputs',
     title: 'Inputs',
     build: function (node) {
-      var row = el('div', { cls: 'strips' });
-      for (var ch = 0; ch < M.INPUTS; ++ch) row.appendChild(buildStrip(ch));
-      detail = el('div', { cls: 'detail' });
-      node.appendChild(row);
-      node.appendChild(detail);
-      buildDetail(detail);
+      detail = C.stripsOverDetail(node, M.INPUTS, buildStrip, buildDetail);
     },
     shown: function (arg) {
       var ch = Number(arg) - 1;

@@ -133,12 +133,7 @@
     id: 'outputs',
     title: 'Outputs',
     build: function (node) {
-      var row = el('div', { cls: 'strips' });
-      for (var o = 0; o < M.OUTPUTS; ++o) row.appendChild(buildCard(o));
-      detail = el('div', { cls: 'detail' });
-      node.appendChild(row);
-      node.appendChild(detail);
-      buildDetail(detail);
+      detail = C.stripsOverDetail(node, M.OUTPUTS, buildCard, buildDetail);
     },
     shown: function (arg) {
       var o = Number(arg) - 1;
