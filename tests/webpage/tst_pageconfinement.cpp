@@ -457,7 +457,7 @@ void TestPageConfinement::realPagesCarryThePolicy()
     QSignalSpy loaded(&live, &QWebEnginePage::loadFinished);
     live.load(QUrl::fromLocalFile(page));
     QVERIFY(loaded.wait(15000));
-    // The page's own scripts, its inline start included, ran to the end.
+    // The page's own scripts, its start included, ran to the end.
     QTRY_VERIFY(
         evalJs(&live, QStringLiteral("document.body.classList.contains('ready')")).toBool());
     evalJs(&live,

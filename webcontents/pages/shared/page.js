@@ -1,6 +1,6 @@
 // The settings page itself: the data it holds, the functions the application calls, the web
 // channel to the application, the notice and the section tabs. Sections register through
-// ZephPage.section(); the model page calls ZephPage.start(modelName) once the DOM is there.
+// ZephPage.section(); start.js, loaded last, calls ZephPage.start(modelName).
 (function (root) {
   'use strict';
   var M = root.ZephModel;
