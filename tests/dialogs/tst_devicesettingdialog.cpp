@@ -5,6 +5,7 @@
 #include "modalanswerer.h"
 #include "models/qovautosaver.h"
 #include "models/qovprojectdatamodel.h"
+#include "projectentries.h"
 #include "realpointer.h"
 #include "tempprofile.h"
 
@@ -65,12 +66,6 @@ QStringList rowLooks(QWidget *dialog)
                      QLatin1Char(' ') + row->objectName();
     }
     return looks;
-}
-
-QovAppDeviceModel unboundDevice(const QString &name,
-                                QovDeviceSelector::DeviceType type = QovDeviceSelector::ZEPH2208)
-{
-    return std::make_shared<QovAppDeviceModelInternal>(name, type, QString(), 0, 1);
 }
 
 // A project of three unbound devices A, B, C and one bound to a mixer (MISSING).

@@ -14,6 +14,7 @@
 #include "models/qovautosaver.h"
 #include "models/qovprojectdatamodel.h"
 #include "models/qovtextfile.h"
+#include "projectentries.h"
 #include "tempprofile.h"
 
 #include <QApplication>
@@ -30,12 +31,6 @@ using MakeDialog = std::function<QDialog *()>;
 Q_DECLARE_METATYPE(MakeDialog)
 
 namespace {
-
-QovAppDeviceModel unboundDevice(const QString &name)
-{
-    return std::make_shared<QovAppDeviceModelInternal>(name, QovDeviceSelector::ZEPH2208, QString(),
-                                                       0, 9);
-}
 
 // The project the dialog under test edits; let go of before the application, since a project
 // going away may still write its autosave copy.

@@ -128,12 +128,6 @@ void ConnectionFlowFixture::cleanup()
     QTRY_COMPARE_WITH_TIMEOUT(m_finder->getAll().size(), 5, 70000);
 }
 
-QovAppDeviceModel ConnectionFlowFixture::unboundDevice(const QString &name,
-                                                       QovDeviceSelector::DeviceType type)
-{
-    return std::make_shared<QovAppDeviceModelInternal>(name, type, QString(), 0, 9);
-}
-
 QStringList ConnectionFlowFixture::copiedData(const QString &path)
 {
     auto [project, error] = parseProject(loadTextFile(path));

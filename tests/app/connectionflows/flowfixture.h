@@ -4,6 +4,7 @@
 #include "mixersimprocess.h"
 #include "models/qovappdevicemodel.h"
 #include "models/qovonlinedevicemodel.h"
+#include "projectentries.h"
 #include "tempprofile.h"
 
 #include <QObject>
@@ -42,7 +43,6 @@ private Q_SLOTS:
     void cleanup();
 
 protected:
-    static QovAppDeviceModel unboundDevice(const QString &name, QovDeviceSelector::DeviceType type);
     // The data of the one device of a safety copy file.
     static QStringList copiedData(const QString &path);
     static void click(QWidget *root, const QString &buttonText);
