@@ -4,6 +4,7 @@
 #include "device/qovhttprequests.h"
 #include "device/qovtaskpool.h"
 #include "device/qovtransferprogress.h"
+#include "models/qovdatasettable.h"
 #include "models/qovdevicefields.h"
 
 #include <QDebug>
@@ -20,12 +21,11 @@
 
 namespace {
 
-enum DataSetCode { Preset = 2, Eq12Band = 3, Eq4Band = 4, PartialPreset = 6, Current = 7 };
 constexpr int kChunkSize = 61440;
 
 int bankCount(int code)
 {
-    return code == Preset ? QovZephData::presetBankCount : QovZephData::partialPresetBankCount;
+    return qovDataSetInfo(code)->banks;
 }
 
 QUrlQuery slotQuery(int code, int bank)
@@ -44,52 +44,22 @@ bool accepted(const QByteArray &reply)
     return false;
 }
 
-QString sourceText(const QovAppDeviceModel &source, int code, int bank)
-{
-    switch (code) {
-    case Preset:
-        return source->zephDataPreset().value(bank);
-    case Eq12Band:
-        return source->zephData12BandEq();
-    case Eq4Band:
-        return source->zephData4BandEq();
-    case PartialPreset:
-        return source->zephDataPartialPreset().value(bank);
-    default:
-        return source->zephDataCurrent();
-    }
-}
-
-// The data sets in transfer order, with the message of a download that fails at each.
+// The data sets in transfer order, with the messages of a download and of an upload that fail
+// at each.
 struct TransferStep
 {
     int code;
-    bool banked;
-    const char *failure;
+    const char *getFailure;
+    const char *postFailure;
 };
 constexpr TransferStep kSteps[] = {
-    {Preset, true, "failed to get preset"},
-    {Eq12Band, false, "failed to get 12band eq"},
-    {Eq4Band, false, "failed to get 4band eq"},
-    {PartialPreset, true, "failed to get partial preset"},
-    {Current, false, "failed to get current"},
+    {QovDataSetInfo::kPreset, "failed to get preset", "failed to post preset"},
+    {QovDataSetInfo::kEq12Band, "failed to get 12band eq", "failed to post 12band eq"},
+    {QovDataSetInfo::kEq4Band, "failed to get 4band eq", "failed to post 4band eq"},
+    {QovDataSetInfo::kPartialPreset, "failed to get partial preset",
+     "failed to post partial preset"},
+    {QovDataSetInfo::kCurrent, "failed to get current", "failed to post current"},
 };
-
-QString &dataSetOf(QovZephData &data, int code, int bank)
-{
-    switch (code) {
-    case Preset:
-        return data.preset[bank];
-    case Eq12Band:
-        return data.eq12Band;
-    case Eq4Band:
-        return data.eq4Band;
-    case PartialPreset:
-        return data.partialPreset[bank];
-    default:
-        return data.current;
-    }
-}
 
 // A record with every data set empty: the record's own defaults are a device's factory data.
 QovZephData emptyZephData()
@@ -182,17 +152,18 @@ QovCgiApi::ZephData QovCgiApiZeph2208::downloadAll(const QovOnlineDeviceModel &d
     };
     for (const TransferStep &step : kSteps) {
         bool fetched = false;
-        if (step.banked) {
-            QStringList &banks = step.code == Preset ? data.preset : data.partialPreset;
+        if (bankCount(step.code) > 1) {
+            QStringList &banks =
+                step.code == QovDataSetInfo::kPreset ? data.preset : data.partialPreset;
             banks = list(step.code);
             fetched = !banks.isEmpty();
         } else {
-            QString &text = dataSetOf(data, step.code, 0);
+            QString &text = data.set(step.code, 0);
             text = single(step.code);
             fetched = !text.isEmpty();
         }
         if (!fetched) {
-            data.error = QString::fromLatin1(step.failure);
+            data.error = QString::fromLatin1(step.getFailure);
             break;
         }
     }
@@ -209,15 +180,14 @@ QovCgiApi::ZephData QovCgiApiZeph2208::downloadReadable(const QovOnlineDeviceMod
     ZephData data;
     int read = 0;
     for (const TransferStep &step : kSteps) {
-        const int banks = step.banked ? bankCount(step.code) : 1;
-        for (int bank = 0; bank < banks; ++bank) {
+        for (int bank = 0; bank < bankCount(step.code); ++bank) {
             bool answered = false;
             const QString text =
                 downloadZephDataSet(device, step.code, bank, timeoutMs, report, &answered);
             if (!answered) {
                 // A mixer that does not answer is gone, not refusing one set: going on would
                 // only wait out the deadline once for every set left.
-                data.error = QString::fromLatin1(step.failure);
+                data.error = QString::fromLatin1(step.getFailure);
                 report.finish(false);
                 return data;
             }
@@ -228,7 +198,7 @@ QovCgiApi::ZephData QovCgiApiZeph2208::downloadReadable(const QovOnlineDeviceMod
                 continue;
             }
             ++read;
-            dataSetOf(data, step.code, bank) = text;
+            data.set(step.code, bank) = text;
         }
     }
     if (read == 0) {
@@ -279,7 +249,7 @@ bool QovCgiApiZeph2208::uploadZephDataSet(const QovOnlineDeviceModel &device,
 {
     const QString ip = device->ipAddress();
     report.startFile(code, bank);
-    const QString text = sourceText(source, code, bank);
+    const QString text = source->zephDataSet(code, bank);
     // The mixer would store whatever it is sent; a text that is no data set goes nowhere.
     if (!QovDeviceFields::isDataSetText(text)) {
         qDebug() << QThread::currentThreadId() << "error: not a data set, target=" << code
@@ -324,23 +294,12 @@ bool QovCgiApiZeph2208::uploadAll(const QovOnlineDeviceModel &device,
                              device->ipAddress());
     const int timeoutMs = httpTimeoutMs();
     bool wroteAny = false;
-    const auto list = [&](int code) {
-        return uploadZephDataList(device, source, code, timeoutMs, report, wroteAny);
-    };
-    const auto single = [&](int code) {
-        return uploadZephDataSet(device, source, code, 0, timeoutMs, report, wroteAny);
-    };
     const char *failure = nullptr;
-    if (!list(Preset)) {
-        failure = "failed to post preset";
-    } else if (!single(Eq12Band)) {
-        failure = "failed to post 12band eq";
-    } else if (!single(Eq4Band)) {
-        failure = "failed to post 4band eq";
-    } else if (!list(PartialPreset)) {
-        failure = "failed to post partial preset";
-    } else if (!single(Current)) {
-        failure = "failed to post current";
+    for (const TransferStep &step : kSteps) {
+        if (!uploadZephDataList(device, source, step.code, timeoutMs, report, wroteAny)) {
+            failure = step.postFailure;
+            break;
+        }
     }
     report.finish(!failure);
     if (wrote) {

@@ -1,5 +1,6 @@
 #include "models/qovappdevicemodel.h"
 
+#include "models/qovdatasettable.h"
 #include "models/qovipsortkey.h"
 #include "models/qovmodelmetatypes.h"
 #include "models/qovonlinedevicemodel.h"
@@ -125,6 +126,27 @@ QStringList QovAppDeviceModelInternal::zephDataPartialPreset() const
 QString QovAppDeviceModelInternal::zephDataCurrent() const
 {
     return read(m_data.current)->text();
+}
+
+QString QovAppDeviceModelInternal::zephDataSet(int code, int bank) const
+{
+    const auto bankText = [this, bank](ListField field) {
+        const Sets sets = read(m_data.*field);
+        return bank >= 0 && bank < sets.size() ? sets.at(bank)->text() : QString();
+    };
+    switch (code) {
+    case QovDataSetInfo::kPreset:
+        return bankText(&QovZephDataSets::preset);
+    case QovDataSetInfo::kEq12Band:
+        return zephData12BandEq();
+    case QovDataSetInfo::kEq4Band:
+        return zephData4BandEq();
+    case QovDataSetInfo::kPartialPreset:
+        return bankText(&QovZephDataSets::partialPreset);
+    case QovDataSetInfo::kCurrent:
+        return zephDataCurrent();
+    }
+    return QString();
 }
 
 QovZephData QovAppDeviceModelInternal::zephData() const

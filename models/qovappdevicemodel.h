@@ -106,6 +106,9 @@ public:
     QString zephDataCurrent() const;
     // All five data sets at once (error empty), for uploads.
     QovZephData zephData() const;
+    // One set by the code and bank transfers and pages name it by; a set without banks ignores
+    // `bank`. A code or bank the mixer does not have reads as empty and stores nothing.
+    QString zephDataSet(int code, int bank) const;
     // The mixer data as shared values, taken at one moment.
     QovZephDataSets zephDataSets() const;
     // Everything the project file holds of the device, taken at one moment.
@@ -143,6 +146,7 @@ public Q_SLOTS:
     // Ignored unless bank is 0 to 39 and inside the held list.
     void setZephDataPartialPreset(int bank, const QString &partialPreset);
     void setZephDataCurrent(const QString &current);
+    void setZephDataSet(int code, int bank, const QString &text);
 
 Q_SIGNALS:
     void deviceNameChanged(const QString &deviceName);

@@ -1,5 +1,7 @@
 // Setters of QovAppDeviceModelInternal; the signal order of each is part of its contract.
 #include "models/qovappdevicemodel.h"
+
+#include "models/qovdatasettable.h"
 #include "models/qovmodelassign.h"
 
 #include <QMetaMethod>
@@ -198,6 +200,27 @@ void QovAppDeviceModelInternal::setZephDataCurrent(const QString &current)
 {
     storeSet(&QovZephDataSets::current, QovMixerObject::fromText(current),
              &QovAppDeviceModelInternal::zephDataCurrentChanged);
+}
+
+void QovAppDeviceModelInternal::setZephDataSet(int code, int bank, const QString &text)
+{
+    switch (code) {
+    case QovDataSetInfo::kPreset:
+        setZephDataPreset(bank, text);
+        break;
+    case QovDataSetInfo::kEq12Band:
+        setZephData12BandEq(text);
+        break;
+    case QovDataSetInfo::kEq4Band:
+        setZephData4BandEq(text);
+        break;
+    case QovDataSetInfo::kPartialPreset:
+        setZephDataPartialPreset(bank, text);
+        break;
+    case QovDataSetInfo::kCurrent:
+        setZephDataCurrent(text);
+        break;
+    }
 }
 
 void QovAppDeviceModelInternal::setStatusNote(const QString &note)

@@ -7,15 +7,16 @@
 const std::array<QovDataSetInfo, 5> &qovDataSets()
 {
     static const std::array<QovDataSetInfo, 5> table{{
-        {2, QovZephData::presetBankCount, QT_TRANSLATE_NOOP("QovDataSet", "preset"),
-         QT_TRANSLATE_NOOP("QovDataSet", "Preset")},
-        {3, 1, QT_TRANSLATE_NOOP("QovDataSet", "12-band EQ library"),
+        {QovDataSetInfo::kPreset, QovZephData::presetBankCount,
+         QT_TRANSLATE_NOOP("QovDataSet", "preset"), QT_TRANSLATE_NOOP("QovDataSet", "Preset")},
+        {QovDataSetInfo::kEq12Band, 1, QT_TRANSLATE_NOOP("QovDataSet", "12-band EQ library"),
          QT_TRANSLATE_NOOP("QovDataSet", "12-band EQ library")},
-        {4, 1, QT_TRANSLATE_NOOP("QovDataSet", "4-band EQ library"),
+        {QovDataSetInfo::kEq4Band, 1, QT_TRANSLATE_NOOP("QovDataSet", "4-band EQ library"),
          QT_TRANSLATE_NOOP("QovDataSet", "4-band EQ library")},
-        {6, QovZephData::partialPresetBankCount, QT_TRANSLATE_NOOP("QovDataSet", "partial preset"),
+        {QovDataSetInfo::kPartialPreset, QovZephData::partialPresetBankCount,
+         QT_TRANSLATE_NOOP("QovDataSet", "partial preset"),
          QT_TRANSLATE_NOOP("QovDataSet", "Partial preset")},
-        {7, 1, QT_TRANSLATE_NOOP("QovDataSet", "current state"),
+        {QovDataSetInfo::kCurrent, 1, QT_TRANSLATE_NOOP("QovDataSet", "current state"),
          QT_TRANSLATE_NOOP("QovDataSet", "Current state")},
     }};
     return table;

@@ -9,6 +9,9 @@
 // reads it here.
 struct QovDataSetInfo
 {
+    // The codes, in the order a full transfer moves the sets.
+    enum Code { kPreset = 2, kEq12Band = 3, kEq4Band = 4, kPartialPreset = 6, kCurrent = 7 };
+
     int code;
     int banks;         // 1 for a set without banks
     const char *noun;  // lower case, as in running text: "partial preset"

@@ -1,5 +1,7 @@
 #include "models/qovzephdata.h"
 
+#include "models/qovdatasettable.h"
+
 namespace {
 QStringList emptyObjects(int count)
 {
@@ -36,4 +38,20 @@ bool operator==(const QovDataSlot &a, const QovDataSlot &b)
 bool operator!=(const QovZephData &a, const QovZephData &b)
 {
     return !(a == b);
+}
+
+QString &QovZephData::set(int code, int bank)
+{
+    switch (code) {
+    case QovDataSetInfo::kPreset:
+        return preset[bank];
+    case QovDataSetInfo::kEq12Band:
+        return eq12Band;
+    case QovDataSetInfo::kEq4Band:
+        return eq4Band;
+    case QovDataSetInfo::kPartialPreset:
+        return partialPreset[bank];
+    default:
+        return current;
+    }
 }

@@ -34,6 +34,10 @@ struct QovZephData
     QString error;
     // The sets a mixer refused or held empty when it was read set by set; each holds "{}" here.
     QVector<QovDataSlot> unreadable;
+
+    // The set a transfer names by its code and bank; a set without banks ignores `bank`. The
+    // code must be one of the table's, the bank inside the list.
+    QString &set(int code, int bank);
 };
 
 bool operator==(const QovZephData &a, const QovZephData &b);

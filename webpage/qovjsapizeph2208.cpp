@@ -1,5 +1,6 @@
 #include "webpage/qovjsapizeph2208.h"
 
+#include "models/qovdatasettable.h"
 #include "models/qovdevicefields.h"
 
 #include <QDebug>
@@ -13,12 +14,33 @@
 #include <algorithm>
 
 namespace {
-// Data-set codes a page reports.
-constexpr int PRESET = 2;
-constexpr int EQ_12BAND = 3;
-constexpr int EQ_4BAND = 4;
-constexpr int PARTIAL_PRESET = 6;
-constexpr int CURRENT = 7;
+
+// The page's getter of each data set; a banked set's getter takes the bank.
+struct PageGetter
+{
+    int code;
+    const char *name;
+};
+constexpr PageGetter kGetters[] = {
+    {QovDataSetInfo::kPreset, "getZephDataPreset"},
+    {QovDataSetInfo::kEq12Band, "getZephData12BandEq"},
+    {QovDataSetInfo::kEq4Band, "getZephData4BandEq"},
+    {QovDataSetInfo::kPartialPreset, "getZephDataPartialPreset"},
+    {QovDataSetInfo::kCurrent, "getZephDataCurrent"},
+};
+
+QString getterScript(const QovDataSetInfo &info, int bank)
+{
+    for (const PageGetter &getter : kGetters) {
+        if (getter.code == info.code) {
+            const QString name = QLatin1String(getter.name);
+            return info.banks > 1 ? QStringLiteral("%1(%2);").arg(name).arg(bank)
+                                  : QStringLiteral("%1();").arg(name);
+        }
+    }
+    return QString();
+}
+
 } // namespace
 
 QovJsApiZeph2208::QovJsApiZeph2208(QovMainWindowBase *mainWindow, QovAppDeviceModel device,
@@ -29,84 +51,36 @@ QovJsApiZeph2208::QovJsApiZeph2208(QovMainWindowBase *mainWindow, QovAppDeviceMo
 
 void QovJsApiZeph2208::zephDataChanged(int type, int bank)
 {
-    bool *mark = nullptr;
-    QString script;
-    ResultHandler store;
-    const QovAppDeviceModel target = device();
-
-    switch (type) {
-    case PRESET:
-        // The page never sends other banks, and the device has no room for them.
-        if (bank < 0 || bank >= int(m_presetFetching.size())) {
-            qDebug() << "zephDataChanged: preset bank out of range" << bank;
-            return;
-        }
-        mark = &m_presetFetching[bank];
-        script = QStringLiteral("getZephDataPreset(%1);").arg(bank);
-        store = [this, target, bank](const QVariant &result) {
-            if (isStorable(result, PRESET, bank)) {
-                target->setZephDataPreset(bank, result.toString());
-            }
-            m_presetFetching[bank] = false;
-        };
-        break;
-    case EQ_12BAND:
-        mark = &m_eq12BandFetching;
-        script = QStringLiteral("getZephData12BandEq();");
-        store = [this, target](const QVariant &result) {
-            if (isStorable(result, EQ_12BAND, 0)) {
-                target->setZephData12BandEq(result.toString());
-            }
-            m_eq12BandFetching = false;
-        };
-        break;
-    case EQ_4BAND:
-        mark = &m_eq4BandFetching;
-        script = QStringLiteral("getZephData4BandEq();");
-        store = [this, target](const QVariant &result) {
-            if (isStorable(result, EQ_4BAND, 0)) {
-                target->setZephData4BandEq(result.toString());
-            }
-            m_eq4BandFetching = false;
-        };
-        break;
-    case PARTIAL_PRESET:
-        if (bank < 0 || bank >= int(m_partialPresetFetching.size())) {
-            qDebug() << "zephDataChanged: partial preset bank out of range" << bank;
-            return;
-        }
-        mark = &m_partialPresetFetching[bank];
-        script = QStringLiteral("getZephDataPartialPreset(%1);").arg(bank);
-        store = [this, target, bank](const QVariant &result) {
-            if (isStorable(result, PARTIAL_PRESET, bank)) {
-                target->setZephDataPartialPreset(bank, result.toString());
-            }
-            m_partialPresetFetching[bank] = false;
-        };
-        break;
-    case CURRENT:
-        mark = &m_currentFetching;
-        script = QStringLiteral("getZephDataCurrent();");
-        // The current settings carry the device's name, ID and colour too; the mark stays set
-        // until those have arrived as well.
-        store = [this, target](const QVariant &result) {
-            if (!isStorable(result, CURRENT, 0)) {
-                m_currentFetching = false;
-                return;
-            }
-            target->setZephDataCurrent(result.toString());
-            fetchDeviceInfo();
-        };
-        break;
-    default:
+    const QovDataSetInfo *info = qovDataSetInfo(type);
+    if (!info) {
         return;
     }
-
-    if (*mark) {
+    if (info->banks == 1) {
+        bank = 0;
+    } else if (bank < 0 || bank >= info->banks) {
+        // The page never sends other banks, and the device has no room for them.
+        qDebug() << "zephDataChanged: bank out of range" << type << bank;
+        return;
+    }
+    bool &mark = m_fetching[{type, bank}];
+    if (mark) {
         qDebug() << QThread::currentThreadId() << "cancelled zephDataChanged" << type << bank;
         return;
     }
-    runFetch(*mark, script, store);
+    const QovAppDeviceModel target = device();
+    runFetch(mark, getterScript(*info, bank), [this, target, type, bank](const QVariant &result) {
+        const bool stored = isStorable(result, type, bank);
+        if (stored) {
+            target->setZephDataSet(type, bank, result.toString());
+        }
+        // The current settings carry the device's name, ID and colour too; the mark stays set
+        // until those have arrived as well.
+        if (stored && type == QovDataSetInfo::kCurrent) {
+            fetchDeviceInfo();
+        } else {
+            m_fetching[{type, bank}] = false;
+        }
+    });
 }
 
 void QovJsApiZeph2208::runFetch(bool &mark, const QString &script, const ResultHandler &onResult)
@@ -134,7 +108,7 @@ void QovJsApiZeph2208::fetchDeviceInfo()
 {
     QWebEngineView *view = webView();
     if (!view) {
-        m_currentFetching = false;
+        m_fetching[{QovDataSetInfo::kCurrent, 0}] = false;
         return;
     }
     const QPointer<QovJsApiZeph2208> self(this);
@@ -150,7 +124,7 @@ void QovJsApiZeph2208::fetchDeviceInfo()
 
 void QovJsApiZeph2208::storeDeviceInfo(const QVariant &result)
 {
-    m_currentFetching = false;
+    m_fetching[{QovDataSetInfo::kCurrent, 0}] = false;
     const QJsonObject info = QJsonDocument::fromJson(result.toByteArray()).object();
     qDebug() << QThread::currentThreadId() << "return value = " << info;
     // All three or none, by the rules the project file is read with: a page that stores an
@@ -201,17 +175,11 @@ void QovJsApiZeph2208::setWebView(QWebEngineView *webView)
 
 bool QovJsApiZeph2208::fetchInFlight() const
 {
-    const auto set = [](bool mark) { return mark; };
-    return m_eq12BandFetching || m_eq4BandFetching || m_currentFetching ||
-           std::any_of(m_presetFetching.begin(), m_presetFetching.end(), set) ||
-           std::any_of(m_partialPresetFetching.begin(), m_partialPresetFetching.end(), set);
+    return std::any_of(m_fetching.begin(), m_fetching.end(),
+                       [](const auto &mark) { return mark.second; });
 }
 
 void QovJsApiZeph2208::clearMarks()
 {
-    m_presetFetching.fill(false);
-    m_partialPresetFetching.fill(false);
-    m_eq12BandFetching = false;
-    m_eq4BandFetching = false;
-    m_currentFetching = false;
+    m_fetching.clear();
 }

@@ -4,8 +4,9 @@
 
 #include <QVariant>
 
-#include <array>
 #include <functional>
+#include <map>
+#include <utility>
 
 // The bridge of the ZEPH-2208 family. A change notice runs the page's getter for that data set
 // and stores the result in the device. While a data set's fetch is in flight, further notices
@@ -38,11 +39,8 @@ private:
     static bool isStorable(const QVariant &result, int type, int bank);
     void clearMarks();
 
-    std::array<bool, 8> m_presetFetching{};
-    bool m_eq12BandFetching = false;
-    bool m_eq4BandFetching = false;
-    std::array<bool, 40> m_partialPresetFetching{};
-    bool m_currentFetching = false;
+    // Whether a fetch runs, by data-set code and bank.
+    std::map<std::pair<int, int>, bool> m_fetching;
 
     // Bumped whenever the page goes away, so that late results of its scripts are ignored.
     quint64 m_pageGeneration = 0;
