@@ -22,7 +22,8 @@ const int kStateWidth = 100;
 
 bool banked(int type)
 {
-    return type == 2 || type == 6;
+    const QovDataSetInfo *info = qovDataSetInfo(type);
+    return info && info->banks > 1;
 }
 
 // "1-2, 4-8" for the banks 0, 1, 3 to 7.
@@ -204,7 +205,8 @@ void QovCompareDialog::addRows()
         }
         QString item = itemText(type, same.first());
         if (banked(type) && same.size() > 1) {
-            item = (type == 2 ? tr("Presets %1") : tr("Partial presets %1")).arg(bankRanges(same));
+            item = (type == QovDataSetInfo::kPreset ? tr("Presets %1") : tr("Partial presets %1"))
+                       .arg(bankRanges(same));
         }
         const QString note = same.size() == total && total > 1 ? tr("all identical") : QString();
         addRow({item, note, QString(), stateText(QovZephDataDiffEntry::Same)}, false);
@@ -215,7 +217,8 @@ void QovCompareDialog::addSlotRows(const QovZephDataDiffEntry &entry)
 {
     for (const QovZephDataDiffSlot &slot : entry.changedSlots) {
         const QString item =
-            (entry.type == 3 ? tr("12-band EQ %1") : tr("4-band EQ %1")).arg(slot.slot + 1);
+            (entry.type == QovDataSetInfo::kEq12Band ? tr("12-band EQ %1") : tr("4-band EQ %1"))
+                .arg(slot.slot + 1);
         addRow(
             {item, slotName(slot.fileName), slotName(slot.mixerName), stateText(slotState(slot))},
             true);

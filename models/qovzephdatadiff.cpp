@@ -96,7 +96,8 @@ QovZephDataDiffEntry compare(int type, int bank, const QString &fileText, const 
     } else {
         entry.state = QovZephDataDiffEntry::Differs;
     }
-    if (!named && !equal && file.parsed && mixer.parsed && (type == 3 || type == 4)) {
+    if (!named && !equal && file.parsed && mixer.parsed &&
+        (type == QovDataSetInfo::kEq12Band || type == QovDataSetInfo::kEq4Band)) {
         entry.changedSlots = diffSlots(file.object, mixer.object);
     }
     return entry;
@@ -134,10 +135,10 @@ QVector<QovZephDataDiffEntry> qovDiffZephData(const QovZephData &file, const Qov
                 compare(type, bank, fileBanks.value(bank), mixerBanks.value(bank), true));
         }
     };
-    banks(2, file.preset, mixer.preset);
-    entries.append(compare(3, 0, file.eq12Band, mixer.eq12Band, false));
-    entries.append(compare(4, 0, file.eq4Band, mixer.eq4Band, false));
-    banks(6, file.partialPreset, mixer.partialPreset);
-    entries.append(compare(7, 0, file.current, mixer.current, false));
+    banks(QovDataSetInfo::kPreset, file.preset, mixer.preset);
+    entries.append(compare(QovDataSetInfo::kEq12Band, 0, file.eq12Band, mixer.eq12Band, false));
+    entries.append(compare(QovDataSetInfo::kEq4Band, 0, file.eq4Band, mixer.eq4Band, false));
+    banks(QovDataSetInfo::kPartialPreset, file.partialPreset, mixer.partialPreset);
+    entries.append(compare(QovDataSetInfo::kCurrent, 0, file.current, mixer.current, false));
     return entries;
 }
