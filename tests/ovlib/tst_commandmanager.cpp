@@ -140,22 +140,13 @@ CommandRecord TestCommandManager::exchange(const OvCommand &command, int timeout
 
 void TestCommandManager::refusedCommands()
 {
-    const auto expect = [](const std::function<void()> &call, int code, const char *text) {
-        try {
-            call();
-            QFAIL("no exception");
-        } catch (const OvException &e) {
-            QCOMPARE(e.code(), code);
-            QCOMPARE(std::string(e.what()), std::string(text));
-        }
-    };
-    expect([&] { m_device->sendCommand(nullptr); }, 3,
-           "OvUPnPDevice::sendCommand: Command is null!");
-    expect([&] { m_device->sendCommand(std::make_shared<Command>()); }, 3,
-           "OvUPnPDevice::sendCommand: Command not an instance of OvCommand!");
+    QCOMPARE(ovtest::ovError([&] { m_device->sendCommand(nullptr); }),
+             std::string("3: OvUPnPDevice::sendCommand: Command is null!"));
+    QCOMPARE(ovtest::ovError([&] { m_device->sendCommand(std::make_shared<Command>()); }),
+             std::string("3: OvUPnPDevice::sendCommand: Command not an instance of OvCommand!"));
     m_listener.reset();
-    expect([&] { send(*m_device, "ping", "1"); }, 1,
-           "OvUPnPDevice::sendCommand: No valid listener!");
+    QCOMPARE(ovtest::ovError([&] { send(*m_device, "ping", "1"); }),
+             std::string("1: OvUPnPDevice::sendCommand: No valid listener!"));
     QCOMPARE(m_port->connections(), 0);
 }
 
