@@ -323,8 +323,6 @@ void TestProjectSave::autosaveCoalescesOffTheGuiThread()
     QTRY_VERIFY_WITH_TIMEOUT(readAll(project.autosavePath()).contains("Late"), 1000);
 }
 
-// A save right after a change holds the change, and no autosave copy is written afterwards
-// beside the saved file: the save took the scheduled autosave's place.
 void TestProjectSave::declinedEditsLeaveNoAutosaveCopy()
 {
     QovProjectDataModel project;
@@ -347,6 +345,8 @@ void TestProjectSave::declinedEditsLeaveNoAutosaveCopy()
     QVERIFY(!readAll(file).contains("Declined"));
 }
 
+// A save right after a change holds the change, and no autosave copy is written afterwards
+// beside the saved file: the save took the scheduled autosave's place.
 void TestProjectSave::saveSupersedesPendingAutosave()
 {
     QovProjectDataModel project;
