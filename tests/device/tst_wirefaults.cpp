@@ -1,5 +1,6 @@
 #include "device/qovcgiapizeph2208.h"
 #include "device/qovcurlrequest.h"
+#include "mixerchecks.h"
 #include "mixersimprocess.h"
 #include "simdevices.h"
 #include "simulatedmixers.h"
@@ -207,32 +208,12 @@ void TestWireFaults::uploadUnderFault()
     QCOMPARE(project->ipAddress(), QString());
     QCOMPARE(project->zephData(), before);
     // The data sets before the failing one are on the mixer; the failing one is not.
-    const QList<QPair<int, int>> order = [] {
-        QList<QPair<int, int>> sets;
-        for (int bank = 0; bank < 8; ++bank) {
-            sets << qMakePair(2, bank);
-        }
-        sets << qMakePair(3, 0) << qMakePair(4, 0);
-        for (int bank = 0; bank < 40; ++bank) {
-            sets << qMakePair(6, bank);
-        }
-        return sets << qMakePair(7, 0);
-    }();
-    const auto sourceText = [&](int set) {
-        const auto [target, bank] = order.at(set);
-        return target == 2   ? before.preset.at(bank)
-               : target == 3 ? before.eq12Band
-               : target == 4 ? before.eq4Band
-               : target == 6 ? before.partialPreset.at(bank)
-                             : before.current;
-    };
+    const QStringList onMixer = mixerData(*m_sim, kMixer);
+    const QStringList sent = deviceData(project);
     for (int set : {storedSets - 1, storedSets}) {
-        if (set < 0 || set >= order.size()) {
-            continue;
+        if (set >= 0 && set < sent.size()) {
+            QCOMPARE(onMixer.at(set) == sent.at(set), set < storedSets);
         }
-        const auto [target, bank] = order.at(set);
-        QCOMPARE(m_sim->dataSet(kMixer, target, bank) == sourceText(set).toUtf8(),
-                 set < storedSets);
     }
 }
 

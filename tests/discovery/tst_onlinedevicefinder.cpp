@@ -177,16 +177,6 @@ QovOnlineDeviceModel reportOf(const QovOnlineDeviceModel &listed, const QString 
         listed->modelName(), ipAddress.isEmpty() ? listed->ipAddress() : ipAddress});
 }
 
-QovOnlineDeviceModel listedNamed(const QList<QovOnlineDeviceModel> &devices, const QString &name)
-{
-    for (const auto &device : devices) {
-        if (device->deviceName() == name) {
-            return device;
-        }
-    }
-    return {};
-}
-
 int countWithUuid(const QList<QovOnlineDeviceModel> &devices, const QString &uuid)
 {
     return int(std::count_if(devices.cbegin(), devices.cend(),
@@ -196,7 +186,7 @@ int countWithUuid(const QList<QovOnlineDeviceModel> &devices, const QString &uui
 
 void TestOnlineDeviceFinder::deletionDuringCheckLeavesNoGhost()
 {
-    const QovOnlineDeviceModel alpha = listedNamed(m_finder->getAll(), "Alpha");
+    const QovOnlineDeviceModel alpha = listed("Alpha");
     QVERIFY(alpha);
     QVERIFY(m_sim->setFaults("127.0.0.2", R"({"delayMs": 1500})"));
     const int outdated = LogCollector::count("outdated, skip.");
@@ -204,13 +194,13 @@ void TestOnlineDeviceFinder::deletionDuringCheckLeavesNoGhost()
     const QovOnlineDeviceModel again = reportOf(alpha);
     m_finder->onDeviceAdded(again);
     m_finder->onDeviceDeleted(again);
-    QVERIFY(!listedNamed(m_finder->getAll(), "Alpha"));
+    QVERIFY(!listed("Alpha"));
     QTRY_COMPARE_WITH_TIMEOUT(LogCollector::count("outdated, skip."), outdated + 1, 5000);
-    QVERIFY(!listedNamed(m_finder->getAll(), "Alpha"));
+    QVERIFY(!listed("Alpha"));
     QVERIFY(m_sim->setFaults("127.0.0.2", "{}"));
     // Reported anew afterwards, it is listed again.
     m_finder->onDeviceAdded(reportOf(alpha));
-    QTRY_VERIFY_WITH_TIMEOUT(listedNamed(m_finder->getAll(), "Alpha"), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(listed("Alpha"), 5000);
 }
 
 void TestOnlineDeviceFinder::refreshDuringChecksListsOnce()
@@ -231,7 +221,7 @@ void TestOnlineDeviceFinder::refreshDuringChecksListsOnce()
 
 void TestOnlineDeviceFinder::movedMixerFollowedAsOneEntry()
 {
-    const QovOnlineDeviceModel alpha = listedNamed(m_finder->getAll(), "Alpha");
+    const QovOnlineDeviceModel alpha = listed("Alpha");
     QVERIFY(alpha);
     const QString uuid = alpha->uuid();
     const int position = int(m_finder->getAll().indexOf(alpha));
@@ -240,16 +230,15 @@ void TestOnlineDeviceFinder::movedMixerFollowedAsOneEntry()
     QVERIFY(m_sim->setFaults("127.0.0.2", R"({"refuse": true})"));
     QVERIFY(m_sim->startMixer("127.0.0.8"));
     m_finder->onDeviceModified(reportOf(alpha, "127.0.0.8"));
-    QTRY_COMPARE_WITH_TIMEOUT(listedNamed(m_finder->getAll(), "Alpha")->ipAddress(),
-                              QString("127.0.0.8"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(listed("Alpha")->ipAddress(), QString("127.0.0.8"), 5000);
     QTest::qWait(1000);
     const auto devices = m_finder->getAll();
     QCOMPARE(countWithUuid(devices, uuid), 1);
-    QCOMPARE(int(devices.indexOf(listedNamed(devices, "Alpha"))), position);
-    QCOMPARE(listedNamed(devices, "Alpha")->macAddress(), QString("00:1D:C1:AA:00:02"));
+    QCOMPARE(int(devices.indexOf(listed("Alpha"))), position);
+    QCOMPARE(listed("Alpha")->macAddress(), QString("00:1D:C1:AA:00:02"));
     QVERIFY(m_sim->stopMixer("127.0.0.8"));
     // Its goodbye from where it is listed removes it.
-    QTRY_VERIFY_WITH_TIMEOUT(!listedNamed(m_finder->getAll(), "Alpha"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!listed("Alpha"), 10000);
     QVERIFY(m_sim->setFaults("127.0.0.2", "{}"));
 }
 
@@ -261,7 +250,7 @@ void TestOnlineDeviceFinder::oneUdnAtTwoAddressesListedOnce()
             "1002", "uuid:5a3e2208-0000-4000-8000-0000000a1fa0", "Alpha", "ZEPH-2208", address});
     };
     const auto alphaAddress = [this] {
-        const QovOnlineDeviceModel alpha = listedNamed(m_finder->getAll(), "Alpha");
+        const QovOnlineDeviceModel alpha = listed("Alpha");
         return alpha ? alpha->ipAddress() : QString();
     };
     m_finder->onDeviceAdded(alphaAt("127.0.0.2"));
@@ -294,16 +283,16 @@ void TestOnlineDeviceFinder::oneUdnAtTwoAddressesListedOnce()
 void TestOnlineDeviceFinder::addByAddressReachesAMixerDiscoveryCannotSee()
 {
     m_finder->refresh();
-    QTRY_VERIFY_WITH_TIMEOUT(listedNamed(m_finder->getAll(), "Alpha"), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(listed("Alpha"), 15000);
     QTest::qWait(2500);
-    QVERIFY2(!listedNamed(m_finder->getAll(), "Hotel"), "it answers no search");
+    QVERIFY2(!listed("Hotel"), "it answers no search");
 
     QSignalSpy probed(m_finder, &QovOnlineDeviceFinder::addressProbed);
     m_finder->addByAddress("127.0.0.10");
     QVERIFY(probed.wait(10000));
     QCOMPARE(probed.at(0).at(0).toString(), QString("127.0.0.10"));
     QCOMPARE(probed.at(0).at(1).toString(), QString());
-    const QovOnlineDeviceModel hotel = listedNamed(m_finder->getAll(), "Hotel");
+    const QovOnlineDeviceModel hotel = listed("Hotel");
     QVERIFY(hotel);
     // Admitted as discovery admits: identity from the description, the rest from the mixer.
     QCOMPARE(hotel->ipAddress(), QString("127.0.0.10"));
@@ -312,15 +301,15 @@ void TestOnlineDeviceFinder::addByAddressReachesAMixerDiscoveryCannotSee()
     QCOMPARE(hotel->deviceId(), 7);
     QCOMPARE(hotel->serial(), 1010);
     QVERIFY(!hotel->uuid().isEmpty());
-    QVERIFY(listedNamed(m_finder->getAll(), "Alpha")->addedAddress().isEmpty());
+    QVERIFY(listed("Alpha")->addedAddress().isEmpty());
 
     // Asked again: listed once. A refresh asks it again, as it asks the network.
     m_finder->addByAddress("127.0.0.10");
     QVERIFY(probed.wait(10000));
     QCOMPARE(countWithUuid(m_finder->getAll(), hotel->uuid()), 1);
     m_finder->refresh();
-    QVERIFY(!listedNamed(m_finder->getAll(), "Hotel"));
-    QTRY_VERIFY_WITH_TIMEOUT(listedNamed(m_finder->getAll(), "Hotel"), 10000);
+    QVERIFY(!listed("Hotel"));
+    QTRY_VERIFY_WITH_TIMEOUT(listed("Hotel"), 10000);
     QCOMPARE(m_finder->addedAddresses(), QStringList({"127.0.0.10"}));
 }
 
@@ -361,8 +350,8 @@ void TestOnlineDeviceFinder::twoMixersWithOneMacMatchNone()
 {
     const auto entry = std::make_shared<QovAppDeviceModelInternal>(
         "Hotel", QovDeviceSelector::ZEPH2208, "00:1D:C1:AA:00:10", 0, 7);
-    QTRY_VERIFY_WITH_TIMEOUT(listedNamed(m_finder->getAll(), "Hotel"), 10000);
-    QCOMPARE(m_finder->findByAppDevice(entry), listedNamed(m_finder->getAll(), "Hotel"));
+    QTRY_VERIFY_WITH_TIMEOUT(listed("Hotel"), 10000);
+    QCOMPARE(m_finder->findByAppDevice(entry), listed("Hotel"));
 
     QSignalSpy probed(m_finder, &QovOnlineDeviceFinder::addressProbed);
     m_finder->addByAddress("127.0.0.11");

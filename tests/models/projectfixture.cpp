@@ -1,5 +1,6 @@
 #include "projectfixture.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QStringList>
@@ -61,6 +62,21 @@ void patch(QJsonObject &root, const QString &path, const QJsonValue &value)
 QByteArray compact(const QJsonObject &root)
 {
     return QJsonDocument(root).toJson(QJsonDocument::Compact);
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes, const QDateTime &modified)
+{
+    QFile file(path);
+    // Flushed first: the data reaching the disk later would stamp the file anew.
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size() && file.flush() &&
+           (!modified.isValid() || file.setFileTime(modified, QFileDevice::FileModificationTime));
 }
 
 void redirectDataFolder()

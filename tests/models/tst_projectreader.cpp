@@ -317,9 +317,7 @@ void TestProjectReader::decodesAsTextStream()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, title);
     const QString file = m_profile->path() + "/encoded.vlmproj";
-    QFile out(file);
-    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
-    out.close();
+    QVERIFY(writeAll(file, bytes));
     auto [model, error] = loadProject(file);
     std::unique_ptr<QovProjectDataModel> loaded(model);
     QVERIFY2(loaded, qPrintable("refused: " + error));

@@ -27,12 +27,6 @@ void countAutosaves(QtMsgType type, const QMessageLogContext &, const QString &m
     }
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 std::unique_ptr<QovProjectDataModel> load(const QString &path, QString *error = nullptr)
 {
     auto [model, key] = loadProject(path);
@@ -141,8 +135,7 @@ void TestProjectSave::loadOutcomes()
     QFETCH(QString, error);
     const QString file = path("outcome.vlmproj");
     if (exists) {
-        QFile out(file);
-        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(content) == content.size());
+        QVERIFY(writeAll(file, content));
     }
     QString got = "unset";
     const auto model = load(file, &got);
@@ -330,8 +323,6 @@ void TestProjectSave::autosaveCoalescesOffTheGuiThread()
     QTRY_VERIFY_WITH_TIMEOUT(readAll(project.autosavePath()).contains("Late"), 1000);
 }
 
-// A save right after a change holds the change, and no autosave copy is written afterwards
-// beside the saved file: the save took the scheduled autosave's place.
 void TestProjectSave::declinedEditsLeaveNoAutosaveCopy()
 {
     QovProjectDataModel project;
@@ -354,6 +345,8 @@ void TestProjectSave::declinedEditsLeaveNoAutosaveCopy()
     QVERIFY(!readAll(file).contains("Declined"));
 }
 
+// A save right after a change holds the change, and no autosave copy is written afterwards
+// beside the saved file: the save took the scheduled autosave's place.
 void TestProjectSave::saveSupersedesPendingAutosave()
 {
     QovProjectDataModel project;
@@ -461,9 +454,7 @@ void TestProjectSave::failedSaveKeepsOldFile()
 void TestProjectSave::loadOnWorkerThread()
 {
     const QString file = path("worker.vlmproj");
-    QFile out(file);
-    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(compact(validProject(2))) > 0);
-    out.close();
+    QVERIFY(writeAll(file, compact(validProject(2))));
 
     std::unique_ptr<QovProjectDataModel> loaded;
     std::unique_ptr<QThread> worker(

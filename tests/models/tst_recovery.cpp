@@ -13,21 +13,6 @@ using namespace projectfixture;
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes, const QDateTime &modified)
-{
-    QFile file(path);
-    // Flushed first: the data reaching the disk later would stamp the file anew.
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size() && file.flush() &&
-           file.setFileTime(modified, QFileDevice::FileModificationTime);
-}
-
 QDateTime modified(const QString &path)
 {
     return QFileInfo(path).lastModified();

@@ -1,5 +1,7 @@
 #include "ovtesthelpers.h"
 
+#include "ovlib/ovexception.h"
+
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -58,6 +60,16 @@ bool waitUntil(const std::function<bool()> &condition, int timeoutMs)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return true;
+}
+
+std::string ovError(const std::function<void()> &call)
+{
+    try {
+        call();
+    } catch (const ovlib::OvException &e) {
+        return std::to_string(e.code()) + ": " + e.what();
+    }
+    return "no exception";
 }
 
 } // namespace ovtest

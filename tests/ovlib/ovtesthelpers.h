@@ -38,6 +38,9 @@ private:
 // Polls until the condition holds or the time is up; the condition's last value.
 bool waitUntil(const std::function<bool()> &condition, int timeoutMs);
 
+// "code: text" of the OvException the call throws, or "no exception".
+std::string ovError(const std::function<void()> &call);
+
 class RecordingDiscoveryListener : public ovlib::DiscoveryListener
 {
 public:

@@ -56,6 +56,25 @@ private:
     std::vector<CommandRecord> m_records;
 };
 
+std::shared_ptr<OvUPnPDevice> deviceAt(const std::array<uint8_t, 4> &address,
+                                       const std::string &udn,
+                                       const std::shared_ptr<DeviceListener> &listener)
+{
+    DeviceDescription description;
+    description.udn = udn;
+    description.deviceType = udn.empty() ? "" : "urn:schemas-upnp-org:device:OVCUDevice:1";
+    auto device = std::make_shared<OvUPnPDevice>(description, IPEndPoint(address, 17300));
+    device->setDeviceListener(listener);
+    return device;
+}
+
+// Queues a plain command (no origin, no answer) with one argument.
+void send(OvUPnPDevice &device, const std::string &name, const std::string &argument)
+{
+    device.sendCommand(
+        std::make_shared<OvCommand>(name, std::vector<std::string>{argument}, false, false));
+}
+
 } // namespace
 
 class TestCommandManager : public QObject
@@ -100,12 +119,8 @@ void TestCommandManager::init()
     identity.address = {127, 0, 0, uint8_t(++m_address)};
     m_port = std::make_unique<velmora::sim::CommandPort>(identity);
     QVERIFY(m_port->start());
-    DeviceDescription description;
-    description.udn = "uuid:cmd-" + std::to_string(m_address);
-    description.deviceType = "urn:schemas-upnp-org:device:OVCUDevice:1";
-    m_device = std::make_shared<OvUPnPDevice>(description, IPEndPoint(identity.address, 17300));
     m_listener = std::make_shared<RecordingDeviceListener>();
-    m_device->setDeviceListener(m_listener);
+    m_device = deviceAt(identity.address, "uuid:cmd-" + std::to_string(m_address), m_listener);
 }
 
 void TestCommandManager::cleanup()
@@ -125,26 +140,13 @@ CommandRecord TestCommandManager::exchange(const OvCommand &command, int timeout
 
 void TestCommandManager::refusedCommands()
 {
-    const auto expect = [](const std::function<void()> &call, int code, const char *text) {
-        try {
-            call();
-            QFAIL("no exception");
-        } catch (const OvException &e) {
-            QCOMPARE(e.code(), code);
-            QCOMPARE(std::string(e.what()), std::string(text));
-        }
-    };
-    expect([&] { m_device->sendCommand(nullptr); }, 3,
-           "OvUPnPDevice::sendCommand: Command is null!");
-    expect([&] { m_device->sendCommand(std::make_shared<Command>()); }, 3,
-           "OvUPnPDevice::sendCommand: Command not an instance of OvCommand!");
+    QCOMPARE(ovtest::ovError([&] { m_device->sendCommand(nullptr); }),
+             std::string("3: OvUPnPDevice::sendCommand: Command is null!"));
+    QCOMPARE(ovtest::ovError([&] { m_device->sendCommand(std::make_shared<Command>()); }),
+             std::string("3: OvUPnPDevice::sendCommand: Command not an instance of OvCommand!"));
     m_listener.reset();
-    expect(
-        [&] {
-            m_device->sendCommand(
-                std::make_shared<OvCommand>("ping", std::vector<std::string>{"1"}, false, false));
-        },
-        1, "OvUPnPDevice::sendCommand: No valid listener!");
+    QCOMPARE(ovtest::ovError([&] { send(*m_device, "ping", "1"); }),
+             std::string("1: OvUPnPDevice::sendCommand: No valid listener!"));
     QCOMPARE(m_port->connections(), 0);
 }
 
@@ -156,10 +158,8 @@ void TestCommandManager::commandsRunInOrder()
     m_device->sendCommand(first);
     *first = OvCommand("changed", {"9"}, false, false);
     // The answer to "late" comes after its time-out and must not end the command after it.
-    m_device->sendCommand(
-        std::make_shared<OvCommand>("late", std::vector<std::string>{"2"}, false, false));
-    m_device->sendCommand(
-        std::make_shared<OvCommand>("secnd", std::vector<std::string>{"3"}, false, false));
+    send(*m_device, "late", "2");
+    send(*m_device, "secnd", "3");
     QVERIFY(m_listener->waitFor(3, 5000));
     const auto records = m_listener->records();
     QCOMPARE(records[1].requestId, records[0].requestId + 1);
@@ -234,10 +234,8 @@ void TestCommandManager::queuedCommandsOutliveTheirDevice()
     // The queue holds its device and listener weakly: a command still queued when its device
     // is dropped ends with 5, and a result whose listener is gone is only reported.
     ovtest::StderrCapture capture;
-    m_device->sendCommand(
-        std::make_shared<OvCommand>("late", std::vector<std::string>{"1"}, false, false));
-    m_device->sendCommand(
-        std::make_shared<OvCommand>("after", std::vector<std::string>{"2"}, false, false));
+    send(*m_device, "late", "1");
+    send(*m_device, "after", "2");
     QVERIFY(ovtest::waitUntil([&] { return m_port->frames().size() == 1; }, 1000));
     m_device.reset();
     QVERIFY(m_listener->waitFor(2, 3000));
@@ -248,8 +246,7 @@ void TestCommandManager::queuedCommandsOutliveTheirDevice()
     QCOMPARE(m_port->frames().size(), size_t(1));
 
     init();
-    m_device->sendCommand(
-        std::make_shared<OvCommand>("late", std::vector<std::string>{"1"}, false, false));
+    send(*m_device, "late", "1");
     m_listener.reset();
     QVERIFY(ovtest::waitUntil([&] { return capture.contains("but there was no DeviceListener"); },
                               3000));
@@ -257,18 +254,6 @@ void TestCommandManager::queuedCommandsOutliveTheirDevice()
 }
 
 namespace {
-
-std::shared_ptr<OvUPnPDevice> deviceAt(const std::array<uint8_t, 4> &address,
-                                       const std::string &udn,
-                                       const std::shared_ptr<DeviceListener> &listener)
-{
-    DeviceDescription description;
-    description.udn = udn;
-    description.deviceType = udn.empty() ? "" : "urn:schemas-upnp-org:device:OVCUDevice:1";
-    auto device = std::make_shared<OvUPnPDevice>(description, IPEndPoint(address, 17300));
-    device->setDeviceListener(listener);
-    return device;
-}
 
 // A command port that takes no more connections: its accept queue is full, so the kernel
 // drops every further SYN, as for a mixer that has gone from the network.
@@ -320,8 +305,7 @@ void TestCommandManager::unreachableEndpointEndsWithinDeadline()
     ovtest::StderrCapture capture;
     auto device = deviceAt({127, 0, 0, 90}, "uuid:gone", m_listener);
     const auto started = std::chrono::steady_clock::now();
-    device->sendCommand(
-        std::make_shared<OvCommand>("plain", std::vector<std::string>{"1"}, false, false));
+    send(*device, "plain", "1");
     QVERIFY(m_listener->waitFor(1, 5000));
     const auto record = m_listener->records()[0];
     const auto waited =
@@ -334,8 +318,7 @@ void TestCommandManager::unreachableEndpointEndsWithinDeadline()
 void TestCommandManager::gapBetweenCommands()
 {
     for (const char *name : {"first", "secnd", "third"}) {
-        m_device->sendCommand(
-            std::make_shared<OvCommand>(name, std::vector<std::string>{"1"}, false, false));
+        send(*m_device, name, "1");
     }
     QVERIFY(m_listener->waitFor(3, 3000));
     const auto times = m_port->frameTimes();
@@ -357,22 +340,18 @@ void TestCommandManager::queuesFollowTheirDevice()
     // Two mixers without an identity key each get their own queue at their own address.
     auto keylessHere = deviceAt(m_device->ipAddress(), "", m_listener);
     auto keylessThere = deviceAt(otherIdentity.address, "", m_listener);
-    keylessHere->sendCommand(
-        std::make_shared<OvCommand>("here", std::vector<std::string>{"1"}, false, false));
-    keylessThere->sendCommand(
-        std::make_shared<OvCommand>("there", std::vector<std::string>{"2"}, false, false));
+    send(*keylessHere, "here", "1");
+    send(*keylessThere, "there", "2");
     QVERIFY(m_listener->waitFor(2, 3000));
     QCOMPARE(m_port->frames(), std::vector<std::string>{"here H 0000 00 NC 1 "});
     QCOMPARE(other.frames(), std::vector<std::string>{"there H 0000 00 NC 2 "});
 
     // The mixer moves while a command is still queued for it: the next command, given to its
     // newer object, goes to the new address through the same queue.
-    m_device->sendCommand(
-        std::make_shared<OvCommand>("late", std::vector<std::string>{"3"}, false, false));
+    send(*m_device, "late", "3");
     auto moved =
         deviceAt(otherIdentity.address, "uuid:cmd-" + std::to_string(m_address - 1), m_listener);
-    moved->sendCommand(
-        std::make_shared<OvCommand>("moved", std::vector<std::string>{"4"}, false, false));
+    send(*moved, "moved", "4");
     QVERIFY(m_listener->waitFor(4, 3000));
     QCOMPARE(other.frames().back(), std::string("moved H 0000 00 NC 4 "));
     QCOMPARE(m_port->frames().back(), std::string("late H 0000 00 NC 3 "));

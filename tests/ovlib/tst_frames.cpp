@@ -1,7 +1,9 @@
 // How a command becomes frames and what each frame expects back.
+#include "ovtesthelpers.h"
+
 #include "ovlib/frames.h"
 #include "ovlib/ovcommand.h"
-#include "ovlib/ovexception.h"
+#include "ovlib/overror.h"
 #include "ovlib/ovfileuploadcommand.h"
 
 #include <QTemporaryDir>
@@ -131,12 +133,8 @@ void TestFrames::fileUpload()
     for (const auto &frame : buildFrames(upload)) {
         QCOMPARE(frame.bytes.find('\r'), frame.bytes.size() - 1);
     }
-    try {
-        OvFileUploadCommand missing(dir.filePath("none").toStdString(), "");
-        QFAIL("no exception");
-    } catch (const OvException &e) {
-        QCOMPARE(std::string(e.what()), std::string("File not found."));
-    }
+    QCOMPARE(ovtest::ovError([&] { OvFileUploadCommand(dir.filePath("none").toStdString(), ""); }),
+             std::to_string(OV_ERR_NOTFOUND) + ": File not found.");
 }
 
 QTEST_APPLESS_MAIN(TestFrames)

@@ -156,13 +156,9 @@ void TestResponseParser::exportAnswer()
     const auto answer = parseExprtAnswer("exprt", ovtest::fixture("frames/exprt.bin"));
     QCOMPARE(answer->kind(), uint32_t(RESPONSE_EXPRT));
     QCOMPARE(answer->data(), std::string("hello"));
-    try {
-        parseExprtAnswer("uload", ovtest::fixture("frames/exprt.bin"));
-        QFAIL("no exception");
-    } catch (const OvException &e) {
-        QCOMPARE(std::string(e.what()),
-                 std::string("Command is not exprt in AnswerExprtResponse()"));
-    }
+    QCOMPARE(
+        ovtest::ovError([] { parseExprtAnswer("uload", ovtest::fixture("frames/exprt.bin")); }),
+        std::string("3: Command is not exprt in AnswerExprtResponse()"));
 }
 
 void TestResponseParser::scanSlicesTheBuffer()
