@@ -195,11 +195,6 @@ void QovAppDeviceModelInternal::setZephDataSets(const QovZephDataSets &next)
              &QovAppDeviceModelInternal::zephDataCurrentChanged);
 }
 
-QJsonObject QovAppDeviceModelInternal::zephDataJson() const
-{
-    return zephDataSets().toDataObject();
-}
-
 quint32 QovAppDeviceModelInternal::ipSortKey() const
 {
     return qovIpSortKey(ipAddress());

@@ -119,8 +119,6 @@ public:
     QString setZephDataJson(const QJsonObject &data);
     // Stores all five data sets, each with its change signals when it differs.
     void setZephDataSets(const QovZephDataSets &next);
-    // The "data" object of a project file; setZephDataJson(zephDataJson()) restores the data.
-    QJsonObject zephDataJson() const;
 
     // The IPv4 address as a number, so that lists sort 192.168.1.20 before 192.168.2.3.
     quint32 ipSortKey() const;

@@ -273,7 +273,9 @@ void TestAppDeviceModel::quietReadMatchesSignalledRead_data()
     QTest::newRow("new data") << none << QByteArray(R"({"preset_list":[{"a":1}],"partial_list":[{}],
                                    "eq12_lib":{"x":1},"mode":3})")
                               << 4;
-    QTest::newRow("the defaults") << none << QJsonDocument(Device().zephDataJson()).toJson() << 0;
+    QTest::newRow("the defaults") << none
+                                  << QJsonDocument(Device().zephDataSets().toDataObject()).toJson()
+                                  << 0;
     QTest::newRow("same objects, text in another form") << Setter([](Device &d) {
         d.setZephDataCurrent("{ \"b\" : 1, \"a\" : 2 }");
     }) << QByteArray(R"({"preset_list":[{},{},{},{},{},{},{},{}],"partial_list":[{}],
@@ -306,7 +308,7 @@ void TestAppDeviceModel::quietReadMatchesSignalledRead()
     QSignalSpy something(&quiet, &Device::somethingChanged);
     QCOMPARE(quiet.setZephDataJson(data), QString());
     QCOMPARE(something.count(), changedParts);
-    QCOMPARE(quiet.zephDataJson(), watched.zephDataJson());
+    QCOMPARE(quiet.zephDataSets().toDataObject(), watched.zephDataSets().toDataObject());
     QCOMPARE(quiet.zephData(), watched.zephData());
 
     // Texts made later take part in the compare-then-emit rule like any other.
@@ -314,7 +316,7 @@ void TestAppDeviceModel::quietReadMatchesSignalledRead()
     QCOMPARE(something.count(), changedParts);
     quiet.setZephDataPreset(0, "{\"late\":1}");
     QCOMPARE(something.count(), changedParts + 1);
-    QCOMPARE(quiet.zephDataJson().value("preset_list").toArray().at(0).toObject(),
+    QCOMPARE(quiet.zephDataSets().toDataObject().value("preset_list").toArray().at(0).toObject(),
              QJsonObject({{"late", 1}}));
 }
 
@@ -335,19 +337,20 @@ void TestAppDeviceModel::dataObjectRoundTrip()
     source.setZephDataCurrent("{\"mute\":true,\"scene\":\"live\"}");
 
     // An empty partial preset is written as its index alone and reads back as empty.
-    const QJsonArray partials = source.zephDataJson().value("partial_list").toArray();
+    const QJsonArray partials =
+        source.zephDataSets().toDataObject().value("partial_list").toArray();
     QCOMPARE(partials.size(), 40);
     QCOMPARE(partials.at(5).toObject(), QJsonObject({{"index", 5}}));
 
     Device copy;
-    QCOMPARE(copy.setZephDataJson(source.zephDataJson()), QString());
+    QCOMPARE(copy.setZephDataJson(source.zephDataSets().toDataObject()), QString());
     QCOMPARE(copy.zephData(), source.zephData());
 
     // The object written after a change must show the change, not what was read before.
     copy.setZephDataPreset(3, "{\"changed\":1}");
     copy.setZephData4BandEq("{\"bands\":[2]}");
     Device again;
-    QCOMPARE(again.setZephDataJson(copy.zephDataJson()), QString());
+    QCOMPARE(again.setZephDataJson(copy.zephDataSets().toDataObject()), QString());
     QCOMPARE(again.zephData(), copy.zephData());
 }
 
@@ -392,11 +395,11 @@ void TestAppDeviceModel::fileBytesMatchDataObject()
     QJsonParseError error;
     const QJsonDocument written = QJsonDocument::fromJson(sets.toDataBytes(), &error);
     QVERIFY2(written.isObject(), qPrintable(error.errorString() + ": " + sets.toDataBytes()));
-    QCOMPARE(written.object(), device.zephDataJson());
+    QCOMPARE(written.object(), device.zephDataSets().toDataObject());
     // And it reads back to the same data sets.
     Device copy;
     QCOMPARE(copy.setZephDataJson(written.object()), QString());
-    QCOMPARE(copy.zephDataJson(), device.zephDataJson());
+    QCOMPARE(copy.zephDataSets().toDataObject(), device.zephDataSets().toDataObject());
     if (fromFile) {
         QCOMPARE(copy.zephDataPreset().at(1), QString("{\"edited\":true}"));
     }

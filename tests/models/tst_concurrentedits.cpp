@@ -133,7 +133,8 @@ void TestConcurrentEdits::downloadsWhileAutosaving()
     for (int i = 0; i < kDevices; ++i) {
         const QovAppDeviceModel device = loaded->appDevices().at(i);
         QCOMPARE(device->deviceName(), QString("Mixer r%1").arg(kRounds));
-        QCOMPARE(device->zephDataJson(), devices.at(i)->zephDataJson());
+        QCOMPARE(device->zephDataSets().toDataObject(),
+                 devices.at(i)->zephDataSets().toDataObject());
     }
     qInfo("%d snapshots taken while %d devices downloaded %d times", snapshots, kDevices, kRounds);
 }

@@ -55,7 +55,7 @@ QString storedText(const QovAppDeviceModel &device, int type, int bank)
 
 QJsonObject dataOf(const QovAppDeviceModel &device)
 {
-    return device->zephDataJson();
+    return device->zephDataSets().toDataObject();
 }
 
 } // namespace
@@ -554,7 +554,7 @@ void TestJsApi::valuesOutsideTheFileRulesAreRefused()
     QVERIFY2(reopened, qPrintable(error));
     QCOMPARE(reopened->appDevices().size(), 3);
     QCOMPARE(reopened->appDevices().at(0)->deviceName(), QStringLiteral("Alpha"));
-    QCOMPARE(reopened->appDevices().at(0)->zephDataJson(), data);
+    QCOMPARE(reopened->appDevices().at(0)->zephDataSets().toDataObject(), data);
 
     // A good value after a refused one is stored as ever.
     js(QStringLiteral("state.raw = {}; state.broken = {}; "

@@ -227,7 +227,7 @@ void TestSettingView::missingPageFile()
     pagetest::removePages();
     openProject({QovDeviceSelector::ZEPH2208, QovDeviceSelector::ZEPH2208});
     const QovAppDeviceModel device = m_window->projectData()->appDevices().first();
-    const QJsonObject data = device->zephDataJson();
+    const QJsonObject data = device->zephDataSets().toDataObject();
     QSignalSpy changes(device.get(), &QovAppDeviceModelInternal::somethingChanged);
 
     m_window->setCurrentPage(1);
@@ -244,7 +244,7 @@ void TestSettingView::missingPageFile()
     // Nothing else changes: the window, the device and the other page go on as before.
     QCOMPARE(m_window->calls, QStringList());
     QCOMPARE(changes.count(), 0);
-    QCOMPARE(device->zephDataJson(), data);
+    QCOMPARE(device->zephDataSets().toDataObject(), data);
     QCOMPARE(m_window->currentPage(), 1);
     pagetest::installPage(QStringLiteral("bridge.html"));
     m_window->setCurrentPage(2);
