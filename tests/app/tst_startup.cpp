@@ -63,12 +63,26 @@ public:
         return true;
     }
 
-    void signal(int number) { ::kill(static_cast<pid_t>(m_process.processId()), number); }
+    // The exit code once the program has ended; kCrashed after a crash, kStillRunning when it
+    // did not end in time.
+    int finished()
+    {
+        if (!m_process.waitForFinished(15000)) {
+            return kStillRunning;
+        }
+        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : kCrashed;
+    }
 
-    bool waitForExit(int timeoutMs = 15000) { return m_process.waitForFinished(timeoutMs); }
+    int stop(int signalNumber = SIGTERM)
+    {
+        ::kill(static_cast<pid_t>(m_process.processId()), signalNumber);
+        return finished();
+    }
+
     bool running() const { return m_process.state() == QProcess::Running; }
-    int exitCode() const { return m_process.exitCode(); }
-    QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }
+
+    static constexpr int kCrashed = -1;
+    static constexpr int kStillRunning = -2;
 
 private:
     QProcess m_process;
@@ -229,10 +243,7 @@ void TestStartup::firstWindowByArguments()
     QVERIFY2(!app.log().contains(other), qPrintable(app.log()));
 
     // An orderly end: the loop's code 0 becomes the exit code.
-    app.signal(SIGTERM);
-    QVERIFY(app.waitForExit());
-    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(app.exitCode(), 0);
+    QCOMPARE(app.stop(), 0);
     QVERIFY2(app.log().contains("exit 0"), qPrintable(app.log()));
 }
 
@@ -247,17 +258,14 @@ void TestStartup::versionNamesQtWithoutStarting()
     QVERIFY2(running.waitForLog(kStarted), qPrintable(running.log()));
 
     AppRun app({QStringLiteral("--version")}, QString(), environment);
-    QVERIFY(app.waitForExit());
-    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(app.exitCode(), 0);
+    QCOMPARE(app.finished(), 0);
     const QString expected =
         QStringLiteral("Velmora 1.0.0\nQt %1, built with Qt %2\n")
             .arg(QString::fromLatin1(qVersion()), QStringLiteral(QT_VERSION_STR));
     QCOMPARE(app.output(), expected);
     QVERIFY2(!app.log().contains(kStarted), qPrintable(app.log()));
 
-    running.signal(SIGTERM);
-    QVERIFY(running.waitForExit());
+    QCOMPARE(running.stop(), 0);
 }
 
 void TestStartup::secondInstanceShowsCautionAndExitsWithOne()
@@ -272,16 +280,11 @@ void TestStartup::secondInstanceShowsCautionAndExitsWithOne()
     QVERIFY(!second.log().contains(kStarted));
 
     // Ending the popup's loop ends the second instance with code 1.
-    second.signal(SIGTERM);
-    QVERIFY(second.waitForExit());
-    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(second.exitCode(), 1);
+    QCOMPARE(second.stop(), 1);
     QVERIFY(!second.log().contains("top window created"));
 
     QVERIFY2(first.running(), "the first instance must be undisturbed");
-    first.signal(SIGTERM);
-    QVERIFY(first.waitForExit());
-    QCOMPARE(first.exitCode(), 0);
+    QCOMPARE(first.stop(), 0);
 }
 
 void TestStartup::lockOfKilledInstanceIsTakenOver()
@@ -289,9 +292,7 @@ void TestStartup::lockOfKilledInstanceIsTakenOver()
     {
         AppRun crashed({});
         QVERIFY2(crashed.waitForLog(kStarted), qPrintable(crashed.log()));
-        crashed.signal(SIGKILL);
-        QVERIFY(crashed.waitForExit());
-        QCOMPARE(crashed.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(crashed.stop(SIGKILL), AppRun::kCrashed);
     }
     QVERIFY2(QFile::exists(m_profile->runtimeDir() + "/velmora.lock"),
              "the killed instance should have left its lock behind");
@@ -299,9 +300,7 @@ void TestStartup::lockOfKilledInstanceIsTakenOver()
     AppRun next({});
     QVERIFY2(next.waitForLog(kStarted), qPrintable(next.log()));
     QVERIFY(!next.log().contains("already run"));
-    next.signal(SIGTERM);
-    QVERIFY(next.waitForExit());
-    QCOMPARE(next.exitCode(), 0);
+    QCOMPARE(next.stop(), 0);
 }
 
 // Without XDG_RUNTIME_DIR, and with the toolkit's stand-in for it unusable (here a file where
@@ -331,11 +330,8 @@ void TestStartup::lockWithoutRuntimeFolderIsPerUser()
     // The user's own lock still keeps a second instance out.
     AppRun second({}, QString(), environment);
     QVERIFY2(second.waitForLog("already run"), qPrintable(second.log()));
-    second.signal(SIGTERM);
-    QVERIFY(second.waitForExit());
-    first.signal(SIGTERM);
-    QVERIFY(first.waitForExit());
-    QCOMPARE(first.exitCode(), 0);
+    QCOMPARE(second.stop(), 1);
+    QCOMPARE(first.stop(), 0);
 }
 
 // A lock that cannot be taken because of the folder, not because another instance holds it,
@@ -353,9 +349,7 @@ void TestStartup::lockFailureOtherThanHeldStartsAnyway()
     QVERIFY2(!app.log().contains("already run"), qPrintable(app.log()));
     QVERIFY2(app.log().contains("instance lock failed"), qPrintable(app.log()));
     QVERIFY2(app.log().contains("not-a-folder/run does not exist"), qPrintable(app.log()));
-    app.signal(SIGTERM);
-    QVERIFY(app.waitForExit());
-    QCOMPARE(app.exitCode(), 0);
+    QCOMPARE(app.stop(), 0);
 }
 
 void TestStartup::terminationAfterASettingsPageEndsCleanly()
@@ -376,11 +370,8 @@ void TestStartup::terminationAfterASettingsPageEndsCleanly()
     }
     QVERIFY2(shown, qPrintable(app.log()));
 
-    app.signal(SIGTERM);
-    QVERIFY(app.waitForExit());
+    QCOMPARE(app.stop(), 0);
     QVERIFY2(!app.log().contains("WebEnginePage still not deleted"), qPrintable(app.log()));
-    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(app.exitCode(), 0);
     QVERIFY2(app.log().contains("destroy QovZephSettingView"), qPrintable(app.log()));
 }
 
@@ -440,9 +431,7 @@ void TestStartup::editsOfACrashedRunAreOffered()
         // The autosave copy follows within its coalescing delay (100 ms).
         QTRY_VERIFY_WITH_TIMEOUT(jsonObject(readAll(autosave)).value("dealer") == "Crash Dealer",
                                  10000);
-        app.signal(SIGKILL);
-        QVERIFY(app.waitForExit());
-        QCOMPARE(app.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(app.stop(SIGKILL), AppRun::kCrashed);
     }
     const QByteArray crashed = readAll(autosave);
     const QJsonObject edits = jsonObject(crashed);
@@ -486,9 +475,7 @@ void TestStartup::editsOfACrashedRunAreOffered()
         }
         QCOMPARE(readAll(savePath), file);
         QCOMPARE(readAll(kept), crashed);
-        app.signal(SIGTERM);
-        QVERIFY(app.waitForExit());
-        QCOMPARE(app.exitCode(), 0);
+        QCOMPARE(app.stop(), 0);
     }
 
     // Run 3: restored edits are still unsaved and offered again; discarded ones are not. A
@@ -498,17 +485,14 @@ void TestStartup::editsOfACrashedRunAreOffered()
         if (restore) {
             QVERIFY2(app.waitForLog("unsaved changes kept aside"), qPrintable(app.log()));
             QTRY_VERIFY_WITH_TIMEOUT(windowGeometry("Unsaved Changes").isValid(), 20000);
-            app.signal(SIGTERM);
-            QVERIFY(app.waitForExit());
-            QCOMPARE(app.exitCode(), 0);
+            QCOMPARE(app.stop(), 0);
             QVERIFY2(app.log().contains("unsaved changes: no answer"), qPrintable(app.log()));
             QCOMPARE(jsonObject(readAll(autosave)), edits);
         } else {
             QVERIFY2(app.waitForLog(savedProject ? "opened!" : "top window created"),
                      qPrintable(app.log()));
             QVERIFY2(!app.log().contains("unsaved changes"), qPrintable(app.log()));
-            app.signal(SIGTERM);
-            QVERIFY(app.waitForExit());
+            QCOMPARE(app.stop(), 0);
         }
         QCOMPARE(jsonObject(readAll(kept)), edits);
         QCOMPARE(readAll(savePath), file);
@@ -533,9 +517,7 @@ void TestStartup::startWithAFileKeepsTheNewProjectsEditsAside()
     QTRY_COMPARE_WITH_TIMEOUT(readAll(data + "/vlm-default.vlmproj.unsaved"), readAll(lost), 10000);
     QCOMPARE(readAll(autosave), readAll(lost));
     QVERIFY(!windowGeometry("Unsaved Changes").isValid());
-    app.signal(SIGTERM);
-    QVERIFY(app.waitForExit());
-    QCOMPARE(app.exitCode(), 0);
+    QCOMPARE(app.stop(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestStartup)
