@@ -1,5 +1,6 @@
 #include "device/qovcgiapizeph2208.h"
 #include "device/qovcurlrequest.h"
+#include "logcollector.h"
 #include "mixerchecks.h"
 #include "mixersimprocess.h"
 #include "simdevices.h"
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QMutex>
 #include <QtTest>
 
 #include <memory>
@@ -19,22 +19,6 @@ namespace {
 
 const QString kMixer = "127.0.4.2";
 const int kTimeoutMs = 2000;
-
-// Debug lines of the operations, so that a test can look for the failure message of an upload,
-// which goes nowhere else.
-QMutex g_linesMutex;
-QStringList g_lines;
-void keepLine(QtMsgType, const QMessageLogContext &, const QString &text)
-{
-    QMutexLocker lock(&g_linesMutex);
-    g_lines << text;
-}
-
-QStringList takeLines()
-{
-    QMutexLocker lock(&g_linesMutex);
-    return std::exchange(g_lines, {});
-}
 
 // Peak resident memory of this process in KiB.
 qint64 peakMemoryKiB()
@@ -64,7 +48,6 @@ class TestWireFaults : public QObject
 private Q_SLOTS:
     void initTestCase();
     void init();
-    void cleanupTestCase();
 
     void downloadUnderFault_data();
     void downloadUnderFault();
@@ -89,18 +72,13 @@ void TestWireFaults::initTestCase()
         startSimulatedMixers("[Debug]\nhttp_timeout_ms=" + QByteArray::number(kTimeoutMs) + "\n",
                              R"({"mixers":[{"address":"127.0.4.2"}]})", &m_profile, &m_sim);
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    qInstallMessageHandler(keepLine);
-}
-
-void TestWireFaults::cleanupTestCase()
-{
-    qInstallMessageHandler(nullptr);
+    LogCollector::install();
 }
 
 void TestWireFaults::init()
 {
     QVERIFY(m_sim->reset(kMixer));
-    takeLines();
+    LogCollector::take();
 }
 
 void TestWireFaults::downloadUnderFault_data()
@@ -152,8 +130,9 @@ void TestWireFaults::downloadUnderFault()
     // One request hit the fault; the deadline is per request.
     // Twice the deadline: room for a loaded machine, and still less than two requests timing out.
     QVERIFY2(elapsed < 2 * kTimeoutMs, qPrintable(QString::number(elapsed)));
-    QVERIFY2(takeLines().filter("failed,").join('\n').endsWith("failed, \"" + error + "\""),
-             qPrintable(error));
+    QVERIFY2(
+        LogCollector::take().filter("failed,").join('\n').endsWith("failed, \"" + error + "\""),
+        qPrintable(error));
     QCOMPARE(project->zephData(), before);
     QCOMPARE(project->deviceName(), QString("Project kept"));
     QCOMPARE(project->status(), QovAppDeviceModelInternal::DISCONNECTED);
@@ -200,7 +179,7 @@ void TestWireFaults::uploadUnderFault()
     // Twice the deadline: room for a loaded machine, and still less than two requests timing out.
     QVERIFY2(elapsed < 2 * kTimeoutMs, qPrintable(QString::number(elapsed)));
     QFETCH(QString, message);
-    const QStringList failures = takeLines().filter("failed to post");
+    const QStringList failures = LogCollector::take().filter("failed to post");
     QCOMPARE(failures.size(), 1);
     QVERIFY2(failures.first().endsWith(message), qPrintable(failures.first()));
     // Never connected, and the project keeps its data.
@@ -241,7 +220,7 @@ void TestWireFaults::endlessBodyKeepsMemoryBounded()
     // hundreds of megabytes in that time.
     const qint64 grown = peakMemoryKiB() - peakBefore;
     QVERIFY2(grown < 40 * 1024, qPrintable(QString::number(grown) + " KiB"));
-    QVERIFY(!takeLines().filter("reply larger than").isEmpty());
+    QVERIFY(!LogCollector::take().filter("reply larger than").isEmpty());
 }
 
 void TestWireFaults::tolerableRepliesWork_data()

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 QMutex g_lock;
@@ -28,6 +29,18 @@ void LogCollector::install()
     if (before != keep) {
         g_previous = before;
     }
+}
+
+void LogCollector::clear()
+{
+    QMutexLocker lock(&g_lock);
+    g_lines.clear();
+}
+
+QStringList LogCollector::take()
+{
+    QMutexLocker lock(&g_lock);
+    return std::exchange(g_lines, {});
 }
 
 int LogCollector::count(const QString &text)

@@ -47,6 +47,8 @@ void PageFixture::setUpProject()
     m_project = new QovProjectDataModel;
     m_project->setSavePath(m_profile->path() + QStringLiteral("/pages.vlmproj"));
     m_window->setProjectData(m_project);
+    // The page under test is the project's first device.
+    m_window->setCurrentPage(1);
 }
 
 void PageFixture::tearDownProject()
@@ -106,18 +108,7 @@ void PageFixture::openPage(const QString &model, bool factoryData, const QString
 
 QVariant PageFixture::js(const QString &script)
 {
-    QVariant result;
-    bool done = false;
-    m_view->webView()->page()->runJavaScript(script, [&](const QVariant &value) {
-        result = value;
-        done = true;
-    });
-    QElapsedTimer timer;
-    timer.start();
-    while (!done && timer.elapsed() < 5000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return result;
+    return pagetest::evalJs(m_view->webView()->page(), script);
 }
 
 bool PageFixture::waitFor(const QString &condition, int timeoutMs)
@@ -131,13 +122,6 @@ bool PageFixture::waitFor(const QString &condition, int timeoutMs)
         QTest::qWait(20);
     }
     return false;
-}
-
-QString jsString(const QString &text)
-{
-    return QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact))
-        .mid(1)
-        .chopped(1);
 }
 
 // Types into a text field as a user would: its value changes and it hears an input event.

@@ -3,8 +3,9 @@
 // What the settings page tests share: a project with one device (and maybe more) whose page is
 // shown in a real web view with the real bridge, a window that records what the page asks of
 // it, and the means to run script in the page and wait for it.
+#include "fakemainwindow.h"
 #include "models/qovappdevicemodel.h"
-#include "views/qovmainwindowbase.h"
+#include "pagetestutil.h"
 
 #include <QJsonObject>
 #include <QObject>
@@ -15,51 +16,7 @@ class QovProjectDataModel;
 class QovZephSettingView;
 class TempProfile;
 
-// The window the bridge forwards to: remembers what the page asked of it.
-class FakeMainWindow : public QovMainWindowBase
-{
-public:
-    int currentPage() const override { return m_page; }
-    QovProjectDataModel *projectData() const override { return m_project; }
-    void setCurrentPage(int page) override
-    {
-        m_page = page;
-        Q_EMIT currentPageChanged(page);
-    }
-    void setProjectData(QovProjectDataModel *data) override { m_project = data; }
-    bool connectDevices() override { return false; }
-    bool createProject() override { return false; }
-    bool projectMetaDataEdit() override { return false; }
-    bool deviceSetting() override { return false; }
-    void openProgramSettings() override {}
-    bool openProject() override { return false; }
-    bool openProjectFile(QString) override { return false; }
-    bool saveProject() override
-    {
-        calls << QStringLiteral("save");
-        return true;
-    }
-    bool saveProjectAs() override { return false; }
-    void closeProject(bool) override {}
-    bool exit() override { return false; }
-    bool connectDevice(QovAppDeviceModel) override { return record(QStringLiteral("connect")); }
-    bool disconnectDevice(QovAppDeviceModel) override
-    {
-        return record(QStringLiteral("disconnect"));
-    }
-    bool reconnectDevice(QovAppDeviceModel) override { return record(QStringLiteral("reconnect")); }
-
-    QStringList calls;
-
-private:
-    bool record(const QString &call)
-    {
-        calls << call;
-        return true;
-    }
-    int m_page = 1;
-    QovProjectDataModel *m_project = nullptr;
-};
+using pagetest::jsString;
 
 QString factoryText(const QString &model, int target, int bank = 0);
 QJsonObject parse(const QString &text);
@@ -67,8 +24,6 @@ QJsonObject parse(const QString &text);
 // a JSON text; undefined where the path leads nowhere.
 QJsonValue valueAt(const QString &text, const QString &path);
 QString compact(const QJsonObject &object);
-// A text as a script literal.
-QString jsString(const QString &text);
 
 // The base of the page test classes; set up and torn down around every test function.
 class PageFixture : public QObject

@@ -26,8 +26,6 @@ private Q_SLOTS:
     // As the program does before its first window: the first page's figure is then the page's
     // own, not the web engine's start.
     void initTestCase() { qovStartWebEngine(); }
-    // A project write still running when the test log closes would log into it and can hang
-    // the test's exit.
     void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
     void init() { setUpProject(); }
     void cleanup() { tearDownProject(); }
@@ -265,11 +263,12 @@ void TestSettingsPages::topBarFollowsStatusAndForwardsActions()
              QStringLiteral("Missing"));
     QVERIFY(js(QStringLiteral("document.querySelector('.status-actions .reconnect').click();true"))
                 .toBool());
-    QTRY_COMPARE_WITH_TIMEOUT(m_window->calls, QStringList{QStringLiteral("reconnect")}, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->calls, QStringList{QStringLiteral("reconnectDevice Stage")},
+                              5000);
     m_device->setStatus(QovAppDeviceModelInternal::CONNECTED);
     QVERIFY(waitFor(actions + QStringLiteral("=='Disconnect'")));
     QVERIFY(js(QStringLiteral("document.querySelector('#topbar .save').click();true")).toBool());
-    QTRY_VERIFY_WITH_TIMEOUT(m_window->calls.contains(QStringLiteral("save")), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->calls.contains(QStringLiteral("saveProject")), 5000);
     QVERIFY(js(QStringLiteral("document.querySelector('#topbar .back').click();true")).toBool());
     QTRY_COMPARE_WITH_TIMEOUT(m_window->currentPage(), 0, 5000);
 }

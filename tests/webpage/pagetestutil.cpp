@@ -5,7 +5,8 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QMutex>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QTest>
 #include <QTimer>
 #include <QWebEnginePage>
@@ -18,22 +19,6 @@ namespace {
 QString dataPath(const QString &file)
 {
     return QStringLiteral(VELMORA_SOURCE_DIR "/tests/webpage/data/") + file;
-}
-
-QMutex logLock;
-QStringList logLines;
-int captures = 0;
-QtMessageHandler previousHandler = nullptr;
-
-void captureMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    {
-        QMutexLocker locker(&logLock);
-        logLines.append(message);
-    }
-    if (previousHandler) {
-        previousHandler(type, context, message);
-    }
 }
 
 } // namespace
@@ -82,6 +67,13 @@ QVariant evalJs(QWebEnginePage *page, const QString &script, int timeoutMs)
     return done ? result : QVariant();
 }
 
+QString jsString(const QString &text)
+{
+    return QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact))
+        .mid(1)
+        .chopped(1);
+}
+
 bool waitReady(QWebEngineView *view, int timeoutMs)
 {
     QElapsedTimer timer;
@@ -93,34 +85,6 @@ bool waitReady(QWebEngineView *view, int timeoutMs)
         QTest::qWait(20);
     }
     return false;
-}
-
-LogCapture::LogCapture()
-{
-    QMutexLocker locker(&logLock);
-    logLines.clear();
-    if (captures++ == 0) {
-        previousHandler = qInstallMessageHandler(captureMessage);
-    }
-}
-
-LogCapture::~LogCapture()
-{
-    QMutexLocker locker(&logLock);
-    if (--captures == 0) {
-        qInstallMessageHandler(previousHandler);
-    }
-}
-
-QStringList LogCapture::lines() const
-{
-    QMutexLocker locker(&logLock);
-    return logLines;
-}
-
-QStringList LogCapture::matching(const QString &text) const
-{
-    return lines().filter(text);
 }
 
 } // namespace pagetest

@@ -21,18 +21,9 @@ void removePages();
 
 // Runs a script in the page and waits for its result; an invalid variant on time-out.
 QVariant evalJs(QWebEnginePage *page, const QString &script, int timeoutMs = 5000);
+// A text as a script literal.
+QString jsString(const QString &text);
 // Waits until the page has set up its web channel (the test pages set their title "ready").
 bool waitReady(QWebEngineView *view, int timeoutMs = 15000);
-
-// Debug lines written while it exists.
-class LogCapture
-{
-public:
-    LogCapture();
-    ~LogCapture();
-    QStringList lines() const;
-    // Lines that contain text.
-    QStringList matching(const QString &text) const;
-};
 
 } // namespace pagetest

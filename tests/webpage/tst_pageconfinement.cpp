@@ -1,6 +1,7 @@
 // A settings page stays inside the program's webcontents folder.
 
 #include "fakemainwindow.h"
+#include "logcollector.h"
 #include "models/qovautosaver.h"
 #include "pagetestutil.h"
 #include "privatenetwork.h"
@@ -88,8 +89,6 @@ class TestPageConfinement : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // A project write still running when the test log closes would log into it and can hang
-    // the test's exit.
     void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
     void initTestCase();
     void init();
@@ -133,6 +132,7 @@ void TestPageConfinement::initTestCase()
     QVERIFY(m_tmp.isValid());
     pagetest::installPage(QStringLiteral("hostile.html"), {QStringLiteral("sibling.html")});
     startListeners();
+    LogCollector::install();
 }
 
 void TestPageConfinement::startListeners()
@@ -259,12 +259,12 @@ void TestPageConfinement::hostilePageStaysPut()
     const QUrl shown = m_view->webView()->url();
     QVERIFY(!token.isEmpty());
     QSignalSpy refused(page, &QovConfinedPage::navigationRefused);
-    const pagetest::LogCapture log;
+    LogCollector::clear();
 
     evalJs(page, attempt);
     if (refusedUrl.startsWith(QLatin1String("data:"))) {
         QTRY_VERIFY(refused.count() == 1 ||
-                    !log.matching(QStringLiteral("Not allowed to navigate top frame")).isEmpty());
+                    LogCollector::contains(QStringLiteral("Not allowed to navigate top frame")));
         QVERIFY(refused.count() <= 1);
         if (refused.count() == 1) {
             QCOMPARE(refused.first().first().toUrl(), QUrl(refusedUrl));
