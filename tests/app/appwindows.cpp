@@ -19,3 +19,18 @@ void deleteAppWindows()
         delete window.data();
     }
 }
+
+QAction *findAction(QMenu *menu, const QString &text)
+{
+    for (QAction *action : menu->actions()) {
+        if (action->text() == text) {
+            return action;
+        }
+        if (action->menu()) {
+            if (QAction *inner = findAction(action->menu(), text)) {
+                return inner;
+            }
+        }
+    }
+    return nullptr;
+}

@@ -4,6 +4,7 @@
 #include "app/qovmainwindow.h"
 #include "discovery/qovonlinedevicefinder.h"
 #include "logcollector.h"
+#include "mixerchecks.h"
 #include "mixersimprocess.h"
 #include "modalanswerer.h"
 #include "models/qovautosaver.h"
@@ -38,13 +39,6 @@ const QString kHotel = QStringLiteral("127.0.0.4");
 const QString kAlphaMoved = QStringLiteral("127.0.0.9");
 const QByteArray kProjectCurrent = "{\"project\":\"kept in the project\"}";
 const QByteArray kMixerCurrent = "{\"mixer\":\"kept in the mixer\"}";
-
-int uploadsBegun(const QStringList &requests)
-{
-    return int(std::count_if(requests.cbegin(), requests.cend(), [](const QString &request) {
-        return request.contains(QStringLiteral("beginupload"));
-    }));
-}
 
 // Notes whether the busy overlay ever showed while it runs.
 class OverlayWatch
@@ -223,7 +217,7 @@ void TestAutoReconnect::comesBackByMode()
             return false;
         };
         QTRY_VERIFY(rowOffersReconnect());
-        QCOMPARE(uploadsBegun(m_sim->requests(kAlpha)), 0);
+        QCOMPARE(requestsWith(m_sim->requests(kAlpha), "beginupload"), 0);
         QCOMPARE(m_sim->dataSet(kAlpha, 7, 0), kMixerCurrent);
         QCOMPARE(entry->zephDataCurrent(), QString::fromUtf8(kProjectCurrent));
     } else {
@@ -232,11 +226,11 @@ void TestAutoReconnect::comesBackByMode()
         QVERIFY(LogCollector::contains(QStringLiteral("reconnected!")));
         if (mode == 1) {
             QCOMPARE(m_sim->dataSet(kAlpha, 7, 0), kProjectCurrent);
-            QCOMPARE(uploadsBegun(m_sim->requests(kAlpha)), 51);
+            QCOMPARE(requestsWith(m_sim->requests(kAlpha), "beginupload"), 51);
             // What the mixer held is kept before it is overwritten.
             QCOMPARE(QovSafetyCopies().copies(entry->macAddress()).size(), copiesBefore.size() + 1);
         } else {
-            QCOMPARE(uploadsBegun(m_sim->requests(kAlpha)), 0);
+            QCOMPARE(requestsWith(m_sim->requests(kAlpha), "beginupload"), 0);
             QCOMPARE(entry->zephDataCurrent(), QString::fromUtf8(kMixerCurrent));
             // A changed project is autosaved like after any connection.
             QTRY_VERIFY(m_window->projectData()->isEdited());
@@ -263,7 +257,7 @@ void TestAutoReconnect::noOverwriteWithoutASafetyCopy()
     QVERIFY2(answerer.seenLines().value(0).startsWith("Error: The mixer Alpha (" + kAlpha +
                                                       ") was not overwritten."),
              qPrintable(answerer.seenLines().value(0)));
-    QCOMPARE(uploadsBegun(m_sim->requests(kAlpha)), 0);
+    QCOMPARE(requestsWith(m_sim->requests(kAlpha), "beginupload"), 0);
     QCOMPARE(m_sim->dataSet(kAlpha, 7, 0), kMixerCurrent);
     QCOMPARE(entry->status(), QovAppDeviceModelInternal::MISSING);
     QCOMPARE(entry->statusNote(), QStringLiteral("Reconnect failed"));
@@ -286,7 +280,7 @@ void TestAutoReconnect::userActionsAndAnAutomaticReconnectAtOnce()
 
     QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 30000);
     QVERIFY(m_sim->setFaults(kAlpha, "{}"));
-    QCOMPARE(uploadsBegun(m_sim->requests(kAlpha)), 51);
+    QCOMPARE(requestsWith(m_sim->requests(kAlpha), "beginupload"), 51);
     QCOMPARE(m_sim->dataSet(kAlpha, 7, 0), kProjectCurrent);
 }
 
@@ -333,7 +327,7 @@ void TestAutoReconnect::flappingMixerWaitsLongerEachTime()
         QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 30000);
         connectedAt.append(clock.elapsed());
         QTRY_VERIFY(!m_window->isWorking());
-        QCOMPARE(uploadsBegun(m_sim->requests(kAlpha)), 51);
+        QCOMPARE(requestsWith(m_sim->requests(kAlpha), "beginupload"), 51);
     }
     // The third reconnect came soon after the second, so the fourth waited at least the
     // pause of two flaps from the end of the third.

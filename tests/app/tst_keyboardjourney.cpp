@@ -7,11 +7,9 @@
 #include "dialogs/qovdevicesettingdialog.h"
 #include "discovery/qovonlinedevicefinder.h"
 #include "logcollector.h"
-#include "mixersimprocess.h"
 #include "models/qovautosaver.h"
 #include "models/qovprojectdatamodel.h"
-#include "privatenetwork.h"
-#include "tempprofile.h"
+#include "simulatedmixers.h"
 
 #include <QAction>
 #include <QApplication>
@@ -211,12 +209,10 @@ private:
 
 void TestKeyboardJourney::initTestCase()
 {
-    velmora::test::requirePrivateNetwork();
     LogCollector::install();
-    m_profile = std::make_unique<TempProfile>();
-    m_profile->writeProgramSettings("[Debug]\nhttp_timeout_ms=2000\nkeepalive_interval=1\n");
-    m_sim = std::make_unique<MixerSimProcess>(kConfig);
-    QVERIFY2(m_sim->problem().isEmpty(), qPrintable(m_sim->problem()));
+    const QString problem = startSimulatedMixers(
+        "[Debug]\nhttp_timeout_ms=2000\nkeepalive_interval=1\n", kConfig, &m_profile, &m_sim);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
     QovOnlineDeviceFinder::instance()->start();
     QTRY_COMPARE_WITH_TIMEOUT(QovOnlineDeviceFinder::instance()->getAll().size(), 2, 20000);
 }

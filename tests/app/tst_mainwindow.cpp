@@ -36,16 +36,6 @@ QString loadedTitle(const QString &path)
     return title;
 }
 
-QAction *menuAction(QMenu *menu, const QString &text)
-{
-    for (QAction *action : menu->actions()) {
-        if (action->text() == text) {
-            return action;
-        }
-    }
-    return nullptr;
-}
-
 } // namespace
 
 // The main window's project lifecycle as a user drives it: the save question on every path
@@ -56,8 +46,6 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // A project write still running when the test log closes would log into it and can hang
-    // the test's exit.
     void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
     void initTestCase();
     void init();
@@ -361,7 +349,7 @@ void TestMainWindow::openEditSaveReopen()
 
     // Save As from the main menu records the copy first.
     answerer.chooseFile(copy);
-    menuAction(menuBar->mainMenu(), QStringLiteral("Save As"))->trigger();
+    findAction(menuBar->mainMenu(), QStringLiteral("Save As"))->trigger();
     QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
     QCOMPARE(QovPersistentDataModel::instance()->recentFiles().mid(0, 2),
              QStringList({copy, first}));
@@ -369,7 +357,7 @@ void TestMainWindow::openEditSaveReopen()
 
     // A recent file opens at once, even over unsaved edits.
     window->projectData()->setProjectName(QStringLiteral("Unsaved"));
-    menuAction(menuBar->recentMenu(), QStringLiteral("first.vlmproj"))->trigger();
+    findAction(menuBar->recentMenu(), QStringLiteral("first.vlmproj"))->trigger();
     QTRY_VERIFY(!window->isBusy());
     QCOMPARE(answerer.seen().size(), 3);
     QCOMPARE(window->projectData()->projectName(), QStringLiteral("Second"));

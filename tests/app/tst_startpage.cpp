@@ -32,21 +32,6 @@ QStringList actionTexts(QMenu *menu)
     return texts;
 }
 
-QAction *findAction(QMenu *menu, const QString &text)
-{
-    for (QAction *action : menu->actions()) {
-        if (action->text() == text) {
-            return action;
-        }
-        if (action->menu()) {
-            if (QAction *inner = findAction(action->menu(), text)) {
-                return inner;
-            }
-        }
-    }
-    return nullptr;
-}
-
 } // namespace
 
 // Receives what the Help entry hands to the desktop's browser.

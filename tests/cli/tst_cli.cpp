@@ -1,11 +1,9 @@
 #include "mixerchecks.h"
-#include "mixersimprocess.h"
 #include "models/qovprojectdatamodel.h"
 #include "models/qovtextfile.h"
-#include "privatenetwork.h"
 #include "projectfilepeek.h"
 #include "readonlyfolder.h"
-#include "tempprofile.h"
+#include "simulatedmixers.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -85,17 +83,16 @@ private:
 
 void TestCli::initTestCase()
 {
-    velmora::test::requirePrivateNetwork();
-    m_profile = std::make_unique<TempProfile>();
-    m_sim = std::make_unique<MixerSimProcess>(R"({"mixers":[
+    const QString problem = startSimulatedMixers({}, R"({"mixers":[
         {"address":"127.0.3.2","name":"Main","mac":"00:1D:C1:30:00:02","serial":3002,
          "link":"primary","linkedUnits":[{"serial":3003,"unitno":1}]},
         {"address":"127.0.3.3","name":"Side","mac":"00:1D:C1:30:00:03","serial":3003,
          "link":"extension"},
         {"address":"127.0.3.4","name":"Net","model":"ZEPH-2208NET","mac":"00:1D:C1:30:00:04"},
         {"address":"127.0.3.5","name":"Stranger","model":"ZEPH-9000","mac":"00:1D:C1:30:00:05"}
-    ]})");
-    QVERIFY2(m_sim->problem().isEmpty(), qPrintable(m_sim->problem()));
+    ]})",
+                                                 &m_profile, &m_sim);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
 }
 
 void TestCli::init()

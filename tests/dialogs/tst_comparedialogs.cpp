@@ -56,11 +56,6 @@ void choose(QovConnectDeviceDialog &dialog, const QString &name)
     }
 }
 
-int downloadRequests(const QStringList &requests)
-{
-    return int(requests.filter(QStringLiteral("filedownload.cgi")).size());
-}
-
 struct ViewSeen
 {
     QStringList rows;
@@ -132,19 +127,9 @@ QovAppDeviceModel TestCompareDialogs::projectCopyOf(const QString &name)
     const QovOnlineDeviceModel mixer = listed(name);
     auto device = std::make_shared<QovAppDeviceModelInternal>(mixer);
     const QString address = mixer->ipAddress();
-    QStringList presets;
-    for (int bank = 0; bank < QovZephData::presetBankCount; ++bank) {
-        presets << QString::fromUtf8(m_sim->dataSet(address, 2, bank));
+    for (const auto &[code, bank] : allDataSetFiles()) {
+        device->setZephDataSet(code, bank, QString::fromUtf8(m_sim->dataSet(address, code, bank)));
     }
-    QStringList partials;
-    for (int bank = 0; bank < QovZephData::partialPresetBankCount; ++bank) {
-        partials << QString::fromUtf8(m_sim->dataSet(address, 6, bank));
-    }
-    device->setZephDataPreset(presets);
-    device->setZephData12BandEq(QString::fromUtf8(m_sim->dataSet(address, 3, 0)));
-    device->setZephData4BandEq(QString::fromUtf8(m_sim->dataSet(address, 4, 0)));
-    device->setZephDataPartialPreset(partials);
-    device->setZephDataCurrent(QString::fromUtf8(m_sim->dataSet(address, 7, 0)));
     return device;
 }
 
@@ -228,7 +213,7 @@ void TestCompareDialogs::connectDialogShowsWhatDiffers()
             QStringList{"Current state", "", "", "same"}.join(bar),
         }));
     QVERIFY2(seen.summary.startsWith("6 items differ."), qPrintable(seen.summary));
-    QCOMPARE(downloadRequests(m_sim->requests(address)), 51);
+    QCOMPARE(requestsWith(m_sim->requests(address), "filedownload.cgi"), 51);
 
     // Back in the dialog, which works as before: the choice made stands and OK hands it over.
     QTRY_VERIFY(!compare->isBusy());

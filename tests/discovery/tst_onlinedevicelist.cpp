@@ -1,4 +1,5 @@
 #include "discovery/qovonlinedevicelist.h"
+#include "mixerchecks.h"
 
 #include <QtTest>
 
@@ -14,15 +15,6 @@ QovOnlineDeviceModel makeDevice(const QString &name, const QString &ip, int id =
     device->setDeviceId(id);
     device->setMacAddress(mac);
     return device;
-}
-
-QStringList names(const QovOnlineDeviceList &list)
-{
-    QStringList result;
-    for (const auto &device : list.devices()) {
-        result << device->deviceName();
-    }
-    return result;
 }
 } // namespace
 
@@ -62,7 +54,7 @@ void TestOnlineDeviceList::move()
         list.append(makeDevice(name, "127.0.0.1"));
     }
     list.move(start, row);
-    QTEST(names(list), "after");
+    QTEST(namesOf(list.devices()), "after");
 }
 
 void TestOnlineDeviceList::sortBy_data()
@@ -100,7 +92,7 @@ void TestOnlineDeviceList::sortBy()
     list.append(makeDevice("Zed", "10.0.0.255", 17));
     list.append(makeDevice("mid", "10.0.0.9", 40));
     list.sortBy(column, order);
-    QTEST(names(list), "expected");
+    QTEST(namesOf(list.devices()), "expected");
 }
 
 // Lookups by type are exercised through the finder.
@@ -165,7 +157,7 @@ void TestOnlineDeviceList::lookupsWhileTheListChanges()
     reader.join();
     QVERIFY(lookups.load() > 0);
     QCOMPARE(misses.load(), 0);
-    QCOMPARE(names(list), QStringList{"wanted"});
+    QCOMPARE(namesOf(list.devices()), QStringList{"wanted"});
 }
 
 QTEST_GUILESS_MAIN(TestOnlineDeviceList)

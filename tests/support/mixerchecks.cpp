@@ -73,3 +73,8 @@ bool anyUpload(const QStringList &requests)
                request.contains(QLatin1String("endupload"));
     });
 }
+
+int requestsWith(const QStringList &requests, const QString &text)
+{
+    return int(requests.filter(text).size());
+}

@@ -28,3 +28,5 @@ QStringList mixerData(MixerSimProcess &sim, const QString &address);
 
 // Whether any request the simulator logged writes into a mixer.
 bool anyUpload(const QStringList &requests);
+// How many of the requests name `text`.
+int requestsWith(const QStringList &requests, const QString &text);

@@ -135,11 +135,7 @@ void TestProgressView::showsWhatTransfersCopy()
 {
     OverlayParts parts;
     QVERIFY(parts.shown());
-    QovProgressView *overlay = parts.overlay;
-    QWidget *box = parts.box;
-    QLabel *title = parts.title;
-    QLabel *detail = parts.detail;
-    QProgressBar *bar = parts.bar;
+    auto &[window, overlay, box, title, detail, bar] = parts;
 
     // Without a transfer: the animation alone, in the middle.
     overlay->show();
@@ -217,11 +213,7 @@ void TestProgressView::showsWhatItWaitsForWithoutTransfers()
 {
     OverlayParts parts;
     QVERIFY(parts.shown());
-    QovProgressView *overlay = parts.overlay;
-    QWidget *box = parts.box;
-    QLabel *title = parts.title;
-    QLabel *detail = parts.detail;
-    QProgressBar *bar = parts.bar;
+    auto &[window, overlay, box, title, detail, bar] = parts;
     // The animation costs the GUI thread a frame's decoding and scaling: only while shown.
     QMovie *movie = overlay->findChild<QLabel *>()->movie();
     QVERIFY(movie);

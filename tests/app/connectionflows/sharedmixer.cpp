@@ -82,11 +82,7 @@ void TestSharedMixerFlows::openingTwoEntriesOnOneMixerConnectsTheFirst()
     QVERIFY(opened.at(1)->macAddress().isEmpty());
     // The mixer holds the first entry's data alone, written once.
     QCOMPARE(mixerData(*m_sim, address), firstData);
-    const QStringList requests = m_sim->requests(address);
-    const auto begun = std::count_if(requests.cbegin(), requests.cend(), [](const QString &r) {
-        return r.contains(QStringLiteral("beginupload"));
-    });
-    QCOMPARE(int(begun), 51);
+    QCOMPARE(requestsWith(m_sim->requests(address), "beginupload"), 51);
 }
 
 void TestSharedMixerFlows::closingWhileBusyWaitsForTheTransfer()
