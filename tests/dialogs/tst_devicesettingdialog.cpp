@@ -146,8 +146,6 @@ class TestDeviceSettingDialog : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // A project write still running when the test log closes would log into it and can hang
-    // the test's exit.
     void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
     void initTestCase();
     void addStopsAtTheLimit();

@@ -63,8 +63,6 @@ class TestOnlineDialogs : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // A project write still running when the test log closes would log into it and can hang
-    // the test's exit.
     void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
     void initTestCase();
     void cleanup();

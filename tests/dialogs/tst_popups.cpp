@@ -59,7 +59,6 @@ private Q_SLOTS:
     void buttonPressGivesResult_data();
     void buttonPressGivesResult();
     void longMessageGrowsDownward();
-    void freeFunctionsRunModally();
     void restoreQuestionNamesProjectAndTime();
 };
 
@@ -81,7 +80,6 @@ void TestPopups::buttonPressGivesResult_data()
     const QString restore("restore");
     QTest::newRow("restore: Restore") << restore << "Restore" << 1;
     QTest::newRow("restore: Discard") << restore << "Discard" << 2;
-    QTest::newRow("restore: Escape") << restore << "Escape" << 2;
     // Only the explicit button overwrites a mixer after a partial copy.
     const QString partial("partial");
     QTest::newRow("partial: Overwrite") << partial << "Overwrite" << 1;
@@ -133,27 +131,6 @@ void TestPopups::longMessageGrowsDownward()
     auto *message = longOne.findChild<QLabel *>("popup-message");
     QVERIFY(message->height() >= message->heightForWidth(message->width()));
     QVERIFY(message->geometry().bottom() < button(&longOne, "OK")->y());
-}
-
-void TestPopups::freeFunctionsRunModally()
-{
-    QString seenTitle;
-    // Answers whatever modal box is open with the button of the given text.
-    auto answer = [&seenTitle](const QString &text) {
-        QTimer::singleShot(0, [&seenTitle, text] {
-            QWidget *modal = QApplication::activeModalWidget();
-            QVERIFY(modal);
-            seenTitle = modal->windowTitle();
-            QTest::mousePress(button(modal, text), Qt::LeftButton);
-        });
-    };
-    answer("Don't Save");
-    QCOMPARE(qovAskBeforeClosing(), 1);
-    QCOMPARE(seenTitle, QStringLiteral("Caution"));
-    seenTitle.clear();
-    answer("OK");
-    qovShowError("Caution", "Velmora is already running");
-    QCOMPARE(seenTitle, QStringLiteral("Caution"));
 }
 
 void TestPopups::restoreQuestionNamesProjectAndTime()

@@ -22,8 +22,6 @@ class TestSmallDialogs : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // A project write still running when the test log closes would log into it and can hang
-    // the test's exit.
     void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
     void initTestCase() { qApp->setStyleSheet(loadTextFile(":/styles.qss")); }
     void settingsShowStoredMode_data();

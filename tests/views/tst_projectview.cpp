@@ -57,8 +57,6 @@ class TestProjectView : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // A project write still running when the test log closes would log into it and can hang
-    // the test's exit.
     void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
     void initTestCase() { qApp->setStyleSheet(loadTextFile(":/styles.qss")); }
     void init();

@@ -36,8 +36,6 @@ public:
 
 private Q_SLOTS:
     void initTestCase();
-    // A project write still running when the test log closes would log into it and can hang
-    // the test's exit.
     void cleanupTestCase();
     void init();
     void cleanup();

@@ -19,7 +19,6 @@ private Q_SLOTS:
     void newProjectFromOnlineMixers();
     void deviceLimitKeepsTheProject();
     void connectInBothDirections();
-    void disconnectThenConnectAgain();
     void deviceSettingThroughTheWindow();
 };
 
@@ -103,20 +102,6 @@ void TestNewProjectFlows::connectInBothDirections()
     QTRY_VERIFY(!m_window->isBusy());
     QCOMPARE(entry->ipAddress(), addressOf("Stage"));
     QCOMPARE(mixerData(*m_sim, addressOf("Stage")), deviceData(entry));
-}
-
-void TestNewProjectFlows::disconnectThenConnectAgain()
-{
-    const QovAppDeviceModel entry = showEntry();
-    ModalAnswerer answerer;
-    QVERIFY(connectThroughDialog(answerer, entry, QStringLiteral("Stage"), false));
-
-    QVERIFY(m_window->disconnectDevice(entry));
-    QTRY_COMPARE(entry->status(), QovAppDeviceModelInternal::DISCONNECTED);
-    QVERIFY(entry->macAddress().isEmpty());
-    QVERIFY(connectThroughDialog(answerer, entry, QStringLiteral("Monitor"), false));
-    QCOMPARE(entry->deviceName(), QStringLiteral("Monitor"));
-    QCOMPARE(deviceData(entry), mixerData(*m_sim, addressOf("Monitor")));
 }
 
 void TestNewProjectFlows::deviceSettingThroughTheWindow()
