@@ -1,6 +1,9 @@
 #include "fakemainwindow.h"
 
+#include "pagetestutil.h"
 #include "webpage/qovzephsettingview.h"
+
+#include <QTest>
 
 #include <utility>
 
@@ -48,6 +51,22 @@ void FakeMainWindow::setProjectData(QovProjectDataModel *data)
         m_pages.append(page);
     }
     Q_EMIT projectDataChanged(data);
+}
+
+bool FakeMainWindow::showProject(const QVector<QovAppDeviceModel> &devices, int pageNumber)
+{
+    auto *project = new QovProjectDataModel(this);
+    project->setAppDevices(devices);
+    setProjectData(project);
+    show();
+    if (!QTest::qWaitForWindowExposed(this)) {
+        return false;
+    }
+    if (pageNumber < 1) {
+        return true;
+    }
+    setCurrentPage(pageNumber);
+    return page(pageNumber)->webView() && pagetest::waitReady(page(pageNumber)->webView());
 }
 
 void FakeMainWindow::closeProject(bool force)

@@ -21,6 +21,9 @@ public:
     QovProjectDataModel *projectData() const override { return m_project; }
     QList<QovZephSettingView *> pages() const { return m_pages; }
     QovZephSettingView *page(int pageNumber) const { return m_pages.value(pageNumber - 1); }
+    // Opens a project of these devices and shows the window; from 1 on, also that device's
+    // page, once its channel is up.
+    bool showProject(const QVector<QovAppDeviceModel> &devices, int pageNumber = 0);
 
     // Calls of the forwarding slots, one line each: "saveProject", "connectDevice <name>", ...
     QStringList calls;

@@ -50,6 +50,15 @@ void removePages()
     }
 }
 
+QovAppDeviceModel device(const QString &name, QovDeviceSelector::DeviceType type, int color)
+{
+    auto made = std::make_shared<QovAppDeviceModelInternal>();
+    made->setDeviceName(name);
+    made->setDeviceType(type);
+    made->setHeaderColor(color);
+    return made;
+}
+
 QVariant evalJs(QWebEnginePage *page, const QString &script, int timeoutMs)
 {
     QVariant result;

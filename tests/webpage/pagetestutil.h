@@ -1,5 +1,6 @@
 #pragma once
 
+#include "models/qovappdevicemodel.h"
 #include "models/qovdeviceselector.h"
 
 #include <QObject>
@@ -19,6 +20,10 @@ void installPage(const QString &dataFile, const QStringList &companions = {});
 // Removes the installed settings pages (the page file then is missing from disk).
 void removePages();
 
+// A project device of this name, model and header colour.
+QovAppDeviceModel device(const QString &name,
+                         QovDeviceSelector::DeviceType type = QovDeviceSelector::ZEPH2208,
+                         int color = 0);
 // Runs a script in the page and waits for its result; an invalid variant on time-out.
 QVariant evalJs(QWebEnginePage *page, const QString &script, int timeoutMs = 5000);
 // A text as a script literal.

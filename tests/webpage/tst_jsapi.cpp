@@ -27,15 +27,6 @@ using pagetest::evalJs;
 
 namespace {
 
-QovAppDeviceModel makeDevice(const QString &name, QovDeviceSelector::DeviceType type, int color)
-{
-    auto device = std::make_shared<QovAppDeviceModelInternal>();
-    device->setDeviceName(name);
-    device->setDeviceType(type);
-    device->setHeaderColor(color);
-    return device;
-}
-
 QJsonObject dataOf(const QovAppDeviceModel &device)
 {
     return device->zephDataSets().toDataObject();
@@ -89,18 +80,11 @@ void TestJsApi::initTestCase()
 
 void TestJsApi::init()
 {
-    m_devices = {makeDevice(QStringLiteral("Alpha"), QovDeviceSelector::ZEPH2208, 1),
-                 makeDevice(QStringLiteral("Beta"), QovDeviceSelector::ZEPH2208NET, 2),
-                 makeDevice(QStringLiteral("Gamma"), QovDeviceSelector::ZEPH2208, 3)};
+    m_devices = {pagetest::device(QStringLiteral("Alpha"), QovDeviceSelector::ZEPH2208, 1),
+                 pagetest::device(QStringLiteral("Beta"), QovDeviceSelector::ZEPH2208NET, 2),
+                 pagetest::device(QStringLiteral("Gamma"), QovDeviceSelector::ZEPH2208, 3)};
     m_window = std::make_unique<FakeMainWindow>();
-    auto *project = new QovProjectDataModel(m_window.get());
-    project->setAppDevices(m_devices);
-    m_window->setProjectData(project);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    m_window->setCurrentPage(1);
-    QVERIFY(m_window->page(1)->webView());
-    QVERIFY(pagetest::waitReady(m_window->page(1)->webView()));
+    QVERIFY(m_window->showProject(m_devices, 1));
 }
 
 void TestJsApi::cleanup()

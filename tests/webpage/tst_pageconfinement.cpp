@@ -155,18 +155,9 @@ qint64 TestPageConfinement::bytes() const
 
 void TestPageConfinement::init()
 {
-    auto device = std::make_shared<QovAppDeviceModelInternal>();
-    device->setDeviceName(QStringLiteral("Hostile"));
-    auto *project = new QovProjectDataModel;
-    project->setAppDevices({device});
     m_window = std::make_unique<FakeMainWindow>();
-    project->setParent(m_window.get());
-    m_window->setProjectData(project);
-    m_window->show();
-    m_window->setCurrentPage(1);
+    QVERIFY(m_window->showProject({pagetest::device(QStringLiteral("Hostile"))}, 1));
     m_view = m_window->page(1);
-    QVERIFY(m_view->webView());
-    QVERIFY(pagetest::waitReady(m_view->webView()));
     QCOMPARE(connections(), 0);
 }
 

@@ -20,24 +20,6 @@
 
 using pagetest::evalJs;
 
-namespace {
-
-QovProjectDataModel *projectOf(const QVector<QovDeviceSelector::DeviceType> &types)
-{
-    auto *project = new QovProjectDataModel;
-    QVector<QovAppDeviceModel> devices;
-    for (int i = 0; i < types.size(); ++i) {
-        auto device = std::make_shared<QovAppDeviceModelInternal>();
-        device->setDeviceName(QStringLiteral("Device %1").arg(i + 1));
-        device->setDeviceType(types.at(i));
-        devices << device;
-    }
-    project->setAppDevices(devices);
-    return project;
-}
-
-} // namespace
-
 class TestSettingView : public QObject
 {
     Q_OBJECT
@@ -73,11 +55,11 @@ void TestSettingView::cleanup()
 
 void TestSettingView::openProject(const QVector<QovDeviceSelector::DeviceType> &types)
 {
-    QovProjectDataModel *project = projectOf(types);
-    project->setParent(m_window.get());
-    m_window->setProjectData(project);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QVector<QovAppDeviceModel> devices;
+    for (int i = 0; i < types.size(); ++i) {
+        devices << pagetest::device(QStringLiteral("Device %1").arg(i + 1), types.at(i));
+    }
+    QVERIFY(m_window->showProject(devices));
 }
 
 void TestSettingView::pageAndBridgeByType_data()
