@@ -78,7 +78,7 @@ void TestWireFaults::initTestCase()
 void TestWireFaults::init()
 {
     QVERIFY(m_sim->reset(kMixer));
-    LogCollector::take();
+    LogCollector::clear();
 }
 
 void TestWireFaults::downloadUnderFault_data()
