@@ -11,6 +11,7 @@
 #include <QtConcurrent>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -44,12 +45,9 @@ QovOnlineDeviceModel reportFor(const QString &address)
 
 bool listed(QovOnlineDeviceFinder *finder, const QString &address)
 {
-    for (const QovOnlineDeviceModel &device : finder->getAll()) {
-        if (device->ipAddress() == address) {
-            return true;
-        }
-    }
-    return false;
+    const auto devices = finder->getAll();
+    return std::any_of(devices.cbegin(), devices.cend(),
+                       [&](const QovOnlineDeviceModel &d) { return d->ipAddress() == address; });
 }
 } // namespace
 
@@ -58,59 +56,55 @@ class TestStallingAdmissions : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void cleanupTestCase();
-    void stallingMixersHoldUpNobody();
+    void initTestCase()
+    {
+        LogCollector::install();
+        const QString problem = startSimulatedMixers(kSettings, config(), &m_profile, &m_sim);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    }
+
+    void cleanupTestCase()
+    {
+        // Their checks end with the connections, so the process need not wait for the deadline.
+        for (const QString &address : kStalling) {
+            m_sim->stopMixer(address);
+        }
+    }
+
+    void stallingMixersHoldUpNobody()
+    {
+        QovOnlineDeviceFinder *finder = QovOnlineDeviceFinder::instance();
+        for (const QString &address : kStalling) {
+            finder->onDeviceAdded(reportFor(address));
+        }
+        // Every stalling mixer is being asked at once: none waits for another to give up.
+        for (const QString &address : kStalling) {
+            QTRY_VERIFY2_WITH_TIMEOUT(
+                m_sim->requests(address).contains("GET /cgi-bin/appcmd/gdeviceinfo.cgi"),
+                qPrintable(address + " was never asked"), kWaitMs);
+        }
+
+        finder->onDeviceAdded(reportFor(kHealthy));
+        QTRY_VERIFY_WITH_TIMEOUT(listed(finder, kHealthy), kWaitMs);
+
+        // A user's action on the global pool (a connection, Compare) starts while they stall.
+        QFutureWatcher<bool> action;
+        QSignalSpy finished(&action, &QFutureWatcher<bool>::finished);
+        action.setFuture(QtConcurrent::run([] { return true; }));
+        QVERIFY(finished.count() == 1 || finished.wait(kWaitMs));
+        QVERIFY(action.result());
+
+        // All of that happened while every stalling check was still waiting.
+        QCOMPARE(LogCollector::count("can not get device info,"), 0);
+        for (const QString &address : kStalling) {
+            QVERIFY2(!listed(finder, address), qPrintable(address));
+        }
+    }
 
 private:
     std::unique_ptr<TempProfile> m_profile;
     std::unique_ptr<MixerSimProcess> m_sim;
 };
-
-void TestStallingAdmissions::initTestCase()
-{
-    LogCollector::install();
-    const QString problem = startSimulatedMixers(kSettings, config(), &m_profile, &m_sim);
-    QVERIFY2(problem.isEmpty(), qPrintable(problem));
-}
-
-void TestStallingAdmissions::cleanupTestCase()
-{
-    // Their checks end with the connections, so the process need not wait for the deadline.
-    for (const QString &address : kStalling) {
-        m_sim->stopMixer(address);
-    }
-}
-
-void TestStallingAdmissions::stallingMixersHoldUpNobody()
-{
-    QovOnlineDeviceFinder *finder = QovOnlineDeviceFinder::instance();
-    for (const QString &address : kStalling) {
-        finder->onDeviceAdded(reportFor(address));
-    }
-    // Every stalling mixer is being asked at once: none waits for another to give up.
-    for (const QString &address : kStalling) {
-        QTRY_VERIFY2_WITH_TIMEOUT(
-            m_sim->requests(address).contains("GET /cgi-bin/appcmd/gdeviceinfo.cgi"),
-            qPrintable(address + " was never asked"), kWaitMs);
-    }
-
-    finder->onDeviceAdded(reportFor(kHealthy));
-    QTRY_VERIFY_WITH_TIMEOUT(listed(finder, kHealthy), kWaitMs);
-
-    // A user's action on the global pool (a connection, Compare) starts while they stall.
-    QFutureWatcher<bool> action;
-    QSignalSpy finished(&action, &QFutureWatcher<bool>::finished);
-    action.setFuture(QtConcurrent::run([] { return true; }));
-    QVERIFY(finished.count() == 1 || finished.wait(kWaitMs));
-    QVERIFY(action.result());
-
-    // All of that happened while every stalling check was still waiting.
-    QCOMPARE(LogCollector::count("can not get device info,"), 0);
-    for (const QString &address : kStalling) {
-        QVERIFY2(!listed(finder, address), qPrintable(address));
-    }
-}
 
 QTEST_MAIN(TestStallingAdmissions)
 #include "tst_stallingadmissions.moc"

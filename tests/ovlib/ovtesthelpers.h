@@ -3,6 +3,7 @@
 #include "ovlib/devicelist.h"
 #include "ovlib/discoverylistener.h"
 
+#include <chrono>
 #include <functional>
 #include <mutex>
 #include <streambuf>
@@ -37,6 +38,13 @@ private:
 
 // Polls until the condition holds or the time is up; the condition's last value.
 bool waitUntil(const std::function<bool()> &condition, int timeoutMs);
+
+// Milliseconds from one moment to another, by default to now.
+inline long msBetween(std::chrono::steady_clock::time_point from,
+                      std::chrono::steady_clock::time_point to = std::chrono::steady_clock::now())
+{
+    return long(std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count());
+}
 
 // "code: text" of the OvException the call throws, or "no exception".
 std::string ovError(const std::function<void()> &call);

@@ -113,93 +113,86 @@ class TestCurlOptions : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void requestGoesNowhereElse();
-    void timeLimits();
-    void announcedOversizeIsRefusedUnread();
-    void onlyHttpIsSpoken_data();
-    void onlyHttpIsSpoken();
+    void initTestCase()
+    {
+        velmora::test::requirePrivateNetwork();
+        ovlib::initialiseCurl();
+    }
+
+    void requestGoesNowhereElse()
+    {
+        // A proxy from the environment and a redirect both point at the tripwire; the mixer's own
+        // answer is what the request gets.
+        Tripwire tripwire;
+        QVERIFY(tripwire.start(kElsewhere, 3128));
+        TcpService peer;
+        QVERIFY(serve(peer, 8080,
+                      "HTTP/1.1 302 Found\r\nLocation: http://127.0.8.3:3128/\r\n"
+                      "Content-Length: 0\r\n\r\n"));
+        const char *const proxyVariables[] = {"http_proxy", "HTTP_PROXY", "ALL_PROXY", "all_proxy"};
+        for (const char *variable : proxyVariables) {
+            qputenv(variable, "http://127.0.8.3:3128");
+        }
+        const Outcome outcome = fetch("http://127.0.8.2:8080/description.xml");
+        for (const char *variable : proxyVariables) {
+            qunsetenv(variable);
+        }
+        QCOMPARE(outcome.code, CURLE_OK);
+        QCOMPARE(outcome.status, 302L);
+        QCOMPARE(tripwire.connections(), 0);
+    }
+
+    void timeLimits()
+    {
+        // A silent peer is left at the stall limit, long before the deadline; a peer that keeps
+        // a trickle going never stalls, and is left at the deadline. libcurl names which one.
+        TcpService silent;
+        QVERIFY(serveSilence(silent, 8081));
+        const Outcome stalled = fetch("http://127.0.8.2:8081/", 30000, 1);
+        QCOMPARE(stalled.code, CURLE_OPERATION_TIMEDOUT);
+        QVERIFY2(stalled.error.find("too slow") != std::string::npos, stalled.error.c_str());
+
+        TcpService trickle;
+        QVERIFY(serve(trickle, 8082, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n",
+                      std::string(100, 'x'), 200));
+        const Outcome late = fetch("http://127.0.8.2:8082/", 1500, 5);
+        QCOMPARE(late.code, CURLE_OPERATION_TIMEDOUT);
+        QVERIFY2(late.error.find("timed out") != std::string::npos, late.error.c_str());
+        QVERIFY(late.bodyBytes < 100);
+    }
+
+    void announcedOversizeIsRefusedUnread()
+    {
+        TcpService peer;
+        QVERIFY(serve(peer, 8083, "HTTP/1.1 200 OK\r\nContent-Length: 2048\r\n\r\n",
+                      std::string(2048, 'x')));
+        const Outcome outcome = fetch("http://127.0.8.2:8083/", 5000, 5, 1024);
+        QCOMPARE(outcome.code, CURLE_FILESIZE_EXCEEDED);
+        QCOMPARE(outcome.bodyBytes, size_t(0));
+    }
+
+    void onlyHttpIsSpoken_data()
+    {
+        // A description's location comes from whoever answered a search: it must not make us read
+        // a local file or speak another protocol to the address it names.
+        QTest::addColumn<QByteArray>("url");
+        QTest::newRow("local file") << QByteArray("file:///etc/hostname");
+        QTest::newRow("https") << QByteArray("https://127.0.8.3:3128/");
+        QTest::newRow("ftp") << QByteArray("ftp://127.0.8.3:3128/");
+        QTest::newRow("dict") << QByteArray("dict://127.0.8.3:3128/");
+    }
+
+    void onlyHttpIsSpoken()
+    {
+        QFETCH(QByteArray, url);
+        Tripwire tripwire;
+        QVERIFY(tripwire.start(kElsewhere, 3128));
+        const Outcome outcome = fetch(url.toStdString());
+        QCOMPARE(outcome.code, CURLE_UNSUPPORTED_PROTOCOL);
+        QCOMPARE(outcome.bodyBytes, size_t(0));
+        QCOMPARE(tripwire.connections(), 0);
+    }
 };
-
-void TestCurlOptions::initTestCase()
-{
-    velmora::test::requirePrivateNetwork();
-    ovlib::initialiseCurl();
-}
-
-void TestCurlOptions::requestGoesNowhereElse()
-{
-    // A proxy from the environment and a redirect both point at the tripwire; the mixer's own
-    // answer is what the request gets.
-    Tripwire tripwire;
-    QVERIFY(tripwire.start(kElsewhere, 3128));
-    TcpService peer;
-    QVERIFY(serve(peer, 8080,
-                  "HTTP/1.1 302 Found\r\nLocation: http://127.0.8.3:3128/\r\n"
-                  "Content-Length: 0\r\n\r\n"));
-    const char *const proxyVariables[] = {"http_proxy", "HTTP_PROXY", "ALL_PROXY", "all_proxy"};
-    for (const char *variable : proxyVariables) {
-        qputenv(variable, "http://127.0.8.3:3128");
-    }
-    const Outcome outcome = fetch("http://127.0.8.2:8080/description.xml");
-    for (const char *variable : proxyVariables) {
-        qunsetenv(variable);
-    }
-    QCOMPARE(outcome.code, CURLE_OK);
-    QCOMPARE(outcome.status, 302L);
-    QCOMPARE(tripwire.connections(), 0);
-}
-
-void TestCurlOptions::timeLimits()
-{
-    // A silent peer is left at the stall limit, long before the deadline; a peer that keeps
-    // a trickle going never stalls, and is left at the deadline. libcurl names which one.
-    TcpService silent;
-    QVERIFY(serveSilence(silent, 8081));
-    const Outcome stalled = fetch("http://127.0.8.2:8081/", 30000, 1);
-    QCOMPARE(stalled.code, CURLE_OPERATION_TIMEDOUT);
-    QVERIFY2(stalled.error.find("too slow") != std::string::npos, stalled.error.c_str());
-
-    TcpService trickle;
-    QVERIFY(serve(trickle, 8082, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n",
-                  std::string(100, 'x'), 200));
-    const Outcome late = fetch("http://127.0.8.2:8082/", 1500, 5);
-    QCOMPARE(late.code, CURLE_OPERATION_TIMEDOUT);
-    QVERIFY2(late.error.find("timed out") != std::string::npos, late.error.c_str());
-    QVERIFY(late.bodyBytes < 100);
-}
-
-void TestCurlOptions::announcedOversizeIsRefusedUnread()
-{
-    TcpService peer;
-    QVERIFY(serve(peer, 8083, "HTTP/1.1 200 OK\r\nContent-Length: 2048\r\n\r\n",
-                  std::string(2048, 'x')));
-    const Outcome outcome = fetch("http://127.0.8.2:8083/", 5000, 5, 1024);
-    QCOMPARE(outcome.code, CURLE_FILESIZE_EXCEEDED);
-    QCOMPARE(outcome.bodyBytes, size_t(0));
-}
-
-void TestCurlOptions::onlyHttpIsSpoken_data()
-{
-    // A description's location comes from whoever answered a search: it must not make us read
-    // a local file or speak another protocol to the address it names.
-    QTest::addColumn<QByteArray>("url");
-    QTest::newRow("local file") << QByteArray("file:///etc/hostname");
-    QTest::newRow("https") << QByteArray("https://127.0.8.3:3128/");
-    QTest::newRow("ftp") << QByteArray("ftp://127.0.8.3:3128/");
-    QTest::newRow("dict") << QByteArray("dict://127.0.8.3:3128/");
-}
-
-void TestCurlOptions::onlyHttpIsSpoken()
-{
-    QFETCH(QByteArray, url);
-    Tripwire tripwire;
-    QVERIFY(tripwire.start(kElsewhere, 3128));
-    const Outcome outcome = fetch(url.toStdString());
-    QCOMPARE(outcome.code, CURLE_UNSUPPORTED_PROTOCOL);
-    QCOMPARE(outcome.bodyBytes, size_t(0));
-    QCOMPARE(tripwire.connections(), 0);
-}
 
 QTEST_APPLESS_MAIN(TestCurlOptions)
 #include "tst_curloptions.moc"
