@@ -2,6 +2,7 @@
 #include "models/qovprojectdatamodel.h"
 #include "models/qovtextfile.h"
 #include "projectfilepeek.h"
+#include "projectfixture.h"
 #include "readonlyfolder.h"
 #include "simulatedmixers.h"
 
@@ -27,6 +28,8 @@ struct Run
     QByteArray out;
     QByteArray err;
     QJsonObject json() const { return QJsonDocument::fromJson(out).object(); }
+    // The first mixer's entry in the --json report.
+    QJsonObject result() const { return json().value("results").toArray().first().toObject(); }
 };
 
 // Data sets as JSON values: the project file keeps members in its own order.
@@ -40,9 +43,9 @@ QJsonObject object(const QString &text)
     return object(text.toUtf8());
 }
 
-QString presetText(const QString &name)
+QByteArray presetText(const QString &name)
 {
-    return QString(R"({"name":"%1","stored":true,"inputs":[],"outputs":[]})").arg(name);
+    return QString(R"({"name":"%1","stored":true,"inputs":[],"outputs":[]})").arg(name).toUtf8();
 }
 
 } // namespace
@@ -111,9 +114,8 @@ Run TestCli::cli(const QStringList &arguments, bool terminal) const
     process.setProcessEnvironment(environment);
     const QString program = QString(VELMORA_BIN_DIR) + "/velmora-cli";
     if (terminal) {
-        QStringList words{program};
-        words << arguments;
-        process.start("script", {"-qec", words.join(' '), "/dev/null"});
+        process.start("script",
+                      {"-qec", (QStringList{program} + arguments).join(' '), "/dev/null"});
     } else {
         process.start(program, arguments);
     }
@@ -176,7 +178,7 @@ void TestCli::nothingFound()
 
 void TestCli::backupAllInLinkGroupOrder()
 {
-    QVERIFY(m_sim->setDataSet(kExtension, 2, 4, presetText("Side five").toUtf8()));
+    QVERIFY(m_sim->setDataSet(kExtension, 2, 4, presetText("Side five")));
     const QString file = backupFile("all");
     const Run run = cli({"backup", "--all", "--wait", "3", "-o", file});
     QVERIFY2(run.code == 0, run.err.constData());
@@ -207,9 +209,8 @@ void TestCli::backupNamesTheMixerItMissed()
     const Run run = cli({"backup", kNet, "127.0.3.9", "--wait", "3", "-o", file, "--json"});
     QCOMPARE(run.code, 1);
     QVERIFY(run.err.contains("127.0.3.9"));
-    const QJsonObject json = run.json();
-    QVERIFY(!json.value("ok").toBool());
-    QCOMPARE(json.value("failures").toArray().size(), 1);
+    QVERIFY(!run.json().value("ok").toBool());
+    QCOMPARE(run.json().value("failures").toArray().size(), 1);
     auto [project, error] = parseProject(loadTextFile(file));
     std::unique_ptr<QovProjectDataModel> owner(project);
     QVERIFY2(project, qPrintable(error));
@@ -219,18 +220,17 @@ void TestCli::backupNamesTheMixerItMissed()
 void TestCli::restoreTakesASafetyCopyFirst()
 {
     const QString file = backupFile("restore");
-    QVERIFY(m_sim->setDataSet(kPrimary, 2, 5, presetText("From the file").toUtf8()));
+    QVERIFY(m_sim->setDataSet(kPrimary, 2, 5, presetText("From the file")));
     QCOMPARE(cli({"backup", kPrimary, "--wait", "3", "-o", file}).code, 0);
     // The mixer moves on after the backup; restoring must keep what it holds now.
-    const QByteArray before = presetText("On the mixer").toUtf8();
+    const QByteArray before = presetText("On the mixer");
     QVERIFY(m_sim->setDataSet(kPrimary, 2, 5, before));
 
     const Run run = cli({"restore", file, "--yes", "--wait", "3", "--json"});
     QVERIFY2(run.code == 0, run.err.constData());
     QCOMPARE(object(m_sim->dataSet(kPrimary, 2, 5)), object(presetText("From the file")));
 
-    const QJsonObject result = run.json().value("results").toArray().first().toObject();
-    const QString copy = result.value("safetyCopy").toString();
+    const QString copy = run.result().value("safetyCopy").toString();
     QVERIFY2(copy.startsWith(m_profile->path() + "/data/") && copy.contains("/001DC1300002/"),
              qPrintable(copy));
     auto [project, error] = parseProject(loadTextFile(copy));
@@ -293,28 +293,26 @@ void TestCli::mixerWithUnreadableSets()
     const Run backedUp = cli({"backup", kNet, "--wait", "3", "-o", backup, "--json"});
     QCOMPARE(backedUp.code, 1);
     QVERIFY2(backedUp.err.contains("preset 3, partial preset 17"), backedUp.err.constData());
-    const QJsonObject backupResult = backedUp.json().value("results").toArray().at(0).toObject();
-    QCOMPARE(backupResult.value("unreadable").toArray(), gaps);
+    QCOMPARE(backedUp.result().value("unreadable").toArray(), gaps);
     QCOMPARE(fileGaps(backup), gaps);
     QVERIFY(opens(backup));
 
     // Diff: the two sets are reported as unreadable, everything else compared.
     const Run diffed = cli({"diff", full, "--wait", "3", "--json"});
     QCOMPARE(diffed.code, 1);
-    QMap<QString, int> states;
-    for (const QJsonValue &value :
-         diffed.json().value("results").toArray().first().toObject().value("entries").toArray()) {
+    int same = 0;
+    QJsonArray unreadable;
+    for (const QJsonValue &value : diffed.result().value("entries").toArray()) {
         const QJsonObject entry = value.toObject();
-        const QString state = entry.value("state").toString();
-        ++states[state];
-        if (state != "same") {
-            QCOMPARE(state, QString("unreadable on mixer"));
-            QVERIFY(gaps.contains(
-                QJsonObject{{"target", entry.value("type")}, {"bank", entry.value("bank")}}));
+        if (entry.value("state").toString() == "same") {
+            ++same;
+        } else {
+            QCOMPARE(entry.value("state").toString(), QString("unreadable on mixer"));
+            unreadable.append(QJsonObject{{"target", entry["type"]}, {"bank", entry["bank"]}});
         }
     }
-    QCOMPARE(states.value("unreadable on mixer"), 2);
-    QCOMPARE(states.value("same"), 49);
+    QCOMPARE(unreadable, gaps);
+    QCOMPARE(same, 49);
 
     // Restore without consent: a clear refusal, nothing written to the mixer or to disk.
     const QString copies = m_profile->path() + "/data/korvath/velmora/backups/001DC1300004";
@@ -333,9 +331,8 @@ void TestCli::mixerWithUnreadableSets()
     const Run restored =
         cli({"restore", full, "--yes", "--allow-partial-copy", "--wait", "3", "--json"});
     QVERIFY2(restored.code == 0, restored.err.constData());
-    const QJsonObject result = restored.json().value("results").toArray().at(0).toObject();
-    QCOMPARE(result.value("unreadable").toArray(), gaps);
-    const QString copy = result.value("safetyCopy").toString();
+    QCOMPARE(restored.result().value("unreadable").toArray(), gaps);
+    const QString copy = restored.result().value("safetyCopy").toString();
     QVERIFY2(copy.startsWith(copies), qPrintable(copy));
     QCOMPARE(fileGaps(copy), gaps);
     QVERIFY(opens(copy));
@@ -346,34 +343,28 @@ void TestCli::diffShowsWhatDiffers()
 {
     const QString file = backupFile("diff");
     QCOMPARE(cli({"backup", kPrimary, "--wait", "3", "-o", file}).code, 0);
-    const QByteArray oldName = QJsonDocument::fromJson(m_sim->dataSet(kPrimary, 2, 0))
-                                   .object()
-                                   .value("name")
-                                   .toString()
-                                   .toUtf8();
-    QVERIFY(m_sim->setDataSet(kPrimary, 2, 0, presetText("Changed on site").toUtf8()));
+    const QString oldName = object(m_sim->dataSet(kPrimary, 2, 0)).value("name").toString();
+    QVERIFY(m_sim->setDataSet(kPrimary, 2, 0, presetText("Changed on site")));
 
     const Run run = cli({"diff", file, "--wait", "3", "--json"});
     QVERIFY2(run.code == 0, run.err.constData());
-    const QJsonArray entries =
-        run.json().value("results").toArray().first().toObject().value("entries").toArray();
+    const QJsonArray entries = run.result().value("entries").toArray();
     QCOMPARE(entries.size(), 51);
-    int differing = 0;
-    for (const QJsonValue &value : entries) {
-        const QJsonObject entry = value.toObject();
-        if (entry.value("state").toString() != "same") {
-            ++differing;
-            QCOMPARE(entry.value("type").toInt(), 2);
-            QCOMPARE(entry.value("bank").toInt(), 0);
-            QCOMPARE(entry.value("state").toString(), QString("differs"));
-            QCOMPARE(entry.value("fileName").toString().toUtf8(), oldName);
-            QCOMPARE(entry.value("mixerName").toString(), QString("Changed on site"));
+    QJsonArray differing;
+    for (const QJsonValue &entry : entries) {
+        if (entry.toObject().value("state").toString() != "same") {
+            differing.append(entry);
         }
     }
-    QCOMPARE(differing, 1);
+    const QJsonArray expected{QJsonObject{{"type", 2},
+                                          {"bank", 0},
+                                          {"state", "differs"},
+                                          {"fileName", oldName},
+                                          {"mixerName", "Changed on site"}}};
+    QVERIFY2(differing == expected, QJsonDocument(differing).toJson().constData());
 
     const Run text = cli({"diff", file, "--wait", "3"});
-    QVERIFY(text.out.contains("preset 0: differs (file: \"" + oldName +
+    QVERIFY(text.out.contains("preset 0: differs (file: \"" + oldName.toUtf8() +
                               "\", mixer: \"Changed on site\")"));
     QVERIFY(text.out.contains("preset 1: same"));
 }
@@ -408,18 +399,11 @@ void TestCli::autosaveCopiesAreNeverRead()
     const QString file = backupFile("unsaved");
     QCOMPARE(cli({"backup", kPrimary, "--wait", "3", "-o", file}).code, 0);
     QJsonObject root = object(loadTextFile(file));
-    QJsonObject device = root.value("devices").toArray().first().toObject();
-    QJsonObject data = device.value("data").toObject();
-    QJsonArray presets = data.value("preset_list").toArray();
-    presets[1] = object(presetText("Unsaved edit"));
-    data.insert("preset_list", presets);
-    device.insert("data", data);
-    root.insert("devices", QJsonArray{device});
-    const QByteArray edited = QJsonDocument(root).toJson(QJsonDocument::Compact);
+    projectfixture::patch(root, "devices/0/data/preset_list/1", object(presetText("Unsaved edit")));
     // Written after the file, as the program writes it after every edit.
     const QString autosave = QovProjectDataModel::autosavePathFor(file);
-    QVERIFY(saveTextFile(autosave, QString::fromUtf8(edited)));
-    QVERIFY(saveTextFile(file + ".unsaved", QString::fromUtf8(edited)));
+    QVERIFY(projectfixture::writeAll(autosave, projectfixture::compact(root)));
+    QVERIFY(projectfixture::writeAll(file + ".unsaved", projectfixture::compact(root)));
 
     const Run diff = cli({"diff", file, "--wait", "3"});
     QVERIFY2(diff.code == 0, diff.err.constData());

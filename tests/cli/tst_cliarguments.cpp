@@ -18,41 +18,37 @@ void TestCliArguments::refusedCommandLines_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("error");
-    QTest::newRow("nothing") << QStringList{} << "no command";
-    QTest::newRow("unknown command") << QStringList{"erase"} << "unknown command";
-    QTest::newRow("restore without --yes") << QStringList{"restore", "a.vlmproj"} << "--yes";
-    QTest::newRow("--yes belongs to restore")
-        << QStringList{"backup", "--all", "-o", "f", "--yes"} << "unknown option";
-    QTest::newRow("partial copies belong to restore")
-        << QStringList{"backup", "--all", "-o", "f", "--allow-partial-copy"} << "unknown option";
-    QTest::newRow("backup without target") << QStringList{"backup", "-o", "f"} << "--all or";
-    QTest::newRow("backup with both")
-        << QStringList{"backup", "--all", "127.0.0.2", "-o", "f"} << "--all or";
-    QTest::newRow("backup without file") << QStringList{"backup", "--all"} << "-o FILE";
-    QTest::newRow("-o without value") << QStringList{"backup", "--all", "-o"} << "needs a file";
-    QTest::newRow("host name") << QStringList{"backup", "mixer.local", "-o", "f"} << "IPv4";
-    QTest::newRow("short address") << QStringList{"backup", "127.1", "-o", "f"} << "IPv4";
-    QTest::newRow("wait zero") << QStringList{"list", "--wait", "0"} << "--wait";
-    QTest::newRow("wait text") << QStringList{"list", "--wait", "soon"} << "--wait";
-    QTest::newRow("wait missing") << QStringList{"list", "--wait"} << "--wait";
-    QTest::newRow("list with address") << QStringList{"list", "127.0.0.2"} << "no addresses";
-    QTest::newRow("device without to") << QStringList{"diff", "a", "--device", "1"} << "no --to";
-    QTest::newRow("device twice") << QStringList{"diff", "a", "--device", "1", "--device", "2"}
-                                  << "no --to";
-    QTest::newRow("to first") << QStringList{"diff", "a", "--to", "127.0.0.2"} << "must follow";
-    QTest::newRow("device zero") << QStringList{"diff", "a", "--device", "0", "--to", "127.0.0.2"}
-                                 << "from 1";
-    QTest::newRow("to host name") << QStringList{"diff", "a", "--device", "1", "--to", "x"}
-                                  << "IPv4";
-    QTest::newRow("address missing") << QStringList{"list", "--address"} << "--address needs";
-    QTest::newRow("address with port")
-        << QStringList{"list", "--address", "127.0.0.2:80"} << "not an IPv4 address or host";
-    QTest::newRow("address list with a hole")
-        << QStringList{"diff", "a", "--address", "127.0.0.2,,127.0.0.3"} << "\"\" is not";
-    QTest::newRow("address as URL")
-        << QStringList{"list", "--address", "http://mixer"} << "not an IPv4 address or host";
-    QTest::newRow("two files") << QStringList{"diff", "a", "b"} << "exactly one";
-    QTest::newRow("no file") << QStringList{"diff"} << "exactly one";
+    const auto row = [](const char *name, const QStringList &arguments, const char *error) {
+        QTest::newRow(name) << arguments << QString(error);
+    };
+    row("nothing", {}, "no command");
+    row("unknown command", {"erase"}, "unknown command");
+    row("restore without --yes", {"restore", "a.vlmproj"}, "--yes");
+    row("--yes belongs to restore", {"backup", "--all", "-o", "f", "--yes"}, "unknown option");
+    row("partial copies belong to restore", {"backup", "--all", "-o", "f", "--allow-partial-copy"},
+        "unknown option");
+    row("backup without target", {"backup", "-o", "f"}, "--all or");
+    row("backup with both", {"backup", "--all", "127.0.0.2", "-o", "f"}, "--all or");
+    row("backup without file", {"backup", "--all"}, "-o FILE");
+    row("-o without value", {"backup", "--all", "-o"}, "needs a file");
+    row("host name", {"backup", "mixer.local", "-o", "f"}, "IPv4");
+    row("short address", {"backup", "127.1", "-o", "f"}, "IPv4");
+    row("wait zero", {"list", "--wait", "0"}, "--wait");
+    row("wait text", {"list", "--wait", "soon"}, "--wait");
+    row("wait missing", {"list", "--wait"}, "--wait");
+    row("list with address", {"list", "127.0.0.2"}, "no addresses");
+    row("device without to", {"diff", "a", "--device", "1"}, "no --to");
+    row("device twice", {"diff", "a", "--device", "1", "--device", "2"}, "no --to");
+    row("to first", {"diff", "a", "--to", "127.0.0.2"}, "must follow");
+    row("device zero", {"diff", "a", "--device", "0", "--to", "127.0.0.2"}, "from 1");
+    row("to host name", {"diff", "a", "--device", "1", "--to", "x"}, "IPv4");
+    row("address missing", {"list", "--address"}, "--address needs");
+    row("address with port", {"list", "--address", "127.0.0.2:80"}, "not an IPv4 address or host");
+    row("address list with a hole", {"diff", "a", "--address", "127.0.0.2,,127.0.0.3"},
+        "\"\" is not");
+    row("address as URL", {"list", "--address", "http://mixer"}, "not an IPv4 address or host");
+    row("two files", {"diff", "a", "b"}, "exactly one");
+    row("no file", {"diff"}, "exactly one");
 }
 
 void TestCliArguments::refusedCommandLines()
@@ -79,9 +75,7 @@ void TestCliArguments::acceptedCommandLines()
                                 "--device", "1", "--to", "127.0.0.8", "--yes"});
     QVERIFY2(restore.error.isEmpty(), qPrintable(restore.error));
     QCOMPARE(restore.projectFile, QString("p.vlmproj"));
-    QCOMPARE(restore.pairs.size(), 2);
-    QCOMPARE(restore.pairs.at(0), (QPair<int, QString>(2, "127.0.0.9")));
-    QCOMPARE(restore.pairs.at(1), (QPair<int, QString>(1, "127.0.0.8")));
+    QCOMPARE(restore.pairs, (QList<QPair<int, QString>>{{2, "127.0.0.9"}, {1, "127.0.0.8"}}));
     // A mixer with unreadable data sets is overwritten only when asked for by name.
     QVERIFY(!restore.allowPartialCopy);
     QVERIFY(QovCliArguments::parse({"restore", "p.vlmproj", "--yes", "--allow-partial-copy"})

@@ -97,8 +97,8 @@ void TestAppDeviceModel::constructors()
     QCOMPARE(Device("Spare", QovDeviceSelector::ZEPH2208, QString(), 0, -1).status(),
              Device::DISCONNECTED);
 
-    QovDiscoveredDevice found{"12345", "uuid:1", "Hall", "ZEPH-2208NET", "127.0.0.2"};
-    auto online = std::make_shared<QovOnlineDeviceModelInternal>(found);
+    auto online = std::make_shared<QovOnlineDeviceModelInternal>(
+        QovDiscoveredDevice{"12345", "uuid:1", "Hall", "ZEPH-2208NET", "127.0.0.2"});
     online->setMacAddress("AA:BB:CC:DD:EE:FF");
     online->setHeaderColor(5);
     online->setDeviceId(42);
@@ -124,46 +124,46 @@ void TestAppDeviceModel::settersEmitInOrder_data()
     QTest::addColumn<Setter>("setter");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("name") << Setter([](Device &d) { d.setDeviceName("A"); })
-                          << QStringList{"name(A)", "something"};
-    QTest::newRow("type") << Setter([](Device &d) {
-        d.setDeviceType(QovDeviceSelector::ZEPH2208NET);
-    }) << QStringList{"type(1)", "model(ZEPH-2208NET)", "something"};
-    QTest::newRow("ip") << Setter([](Device &d) { d.setIpAddress("127.0.0.9"); })
-                        << QStringList{"ip(127.0.0.9)", "something"};
-    QTest::newRow("mac") << Setter([](Device &d) { d.setMacAddress("01:02:03:04:05:06"); })
-                         << QStringList{"mac(01:02:03:04:05:06)", "something"};
-    QTest::newRow("colour alone does not edit")
-        << Setter([](Device &d) { d.setHeaderColor(4); }) << QStringList{"color(4)"};
-    QTest::newRow("id") << Setter([](Device &d) { d.setDeviceId(12); })
-                        << QStringList{"id(12)", "something"};
-    QTest::newRow("status") << Setter([](Device &d) { d.setStatus(Device::CONNECTED); })
-                            << QStringList{"status(0)", "statusInt(0)", "something"};
-    QTest::newRow("preset list") << Setter([](Device &d) {
-        d.setZephDataPreset(QStringList{"{\"a\":1}", "{}"});
-    }) << QStringList{"presets({\"a\":1}|{})", "preset(0,{\"a\":1})", "preset(1,{})", "something"};
-    QTest::newRow("preset bank") << Setter([](Device &d) { d.setZephDataPreset(7, "{\"b\":2}"); })
-                                 << QStringList{"preset(7,{\"b\":2})", "something"};
-    QTest::newRow("eq12") << Setter([](Device &d) { d.setZephData12BandEq("{\"q\":1}"); })
-                          << QStringList{"eq12({\"q\":1})", "something"};
-    QTest::newRow("eq4") << Setter([](Device &d) { d.setZephData4BandEq("{\"q\":4}"); })
-                         << QStringList{"eq4({\"q\":4})", "something"};
-    QTest::newRow("partial list") << Setter([](Device &d) {
-        d.setZephDataPartialPreset(QStringList{"{}", "{\"p\":0}"});
-    })
-                                  << QStringList{"partials({}|{\"p\":0})", "partial(0,{})",
-                                                 "partial(1,{\"p\":0})", "something"};
-    QTest::newRow("partial bank") << Setter([](Device &d) {
-        d.setZephDataPartialPreset(39, "{\"p\":39}");
-    }) << QStringList{"partial(39,{\"p\":39})", "something"};
-    QTest::newRow("current") << Setter([](Device &d) { d.setZephDataCurrent("{\"c\":true}"); })
-                             << QStringList{"current({\"c\":true})", "something"};
-    QTest::newRow("data object, only changed parts") << Setter([](Device &d) {
-        d.setZephDataJson(
-            object(R"({"preset_list":[{},{}],"partial_list":[{"index":0}],"eq12_lib":{"x":1}})"));
-    }) << QStringList{"presets({}|{})", "preset(0,{})",    "preset(1,{})",
-                      "something",      "partials({})",    "partial(0,{})",
-                      "something",      "eq12({\"x\":1})", "something"};
+    const auto row = [](const char *name, const Setter &setter, const QStringList &expected) {
+        QTest::newRow(name) << setter << expected;
+    };
+    row("name", [](Device &d) { d.setDeviceName("A"); }, {"name(A)", "something"});
+    row("type", [](Device &d) { d.setDeviceType(QovDeviceSelector::ZEPH2208NET); },
+        {"type(1)", "model(ZEPH-2208NET)", "something"});
+    row("ip", [](Device &d) { d.setIpAddress("127.0.0.9"); }, {"ip(127.0.0.9)", "something"});
+    row("mac", [](Device &d) { d.setMacAddress("01:02:03:04:05:06"); },
+        {"mac(01:02:03:04:05:06)", "something"});
+    row("colour alone does not edit", [](Device &d) { d.setHeaderColor(4); }, {"color(4)"});
+    row("id", [](Device &d) { d.setDeviceId(12); }, {"id(12)", "something"});
+    row("status", [](Device &d) { d.setStatus(Device::CONNECTED); },
+        {"status(0)", "statusInt(0)", "something"});
+    row("preset list",
+        [](Device &d) {
+            d.setZephDataPreset(QStringList{"{\"a\":1}", "{}"});
+        },
+        {"presets({\"a\":1}|{})", "preset(0,{\"a\":1})", "preset(1,{})", "something"});
+    row("preset bank", [](Device &d) { d.setZephDataPreset(7, "{\"b\":2}"); },
+        {"preset(7,{\"b\":2})", "something"});
+    row("eq12", [](Device &d) { d.setZephData12BandEq("{\"q\":1}"); },
+        {"eq12({\"q\":1})", "something"});
+    row("eq4", [](Device &d) { d.setZephData4BandEq("{\"q\":4}"); },
+        {"eq4({\"q\":4})", "something"});
+    row("partial list",
+        [](Device &d) {
+            d.setZephDataPartialPreset(QStringList{"{}", "{\"p\":0}"});
+        },
+        {"partials({}|{\"p\":0})", "partial(0,{})", "partial(1,{\"p\":0})", "something"});
+    row("partial bank", [](Device &d) { d.setZephDataPartialPreset(39, "{\"p\":39}"); },
+        {"partial(39,{\"p\":39})", "something"});
+    row("current", [](Device &d) { d.setZephDataCurrent("{\"c\":true}"); },
+        {"current({\"c\":true})", "something"});
+    row("data object, only changed parts",
+        [](Device &d) {
+            d.setZephDataJson(object(
+                R"({"preset_list":[{},{}],"partial_list":[{"index":0}],"eq12_lib":{"x":1}})"));
+        },
+        {"presets({}|{})", "preset(0,{})", "preset(1,{})", "something", "partials({})",
+         "partial(0,{})", "something", "eq12({\"x\":1})", "something"});
 }
 
 void TestAppDeviceModel::settersEmitInOrder()
@@ -216,39 +216,30 @@ void TestAppDeviceModel::readsDataObject_data()
     QTest::addColumn<QString>("eq4");
     QTest::addColumn<QString>("current");
 
-    const QStringList none;
-    QTest::newRow("empty preset_list")
-        << QByteArray(R"({"preset_list":[],"partial_list":[{}]})") << "preset_list" << none << ""
-        << "";
-    QTest::newRow("preset_list not an array")
-        << QByteArray(R"({"preset_list":{"a":1},"partial_list":[{}]})") << "preset_list" << none
-        << ""
-        << "";
-    QTest::newRow("empty partial_list")
-        << QByteArray(R"({"preset_list":[{}],"partial_list":[]})") << "partial_list" << none << ""
-        << "";
-    QTest::newRow("missing EQ libraries read as empty")
-        << QByteArray(R"({"preset_list":[{"v":1},{}],"partial_list":[{}]})") << ""
-        << QStringList{"{\"v\":1}", "{}"} << "{}"
-        << "{}";
-    QTest::newRow("non-object elements count as empty objects")
-        << QByteArray(R"({"preset_list":[3,"x",null],"partial_list":[[]],"eq4_lib":7})") << ""
-        << QStringList{"{}", "{}", "{}"} << "{}"
-        << "{}";
-    QTest::newRow("other members become the current state")
-        << QByteArray(
-               R"({"mode":2,"preset_list":[{}],"partial_list":[{}],"eq4_lib":{"b":[1,2]},"eq12_lib":{},"name":"x"})")
-        << "" << QStringList{"{}"} << "{\"b\":[1,2]}"
-        << "{\"mode\":2,\"name\":\"x\"}";
+    const auto row = [](const char *name, const char *json, const char *error,
+                        const QStringList &presets = {}, const char *eq4 = "",
+                        const char *current = "") {
+        QTest::newRow(name) << QByteArray(json) << QString(error) << presets << QString(eq4)
+                            << QString(current);
+    };
+    row("empty preset_list", R"({"preset_list":[],"partial_list":[{}]})", "preset_list");
+    row("preset_list not an array", R"({"preset_list":{"a":1},"partial_list":[{}]})",
+        "preset_list");
+    row("empty partial_list", R"({"preset_list":[{}],"partial_list":[]})", "partial_list");
+    row("missing EQ libraries read as empty", R"({"preset_list":[{"v":1},{}],"partial_list":[{}]})",
+        "", {"{\"v\":1}", "{}"}, "{}", "{}");
+    row("non-object elements count as empty objects",
+        R"({"preset_list":[3,"x",null],"partial_list":[[]],"eq4_lib":7})", "", {"{}", "{}", "{}"},
+        "{}", "{}");
+    row("other members become the current state",
+        R"({"mode":2,"preset_list":[{}],"partial_list":[{}],"eq4_lib":{"b":[1,2]},"eq12_lib":{},"name":"x"})",
+        "", {"{}"}, "{\"b\":[1,2]}", "{\"mode\":2,\"name\":\"x\"}");
 }
 
 void TestAppDeviceModel::readsDataObject()
 {
     QFETCH(QByteArray, json);
     QFETCH(QString, error);
-    QFETCH(QStringList, presets);
-    QFETCH(QString, eq4);
-    QFETCH(QString, current);
 
     Device device;
     device.setZephDataCurrent("{\"kept\":1}");
@@ -258,9 +249,9 @@ void TestAppDeviceModel::readsDataObject()
         QCOMPARE(device.zephData(), before);
         return;
     }
-    QCOMPARE(device.zephDataPreset(), presets);
-    QCOMPARE(device.zephData4BandEq(), eq4);
-    QCOMPARE(device.zephDataCurrent(), current);
+    QTEST(device.zephDataPreset(), "presets");
+    QTEST(device.zephData4BandEq(), "eq4");
+    QTEST(device.zephDataCurrent(), "current");
 }
 
 void TestAppDeviceModel::quietReadMatchesSignalledRead_data()
@@ -294,7 +285,6 @@ void TestAppDeviceModel::quietReadMatchesSignalledRead()
     QFETCH(QByteArray, json);
     QFETCH(int, changedParts);
     const QJsonObject data = QJsonDocument::fromJson(json).object();
-    QVERIFY(!data.isEmpty());
 
     Device watched;
     setup(watched);

@@ -125,9 +125,7 @@ void TestConcurrentEdits::downloadsWhileAutosaving()
     project.waitForAutosave();
 
     // The copy ends with every device's last download.
-    QFile copy(project.autosavePath());
-    QVERIFY(copy.open(QIODevice::ReadOnly));
-    auto [model, error] = parseProjectBytes(copy.readAll());
+    auto [model, error] = parseProjectBytes(projectfixture::readAll(project.autosavePath()));
     std::unique_ptr<QovProjectDataModel> loaded(model);
     QVERIFY2(loaded, qPrintable(error));
     for (int i = 0; i < kDevices; ++i) {

@@ -76,9 +76,8 @@ void TestOnlineDeviceModel::fromDiscovery_data()
 void TestOnlineDeviceModel::fromDiscovery()
 {
     QFETCH(QString, serialText);
-    QFETCH(int, serial);
     Online device(QovDiscoveredDevice{serialText, "uuid:abc", "Foyer", "ZEPH-2208", "127.0.0.3"});
-    QCOMPARE(device.serial(), serial);
+    QTEST(device.serial(), "serial");
     QCOMPARE(device.uuid(), QString("uuid:abc"));
     QCOMPARE(device.deviceName(), QString("Foyer"));
     QCOMPARE(device.ipAddress(), QString("127.0.0.3"));
@@ -90,10 +89,9 @@ void TestOnlineDeviceModel::fromProjectDevice()
         "Bar", QovDeviceSelector::ZEPH2208NET, "00:AA:00:AA:00:AA", 6, 200);
     project->setIpAddress("127.0.0.4");
     Online device(project);
-    QCOMPARE(device.deviceName(), QString("Bar"));
-    QCOMPARE(device.modelName(), QString("ZEPH-2208NET"));
-    QCOMPARE(device.ipAddress(), QString("127.0.0.4"));
-    QCOMPARE(device.macAddress(), QString("00:AA:00:AA:00:AA"));
+    QCOMPARE((QStringList{device.deviceName(), device.modelName(), device.ipAddress(),
+                          device.macAddress()}),
+             (QStringList{"Bar", "ZEPH-2208NET", "127.0.0.4", "00:AA:00:AA:00:AA"}));
     QCOMPARE(device.headerColor(), 6);
     QCOMPARE(device.deviceId(), 200);
 }
@@ -103,14 +101,13 @@ void TestOnlineDeviceModel::equalityByModelAndMac_data()
     QTest::addColumn<QString>("model");
     QTest::addColumn<QString>("mac");
     QTest::addColumn<bool>("equal");
-    QTest::newRow("same") << "ZEPH-2208"
-                          << "00:11:22:33:44:5A" << true;
-    QTest::newRow("other model") << "ZEPH-2208NET"
-                                 << "00:11:22:33:44:5A" << false;
-    QTest::newRow("other MAC") << "ZEPH-2208"
-                               << "00:11:22:33:44:5B" << false;
-    QTest::newRow("MAC case matters") << "ZEPH-2208"
-                                      << "00:11:22:33:44:5a" << false;
+    const auto row = [](const char *name, const QString &model, const QString &mac, bool equal) {
+        QTest::newRow(name) << model << mac << equal;
+    };
+    row("same", "ZEPH-2208", "00:11:22:33:44:5A", true);
+    row("other model", "ZEPH-2208NET", "00:11:22:33:44:5A", false);
+    row("other MAC", "ZEPH-2208", "00:11:22:33:44:5B", false);
+    row("MAC case matters", "ZEPH-2208", "00:11:22:33:44:5a", false);
 }
 
 void TestOnlineDeviceModel::equalityByModelAndMac()

@@ -132,7 +132,6 @@ void TestProjectSave::loadOutcomes()
     QFETCH(bool, exists);
     QFETCH(QByteArray, content);
     QFETCH(bool, loads);
-    QFETCH(QString, error);
     const QString file = path("outcome.vlmproj");
     if (exists) {
         QVERIFY(writeAll(file, content));
@@ -140,7 +139,7 @@ void TestProjectSave::loadOutcomes()
     QString got = "unset";
     const auto model = load(file, &got);
     QCOMPARE(bool(model), loads);
-    QCOMPARE(got, error);
+    QTEST(got, "error");
     if (model) {
         model->waitForAutosave();
     }
@@ -162,7 +161,6 @@ void TestProjectSave::roundTrip()
     // The longest host name a mixer can be added by.
     const QString host =
         QString(63, 'a') + '.' + QString(63, 'b') + '.' + QString(63, 'c') + '.' + QString(61, 'd');
-    QCOMPARE(host.size(), 253);
     project.appDevices().at(0)->setAddedAddress(host);
 
     const QString file = path("festival.vlmproj");
@@ -177,15 +175,13 @@ void TestProjectSave::roundTrip()
     QVERIFY2(!QFile::exists(file), "an unchanged project saved to its own path writes nothing");
     QVERIFY(project.saveTo(file + ".copy"));
     QVERIFY(project.saveTo(file));
-    QVERIFY(QFile::exists(file));
 
     QString error;
     const auto loaded = load(file, &error);
     QVERIFY2(loaded, qPrintable(error));
-    QCOMPARE(loaded->projectName(), QString("Festival"));
-    QCOMPARE(loaded->projectAuthor(), QString("Ana"));
-    QCOMPARE(loaded->projectDealer(), QString("Sound Co"));
-    QCOMPARE(loaded->projectDescription(), QString("Main stage, two rooms"));
+    QCOMPARE((QStringList{loaded->projectName(), loaded->projectAuthor(), loaded->projectDealer(),
+                          loaded->projectDescription()}),
+             (QStringList{"Festival", "Ana", "Sound Co", "Main stage, two rooms"}));
     QCOMPARE(loaded->savePath(), file);
     QVERIFY(!loaded->isEdited());
     QCOMPARE(loaded->appDevices().size(), 2);
@@ -231,21 +227,20 @@ void TestProjectSave::autosaveFollowsChanges()
 
     QovProjectDataModel project;
     project.setSavePath(path("edited.vlmproj"));
-    g_autosaves = 0;
-    project.setAppDevices(loaded->appDevices());
-    project.waitForAutosave();
-    QCOMPARE(g_autosaves.load(), 1);
+    // How many autosaves of `project` a change brings about.
+    const auto autosaves = [&project](auto change) {
+        g_autosaves = 0;
+        change();
+        project.waitForAutosave();
+        return g_autosaves.load();
+    };
+    QCOMPARE(autosaves([&] { project.setAppDevices(loaded->appDevices()); }), 1);
     QVERIFY(project.isEdited());
     // The devices are now shared by both projects; only `project` should react below.
     loaded->clearDevices();
 
-    g_autosaves = 0;
-    project.appDevices().at(0)->setHeaderColor(5);
-    project.waitForAutosave();
-    QCOMPARE(g_autosaves.load(), 0);
-    project.appDevices().at(0)->setZephDataPreset(0, "{\"x\":1}");
-    project.waitForAutosave();
-    QCOMPARE(g_autosaves.load(), 1);
+    QCOMPARE(autosaves([&] { project.appDevices().at(0)->setHeaderColor(5); }), 0);
+    QCOMPARE(autosaves([&] { project.appDevices().at(0)->setZephDataPreset(0, "{\"x\":1}"); }), 1);
     QVERIFY(readAll(project.autosavePath()).contains("{\"x\":1}"));
 
     // A new account may not have its data folder yet: the unsaved project's copy makes it.
@@ -260,10 +255,7 @@ void TestProjectSave::autosaveFollowsChanges()
     const QovAppDeviceModel removed = project.appDevices().at(0);
     project.clearDevices();
     project.setIsEdited(false);
-    g_autosaves = 0;
-    removed->setDeviceName("Gone");
-    project.waitForAutosave();
-    QCOMPARE(g_autosaves.load(), 0);
+    QCOMPARE(autosaves([&] { removed->setDeviceName("Gone"); }), 0);
     QVERIFY(!project.isEdited());
 
     // A project dropped with a change not yet written still leaves it in the copy.

@@ -13,11 +13,6 @@ using namespace projectfixture;
 
 namespace {
 
-QDateTime modified(const QString &path)
-{
-    return QFileInfo(path).lastModified();
-}
-
 // A project as the program writes it, titled `title`, with `devices` devices.
 QByteArray projectBytes(const QString &title, int devices)
 {
@@ -113,7 +108,7 @@ void TestRecovery::offeredOnlyForNewerDifferentContent()
         QCOMPARE(readAll(kept), copy);
         QCOMPARE(unsaved.changedAt, copyTime);
         // The time the edits were made, not the time they were kept aside.
-        QCOMPARE(modified(kept), copyTime);
+        QCOMPARE(QFileInfo(kept).lastModified(), copyTime);
     }
     // Looking never changes what it looks at.
     QCOMPARE(readAll(autosave), copy);

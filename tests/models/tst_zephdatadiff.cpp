@@ -43,24 +43,21 @@ void TestZephDataDiff::librarySlots_data()
 
     const QString kick = slot(0, "Kick");
     const QString vocal = slot(1, "Vocal");
-    QTest::newRow("renamed, emptied and new slots")
-        << library({kick, vocal, slot(2, "")})
-        << library({slot(0, "Kick 2"), slot(1, ""), slot(2, "Snare")})
-        << QStringList{"0:Kick:Kick 2", "1:Vocal:", "2::Snare"} << false;
-    QTest::newRow("a curve changed under the same name")
-        << library({kick, vocal}) << library({kick, slot(1, "Vocal", 3)})
-        << QStringList{"1:Vocal:Vocal"} << false;
+    const auto row = [](const char *name, const QStringList &file, const QStringList &mixer,
+                        const QStringList &expected, bool same = false) {
+        QTest::newRow(name) << library(file) << library(mixer) << expected << same;
+    };
+    row("renamed, emptied and new slots", {kick, vocal, slot(2, "")},
+        {slot(0, "Kick 2"), slot(1, ""), slot(2, "Snare")},
+        {"0:Kick:Kick 2", "1:Vocal:", "2::Snare"});
+    row("a curve changed under the same name", {kick, vocal}, {kick, slot(1, "Vocal", 3)},
+        {"1:Vocal:Vocal"});
     // The text differs, but no slot does.
-    QTest::newRow("slots in another order are matched by number")
-        << library({kick, vocal}) << library({vocal, kick}) << QStringList{} << false;
-    QTest::newRow("equal") << library({kick, vocal}) << library({kick, vocal}) << QStringList{}
-                           << true;
-    QTest::newRow("a slot missing on one side")
-        << library({kick, vocal}) << library({kick}) << QStringList{"1:Vocal:"} << false;
+    row("slots in another order are matched by number", {kick, vocal}, {vocal, kick}, {});
+    row("equal", {kick, vocal}, {kick, vocal}, {}, true);
+    row("a slot missing on one side", {kick, vocal}, {kick}, {"1:Vocal:"});
     // Only unused slots differ: the library differs, but there is no slot to name.
-    QTest::newRow("unused curves only")
-        << library({kick, slot(5, "", 0)}) << library({kick, slot(5, "", 2)}) << QStringList{}
-        << false;
+    row("unused curves only", {kick, slot(5, "", 0)}, {kick, slot(5, "", 2)}, {});
     QTest::newRow("not a library of slots")
         << QStringLiteral(R"({"entries":7})") << QStringLiteral(R"({"entries":8})") << QStringList{}
         << false;
@@ -70,8 +67,6 @@ void TestZephDataDiff::librarySlots()
 {
     QFETCH(QString, file);
     QFETCH(QString, mixer);
-    QFETCH(QStringList, expected);
-    QFETCH(bool, same);
     for (const int type : {3, 4}) {
         QovZephData fileData;
         QovZephData mixerData;
@@ -85,14 +80,14 @@ void TestZephDataDiff::librarySlots()
                 QVERIFY(entry.changedSlots.isEmpty());
             }
         }
-        QCOMPARE(library.state == QovZephDataDiffEntry::Same, same);
+        QTEST(library.state == QovZephDataDiffEntry::Same, "same");
         QStringList found;
         for (const QovZephDataDiffSlot &changed : library.changedSlots) {
             found << QStringLiteral("%1:%2:%3")
                          .arg(changed.slot)
                          .arg(changed.fileName, changed.mixerName);
         }
-        QCOMPARE(found, expected);
+        QTEST(found, "expected");
     }
 }
 
@@ -122,13 +117,10 @@ void TestZephDataDiff::dataSetNames()
 {
     QFETCH(int, code);
     QFETCH(int, bank);
-    QFETCH(QString, label);
-    QFETCH(QString, ofAll);
-    QFETCH(QString, noun);
-    QCOMPARE(qovDataSetLabel(code, bank), label);
-    QCOMPARE(qovDataSetLabel(code, bank, true), ofAll);
-    QCOMPARE(qovDataSetNoun(code), noun);
-    QCOMPARE(QovZephDataDiffEntry::typeText(code), noun);
+    QTEST(qovDataSetLabel(code, bank), "label");
+    QTEST(qovDataSetLabel(code, bank, true), "ofAll");
+    QTEST(qovDataSetNoun(code), "noun");
+    QTEST(QovZephDataDiffEntry::typeText(code), "noun");
 }
 
 #include "tst_zephdatadiff.moc"
