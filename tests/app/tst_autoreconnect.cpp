@@ -5,20 +5,18 @@
 #include "discovery/qovonlinedevicefinder.h"
 #include "logcollector.h"
 #include "mixerchecks.h"
-#include "mixersimprocess.h"
 #include "modalanswerer.h"
 #include "models/qovautosaver.h"
 #include "models/qovsafetycopies.h"
-#include "privatenetwork.h"
 #include "readonlyfolder.h"
-#include "tempprofile.h"
+#include "simulatedmixers.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QSettings>
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -39,23 +37,6 @@ const QString kHotel = QStringLiteral("127.0.0.4");
 const QString kAlphaMoved = QStringLiteral("127.0.0.9");
 const QByteArray kProjectCurrent = "{\"project\":\"kept in the project\"}";
 const QByteArray kMixerCurrent = "{\"mixer\":\"kept in the mixer\"}";
-
-// Notes whether the busy overlay ever showed while it runs.
-class OverlayWatch
-{
-public:
-    explicit OverlayWatch(QovMainWindow *window)
-    {
-        QObject::connect(&m_timer, &QTimer::timeout,
-                         [this, window] { m_seen = m_seen || window->isBusy(); });
-        m_timer.start(10);
-    }
-    bool seen() const { return m_seen; }
-
-private:
-    QTimer m_timer;
-    bool m_seen = false;
-};
 
 } // namespace
 
@@ -79,7 +60,8 @@ private Q_SLOTS:
     void connectedMixerThatMovesIsFollowed();
 
 private:
-    void writeSettings(int mode, const QByteArray &extra = {});
+    void writeSettings(int mode) const { m_profile->writeProgramSettings(settings(mode)); }
+    static QByteArray settings(int mode);
     // A project whose one device is bound to Alpha and holds data Alpha does not.
     QovAppDeviceModel showAlphaProject();
     // Powers Alpha off until its device is MISSING, then on again.
@@ -95,21 +77,17 @@ private:
     QovOnlineDeviceFinder *m_finder = nullptr;
 };
 
-void TestAutoReconnect::writeSettings(int mode, const QByteArray &extra)
+QByteArray TestAutoReconnect::settings(int mode)
 {
-    m_profile->writeProgramSettings("[Debug]\nhttp_timeout_ms=2000\nkeepalive_interval=1\n"
-                                    "[Config]\nauto_reconnect=" +
-                                    QByteArray::number(mode) + "\n" + extra);
+    return "[Debug]\nhttp_timeout_ms=2000\nkeepalive_interval=1\n[Config]\nauto_reconnect=" +
+           QByteArray::number(mode) + "\n";
 }
 
 void TestAutoReconnect::initTestCase()
 {
-    velmora::test::requirePrivateNetwork();
     LogCollector::install();
-    m_profile = std::make_unique<TempProfile>();
-    writeSettings(0);
-    m_sim = std::make_unique<MixerSimProcess>(kConfig);
-    QVERIFY2(m_sim->problem().isEmpty(), qPrintable(m_sim->problem()));
+    const QString problem = startSimulatedMixers(settings(0), kConfig, &m_profile, &m_sim);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
     m_finder = QovOnlineDeviceFinder::instance();
     m_finder->start();
     QTRY_COMPARE_WITH_TIMEOUT(m_finder->getAll().size(), 2, 20000);
@@ -200,7 +178,12 @@ void TestAutoReconnect::comesBackByMode()
     const QovAppDeviceModel entry = showAlphaProject();
     QVERIFY(entry);
     const QStringList copiesBefore = QovSafetyCopies().copies(entry->macAddress());
-    OverlayWatch overlay(m_window.get());
+    // Notes whether the busy overlay ever showed meanwhile.
+    bool overlaySeen = false;
+    QTimer overlayWatch;
+    connect(&overlayWatch, &QTimer::timeout,
+            [&] { overlaySeen = overlaySeen || m_window->isBusy(); });
+    overlayWatch.start(10);
     powerCycleAlpha(entry);
 
     if (mode == 0) {
@@ -208,13 +191,11 @@ void TestAutoReconnect::comesBackByMode()
         QCOMPARE(entry->status(), QovAppDeviceModelInternal::MISSING);
         // The row says so, with its reconnection one click away.
         const auto rowOffersReconnect = [this] {
-            for (auto *label : m_window->findChildren<QLabel *>(QStringLiteral("device-status"))) {
-                if (label->text().contains(QStringLiteral("Online again")) &&
-                    label->text().contains(QStringLiteral("href=\"reconnect\""))) {
-                    return true;
-                }
-            }
-            return false;
+            const auto labels = m_window->findChildren<QLabel *>(QStringLiteral("device-status"));
+            return std::any_of(labels.cbegin(), labels.cend(), [](const QLabel *label) {
+                return label->text().contains(QStringLiteral("Online again")) &&
+                       label->text().contains(QStringLiteral("href=\"reconnect\""));
+            });
         };
         QTRY_VERIFY(rowOffersReconnect());
         QCOMPARE(requestsWith(m_sim->requests(kAlpha), "beginupload"), 0);
@@ -237,7 +218,7 @@ void TestAutoReconnect::comesBackByMode()
         }
     }
     // No overlay took the window from the user.
-    QVERIFY(!overlay.seen());
+    QVERIFY(!overlaySeen);
 }
 
 void TestAutoReconnect::noOverwriteWithoutASafetyCopy()
@@ -306,12 +287,10 @@ void TestAutoReconnect::flappingMixerWaitsLongerEachTime()
 {
     // The pause before a reconnect grows with each quick return, and stays bounded.
     QCOMPARE(QovAutoReconnector::pauseMs(0), 0);
-    int previous = 0;
     for (int flaps = 1; flaps < 30; ++flaps) {
         const int pause = QovAutoReconnector::pauseMs(flaps);
-        QVERIFY(pause >= previous);
-        QVERIFY(pause <= 120000);
-        previous = pause;
+        QVERIFY2(pause >= QovAutoReconnector::pauseMs(flaps - 1) && pause <= 120000,
+                 qPrintable(QString::number(flaps)));
     }
     QVERIFY(QovAutoReconnector::pauseMs(2) > QovAutoReconnector::pauseMs(1));
 
@@ -383,11 +362,10 @@ void TestAutoReconnect::connectedMixerThatMovesIsFollowed()
                              10000);
     QCOMPARE(entry->status(), QovAppDeviceModelInternal::CONNECTED);
     QCOMPARE(entry->ipAddress(), kAlphaMoved);
-    int listed = 0;
-    for (const auto &device : m_finder->getAll()) {
-        listed += device->uuid() == uuid ? 1 : 0;
-    }
-    QCOMPARE(listed, 1);
+    const auto all = m_finder->getAll();
+    QCOMPARE(
+        std::count_if(all.cbegin(), all.cend(), [&](const auto &d) { return d->uuid() == uuid; }),
+        1);
     QVERIFY(m_sim->moveMixer(kAlphaMoved, kAlpha));
     QTRY_VERIFY_WITH_TIMEOUT(online(kAlpha), 20000);
 }

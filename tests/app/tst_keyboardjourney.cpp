@@ -2,6 +2,7 @@
 // every step is a key pressed on the widget that has the focus (or on the open menu), never a
 // click and never a call into the window.
 #include "app/qovmainwindow.h"
+#include "appwindows.h"
 #include "dialogs/qovabstractpopup.h"
 #include "dialogs/qovaddonlinedevicedialog.h"
 #include "dialogs/qovdevicesettingdialog.h"
@@ -24,6 +25,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -39,10 +41,8 @@ const QByteArray kConfig = R"({ "mixers": [
 // Where keys go: an open menu takes them, else the focused widget.
 QWidget *keyTarget()
 {
-    if (QWidget *popup = QApplication::activePopupWidget()) {
-        return popup;
-    }
-    return QApplication::focusWidget();
+    QWidget *popup = QApplication::activePopupWidget();
+    return popup ? popup : QApplication::focusWidget();
 }
 
 QString describeFocus()
@@ -82,8 +82,8 @@ public:
         m_steps.append({name, std::move(ready), std::move(act)});
     }
 
-    // Runs every step; false with the name of the step that never came (or failed) otherwise.
-    bool run(int timeoutMs, QString *failed)
+    // Runs every step; empty, else the name of the step that never came (or failed).
+    QString run(int timeoutMs)
     {
         m_deadline = QDeadlineTimer(timeoutMs);
         m_timer.start();
@@ -97,18 +97,13 @@ public:
             QTest::qWait(40);
         }
         m_timer.stop();
-        if (!m_failure.isEmpty()) {
-            *failed = m_failure;
-        } else if (!m_steps.isEmpty()) {
-            *failed = QStringLiteral("never ready: %1 (focus: %2)")
-                          .arg(m_steps.first().name, describeFocus());
-        }
+        failIfPending();
         // Whatever is still open must not keep the test waiting.
         while (QWidget *modal = QApplication::activeModalWidget()) {
             modal->close();
             QTest::qWait(20);
         }
-        return failed->isEmpty();
+        return m_failure;
     }
 
     void fail(const QString &why)
@@ -132,14 +127,19 @@ public:
     }
 
 private:
+    void failIfPending()
+    {
+        if (!m_steps.isEmpty()) {
+            fail(QStringLiteral("never ready: %1 (focus: %2)")
+                     .arg(m_steps.first().name, describeFocus()));
+        }
+    }
+
     void poll()
     {
         // A failed or late script ends what it opened, so that the test returns from it.
         if (!m_failure.isEmpty() || m_deadline.hasExpired()) {
-            if (m_failure.isEmpty() && !m_steps.isEmpty()) {
-                fail(QStringLiteral("never ready: %1 (focus: %2)")
-                         .arg(m_steps.first().name, describeFocus()));
-            }
+            failIfPending();
             if (QWidget *open = QApplication::activePopupWidget()) {
                 open->close();
             } else if (QWidget *modal = QApplication::activeModalWidget()) {
@@ -150,12 +150,8 @@ private:
         // What a window manager does: the window that just opened gets the keyboard.
         QWidget *top = QApplication::activePopupWidget();
         top = top ? top : QApplication::activeModalWidget();
-        if (!top) {
-            for (QWidget *window : QApplication::topLevelWidgets()) {
-                if (qobject_cast<QovMainWindow *>(window) && window->isVisible()) {
-                    top = window;
-                }
-            }
+        if (!top && !visibleWindows<QovMainWindow>().isEmpty()) {
+            top = visibleWindows<QovMainWindow>().last();
         }
         if (top && top->isVisible() && !top->isActiveWindow()) {
             QApplication::setActiveWindow(top);
@@ -234,6 +230,9 @@ void TestKeyboardJourney::newProjectToSavedFileWithKeysOnly()
     const auto windowActive = [window] {
         return !QApplication::activeModalWidget() && window->isActiveWindow();
     };
+    const auto isDeviceList = [](QWidget *w) {
+        return w->objectName() == QStringLiteral("dialog-device-list");
+    };
     script.then(QStringLiteral("new project (Ctrl+N)"), windowActive,
                 [] { press(Qt::Key_N, Qt::ControlModifier); });
 
@@ -260,11 +259,9 @@ void TestKeyboardJourney::newProjectToSavedFileWithKeysOnly()
             auto *dialog = activeModal<QovAddOnlineDeviceDialog>();
             return dialog && dialog->shownDevices().size() == 2;
         },
-        [&script] {
+        [&script, isDeviceList] {
             auto *dialog = activeModal<QovAddOnlineDeviceDialog>();
-            if (!script.tabTo(QStringLiteral("the mixer list"), [](QWidget *w) {
-                    return w->objectName() == QStringLiteral("dialog-device-list");
-                })) {
+            if (!script.tabTo(QStringLiteral("the mixer list"), isDeviceList)) {
                 return;
             }
             press(Qt::Key_Home);
@@ -290,11 +287,9 @@ void TestKeyboardJourney::newProjectToSavedFileWithKeysOnly()
             auto *dialog = activeModal<QovDeviceSettingDialog>();
             return dialog && dialog->entries().size() == 2;
         },
-        [&script] {
+        [&script, isDeviceList] {
             auto *dialog = activeModal<QovDeviceSettingDialog>();
-            if (script.tabTo(QStringLiteral("the device list"), [](QWidget *w) {
-                    return w->objectName() == QStringLiteral("dialog-device-list");
-                })) {
+            if (script.tabTo(QStringLiteral("the device list"), isDeviceList)) {
                 press(Qt::Key_Return);
             }
             if (dialog->isVisible()) {
@@ -304,14 +299,13 @@ void TestKeyboardJourney::newProjectToSavedFileWithKeysOnly()
 
     const auto connectedProject = [window] {
         QovProjectDataModel *project = window->projectData();
+        const auto devices = project ? project->appDevices() : QVector<QovAppDeviceModel>();
         if (!project || project->projectName() != QStringLiteral("Keys Show") ||
-            project->appDevices().size() != 2 || window->isBusy()) {
+            devices.size() != 2 || window->isBusy() ||
+            !std::all_of(devices.cbegin(), devices.cend(), [](const QovAppDeviceModel &device) {
+                return device->status() == QovAppDeviceModelInternal::CONNECTED;
+            })) {
             return false;
-        }
-        for (const auto &device : project->appDevices()) {
-            if (device->status() != QovAppDeviceModelInternal::CONNECTED) {
-                return false;
-            }
         }
         auto *list = window->findChild<QListWidget *>();
         return list && list->count() == 2 && list->hasFocus() && !QApplication::activeModalWidget();
@@ -380,12 +374,11 @@ void TestKeyboardJourney::newProjectToSavedFileWithKeysOnly()
             press(Qt::Key_Return);
         });
 
-    QString failed;
-    const bool done = script.run(120000, &failed);
+    const QString failed = script.run(120000);
     if (guard && guard->projectData()) {
         guard->projectData()->setIsEdited(false);
     }
-    QVERIFY2(done, qPrintable(failed));
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
     QTRY_VERIFY(!guard || !guard->isVisible());
     QVERIFY(QFileInfo(savePath).size() > 0);
     delete guard.data();

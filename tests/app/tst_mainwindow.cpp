@@ -6,7 +6,6 @@
 #include "modalanswerer.h"
 #include "models/qovautosaver.h"
 #include "models/qovpersistentdatamodel.h"
-#include "models/qovprogramsettingsmodel.h"
 #include "models/qovtextfile.h"
 #include "projectfiles.h"
 #include "readonlyfolder.h"
@@ -19,21 +18,17 @@
 #include <QMenu>
 #include <QPointer>
 #include <QSignalSpy>
-#include <QStackedWidget>
 #include <QtTest>
 
+#include <memory>
 #include <tuple>
 
 namespace {
 
 QString loadedTitle(const QString &path)
 {
-    QovProjectDataModel *model = nullptr;
-    QString error;
-    std::tie(model, error) = loadProject(path);
-    const QString title = model ? model->projectName() : QStringLiteral("<unreadable>");
-    delete model;
-    return title;
+    const std::unique_ptr<QovProjectDataModel> model(std::get<0>(loadProject(path)));
+    return model ? model->projectName() : QStringLiteral("<unreadable>");
 }
 
 } // namespace
@@ -59,16 +54,15 @@ private Q_SLOTS:
     void reopeningTheOpenProjectOffersNothing();
     void recentFilesReadAsTheyAreNamed();
     void pagesFollowProject();
-    void closeProjectShowsSuccessor_data();
-    void closeProjectShowsSuccessor();
+    void closeQuestion_data();
+    void closeQuestion();
     void failedOpenKeepsProject_data();
     void failedOpenKeepsProject();
-    void exitQuestion_data();
-    void exitQuestion();
     void busyWindowIgnoresShortcuts();
 
 private:
-    QovMainWindow *shownWindow();
+    // A new main window, shown (and given the keyboard when `active`); null if it never was.
+    QovMainWindow *shownWindow(bool active = false);
     bool openAndWait(QovMainWindow *window, const QString &path);
 
     TempProfile m_profile;
@@ -91,26 +85,22 @@ void TestMainWindow::cleanup()
     deleteAppWindows();
 }
 
-QovMainWindow *TestMainWindow::shownWindow()
+QovMainWindow *TestMainWindow::shownWindow(bool active)
 {
     auto *window = new QovMainWindow();
     window->show();
-    if (!QTest::qWaitForWindowExposed(window)) {
-        return nullptr;
+    if (active) {
+        window->activateWindow();
     }
-    return window;
+    return QTest::qWaitForWindowExposed(window) && (!active || QTest::qWaitForWindowActive(window))
+               ? window
+               : nullptr;
 }
 
 bool TestMainWindow::openAndWait(QovMainWindow *window, const QString &path)
 {
-    if (!window->openProjectFile(path)) {
-        return false;
-    }
-    QDeadlineTimer deadline(10000);
-    while (window->isBusy() && !deadline.hasExpired()) {
-        QTest::qWait(10);
-    }
-    return !window->isBusy();
+    return window->openProjectFile(path) &&
+           QTest::qWaitFor([window] { return !window->isBusy(); }, 10000);
 }
 
 void TestMainWindow::titleFollowsSavePathAndEdits()
@@ -218,11 +208,9 @@ void TestMainWindow::askToSave()
     QPointer<QovMainWindow> window = shownWindow();
     QVERIFY(openAndWait(window, current));
     window->projectData()->setProjectName(QStringLiteral("Edited"));
-    QString readOnlyProblem;
-    if (saveFails) {
-        readOnlyProblem = velmora::test::makeFolderReadOnly(folder.path());
-        QVERIFY2(readOnlyProblem.isEmpty(), qPrintable(readOnlyProblem));
-    }
+    const QString readOnlyProblem =
+        saveFails ? velmora::test::makeFolderReadOnly(folder.path()) : QString();
+    QVERIFY2(readOnlyProblem.isEmpty(), qPrintable(readOnlyProblem));
 
     ModalAnswerer answerer;
     answerer.pressButton(answer);
@@ -463,30 +451,44 @@ void TestMainWindow::pagesFollowProject()
     }
 }
 
-void TestMainWindow::closeProjectShowsSuccessor_data()
+void TestMainWindow::closeQuestion_data()
 {
-    QTest::addColumn<bool>("topPageVisible");
+    QTest::addColumn<QString>("action");
     QTest::addColumn<bool>("confirm");
-    QTest::newRow("start page, OK") << true << true;
-    QTest::newRow("new window, OK") << false << true;
-    QTest::newRow("Cancel") << true << false;
+    QTest::addColumn<bool>("topPageVisible");
+    // A closed project is followed by the start page or a new window; an exit by nothing.
+    QTest::newRow("close, start page, OK") << "close" << true << true;
+    QTest::newRow("close, new window, OK") << "close" << true << false;
+    QTest::newRow("close, Cancel") << "close" << false << true;
+    QTest::newRow("Exit entry, OK") << "exit" << true << true;
+    QTest::newRow("Ctrl+Q, OK") << "Ctrl+Q" << true << true;
+    QTest::newRow("Ctrl+Q, Cancel") << "Ctrl+Q" << false << true;
 }
 
-void TestMainWindow::closeProjectShowsSuccessor()
+void TestMainWindow::closeQuestion()
 {
-    QFETCH(bool, topPageVisible);
+    QFETCH(QString, action);
     QFETCH(bool, confirm);
+    QFETCH(bool, topPageVisible);
     m_profile.writeProgramSettings(topPageVisible ? "[Config]\nshow_top_page=true\n"
                                                   : "[Config]\nshow_top_page=false\n");
-    QPointer<QovMainWindow> window = shownWindow();
+    QPointer<QovMainWindow> window = shownWindow(action == QLatin1String("Ctrl+Q"));
     QVERIFY(window);
 
     ModalAnswerer answerer;
     answerer.pressButton(confirm ? QStringLiteral("OK") : QStringLiteral("Cancel"));
-    window->closeProject(false);
+    const bool closing = action == QLatin1String("close");
+    if (closing) {
+        window->closeProject(false);
+    } else if (action == QLatin1String("exit")) {
+        QVERIFY(window->exit());
+    } else {
+        QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
+    }
     QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
     QCOMPARE(answerer.seenLines(),
-             QStringList(QStringLiteral("Close Project: Really close project?\n")));
+             QStringList(closing ? QStringLiteral("Close Project: Really close project?\n")
+                                 : QStringLiteral("Exit: Really exit Velmora?\n")));
     if (!confirm) {
         QTest::qWait(50);
         QVERIFY(window && window->isVisible());
@@ -494,10 +496,10 @@ void TestMainWindow::closeProjectShowsSuccessor()
         return;
     }
     QTRY_VERIFY(window.isNull());
-    QCOMPARE(visibleWindows<QovTopWindow>().size(), topPageVisible ? 1 : 0);
+    QCOMPARE(visibleWindows<QovTopWindow>().size(), closing && topPageVisible ? 1 : 0);
     const QList<QovMainWindow *> successors = visibleWindows<QovMainWindow>();
-    QCOMPARE(successors.size(), topPageVisible ? 0 : 1);
-    if (!topPageVisible) {
+    QCOMPARE(successors.size(), closing && !topPageVisible ? 1 : 0);
+    if (!successors.isEmpty()) {
         QCOMPARE(successors.first()->projectData()->appDevices().size(), 0);
         QCOMPARE(successors.first()->windowTitle(), QStringLiteral("Velmora"));
     }
@@ -542,47 +544,10 @@ void TestMainWindow::failedOpenKeepsProject()
     QCOMPARE(QovPersistentDataModel::instance()->recentFiles().value(0), good);
 }
 
-void TestMainWindow::exitQuestion_data()
-{
-    QTest::addColumn<bool>("byShortcut");
-    QTest::addColumn<bool>("confirm");
-    QTest::newRow("Exit entry, OK") << false << true;
-    QTest::newRow("Ctrl+Q, OK") << true << true;
-    QTest::newRow("Ctrl+Q, Cancel") << true << false;
-}
-
-void TestMainWindow::exitQuestion()
-{
-    QFETCH(bool, byShortcut);
-    QFETCH(bool, confirm);
-    QPointer<QovMainWindow> window = shownWindow();
-    QVERIFY(window);
-    window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window));
-
-    ModalAnswerer answerer;
-    answerer.pressButton(confirm ? QStringLiteral("OK") : QStringLiteral("Cancel"));
-    if (byShortcut) {
-        QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
-    } else {
-        QVERIFY(window->exit());
-    }
-    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
-    QCOMPARE(answerer.seenLines(), QStringList(QStringLiteral("Exit: Really exit Velmora?\n")));
-    if (confirm) {
-        QTRY_VERIFY(window.isNull());
-    } else {
-        QTest::qWait(50);
-        QVERIFY(window && window->isVisible());
-    }
-}
-
 void TestMainWindow::busyWindowIgnoresShortcuts()
 {
-    QovMainWindow *window = shownWindow();
+    QovMainWindow *window = shownWindow(true);
     QVERIFY(window);
-    window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window));
     auto *overlay = window->findChild<QovProgressView *>();
     QVERIFY(overlay);
 

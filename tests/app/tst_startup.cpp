@@ -27,19 +27,14 @@ public:
         m_process.setProcessEnvironment(environment);
         m_process.setProgram(QStringLiteral(VELMORA_BIN_DIR "/velmora"));
         m_process.setArguments(arguments);
-        m_process.setProcessChannelMode(QProcess::SeparateChannels);
-        if (!workingDirectory.isEmpty()) {
-            m_process.setWorkingDirectory(workingDirectory);
-        }
+        m_process.setWorkingDirectory(workingDirectory);
         m_process.start();
     }
 
     ~AppRun()
     {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
+        m_process.kill();
+        m_process.waitForFinished(5000);
     }
 
     QString output() { return QString::fromUtf8(m_process.readAllStandardOutput()); }
@@ -52,15 +47,12 @@ public:
 
     bool waitForLog(const QString &text, int timeoutMs = 15000)
     {
-        QElapsedTimer timer;
-        timer.start();
-        while (!log().contains(text)) {
-            if (timer.elapsed() > timeoutMs || m_process.state() == QProcess::NotRunning) {
-                return log().contains(text);
-            }
+        const QDeadlineTimer deadline(timeoutMs);
+        while (!log().contains(text) && !deadline.hasExpired() &&
+               m_process.state() != QProcess::NotRunning) {
             m_process.waitForReadyRead(100);
         }
-        return true;
+        return log().contains(text);
     }
 
     // The exit code once the program has ended; kCrashed after a crash, kStillRunning when it
@@ -91,23 +83,24 @@ private:
 
 const QString kStarted = QStringLiteral("!!!!!!!VLM START!!!!!!!");
 
-// Where things are on the test screen: the main window sits at its top left corner, with its
-// project page laid out at a fixed size. The edit icon follows the project title.
 // The recovery question's buttons, back from its bottom right corner: the box grows with its
 // message.
 const QPoint kRestoreFromCorner(200, 41);
 const QPoint kDiscardFromCorner(75, 41);
 
+// What a helper program printed; nothing when it did not end within 5 s.
+QString outputOf(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(5000) ? QString::fromLocal8Bit(process.readAllStandardOutput())
+                                         : QString();
+}
+
 // True when an X window with exactly this title is mapped on the test display.
 bool windowShown(const QString &title)
 {
-    QProcess tree;
-    tree.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
-    if (!tree.waitForFinished(5000)) {
-        return false;
-    }
-    return QString::fromLocal8Bit(tree.readAllStandardOutput())
-        .contains(QLatin1Char('"') + title + QLatin1Char('"'));
+    return outputOf("xwininfo", {"-root", "-tree"}).contains('"' + title + '"');
 }
 
 QByteArray readAll(const QString &path)
@@ -130,23 +123,10 @@ QString xdotool()
 // there is none.
 QRect windowGeometry(const QString &title)
 {
-    QProcess search;
-    search.start(xdotool(), {"search", "--onlyvisible", "--name", "^" + title + "$"});
-    if (!search.waitForFinished(5000)) {
-        return QRect();
-    }
-    const QString id = QString::fromLocal8Bit(search.readAllStandardOutput()).section('\n', 0, 0);
-    if (id.isEmpty()) {
-        return QRect();
-    }
-    QProcess geometry;
-    geometry.start(xdotool(), {"getwindowgeometry", "--shell", id});
-    if (!geometry.waitForFinished(5000)) {
-        return QRect();
-    }
     QMap<QString, int> values;
-    for (const QString &line :
-         QString::fromLocal8Bit(geometry.readAllStandardOutput()).split('\n')) {
+    const QString shell = outputOf(xdotool(), {"search", "--onlyvisible", "--name",
+                                               "^" + title + "$", "getwindowgeometry", "--shell"});
+    for (const QString &line : shell.split('\n')) {
         values.insert(line.section('=', 0, 0), line.section('=', 1).toInt());
     }
     return QRect(values.value("X"), values.value("Y"), values.value("WIDTH"),
@@ -312,9 +292,8 @@ void TestStartup::lockWithoutRuntimeFolderIsPerUser()
     QVERIFY(QDir().mkpath(tmp));
     const passwd *user = ::getpwuid(::getuid());
     QVERIFY(user);
-    QFile standIn(tmp + "/runtime-" + QString::fromLocal8Bit(user->pw_name));
-    QVERIFY(standIn.open(QIODevice::WriteOnly));
-    standIn.close();
+    QVERIFY(QFile(tmp + "/runtime-" + QString::fromLocal8Bit(user->pw_name))
+                .open(QIODevice::WriteOnly));
     QLockFile otherUsersInstance(tmp + "/velmora.lock");
     QVERIFY(otherUsersInstance.tryLock(0));
 
@@ -339,11 +318,10 @@ void TestStartup::lockWithoutRuntimeFolderIsPerUser()
 void TestStartup::lockFailureOtherThanHeldStartsAnyway()
 {
     // A runtime folder that cannot exist: its parent is a file.
-    QFile blocker(m_profile->path() + "/not-a-folder");
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    const QString blocker = m_profile->path() + "/not-a-folder";
+    QVERIFY(QFile(blocker).open(QIODevice::WriteOnly));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_RUNTIME_DIR", blocker.fileName() + "/run");
+    environment.insert("XDG_RUNTIME_DIR", blocker + "/run");
     AppRun app({}, QString(), environment);
     QVERIFY2(app.waitForLog(kStarted), qPrintable(app.log()));
     QVERIFY2(!app.log().contains("already run"), qPrintable(app.log()));
@@ -379,10 +357,13 @@ void TestStartup::editsOfACrashedRunAreOffered_data()
 {
     QTest::addColumn<bool>("savedProject");
     QTest::addColumn<bool>("restore");
-    QTest::newRow("saved project, restore") << true << true;
-    QTest::newRow("saved project, discard") << true << false;
-    QTest::newRow("never-saved project, restore") << false << true;
-    QTest::newRow("never-saved project, discard") << false << false;
+    for (const bool saved : {true, false}) {
+        for (const bool restore : {true, false}) {
+            QTest::addRow("%s project, %s", saved ? "saved" : "never-saved",
+                          restore ? "restore" : "discard")
+                << saved << restore;
+        }
+    }
 }
 
 // Edit a project in the real program, kill it with SIGKILL and start it again: the edits are

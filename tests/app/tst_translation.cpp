@@ -1,4 +1,3 @@
-#include <QCoreApplication>
 #include <QTranslator>
 #include <QtTest>
 

@@ -34,19 +34,19 @@ void TestConnectFailureFlows::failingMixersAreReportedAndLeftOut()
     QVERIFY(m_window->connectDevices());
     QVERIFY2(answerer.waitDone(30000), qPrintable(answerer.lastError()));
 
-    // One popup per failed mixer, in the dialog's order.
+    // One popup per failed mixer, in the dialog's order; the others make the project.
     QStringList expected;
+    QStringList kept;
     for (const QString &name : namesOf(shown)) {
         if (name == QStringLiteral("Stage") || name == QStringLiteral("Ext One")) {
             expected << "Error: One or more devices are unable to connect with Velmora.\n\n" +
                             name + "\n";
+        } else {
+            kept << name;
         }
     }
     QCOMPARE(answerer.seenLines().mid(1), expected);
     QTRY_VERIFY(m_window->projectData() != before);
-    QStringList kept = namesOf(shown);
-    kept.removeAll(QStringLiteral("Stage"));
-    kept.removeAll(QStringLiteral("Ext One"));
     QCOMPARE(namesOf(m_window->projectData()->appDevices()), kept);
     QVERIFY(!m_window->isBusy());
 }
@@ -107,8 +107,7 @@ void TestConnectFailureFlows::failedConnectionLeavesTheEntry()
 
 void TestConnectFailureFlows::refusalsWithoutDialogs()
 {
-    const QovAppDeviceModel unbound =
-        unboundDevice(QStringLiteral("Loose"), QovDeviceSelector::ZEPH2208);
+    const QovAppDeviceModel unbound = unboundDevice(QStringLiteral("Loose"));
     showProject({unbound});
     ModalAnswerer answerer;
 

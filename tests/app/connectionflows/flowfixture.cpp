@@ -190,12 +190,8 @@ QProgressBar *ConnectionFlowFixture::overlayBar() const
 
 QString ConnectionFlowFixture::macOf(const QString &mixerName) const
 {
-    for (const auto &device : m_finder->getAll()) {
-        if (device->ipAddress() == addressOf(mixerName)) {
-            return device->macAddress();
-        }
-    }
-    return QString();
+    const QovOnlineDeviceModel device = atAddress(addressOf(mixerName));
+    return device ? device->macAddress() : QString();
 }
 
 QString ConnectionFlowFixture::addressOf(const QString &mixerName) const
@@ -209,11 +205,14 @@ QString ConnectionFlowFixture::addressOf(const QString &mixerName) const
     return addresses.value(mixerName);
 }
 
-bool ConnectionFlowFixture::isListed(const QString &address) const
+QovOnlineDeviceModel ConnectionFlowFixture::atAddress(const QString &address) const
 {
-    const auto all = m_finder->getAll();
-    return std::any_of(all.cbegin(), all.cend(),
-                       [&](const QovOnlineDeviceModel &d) { return d->ipAddress() == address; });
+    for (const auto &device : m_finder->getAll()) {
+        if (device->ipAddress() == address) {
+            return device;
+        }
+    }
+    return {};
 }
 
 void ConnectionFlowFixture::showProject(const QVector<QovAppDeviceModel> &devices)
@@ -250,6 +249,14 @@ void ConnectionFlowFixture::answerConnectOnline(ModalAnswerer &answerer, const Q
     });
 }
 
+void ConnectionFlowFixture::chooseDirection(QWidget *dialog, QovDirectionSelectorView *selector,
+                                            bool upload)
+{
+    QTest::mouseClick(upload ? selector->appToDeviceButton() : selector->deviceToAppButton(),
+                      Qt::LeftButton);
+    click(dialog, QStringLiteral("OK"));
+}
+
 void ConnectionFlowFixture::answerConnect(ModalAnswerer &answerer, const QString &mixer,
                                           bool upload)
 {
@@ -264,25 +271,18 @@ void ConnectionFlowFixture::answerConnect(ModalAnswerer &answerer, const QString
                 QTest::mouseClick(row->radioButton(), Qt::LeftButton, {}, QPoint(4, 4));
             }
         }
-        QTest::mouseClick(upload ? dialog->directionSelector()->appToDeviceButton()
-                                 : dialog->directionSelector()->deviceToAppButton(),
-                          Qt::LeftButton);
-        click(dialog, QStringLiteral("OK"));
+        chooseDirection(dialog, dialog->directionSelector(), upload);
     });
 }
 
 void ConnectionFlowFixture::answerReconnect(ModalAnswerer &answerer, bool upload)
 {
     answerer.handle([upload](QWidget *modal) {
-        auto *dialog = qobject_cast<QovReconnectDeviceDialog *>(modal);
-        if (!dialog) {
+        if (auto *dialog = qobject_cast<QovReconnectDeviceDialog *>(modal)) {
+            chooseDirection(dialog, dialog->directionSelector(), upload);
+        } else {
             modal->close();
-            return;
         }
-        QTest::mouseClick(upload ? dialog->directionSelector()->appToDeviceButton()
-                                 : dialog->directionSelector()->deviceToAppButton(),
-                          Qt::LeftButton);
-        click(dialog, QStringLiteral("OK"));
     });
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 class ModalAnswerer;
+class QovDirectionSelectorView;
 class QovOnlineDeviceFinder;
 class QovProjectDataModel;
 class QProgressBar;
@@ -44,6 +45,8 @@ protected:
     // The data of the one device of a safety copy file.
     static QStringList copiedData(const QString &path);
     static void click(QWidget *root, const QString &buttonText);
+    // Picks the direction in a connect or reconnect dialog and confirms it.
+    static void chooseDirection(QWidget *dialog, QovDirectionSelectorView *selector, bool upload);
 
     // Answers "Connect Online Device" by ticking the named mixers (all when empty) and
     // pressing Connect; the rows it saw go to `shown`.
@@ -67,7 +70,8 @@ protected:
     QString saveForOpening(QovProjectDataModel &project, const QTemporaryDir &folder,
                            const QString &fileName, int autoReconnect);
     QString addressOf(const QString &mixerName) const;
-    bool isListed(const QString &address) const;
+    // The finder's model of the mixer at `address`; null while it lists none there.
+    QovOnlineDeviceModel atAddress(const QString &address) const;
     void writeSettings(const QByteArray &extra = {});
     // The overlay's transfer line and bar.
     QString overlayTitle() const;

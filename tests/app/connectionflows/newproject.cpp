@@ -51,7 +51,7 @@ void TestNewProjectFlows::newProjectFromOnlineMixers()
 void TestNewProjectFlows::deviceLimitKeepsTheProject()
 {
     writeSettings("max_of_project_devices=2\n");
-    showProject({unboundDevice(QStringLiteral("Kept"), QovDeviceSelector::ZEPH2208)});
+    showProject({unboundDevice(QStringLiteral("Kept"))});
     QovProjectDataModel *before = m_window->projectData();
 
     ModalAnswerer answerer;
@@ -106,10 +106,8 @@ void TestNewProjectFlows::connectInBothDirections()
 
 void TestNewProjectFlows::deviceSettingThroughTheWindow()
 {
-    const QovAppDeviceModel first =
-        unboundDevice(QStringLiteral("First"), QovDeviceSelector::ZEPH2208);
-    const QovAppDeviceModel second =
-        unboundDevice(QStringLiteral("Second"), QovDeviceSelector::ZEPH2208);
+    const QovAppDeviceModel first = unboundDevice(QStringLiteral("First"));
+    const QovAppDeviceModel second = unboundDevice(QStringLiteral("Second"));
     showProject({first, second});
     QovProjectDataModel *project = m_window->projectData();
     const auto editFirstName = [](QWidget *modal) {

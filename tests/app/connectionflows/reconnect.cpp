@@ -1,7 +1,6 @@
 // Entries whose mixer went missing, and entries reconnected as their project opens.
 #include "flowfixture.h"
 
-#include "discovery/qovonlinedevicefinder.h"
 #include "logcollector.h"
 #include "mixerchecks.h"
 #include "modalanswerer.h"
@@ -56,7 +55,7 @@ void TestReconnectFlows::missingThenReconnect()
 
     // Its partner gone from the network.
     QVERIFY(m_sim->stopMixer(address));
-    QTRY_VERIFY_WITH_TIMEOUT(!isListed(address), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!atAddress(address), 20000);
     answerReconnect(answerer, false);
     answerer.pressButton(QStringLiteral("OK"));
     QVERIFY(!m_window->reconnectDevice(entry));
@@ -80,29 +79,23 @@ void TestReconnectFlows::openingReconnectsByMode()
 {
     QFETCH(int, mode);
     // Monitor and Stage are online; "Gone" has a MAC no mixer reports; "Fresh" has none.
-    const auto online = m_finder->getAll();
-    const auto bound = [&](const QString &name) {
-        for (const auto &device : online) {
-            if (device->deviceName() == name) {
-                auto entry = std::make_shared<QovAppDeviceModelInternal>(device);
-                entry->setZephDataCurrent(QStringLiteral("{\"project\":\"%1\"}").arg(name));
-                return entry;
-            }
-        }
-        return QovAppDeviceModel();
+    const auto bound = [](const QString &name) {
+        auto entry = std::make_shared<QovAppDeviceModelInternal>(listed(name));
+        entry->setZephDataCurrent(QStringLiteral("{\"project\":\"%1\"}").arg(name));
+        return entry;
     };
     QovProjectDataModel project;
     project.addDevice(bound(QStringLiteral("Monitor")));
     project.addDevice(bound(QStringLiteral("Stage")));
-    auto gone = std::make_shared<QovAppDeviceModelInternal>(
+    project.addDevice(std::make_shared<QovAppDeviceModelInternal>(
         QStringLiteral("Gone"), QovDeviceSelector::ZEPH2208, QStringLiteral("00:1D:C1:99:99:99"), 0,
-        7);
-    project.addDevice(gone);
-    project.addDevice(unboundDevice(QStringLiteral("Fresh"), QovDeviceSelector::ZEPH2208));
+        7));
+    project.addDevice(unboundDevice(QStringLiteral("Fresh")));
     QTemporaryDir folder;
     const QString path = saveForOpening(project, folder, QStringLiteral("saved.vlmproj"), mode);
     QVERIFY(!path.isEmpty());
-    const QStringList monitorBefore = mixerData(*m_sim, addressOf("Monitor"));
+    const QString monitor = addressOf("Monitor");
+    const QStringList monitorBefore = mixerData(*m_sim, monitor);
 
     QovProjectDataModel *before = m_window->projectData();
     QVERIFY(m_window->openProjectFile(path));
@@ -112,29 +105,21 @@ void TestReconnectFlows::openingReconnectsByMode()
     QCOMPARE(namesOf(opened).mid(2), (QStringList{"Gone", "Fresh"}));
     QCOMPARE(opened.at(2)->status(), QovAppDeviceModelInternal::MISSING);
     QCOMPARE(opened.at(3)->status(), QovAppDeviceModelInternal::DISCONNECTED);
-    const QString monitor = addressOf("Monitor");
-    switch (mode) {
-    case 0:
-        QCOMPARE(opened.at(0)->status(), QovAppDeviceModelInternal::MISSING);
-        QCOMPARE(opened.at(1)->status(), QovAppDeviceModelInternal::MISSING);
+    const auto onlineStatus =
+        mode == 0 ? QovAppDeviceModelInternal::MISSING : QovAppDeviceModelInternal::CONNECTED;
+    QCOMPARE(opened.at(0)->status(), onlineStatus);
+    QCOMPARE(opened.at(1)->status(), onlineStatus);
+    if (mode == 0) {
         QCOMPARE(mixerData(*m_sim, monitor), monitorBefore);
-        break;
-    case 1: {
-        QCOMPARE(opened.at(0)->status(), QovAppDeviceModelInternal::CONNECTED);
-        QCOMPARE(opened.at(1)->status(), QovAppDeviceModelInternal::CONNECTED);
+    } else if (mode == 1) {
         QCOMPARE(m_sim->dataSet(monitor, 7, 0), QByteArray("{\"project\":\"Monitor\"}"));
         QCOMPARE(mixerData(*m_sim, monitor), deviceData(opened.at(0)));
         // What the mixer held before is kept.
         const QStringList kept = QovSafetyCopies().copies(opened.at(0)->macAddress());
         QVERIFY(!kept.isEmpty());
         QCOMPARE(copiedData(kept.last()), monitorBefore);
-        break;
-    }
-    default:
-        QCOMPARE(opened.at(0)->status(), QovAppDeviceModelInternal::CONNECTED);
-        QCOMPARE(opened.at(1)->status(), QovAppDeviceModelInternal::CONNECTED);
+    } else {
         QCOMPARE(deviceData(opened.at(0)), monitorBefore);
-        break;
     }
     // Reconnection is part of opening; the project starts unedited.
     QVERIFY(!m_window->projectData()->isEdited());

@@ -186,8 +186,7 @@ void TestSafetyCopyFlows::openingWithoutSafetyCopyWritesNothing()
 // copy without them, Cancel leaves everything as it was, Overwrite keeps the rest and writes.
 void TestSafetyCopyFlows::partialSafetyCopyOnlyWhenTheUserSaysSo()
 {
-    const QovAppDeviceModel entry =
-        unboundDevice(QStringLiteral("Entry"), QovDeviceSelector::ZEPH2208);
+    const QovAppDeviceModel entry = unboundDevice(QStringLiteral("Entry"));
     entry->setZephDataCurrent(QStringLiteral("{\"from\":\"the project\"}"));
     showProject({entry});
     const QString address = addressOf("Stage");

@@ -25,8 +25,7 @@ void TestSharedMixerFlows::connectOffersNoMixerAnotherEntryHolds()
     QVERIFY(monitor);
     const auto holder = std::make_shared<QovAppDeviceModelInternal>(monitor);
     holder->setStatus(QovAppDeviceModelInternal::MISSING);
-    const QovAppDeviceModel fresh =
-        unboundDevice(QStringLiteral("Fresh"), QovDeviceSelector::ZEPH2208);
+    const QovAppDeviceModel fresh = unboundDevice(QStringLiteral("Fresh"));
     showProject({holder, fresh});
 
     ModalAnswerer answerer;
@@ -48,8 +47,7 @@ void TestSharedMixerFlows::openingTwoEntriesOnOneMixerConnectsTheFirst()
     const QovOnlineDeviceModel monitor = listed(QStringLiteral("Monitor"));
     QVERIFY(monitor);
     QovProjectDataModel project;
-    const QStringList names = {QStringLiteral("First"), QStringLiteral("Second")};
-    for (const QString &name : names) {
+    for (const QString &name : {QStringLiteral("First"), QStringLiteral("Second")}) {
         auto entry = std::make_shared<QovAppDeviceModelInternal>(monitor);
         entry->setDeviceName(name);
         entry->setZephDataCurrent(QStringLiteral("{\"project\":\"%1\"}").arg(name));
@@ -71,9 +69,8 @@ void TestSharedMixerFlows::openingTwoEntriesOnOneMixerConnectsTheFirst()
     QTRY_VERIFY(!m_window->isBusy());
 
     const QString line = answerer.seenLines().value(0);
-    QVERIFY2(line.startsWith(QStringLiteral("Caution: A mixer can belong to one device")),
-             qPrintable(line));
-    QVERIFY2(line.contains(QStringLiteral("Second was not connected")) &&
+    QVERIFY2(line.startsWith(QStringLiteral("Caution: A mixer can belong to one device")) &&
+                 line.contains(QStringLiteral("Second was not connected")) &&
                  line.contains(QStringLiteral("belongs to First")),
              qPrintable(line));
     const QVector<QovAppDeviceModel> opened = m_window->projectData()->appDevices();
