@@ -6,6 +6,7 @@ const test = require('node:test');
 const assert = require('node:assert/strict');
 const shipped = require('./shippedpage.js');
 const Q = shipped('eqmath.js');
+const M = shipped('model.js');
 
 function at(type, freq, gain, q, f) {
   return Q.magnitudeDb(Q.coefficients(type, freq, gain, q), f);
@@ -95,7 +96,6 @@ test('the log axis runs from 20 Hz to 20 kHz', () => {
 // The graphic EQ's plot draws its curve point i at x = i / (points - 1) * width; a raised band
 // must peak right above its fader, at every width the page takes.
 test('each graphic EQ fader stands under the peak its band makes on the plot', () => {
-  const M = shipped('model.js');
   const axis = Q.geqAxis(M.GEQ_FREQS);
   const columns = Q.geqColumns(M.GEQ_FREQS);
   for (const width of [300, 640, 1100, 1840]) {
@@ -113,7 +113,6 @@ test('each graphic EQ fader stands under the peak its band makes on the plot', (
 });
 
 test('the graphic EQ faders share the plot width, one column each', () => {
-  const M = shipped('model.js');
   const columns = Q.geqColumns(M.GEQ_FREQS);
   assert.equal(columns.length, 12);
   near(columns[0].left, 0, 1e-9, 'the first column starts at the left edge');

@@ -30,9 +30,7 @@ test('edits until the step closes are one step; undo and redo walk it both ways'
 
   assert.deepEqual(apply(history.undo()), [{ key: '2:1', text: 'empty' }, { key: '7:0', text: 'gain40' }]);
   assert.deepEqual(apply(history.undo()), [{ key: '7:0', text: 'gain38' }], 'two edits, one step');
-  assert.equal(history.undo(), null);
-  assert.equal(history.canUndo(), false);
-  assert.equal(history.canRedo(), true);
+  assert.deepEqual([history.undo(), history.canUndo(), history.canRedo()], [null, false, true]);
   apply(history.redo());
   apply(history.redo());
   assert.deepEqual(sets, { '7:0': 'gain41', '2:1': 'stored' });
@@ -80,12 +78,10 @@ test(`the history keeps the last ${LIMIT} steps`, () => {
   }
   let undone = 0;
   while (apply(history.undo())) ++undone;
-  assert.equal(undone, LIMIT);
-  assert.equal(sets.k, '20', 'the oldest steps went');
+  assert.deepEqual([undone, sets.k], [LIMIT, '20'], 'the oldest steps went');
   let redone = 0;
   while (apply(history.redo())) ++redone;
-  assert.equal(redone, LIMIT);
-  assert.equal(sets.k, String(LIMIT + 20));
+  assert.deepEqual([redone, sets.k], [LIMIT, String(LIMIT + 20)]);
 });
 
 test('a set replaced from outside ends its history; other sets keep theirs', () => {
@@ -119,6 +115,5 @@ test('each device has a history of its own', () => {
   first.loaded('k', 'a');
   first.record('k');
   first.commit();
-  assert.equal(first.canUndo(), true);
-  assert.equal(second.canUndo(), false);
+  assert.deepEqual([first.canUndo(), second.canUndo()], [true, false]);
 });

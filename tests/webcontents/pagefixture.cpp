@@ -6,7 +6,6 @@
 #include "models/qovprojectdatamodel.h"
 #include "webpage/qovzephsettingview.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -101,8 +100,7 @@ void PageFixture::openPage(const QString &model, bool factoryData, const QString
     m_view = new QovZephSettingView(m_device, 1, m_window);
     m_view->show();
     QVERIFY(m_view->webView());
-    QVERIFY(waitFor(QStringLiteral("!!document.body && document.body.classList.contains('ready')"),
-                    20000));
+    QVERIFY(waitReady());
     m_loadMs = timer.elapsed();
 }
 
@@ -111,17 +109,21 @@ QVariant PageFixture::js(const QString &script)
     return pagetest::evalJs(m_view->webView()->page(), script);
 }
 
+bool PageFixture::click(const QString &selector)
+{
+    return run(QStringLiteral("document.querySelector(%1).click()").arg(jsString(selector)));
+}
+
+bool PageFixture::waitReady()
+{
+    return waitFor(QStringLiteral("!!document.body && document.body.classList.contains('ready')"),
+                   20000);
+}
+
 bool PageFixture::waitFor(const QString &condition, int timeoutMs)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        if (js(QStringLiteral("!!(%1)").arg(condition)).toBool()) {
-            return true;
-        }
-        QTest::qWait(20);
-    }
-    return false;
+    const QString script = QStringLiteral("!!(%1)").arg(condition);
+    return QTest::qWaitFor([&] { return js(script).toBool(); }, timeoutMs);
 }
 
 // Types into a text field as a user would: its value changes and it hears an input event.

@@ -31,10 +31,20 @@ class PageFixture : public QObject
 protected:
     void setUpProject();
     void tearDownProject();
-    void openPage(const QString &model, bool factoryData = true,
+    void openPage(const QString &model = QStringLiteral("ZEPH-2208"), bool factoryData = true,
                   const QStringList &laterDevices = QStringList());
     QVariant js(const QString &script);
+    // Runs a script for what it does; false when it threw.
+    bool run(const QString &script) { return js(script + QStringLiteral(";true")).toBool(); }
+    bool click(const QString &selector);
     bool waitFor(const QString &condition, int timeoutMs = 10000);
+    // Until the page has its data on screen.
+    bool waitReady();
+    // The device's current settings at a path (see valueAt).
+    QJsonValue currentAt(const QString &path) const
+    {
+        return valueAt(m_device->zephDataCurrent(), path);
+    }
     void setField(const QString &selector, const QString &text);
     QString press(const QString &selector, const QString &key, int times = 1);
 

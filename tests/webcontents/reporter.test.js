@@ -36,16 +36,14 @@ test('edits made after the fetch are reported again; a settled set stays quiet',
   assert.equal(sent.length, 1);
   reporter.fetched(7, 0); // the fetch takes both edits
   runTimers();
-  assert.equal(sent.length, 1);
-  assert.equal(reporter.settled(), true);
+  assert.deepEqual([sent.length, reporter.settled()], [1, true]);
 
   reporter.changed(7, 0);
   reporter.fetched(7, 0);
   reporter.changed(7, 0); // a drag goes on after the fetch
   assert.equal(sent.length, 2);
   runTimers();
-  assert.equal(sent.length, 3, 'the edit after the fetch gets a notice of its own');
-  assert.equal(reporter.settled(), false);
+  assert.deepEqual([sent.length, reporter.settled()], [3, false], 'the edit after the fetch gets a notice of its own');
   reporter.fetched(7, 0);
   runTimers();
   assert.equal(reporter.settled(), true);
@@ -67,8 +65,7 @@ test('a notice the application dropped is sent again, a bounded number of times'
 test('without the application nothing is sent', () => {
   const { reporter, sent } = setup({ send: null });
   reporter.changed(7, 0);
-  assert.deepEqual(sent, []);
-  assert.equal(reporter.settled(), true);
+  assert.deepEqual([sent, reporter.settled()], [[], true]);
 });
 
 // The device model answers every text the page hands out with a change signal, in the order

@@ -23,11 +23,6 @@ const QString gainSlider = QStringLiteral("#section-inputs .group.preamp .slider
 const QString stripGain =
     QStringLiteral("document.querySelector('.strip .strip-gain').textContent");
 
-double gainOf(const QString &current)
-{
-    return valueAt(current, "inputs/0/gain_db").toDouble();
-}
-
 // What a Device->App connection stores, from a worker thread as the transfer does.
 void storeAsTransfer(const QovAppDeviceModel &device, const QString &current)
 {
@@ -66,6 +61,14 @@ private Q_SLOTS:
 private:
     void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void focus(const QString &selector);
+    double gain() const { return currentAt("inputs/0/gain_db").toDouble(); }
+    // Undoes or redoes every step there is; how many there were.
+    int walkAll(const char *way)
+    {
+        return js(QStringLiteral("(function(){var n=0;while(ZephPage.%1())++n;return n;})()")
+                      .arg(QLatin1String(way)))
+            .toInt();
+    }
 };
 
 // Real key presses through the web view, as the user's keyboard sends them.
@@ -101,21 +104,18 @@ void TestPageEdits::earlierTextFromTheDeviceIsShown_data()
 void TestPageEdits::earlierTextFromTheDeviceIsShown()
 {
     QFETCH(QString, how);
-    openPage(QStringLiteral("ZEPH-2208"));
+    openPage();
     m_view->snapShot();
     const QString mute = QStringLiteral("#section-inputs .group.fader .toggle.mute");
-    QVERIFY(
-        js(QStringLiteral("document.querySelector(%1).click();true").arg(jsString(mute))).toBool());
-    QTRY_VERIFY_WITH_TIMEOUT(valueAt(m_device->zephDataCurrent(), "inputs/0/mute").toBool(), 5000);
+    QVERIFY(click(mute));
+    QTRY_VERIFY_WITH_TIMEOUT(currentAt("inputs/0/mute").toBool(), 5000);
     const QString muteOn = m_device->zephDataCurrent();
-    QVERIFY(
-        js(QStringLiteral("document.querySelector(%1).click();true").arg(jsString(mute))).toBool());
-    QTRY_VERIFY_WITH_TIMEOUT(!valueAt(m_device->zephDataCurrent(), "inputs/0/mute").toBool(), 5000);
+    QVERIFY(click(mute));
+    QTRY_VERIFY_WITH_TIMEOUT(!currentAt("inputs/0/mute").toBool(), 5000);
     const QString muteOff = m_device->zephDataCurrent();
-    QCOMPARE(press(gainSlider, QStringLiteral("ArrowUp")), QStringLiteral("39 dB"));
-    QTRY_COMPARE_WITH_TIMEOUT(gainOf(m_device->zephDataCurrent()), 39.0, 5000);
-    QVERIFY(waitFor(stripGain + QStringLiteral("=='39 dB'")));
-    QVERIFY(muteOn != muteOff);
+    QCOMPARE(press(gainSlider, "ArrowUp"), QStringLiteral("39 dB"));
+    QTRY_COMPARE_WITH_TIMEOUT(gain(), 39.0, 5000);
+    QVERIFY(waitFor(stripGain + "=='39 dB'"));
 
     if (how == QStringLiteral("outside")) {
         m_device->setZephDataCurrent(muteOff);
@@ -130,47 +130,41 @@ void TestPageEdits::earlierTextFromTheDeviceIsShown()
         QCOMPARE(muteOff, factoryText(QStringLiteral("ZEPH-2208"), 7));
         m_view->jsApi()->rollBack();
     }
-    QCOMPARE(gainOf(m_device->zephDataCurrent()), 38.0);
-    QVERIFY2(waitFor(stripGain + QStringLiteral("=='38 dB'"), 5000),
-             qPrintable(js(stripGain).toString()));
-    QCOMPARE(js(QStringLiteral("getZephDataCurrent()")).toString(), muteOff);
+    QCOMPARE(gain(), 38.0);
+    QVERIFY2(waitFor(stripGain + "=='38 dB'", 5000), qPrintable(js(stripGain).toString()));
+    QCOMPARE(js("getZephDataCurrent()").toString(), muteOff);
 
     // The next edit starts from what the device holds.
-    QCOMPARE(
-        press(QStringLiteral("#section-inputs .group.fader .slider"), QStringLiteral("ArrowUp")),
-        QStringLiteral("0.5 dB"));
-    QTRY_COMPARE_WITH_TIMEOUT(valueAt(m_device->zephDataCurrent(), "inputs/0/fader_db").toDouble(),
-                              0.5, 5000);
-    QCOMPARE(gainOf(m_device->zephDataCurrent()), 38.0);
+    QCOMPARE(press("#section-inputs .group.fader .slider", "ArrowUp"), QStringLiteral("0.5 dB"));
+    QTRY_COMPARE_WITH_TIMEOUT(currentAt("inputs/0/fader_db").toDouble(), 0.5, 5000);
+    QCOMPARE(gain(), 38.0);
 
     // And a later return to a text handed out twice before shows as well.
     m_device->setZephDataCurrent(muteOn);
-    QVERIFY(waitFor(QStringLiteral("document.querySelector(%1).getAttribute('aria-pressed')"
-                                   "=='true'")
-                        .arg(jsString(mute)),
-                    5000));
+    QVERIFY(
+        waitFor(QStringLiteral("document.querySelector(%1).getAttribute('aria-pressed')=='true'")
+                    .arg(jsString(mute)),
+                5000));
 }
 
 // Three key presses are three steps. Ctrl+Z, Ctrl+Shift+Z, Ctrl+Y and the top bar's buttons
 // walk them; every state reaches the device, the project and its autosave copy.
 void TestPageEdits::undoAndRedoReachTheDevice()
 {
-    openPage(QStringLiteral("ZEPH-2208"));
+    openPage();
+    const QString undo = QStringLiteral("#topbar button.undo");
     const QString undoButton = QStringLiteral("document.querySelector('#topbar button.undo')");
-    const QString redoButton = QStringLiteral("document.querySelector('#topbar button.redo')");
-    QCOMPARE(js(undoButton + QStringLiteral(".getAttribute('aria-label')")).toString(),
-             QStringLiteral("Undo"));
-    QCOMPARE(js(redoButton + QStringLiteral(".getAttribute('aria-label')")).toString(),
-             QStringLiteral("Redo"));
-    QCOMPARE(js(undoButton + QStringLiteral(".disabled")).toBool(), true);
-    QCOMPARE(js(redoButton + QStringLiteral(".disabled")).toBool(), true);
+    const QString buttons = QStringLiteral(
+        "['undo','redo'].map(function(k){var b=document.querySelector('#topbar button.'+k);"
+        "return b.getAttribute('aria-label')+':'+b.disabled})");
+    QCOMPARE(js(buttons).toStringList(), (QStringList{"Undo:true", "Redo:true"}));
 
     focus(gainSlider);
     for (int i = 0; i < 3; ++i) {
         key(Qt::Key_Up);
     }
-    QTRY_COMPARE_WITH_TIMEOUT(gainOf(m_device->zephDataCurrent()), 41.0, 5000);
-    QVERIFY(waitFor(undoButton + QStringLiteral(".disabled==false")));
+    QTRY_COMPARE_WITH_TIMEOUT(gain(), 41.0, 5000);
+    QVERIFY(waitFor(undoButton + ".disabled==false"));
 
     const struct
     {
@@ -184,7 +178,7 @@ void TestPageEdits::undoAndRedoReachTheDevice()
                 {Qt::Key_Z, Qt::ControlModifier, 40}};
     for (const auto &step : walk) {
         key(step.key, step.modifiers);
-        QTRY_COMPARE_WITH_TIMEOUT(gainOf(m_device->zephDataCurrent()), step.gain, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(gain(), step.gain, 5000);
         QVERIFY(waitFor(stripGain + QStringLiteral("=='%1 dB'").arg(step.gain)));
     }
     QCOMPARE(js(QStringLiteral("document.activeElement===document.querySelector(%1)")
@@ -193,66 +187,60 @@ void TestPageEdits::undoAndRedoReachTheDevice()
              true);
 
     // The buttons do the same.
-    QVERIFY(js(undoButton + QStringLiteral(".click();true")).toBool());
-    QTRY_COMPARE_WITH_TIMEOUT(gainOf(m_device->zephDataCurrent()), 39.0, 5000);
-    QVERIFY(js(undoButton + QStringLiteral(".click();true")).toBool());
-    QTRY_COMPARE_WITH_TIMEOUT(gainOf(m_device->zephDataCurrent()), 38.0, 5000);
-    QVERIFY(waitFor(undoButton + QStringLiteral(".disabled")));
-    QVERIFY(js(redoButton + QStringLiteral(".click();true")).toBool());
-    QTRY_COMPARE_WITH_TIMEOUT(gainOf(m_device->zephDataCurrent()), 39.0, 5000);
+    QVERIFY(click(undo));
+    QTRY_COMPARE_WITH_TIMEOUT(gain(), 39.0, 5000);
+    QVERIFY(click(undo));
+    QTRY_COMPARE_WITH_TIMEOUT(gain(), 38.0, 5000);
+    QVERIFY(waitFor(undoButton + ".disabled"));
+    QVERIFY(click("#topbar button.redo"));
+    QTRY_COMPARE_WITH_TIMEOUT(gain(), 39.0, 5000);
 
     QVERIFY(m_project->isEdited());
     m_project->waitForAutosave();
     QFile copy(m_project->autosavePath());
     QVERIFY(copy.open(QIODevice::ReadOnly));
     QCOMPARE(valueAt(QString::fromUtf8(copy.readAll()), "devices/0/data/inputs/0"),
-             valueAt(m_device->zephDataCurrent(), "inputs/0"));
-    QCOMPARE(gainOf(m_device->zephDataCurrent()), 39.0);
+             currentAt("inputs/0"));
+    QCOMPARE(gain(), 39.0);
 }
 
 // A recall changes the whole console, a library slot a whole EQ: one undo takes each back.
 void TestPageEdits::recallAndLibraryApplyAreOneStepEach()
 {
-    openPage(QStringLiteral("ZEPH-2208"));
+    openPage();
     const QString start = m_device->zephDataCurrent();
     // An edit whose step is still open when the recall comes.
-    QCOMPARE(press(gainSlider, QStringLiteral("ArrowUp")), QStringLiteral("39 dB"));
-    QTRY_COMPARE_WITH_TIMEOUT(gainOf(m_device->zephDataCurrent()), 39.0, 5000);
+    QCOMPARE(press(gainSlider, "ArrowUp"), QStringLiteral("39 dB"));
+    QTRY_COMPARE_WITH_TIMEOUT(gain(), 39.0, 5000);
     const QString edited = m_device->zephDataCurrent();
-    QVERIFY(js(QStringLiteral("ZephPage.activate('presets');document.querySelectorAll('.bank-row')"
-                              "[1].querySelectorAll('button')[1].click();"
-                              "document.querySelector('#dialog .accept').click();true"))
-                .toBool());
+    QVERIFY(run("ZephPage.activate('presets');document.querySelectorAll('.bank-row')"
+                "[1].querySelectorAll('button')[1].click();"
+                "document.querySelector('#dialog .accept').click()"));
     QTRY_VERIFY_WITH_TIMEOUT(m_device->zephDataCurrent() != edited, 5000);
     const QString recalled = m_device->zephDataCurrent();
-    QVERIFY(js(QStringLiteral("ZephPage.undo()")).toBool());
+    QVERIFY(js("ZephPage.undo()").toBool());
     QTRY_COMPARE_WITH_TIMEOUT(m_device->zephDataCurrent(), edited, 5000);
-    QVERIFY(js(QStringLiteral("ZephPage.redo()")).toBool());
+    QVERIFY(js("ZephPage.redo()").toBool());
     QTRY_COMPARE_WITH_TIMEOUT(m_device->zephDataCurrent(), recalled, 5000);
 
     // The "Live Vocal" slot of the output library onto output 4.
     const QString geqOf4 =
         QStringLiteral("JSON.stringify(ZephPage.app.data.current.outputs[3].geq)");
     const QString before = js(geqOf4).toString();
-    QVERIFY(js(QStringLiteral(
-                   "ZephPage.activate('library');var l=document.querySelectorAll('.library')[1];"
-                   "var s=l.querySelector('select');s.value='3';"
-                   "s.dispatchEvent(new Event('change'));"
-                   "l.querySelectorAll('.slot-row')[2].querySelectorAll('button')[1].click();true"))
-                .toBool());
+    QVERIFY(run("ZephPage.activate('library');var l=document.querySelectorAll('.library')[1];"
+                "var s=l.querySelector('select');s.value='3';s.dispatchEvent(new Event('change'));"
+                "l.querySelectorAll('.slot-row')[2].querySelectorAll('button')[1].click()"));
     QVERIFY(js(geqOf4).toString() != before);
     QTRY_VERIFY_WITH_TIMEOUT(m_device->zephDataCurrent() != recalled, 5000);
     const QString applied = m_device->zephDataCurrent();
-    QVERIFY(js(QStringLiteral("ZephPage.undo()")).toBool());
+    QVERIFY(js("ZephPage.undo()").toBool());
     QCOMPARE(js(geqOf4).toString(), before);
     QTRY_COMPARE_WITH_TIMEOUT(m_device->zephDataCurrent(), recalled, 5000);
-    QVERIFY(js(QStringLiteral("ZephPage.redo()")).toBool());
+    QVERIFY(js("ZephPage.redo()").toBool());
     QTRY_COMPARE_WITH_TIMEOUT(m_device->zephDataCurrent(), applied, 5000);
 
     // Three steps in all: the apply, the recall, the gain.
-    QCOMPARE(
-        js(QStringLiteral("(function(){var n=0;while(ZephPage.undo())++n;return n;})()")).toInt(),
-        3);
+    QCOMPARE(walkAll("undo"), 3);
     QTRY_COMPARE_WITH_TIMEOUT(m_device->zephDataCurrent(), start, 5000);
 }
 
@@ -260,29 +248,21 @@ void TestPageEdits::recallAndLibraryApplyAreOneStepEach()
 // undo, and the device ends where it began; all of them redo.
 void TestPageEdits::manyStepsUndoToTheStart()
 {
-    openPage(QStringLiteral("ZEPH-2208"));
+    openPage();
     const QString start = m_device->zephDataCurrent();
     const int steps = 130; // the last ten below -60 dB, where the fader steps 2 dB
     QVERIFY(
-        js(QStringLiteral(
-               "(function(){var f=document.querySelector('#section-inputs .group.fader .slider');"
-               "for(var i=0;i<%1;++i){f.dispatchEvent(new KeyboardEvent('keydown',"
-               "{key:'ArrowDown',bubbles:true}));f.dispatchEvent(new KeyboardEvent('keyup',"
-               "{key:'ArrowDown',bubbles:true}));}return true;})()")
-               .arg(steps))
-            .toBool());
-    QTRY_VERIFY_WITH_TIMEOUT(
-        valueAt(m_device->zephDataCurrent(), "inputs/0/fader_db").toDouble() < -60, 5000);
-    QCOMPARE(
-        js(QStringLiteral("(function(){var n=0;while(ZephPage.undo())++n;return n;})()")).toInt(),
-        steps);
+        run(QStringLiteral("var f=document.querySelector('#section-inputs .group.fader .slider');"
+                           "for(var i=0;i<%1;++i){f.dispatchEvent(new KeyboardEvent('keydown',"
+                           "{key:'ArrowDown',bubbles:true}));f.dispatchEvent(new KeyboardEvent("
+                           "'keyup',{key:'ArrowDown',bubbles:true}));}")
+                .arg(steps)));
+    QTRY_VERIFY_WITH_TIMEOUT(currentAt("inputs/0/fader_db").toDouble() < -60, 5000);
+    QCOMPARE(walkAll("undo"), steps);
     // (Calling the page's getter here would pass for the application's fetch.)
     QTRY_COMPARE_WITH_TIMEOUT(m_device->zephDataCurrent(), start, 5000);
-    QCOMPARE(
-        js(QStringLiteral("(function(){var n=0;while(ZephPage.redo())++n;return n;})()")).toInt(),
-        steps);
-    QTRY_COMPARE_WITH_TIMEOUT(valueAt(m_device->zephDataCurrent(), "inputs/0/fader_db").toDouble(),
-                              -80.0, 5000);
+    QCOMPARE(walkAll("redo"), steps);
+    QTRY_COMPARE_WITH_TIMEOUT(currentAt("inputs/0/fader_db").toDouble(), -80.0, 5000);
 }
 
 void TestPageEdits::graphicEqFadersStandUnderTheirBands_data()
@@ -297,12 +277,10 @@ void TestPageEdits::graphicEqFadersStandUnderTheirBands_data()
 void TestPageEdits::graphicEqFadersStandUnderTheirBands()
 {
     QFETCH(int, width);
-    openPage(QStringLiteral("ZEPH-2208"));
+    openPage();
     m_view->resize(width, 700);
-    QVERIFY(js(QStringLiteral("ZephPage.activate('outputs/1');var t=document.querySelector("
-                              "'.group.geq .toggle');if(t.getAttribute('aria-pressed')!='true')"
-                              "t.click();true"))
-                .toBool());
+    QVERIFY(run("ZephPage.activate('outputs/1');var t=document.querySelector("
+                "'.group.geq .toggle');if(t.getAttribute('aria-pressed')!='true')t.click()"));
     QVERIFY(waitFor(
         QStringLiteral("document.querySelector('canvas.geq-plot').clientWidth>%1").arg(width / 2)));
     const QString measure = QStringLiteral(
@@ -319,12 +297,11 @@ void TestPageEdits::graphicEqFadersStandUnderTheirBands()
         "done(JSON.stringify([peak,t.left+t.width/2]));});});});})(%1)");
     for (int band : {0, 3, 6, 11}) {
         // runJavaScript hands back no promise: the result is parked on the window.
-        QVERIFY(js(QStringLiteral("window.geqAt=null;") + measure.arg(band) +
-                   QStringLiteral(".then(function(v){window.geqAt=v;});true"))
-                    .toBool());
-        QVERIFY(waitFor(QStringLiteral("window.geqAt"), 5000));
+        QVERIFY(
+            run("window.geqAt=null;" + measure.arg(band) + ".then(function(v){window.geqAt=v;})"));
+        QVERIFY(waitFor("window.geqAt", 5000));
         const QJsonArray xs =
-            QJsonDocument::fromJson(js(QStringLiteral("window.geqAt")).toString().toUtf8()).array();
+            QJsonDocument::fromJson(js("window.geqAt").toString().toUtf8()).array();
         const double peak = xs.at(0).toDouble();
         const double fader = xs.at(1).toDouble();
         QVERIFY2(qAbs(peak - fader) <= 4,

@@ -12,7 +12,6 @@
 
 #include <QElapsedTimer>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QWebEngineView>
@@ -31,7 +30,7 @@ private Q_SLOTS:
     void cleanup() { tearDownProject(); }
     void showsDeviceDataAsTheMixerWroteIt_data();
     void showsDeviceDataAsTheMixerWroteIt();
-    void editsThroughControlsReachTheDevice_data();
+    void editsThroughControlsReachTheDevice_data() { showsDeviceDataAsTheMixerWroteIt_data(); }
     void editsThroughControlsReachTheDevice();
     void banksAndLibrariesReachTheDevice();
     void changesToTheDeviceShowInThePage();
@@ -40,7 +39,7 @@ private Q_SLOTS:
     void keysStepTypeAndReset();
     void rollBackShowsTheSnapshotAgain();
     void pageLoadedAgainComesBackWhereTheUserWas();
-    void everyControlHasAnAccessibleName_data();
+    void everyControlHasAnAccessibleName_data() { showsDeviceDataAsTheMixerWroteIt_data(); }
     void everyControlHasAnAccessibleName();
     void dragRedrawsThePlotAndTheLastPositionIsKept();
 };
@@ -60,41 +59,34 @@ void TestSettingsPages::showsDeviceDataAsTheMixerWroteIt()
     openPage(model);
     qInfo().noquote()
         << QStringLiteral("page load to data shown (%1): %2 ms").arg(model).arg(m_loadMs);
-    qInfo().noquote()
-        << QStringLiteral("page load to data shown in the page (%1): %2 ms "
-                          "(scripts run at %3 ms, channel up at %4 ms, data read at %5 ms)")
-               .arg(model)
-               .arg(js(QStringLiteral("ZephPage.perf.shownAt")).toDouble(), 0, 'f', 1)
-               .arg(js(QStringLiteral("ZephPage.perf.startAt")).toDouble(), 0, 'f', 1)
-               .arg(js(QStringLiteral("ZephPage.perf.channelAt")).toDouble(), 0, 'f', 1)
-               .arg(js(QStringLiteral("ZephPage.perf.dataReadAt")).toDouble(), 0, 'f', 1);
-    QCOMPARE(
-        js(QStringLiteral("document.querySelector('.strip .strip-name').textContent")).toString(),
-        QStringLiteral("Vocal 1"));
-    QCOMPARE(js(QStringLiteral("document.getElementById('notice').hidden")).toBool(), true);
-    QCOMPARE(js(QStringLiteral("!!document.getElementById('tab-network')")).toBool(),
+    const auto at = [this](const QString &mark) {
+        return QString::number(js("ZephPage.perf." + mark).toDouble(), 'f', 1);
+    };
+    qInfo().noquote() << QStringLiteral(
+                             "page load to data shown in the page (%1): %2 ms "
+                             "(scripts run at %3 ms, channel up at %4 ms, data read at %5 ms)")
+                             .arg(model, at("shownAt"), at("startAt"), at("channelAt"),
+                                  at("dataReadAt"));
+    QCOMPARE(js("document.querySelector('.strip .strip-name').textContent").toString(),
+             QStringLiteral("Vocal 1"));
+    QCOMPARE(js("document.getElementById('notice').hidden").toBool(), true);
+    QCOMPARE(js("!!document.getElementById('tab-network')").toBool(),
              model == QStringLiteral("ZEPH-2208NET"));
 
-    QCOMPARE(js(QStringLiteral("getZephDataCurrent()")).toString(), m_device->zephDataCurrent());
-    QCOMPARE(js(QStringLiteral("getZephData12BandEq()")).toString(), m_device->zephData12BandEq());
-    QCOMPARE(js(QStringLiteral("getZephData4BandEq()")).toString(), m_device->zephData4BandEq());
-    for (int bank = 0; bank < 8; ++bank) {
-        QCOMPARE(js(QStringLiteral("getZephDataPreset(%1)").arg(bank)).toString(),
-                 m_device->zephDataPreset().at(bank));
-    }
-    for (int bank = 0; bank < 40; ++bank) {
-        QCOMPARE(js(QStringLiteral("getZephDataPartialPreset(%1)").arg(bank)).toString(),
-                 m_device->zephDataPartialPreset().at(bank));
-    }
-    const QJsonObject info = parse(js(QStringLiteral("getDeviceInfo()")).toString());
-    QCOMPARE(info.value(QStringLiteral("name")).toString(), QStringLiteral("Stage"));
-    QCOMPARE(info.value(QStringLiteral("deviceid")).toInt(), 7);
+    QCOMPARE(
+        js("[getZephDataCurrent(), getZephData12BandEq(), getZephData4BandEq()]").toStringList(),
+        (QStringList{m_device->zephDataCurrent(), m_device->zephData12BandEq(),
+                     m_device->zephData4BandEq()}));
+    QCOMPARE(js("Array.from({length: 8}, function (_, b) { return getZephDataPreset(b); })")
+                 .toStringList(),
+             m_device->zephDataPreset());
+    QCOMPARE(js("Array.from({length: 40}, function (_, b) { return getZephDataPartialPreset(b); })")
+                 .toStringList(),
+             m_device->zephDataPartialPreset());
+    QCOMPARE(
+        js("(function(i){return i.name+'/'+i.deviceid})(JSON.parse(getDeviceInfo()))").toString(),
+        QStringLiteral("Stage/7"));
     QCOMPARE(m_project->isEdited(), false);
-}
-
-void TestSettingsPages::editsThroughControlsReachTheDevice_data()
-{
-    showsDeviceDataAsTheMixerWroteIt_data();
 }
 
 void TestSettingsPages::editsThroughControlsReachTheDevice()
@@ -109,92 +101,76 @@ void TestSettingsPages::editsThroughControlsReachTheDevice()
     connect(m_device.get(), &QovAppDeviceModelInternal::zephDataCurrentChanged, this,
             [&] { updatedAfterMs = updatedAfterMs < 0 ? timer.elapsed() : updatedAfterMs; });
     timer.start();
-    QVERIFY(js(QStringLiteral(
-                   "document.querySelector('#section-inputs .group.preamp .slider').dispatchEvent("
-                   "new KeyboardEvent('keydown',{key:'ArrowUp',bubbles:true}));true"))
-                .toBool());
+    QVERIFY(run("document.querySelector('#section-inputs .group.preamp .slider').dispatchEvent("
+                "new KeyboardEvent('keydown',{key:'ArrowUp',bubbles:true}))"));
     // The fetch may be done before the script's own result is back.
     QTRY_VERIFY_WITH_TIMEOUT(currentChanged.count() > 0, 5000);
     qInfo().noquote()
         << QStringLiteral("edit to device updated (%1): %2 ms").arg(model).arg(updatedAfterMs);
     qInfo().noquote() << QStringLiteral("edit to zephDataChanged in the page (%1): %2 ms")
                              .arg(model)
-                             .arg(js(QStringLiteral("ZephPage.perf.editToReportMs[0]")).toDouble(),
-                                  0, 'f', 2);
-    QCOMPARE(valueAt(m_device->zephDataCurrent(), "inputs/0/gain_db").toDouble(), 39.0);
+                             .arg(js("ZephPage.perf.editToReportMs[0]").toDouble(), 0, 'f', 2);
+    QCOMPARE(currentAt("inputs/0/gain_db").toDouble(), 39.0);
     QVERIFY(m_project->isEdited());
 
     // A channel name typed in, cut to the strip's twelve characters.
-    setField(QStringLiteral("#section-inputs .detail-head input.name"),
-             QStringLiteral("Lead vocal microphone"));
-    QTRY_COMPARE_WITH_TIMEOUT(valueAt(m_device->zephDataCurrent(), "inputs/0/name").toString(),
-                              QStringLiteral("Lead vocal m"), 5000);
+    setField("#section-inputs .detail-head input.name", "Lead vocal microphone");
+    QTRY_COMPARE_WITH_TIMEOUT(currentAt("inputs/0/name").toString(), QStringLiteral("Lead vocal m"),
+                              5000);
 
     // The device's own name, read back through getDeviceInfo.
-    setField(QStringLiteral("#topbar input.device-name"), QStringLiteral("Balcony <rack>"));
+    setField("#topbar input.device-name", "Balcony <rack>");
     QTRY_COMPARE_WITH_TIMEOUT(m_device->deviceName(), QStringLiteral("Balcony rack"), 5000);
 
     if (model == QStringLiteral("ZEPH-2208NET")) {
-        QVERIFY(js(QStringLiteral("ZephPage.activate('network');var s=document.querySelector("
-                                  "'#section-network .tx-row select');s.value='main L';"
-                                  "s.dispatchEvent(new Event('change'));true"))
-                    .toBool());
-        QTRY_COMPARE_WITH_TIMEOUT(
-            valueAt(m_device->zephDataCurrent(), "network_audio/tx/0/source").toString(),
-            QStringLiteral("main L"), 5000);
+        QVERIFY(run("ZephPage.activate('network');var s=document.querySelector("
+                    "'#section-network .tx-row select');s.value='main L';"
+                    "s.dispatchEvent(new Event('change'))"));
+        QTRY_COMPARE_WITH_TIMEOUT(currentAt("network_audio/tx/0/source").toString(),
+                                  QStringLiteral("main L"), 5000);
     }
 }
 
 // Store through the page's buttons and its confirmation dialog; each bank reaches the device.
 void TestSettingsPages::banksAndLibrariesReachTheDevice()
 {
-    openPage(QStringLiteral("ZEPH-2208"));
-    const QString accept = QStringLiteral("document.querySelector('#dialog .accept').click();true");
+    openPage();
+    const QString accept = QStringLiteral("#dialog .accept");
 
-    QVERIFY(js(QStringLiteral("ZephPage.activate('presets');"
-                              "document.querySelectorAll('.bank-row .store')[4].click();true"))
-                .toBool());
-    QVERIFY(waitFor(QStringLiteral("!document.getElementById('dialog').hidden")));
-    setField(QStringLiteral("#dialog input.name"), QStringLiteral("Wedding"));
-    QVERIFY(js(accept).toBool());
+    QVERIFY(run("ZephPage.activate('presets');"
+                "document.querySelectorAll('.bank-row .store')[4].click()"));
+    QVERIFY(waitFor("!document.getElementById('dialog').hidden"));
+    setField("#dialog input.name", "Wedding");
+    QVERIFY(click(accept));
     QTRY_COMPARE_WITH_TIMEOUT(valueAt(m_device->zephDataPreset().at(4), "name").toString(),
                               QStringLiteral("Wedding"), 5000);
     QCOMPARE(valueAt(m_device->zephDataPreset().at(4), "stored").toBool(), true);
 
     // Overwriting a stored preset asks first; cancelling leaves it alone.
     const QString before = m_device->zephDataPreset().at(0);
-    QVERIFY(js(QStringLiteral("document.querySelectorAll('.bank-row .store')[0].click();"
-                              "document.querySelector('#dialog h2').textContent"))
+    QVERIFY(js("document.querySelectorAll('.bank-row .store')[0].click();"
+               "document.querySelector('#dialog h2').textContent")
                 .toString()
                 .startsWith(QStringLiteral("Overwrite")));
-    QVERIFY(js(QStringLiteral("document.querySelector('#dialog .reject').click();true")).toBool());
+    QVERIFY(click("#dialog .reject"));
     QTest::qWait(200);
     QCOMPARE(m_device->zephDataPreset().at(0), before);
 
     // A partial preset of channel 2's mute only.
-    QVERIFY(
-        js(QStringLiteral(
-               "ZephPage.activate('partial');document.querySelectorAll('.partial-row')[5].click();"
-               "var p=document.querySelectorAll('.partial-editor .picker');"
-               "p[0].children[1].click();p[1].children[5].click();"
-               "document.querySelector('.partial-editor button.accent').click();true"))
-            .toBool());
+    QVERIFY(run("ZephPage.activate('partial');document.querySelectorAll('.partial-row')[5].click();"
+                "var p=document.querySelectorAll('.partial-editor .picker');"
+                "p[0].children[1].click();p[1].children[5].click();"
+                "document.querySelector('.partial-editor button.accent').click()"));
     QTRY_VERIFY_WITH_TIMEOUT(valueAt(m_device->zephDataPartialPreset().at(5), "stored").toBool(),
                              5000);
-    QCOMPARE(
-        parse(m_device->zephDataPartialPreset().at(5)).value(QStringLiteral("inputs")).toArray(),
-        (QJsonArray{QJsonObject{{QStringLiteral("ch"), 2}, {QStringLiteral("mute"), false}}}));
+    QCOMPARE(valueAt(m_device->zephDataPartialPreset().at(5), "inputs").toArray(),
+             (QJsonArray{QJsonObject{{"ch", 2}, {"mute", false}}}));
 
     // Channel 7's EQ into slot 9 of the channel library.
-    QVERIFY(js(QStringLiteral(
-                   "ZephPage.activate('library');"
-                   "document.querySelectorAll('.library')[0].querySelector('select').value='6';"
-                   "document.querySelectorAll('.library')[0].querySelector('select')"
-                   ".dispatchEvent(new Event('change'));"
-                   "document.querySelectorAll('.library')[0].querySelectorAll('.slot-row')[8]"
-                   ".querySelector('button').click();true"))
-                .toBool());
-    QVERIFY(js(accept).toBool());
+    QVERIFY(run("ZephPage.activate('library');var l=document.querySelectorAll('.library')[0];"
+                "var s=l.querySelector('select');s.value='6';s.dispatchEvent(new Event('change'));"
+                "l.querySelectorAll('.slot-row')[8].querySelector('button').click()"));
+    QVERIFY(click(accept));
     QTRY_COMPARE_WITH_TIMEOUT(valueAt(m_device->zephData4BandEq(), "entries/8/name").toString(),
                               QStringLiteral("Kick"), 5000);
     QVERIFY(m_project->isEdited());
@@ -202,74 +178,65 @@ void TestSettingsPages::banksAndLibrariesReachTheDevice()
 
 void TestSettingsPages::changesToTheDeviceShowInThePage()
 {
-    openPage(QStringLiteral("ZEPH-2208NET"));
+    openPage("ZEPH-2208NET");
     QJsonObject current = parse(m_device->zephDataCurrent());
-    QJsonArray inputs = current.value(QStringLiteral("inputs")).toArray();
+    QJsonArray inputs = current.value("inputs").toArray();
     QJsonObject channel = inputs.at(1).toObject();
-    channel.insert(QStringLiteral("name"), QStringLiteral("Choir"));
+    channel.insert("name", "Choir");
     inputs.replace(1, channel);
-    current.insert(QStringLiteral("inputs"), inputs);
+    current.insert("inputs", inputs);
     m_device->setZephDataCurrent(compact(current));
-    QVERIFY(waitFor(
-        QStringLiteral("document.querySelectorAll('.strip .strip-name')[1].textContent=='Choir'")));
+    QVERIFY(waitFor("document.querySelectorAll('.strip .strip-name')[1].textContent=='Choir'"));
 
     QJsonObject preset = parse(m_device->zephDataPreset().at(6));
-    preset.insert(QStringLiteral("name"), QStringLiteral("Gala"));
-    preset.insert(QStringLiteral("stored"), true);
+    preset.insert("name", "Gala");
+    preset.insert("stored", true);
     m_device->setZephDataPreset(6, compact(preset));
-    QVERIFY(js(QStringLiteral("ZephPage.activate('presets');true")).toBool());
-    QVERIFY(waitFor(
-        QStringLiteral("document.querySelectorAll('.bank-row input.name')[6].value=='Gala'")));
+    QVERIFY(run("ZephPage.activate('presets')"));
+    QVERIFY(waitFor("document.querySelectorAll('.bank-row input.name')[6].value=='Gala'"));
     m_device->setDeviceName(QStringLiteral("Renamed"));
-    QVERIFY(waitFor(
-        QStringLiteral("document.querySelector('#topbar input.device-name').value=='Renamed'")));
+    QVERIFY(waitFor("document.querySelector('#topbar input.device-name').value=='Renamed'"));
 }
 
 void TestSettingsPages::emptyDataShowsFactoryStateWithNotice()
 {
-    openPage(QStringLiteral("ZEPH-2208"), false);
-    QCOMPARE(js(QStringLiteral("document.getElementById('notice').hidden")).toBool(), false);
-    QCOMPARE(js(QStringLiteral("document.querySelectorAll('.strip .strip-name')[5].textContent"))
-                 .toString(),
+    openPage("ZEPH-2208", false);
+    QCOMPARE(js("document.getElementById('notice').hidden").toBool(), false);
+    QCOMPARE(js("document.querySelectorAll('.strip .strip-name')[5].textContent").toString(),
              QStringLiteral("Bass DI"));
     m_device->setZephDataCurrent(QStringLiteral("{\"inputs\": [broken"));
-    QVERIFY(waitFor(QStringLiteral(
-        "document.querySelector('#notice .text').textContent.indexOf('could not be read')>=0")));
+    QVERIFY(waitFor(
+        "document.querySelector('#notice .text').textContent.indexOf('could not be read')>=0"));
 }
 
 void TestSettingsPages::topBarFollowsStatusAndForwardsActions()
 {
-    openPage(QStringLiteral("ZEPH-2208"), true, {QStringLiteral("Balcony")});
+    openPage("ZEPH-2208", true, {"Balcony"});
     // The switcher lists the project's devices and follows the page the window shows.
-    QCOMPARE(
-        js(QStringLiteral("Array.prototype.map.call(document.querySelectorAll('.switcher option'),"
-                          "function(o){return o.textContent}).join('|')"))
-            .toString(),
-        QStringLiteral("1. Stage · ZEPH-2208|2. Balcony · ZEPH-2208"));
-    QCOMPARE(js(QStringLiteral("document.querySelector('#topbar button.icon').disabled")).toBool(),
-             true);
-    QVERIFY(js(QStringLiteral("document.querySelectorAll('#topbar button.icon')[1].click();true"))
-                .toBool());
+    QCOMPARE(js("Array.prototype.map.call(document.querySelectorAll('.switcher option'),"
+                "function(o){return o.textContent}).join('|')")
+                 .toString(),
+             QStringLiteral("1. Stage · ZEPH-2208|2. Balcony · ZEPH-2208"));
+    QCOMPARE(js("document.querySelector('#topbar button.icon').disabled").toBool(), true);
+    QVERIFY(run("document.querySelectorAll('#topbar button.icon')[1].click()"));
     QTRY_COMPARE_WITH_TIMEOUT(m_window->currentPage(), 2, 5000);
-    QVERIFY(waitFor(QStringLiteral("document.querySelector('.switcher').value=='1'")));
+    QVERIFY(waitFor("document.querySelector('.switcher').value=='1'"));
 
     const QString actions = QStringLiteral(
         "Array.prototype.map.call(document.querySelectorAll('.status-actions button'),"
         "function(b){return b.textContent}).join()");
     QCOMPARE(js(actions).toString(), QStringLiteral("Connect"));
     m_device->setStatus(QovAppDeviceModelInternal::MISSING);
-    QVERIFY(waitFor(actions + QStringLiteral("=='Reconnect,Disconnect'")));
-    QCOMPARE(js(QStringLiteral("document.querySelector('.status-text').textContent")).toString(),
+    QVERIFY(waitFor(actions + "=='Reconnect,Disconnect'"));
+    QCOMPARE(js("document.querySelector('.status-text').textContent").toString(),
              QStringLiteral("Missing"));
-    QVERIFY(js(QStringLiteral("document.querySelector('.status-actions .reconnect').click();true"))
-                .toBool());
-    QTRY_COMPARE_WITH_TIMEOUT(m_window->calls, QStringList{QStringLiteral("reconnectDevice Stage")},
-                              5000);
+    QVERIFY(click(".status-actions .reconnect"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->calls, QStringList{"reconnectDevice Stage"}, 5000);
     m_device->setStatus(QovAppDeviceModelInternal::CONNECTED);
-    QVERIFY(waitFor(actions + QStringLiteral("=='Disconnect'")));
-    QVERIFY(js(QStringLiteral("document.querySelector('#topbar .save').click();true")).toBool());
+    QVERIFY(waitFor(actions + "=='Disconnect'"));
+    QVERIFY(click("#topbar .save"));
     QTRY_VERIFY_WITH_TIMEOUT(m_window->calls.contains(QStringLiteral("saveProject")), 5000);
-    QVERIFY(js(QStringLiteral("document.querySelector('#topbar .back').click();true")).toBool());
+    QVERIFY(click("#topbar .back"));
     QTRY_COMPARE_WITH_TIMEOUT(m_window->currentPage(), 0, 5000);
 }
 
@@ -278,63 +245,54 @@ void TestSettingsPages::topBarFollowsStatusAndForwardsActions()
 // holding exactly what the page shows.
 void TestSettingsPages::keysStepTypeAndReset()
 {
-    openPage(QStringLiteral("ZEPH-2208"));
+    openPage();
     const QString fader = QStringLiteral("#section-inputs .group.fader .slider");
     const QString pan = QStringLiteral("#section-inputs .group.fader .slider:last-child");
     const QString gain = QStringLiteral("#section-inputs .group.preamp .slider");
     const QString phantom = QStringLiteral("#section-inputs .group.preamp .toggle");
-    QCOMPARE(press(fader, QStringLiteral("ArrowDown"), 3), QStringLiteral("−1.5 dB"));
-    QCOMPARE(press(fader, QStringLiteral("PageUp")), QStringLiteral("3.5 dB"));
-    QCOMPARE(press(fader, QStringLiteral("Delete")), QStringLiteral("0.0 dB"));
-    QCOMPARE(press(fader, QStringLiteral("Home")), QStringLiteral("−∞ dB"));
-    QCOMPARE(press(fader, QStringLiteral("End")), QStringLiteral("10.0 dB"));
-    QCOMPARE(press(pan, QStringLiteral("ArrowLeft"), 4), QStringLiteral("L 4"));
-    QVERIFY(js(QStringLiteral("document.querySelector(%1).dispatchEvent(new MouseEvent('dblclick',"
-                              "{bubbles:true}));true")
-                   .arg(jsString(pan)))
-                .toBool());
-    QCOMPARE(js(QStringLiteral("document.querySelector(%1).getAttribute('aria-valuetext')")
-                    .arg(jsString(pan)))
-                 .toString(),
-             QStringLiteral("C"));
-    QCOMPARE(press(phantom, QStringLiteral("ArrowRight")), QStringLiteral("true"));
-    QCOMPARE(press(phantom, QStringLiteral("Delete")), QStringLiteral("false"));
+    QCOMPARE(press(fader, "ArrowDown", 3), QStringLiteral("−1.5 dB"));
+    QCOMPARE(press(fader, "PageUp"), QStringLiteral("3.5 dB"));
+    QCOMPARE(press(fader, "Delete"), QStringLiteral("0.0 dB"));
+    QCOMPARE(press(fader, "Home"), QStringLiteral("−∞ dB"));
+    QCOMPARE(press(fader, "End"), QStringLiteral("10.0 dB"));
+    QCOMPARE(press(pan, "ArrowLeft", 4), QStringLiteral("L 4"));
+    const auto shows = [this](const QString &selector) {
+        return js(QStringLiteral("document.querySelector(%1).getAttribute('aria-valuetext')")
+                      .arg(jsString(selector)))
+            .toString();
+    };
+    QVERIFY(run(QStringLiteral("document.querySelector(%1).dispatchEvent(new MouseEvent('dblclick',"
+                               "{bubbles:true}))")
+                    .arg(jsString(pan))));
+    QCOMPARE(shows(pan), QStringLiteral("C"));
+    QCOMPARE(press(phantom, "ArrowRight"), QStringLiteral("true"));
+    QCOMPARE(press(phantom, "Delete"), QStringLiteral("false"));
 
     // Enter opens the value for typing; a value beyond the range is clamped.
-    press(gain, QStringLiteral("Enter"));
-    press(gain + QStringLiteral(" input.typein"), QStringLiteral("Escape"));
-    QCOMPARE(js(QStringLiteral("document.querySelectorAll('input.typein').length")).toInt(), 0);
-    press(gain, QStringLiteral("Enter"));
-    QVERIFY(js(QStringLiteral("var t=document.querySelector('input.typein');t.value='75';"
-                              "t.dispatchEvent(new KeyboardEvent('keydown',{key:'Enter'}));true"))
-                .toBool());
-    QCOMPARE(js(QStringLiteral("document.querySelector(%1).getAttribute('aria-valuetext')")
-                    .arg(jsString(gain)))
-                 .toString(),
-             QStringLiteral("60 dB"));
+    press(gain, "Enter");
+    press(gain + " input.typein", "Escape");
+    QCOMPARE(js("document.querySelectorAll('input.typein').length").toInt(), 0);
+    press(gain, "Enter");
+    QVERIFY(run("var t=document.querySelector('input.typein');t.value='75';"
+                "t.dispatchEvent(new KeyboardEvent('keydown',{key:'Enter'}))"));
+    QCOMPARE(shows(gain), QStringLiteral("60 dB"));
 
     // The EQ plot: 3 picks the high-mid band, arrows raise it, Delete flattens it.
     const QString plot = QStringLiteral("#section-inputs canvas.eq-plot");
-    press(plot, QStringLiteral("3"));
-    press(plot, QStringLiteral("ArrowUp"), 2);
-    QCOMPARE(
-        js(QStringLiteral("ZephPage.app.data.current.inputs[0].eq.bands[2].gain_db")).toDouble(),
-        3.0);
-    press(plot, QStringLiteral("Delete"));
-    QCOMPARE(
-        js(QStringLiteral("ZephPage.app.data.current.inputs[0].eq.bands[2].gain_db")).toDouble(),
-        0.0);
+    const QString band3 = QStringLiteral("ZephPage.app.data.current.inputs[0].eq.bands[2].gain_db");
+    press(plot, "3");
+    press(plot, "ArrowUp", 2);
+    QCOMPARE(js(band3).toDouble(), 3.0);
+    press(plot, "Delete");
+    QCOMPARE(js(band3).toDouble(), 0.0);
 
     // A name: typed, then Escape takes back what it was on entry.
     const QString name = QStringLiteral("#section-inputs .detail-head input.name");
-    setField(name, QStringLiteral("Oops"));
-    QCOMPARE(press(name, QStringLiteral("Escape")), QStringLiteral("Vocal 1"));
+    setField(name, "Oops");
+    QCOMPARE(press(name, "Escape"), QStringLiteral("Vocal 1"));
 
-    QTRY_VERIFY_WITH_TIMEOUT(js(QStringLiteral("ZephPage.app.reporter.settled()")).toBool(), 5000);
-    const QString current = m_device->zephDataCurrent();
-    const auto channel = [&current](const char *key) {
-        return valueAt(current, QStringLiteral("inputs/0/") + QLatin1String(key));
-    };
+    QTRY_VERIFY_WITH_TIMEOUT(js("ZephPage.app.reporter.settled()").toBool(), 5000);
+    const auto channel = [this](const QString &key) { return currentAt("inputs/0/" + key); };
     QCOMPARE(channel("fader_db").toDouble(), 10.0);
     QCOMPARE(channel("pan").toInt(), 0);
     QCOMPARE(channel("gain_db").toDouble(), 60.0);
@@ -355,36 +313,30 @@ void TestSettingsPages::keysStepTypeAndReset()
                       .arg(jsString(key)))
             .toInt();
     };
-    QCOMPARE(stripAfter(QStringLiteral("inputs"), 0, QStringLiteral("ArrowLeft")), 7);
-    QCOMPARE(stripAfter(QStringLiteral("inputs"), 3, QStringLiteral("ArrowRight")), 4);
-    QCOMPARE(stripAfter(QStringLiteral("outputs"), 7, QStringLiteral("ArrowRight")), 0);
-    QCOMPARE(stripAfter(QStringLiteral("outputs"), 2, QStringLiteral("ArrowLeft")), 1);
+    QCOMPARE(stripAfter("inputs", 0, "ArrowLeft"), 7);
+    QCOMPARE(stripAfter("inputs", 3, "ArrowRight"), 4);
+    QCOMPARE(stripAfter("outputs", 7, "ArrowRight"), 0);
+    QCOMPARE(stripAfter("outputs", 2, "ArrowLeft"), 1);
 }
 
 // The application's roll-back writes whole lists into the device; the page shows them.
 void TestSettingsPages::rollBackShowsTheSnapshotAgain()
 {
-    openPage(QStringLiteral("ZEPH-2208NET"));
+    openPage("ZEPH-2208NET");
     m_view->snapShot();
-    QCOMPARE(press(QStringLiteral("#section-inputs .group.preamp .slider"),
-                   QStringLiteral("ArrowUp"), 2),
-             QStringLiteral("40 dB"));
-    QVERIFY(js(QStringLiteral("ZephPage.activate('presets');"
-                              "document.querySelectorAll('.bank-row .store')[7].click();"
-                              "document.querySelector('#dialog .accept').click();true"))
-                .toBool());
+    QCOMPARE(press("#section-inputs .group.preamp .slider", "ArrowUp", 2), QStringLiteral("40 dB"));
+    QVERIFY(run("ZephPage.activate('presets');"
+                "document.querySelectorAll('.bank-row .store')[7].click();"
+                "document.querySelector('#dialog .accept').click()"));
     QTRY_VERIFY_WITH_TIMEOUT(valueAt(m_device->zephDataPreset().at(7), "stored").toBool(), 5000);
     QTRY_VERIFY_WITH_TIMEOUT(m_device->zephDataCurrent().contains(QStringLiteral("\"gain_db\":40")),
                              5000);
 
     m_view->jsApi()->rollBack();
-    QVERIFY(waitFor(QStringLiteral(
-        "document.querySelectorAll('.bank-row .bank-state')[7].textContent=='empty'")));
-    QVERIFY(js(QStringLiteral("ZephPage.activate('inputs');true")).toBool());
-    QVERIFY(waitFor(
-        QStringLiteral("document.querySelector('.strip .strip-gain').textContent=='38 dB'")));
-    QCOMPARE(js(QStringLiteral("getZephDataCurrent()")).toString(),
-             factoryText(QStringLiteral("ZEPH-2208NET"), 7));
+    QVERIFY(waitFor("document.querySelectorAll('.bank-row .bank-state')[7].textContent=='empty'"));
+    QVERIFY(run("ZephPage.activate('inputs')"));
+    QVERIFY(waitFor("document.querySelector('.strip .strip-gain').textContent=='38 dB'"));
+    QCOMPARE(js("getZephDataCurrent()").toString(), factoryText(QStringLiteral("ZEPH-2208NET"), 7));
 }
 
 // The web view of a page out of sight may be released and the page loaded afresh later: it comes
@@ -392,12 +344,10 @@ void TestSettingsPages::rollBackShowsTheSnapshotAgain()
 // a page writes there is kept only when it is a place on the page.
 void TestSettingsPages::pageLoadedAgainComesBackWhereTheUserWas()
 {
-    openPage(QStringLiteral("ZEPH-2208NET"));
+    openPage("ZEPH-2208NET");
     m_view->resize(900, 380);
     QovJsApi *bridge = m_view->jsApi();
-    QVERIFY(js(QStringLiteral("ZephPage.activate('outputs/3', true);"
-                              "window.scrollTo(0, 120);true"))
-                .toBool());
+    QVERIFY(run("ZephPage.activate('outputs/3', true);window.scrollTo(0, 120)"));
     const QString place = QStringLiteral("{\"view\":\"outputs/3\",\"scroll\":120}");
     QTRY_COMPARE_WITH_TIMEOUT(bridge->viewState(), place, 5000);
 
@@ -410,8 +360,8 @@ void TestSettingsPages::pageLoadedAgainComesBackWhereTheUserWas()
         js(QStringLiteral("ZephPage.app.api.rememberView(%1);true").arg(jsString(hostile)));
     }
     // A round trip through the channel: the writes above have been handled by now.
-    js(QStringLiteral("ZephPage.app.api.getDeviceList(function () { window.roundTrip = true; });"));
-    QVERIFY(waitFor(QStringLiteral("window.roundTrip === true")));
+    js("ZephPage.app.api.getDeviceList(function () { window.roundTrip = true; });");
+    QVERIFY(waitFor("window.roundTrip === true"));
     QCOMPARE(bridge->viewState(), place);
 
     m_view->hide();
@@ -419,18 +369,11 @@ void TestSettingsPages::pageLoadedAgainComesBackWhereTheUserWas()
     QVERIFY(!m_view->webView());
     m_view->show();
     QVERIFY(m_view->webView());
-    QVERIFY(waitFor(QStringLiteral("!!document.body && document.body.classList.contains('ready')"),
-                    20000));
-    QCOMPARE(js(QStringLiteral("ZephPage.app.activeSection.id")).toString(),
-             QStringLiteral("outputs"));
-    QCOMPARE(js(QStringLiteral("ZephPage.app.activeSection.selected()")).toInt(), 2);
-    QVERIFY(waitFor(QStringLiteral("window.scrollY === 120")));
+    QVERIFY(waitReady());
+    QCOMPARE(js("ZephPage.app.activeSection.id").toString(), QStringLiteral("outputs"));
+    QCOMPARE(js("ZephPage.app.activeSection.selected()").toInt(), 2);
+    QVERIFY(waitFor("window.scrollY === 120"));
     QCOMPARE(bridge->viewState(), place);
-}
-
-void TestSettingsPages::everyControlHasAnAccessibleName_data()
-{
-    showsDeviceDataAsTheMixerWroteIt_data();
 }
 
 // What a screen reader finds on every section of the page: each control has a role and a name,
@@ -478,7 +421,7 @@ void TestSettingsPages::everyControlHasAnAccessibleName()
 // device holds where the band was let go, although the bridge drops notices while it fetches.
 void TestSettingsPages::dragRedrawsThePlotAndTheLastPositionIsKept()
 {
-    openPage(QStringLiteral("ZEPH-2208"));
+    openPage();
     const QString drag = QStringLiteral(
         "(function(){var c=document.querySelector('canvas.eq-plot');c.scrollIntoView();"
         "var b=c.getBoundingClientRect();var p=ZephPage.plotPerf();var f0=p.frames;var d0=p.drawMs;"
@@ -496,35 +439,29 @@ void TestSettingsPages::dragRedrawsThePlotAndTheLastPositionIsKept()
         "ev('pointermove',h.x+(b.width/3)*Math.sin(t/150),h.y+20*Math.cos(t/150));"
         "requestAnimationFrame(step);})();return true;})()");
     // What the view offers at all: animation frames per second with nothing to draw.
-    QVERIFY(
-        js(QStringLiteral("(function(){var n=0,t0=performance.now();window.idleRate=null;"
-                          "(function f(){var t=performance.now()-t0;if(t>500){window.idleRate="
-                          "n*1000/t;return;}n++;requestAnimationFrame(f);})();return true;})()"))
-            .toBool());
-    QVERIFY(waitFor(QStringLiteral("window.idleRate"), 5000));
+    QVERIFY(run("(function(){var n=0,t0=performance.now();window.idleRate=null;"
+                "(function f(){var t=performance.now()-t0;if(t>500){window.idleRate="
+                "n*1000/t;return;}n++;requestAnimationFrame(f);})();})()"));
+    QVERIFY(waitFor("window.idleRate", 5000));
     qInfo().noquote() << QStringLiteral("animation frames of the idle view: %1 fps")
-                             .arg(js(QStringLiteral("window.idleRate")).toDouble(), 0, 'f', 1);
+                             .arg(js("window.idleRate").toDouble(), 0, 'f', 1);
     QVERIFY(js(drag).toBool());
-    QVERIFY(waitFor(QStringLiteral("window.dragResult"), 5000));
-    const double fps = js(QStringLiteral("window.dragResult.fps")).toDouble();
-    const double draw = js(QStringLiteral("window.dragResult.draw")).toDouble();
-    const double views = js(QStringLiteral("window.dragResult.views")).toDouble();
+    QVERIFY(waitFor("window.dragResult", 5000));
+    const double fps = js("window.dragResult.fps").toDouble();
     qInfo().noquote()
         << QStringLiteral("plot redraw rate while dragging: %1 fps").arg(fps, 0, 'f', 1);
-    qInfo().noquote()
-        << QStringLiteral("plot drawing per dragged frame: %1 ms").arg(draw, 0, 'f', 2);
-    qInfo().noquote()
-        << QStringLiteral("views following the drag, per frame: %1 ms").arg(views, 0, 'f', 2);
+    qInfo().noquote() << QStringLiteral("plot drawing per dragged frame: %1 ms")
+                             .arg(js("window.dragResult.draw").toDouble(), 0, 'f', 2);
+    qInfo().noquote() << QStringLiteral("views following the drag, per frame: %1 ms")
+                             .arg(js("window.dragResult.views").toDouble(), 0, 'f', 2);
     // The rate depends on how busy the machine is (the figure above is for the log); a plot
     // that stopped following the drag draws once or not at all.
     QVERIFY2(fps > 2, "the plot hardly redrew while a band was dragged");
 
     const double pageFreq =
-        js(QStringLiteral("ZephPage.app.data.current.inputs[0].eq.bands[1].freq_hz")).toDouble();
+        js("ZephPage.app.data.current.inputs[0].eq.bands[1].freq_hz").toDouble();
     QVERIFY(pageFreq != 350.0);
-    QTRY_COMPARE_WITH_TIMEOUT(
-        valueAt(m_device->zephDataCurrent(), "inputs/0/eq/bands/1/freq_hz").toDouble(), pageFreq,
-        5000);
+    QTRY_COMPARE_WITH_TIMEOUT(currentAt("inputs/0/eq/bands/1/freq_hz").toDouble(), pageFreq, 5000);
 }
 
 QTEST_MAIN(TestSettingsPages)

@@ -1,6 +1,5 @@
 #include "pagetestutil.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>

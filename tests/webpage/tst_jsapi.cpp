@@ -32,6 +32,14 @@ QJsonObject dataOf(const QovAppDeviceModel &device)
     return device->zephDataSets().toDataObject();
 }
 
+// A device's name, id and header colour as "name/id/colour".
+QString identityOf(const QovAppDeviceModel &device)
+{
+    return QStringLiteral("%1/%2/%3")
+        .arg(device->deviceName(), QString::number(device->deviceId()),
+             QString::number(device->headerColor()));
+}
+
 } // namespace
 
 class TestJsApi : public QObject
@@ -66,6 +74,13 @@ private Q_SLOTS:
 private:
     QWebEnginePage *page() const { return m_window->page(1)->webView()->page(); }
     QVariant js(const QString &script) { return evalJs(page(), script); }
+    // Runs a script, then a channel call: once that is answered, what the script sent before
+    // it has been handled.
+    bool settle(const QString &script)
+    {
+        js(script + QStringLiteral(";results.after=undefined;callApi('after','getDeviceList')"));
+        return QTest::qWaitFor([this] { return js("results.after !== undefined").toBool(); });
+    }
     QovJsApi *bridge(int pageNumber) const { return m_window->page(pageNumber)->jsApi(); }
 
     std::unique_ptr<FakeMainWindow> m_window;
@@ -120,37 +135,32 @@ void TestJsApi::metaObjectOrder()
 void TestJsApi::pageSeesBridgeAndDevice()
 {
     const QJsonArray list =
-        QJsonDocument::fromJson(js(QStringLiteral("api.deviceList")).toString().toUtf8()).array();
+        QJsonDocument::fromJson(js("api.deviceList").toString().toUtf8()).array();
     QCOMPARE(list.size(), 3);
     QCOMPARE(list.at(1).toObject(),
-             (QJsonObject{{QStringLiteral("name"), QStringLiteral("Beta")},
-                          {QStringLiteral("model"), QStringLiteral("ZEPH-2208NET")},
-                          {QStringLiteral("color"), 2}}));
-    QCOMPARE(js(QStringLiteral("api.currentDeviceIndex")).toInt(), 0);
-    QCOMPARE(js(QStringLiteral("device.deviceName + '/' + device.modelName + '/' + "
-                               "device.headerColor + '/' + device.statusAsInt"))
+             (QJsonObject{{"name", "Beta"}, {"model", "ZEPH-2208NET"}, {"color", 2}}));
+    QCOMPARE(js("api.currentDeviceIndex").toInt(), 0);
+    QCOMPARE(js("[device.deviceName, device.modelName, device.headerColor, device.statusAsInt, "
+                "device.zephDataPreset.length].join('/')")
                  .toString(),
-             QStringLiteral("Alpha/ZEPH-2208/1/1"));
-    QCOMPARE(js(QStringLiteral("device.zephDataPreset.length")).toInt(), 8);
+             QStringLiteral("Alpha/ZEPH-2208/1/1/8"));
 
     // The invokable gives what the constant property gave.
-    js(QStringLiteral("callApi('list', 'getDeviceList')"));
-    QTRY_COMPARE(js(QStringLiteral("results.list")).toString(),
-                 js(QStringLiteral("api.deviceList")).toString());
+    js("callApi('list', 'getDeviceList')");
+    QTRY_COMPARE(js("results.list").toString(), js("api.deviceList").toString());
 
     // Changes made in the program reach the page, its properties and its signals.
     m_devices.at(0)->setDeviceName(QStringLiteral("From the app"));
-    QTRY_VERIFY(js(QStringLiteral("namesSeen.indexOf('From the app') >= 0")).toBool());
-    QTRY_COMPARE(js(QStringLiteral("device.deviceName")).toString(),
-                 QStringLiteral("From the app"));
+    QTRY_VERIFY(js("namesSeen.indexOf('From the app') >= 0").toBool());
+    QTRY_COMPARE(js("device.deviceName").toString(), QStringLiteral("From the app"));
 
     // The second page is told its own index and device.
     m_window->setCurrentPage(2);
     QVERIFY(pagetest::waitReady(m_window->page(2)->webView()));
-    QWebEnginePage *second = m_window->page(2)->webView()->page();
-    QCOMPARE(evalJs(second, QStringLiteral("api.currentDeviceIndex")).toInt(), 1);
-    QCOMPARE(evalJs(second, QStringLiteral("device.deviceName")).toString(),
-             QStringLiteral("Beta"));
+    QCOMPARE(evalJs(m_window->page(2)->webView()->page(),
+                    "[api.currentDeviceIndex, device.deviceName].join('/')")
+                 .toString(),
+             QStringLiteral("1/Beta"));
 }
 
 // The names of one kind of member ("methods", "signals", "properties") of an object as the
@@ -173,39 +183,37 @@ static QStringList publishedNames(const QJsonObject &object, const QString &kind
 
 void TestJsApi::channelPublishesOnlyThePageSurface()
 {
-    QTRY_VERIFY(js(QStringLiteral("published !== null")).toBool());
+    QTRY_VERIFY(js("published !== null").toBool());
     const QJsonObject published =
-        QJsonDocument::fromJson(js(QStringLiteral("JSON.stringify(published)")).toString().toUtf8())
-            .object();
-    QCOMPARE(published.keys(),
-             (QStringList{QStringLiteral("qtApi"), QStringLiteral("qtApiDevice")}));
+        QJsonDocument::fromJson(js("JSON.stringify(published)").toString().toUtf8()).object();
+    QCOMPARE(published.keys(), (QStringList{"qtApi", "qtApiDevice"}));
 
     // What QObject itself brings along: its name, its destroyed signal and deleteLater, which
     // the channel refuses for registered objects (inheritedMembersDoNoHarm tries them).
-    const QJsonObject api = published.value(QStringLiteral("qtApi")).toObject();
-    QCOMPARE(publishedNames(api, QStringLiteral("methods")),
+    const QJsonObject api = published.value("qtApi").toObject();
+    QCOMPARE(publishedNames(api, "methods"),
              (QStringList{"backToProjectPage", "connectDevice", "deleteLater", "disconnectDevice",
                           "getDeviceList", "gotoDevice", "reconnectDevice", "rememberView",
                           "reportFatal", "rollBack", "saveProject", "setSelectedDevice", "snapShot",
                           "zephDataChanged"}));
-    QCOMPARE(publishedNames(api, QStringLiteral("signals")), QStringList{"destroyed"});
-    QCOMPARE(publishedNames(api, QStringLiteral("properties")),
+    QCOMPARE(publishedNames(api, "signals"), QStringList{"destroyed"});
+    QCOMPARE(publishedNames(api, "properties"),
              (QStringList{"currentDevice", "currentDeviceIndex", "deviceList", "objectName",
                           "selectedDevice", "viewState"}));
 
     // The device: fields and change signals, no setter.
-    const QJsonObject device = published.value(QStringLiteral("qtApiDevice")).toObject();
-    QCOMPARE(publishedNames(device, QStringLiteral("methods")), QStringList{"deleteLater"});
-    QCOMPARE(publishedNames(device, QStringLiteral("signals")),
+    const QJsonObject device = published.value("qtApiDevice").toObject();
+    QCOMPARE(publishedNames(device, "methods"), QStringList{"deleteLater"});
+    QCOMPARE(publishedNames(device, "signals"),
              (QStringList{"destroyed", "zephDataPartialPresetBankChanged",
                           "zephDataPresetBankChanged"}));
-    QCOMPARE(publishedNames(device, QStringLiteral("properties")),
+    QCOMPARE(publishedNames(device, "properties"),
              (QStringList{"deviceId", "deviceName", "headerColor", "ipAddress", "macAddress",
                           "modelName", "objectName", "statusAsInt", "zephData12BandEq",
                           "zephData4BandEq", "zephDataCurrent", "zephDataPartialPreset",
                           "zephDataPreset"}));
     // The page's currentDevice is that registered object, not a wrapped copy it could delete.
-    QVERIFY(js(QStringLiteral("api.currentDevice === channel.objects.qtApiDevice")).toBool());
+    QVERIFY(js("api.currentDevice === channel.objects.qtApiDevice").toBool());
 }
 
 // A hostile page calls every member QObject brings along, through the client and as raw
@@ -219,33 +227,28 @@ void TestJsApi::inheritedMembersDoNoHarm()
     QSignalSpy changes(device.get(), &QovAppDeviceModelInternal::somethingChanged);
     QSignalSpy apiGone(api.data(), &QObject::destroyed);
 
-    const int inherited = QObject::staticMetaObject.methodCount();
-    const int deviceMethods = pageDevice->metaObject()->methodCount();
-    const int deviceProperties = pageDevice->metaObject()->propertyCount();
-    js(QStringLiteral(
-           "api.deleteLater(); device.deleteLater();"
-           "api.objectName = 'taken'; device.objectName = 'taken';"
-           "api.destroyed.connect(function () {}); device.destroyed.connect(function () {});"
-           "var T = QWebChannelMessageTypes;"
-           "for (var i = 0; i < %1; ++i) {"
-           "  sendRaw({type: T.invokeMethod, object: 'qtApi', method: i, args: []});"
-           "  sendRaw({type: T.invokeMethod, object: 'qtApi', method: i, args: [0, 'x']});"
-           "}"
-           "for (var i = 0; i < %2; ++i) {"
-           "  sendRaw({type: T.invokeMethod, object: 'qtApiDevice', method: i, args: []});"
-           "  sendRaw({type: T.invokeMethod, object: 'qtApiDevice', method: i, args: [3, '{}']});"
-           "}"
-           "for (var p = 0; p < %3; ++p) {"
-           "  sendRaw({type: T.setProperty, object: 'qtApiDevice', property: p, value: 999});"
-           "  sendRaw({type: T.setProperty, object: 'qtApiDevice', property: p, value: ['{}']});"
-           "}"
-           "sendRaw({type: T.setProperty, object: 'qtApi', property: 0, value: 'taken'});"
-           "callApi('after', 'getDeviceList');")
-           .arg(inherited)
-           .arg(deviceMethods)
-           .arg(deviceProperties));
-    // The list call was sent last, so its answer means every message before it was handled.
-    QTRY_VERIFY(js(QStringLiteral("results.after !== undefined")).toBool());
+    QVERIFY(settle(
+        QStringLiteral(
+            "api.deleteLater(); device.deleteLater();"
+            "api.objectName = 'taken'; device.objectName = 'taken';"
+            "api.destroyed.connect(function () {}); device.destroyed.connect(function () {});"
+            "var T = QWebChannelMessageTypes;"
+            "for (var i = 0; i < %1; ++i) {"
+            "  sendRaw({type: T.invokeMethod, object: 'qtApi', method: i, args: []});"
+            "  sendRaw({type: T.invokeMethod, object: 'qtApi', method: i, args: [0, 'x']});"
+            "}"
+            "for (var i = 0; i < %2; ++i) {"
+            "  sendRaw({type: T.invokeMethod, object: 'qtApiDevice', method: i, args: []});"
+            "  sendRaw({type: T.invokeMethod, object: 'qtApiDevice', method: i, args: [3, '{}']});"
+            "}"
+            "for (var p = 0; p < %3; ++p) {"
+            "  sendRaw({type: T.setProperty, object: 'qtApiDevice', property: p, value: 999});"
+            "  sendRaw({type: T.setProperty, object: 'qtApiDevice', property: p, value: ['{}']});"
+            "}"
+            "sendRaw({type: T.setProperty, object: 'qtApi', property: 0, value: 'taken'});")
+            .arg(QObject::staticMetaObject.methodCount())
+            .arg(pageDevice->metaObject()->methodCount())
+            .arg(pageDevice->metaObject()->propertyCount())));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QTest::qWait(50);
 
@@ -254,17 +257,15 @@ void TestJsApi::inheritedMembersDoNoHarm()
     QCOMPARE(apiGone.count(), 0);
     QCOMPARE(api->objectName(), QString());
     QCOMPARE(pageDevice->objectName(), QString());
-    QCOMPARE(device->deviceName(), QStringLiteral("Alpha"));
-    QCOMPARE(device->deviceId(), -1);
-    QCOMPARE(device->headerColor(), 1);
+    QCOMPARE(identityOf(device), QStringLiteral("Alpha/-1/1"));
     QCOMPARE(dataOf(device), data);
     QCOMPARE(changes.count(), 0);
 
     // The page and its bridge still work.
-    js(QStringLiteral("state.level = 6; api.zephDataChanged(4, 0)"));
+    js("state.level = 6; api.zephDataChanged(4, 0)");
     QTRY_VERIFY(device->zephData4BandEq().contains(QStringLiteral("\"level\":6")));
     m_devices.at(0)->setDeviceName(QStringLiteral("Still here"));
-    QTRY_COMPARE(js(QStringLiteral("device.deviceName")).toString(), QStringLiteral("Still here"));
+    QTRY_COMPARE(js("device.deviceName").toString(), QStringLiteral("Still here"));
 }
 
 void TestJsApi::dataSetFetch_data()
@@ -298,32 +299,24 @@ void TestJsApi::dataSetFetch()
     const QovAppDeviceModel device = m_devices.at(0);
     const QJsonObject before = dataOf(device);
 
+    const auto stored = [&] {
+        return QJsonDocument::fromJson(device->zephDataSet(type, bank).toUtf8()).object();
+    };
     for (int level : {7, 8}) {
         js(QStringLiteral("state.level = %1; calls = []; api.zephDataChanged(%2, %3)")
                .arg(level)
                .arg(type)
                .arg(bank));
-        QTRY_COMPARE(QJsonDocument::fromJson(device->zephDataSet(type, bank).toUtf8())
-                         .object()
-                         .value(QStringLiteral("level"))
-                         .toInt(),
-                     level);
-        const QJsonObject stored =
-            QJsonDocument::fromJson(device->zephDataSet(type, bank).toUtf8()).object();
-        QCOMPARE(stored.value(QStringLiteral("kind")).toString(), kind);
+        QTRY_COMPARE(stored().value("level").toInt(), level);
+        QCOMPARE(stored().value("kind").toString(), kind);
         if (type == 2 || type == 6) {
-            QCOMPARE(stored.value(QStringLiteral("bank")).toInt(), bank);
+            QCOMPARE(stored().value("bank").toInt(), bank);
         }
         if (type == 7) {
             // The current settings bring the device's identity along.
-            QTRY_COMPARE(device->deviceName(), QStringLiteral("Stage Left"));
-            QCOMPARE(device->deviceId(), 12);
-            QCOMPARE(device->headerColor(), 4);
-            QCOMPARE(js(QStringLiteral("calls.join(',')")).toString(),
-                     getter + QStringLiteral(",info"));
-        } else {
-            QCOMPARE(js(QStringLiteral("calls.join(',')")).toString(), getter);
+            QTRY_COMPARE(identityOf(device), QStringLiteral("Stage Left/12/4"));
         }
+        QCOMPARE(js("calls.join(',')").toString(), getter + (type == 7 ? ",info" : ""));
         // The second round runs again only if the first cleared its mark.
         QTRY_VERIFY(!bridge(1)->fetchInFlight());
     }
@@ -344,13 +337,13 @@ void TestJsApi::quickNoticesForOneBankDropTheSecond()
     LogCollector::clear();
     const QovAppDeviceModel device = m_devices.at(0);
     // Both notices leave the page before the bridge can have an answer to the first.
-    js(QStringLiteral("calls = []; state.level = 3; api.zephDataChanged(2, 3); "
-                      "api.zephDataChanged(2, 3); api.zephDataChanged(2, 4)"));
+    js("calls = []; state.level = 3; api.zephDataChanged(2, 3); api.zephDataChanged(2, 3); "
+       "api.zephDataChanged(2, 4)");
     QTRY_VERIFY(device->zephDataPreset().at(3).contains(QStringLiteral("\"level\":3")));
     QTRY_VERIFY(device->zephDataPreset().at(4).contains(QStringLiteral("\"level\":3")));
     QTRY_VERIFY(!bridge(1)->fetchInFlight());
     // Another bank is its own data set and was fetched; the same bank only once.
-    QCOMPARE(js(QStringLiteral("calls.join(',')")).toString(), QStringLiteral("preset3,preset4"));
+    QCOMPARE(js("calls.join(',')").toString(), QStringLiteral("preset3,preset4"));
     QCOMPARE(LogCollector::count(QStringLiteral("cancelled zephDataChanged")), 1);
     QCOMPARE(LogCollector::count(QStringLiteral("cancelled zephDataChanged 2 3")), 1);
 }
@@ -376,13 +369,8 @@ void TestJsApi::noticesOutsideTheDataSetsDoNothing()
     const QJsonObject before = dataOf(device);
     QSignalSpy changes(device.get(), &QovAppDeviceModelInternal::somethingChanged);
 
-    js(QStringLiteral("calls = []; api.zephDataChanged(%1, %2); "
-                      "callApi('after', 'getDeviceList')")
-           .arg(type)
-           .arg(bank));
-    // The list call was sent after the notice, so its answer means the notice was handled.
-    QTRY_VERIFY(js(QStringLiteral("results.after !== undefined")).toBool());
-    QCOMPARE(js(QStringLiteral("calls.length")).toInt(), 0);
+    QVERIFY(settle(QStringLiteral("calls = []; api.zephDataChanged(%1, %2)").arg(type).arg(bank)));
+    QCOMPARE(js("calls.length").toInt(), 0);
     QVERIFY(!bridge(1)->fetchInFlight());
     QCOMPARE(changes.count(), 0);
     QCOMPARE(dataOf(device), before);
@@ -392,25 +380,21 @@ void TestJsApi::noticesOutsideTheDataSetsDoNothing()
 void TestJsApi::deviceInfoUpdate_data()
 {
     QTest::addColumn<QString>("info");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("id");
-    QTest::addColumn<int>("color");
+    QTest::addColumn<QString>("identity"); // name/id/colour
 
     QTest::newRow("complete") << R"({"name":"FOH","deviceid":200,"color":6})"
-                              << "FOH" << 200 << 6;
+                              << "FOH/200/6";
     QTest::newRow("limits")
         << R"({"name":"0123456789012345678901234567 ~","deviceid":255,"color":0})"
-        << "0123456789012345678901234567 ~" << 255 << 0;
+        << "0123456789012345678901234567 ~/255/0";
     QTest::newRow("name trimmed, id not set") << R"({"name":"  Monitor ","deviceid":-1,"color":1})"
-                                              << "Monitor" << -1 << 1;
+                                              << "Monitor/-1/1";
 }
 
 void TestJsApi::deviceInfoUpdate()
 {
     QFETCH(QString, info);
-    QFETCH(QString, name);
-    QFETCH(int, id);
-    QFETCH(int, color);
+    QFETCH(QString, identity);
     const QovAppDeviceModel device = m_devices.at(0);
 
     js(QStringLiteral("state.info = %1; state.level = 5; api.zephDataChanged(7, 0)")
@@ -418,9 +402,7 @@ void TestJsApi::deviceInfoUpdate()
     QTRY_VERIFY(device->zephDataCurrent().contains(QStringLiteral("\"level\":5")));
     // The current-state mark holds until the identity has arrived too.
     QTRY_VERIFY(!bridge(1)->fetchInFlight());
-    QCOMPARE(device->deviceName(), name);
-    QCOMPARE(device->deviceId(), id);
-    QCOMPARE(device->headerColor(), color);
+    QCOMPARE(identityOf(device), identity);
 }
 
 void TestJsApi::valuesOutsideTheFileRulesAreRefused_data()
@@ -473,31 +455,25 @@ void TestJsApi::valuesOutsideTheFileRulesAreRefused()
     js(attempt);
     QTRY_VERIFY(LogCollector::contains(refusal));
     QTRY_VERIFY(!bridge(1)->fetchInFlight());
-    QCOMPARE(device->deviceName(), QStringLiteral("Alpha"));
-    QCOMPARE(device->deviceId(), -1);
-    QCOMPARE(device->headerColor(), 1);
+    QCOMPARE(identityOf(device), QStringLiteral("Alpha/-1/1"));
     QCOMPARE(dataOf(device), data);
     QCOMPARE(changes.count(), 0);
     QCOMPARE(colours.count(), 0);
 
     // The project as it stands still opens.
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("refused.vlmproj"));
     QVERIFY(m_window->projectData()->saveTo(path));
-    QovProjectDataModel *reopened = nullptr;
-    QString error;
-    std::tie(reopened, error) = loadProject(path);
+    const auto [reopened, error] = loadProject(path);
     std::unique_ptr<QovProjectDataModel> owner(reopened);
     QVERIFY2(reopened, qPrintable(error));
     QCOMPARE(reopened->appDevices().size(), 3);
     QCOMPARE(reopened->appDevices().at(0)->deviceName(), QStringLiteral("Alpha"));
-    QCOMPARE(reopened->appDevices().at(0)->zephDataSets().toDataObject(), data);
+    QCOMPARE(dataOf(reopened->appDevices().at(0)), data);
 
     // A good value after a refused one is stored as ever.
-    js(QStringLiteral("state.raw = {}; state.broken = {}; "
-                      "state.info = '{\"name\":\"FOH\",\"deviceid\":7,\"color\":2}'; "
-                      "api.zephDataChanged(7, 0)"));
+    js(R"(state.raw = {}; state.broken = {};
+          state.info = '{"name":"FOH","deviceid":7,"color":2}'; api.zephDataChanged(7, 0))");
     QTRY_COMPARE(device->deviceId(), 7);
 }
 
@@ -507,111 +483,105 @@ void TestJsApi::snapshotOnEntryAndRollBack()
     // init() entered page 1, which took the snapshot.
     const QJsonObject onEntry = dataOf(device);
 
-    js(QStringLiteral("state.level = 9; api.zephDataChanged(2, 1); api.zephDataChanged(3, 0); "
-                      "api.zephDataChanged(6, 7); api.zephDataChanged(7, 0)"));
+    js("state.level = 9; api.zephDataChanged(2, 1); api.zephDataChanged(3, 0); "
+       "api.zephDataChanged(6, 7); api.zephDataChanged(7, 0)");
     QTRY_VERIFY(device->zephDataCurrent().contains(QStringLiteral("\"level\":9")));
     QTRY_VERIFY(!bridge(1)->fetchInFlight());
     QVERIFY(dataOf(device) != onEntry);
 
-    js(QStringLiteral("api.rollBack()"));
+    js("api.rollBack()");
     QTRY_COMPARE(dataOf(device), onEntry);
 
     // The snapshot was used up: a second roll-back keeps later changes.
-    js(QStringLiteral("state.level = 10; api.zephDataChanged(4, 0)"));
+    js("state.level = 10; api.zephDataChanged(4, 0)");
     QTRY_VERIFY(device->zephData4BandEq().contains(QStringLiteral("\"level\":10")));
     const QJsonObject changedAgain = dataOf(device);
-    js(QStringLiteral("api.rollBack(); callApi('done', 'getDeviceList')"));
-    QTRY_VERIFY(js(QStringLiteral("results.done !== undefined")).toBool());
+    QVERIFY(settle("api.rollBack()"));
     QCOMPARE(dataOf(device), changedAgain);
 
     // Leaving and entering again takes a new snapshot; the project page takes none.
     m_window->setCurrentPage(0);
-    js(QStringLiteral("api.zephDataChanged(2, 6)"));
+    js("api.zephDataChanged(2, 6)");
     QTRY_VERIFY(device->zephDataPreset().at(6).contains(QStringLiteral("\"level\":10")));
     QTRY_VERIFY(!bridge(1)->fetchInFlight());
     const QJsonObject onSecondEntry = dataOf(device);
     m_window->setCurrentPage(1);
-    js(QStringLiteral("state.level = 11; api.zephDataChanged(2, 6)"));
+    js("state.level = 11; api.zephDataChanged(2, 6)");
     QTRY_VERIFY(device->zephDataPreset().at(6).contains(QStringLiteral("\"level\":11")));
-    js(QStringLiteral("api.rollBack()"));
+    js("api.rollBack()");
     QTRY_COMPARE(dataOf(device), onSecondEntry);
 }
 
 void TestJsApi::selectedDeviceFollowsPages()
 {
+    // What the bridges of pages 1 to 3 hold.
+    const auto selected = [this] {
+        return QList<int>{bridge(1)->selectedDevice(), bridge(2)->selectedDevice(),
+                          bridge(3)->selectedDevice()};
+    };
     // After init() the window shows page 1.
-    for (int n = 1; n <= 3; ++n) {
-        QCOMPARE(bridge(n)->selectedDevice(), 0);
-    }
+    QCOMPARE(selected(), (QList<int>{0, 0, 0}));
     QList<std::shared_ptr<QSignalSpy>> spies;
     for (int n = 1; n <= 3; ++n) {
         spies << std::make_shared<QSignalSpy>(bridge(n), &QovJsApi::selectedDeviceChanged);
     }
 
     m_window->setCurrentPage(3);
-    for (int n = 1; n <= 3; ++n) {
-        QCOMPARE(bridge(n)->selectedDevice(), 2);
-    }
+    QCOMPARE(selected(), (QList<int>{2, 2, 2}));
     // A bridge that already holds the value emits nothing.
     bridge(2)->setSelectedDevice(-1);
     m_window->setCurrentPage(0);
-    for (int n = 1; n <= 3; ++n) {
-        QCOMPARE(bridge(n)->selectedDevice(), -1);
-    }
-    QCOMPARE(spies.at(0)->count(), 2);
-    QCOMPARE(spies.at(1)->count(), 2); // 2, then its own -1; the page change found -1 already
-    QCOMPARE(spies.at(2)->count(), 2);
+    QCOMPARE(selected(), (QList<int>{-1, -1, -1}));
+    // Page 2's bridge: 2, then its own -1; the page change found -1 already.
+    QCOMPARE((QList<int>{spies.at(0)->count(), spies.at(1)->count(), spies.at(2)->count()}),
+             (QList<int>{2, 2, 2}));
     QCOMPARE(spies.at(0)->last().first().toInt(), -1);
 
     // The page of device 1 follows (the channel sends only the newest value of a property
     // that changed twice in one go), and may set the value itself.
-    QTRY_COMPARE(js(QStringLiteral("api.selectedDevice")).toInt(), -1);
-    QCOMPARE(js(QStringLiteral("selectedSeen[selectedSeen.length - 1]")).toInt(), -1);
-    js(QStringLiteral("api.selectedDevice = 1"));
+    QTRY_COMPARE(js("api.selectedDevice").toInt(), -1);
+    QCOMPARE(js("selectedSeen[selectedSeen.length - 1]").toInt(), -1);
+    js("api.selectedDevice = 1");
     QTRY_COMPARE(bridge(1)->selectedDevice(), 1);
     QCOMPARE(bridge(3)->selectedDevice(), -1);
     // Only the project page or a device of the project.
     LogCollector::clear();
-    js(QStringLiteral("api.selectedDevice = 3; api.selectedDevice = -2"));
+    js("api.selectedDevice = 3; api.selectedDevice = -2");
     QTRY_COMPARE(LogCollector::count(QStringLiteral("refused selected device")), 2);
     QCOMPARE(bridge(1)->selectedDevice(), 1);
 }
 
 void TestJsApi::forwardingSlotsReachTheWindow()
 {
-    js(QStringLiteral("callApi('goto', 'gotoDevice', [2])"));
+    js("callApi('goto', 'gotoDevice', [2])");
     QTRY_COMPARE(m_window->currentPage(), 3);
-    js(QStringLiteral("callApi('back', 'backToProjectPage')"));
+    js("callApi('back', 'backToProjectPage')");
     QTRY_COMPARE(m_window->currentPage(), 0);
 
-    js(QStringLiteral("callApi('save', 'saveProject'); callApi('connect', 'connectDevice')"));
-    QTRY_VERIFY(js(QStringLiteral("results.connect !== undefined")).toBool());
-    QCOMPARE(js(QStringLiteral("results.connect")), QVariant(true));
+    js("callApi('save', 'saveProject'); callApi('connect', 'connectDevice')");
+    QTRY_VERIFY(js("results.connect !== undefined").toBool());
+    QCOMPARE(js("results.connect"), QVariant(true));
 
     m_window->deviceSlotResult = false;
-    js(QStringLiteral("callApi('disconnect', 'disconnectDevice'); "
-                      "callApi('reconnect', 'reconnectDevice')"));
-    QTRY_VERIFY(js(QStringLiteral("results.reconnect !== undefined")).toBool());
-    QCOMPARE(js(QStringLiteral("results.disconnect")), QVariant(false));
-    QCOMPARE(js(QStringLiteral("results.reconnect")), QVariant(false));
+    js("callApi('disconnect', 'disconnectDevice'); callApi('reconnect', 'reconnectDevice')");
+    QTRY_VERIFY(js("results.reconnect !== undefined").toBool());
+    QCOMPARE(js("[results.disconnect, results.reconnect]").toList(), (QVariantList{false, false}));
 
-    QCOMPARE(m_window->calls,
-             (QStringList{QStringLiteral("saveProject"), QStringLiteral("connectDevice Alpha"),
-                          QStringLiteral("disconnectDevice Alpha"),
-                          QStringLiteral("reconnectDevice Alpha")}));
+    QCOMPARE(m_window->calls, (QStringList{"saveProject", "connectDevice Alpha",
+                                           "disconnectDevice Alpha", "reconnectDevice Alpha"}));
 }
 
 void TestJsApi::reportFatalEndsTheProject()
 {
     ModalAnswerer answerer;
     answerer.pressButton(QStringLiteral("OK"));
-    js(QStringLiteral("api.reportFatal('lost the mixer state')"));
+    js("api.reportFatal('lost the mixer state')");
     QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
     QCOMPARE(answerer.seen().size(), 1);
     QCOMPARE(answerer.seen().first().title, QStringLiteral("Error"));
     QCOMPARE(answerer.seen().first().text.trimmed(),
              QStringLiteral("FATAL Error on 'Alpha':\nlost the mixer state"));
-    QTRY_COMPARE(m_window->calls, QStringList{QStringLiteral("closeProject force")});
+    QTRY_COMPARE(m_window->calls, QStringList{"closeProject force"});
 }
 
 void TestJsApi::resultsOfAGonePageAreDropped()
@@ -635,7 +605,7 @@ void TestJsApi::resultsOfAGonePageAreDropped()
     m_window->setCurrentPage(1);
     QVERIFY(view->webView());
     QVERIFY(pagetest::waitReady(view->webView()));
-    js(QStringLiteral("state.level = 4; api.zephDataChanged(3, 0)"));
+    js("state.level = 4; api.zephDataChanged(3, 0)");
     QTRY_VERIFY(device->zephData12BandEq().contains(QStringLiteral("\"level\":4")));
 
     // A page torn down while its script runs (the window closed) must not write the empty

@@ -22,7 +22,6 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
 #include <QWebEnginePage>
@@ -92,7 +91,7 @@ private Q_SLOTS:
     void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
     void initTestCase();
     void init();
-    void cleanup();
+    void cleanup() { m_window.reset(); }
 
     void rules_data();
     void rules();
@@ -109,15 +108,13 @@ private Q_SLOTS:
     void pageMayMoveWithinItsFolder();
 
 private:
-    QString pageToken()
+    QString pageToken() { return evalJs(m_view->webView()->page(), "token").toString(); }
+    int connections() const
     {
-        return evalJs(m_view->webView()->page(), QStringLiteral("token")).toString();
+        return m_http.connections + m_other.connections + m_stun.connections;
     }
-    void startListeners();
-    int connections() const;
-    qint64 bytes() const;
+    qint64 bytes() const { return m_http.bytes + m_other.bytes + m_stun.bytes; }
 
-    QTemporaryDir m_tmp;
     std::unique_ptr<FakeMainWindow> m_window;
     QovZephSettingView *m_view = nullptr;
     // A mixer's HTTP port, the port of the reported WebSocket, and a STUN port for WebRTC.
@@ -129,28 +126,12 @@ private:
 void TestPageConfinement::initTestCase()
 {
     velmora::test::requirePrivateNetwork();
-    QVERIFY(m_tmp.isValid());
     pagetest::installPage(QStringLiteral("hostile.html"), {QStringLiteral("sibling.html")});
-    startListeners();
     LogCollector::install();
-}
-
-void TestPageConfinement::startListeners()
-{
     const QHostAddress mixer(QStringLiteral("127.0.0.2"));
     QVERIFY2(m_http.listen(mixer, 80), qPrintable(m_http.errorString()));
     QVERIFY2(m_other.listen(mixer, 83), qPrintable(m_other.errorString()));
     QVERIFY2(m_stun.listenUdp(mixer, 3478), qPrintable(m_stun.errorString()));
-}
-
-int TestPageConfinement::connections() const
-{
-    return m_http.connections + m_other.connections + m_stun.connections;
-}
-
-qint64 TestPageConfinement::bytes() const
-{
-    return m_http.bytes + m_other.bytes + m_stun.bytes;
 }
 
 void TestPageConfinement::init()
@@ -159,11 +140,6 @@ void TestPageConfinement::init()
     QVERIFY(m_window->showProject({pagetest::device(QStringLiteral("Hostile"))}, 1));
     m_view = m_window->page(1);
     QCOMPARE(connections(), 0);
-}
-
-void TestPageConfinement::cleanup()
-{
-    m_window.reset();
 }
 
 void TestPageConfinement::rules_data()
@@ -265,20 +241,18 @@ void TestPageConfinement::hostilePageStaysPut()
         QCOMPARE(refused.first().first().toUrl(), QUrl(refusedUrl));
     }
     if (attempt.startsWith(QLatin1String("fetch"))) {
-        QTRY_COMPARE(evalJs(page, QStringLiteral("fetchResult")).toString(),
-                     QStringLiteral("failed"));
+        QTRY_COMPARE(evalJs(page, "fetchResult").toString(), QStringLiteral("failed"));
     }
     if (attempt.startsWith(QLatin1String("openWindow"))) {
-        QCOMPARE(evalJs(page, QStringLiteral("opened")).toString(), QStringLiteral("null"));
+        QCOMPARE(evalJs(page, "opened").toString(), QStringLiteral("null"));
     }
     // Give a request that slipped through the time to arrive; none may.
     QTest::qWait(300);
     QCOMPARE(connections(), 0);
     QCOMPARE(pageToken(), token);
     QCOMPARE(m_view->webView()->url(), shown);
-    QCOMPARE(
-        evalJs(page, QStringLiteral("document.getElementById('marker').textContent")).toString(),
-        QStringLiteral("hostile test page"));
+    QCOMPARE(evalJs(page, "document.getElementById('marker').textContent").toString(),
+             QStringLiteral("hostile test page"));
     // No window appeared besides the test's own.
     const QWidgetList topLevels = QApplication::topLevelWidgets();
     const auto visible = std::count_if(topLevels.begin(), topLevels.end(),
@@ -290,7 +264,7 @@ void TestPageConfinement::pageMayMoveWithinItsFolder()
 {
     QWebEngineView *view = m_view->webView();
     QSignalSpy loaded(view, &QWebEngineView::loadFinished);
-    evalJs(view->page(), QStringLiteral("document.getElementById('sibling').click()"));
+    evalJs(view->page(), "document.getElementById('sibling').click()");
     QVERIFY(loaded.wait(10000));
     QCOMPARE(loaded.first().first().toBool(), true);
     QCOMPARE(view->title(), QStringLiteral("sibling"));
@@ -313,11 +287,11 @@ void TestPageConfinement::hostilePageReachesNoMixer_data()
     QTest::addColumn<bool>("fileAccess");
 
     const QStringList done{QStringLiteral("done")};
-    QTest::newRow("WebSocket from the page") << "openWebSocket('r', 'ws://127.0.0.2:83/ws')"
-                                             << QStringList{QStringLiteral("error")} << false;
+    QTest::newRow("WebSocket from the page")
+        << "openWebSocket('r', 'ws://127.0.0.2:83/ws')" << QStringList{"error"} << false;
     QTest::newRow("WebSocket to port 80")
         << "openWebSocket('r', 'ws://127.0.0.2/cgi-bin/appcmd/keepalive.cgi')"
-        << QStringList{QStringLiteral("error")} << false;
+        << QStringList{"error"} << false;
     // Each worker tries a WebSocket, a GET and a multipart upload, and reports when all three
     // have failed.
     QTest::newRow("dedicated worker from blob")
@@ -334,13 +308,10 @@ void TestPageConfinement::hostilePageReachesNoMixer_data()
     QTest::newRow("shared worker to port 80, file access")
         << "sharedWorker('r', 'http://127.0.0.2')" << done << true;
     QTest::newRow("service worker")
-        << "serviceWorker('r')" << QStringList{QStringLiteral("refused"), QStringLiteral("absent")}
-        << false;
+        << "serviceWorker('r')" << QStringList{"refused", "absent"} << false;
     QTest::newRow("WebRTC STUN and TURN")
         << "webRtc('r', '127.0.0.2')"
-        << QStringList{QStringLiteral("gathered"), QStringLiteral("still gathering"),
-                       QStringLiteral("failed"), QStringLiteral("threw")}
-        << false;
+        << QStringList{"gathered", "still gathering", "failed", "threw"} << false;
 }
 
 void TestPageConfinement::hostilePageReachesNoMixer()
@@ -352,7 +323,7 @@ void TestPageConfinement::hostilePageReachesNoMixer()
     QWebEnginePage *page = view->page();
     if (fileAccess) {
         page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
-        evalJs(page, QStringLiteral("document.title = 'reloading'"));
+        evalJs(page, "document.title = 'reloading'");
         QSignalSpy loaded(view, &QWebEngineView::loadFinished);
         view->reload();
         QVERIFY(loaded.wait(15000));
@@ -363,8 +334,8 @@ void TestPageConfinement::hostilePageReachesNoMixer()
     evalJs(page, attempt);
     QString outcome;
     // WebRTC reports within 8 seconds.
-    QTRY_VERIFY_WITH_TIMEOUT(
-        !(outcome = evalJs(page, QStringLiteral("outcome.r || ''")).toString()).isEmpty(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!(outcome = evalJs(page, "outcome.r || ''").toString()).isEmpty(),
+                             30000);
     QVERIFY2(outcomes.contains(outcome), qPrintable(outcome));
     // Give anything that slipped through the time to arrive; nothing may.
     QTest::qWait(300);
@@ -387,11 +358,10 @@ void TestPageConfinement::systemFileIsNoDownload()
                                         states << download->state();
                                     });
     QWebEnginePage *page = m_view->webView()->page();
-    evalJs(page,
-           QStringLiteral("downloadLink('file:///etc/hostname');"
-                          "downloadLink('http://127.0.0.2:83/cgi-bin/appcmd/download.cgi');"));
+    evalJs(page, "downloadLink('file:///etc/hostname');"
+                 "downloadLink('http://127.0.0.2:83/cgi-bin/appcmd/download.cgi');");
     // A download the page may make, last: once it is asked for, the others had their turn.
-    evalJs(page, QStringLiteral("downloadLink(URL.createObjectURL(new Blob(['{}'])))"));
+    evalJs(page, "downloadLink(URL.createObjectURL(new Blob(['{}'])))");
     QTRY_VERIFY(!requested.isEmpty() && requested.last().scheme() == QLatin1String("blob"));
     disconnect(connection);
     for (int i = 0; i < requested.size() - 1; ++i) {
@@ -449,26 +419,22 @@ void TestPageConfinement::realPagesCarryThePolicy()
     live.load(QUrl::fromLocalFile(page));
     QVERIFY(loaded.wait(15000));
     // The page's own scripts, its start included, ran to the end.
-    QTRY_VERIFY(
-        evalJs(&live, QStringLiteral("document.body.classList.contains('ready')")).toBool());
-    evalJs(&live,
-           QStringLiteral(
-               "var seen = [];"
-               "document.addEventListener('securitypolicyviolation',"
-               "  function (e) { seen.push(e.effectiveDirective); });"
-               "try { new WebSocket('ws://127.0.0.2:83/ws'); } catch (e) { seen.push('ws'); }"
-               "try { new Worker(URL.createObjectURL(new Blob(['']))); }"
-               "catch (e) { seen.push('worker-src'); }"
-               "fetch('http://127.0.0.2:83/').catch(function () {});"
-               "var s = document.createElement('script');"
-               "s.textContent = 'window.injected = true;';"
-               "document.head.appendChild(s);"));
-    QTRY_VERIFY(evalJs(&live, QStringLiteral("seen.indexOf('connect-src') >= 0 && "
-                                             "seen.indexOf('worker-src') >= 0 && "
-                                             "seen.indexOf('script-src-elem') >= 0"))
+    QTRY_VERIFY(evalJs(&live, "document.body.classList.contains('ready')").toBool());
+    evalJs(&live, "var seen = [];"
+                  "document.addEventListener('securitypolicyviolation',"
+                  "  function (e) { seen.push(e.effectiveDirective); });"
+                  "try { new WebSocket('ws://127.0.0.2:83/ws'); } catch (e) { seen.push('ws'); }"
+                  "try { new Worker(URL.createObjectURL(new Blob(['']))); }"
+                  "catch (e) { seen.push('worker-src'); }"
+                  "fetch('http://127.0.0.2:83/').catch(function () {});"
+                  "var s = document.createElement('script');"
+                  "s.textContent = 'window.injected = true;';"
+                  "document.head.appendChild(s);");
+    QTRY_VERIFY(evalJs(&live, "seen.indexOf('connect-src') >= 0 && "
+                              "seen.indexOf('worker-src') >= 0 && "
+                              "seen.indexOf('script-src-elem') >= 0")
                     .toBool());
-    QCOMPARE(evalJs(&live, QStringLiteral("typeof window.injected")).toString(),
-             QStringLiteral("undefined"));
+    QCOMPARE(evalJs(&live, "typeof window.injected").toString(), QStringLiteral("undefined"));
     QTest::qWait(300);
     QCOMPARE(connections(), 0);
 }

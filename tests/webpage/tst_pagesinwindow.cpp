@@ -71,12 +71,8 @@ void TestPagesInWindow::init()
 {
     m_profile = std::make_unique<TempProfile>();
     m_window = new QovMainWindow;
-    m_devices.clear();
-    for (const QString &name : {QStringLiteral("Stage"), QStringLiteral("Bar")}) {
-        auto device = std::make_shared<QovAppDeviceModelInternal>();
-        device->setDeviceName(name);
-        m_devices << device;
-    }
+    m_devices = {pagetest::device(QStringLiteral("Stage")),
+                 pagetest::device(QStringLiteral("Bar"))};
     auto *project = new QovProjectDataModel;
     project->setAppDevices(m_devices);
     m_window->setProjectData(project);
@@ -110,13 +106,13 @@ void TestPagesInWindow::pagesFollowTheProject()
     // Stack page k shows the k-th device; entering it took the snapshot a roll-back returns to.
     QCOMPARE(page(2)->device(), m_devices.at(1));
     const QStringList presets = m_devices.at(0)->zephDataPreset();
-    evalJs(webPage(1), QStringLiteral("state.level = 2; api.zephDataChanged(2, 0)"));
+    evalJs(webPage(1), "state.level = 2; api.zephDataChanged(2, 0)");
     QTRY_VERIFY(m_devices.at(0)->zephDataPreset() != presets);
-    evalJs(webPage(1), QStringLiteral("api.rollBack()"));
+    evalJs(webPage(1), "api.rollBack()");
     QTRY_COMPARE(m_devices.at(0)->zephDataPreset(), presets);
 
     // The page moves the window, and the bridges follow.
-    evalJs(webPage(1), QStringLiteral("api.gotoDevice(1)"));
+    evalJs(webPage(1), "api.gotoDevice(1)");
     QTRY_COMPARE(m_window->currentPage(), 2);
     QCOMPARE(page(1)->jsApi()->selectedDevice(), 1);
 }
@@ -125,7 +121,7 @@ void TestPagesInWindow::pageFollowsTheWindowSize()
 {
     m_window->resize(900, 520);
     QTRY_COMPARE(page(1)->webView()->size(), m_window->size());
-    QTRY_COMPARE(evalJs(webPage(1), QStringLiteral("window.innerWidth")).toInt(), 900);
+    QTRY_COMPARE(evalJs(webPage(1), "window.innerWidth").toInt(), 900);
     // A page never shown yet is made at the window's size too.
     m_window->setCurrentPage(2);
     QCOMPARE(page(2)->webView()->size(), QSize(900, 520));
@@ -134,7 +130,7 @@ void TestPagesInWindow::pageFollowsTheWindowSize()
 void TestPagesInWindow::pageIsDrawn()
 {
     // What the page paints reaches the window, whichever renderer draws it.
-    evalJs(webPage(1), QStringLiteral("document.body.style.background = 'rgb(200, 40, 20)'"));
+    evalJs(webPage(1), "document.body.style.background = 'rgb(200, 40, 20)'");
     QWebEngineView *view = page(1)->webView();
     const auto centre = [this, view] {
         return m_window->grab().toImage().pixelColor(view->mapTo(m_window, view->rect().center()));
@@ -174,7 +170,7 @@ void TestPagesInWindow::reportFatalClosesWithoutTheSaveQuestion()
     ModalAnswerer answerer;
     answerer.pressButton(QStringLiteral("OK")); // the fatal error
     answerer.pressButton(QStringLiteral("OK")); // "Really close project?"
-    evalJs(webPage(1), QStringLiteral("api.reportFatal('page state lost')"));
+    evalJs(webPage(1), "api.reportFatal('page state lost')");
     QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
     QTRY_VERIFY(m_window.isNull());
 
@@ -198,7 +194,7 @@ void TestPagesInWindow::downloadSavedWhereTheUserChooses()
     const QString chosen = target.filePath(QStringLiteral("stage preset.json"));
     ModalAnswerer answerer;
     answerer.chooseFile(chosen);
-    evalJs(webPage(1), QStringLiteral("startDownload('preset.json', '{\"gain\":3}')"));
+    evalJs(webPage(1), "startDownload('preset.json', '{\"gain\":3}')");
     QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
     QCOMPARE(answerer.seen().first().title, QStringLiteral("Save as"));
     const auto saved = [&chosen] {
@@ -211,11 +207,10 @@ void TestPagesInWindow::downloadSavedWhereTheUserChooses()
 
     // Cancelling the dialog saves nothing.
     answerer.chooseFile(QString());
-    evalJs(webPage(1), QStringLiteral("startDownload('other.json', '{}')"));
+    evalJs(webPage(1), "startDownload('other.json', '{}')");
     QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
     QTest::qWait(300);
-    QCOMPARE(QDir(target.path()).entryList(QDir::Files),
-             QStringList{QStringLiteral("stage preset.json")});
+    QCOMPARE(QDir(target.path()).entryList(QDir::Files), QStringList{"stage preset.json"});
 }
 
 QTEST_MAIN(TestPagesInWindow)

@@ -27,7 +27,7 @@ class TestSettingView : public QObject
 private Q_SLOTS:
     void cleanupTestCase() { QovAutosaver::waitForAllWrites(); }
     void init();
-    void cleanup();
+    void cleanup() { m_window.reset(); }
 
     void pageAndBridgeByType_data();
     void pageAndBridgeByType();
@@ -38,6 +38,15 @@ private Q_SLOTS:
 
 private:
     void openProject(const QVector<QovDeviceSelector::DeviceType> &types);
+    // Which of the first `count` pages hold a web view: "-2-" for page 2 only.
+    QString live(int count) const
+    {
+        QString pages;
+        for (int n = 1; n <= count; ++n) {
+            pages += m_window->page(n)->webView() ? QString::number(n) : QStringLiteral("-");
+        }
+        return pages;
+    }
 
     std::unique_ptr<FakeMainWindow> m_window;
 };
@@ -46,11 +55,6 @@ void TestSettingView::init()
 {
     pagetest::installPage(QStringLiteral("bridge.html"));
     m_window = std::make_unique<FakeMainWindow>();
-}
-
-void TestSettingView::cleanup()
-{
-    m_window.reset();
 }
 
 void TestSettingView::openProject(const QVector<QovDeviceSelector::DeviceType> &types)
@@ -113,23 +117,18 @@ void TestSettingView::webViewMadeWhenFirstShown()
 {
     openProject(
         {QovDeviceSelector::ZEPH2208, QovDeviceSelector::ZEPH2208, QovDeviceSelector::ZEPH2208NET});
-    for (int n = 1; n <= 3; ++n) {
-        QCOMPARE(m_window->page(n)->webView(), nullptr);
-    }
-
+    QCOMPARE(live(3), QStringLiteral("---"));
     m_window->setCurrentPage(2);
-    QVERIFY(m_window->page(2)->webView());
-    QCOMPARE(m_window->page(3)->webView(), nullptr);
+    QCOMPARE(live(3), QStringLiteral("-2-"));
     QWebEngineView *second = m_window->page(2)->webView();
 
     // Leaving and coming back keeps the same page: it is not loaded twice.
     QVERIFY(pagetest::waitReady(second));
-    evalJs(second->page(), QStringLiteral("window.visited = 'yes'"));
+    evalJs(second->page(), "window.visited = 'yes'");
     m_window->setCurrentPage(0);
     m_window->setCurrentPage(2);
     QCOMPARE(m_window->page(2)->webView(), second);
-    QCOMPARE(evalJs(second->page(), QStringLiteral("window.visited")).toString(),
-             QStringLiteral("yes"));
+    QCOMPARE(evalJs(second->page(), "window.visited").toString(), QStringLiteral("yes"));
     // The page being shown never gives its web view back.
     QVERIFY(!m_window->page(2)->releaseWebView());
 }
@@ -141,44 +140,36 @@ void TestSettingView::unusedPagesGiveBackTheirWebViews()
     keeper.setLimit(2);
     openProject({QovDeviceSelector::ZEPH2208, QovDeviceSelector::ZEPH2208,
                  QovDeviceSelector::ZEPH2208, QovDeviceSelector::ZEPH2208});
-    const auto live = [this] {
-        QString pages;
-        for (int n = 1; n <= 4; ++n) {
-            pages += m_window->page(n)->webView() ? QString::number(n) : QStringLiteral("-");
-        }
-        return pages;
-    };
     m_window->setCurrentPage(1);
     m_window->setCurrentPage(2);
-    QCOMPARE(live(), QStringLiteral("12--"));
+    QCOMPARE(live(4), QStringLiteral("12--"));
     m_window->setCurrentPage(3);
-    QCOMPARE(live(), QStringLiteral("-23-"));
+    QCOMPARE(live(4), QStringLiteral("-23-"));
     m_window->setCurrentPage(2);
     m_window->setCurrentPage(4);
-    QCOMPARE(live(), QStringLiteral("-2-4"));
+    QCOMPARE(live(4), QStringLiteral("-2-4"));
 
     // A page waiting for a script result keeps its view; the next least recent one goes.
     QovJsApi *second = m_window->page(2)->jsApi();
     QVERIFY(pagetest::waitReady(m_window->page(2)->webView()));
     second->zephDataChanged(3, 0);
     m_window->setCurrentPage(1);
-    QCOMPARE(live(), QStringLiteral("12--"));
+    QCOMPARE(live(4), QStringLiteral("12--"));
     QTRY_VERIFY(!second->fetchInFlight());
 
     // A page shown again is loaded afresh and reaches its bridge as before.
     m_window->setCurrentPage(4);
     QVERIFY(pagetest::waitReady(m_window->page(4)->webView()));
-    QCOMPARE(evalJs(m_window->page(4)->webView()->page(), QStringLiteral("device.deviceName"))
-                 .toString(),
+    QCOMPARE(evalJs(m_window->page(4)->webView()->page(), "device.deviceName").toString(),
              QStringLiteral("Device 4"));
     QCOMPARE(keeper.liveViews(), 2);
 
     // With room for one page only, a page that moves the window away gives its own view back
     // while its call is still running.
     keeper.setLimit(1);
-    evalJs(m_window->page(4)->webView()->page(), QStringLiteral("api.gotoDevice(2)"));
+    evalJs(m_window->page(4)->webView()->page(), "api.gotoDevice(2)");
     QTRY_COMPARE(m_window->currentPage(), 3);
-    QTRY_COMPARE(live(), QStringLiteral("--3-"));
+    QTRY_COMPARE(live(4), QStringLiteral("--3-"));
     QVERIFY(pagetest::waitReady(m_window->page(3)->webView()));
     keeper.setLimit(limit);
 }
@@ -199,7 +190,7 @@ void TestSettingView::pageFillsTheView()
     view->resize(640, 300);
     QCOMPARE(view->webView()->size(), QSize(640, 300));
     QVERIFY(pagetest::waitReady(view->webView()));
-    QTRY_COMPARE(evalJs(view->webView()->page(), QStringLiteral("window.innerWidth")).toInt(), 640);
+    QTRY_COMPARE(evalJs(view->webView()->page(), "window.innerWidth").toInt(), 640);
 }
 
 void TestSettingView::missingPageFile()
@@ -217,9 +208,7 @@ void TestSettingView::missingPageFile()
     QCOMPARE(loaded.first().first().toBool(), false);
     // The web engine's own error page is shown for the page's address.
     QCOMPARE(view->webView()->url(), view->pageUrl());
-    QTRY_VERIFY(!evalJs(view->webView()->page(), QStringLiteral("document.body.innerText"))
-                     .toString()
-                     .isEmpty());
+    QTRY_VERIFY(!evalJs(view->webView()->page(), "document.body.innerText").toString().isEmpty());
 
     // Nothing else changes: the window, the device and the other page go on as before.
     QCOMPARE(m_window->calls, QStringList());
