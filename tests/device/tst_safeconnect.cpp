@@ -30,66 +30,52 @@ const QString kMixer = "127.0.4.2";
 const QString kOther = "127.0.4.3";
 const QString kThird = "127.0.4.4";
 
+using Progress = QovTransferProgress;
+
 // Every snapshot the progress source passes to its listeners while the object lives.
 class ProgressRecorder
 {
 public:
     ProgressRecorder()
-        : m_id(QovTransferProgress::instance()->addListener(
-              [this](const QovTransferProgress::Snapshot &snapshot) {
-                  QMutexLocker lock(&m_mutex);
-                  m_snapshots.append(snapshot);
-              }))
+        : m_id(Progress::instance()->addListener([this](const Progress::Snapshot &snapshot) {
+            QMutexLocker lock(&m_mutex);
+            m_snapshots.append(snapshot);
+        }))
     {
     }
-    ~ProgressRecorder() { QovTransferProgress::instance()->removeListener(m_id); }
+    ~ProgressRecorder() { Progress::instance()->removeListener(m_id); }
 
-    QList<QovTransferProgress::Snapshot> snapshots() const
+    QList<Progress::Snapshot> snapshots() const
     {
         QMutexLocker lock(&m_mutex);
         return m_snapshots;
     }
-    // The states one transfer went through, in order.
-    QList<QovTransferProgress::Transfer> history(quint64 id) const
+    // Every transfer seen, in the order they began, as the states it went through.
+    QList<QList<Progress::Transfer>> transfers() const
     {
-        QList<QovTransferProgress::Transfer> states;
+        QList<quint64> ids;
+        QList<QList<Progress::Transfer>> histories;
         for (const auto &snapshot : snapshots()) {
             for (const auto &transfer : snapshot.transfers) {
-                if (transfer.id == id &&
-                    (states.isEmpty() || states.last().filesDone != transfer.filesDone ||
-                     states.last().dataSet != transfer.dataSet ||
-                     states.last().bank != transfer.bank ||
-                     states.last().running != transfer.running)) {
-                    states.append(transfer);
+                if (!ids.contains(transfer.id)) {
+                    ids << transfer.id;
+                    histories.append(QList<Progress::Transfer>());
                 }
+                histories[ids.indexOf(transfer.id)].append(transfer);
             }
         }
-        return states;
-    }
-    // The transfers seen, in the order they began.
-    QList<QovTransferProgress::Transfer> transfers() const
-    {
-        QList<QovTransferProgress::Transfer> seen;
-        for (const auto &snapshot : snapshots()) {
-            for (const auto &transfer : snapshot.transfers) {
-                if (std::none_of(seen.cbegin(), seen.cend(),
-                                 [&](const auto &known) { return known.id == transfer.id; })) {
-                    seen.append(transfer);
-                }
-            }
-        }
-        return seen;
+        return histories;
     }
 
 private:
     mutable QMutex m_mutex;
-    QList<QovTransferProgress::Snapshot> m_snapshots;
+    QList<Progress::Snapshot> m_snapshots;
     int m_id;
 };
 
 // The files a transfer named while it ran, each once, and whether its count only grew from 0
 // to 51 and it ended as a success.
-void checkFullTransfer(const QList<QovTransferProgress::Transfer> &states)
+void checkFullTransfer(const QList<Progress::Transfer> &states)
 {
     QVERIFY(!states.isEmpty());
     QList<QPair<int, int>> files;
@@ -105,7 +91,7 @@ void checkFullTransfer(const QList<QovTransferProgress::Transfer> &states)
         }
     }
     QCOMPARE(files, allDataSetFiles());
-    QCOMPARE(states.last().filesDone, QovTransferProgress::filesPerTransfer);
+    QCOMPARE(states.last().filesDone, Progress::filesPerTransfer);
     QVERIFY(!states.last().running);
     QVERIFY(!states.last().failed);
 }
@@ -117,287 +103,272 @@ class TestSafeConnect : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void init();
+    void initTestCase()
+    {
+        const QByteArray config = R"({"mixers":[
+            {"address":"127.0.4.2","name":"FOH","deviceId":7},
+            {"address":"127.0.4.3","name":"Monitor","deviceId":8},
+            {"address":"127.0.4.4","model":"ZEPH-2208NET","name":"Stage"}]})";
+        const QString problem =
+            startSimulatedMixers("[Debug]\nhttp_timeout_ms=5000\n", config, &m_profile, &m_sim);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    }
 
-    void copyIsKeptBeforeTheFirstUploadRequest();
-    void failedCopyWritesNothing_data();
-    void failedCopyWritesNothing();
-    void partialCopyOnlyWhenAllowed();
-    void progressOfOneDownload();
-    void progressOfManyAtOnce();
+    void init()
+    {
+        for (const QString &address : {kMixer, kOther, kThird}) {
+            QVERIFY(m_sim->reset(address));
+        }
+        QTRY_VERIFY(Progress::instance()->snapshot().isEmpty());
+    }
+
+    void copyIsKeptBeforeTheFirstUploadRequest()
+    {
+        const QovOnlineDeviceModel mixer = onlineDevice(kMixer);
+        mixer->setDeviceName("FOH");
+        const QovAppDeviceModel project = projectDeviceWithData("new");
+        QVERIFY(m_sim->setDataSet(kMixer, 2, 5, R"({"name":"only on the mixer"})"));
+        const QStringList before = mixerData(*m_sim, kMixer);
+        const QovSafetyCopies copies;
+        const QStringList earlier = copies.copies(mixer->macAddress());
+        // The first upload request is answered slowly: while it hangs, the copy must be complete.
+        QVERIFY(m_sim->setFaults(
+            kMixer, requestFault("beginupload.cgi", 1, "trickle", R"("bytesPerSecond":60)")));
+        QVERIFY(m_sim->clearRequests(kMixer));
+
+        ProgressRecorder recorder;
+        std::future<QovCgiApi::ConnectOutcome> connecting =
+            m_api.connectDeviceWithOutcome(true, project, mixer);
+        QTRY_VERIFY_WITH_TIMEOUT(anyUpload(m_sim->requests(kMixer)), 20000);
+        const QStringList now = copies.copies(mixer->macAddress());
+        QCOMPARE(now.size(), earlier.size() + 1);
+        const QString copy = now.last();
+        auto [kept, error] = parseProject(loadTextFile(copy));
+        std::unique_ptr<QovProjectDataModel> owner(kept);
+        QVERIFY2(kept, qPrintable(error));
+        QCOMPARE(kept->appDevices().size(), 1);
+        QCOMPARE(kept->appDevices().first()->macAddress(), mixer->macAddress());
+        QCOMPARE(deviceData(kept->appDevices().first()), before);
+
+        const QovCgiApi::ConnectOutcome outcome = connecting.get();
+        QVERIFY(outcome.connected);
+        QCOMPARE(outcome.safetyCopy, copy);
+        QCOMPARE(outcome.safetyCopyFailure, QovCgiApi::NO_FAILURE);
+        QCOMPARE(mixerData(*m_sim, kMixer), deviceData(project));
+        QCOMPARE(project->status(), QovAppDeviceModelInternal::CONNECTED);
+
+        // The progress told the same story: the mixer read in full, then written in full.
+        const auto transfers = recorder.transfers();
+        QCOMPARE(transfers.size(), 2);
+        QCOMPARE(transfers.at(0).first().kind, Progress::SafetyCopy);
+        QCOMPARE(transfers.at(0).first().deviceName, QString("FOH"));
+        QCOMPARE(transfers.at(1).first().kind, Progress::Upload);
+        QCOMPARE(transfers.at(1).first().deviceName, QString("Project new"));
+        QCOMPARE(transfers.at(1).first().address, kMixer);
+        checkFullTransfer(transfers.at(0));
+        checkFullTransfer(transfers.at(1));
+    }
+
+    void failedCopyWritesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("faults");
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<int>("failure");
+        QTest::addColumn<QString>("detail");
+        // Sets the mixer would not give: a copy without them needs the caller's consent.
+        QTest::addColumn<QVector<QovDataSlot>>("unreadable");
+
+        // Files 1 to 8 are the presets, 9 and 10 the EQ libraries, then the partial presets.
+        QTest::newRow("mixer stops answering")
+            << requestFault("filedownload.cgi", 12, "reset") << false << int(QovCgiApi::READ_FAILED)
+            << "failed to get partial preset" << QVector<QovDataSlot>();
+        QTest::newRow("nothing readable")
+            << QByteArray(R"({"rcode":7})") << false << int(QovCgiApi::READ_FAILED)
+            << "no data set could be read" << QVector<QovDataSlot>();
+        QTest::newRow("file cut off")
+            << requestFault("file", 20, "reset") << false << int(QovCgiApi::PARTIAL_READ) << ""
+            << QVector<QovDataSlot>{{6, 9}};
+        QTest::newRow("refused download")
+            << QByteArray(R"({"failDownload":{"target":7,"bank":0}})") << false
+            << int(QovCgiApi::PARTIAL_READ) << "" << QVector<QovDataSlot>{{7, 0}};
+        QTest::newRow("read-only backups")
+            << QByteArray("{}") << true << int(QovCgiApi::WRITE_FAILED) << "cannot"
+            << QVector<QovDataSlot>();
+    }
+
+    void failedCopyWritesNothing()
+    {
+        QFETCH(QByteArray, faults);
+        QFETCH(bool, readOnly);
+        QFETCH(QString, detail);
+        const QovOnlineDeviceModel mixer = onlineDevice(kOther);
+        const QovAppDeviceModel project = projectDeviceWithData("refused");
+        const QStringList projectBefore = deviceData(project);
+        const QStringList before = mixerData(*m_sim, kOther);
+        const QovSafetyCopies copies;
+        const QStringList earlier = copies.copies(mixer->macAddress());
+        QVERIFY(m_sim->setFaults(kOther, faults));
+        QVERIFY(m_sim->clearRequests(kOther));
+        if (readOnly) {
+            VELMORA_READ_ONLY_OR_SKIP(copies.root());
+        }
+
+        ProgressRecorder recorder;
+        const QovCgiApi::ConnectOutcome outcome =
+            m_api.connectDeviceWithOutcome(true, project, mixer).get();
+        if (readOnly) {
+            velmora::test::makeFolderWritable(copies.root());
+        }
+        QVERIFY(!outcome.connected);
+        QTEST(int(outcome.safetyCopyFailure), "failure");
+        QVERIFY2(outcome.safetyCopyDetail.contains(detail), qPrintable(outcome.safetyCopyDetail));
+        QVERIFY(outcome.safetyCopy.isEmpty());
+        QTEST(outcome.unreadable, "unreadable");
+
+        const QStringList requests = m_sim->requests(kOther);
+        QVERIFY(!requests.isEmpty());
+        QVERIFY2(!anyUpload(requests), qPrintable(requests.join('\n')));
+        QVERIFY(m_sim->setFaults(kOther, "{}"));
+        QCOMPARE(mixerData(*m_sim, kOther), before);
+        QCOMPARE(copies.copies(mixer->macAddress()), earlier);
+        QCOMPARE(project->status(), QovAppDeviceModelInternal::DISCONNECTED);
+        QCOMPARE(deviceData(project), projectBefore);
+
+        // The plain operation refuses the same way.
+        if (!readOnly) {
+            QVERIFY(m_sim->setFaults(kOther, faults));
+            QVERIFY(!m_api.connectDevice(true, project, mixer).get());
+            QVERIFY(!anyUpload(m_sim->requests(kOther)));
+        }
+
+        // No upload ever began; the reading that failed is reported as failed, not as complete.
+        const auto transfers = recorder.transfers();
+        QCOMPARE(transfers.first().first().kind, Progress::SafetyCopy);
+        for (const auto &transfer : transfers) {
+            QVERIFY(transfer.first().kind != Progress::Upload);
+        }
+        QCOMPARE(transfers.first().last().failed, !readOnly);
+    }
+
+    void partialCopyOnlyWhenAllowed()
+    {
+        const QovOnlineDeviceModel mixer = onlineDevice(kMixer);
+        mixer->setDeviceName("FOH");
+        const QovAppDeviceModel project = projectDeviceWithData("over gaps");
+        // An emptied partial preset and a preset bank the mixer refuses to hand out.
+        QVERIFY(m_sim->setDataSet(kMixer, 6, 17, QByteArray()));
+        QVERIFY(m_sim->setFaults(kMixer, R"({"failDownload":{"target":2,"bank":3}})"));
+        const QStringList before = mixerData(*m_sim, kMixer);
+        const QVector<QovDataSlot> gaps{{2, 3}, {6, 17}};
+        const QovSafetyCopies copies;
+        const QStringList earlier = copies.copies(mixer->macAddress());
+
+        // Not allowed: nothing is written anywhere, and the caller learns which sets are missing.
+        QVERIFY(m_sim->clearRequests(kMixer));
+        const QovCgiApi::ConnectOutcome refused =
+            m_api.connectDeviceWithOutcome(true, project, mixer).get();
+        QVERIFY(!refused.connected);
+        QCOMPARE(refused.safetyCopyFailure, QovCgiApi::PARTIAL_READ);
+        QCOMPARE(refused.unreadable, gaps);
+        QVERIFY(refused.safetyCopy.isEmpty());
+        QVERIFY(!anyUpload(m_sim->requests(kMixer)));
+        QCOMPARE(copies.copies(mixer->macAddress()), earlier);
+        QCOMPARE(project->status(), QovAppDeviceModelInternal::DISCONNECTED);
+        // Nor does the plain operation, which nobody can ask.
+        QVERIFY(!m_api.connectDevice(true, project, mixer).get());
+        QVERIFY(!anyUpload(m_sim->requests(kMixer)));
+
+        // Allowed: the copy holds everything else, records the gaps, and the mixer is written.
+        const QovCgiApi::ConnectOutcome outcome =
+            m_api.connectDeviceWithOutcome(true, project, mixer, true).get();
+        QVERIFY(outcome.connected);
+        QCOMPARE(outcome.safetyCopyFailure, QovCgiApi::NO_FAILURE);
+        QCOMPARE(outcome.unreadable, gaps);
+        QCOMPARE(copies.copies(mixer->macAddress()), earlier + QStringList{outcome.safetyCopy});
+        QVERIFY(m_sim->setFaults(kMixer, "{}"));
+        QCOMPARE(mixerData(*m_sim, kMixer), deviceData(project));
+
+        const QJsonArray recorded =
+            velmora::test::firstDeviceIn(outcome.safetyCopy).value("unreadable").toArray();
+        QCOMPARE(recorded, (QJsonArray{QJsonObject{{"target", 2}, {"bank", 3}},
+                                       QJsonObject{{"target", 6}, {"bank", 17}}}));
+        auto [kept, error] = parseProject(loadTextFile(outcome.safetyCopy));
+        std::unique_ptr<QovProjectDataModel> owner(kept);
+        QVERIFY2(kept, qPrintable(error));
+        QStringList expected = before;
+        expected[3] = "{}";       // preset 3
+        expected[10 + 17] = "{}"; // partial preset 17, after 8 presets and 2 EQ libraries
+        QCOMPARE(deviceData(kept->appDevices().first()), expected);
+    }
+
+    void progressOfOneDownload()
+    {
+        const QovOnlineDeviceModel mixer = onlineDevice(kThird, "ZEPH-2208NET");
+        mixer->setDeviceName("Stage");
+        ProgressRecorder recorder;
+        QCOMPARE(m_api.downloadZephData(mixer).get().error, QString());
+        const auto transfers = recorder.transfers();
+        QCOMPARE(transfers.size(), 1);
+        QCOMPARE(transfers.first().first().kind, Progress::Download);
+        QCOMPARE(transfers.first().first().deviceName, QString("Stage"));
+        QCOMPARE(transfers.first().first().address, kThird);
+        checkFullTransfer(transfers.first());
+        // Once nothing runs, there is nothing to show.
+        QVERIFY(Progress::instance()->snapshot().isEmpty());
+        QVERIFY(recorder.snapshots().last().isEmpty());
+    }
+
+    void progressOfManyAtOnce()
+    {
+        // Slow enough that all three are under way together.
+        for (const QString &address : {kMixer, kOther, kThird}) {
+            QVERIFY(m_sim->setFaults(address, R"({"delayMs":5})"));
+        }
+        const QList<QovOnlineDeviceModel> mixers{onlineDevice(kMixer), onlineDevice(kOther),
+                                                 onlineDevice(kThird, "ZEPH-2208NET")};
+        QList<QovAppDeviceModel> projects;
+        ProgressRecorder recorder;
+        std::vector<std::future<bool>> running;
+        for (const auto &mixer : mixers) {
+            projects.append(std::make_shared<QovAppDeviceModelInternal>());
+            running.push_back(m_api.connectDevice(false, projects.last(), mixer));
+        }
+        for (auto &connection : running) {
+            QVERIFY(connection.get());
+        }
+
+        // One batch: the count over all of them only grows and ends at three full transfers.
+        int done = 0, widest = 0, fullest = 0;
+        for (const auto &snapshot : recorder.snapshots()) {
+            if (snapshot.isEmpty()) {
+                continue;
+            }
+            QVERIFY2(snapshot.filesDone() >= done, "the batch's count went back");
+            QVERIFY(snapshot.filesDone() <= snapshot.filesTotal());
+            done = snapshot.filesDone();
+            widest = std::max(widest, int(snapshot.transfers.size()));
+            fullest = std::max(fullest, snapshot.filesTotal());
+        }
+        QCOMPARE(widest, 3);
+        QCOMPARE(fullest, 3 * Progress::filesPerTransfer);
+        QCOMPARE(done, 3 * Progress::filesPerTransfer);
+        const auto transfers = recorder.transfers();
+        QCOMPARE(transfers.size(), 3);
+        QStringList addresses;
+        for (const auto &transfer : transfers) {
+            addresses << transfer.first().address;
+            checkFullTransfer(transfer);
+        }
+        addresses.sort();
+        QCOMPARE(addresses, (QStringList{kMixer, kOther, kThird}));
+        QVERIFY(recorder.snapshots().last().isEmpty());
+    }
 
 private:
     std::unique_ptr<TempProfile> m_profile;
     std::unique_ptr<MixerSimProcess> m_sim;
     QovCgiApiZeph2208 m_api;
 };
-
-void TestSafeConnect::initTestCase()
-{
-    const QByteArray config = R"({"mixers":[
-        {"address":"127.0.4.2","name":"FOH","deviceId":7},
-        {"address":"127.0.4.3","name":"Monitor","deviceId":8},
-        {"address":"127.0.4.4","model":"ZEPH-2208NET","name":"Stage"}]})";
-    const QString problem =
-        startSimulatedMixers("[Debug]\nhttp_timeout_ms=5000\n", config, &m_profile, &m_sim);
-    QVERIFY2(problem.isEmpty(), qPrintable(problem));
-}
-
-void TestSafeConnect::init()
-{
-    for (const QString &address : {kMixer, kOther, kThird}) {
-        QVERIFY(m_sim->reset(address));
-    }
-    QTRY_VERIFY(QovTransferProgress::instance()->snapshot().isEmpty());
-}
-
-void TestSafeConnect::copyIsKeptBeforeTheFirstUploadRequest()
-{
-    const QovOnlineDeviceModel mixer = onlineDevice(kMixer);
-    mixer->setDeviceName("FOH");
-    const QovAppDeviceModel project = projectDeviceWithData("new");
-    QVERIFY(m_sim->setDataSet(kMixer, 2, 5, R"({"name":"only on the mixer"})"));
-    const QStringList before = mixerData(*m_sim, kMixer);
-    const QovSafetyCopies copies;
-    const QStringList earlier = copies.copies(mixer->macAddress());
-    // The first upload request is answered slowly: while it hangs, the copy must be complete.
-    QVERIFY(m_sim->setFaults(
-        kMixer, requestFault("beginupload.cgi", 1, "trickle", R"("bytesPerSecond":60)")));
-    QVERIFY(m_sim->clearRequests(kMixer));
-
-    ProgressRecorder recorder;
-    std::future<QovCgiApi::ConnectOutcome> connecting =
-        m_api.connectDeviceWithOutcome(true, project, mixer);
-    QTRY_VERIFY_WITH_TIMEOUT(anyUpload(m_sim->requests(kMixer)), 20000);
-    const QStringList now = copies.copies(mixer->macAddress());
-    QCOMPARE(now.size(), earlier.size() + 1);
-    const QString copy = now.last();
-    auto [kept, error] = parseProject(loadTextFile(copy));
-    std::unique_ptr<QovProjectDataModel> owner(kept);
-    QVERIFY2(kept, qPrintable(error));
-    QCOMPARE(kept->appDevices().size(), 1);
-    QCOMPARE(kept->appDevices().first()->macAddress(), mixer->macAddress());
-    QCOMPARE(deviceData(kept->appDevices().first()), before);
-
-    const QovCgiApi::ConnectOutcome outcome = connecting.get();
-    QVERIFY(outcome.connected);
-    QCOMPARE(outcome.safetyCopy, copy);
-    QCOMPARE(outcome.safetyCopyFailure, QovCgiApi::NO_FAILURE);
-    QCOMPARE(mixerData(*m_sim, kMixer), deviceData(project));
-    QCOMPARE(project->status(), QovAppDeviceModelInternal::CONNECTED);
-
-    // The progress told the same story: the mixer read in full, then written in full.
-    const auto transfers = recorder.transfers();
-    QCOMPARE(transfers.size(), 2);
-    QCOMPARE(transfers.at(0).kind, QovTransferProgress::SafetyCopy);
-    QCOMPARE(transfers.at(0).deviceName, QString("FOH"));
-    QCOMPARE(transfers.at(1).kind, QovTransferProgress::Upload);
-    QCOMPARE(transfers.at(1).deviceName, QString("Project new"));
-    QCOMPARE(transfers.at(1).address, kMixer);
-    checkFullTransfer(recorder.history(transfers.at(0).id));
-    checkFullTransfer(recorder.history(transfers.at(1).id));
-}
-
-void TestSafeConnect::failedCopyWritesNothing_data()
-{
-    QTest::addColumn<QByteArray>("faults");
-    QTest::addColumn<bool>("readOnly");
-    QTest::addColumn<int>("failure");
-    QTest::addColumn<QString>("detail");
-    // Sets the mixer would not give: a copy without them needs the caller's consent.
-    QTest::addColumn<QVector<QovDataSlot>>("unreadable");
-
-    // Files 1 to 8 are the presets, 9 and 10 the EQ libraries, then the partial presets.
-    QTest::newRow("mixer stops answering")
-        << requestFault("filedownload.cgi", 12, "reset") << false << int(QovCgiApi::READ_FAILED)
-        << "failed to get partial preset" << QVector<QovDataSlot>();
-    QTest::newRow("nothing readable")
-        << QByteArray(R"({"rcode":7})") << false << int(QovCgiApi::READ_FAILED)
-        << "no data set could be read" << QVector<QovDataSlot>();
-    QTest::newRow("file cut off") << requestFault("file", 20, "reset") << false
-                                  << int(QovCgiApi::PARTIAL_READ) << ""
-                                  << QVector<QovDataSlot>{{6, 9}};
-    QTest::newRow("refused download")
-        << QByteArray(R"({"failDownload":{"target":7,"bank":0}})") << false
-        << int(QovCgiApi::PARTIAL_READ) << "" << QVector<QovDataSlot>{{7, 0}};
-    QTest::newRow("read-only backups") << QByteArray("{}") << true << int(QovCgiApi::WRITE_FAILED)
-                                       << "cannot" << QVector<QovDataSlot>();
-}
-
-void TestSafeConnect::failedCopyWritesNothing()
-{
-    QFETCH(QByteArray, faults);
-    QFETCH(bool, readOnly);
-    QFETCH(int, failure);
-    QFETCH(QString, detail);
-    QFETCH(QVector<QovDataSlot>, unreadable);
-    const QovOnlineDeviceModel mixer = onlineDevice(kOther);
-    const QovAppDeviceModel project = projectDeviceWithData("refused");
-    const QStringList projectBefore = deviceData(project);
-    const QStringList before = mixerData(*m_sim, kOther);
-    const QovSafetyCopies copies;
-    const QStringList earlier = copies.copies(mixer->macAddress());
-    QVERIFY(m_sim->setFaults(kOther, faults));
-    QVERIFY(m_sim->clearRequests(kOther));
-    if (readOnly) {
-        VELMORA_READ_ONLY_OR_SKIP(copies.root());
-    }
-
-    ProgressRecorder recorder;
-    const QovCgiApi::ConnectOutcome outcome =
-        m_api.connectDeviceWithOutcome(true, project, mixer).get();
-    if (readOnly) {
-        velmora::test::makeFolderWritable(copies.root());
-    }
-    QVERIFY(!outcome.connected);
-    QCOMPARE(int(outcome.safetyCopyFailure), failure);
-    QVERIFY2(outcome.safetyCopyDetail.contains(detail), qPrintable(outcome.safetyCopyDetail));
-    QVERIFY(outcome.safetyCopy.isEmpty());
-    QCOMPARE(outcome.unreadable, unreadable);
-
-    const QStringList requests = m_sim->requests(kOther);
-    QVERIFY(!requests.isEmpty());
-    QVERIFY2(!anyUpload(requests), qPrintable(requests.join('\n')));
-    QVERIFY(m_sim->setFaults(kOther, "{}"));
-    QCOMPARE(mixerData(*m_sim, kOther), before);
-    QCOMPARE(copies.copies(mixer->macAddress()), earlier);
-    QCOMPARE(project->status(), QovAppDeviceModelInternal::DISCONNECTED);
-    QCOMPARE(deviceData(project), projectBefore);
-
-    // The plain operation refuses the same way.
-    if (!readOnly) {
-        QVERIFY(m_sim->setFaults(kOther, faults));
-        QVERIFY(!m_api.connectDevice(true, project, mixer).get());
-        QVERIFY(!anyUpload(m_sim->requests(kOther)));
-    }
-
-    // No upload ever began; the reading that failed is reported as failed, not as complete.
-    const auto transfers = recorder.transfers();
-    QCOMPARE(transfers.first().kind, QovTransferProgress::SafetyCopy);
-    for (const auto &transfer : transfers) {
-        QVERIFY(transfer.kind != QovTransferProgress::Upload);
-    }
-    const auto history = recorder.history(transfers.first().id);
-    QCOMPARE(history.last().failed, !readOnly);
-}
-
-void TestSafeConnect::partialCopyOnlyWhenAllowed()
-{
-    const QovOnlineDeviceModel mixer = onlineDevice(kMixer);
-    mixer->setDeviceName("FOH");
-    const QovAppDeviceModel project = projectDeviceWithData("over gaps");
-    // An emptied partial preset and a preset bank the mixer refuses to hand out.
-    QVERIFY(m_sim->setDataSet(kMixer, 6, 17, QByteArray()));
-    QVERIFY(m_sim->setFaults(kMixer, R"({"failDownload":{"target":2,"bank":3}})"));
-    const QStringList before = mixerData(*m_sim, kMixer);
-    const QVector<QovDataSlot> gaps{{2, 3}, {6, 17}};
-    const QovSafetyCopies copies;
-    const QStringList earlier = copies.copies(mixer->macAddress());
-
-    // Not allowed: nothing is written anywhere, and the caller learns which sets are missing.
-    QVERIFY(m_sim->clearRequests(kMixer));
-    const QovCgiApi::ConnectOutcome refused =
-        m_api.connectDeviceWithOutcome(true, project, mixer).get();
-    QVERIFY(!refused.connected);
-    QCOMPARE(refused.safetyCopyFailure, QovCgiApi::PARTIAL_READ);
-    QCOMPARE(refused.unreadable, gaps);
-    QVERIFY(refused.safetyCopy.isEmpty());
-    QVERIFY(!anyUpload(m_sim->requests(kMixer)));
-    QCOMPARE(copies.copies(mixer->macAddress()), earlier);
-    QCOMPARE(project->status(), QovAppDeviceModelInternal::DISCONNECTED);
-    // Nor does the plain operation, which nobody can ask.
-    QVERIFY(!m_api.connectDevice(true, project, mixer).get());
-    QVERIFY(!anyUpload(m_sim->requests(kMixer)));
-
-    // Allowed: the copy holds everything else, records the gaps, and the mixer is written.
-    const QovCgiApi::ConnectOutcome outcome =
-        m_api.connectDeviceWithOutcome(true, project, mixer, true).get();
-    QVERIFY(outcome.connected);
-    QCOMPARE(outcome.safetyCopyFailure, QovCgiApi::NO_FAILURE);
-    QCOMPARE(outcome.unreadable, gaps);
-    QCOMPARE(copies.copies(mixer->macAddress()), earlier + QStringList{outcome.safetyCopy});
-    QVERIFY(m_sim->setFaults(kMixer, "{}"));
-    QCOMPARE(mixerData(*m_sim, kMixer), deviceData(project));
-
-    const QJsonArray recorded =
-        velmora::test::firstDeviceIn(outcome.safetyCopy).value("unreadable").toArray();
-    QCOMPARE(recorded, (QJsonArray{QJsonObject{{"target", 2}, {"bank", 3}},
-                                   QJsonObject{{"target", 6}, {"bank", 17}}}));
-    auto [kept, error] = parseProject(loadTextFile(outcome.safetyCopy));
-    std::unique_ptr<QovProjectDataModel> owner(kept);
-    QVERIFY2(kept, qPrintable(error));
-    QStringList expected = before;
-    expected[3] = "{}";       // preset 3
-    expected[10 + 17] = "{}"; // partial preset 17, after 8 presets and 2 EQ libraries
-    QCOMPARE(deviceData(kept->appDevices().first()), expected);
-}
-
-void TestSafeConnect::progressOfOneDownload()
-{
-    const QovOnlineDeviceModel mixer = onlineDevice(kThird, "ZEPH-2208NET");
-    mixer->setDeviceName("Stage");
-    ProgressRecorder recorder;
-    QCOMPARE(m_api.downloadZephData(mixer).get().error, QString());
-    const auto transfers = recorder.transfers();
-    QCOMPARE(transfers.size(), 1);
-    QCOMPARE(transfers.first().kind, QovTransferProgress::Download);
-    QCOMPARE(transfers.first().deviceName, QString("Stage"));
-    QCOMPARE(transfers.first().address, kThird);
-    checkFullTransfer(recorder.history(transfers.first().id));
-    // Once nothing runs, there is nothing to show.
-    QVERIFY(QovTransferProgress::instance()->snapshot().isEmpty());
-    QVERIFY(recorder.snapshots().last().isEmpty());
-}
-
-void TestSafeConnect::progressOfManyAtOnce()
-{
-    // Slow enough that all three are under way together.
-    for (const QString &address : {kMixer, kOther, kThird}) {
-        QVERIFY(m_sim->setFaults(address, R"({"delayMs":5})"));
-    }
-    const QList<QovOnlineDeviceModel> mixers{onlineDevice(kMixer), onlineDevice(kOther),
-                                             onlineDevice(kThird, "ZEPH-2208NET")};
-    QList<QovAppDeviceModel> projects;
-    ProgressRecorder recorder;
-    std::vector<std::future<bool>> running;
-    for (const auto &mixer : mixers) {
-        projects.append(std::make_shared<QovAppDeviceModelInternal>());
-        running.push_back(m_api.connectDevice(false, projects.last(), mixer));
-    }
-    for (auto &connection : running) {
-        QVERIFY(connection.get());
-    }
-
-    // One batch: the count over all of them only grows and ends at three full transfers.
-    const auto snapshots = recorder.snapshots();
-    int done = 0;
-    int widest = 0;
-    int fullest = 0;
-    for (const auto &snapshot : snapshots) {
-        if (snapshot.isEmpty()) {
-            continue;
-        }
-        QVERIFY2(snapshot.filesDone() >= done, "the batch's count went back");
-        QVERIFY(snapshot.filesDone() <= snapshot.filesTotal());
-        done = snapshot.filesDone();
-        widest = std::max(widest, int(snapshot.transfers.size()));
-        fullest = std::max(fullest, snapshot.filesTotal());
-    }
-    QCOMPARE(widest, 3);
-    QCOMPARE(fullest, 3 * QovTransferProgress::filesPerTransfer);
-    QCOMPARE(done, 3 * QovTransferProgress::filesPerTransfer);
-    const auto transfers = recorder.transfers();
-    QCOMPARE(transfers.size(), 3);
-    QStringList addresses;
-    for (const auto &transfer : transfers) {
-        addresses << transfer.address;
-        checkFullTransfer(recorder.history(transfer.id));
-    }
-    addresses.sort();
-    QCOMPARE(addresses, (QStringList{kMixer, kOther, kThird}));
-    QVERIFY(recorder.snapshots().last().isEmpty());
-}
 
 QTEST_GUILESS_MAIN(TestSafeConnect)
 #include "tst_safeconnect.moc"

@@ -33,226 +33,211 @@ class TestTransfer : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void init();
+    void initTestCase()
+    {
+        const QByteArray config = R"({"mixers":[
+            {"address":"127.0.2.2","name":"FOH","deviceId":7},
+            {"address":"127.0.2.3","model":"ZEPH-2208NET","name":"Stage"}]})";
+        const QString problem =
+            startSimulatedMixers("[Debug]\nhttp_timeout_ms=5000\n", config, &m_profile, &m_sim);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    }
 
-    void uploadThenDownloadIsIdentical();
-    void uploadOrder();
-    void chunking_data();
-    void chunking();
-    void uploadSendsOnlyDataSets_data();
-    void uploadSendsOnlyDataSets();
-    void downloadStopsAtFirstFailure_data();
-    void downloadStopsAtFirstFailure();
-    void uploadFailingMidwaySendsNoEnd();
-    void connectDownloadCopiesIntoProject();
-    void connectUploadLeavesProjectUnchanged();
+    void init()
+    {
+        QVERIFY(m_sim->reset(kMixer));
+        QVERIFY(m_sim->reset(kNetMixer));
+    }
+
+    void uploadThenDownloadIsIdentical()
+    {
+        const QovAppDeviceModel source = projectDeviceWithData("round trip");
+        QVERIFY(m_api.uploadZephData(onlineDevice(kMixer), source).get());
+        const QovZephData back = m_api.downloadZephData(onlineDevice(kMixer)).get();
+        QCOMPARE(back.error, QString());
+        QCOMPARE(back, source->zephData());
+        QCOMPARE(mixerData(*m_sim, kMixer), deviceData(source));
+        // The download asks twice per data set, presets first, current last.
+        QStringList requests = m_sim->requests(kMixer);
+        requests = requests.mid(requests.size() - 2 * 51);
+        QCOMPARE(requests.first(), "GET " + kCgi + "filedownload.cgi?target=2&bank=0");
+        QCOMPARE(requests.at(1), QString("GET /file/zephdata/2-0.json"));
+        QCOMPARE(requests.at(2 * 8), "GET " + kCgi + "filedownload.cgi?target=3&bank=0");
+        QCOMPARE(requests.at(2 * 10), "GET " + kCgi + "filedownload.cgi?target=6&bank=0");
+        QCOMPARE(requests.at(2 * 50), "GET " + kCgi + "filedownload.cgi?target=7&bank=0");
+        // The other mixer kept its own data.
+        QVERIFY(m_sim->dataSet(kNetMixer, 2, 0) != source->zephDataPreset().first().toUtf8());
+    }
+
+    void uploadOrder()
+    {
+        // Presets, EQs, partial presets, current: each data set opened, sent and closed before the
+        // next one opens. A mixer applies them in this order.
+        const QovAppDeviceModel source = projectDeviceWithData("order");
+        source->setZephDataCurrent(jsonTextOfSize(61441));
+        QVERIFY(m_api.uploadZephData(onlineDevice(kMixer), source).get());
+        const auto single = [](int target, int bank, const QString &text) {
+            return uploadRequests(target, bank,
+                                  {"offset=0&size=" + QString::number(text.toUtf8().size())});
+        };
+        QStringList expected;
+        for (int bank = 0; bank < 8; ++bank) {
+            expected += single(2, bank, source->zephDataPreset().at(bank));
+        }
+        expected += single(3, 0, source->zephData12BandEq());
+        expected += single(4, 0, source->zephData4BandEq());
+        for (int bank = 0; bank < 40; ++bank) {
+            expected += single(6, bank, source->zephDataPartialPreset().at(bank));
+        }
+        // One byte more than a chunk: the last chunk holds it alone.
+        expected += uploadRequests(7, 0, {"offset=0&size=61440", "offset=61440&size=1"});
+        QCOMPARE(m_sim->requests(kMixer), expected);
+    }
+
+    void chunking_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("chunks");
+
+        QTest::newRow("exactly one chunk")
+            << jsonTextOfSize(61440) << QStringList{"offset=0&size=61440"};
+        // The euro sign's three bytes straddle the chunk border: chunks are cut by bytes.
+        QTest::newRow("character split between chunks")
+            << jsonTextOfSize(70000, 61439)
+            << QStringList{"offset=0&size=61440", "offset=61440&size=8560"};
+    }
+
+    void chunking()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, chunks);
+        const QovAppDeviceModel source = projectDeviceWithData("chunks");
+        source->setZephDataPreset(1, text);
+        const bool uploaded = m_api.uploadZephData(onlineDevice(kMixer), source).get();
+
+        QStringList expected = uploadRequests(2, 1, chunks);
+        // Bank 0 took three requests; the transfer goes on to bank 2.
+        expected << "GET " + kCgi + "beginupload.cgi?target=2&bank=2";
+        QCOMPARE(m_sim->requests(kMixer).mid(3, expected.size()), expected);
+        QVERIFY(uploaded);
+        QCOMPARE(QString::fromUtf8(m_sim->dataSet(kMixer, 2, 1)), text);
+    }
+
+    void uploadSendsOnlyDataSets_data()
+    {
+        QTest::addColumn<QString>("text");
+
+        QTest::newRow("empty") << QString();
+        QTest::newRow("cut short") << R"({"name":"Vocal 1","gain":)";
+        QTest::newRow("an array") << "[1,2]";
+        QTest::newRow("two objects") << "{}{}";
+    }
+
+    void uploadSendsOnlyDataSets()
+    {
+        QFETCH(QString, text);
+        const QovAppDeviceModel source = projectDeviceWithData("invalid");
+        source->setZephDataPreset(1, text);
+        const QByteArray before = m_sim->dataSet(kMixer, 2, 1);
+        QVERIFY(!m_api.uploadZephData(onlineDevice(kMixer), source).get());
+        // Bank 0 went as usual; bank 1 is not even opened, so the mixer keeps what it held.
+        QCOMPARE(m_sim->requests(kMixer).mid(3), QStringList());
+        QCOMPARE(m_sim->dataSet(kMixer, 2, 1), before);
+    }
+
+    void downloadStopsAtFirstFailure_data()
+    {
+        QTest::addColumn<int>("target");
+        QTest::addColumn<int>("bank");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<int>("presets");
+        QTest::addColumn<bool>("eqs");
+
+        QTest::newRow("preset bank 3") << 2 << 3 << "failed to get preset" << 0 << false;
+        QTest::newRow("12-band EQ") << 3 << 0 << "failed to get 12band eq" << 8 << false;
+        QTest::newRow("partial preset bank 17")
+            << 6 << 17 << "failed to get partial preset" << 8 << true;
+        QTest::newRow("current") << 7 << 0 << "failed to get current" << 8 << true;
+    }
+
+    void downloadStopsAtFirstFailure()
+    {
+        QFETCH(int, target);
+        QFETCH(int, bank);
+        QFETCH(int, presets);
+        QFETCH(bool, eqs);
+        const QString where = QString("target=%1&bank=%2").arg(target).arg(bank);
+        QVERIFY(m_sim->setFaults(
+            kMixer,
+            QString(R"({"failDownload":{"target":%1,"bank":%2}})").arg(target).arg(bank).toUtf8()));
+        const QovZephData data = m_api.downloadZephData(onlineDevice(kMixer)).get();
+        QTEST(data.error, "error");
+        QCOMPARE(data.preset.size(), presets);
+        QCOMPARE(!data.eq12Band.isEmpty(), eqs);
+        QCOMPARE(!data.eq4Band.isEmpty(), eqs);
+        // Only a failure at the last step leaves the partial presets fetched.
+        QCOMPARE(data.partialPreset.size(), target == 7 ? 40 : 0);
+        QCOMPARE(data.current, QString());
+        if (presets > 0) {
+            QCOMPARE(data.preset.at(7).toUtf8(), m_sim->dataSet(kMixer, 2, 7));
+        }
+        QCOMPARE(m_sim->requests(kMixer).last(), "GET " + kCgi + "filedownload.cgi?" + where);
+    }
+
+    void uploadFailingMidwaySendsNoEnd()
+    {
+        QVERIFY(m_sim->setFaults(kMixer, R"({"failUpload":{"target":6,"bank":5}})"));
+        const QovAppDeviceModel source = projectDeviceWithData("midway");
+        QVERIFY(!m_api.uploadZephData(onlineDevice(kMixer), source).get());
+        const QStringList requests = m_sim->requests(kMixer);
+        QCOMPARE(requests.mid(requests.size() - 2),
+                 QStringList(
+                     {"GET " + kCgi + "beginupload.cgi?target=6&bank=5",
+                      "POST " + kCgi + "fileupload.cgi?offset=0&size=" +
+                          QString::number(source->zephDataPartialPreset().at(5).toUtf8().size())}));
+        // What came before the failure stays written; nothing after it was sent.
+        QCOMPARE(QString::fromUtf8(m_sim->dataSet(kMixer, 6, 4)),
+                 source->zephDataPartialPreset().at(4));
+        QVERIFY(QString::fromUtf8(m_sim->dataSet(kMixer, 6, 5)) !=
+                source->zephDataPartialPreset().at(5));
+    }
+
+    void connectDownloadCopiesIntoProject()
+    {
+        auto project = std::make_shared<QovAppDeviceModelInternal>();
+        const QovOnlineDeviceModel mixer = onlineDevice(kNetMixer, "ZEPH-2208NET");
+        QVERIFY(m_api.connectDevice(false, project, mixer).get());
+        QCOMPARE(project->deviceName(), mixer->deviceName());
+        QCOMPARE(project->deviceId(), mixer->deviceId());
+        QCOMPARE(project->ipAddress(), kNetMixer);
+        QCOMPARE(project->macAddress(), mixer->macAddress());
+        QCOMPARE(project->status(), QovAppDeviceModelInternal::CONNECTED);
+        QCOMPARE(mixerData(*m_sim, kNetMixer), deviceData(project));
+    }
+
+    void connectUploadLeavesProjectUnchanged()
+    {
+        const QovAppDeviceModel project = projectDeviceWithData("upload");
+        const QovZephData before = project->zephData();
+        const QovOnlineDeviceModel mixer = onlineDevice(kMixer);
+        QVERIFY(m_api.connectDevice(true, project, mixer).get());
+        QCOMPARE(project->deviceName(), QString("Project upload"));
+        QCOMPARE(project->deviceId(), 42);
+        QCOMPARE(project->zephData(), before);
+        QCOMPARE(project->ipAddress(), kMixer);
+        QCOMPARE(project->macAddress(), mixer->macAddress());
+        QCOMPARE(project->status(), QovAppDeviceModelInternal::CONNECTED);
+        // The online device takes the project's name and id; the mixer holds the project's data.
+        QCOMPARE(mixer->deviceName(), QString("Project upload"));
+        QCOMPARE(mixer->deviceId(), 42);
+        QCOMPARE(mixerData(*m_sim, kMixer), deviceData(project));
+    }
 
 private:
     std::unique_ptr<TempProfile> m_profile;
     std::unique_ptr<MixerSimProcess> m_sim;
     QovCgiApiZeph2208 m_api;
 };
-
-void TestTransfer::initTestCase()
-{
-    const QByteArray config = R"({"mixers":[
-        {"address":"127.0.2.2","name":"FOH","deviceId":7},
-        {"address":"127.0.2.3","model":"ZEPH-2208NET","name":"Stage"}]})";
-    const QString problem =
-        startSimulatedMixers("[Debug]\nhttp_timeout_ms=5000\n", config, &m_profile, &m_sim);
-    QVERIFY2(problem.isEmpty(), qPrintable(problem));
-}
-
-void TestTransfer::init()
-{
-    QVERIFY(m_sim->reset(kMixer));
-    QVERIFY(m_sim->reset(kNetMixer));
-}
-
-void TestTransfer::uploadThenDownloadIsIdentical()
-{
-    const QovAppDeviceModel source = projectDeviceWithData("round trip");
-    QVERIFY(m_api.uploadZephData(onlineDevice(kMixer), source).get());
-    const QovZephData back = m_api.downloadZephData(onlineDevice(kMixer)).get();
-    QCOMPARE(back.error, QString());
-    QCOMPARE(back, source->zephData());
-    QCOMPARE(mixerData(*m_sim, kMixer), deviceData(source));
-    // The download asks twice per data set, presets first, current last.
-    QStringList requests = m_sim->requests(kMixer);
-    requests = requests.mid(requests.size() - 2 * 51);
-    QCOMPARE(requests.first(), "GET " + kCgi + "filedownload.cgi?target=2&bank=0");
-    QCOMPARE(requests.at(1), QString("GET /file/zephdata/2-0.json"));
-    QCOMPARE(requests.at(2 * 8), "GET " + kCgi + "filedownload.cgi?target=3&bank=0");
-    QCOMPARE(requests.at(2 * 10), "GET " + kCgi + "filedownload.cgi?target=6&bank=0");
-    QCOMPARE(requests.at(2 * 50), "GET " + kCgi + "filedownload.cgi?target=7&bank=0");
-    // The other mixer kept its own data.
-    QVERIFY(m_sim->dataSet(kNetMixer, 2, 0) != source->zephDataPreset().first().toUtf8());
-}
-
-void TestTransfer::uploadOrder()
-{
-    // Presets, EQs, partial presets, current: each data set opened, sent and closed before the
-    // next one opens. A mixer applies them in this order.
-    const QovAppDeviceModel source = projectDeviceWithData("order");
-    source->setZephDataCurrent(jsonTextOfSize(61441));
-    QVERIFY(m_api.uploadZephData(onlineDevice(kMixer), source).get());
-    const auto single = [](int target, int bank, const QString &text) {
-        return uploadRequests(target, bank,
-                              {"offset=0&size=" + QString::number(text.toUtf8().size())});
-    };
-    QStringList expected;
-    for (int bank = 0; bank < 8; ++bank) {
-        expected += single(2, bank, source->zephDataPreset().at(bank));
-    }
-    expected += single(3, 0, source->zephData12BandEq());
-    expected += single(4, 0, source->zephData4BandEq());
-    for (int bank = 0; bank < 40; ++bank) {
-        expected += single(6, bank, source->zephDataPartialPreset().at(bank));
-    }
-    // One byte more than a chunk: the last chunk holds it alone.
-    expected += uploadRequests(7, 0, {"offset=0&size=61440", "offset=61440&size=1"});
-    QCOMPARE(m_sim->requests(kMixer), expected);
-}
-
-void TestTransfer::chunking_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("chunks");
-
-    QTest::newRow("exactly one chunk")
-        << jsonTextOfSize(61440) << QStringList{"offset=0&size=61440"};
-    // The euro sign's three bytes straddle the chunk border: chunks are cut by bytes.
-    QTest::newRow("character split between chunks")
-        << jsonTextOfSize(70000, 61439)
-        << QStringList{"offset=0&size=61440", "offset=61440&size=8560"};
-}
-
-void TestTransfer::chunking()
-{
-    QFETCH(QString, text);
-    QFETCH(QStringList, chunks);
-    const QovAppDeviceModel source = projectDeviceWithData("chunks");
-    source->setZephDataPreset(1, text);
-    const bool uploaded = m_api.uploadZephData(onlineDevice(kMixer), source).get();
-
-    QStringList expected = uploadRequests(2, 1, chunks);
-    // Bank 0 took three requests; the transfer goes on to bank 2.
-    expected << "GET " + kCgi + "beginupload.cgi?target=2&bank=2";
-    QCOMPARE(m_sim->requests(kMixer).mid(3, expected.size()), expected);
-    QVERIFY(uploaded);
-    QCOMPARE(QString::fromUtf8(m_sim->dataSet(kMixer, 2, 1)), text);
-}
-
-void TestTransfer::uploadSendsOnlyDataSets_data()
-{
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("empty") << QString();
-    QTest::newRow("cut short") << R"({"name":"Vocal 1","gain":)";
-    QTest::newRow("an array") << "[1,2]";
-    QTest::newRow("two objects") << "{}{}";
-}
-
-void TestTransfer::uploadSendsOnlyDataSets()
-{
-    QFETCH(QString, text);
-    const QovAppDeviceModel source = projectDeviceWithData("invalid");
-    source->setZephDataPreset(1, text);
-    const QByteArray before = m_sim->dataSet(kMixer, 2, 1);
-    QVERIFY(!m_api.uploadZephData(onlineDevice(kMixer), source).get());
-    // Bank 0 went as usual; bank 1 is not even opened, so the mixer keeps what it held.
-    QCOMPARE(m_sim->requests(kMixer).mid(3), QStringList());
-    QCOMPARE(m_sim->dataSet(kMixer, 2, 1), before);
-}
-
-void TestTransfer::downloadStopsAtFirstFailure_data()
-{
-    QTest::addColumn<int>("target");
-    QTest::addColumn<int>("bank");
-    QTest::addColumn<QString>("error");
-    QTest::addColumn<int>("presets");
-    QTest::addColumn<bool>("eqs");
-
-    QTest::newRow("preset bank 3") << 2 << 3 << "failed to get preset" << 0 << false;
-    QTest::newRow("12-band EQ") << 3 << 0 << "failed to get 12band eq" << 8 << false;
-    QTest::newRow("partial preset bank 17")
-        << 6 << 17 << "failed to get partial preset" << 8 << true;
-    QTest::newRow("current") << 7 << 0 << "failed to get current" << 8 << true;
-}
-
-void TestTransfer::downloadStopsAtFirstFailure()
-{
-    QFETCH(int, target);
-    QFETCH(int, bank);
-    QFETCH(int, presets);
-    QFETCH(bool, eqs);
-    const QString where = QString("target=%1&bank=%2").arg(target).arg(bank);
-    QVERIFY(m_sim->setFaults(
-        kMixer,
-        QString(R"({"failDownload":{"target":%1,"bank":%2}})").arg(target).arg(bank).toUtf8()));
-    const QovZephData data = m_api.downloadZephData(onlineDevice(kMixer)).get();
-    QTEST(data.error, "error");
-    QCOMPARE(data.preset.size(), presets);
-    QCOMPARE(!data.eq12Band.isEmpty(), eqs);
-    QCOMPARE(!data.eq4Band.isEmpty(), eqs);
-    // Only a failure at the last step leaves the partial presets fetched.
-    QCOMPARE(data.partialPreset.size(), target == 7 ? 40 : 0);
-    QCOMPARE(data.current, QString());
-    if (presets > 0) {
-        QCOMPARE(data.preset.at(7).toUtf8(), m_sim->dataSet(kMixer, 2, 7));
-    }
-    QCOMPARE(m_sim->requests(kMixer).last(), "GET " + kCgi + "filedownload.cgi?" + where);
-}
-
-void TestTransfer::uploadFailingMidwaySendsNoEnd()
-{
-    QVERIFY(m_sim->setFaults(kMixer, R"({"failUpload":{"target":6,"bank":5}})"));
-    const QovAppDeviceModel source = projectDeviceWithData("midway");
-    QVERIFY(!m_api.uploadZephData(onlineDevice(kMixer), source).get());
-    const QStringList requests = m_sim->requests(kMixer);
-    QCOMPARE(
-        requests.mid(requests.size() - 2),
-        QStringList({"GET " + kCgi + "beginupload.cgi?target=6&bank=5",
-                     "POST " + kCgi + "fileupload.cgi?offset=0&size=" +
-                         QString::number(source->zephDataPartialPreset().at(5).toUtf8().size())}));
-    // What came before the failure stays written; nothing after it was sent.
-    QCOMPARE(QString::fromUtf8(m_sim->dataSet(kMixer, 6, 4)),
-             source->zephDataPartialPreset().at(4));
-    QVERIFY(QString::fromUtf8(m_sim->dataSet(kMixer, 6, 5)) !=
-            source->zephDataPartialPreset().at(5));
-}
-
-void TestTransfer::connectDownloadCopiesIntoProject()
-{
-    auto project = std::make_shared<QovAppDeviceModelInternal>();
-    const QovOnlineDeviceModel mixer = onlineDevice(kNetMixer, "ZEPH-2208NET");
-    QVERIFY(m_api.connectDevice(false, project, mixer).get());
-    QCOMPARE(project->deviceName(), mixer->deviceName());
-    QCOMPARE(project->deviceId(), mixer->deviceId());
-    QCOMPARE(project->ipAddress(), kNetMixer);
-    QCOMPARE(project->macAddress(), mixer->macAddress());
-    QCOMPARE(project->status(), QovAppDeviceModelInternal::CONNECTED);
-    QCOMPARE(mixerData(*m_sim, kNetMixer), deviceData(project));
-}
-
-void TestTransfer::connectUploadLeavesProjectUnchanged()
-{
-    const QovAppDeviceModel project = projectDeviceWithData("upload");
-    const QovZephData before = project->zephData();
-    const QovOnlineDeviceModel mixer = onlineDevice(kMixer);
-    QVERIFY(m_api.connectDevice(true, project, mixer).get());
-    QCOMPARE(project->deviceName(), QString("Project upload"));
-    QCOMPARE(project->deviceId(), 42);
-    QCOMPARE(project->zephData(), before);
-    QCOMPARE(project->ipAddress(), kMixer);
-    QCOMPARE(project->macAddress(), mixer->macAddress());
-    QCOMPARE(project->status(), QovAppDeviceModelInternal::CONNECTED);
-    // The online device takes the project's name and id; the mixer holds the project's data.
-    QCOMPARE(mixer->deviceName(), QString("Project upload"));
-    QCOMPARE(mixer->deviceId(), 42);
-    QCOMPARE(mixerData(*m_sim, kMixer), deviceData(project));
-}
 
 QTEST_GUILESS_MAIN(TestTransfer)
 #include "tst_transfer.moc"

@@ -32,15 +32,9 @@ QColor commonestColour(const QImage &image, const QRect &area)
             ++counts[image.pixel(x, y) | 0xff000000u];
         }
     }
-    QRgb best = 0;
-    int most = -1;
-    for (auto it = counts.constBegin(); it != counts.constEnd(); ++it) {
-        if (it.value() > most) {
-            most = it.value();
-            best = it.key();
-        }
-    }
-    return QColor(best);
+    // The first of the most frequent; black for an empty area.
+    const auto best = std::max_element(counts.constBegin(), counts.constEnd());
+    return QColor(best == counts.constEnd() ? 0 : best.key());
 }
 
 } // namespace velmora::test

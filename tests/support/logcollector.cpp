@@ -49,8 +49,3 @@ int LogCollector::count(const QString &text)
     return int(std::count_if(g_lines.cbegin(), g_lines.cend(),
                              [&](const QString &line) { return line.contains(text); }));
 }
-
-bool LogCollector::contains(const QString &text)
-{
-    return count(text) > 0;
-}

@@ -14,5 +14,5 @@ public:
     static QStringList take();
     // How many kept lines contain `text`.
     static int count(const QString &text);
-    static bool contains(const QString &text);
+    static bool contains(const QString &text) { return count(text) > 0; }
 };

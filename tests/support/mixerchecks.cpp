@@ -4,7 +4,7 @@
 #include "mixersimprocess.h"
 #include "models/qovdatasettable.h"
 
-#include <algorithm>
+#include <QRegularExpression>
 
 namespace {
 template<typename Devices>
@@ -67,11 +67,7 @@ QStringList mixerData(MixerSimProcess &sim, const QString &address)
 
 bool anyUpload(const QStringList &requests)
 {
-    return std::any_of(requests.cbegin(), requests.cend(), [](const QString &request) {
-        return request.contains(QLatin1String("beginupload")) ||
-               request.contains(QLatin1String("fileupload")) ||
-               request.contains(QLatin1String("endupload"));
-    });
+    return !requests.filter(QRegularExpression("(begin|file|end)upload")).isEmpty();
 }
 
 int requestsWith(const QStringList &requests, const QString &text)

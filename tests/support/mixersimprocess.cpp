@@ -82,46 +82,17 @@ int MixerSimProcess::control(const char *method, const QString &path, const QByt
     return result->status;
 }
 
-bool MixerSimProcess::setFaults(const QString &address, const QByteArray &faultsJson)
+bool MixerSimProcess::mixerCall(const char *method, const QString &address, const char *what,
+                                const QByteArray &body)
 {
-    return control("PUT", "/mixers/" + address + "/faults", faultsJson) == 200;
-}
-
-bool MixerSimProcess::startMixer(const QString &address)
-{
-    return control("POST", "/mixers/" + address + "/start", {}) == 200;
-}
-
-bool MixerSimProcess::stopMixer(const QString &address)
-{
-    return control("POST", "/mixers/" + address + "/stop", {}) == 200;
-}
-
-bool MixerSimProcess::moveMixer(const QString &address, const QString &to)
-{
-    return control("POST", "/mixers/" + address + "/move",
-                   R"({"address":")" + to.toUtf8() + R"("})") == 200;
-}
-
-bool MixerSimProcess::reset(const QString &address)
-{
-    return control("POST", "/mixers/" + address + "/reset", {}) == 200;
+    return control(method, "/mixers/" + address + "/" + what, body) == 200;
 }
 
 QStringList MixerSimProcess::requests(const QString &address)
 {
     QByteArray reply;
     control("GET", "/mixers/" + address + "/requests", {}, &reply);
-    QStringList lines;
-    for (const QJsonValue &line : QJsonDocument::fromJson(reply).array()) {
-        lines << line.toString();
-    }
-    return lines;
-}
-
-bool MixerSimProcess::clearRequests(const QString &address)
-{
-    return control("DELETE", "/mixers/" + address + "/requests", {}) == 200;
+    return QVariant(QJsonDocument::fromJson(reply).array().toVariantList()).toStringList();
 }
 
 QByteArray MixerSimProcess::dataSet(const QString &address, int target, int bank)

@@ -24,16 +24,22 @@ public:
     // Empty when the simulator runs and every mixer listens; otherwise what went wrong.
     QString problem() const { return m_problem; }
 
-    bool setFaults(const QString &address, const QByteArray &faultsJson);
-    bool startMixer(const QString &address);
-    bool stopMixer(const QString &address);
+    bool setFaults(const QString &address, const QByteArray &faultsJson)
+    {
+        return mixerCall("PUT", address, "faults", faultsJson);
+    }
+    bool startMixer(const QString &address) { return mixerCall("POST", address, "start"); }
+    bool stopMixer(const QString &address) { return mixerCall("POST", address, "stop"); }
     // Puts a mixer on another address (a new DHCP lease); a running one comes up there.
-    bool moveMixer(const QString &address, const QString &to);
+    bool moveMixer(const QString &address, const QString &to)
+    {
+        return mixerCall("POST", address, "move", R"({"address":")" + to.toUtf8() + R"("})");
+    }
     // Factory data, no faults, an empty request list.
-    bool reset(const QString &address);
+    bool reset(const QString &address) { return mixerCall("POST", address, "reset"); }
     // "METHOD target" of every request received since the last clear.
     QStringList requests(const QString &address);
-    bool clearRequests(const QString &address);
+    bool clearRequests(const QString &address) { return mixerCall("DELETE", address, "requests"); }
     QByteArray dataSet(const QString &address, int target, int bank);
     bool setDataSet(const QString &address, int target, int bank, const QByteArray &text);
 
@@ -43,6 +49,9 @@ private:
     // Status and body of one control request; status 0 when the control port did not answer.
     int control(const char *method, const QString &path, const QByteArray &body,
                 QByteArray *reply = nullptr);
+    // Whether the control request to /mixers/<address>/<what> succeeded.
+    bool mixerCall(const char *method, const QString &address, const char *what,
+                   const QByteArray &body = {});
 
     QTemporaryDir m_dir;
     QProcess m_process;

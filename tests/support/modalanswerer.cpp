@@ -23,15 +23,11 @@ ModalAnswerer::~ModalAnswerer() = default;
 
 ModalAnswerer::Seen ModalAnswerer::describe(QWidget *modal)
 {
-    Seen seen;
-    seen.className = QString::fromLatin1(modal->metaObject()->className());
+    const QString className = QString::fromLatin1(modal->metaObject()->className());
     if (auto *popup = qobject_cast<QovAbstractPopup *>(modal)) {
-        seen.title = popup->title();
-        seen.text = popup->message();
-    } else {
-        seen.title = modal->windowTitle();
+        return {className, popup->title(), popup->message()};
     }
-    return seen;
+    return {className, modal->windowTitle(), QString()};
 }
 
 QWidget *ModalAnswerer::findButton(QWidget *root, const QString &text)
@@ -99,12 +95,9 @@ void ModalAnswerer::handle(const std::function<void(QWidget *)> &handler)
 
 void ModalAnswerer::poll()
 {
+    // Nothing to answer yet, or a widget already answered that is still closing.
     QWidget *modal = QApplication::activeModalWidget();
-    if (!modal || m_queue.isEmpty() || !modal->isVisible()) {
-        return;
-    }
-    // A widget already answered may still be closing; wait for the next one.
-    if (modal == m_lastAnswered) {
+    if (!modal || m_queue.isEmpty() || !modal->isVisible() || modal == m_lastAnswered) {
         return;
     }
     QPointer<QWidget> guard(modal);

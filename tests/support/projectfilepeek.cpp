@@ -9,10 +9,7 @@ namespace velmora::test {
 QJsonObject firstDeviceIn(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return QJsonObject();
-    }
-    return QJsonDocument::fromJson(file.readAll())
+    return QJsonDocument::fromJson(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray())
         .object()
         .value(QStringLiteral("devices"))
         .toArray()

@@ -7,11 +7,6 @@
 
 namespace {
 
-Display *display(void *handle)
-{
-    return static_cast<Display *>(handle);
-}
-
 void pause(int ms)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -22,10 +17,7 @@ void pause(int ms)
 RealPointer::RealPointer()
 {
     Display *opened = XOpenDisplay(nullptr);
-    int event = 0;
-    int error = 0;
-    int major = 0;
-    int minor = 0;
+    int event = 0, error = 0, major = 0, minor = 0;
     if (opened && XTestQueryExtension(opened, &event, &error, &major, &minor)) {
         m_display = opened;
     } else if (opened) {
@@ -39,7 +31,7 @@ RealPointer::~RealPointer()
         m_player.join();
     }
     if (m_display) {
-        XCloseDisplay(display(m_display));
+        XCloseDisplay(static_cast<Display *>(m_display));
     }
 }
 
@@ -50,7 +42,7 @@ void RealPointer::dragAsync(QPoint from, QPoint to)
     }
     m_done = false;
     m_player = std::thread([this, from, to] {
-        Display *x = display(m_display);
+        Display *x = static_cast<Display *>(m_display);
         const auto moveTo = [x](QPoint point) {
             XTestFakeMotionEvent(x, -1, point.x(), point.y(), CurrentTime);
             XFlush(x);

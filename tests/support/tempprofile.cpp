@@ -43,26 +43,6 @@ TempProfile::~TempProfile()
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-QString TempProfile::configDir() const
-{
-    return m_dir.path() + QStringLiteral("/config");
-}
-
-QString TempProfile::runtimeDir() const
-{
-    return m_dir.path() + QStringLiteral("/runtime");
-}
-
-QString TempProfile::programSettingsFile() const
-{
-    return configDir() + QStringLiteral("/korvath/vlm.ini");
-}
-
-QString TempProfile::persistentDataFile() const
-{
-    return configDir() + QStringLiteral("/korvath/vlm-cache.ini");
-}
-
 void TempProfile::writeProgramSettings(const QByteArray &ini) const
 {
     writeFile(programSettingsFile(), ini);

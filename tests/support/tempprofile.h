@@ -12,10 +12,13 @@ public:
     ~TempProfile();
 
     QString path() const { return m_dir.path(); }
-    QString configDir() const;
-    QString runtimeDir() const;
-    QString programSettingsFile() const;
-    QString persistentDataFile() const;
+    QString configDir() const { return m_dir.path() + QStringLiteral("/config"); }
+    QString runtimeDir() const { return m_dir.path() + QStringLiteral("/runtime"); }
+    QString programSettingsFile() const { return configDir() + QStringLiteral("/korvath/vlm.ini"); }
+    QString persistentDataFile() const
+    {
+        return configDir() + QStringLiteral("/korvath/vlm-cache.ini");
+    }
 
     // Replaces the program settings file with the given INI text.
     void writeProgramSettings(const QByteArray &ini) const;

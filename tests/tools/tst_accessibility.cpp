@@ -22,29 +22,13 @@
 
 namespace {
 
-bool isControl(QAccessible::Role role)
-{
-    switch (role) {
-    case QAccessible::PushButton:
-    case QAccessible::CheckBox:
-    case QAccessible::RadioButton:
-    case QAccessible::ComboBox:
-    case QAccessible::EditableText:
-    case QAccessible::SpinBox:
-    case QAccessible::Slider:
-    case QAccessible::List:
-    case QAccessible::Table:
-    case QAccessible::Tree:
-    case QAccessible::MenuItem:
-    case QAccessible::Link:
-    case QAccessible::ButtonMenu:
-    case QAccessible::ButtonDropDown:
-    case QAccessible::PageTab:
-        return true;
-    default:
-        return false;
-    }
-}
+// The roles of controls a user works with.
+const QList<QAccessible::Role> kControlRoles{
+    QAccessible::PushButton, QAccessible::CheckBox,       QAccessible::RadioButton,
+    QAccessible::ComboBox,   QAccessible::EditableText,   QAccessible::SpinBox,
+    QAccessible::Slider,     QAccessible::List,           QAccessible::Table,
+    QAccessible::Tree,       QAccessible::MenuItem,       QAccessible::Link,
+    QAccessible::ButtonMenu, QAccessible::ButtonDropDown, QAccessible::PageTab};
 
 // The controls a user can reach that have no name, as "Role 'objectName' (ClassName)".
 void collectUnnamed(QAccessibleInterface *node, QStringList &unnamed, int depth = 0)
@@ -63,21 +47,20 @@ void collectUnnamed(QAccessibleInterface *node, QStringList &unnamed, int depth 
     const auto *widget = qobject_cast<const QWidget *>(object);
     const bool focusable = widget && (widget->focusPolicy() & Qt::TabFocus) && widget->isEnabled();
     const bool roleless = role == QAccessible::NoRole || role == QAccessible::Client;
+    const QString what = object ? QStringLiteral("'%1' (%2)")
+                                      .arg(object->objectName(),
+                                           QString::fromLatin1(object->metaObject()->className()))
+                                : QStringLiteral("'' (?)");
     if (focusable && roleless && !widget->inherits("QAbstractScrollArea") && !widget->isWindow()) {
-        unnamed << QStringLiteral("no role: '%1' (%2)")
-                       .arg(object->objectName(),
-                            QString::fromLatin1(object->metaObject()->className()));
+        unnamed << QStringLiteral("no role: ") + what;
     }
-    if (isControl(role) && !state.disabled && node->text(QAccessible::Name).trimmed().isEmpty()) {
-        unnamed << QStringLiteral("%1 '%2' (%3)")
-                       .arg(QString::fromLatin1(
-                                QMetaEnum::fromType<QAccessible::Role>().valueToKey(role)),
-                            object ? object->objectName() : QString(),
-                            object ? QString::fromLatin1(object->metaObject()->className())
-                                   : QStringLiteral("?"));
+    if (kControlRoles.contains(role) && !state.disabled &&
+        node->text(QAccessible::Name).trimmed().isEmpty()) {
+        unnamed << QString::fromLatin1(QMetaEnum::fromType<QAccessible::Role>().valueToKey(role)) +
+                       QLatin1Char(' ') + what;
     }
     // A web view's contents are the page's own accessibility tree, checked with the pages.
-    if (node->object() && node->object()->inherits("QWebEngineView")) {
+    if (object && object->inherits("QWebEngineView")) {
         return;
     }
     for (int i = 0; i < node->childCount(); ++i) {
@@ -133,8 +116,7 @@ void collectIllegible(QWidget *top, QStringList &found)
         if (font.pixelSize() < 9) {
             found << QStringLiteral("%1 px: %2").arg(font.pixelSize()).arg(what);
         }
-        QColor background;
-        QColor foreground;
+        QColor background, foreground;
         if (items) {
             // Items are drawn by a delegate in the colours the style sheet gives it, not the
             // view's palette: the text is the pixel that stands out most from the background.
@@ -203,53 +185,47 @@ class TestAccessibility : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void everyControlHasANameAndRole_data();
-    void everyControlHasANameAndRole();
+    void initTestCase()
+    {
+        velmora::test::requirePrivateNetwork();
+        m_profile = std::make_unique<TempProfile>();
+        qApp->setStyleSheet(loadTextFile(QStringLiteral(":/styles.qss")));
+    }
+
+    void everyControlHasANameAndRole_data()
+    {
+        QTest::addColumn<int>("index");
+        std::vector<ScreenshotScene> scenes = allScreenshotScenes();
+        for (int i = 0; i < int(scenes.size()); ++i) {
+            // Artwork scenes draw pictures, not windows a user works in; page scenes hold a web
+            // view only, whose contents the page tests check.
+            const QString &name = scenes.at(i).name;
+            if (!name.startsWith(QLatin1String("artwork")) &&
+                !name.startsWith(QLatin1String("page-"))) {
+                QTest::newRow(qPrintable(scenes.at(i).name)) << i;
+            }
+        }
+    }
+
+    void everyControlHasANameAndRole()
+    {
+        QFETCH(int, index);
+        const QStringList unnamed = checkScene(index, [](QWidget *top, QStringList &found) {
+            collectUnnamed(QAccessible::queryAccessibleInterface(top), found);
+        });
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral("; "))));
+    }
     void everyTextIsLegible_data() { everyControlHasANameAndRole_data(); }
-    void everyTextIsLegible();
+    void everyTextIsLegible()
+    {
+        QFETCH(int, index);
+        const QStringList illegible = checkScene(index, collectIllegible);
+        QVERIFY2(illegible.isEmpty(), qPrintable(illegible.join(QStringLiteral("; "))));
+    }
 
 private:
     std::unique_ptr<TempProfile> m_profile;
 };
-
-void TestAccessibility::initTestCase()
-{
-    velmora::test::requirePrivateNetwork();
-    m_profile = std::make_unique<TempProfile>();
-    qApp->setStyleSheet(loadTextFile(QStringLiteral(":/styles.qss")));
-}
-
-void TestAccessibility::everyControlHasANameAndRole_data()
-{
-    QTest::addColumn<int>("index");
-    std::vector<ScreenshotScene> scenes = allScreenshotScenes();
-    for (int i = 0; i < int(scenes.size()); ++i) {
-        // Artwork scenes draw pictures, not windows a user works in; page scenes hold a web
-        // view only, whose contents the page tests check.
-        const QString &name = scenes.at(i).name;
-        if (!name.startsWith(QLatin1String("artwork")) &&
-            !name.startsWith(QLatin1String("page-"))) {
-            QTest::newRow(qPrintable(scenes.at(i).name)) << i;
-        }
-    }
-}
-
-void TestAccessibility::everyControlHasANameAndRole()
-{
-    QFETCH(int, index);
-    const QStringList unnamed = checkScene(index, [](QWidget *top, QStringList &found) {
-        collectUnnamed(QAccessible::queryAccessibleInterface(top), found);
-    });
-    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral("; "))));
-}
-
-void TestAccessibility::everyTextIsLegible()
-{
-    QFETCH(int, index);
-    const QStringList illegible = checkScene(index, collectIllegible);
-    QVERIFY2(illegible.isEmpty(), qPrintable(illegible.join(QStringLiteral("; "))));
-}
 
 QTEST_MAIN(TestAccessibility)
 #include "tst_accessibility.moc"
