@@ -18,6 +18,12 @@ public:
     QWidget *filled = nullptr;
     int builds = 0;
 
+    bool shown()
+    {
+        show();
+        return QTest::qWaitForWindowExposed(this);
+    }
+
 protected:
     void buildContents(QWidget *contents) override
     {
@@ -26,6 +32,24 @@ protected:
         new QLabel(QStringLiteral("contents"), contents);
     }
 };
+
+bool activated(QWidget *window)
+{
+    QApplication::setActiveWindow(window);
+    return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
+}
+
+// Whether `dialog` is centred over `window` within a few pixels; says where both are if not.
+bool centredOver(const QWidget &dialog, const QWidget &window)
+{
+    const QRect d = dialog.frameGeometry();
+    const QRect w = window.frameGeometry();
+    const bool centred = (d.center() - w.center()).manhattanLength() <= 4;
+    if (!centred) {
+        qWarning() << "dialog at" << d << "window at" << w;
+    }
+    return centred;
+}
 
 } // namespace
 
@@ -53,8 +77,7 @@ void TestAbstractDialog::contentsLieInsideBody()
 {
     QFETCH(QSize, size);
     FrameDialog dialog(size);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(dialog.shown());
 
     QCOMPARE(dialog.builds, 1);
     QCOMPARE(dialog.size(), size);
@@ -70,8 +93,7 @@ void TestAbstractDialog::contentsLieInsideBody()
     // OK then Cancel, at the right end of the bar.
     auto *ok = bar->findChild<QPushButton *>("dialog-button-accept");
     auto *cancel = bar->findChild<QPushButton *>("dialog-button-reject");
-    QVERIFY(ok && cancel);
-    QVERIFY(ok->x() < cancel->x());
+    QVERIFY(ok && cancel && ok->x() < cancel->x());
     QCOMPARE(cancel->geometry().right(), bar->width() - 1 - 8);
 }
 
@@ -80,8 +102,7 @@ void TestAbstractDialog::okAndCancelAnswer()
     for (const auto &[name, result] : {std::make_pair("dialog-button-accept", QDialog::Accepted),
                                        std::make_pair("dialog-button-reject", QDialog::Rejected)}) {
         FrameDialog dialog(QSize(400, 200));
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(dialog.shown());
         dialog.setResult(-1);
         QTest::mouseClick(dialog.findChild<QPushButton *>(name), Qt::LeftButton);
         QCOMPARE(dialog.result(), int(result));
@@ -92,11 +113,9 @@ void TestAbstractDialog::okAndCancelAnswer()
 void TestAbstractDialog::busyOverlayCoversDialog()
 {
     FrameDialog dialog(QSize(500, 300));
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(dialog.shown());
     auto *overlay = dialog.findChild<QovProgressView *>();
-    QVERIFY(overlay);
-    QVERIFY(!overlay->isVisible());
+    QVERIFY(overlay && !overlay->isVisible());
 
     dialog.setBusy(true);
     QVERIFY(overlay->isVisible());
@@ -116,26 +135,18 @@ void TestAbstractDialog::opensOverTheActiveWindow()
     window.setGeometry(60, 80, 900, 600);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QApplication::setActiveWindow(&window);
-    QTRY_COMPARE(QApplication::activeWindow(), &window);
-    const QPoint middle = window.frameGeometry().center();
+    QVERIFY(activated(&window));
 
     FrameDialog dialog(QSize(500, 300));
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QVERIFY2((dialog.frameGeometry().center() - middle).manhattanLength() <= 4,
-             qPrintable(QStringLiteral("dialog at %1,%2")
-                            .arg(dialog.frameGeometry().x())
-                            .arg(dialog.frameGeometry().y())));
+    QVERIFY(dialog.shown());
+    QVERIFY(centredOver(dialog, window));
 
     // A popup raised from the dialog opens over the dialog.
-    QApplication::setActiveWindow(&dialog);
-    QTRY_COMPARE(QApplication::activeWindow(), &dialog);
+    QVERIFY(activated(&dialog));
     QovConfirmPopup popup(QStringLiteral("Caution"), QStringLiteral("Sure?"));
     popup.show();
     QVERIFY(QTest::qWaitForWindowExposed(&popup));
-    QVERIFY((popup.frameGeometry().center() - dialog.frameGeometry().center()).manhattanLength() <=
-            4);
+    QVERIFY(centredOver(popup, dialog));
     popup.close();
     dialog.close();
 
@@ -144,35 +155,20 @@ void TestAbstractDialog::opensOverTheActiveWindow()
     mainWindow.setGeometry(700, 300, 800, 500);
     mainWindow.show();
     QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
-    QApplication::setActiveWindow(&window);
-    QTRY_COMPARE(QApplication::activeWindow(), &window);
+    QVERIFY(activated(&window));
     FrameDialog fromStartPage(QSize(500, 300));
-    fromStartPage.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&fromStartPage));
-    QVERIFY2((fromStartPage.frameGeometry().center() - mainWindow.frameGeometry().center())
-                     .manhattanLength() <= 4,
-             qPrintable(QStringLiteral("dialog at %1,%2, window at %3,%4 %5x%6")
-                            .arg(fromStartPage.frameGeometry().x())
-                            .arg(fromStartPage.frameGeometry().y())
-                            .arg(mainWindow.frameGeometry().x())
-                            .arg(mainWindow.frameGeometry().y())
-                            .arg(mainWindow.width())
-                            .arg(mainWindow.height())));
+    QVERIFY(fromStartPage.shown());
+    QVERIFY(centredOver(fromStartPage, mainWindow));
     fromStartPage.close();
     mainWindow.close();
 
     // Near the screen's edge the dialog stays whole on the screen.
     const QRect area = window.screen()->availableGeometry();
     window.setGeometry(area.right() - 300, area.bottom() - 200, 280, 180);
-    QApplication::setActiveWindow(&window);
-    QTRY_COMPARE(QApplication::activeWindow(), &window);
+    QVERIFY(activated(&window));
     FrameDialog cornered(QSize(500, 300));
-    cornered.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&cornered));
-    QVERIFY2(area.contains(cornered.frameGeometry()),
-             qPrintable(QStringLiteral("dialog at %1,%2")
-                            .arg(cornered.frameGeometry().x())
-                            .arg(cornered.frameGeometry().y())));
+    QVERIFY(cornered.shown());
+    QCOMPARE(area.intersected(cornered.frameGeometry()), cornered.frameGeometry());
 }
 
 QTEST_MAIN(TestAbstractDialog)

@@ -50,16 +50,13 @@ QovProjectDataModel *projectOf(int devices)
 QString nameOf(const QWidget *widget)
 {
     const auto *button = qobject_cast<const QAbstractButton *>(widget);
+    const QString label =
+        button && !button->text().isEmpty() ? button->text() : widget->accessibleName();
     QString name = QString::fromLatin1(widget->metaObject()->className());
     if (!widget->objectName().isEmpty()) {
         name += QLatin1Char('#') + widget->objectName();
     }
-    if (button && !button->text().isEmpty()) {
-        name += QStringLiteral(" \"") + button->text() + QLatin1Char('"');
-    } else if (!widget->accessibleName().isEmpty()) {
-        name += QStringLiteral(" \"") + widget->accessibleName() + QLatin1Char('"');
-    }
-    return name;
+    return label.isEmpty() ? name : name + QStringLiteral(" \"") + label + QLatin1Char('"');
 }
 
 // The controls a user can reach: shown, enabled, taking Tab, and not inside another control.
@@ -106,15 +103,12 @@ QList<QWidget *> tabRound(QWidget *dialog, int limit)
     return stops;
 }
 
-QDialog *shown(QDialog *dialog)
+bool shown(QDialog *dialog)
 {
     dialog->show();
     QApplication::setActiveWindow(dialog);
     dialog->activateWindow();
-    if (!QTest::qWaitForWindowActive(dialog)) {
-        return nullptr;
-    }
-    return dialog;
+    return QTest::qWaitForWindowActive(dialog);
 }
 
 } // namespace
@@ -152,35 +146,22 @@ void TestDialogKeys::addDialogRows()
     QTest::addColumn<QStringList>("lastButtons");
     // What Escape answers: a rejection, except where the popup gives it a meaning.
     QTest::addColumn<int>("escapeResult");
+    const auto row = [](const char *name, const QStringList &lastButtons, const MakeDialog &make) {
+        QTest::newRow(name) << make << lastButtons << int(QDialog::Rejected);
+    };
     const QStringList okCancel{"OK", "Cancel"};
-    QTest::newRow("metadata") << MakeDialog([] {
-        return new QovProjectMetaDataDialog(projectOf(0));
-    }) << okCancel << 0;
-    QTest::newRow("program settings")
-        << MakeDialog([] { return new QovProgramSettingsDialog(); }) << okCancel << 0;
-    QTest::newRow("new project") << MakeDialog([] { return new QovDeviceSettingDialog(); })
-                                 << okCancel << 0;
-    QTest::newRow("device setting, rows")
-        << MakeDialog([] { return new QovDeviceSettingDialog(projectOf(3)); }) << okCancel << 0;
-    QTest::newRow("reconnect") << MakeDialog([] {
-        return new QovReconnectDeviceDialog(unboundDevice(QStringLiteral("Entry")));
-    }) << okCancel << 0;
-    QTest::newRow("about") << MakeDialog([] { return new QovVersionInfoDialog(); }) << QStringList()
-                           << 0;
-    QTest::newRow("confirm") << MakeDialog([] {
-        return new QovConfirmPopup(QStringLiteral("Exit"), QStringLiteral("Really exit?"));
-    }) << QStringList{"OK", "Cancel"}
-                             << 0;
-    QTest::newRow("confirm save") << MakeDialog([] {
-        return new QovConfirmSavePopup(QStringLiteral("Caution"), QStringLiteral("Close?"));
-    }) << QStringList{"Save", "Don't Save", "Cancel"}
-                                  << 0;
-    QTest::newRow("error") << MakeDialog([] {
-        return new QovErrorPopup(QStringLiteral("Error"), QStringLiteral("Failed."));
-    }) << QStringList{"OK"} << 0;
+    row("metadata", okCancel, [] { return new QovProjectMetaDataDialog(projectOf(0)); });
+    row("program settings", okCancel, [] { return new QovProgramSettingsDialog(); });
+    row("new project", okCancel, [] { return new QovDeviceSettingDialog(); });
+    row("device setting, rows", okCancel, [] { return new QovDeviceSettingDialog(projectOf(3)); });
+    row("reconnect", okCancel, [] { return new QovReconnectDeviceDialog(unboundDevice("Entry")); });
+    row("about", {}, [] { return new QovVersionInfoDialog(); });
+    row("confirm", okCancel, [] { return new QovConfirmPopup("Exit", "Really exit?"); });
+    row("confirm save", {"Save", "Don't Save", "Cancel"},
+        [] { return new QovConfirmSavePopup("Caution", "Close?"); });
+    row("error", {"OK"}, [] { return new QovErrorPopup("Error", "Failed."); });
     QTest::newRow("restore") << MakeDialog([] {
-        return new QovRestorePopup(QStringLiteral("/tmp/show.vlmproj"),
-                                   QDateTime::currentDateTime());
+        return new QovRestorePopup("/tmp/show.vlmproj", QDateTime::currentDateTime());
     }) << QStringList() << int(QovRestorePopup::DISCARD);
 }
 
@@ -211,23 +192,20 @@ void TestDialogKeys::tabReachesEveryControlInOrder()
     // From the stop after the last of the dialog's own buttons, the round reads as the
     // window does: rows of a list right after the list, in row order, then the buttons.
     QStringList order;
-    for (QWidget *stop : stops) {
-        order << nameOf(stop);
-    }
+    QStringList texts; // a button's text, the name of anything else
     int lastButton = -1;
     for (int i = 0; i < stops.size(); ++i) {
         auto *button = qobject_cast<QPushButton *>(stops.at(i));
-        if (button && lastButtons.contains(button->text().trimmed())) {
+        order << nameOf(stops.at(i));
+        texts << (button ? button->text().trimmed() : order.last());
+        if (button && lastButtons.contains(texts.last())) {
             lastButton = i;
         }
     }
-    QList<QWidget *> round = stops.mid(lastButton + 1) + stops.mid(0, lastButton + 1);
-    QStringList ending;
-    for (QWidget *stop : round.mid(round.size() - lastButtons.size())) {
-        auto *button = qobject_cast<QPushButton *>(stop);
-        ending << (button ? button->text().trimmed() : nameOf(stop));
-    }
-    QVERIFY2(ending == lastButtons, qPrintable(order.join(" > ")));
+    const QList<QWidget *> round = stops.mid(lastButton + 1) + stops.mid(0, lastButton + 1);
+    const QStringList ending = texts.mid(lastButton + 1) + texts.mid(0, lastButton + 1);
+    QVERIFY2(ending.mid(ending.size() - lastButtons.size()) == lastButtons,
+             qPrintable(order.join(" > ")));
 
     for (QListWidget *list : dialog->findChildren<QListWidget *>()) {
         const int at = round.indexOf(list);

@@ -142,24 +142,20 @@ void TestSmallDialogs::popupButtonRowFits()
     QovConfirmSavePopup popup(QStringLiteral("Caution"), QStringLiteral("Save?"));
     popup.show();
     QVERIFY(QTest::qWaitForWindowExposed(&popup));
-    QList<QPushButton *> buttons;
+    // Left to right: Save, Don't Save, Cancel.
+    QList<QRect> rects;
     for (const QString text : {"Save", "Don't Save", "Cancel"}) {
         for (QPushButton *button : popup.findChildren<QPushButton *>()) {
             if (button->text() == text) {
-                buttons << button;
+                rects << button->geometry();
+                QCOMPARE(button->size(), QSize(96, 30));
             }
         }
     }
-    QCOMPARE(buttons.size(), 3);
-    const QRect left = buttons.at(0)->geometry();
-    const QRect middle = buttons.at(1)->geometry();
-    const QRect right = buttons.at(2)->geometry();
-    for (const QRect &rect : {left, middle, right}) {
-        QCOMPARE(rect.size(), QSize(96, 30));
-    }
-    QCOMPARE(left.left(), 24);
-    QCOMPARE(popup.width() - 1 - right.right(), 24);
-    QCOMPARE(middle.left() - left.right(), right.left() - middle.right());
+    QCOMPARE(rects.size(), 3);
+    QCOMPARE(rects.at(0).left(), 24);
+    QCOMPARE(popup.width() - 1 - rects.at(2).right(), 24);
+    QCOMPARE(rects.at(1).left() - rects.at(0).right(), rects.at(2).left() - rects.at(1).right());
 }
 
 QTEST_MAIN(TestSmallDialogs)

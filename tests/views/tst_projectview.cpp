@@ -18,6 +18,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <numeric>
 
 namespace {
 
@@ -190,8 +191,8 @@ void TestProjectView::rowClickOpensDevicePageAfterSorting()
 
     // Row 1 is the project's third device: its page is 3.
     QListWidget *list = m_view->deviceList();
-    const QRect first = list->visualItemRect(list->item(0));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first.center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(0)).center());
     QCOMPARE(m_window->calls, QStringList({"page 3"}));
 }
 
@@ -268,15 +269,14 @@ void TestProjectView::headerButtonsReachWindow()
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
     // Every visible push button of the empty page: edit, close and the big setting button.
-    QStringList calls;
     for (QPushButton *button : m_view->findChildren<QPushButton *>()) {
         if (button->isVisible() && !qobject_cast<QovSortLabel *>(button)) {
             QTest::mouseClick(button, Qt::LeftButton);
         }
     }
-    QStringList seen = m_window->calls;
-    seen.sort();
-    QCOMPARE(seen, QStringList({"closeProject(false)", "deviceSetting", "projectMetaDataEdit"}));
+    m_window->calls.sort();
+    QCOMPARE(m_window->calls,
+             QStringList({"closeProject(false)", "deviceSetting", "projectMetaDataEdit"}));
 }
 
 // The device list is wider than a narrow window and scrolls sideways; the header's buttons do
@@ -342,7 +342,7 @@ void TestProjectView::largeProjectListedInTurns()
     QTRY_VERIFY(rowsInPlace());
     // The rows came in several batches, and Tab still goes from the list through the rows'
     // controls in row order, each row once.
-    QList<int> rowsTabbed;
+    QVector<int> rowsTabbed;
     for (QWidget *w = list->nextInFocusChain(); w != list; w = w->nextInFocusChain()) {
         for (int i = 0; i < list->count() && (w->focusPolicy() & Qt::TabFocus); ++i) {
             if (row(list, i)->isAncestorOf(w) &&
@@ -351,10 +351,9 @@ void TestProjectView::largeProjectListedInTurns()
             }
         }
     }
-    QCOMPARE(rowsTabbed.size(), list->count());
-    for (int i = 0; i < rowsTabbed.size(); ++i) {
-        QCOMPARE(rowsTabbed.at(i), i);
-    }
+    QVector<int> everyRow(list->count());
+    std::iota(everyRow.begin(), everyRow.end(), 0);
+    QCOMPARE(rowsTabbed, everyRow);
     QVERIFY(row(list, 1)->isVisible());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row(list, 1)->geometry().center());
     QCOMPARE(m_window->calls, QStringList({"page 2"}));

@@ -57,14 +57,12 @@ void TestSortLabel::orderChangeUpdatesArrow_data()
     const QString none = QStringLiteral(":/icons/ic_arrow_drop_down_48px.svg");
     const QString up = QStringLiteral(":/icons/ic_arrow_upward_48px.svg");
     const QString down = QStringLiteral(":/icons/ic_arrow_downward_48px.svg");
-    QTest::newRow("none to ascending")
-        << QovSortLabel::NONE << QovSortLabel::ASCENDING << up << QSize(14, 20);
-    QTest::newRow("ascending to descending")
-        << QovSortLabel::ASCENDING << QovSortLabel::DESCENDING << down << QSize(14, 20);
-    QTest::newRow("descending to ascending")
-        << QovSortLabel::DESCENDING << QovSortLabel::ASCENDING << up << QSize(14, 20);
-    QTest::newRow("ascending to none")
-        << QovSortLabel::ASCENDING << QovSortLabel::NONE << none << QSize(20, 20);
+    const QSize arrow(14, 20);
+    using S = QovSortLabel;
+    QTest::newRow("none to ascending") << S::NONE << S::ASCENDING << up << arrow;
+    QTest::newRow("ascending to descending") << S::ASCENDING << S::DESCENDING << down << arrow;
+    QTest::newRow("descending to ascending") << S::DESCENDING << S::ASCENDING << up << arrow;
+    QTest::newRow("ascending to none") << S::ASCENDING << S::NONE << none << QSize(20, 20);
 }
 
 void TestSortLabel::orderChangeUpdatesArrow()
