@@ -533,8 +533,8 @@ void TestJsApi::selectedDeviceFollowsPages()
     m_window->setCurrentPage(0);
     QCOMPARE(selected(), (QList<int>{-1, -1, -1}));
     // Page 2's bridge: 2, then its own -1; the page change found -1 already.
-    QCOMPARE((QList<int>{spies.at(0)->count(), spies.at(1)->count(), spies.at(2)->count()}),
-             (QList<int>{2, 2, 2}));
+    QCOMPARE((QList<qsizetype>{spies.at(0)->count(), spies.at(1)->count(), spies.at(2)->count()}),
+             (QList<qsizetype>{2, 2, 2}));
     QCOMPARE(spies.at(0)->last().first().toInt(), -1);
 
     // The page of device 1 follows (the channel sends only the newest value of a property
