@@ -73,12 +73,21 @@ void PageFixture::openPage(const QString &model, bool factoryData, const QString
     m_device->setDeviceName(QStringLiteral("Stage"));
     m_device->setDeviceId(7);
     if (factoryData) {
+        // Factory banks past the first few are identical; a name of their own lets a page that
+        // hands out the wrong bank show it.
+        const auto bankText = [&model](int target, int bank) {
+            QJsonObject object = parse(factoryText(model, target, bank));
+            if (object.value(QStringLiteral("name")).toString().isEmpty()) {
+                object.insert(QStringLiteral("name"), QStringLiteral("Bank %1").arg(bank + 1));
+            }
+            return compact(object);
+        };
         QStringList presets, partials;
         for (int bank = 0; bank < 8; ++bank) {
-            presets << factoryText(model, 2, bank);
+            presets << bankText(2, bank);
         }
         for (int bank = 0; bank < 40; ++bank) {
-            partials << factoryText(model, 6, bank);
+            partials << bankText(6, bank);
         }
         m_device->setZephDataPreset(presets);
         m_device->setZephDataPartialPreset(partials);
