@@ -137,10 +137,8 @@ void TestAppDeviceModel::settersEmitInOrder_data()
     row("id", [](Device &d) { d.setDeviceId(12); }, {"id(12)", "something"});
     row("status", [](Device &d) { d.setStatus(Device::CONNECTED); },
         {"status(0)", "statusInt(0)", "something"});
-    row("preset list",
-        [](Device &d) {
-            d.setZephDataPreset(QStringList{"{\"a\":1}", "{}"});
-        },
+    const QStringList presets{"{\"a\":1}", "{}"}, partials{"{}", "{\"p\":0}"};
+    row("preset list", [presets](Device &d) { d.setZephDataPreset(presets); },
         {"presets({\"a\":1}|{})", "preset(0,{\"a\":1})", "preset(1,{})", "something"});
     row("preset bank", [](Device &d) { d.setZephDataPreset(7, "{\"b\":2}"); },
         {"preset(7,{\"b\":2})", "something"});
@@ -148,10 +146,7 @@ void TestAppDeviceModel::settersEmitInOrder_data()
         {"eq12({\"q\":1})", "something"});
     row("eq4", [](Device &d) { d.setZephData4BandEq("{\"q\":4}"); },
         {"eq4({\"q\":4})", "something"});
-    row("partial list",
-        [](Device &d) {
-            d.setZephDataPartialPreset(QStringList{"{}", "{\"p\":0}"});
-        },
+    row("partial list", [partials](Device &d) { d.setZephDataPartialPreset(partials); },
         {"partials({}|{\"p\":0})", "partial(0,{})", "partial(1,{\"p\":0})", "something"});
     row("partial bank", [](Device &d) { d.setZephDataPartialPreset(39, "{\"p\":39}"); },
         {"partial(39,{\"p\":39})", "something"});
