@@ -292,7 +292,6 @@ private Q_SLOTS:
         };
         row("model not compatible", "127.0.0.5", "127.0.0.5 is not a mixer");
         row("device information refused", "127.0.0.6", "127.0.0.6 is not a mixer");
-        row("nobody there", "127.0.0.99", "no description at 127.0.0.99");
         // Resolved to 127.0.0.1, where no mixer listens: the reason names the address reached.
         row("host name", "localhost", "no description at 127.0.0.1");
         row("not resolvable", "no-such-mixer.invalid", "cannot resolve");

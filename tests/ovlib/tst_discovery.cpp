@@ -235,46 +235,6 @@ private Q_SLOTS:
         QVERIFY2(third >= 9900 && third < 10800, std::to_string(third).c_str());
     }
 
-    void byebyeRemovesAtOnce()
-    {
-        addMixer(4);
-        MixerNetFace &leaving = addMixer(5);
-        startAndList(2); // the cycle is over; no search is running
-        // Found with what their description says and their command port.
-        for (const auto &device : m_impl->getDevices()) {
-            const auto &mixer = static_cast<const OvUPnPDevice &>(*device);
-            const int octet = mixer.ipAddress()[3];
-            QCOMPARE(mixer.udn(), udnFor(octet));
-            QCOMPARE(mixer.serialNumber(), "S" + std::to_string(octet));
-            QCOMPARE(mixer.endpoint().toString(), "127.0.0." + std::to_string(octet) + ":17300");
-        }
-        leaving.stop(true);
-        QVERIFY(ovtest::waitUntil([&] { return m_listener->count(DEVICE_DELETED) == 1; }, 1000));
-        QCOMPARE(m_listener->udns(DEVICE_DELETED), std::vector<std::string>{udnFor(5)});
-        QCOMPARE(m_impl->getDevices().size(), size_t(1));
-        // Gone is not banned: back on the network, the next cycle reports it again.
-        QVERIFY(leaving.start());
-        QCOMPARE(m_impl->discoveryRefresh(), 0);
-        QVERIFY(ovtest::waitUntil([&] { return m_listener->count(DEVICE_ADDED) == 3; }, CycleMs));
-        QCOMPARE(m_listener->udns(DEVICE_ADDED)[2], udnFor(5));
-    }
-
-    void silentMixerExpiresAfterTwoCycles()
-    {
-        addMixer(6);
-        MixerNetFace &silent = addMixer(7);
-        startAndList(2);
-        silent.ssdp().setMuted(true);
-        runCycle();
-        QCOMPARE(m_listener->count(DEVICE_DELETED), size_t(0)); // one silent cycle is forgiven
-        QCOMPARE(m_impl->discoveryRefresh(), 0);
-        QVERIFY(ovtest::waitUntil([&] { return m_listener->count(DEVICE_DELETED) == 1; }, CycleMs));
-        QCOMPARE(m_listener->udns(DEVICE_DELETED), std::vector<std::string>{udnFor(7)});
-        // The mixer that answered every cycle was reported once.
-        QCOMPARE(m_listener->count(DEVICE_ADDED), size_t(2));
-        QCOMPARE(m_impl->getDevices().size(), size_t(1));
-    }
-
     void lossyMixerStaysListed()
     {
         MixerNetFace &lossy = addMixer(9);
@@ -330,6 +290,8 @@ private Q_SLOTS:
         startAndList(2);
         leaving.stop(true);
         QVERIFY(ovtest::waitUntil([&] { return m_listener->count(DEVICE_DELETED) == 1; }, 1000));
+        QCOMPARE(m_listener->udns(DEVICE_DELETED), std::vector<std::string>{udnFor(32)});
+        QCOMPARE(m_impl->getDevices().size(), size_t(1));
         m_impl->discoveryStop();
         m_mixers.clear();
     }
@@ -427,22 +389,6 @@ private Q_SLOTS:
         QCOMPARE(m_listener->udns(DEVICE_ADDED), std::vector<std::string>{udnFor(38)});
     }
 
-    void descriptionWithoutUdnIgnored()
-    {
-        addMixer(39);
-        const std::string noUdn = ovtest::fixture("description/no_udn.xml");
-        GroupPeer peer({127, 0, 0, 62}, {answer("uuid:11111111-2222-4333-8444-555555555555",
-                                                "http://127.0.0.62:8062/description.xml")});
-        QVERIFY(peer.serve(8062, "HTTP/1.1 200 OK\r\nContent-Length: " +
-                                     std::to_string(noUdn.size()) + "\r\n\r\n" + noUdn));
-        ovtest::StderrCapture capture;
-        QCOMPARE(m_impl->discoveryStart(3600, 1), 0);
-        QVERIFY(ovtest::waitUntil([&] { return capture.contains("has no UDN"); }, CycleMs));
-        QTest::qSleep(internal::SsdpSearch::WindowMs);
-        runCycle(); // and not on the next cycle either
-        QCOMPARE(m_listener->udns(DEVICE_ADDED), std::vector<std::string>{udnFor(39)});
-    }
-
     void hostileResponders()
     {
         addMixer(8);
@@ -511,31 +457,19 @@ private Q_SLOTS:
     {
         GroupPeer peer({127, 0, 0, 63});
         const std::string body = "hello";
-        QVERIFY(peer.serve(8070, "HTTP/1.1 200 OK\r\nContent-Length: 5 \r\n\r\n" + body));
-        QVERIFY(peer.serve(8071, "HTTP/1.1 200 OK\nContent-Length:\t5\n\n" + body));
         QVERIFY(peer.serve(8072, "HTTP/1.1 404 Not Found\r\nContent-Length: 5\r\n\r\n" + body));
         QVERIFY(peer.serve(8073, "HTTP/1.1 200 OK\r\nContent-Length: 50\r\n\r\n" + body));
-        QVERIFY(
-            peer.serve(8074, "HTTP/1.1 200 OK\r\n\r\n" + std::string(MaxDescriptionSize + 1, 'x')));
         QVERIFY(peer.serveStalling(8075));
         const std::array<uint8_t, 4> at{127, 0, 0, 63};
 
-        // Blanks around a header value and LF-only lines are fine.
-        for (uint16_t port : {8070, 8071}) {
-            const FetchResult fetched = httpGet(at, port, "/d.xml");
-            QVERIFY2(fetched.ok, fetched.error.c_str());
-            QCOMPARE(fetched.body, body);
-        }
-        // An error status, a truncated body and an oversized one are failures, never data.
+        // An error status and a truncated body are failures, never data.
         QCOMPARE(httpGet(at, 8072, "/d.xml").error, std::string("HTTP status 404"));
         QVERIFY(!httpGet(at, 8073, "/d.xml").ok);
-        QCOMPARE(httpGet(at, 8074, "/d.xml").error, std::string("oversized response"));
         // A stalling peer is given up long before the overall deadline.
         const auto started = Clock::now();
         const FetchResult stalled = httpGet(at, 8075, "/d.xml", MaxDescriptionSize, 10000);
         QVERIFY(!stalled.ok);
         QVERIFY2(msBetween(started) < 2500, std::to_string(msBetween(started)).c_str());
-        QVERIFY(!httpGet(at, 8076, "/d.xml").ok); // nobody listening
     }
 
     void cycleThatCannotSendStillExpires()
