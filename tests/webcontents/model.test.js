@@ -72,7 +72,6 @@ test('names are cut to their lengths, by characters', () => {
   preset.name = 'A very long preset name indeed';
   assert.equal(M.read.preset(JSON.stringify(preset), 'ZEPH-2208', 0).data.name, 'A very long preset n');
   assert.equal(M.cleanDeviceName('Stage <left> & "right" / 100% \\ é'), 'Stage left  right  100  ');
-  assert.equal(M.cleanDeviceName('x'.repeat(40)).length, 30);
 });
 
 test('members the page does not know survive a round trip', () => {

@@ -2,7 +2,6 @@
 
 #include "fakemainwindow.h"
 #include "logcollector.h"
-#include "modalanswerer.h"
 #include "models/qovautosaver.h"
 #include "pagetestutil.h"
 
@@ -68,7 +67,6 @@ private Q_SLOTS:
     void snapshotOnEntryAndRollBack();
     void selectedDeviceFollowsPages();
     void forwardingSlotsReachTheWindow();
-    void reportFatalEndsTheProject();
     void resultsOfAGonePageAreDropped();
 
 private:
@@ -382,8 +380,6 @@ void TestJsApi::deviceInfoUpdate_data()
     QTest::addColumn<QString>("info");
     QTest::addColumn<QString>("identity"); // name/id/colour
 
-    QTest::newRow("complete") << R"({"name":"FOH","deviceid":200,"color":6})"
-                              << "FOH/200/6";
     QTest::newRow("limits")
         << R"({"name":"0123456789012345678901234567 ~","deviceid":255,"color":0})"
         << "0123456789012345678901234567 ~/255/0";
@@ -418,7 +414,6 @@ void TestJsApi::valuesOutsideTheFileRulesAreRefused_data()
     };
     info("device id 999", R"({"name":"Alpha","deviceid":999,"color":1})");
     info("device id as text", R"({"name":"Alpha","deviceid":"12","color":1})");
-    info("device id missing", R"({"name":"Alpha","color":1})");
     info("header colour 42", R"({"name":"Alpha","deviceid":3,"color":42})");
     info("reserved character in name", R"({"name":"FOH/L","deviceid":3,"color":2})");
     info("info not JSON", "oops");
@@ -569,19 +564,6 @@ void TestJsApi::forwardingSlotsReachTheWindow()
 
     QCOMPARE(m_window->calls, (QStringList{"saveProject", "connectDevice Alpha",
                                            "disconnectDevice Alpha", "reconnectDevice Alpha"}));
-}
-
-void TestJsApi::reportFatalEndsTheProject()
-{
-    ModalAnswerer answerer;
-    answerer.pressButton(QStringLiteral("OK"));
-    js("api.reportFatal('lost the mixer state')");
-    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
-    QCOMPARE(answerer.seen().size(), 1);
-    QCOMPARE(answerer.seen().first().title, QStringLiteral("Error"));
-    QCOMPARE(answerer.seen().first().text.trimmed(),
-             QStringLiteral("FATAL Error on 'Alpha':\nlost the mixer state"));
-    QTRY_COMPARE(m_window->calls, QStringList{"closeProject force"});
 }
 
 void TestJsApi::resultsOfAGonePageAreDropped()
