@@ -8,16 +8,11 @@
 #include "models/qovprojectdatamodel.h"
 #include "models/qovsafetycopies.h"
 #include "models/qovtextfile.h"
-#include "projectfilepeek.h"
 #include "readonlyfolder.h"
 #include "simdevices.h"
 #include "simulatedmixers.h"
 #include "tempprofile.h"
 
-#include <QDir>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QMutex>
 #include <QtTest>
 
@@ -248,57 +243,6 @@ private Q_SLOTS:
             QVERIFY(transfer.first().kind != Progress::Upload);
         }
         QCOMPARE(transfers.first().last().failed, !readOnly);
-    }
-
-    void partialCopyOnlyWhenAllowed()
-    {
-        const QovOnlineDeviceModel mixer = onlineDevice(kMixer);
-        mixer->setDeviceName("FOH");
-        const QovAppDeviceModel project = projectDeviceWithData("over gaps");
-        // An emptied partial preset and a preset bank the mixer refuses to hand out.
-        QVERIFY(m_sim->setDataSet(kMixer, 6, 17, QByteArray()));
-        QVERIFY(m_sim->setFaults(kMixer, R"({"failDownload":{"target":2,"bank":3}})"));
-        const QStringList before = mixerData(*m_sim, kMixer);
-        const QVector<QovDataSlot> gaps{{2, 3}, {6, 17}};
-        const QovSafetyCopies copies;
-        const QStringList earlier = copies.copies(mixer->macAddress());
-
-        // Not allowed: nothing is written anywhere, and the caller learns which sets are missing.
-        QVERIFY(m_sim->clearRequests(kMixer));
-        const QovCgiApi::ConnectOutcome refused =
-            m_api.connectDeviceWithOutcome(true, project, mixer).get();
-        QVERIFY(!refused.connected);
-        QCOMPARE(refused.safetyCopyFailure, QovCgiApi::PARTIAL_READ);
-        QCOMPARE(refused.unreadable, gaps);
-        QVERIFY(refused.safetyCopy.isEmpty());
-        QVERIFY(!anyUpload(m_sim->requests(kMixer)));
-        QCOMPARE(copies.copies(mixer->macAddress()), earlier);
-        QCOMPARE(project->status(), QovAppDeviceModelInternal::DISCONNECTED);
-        // Nor does the plain operation, which nobody can ask.
-        QVERIFY(!m_api.connectDevice(true, project, mixer).get());
-        QVERIFY(!anyUpload(m_sim->requests(kMixer)));
-
-        // Allowed: the copy holds everything else, records the gaps, and the mixer is written.
-        const QovCgiApi::ConnectOutcome outcome =
-            m_api.connectDeviceWithOutcome(true, project, mixer, true).get();
-        QVERIFY(outcome.connected);
-        QCOMPARE(outcome.safetyCopyFailure, QovCgiApi::NO_FAILURE);
-        QCOMPARE(outcome.unreadable, gaps);
-        QCOMPARE(copies.copies(mixer->macAddress()), earlier + QStringList{outcome.safetyCopy});
-        QVERIFY(m_sim->setFaults(kMixer, "{}"));
-        QCOMPARE(mixerData(*m_sim, kMixer), deviceData(project));
-
-        const QJsonArray recorded =
-            velmora::test::firstDeviceIn(outcome.safetyCopy).value("unreadable").toArray();
-        QCOMPARE(recorded, (QJsonArray{QJsonObject{{"target", 2}, {"bank", 3}},
-                                       QJsonObject{{"target", 6}, {"bank", 17}}}));
-        auto [kept, error] = parseProject(loadTextFile(outcome.safetyCopy));
-        std::unique_ptr<QovProjectDataModel> owner(kept);
-        QVERIFY2(kept, qPrintable(error));
-        QStringList expected = before;
-        expected[3] = "{}";       // preset 3
-        expected[10 + 17] = "{}"; // partial preset 17, after 8 presets and 2 EQ libraries
-        QCOMPARE(deviceData(kept->appDevices().first()), expected);
     }
 
     void progressOfOneDownload()

@@ -117,12 +117,9 @@ private Q_SLOTS:
         QTest::newRow("wrong file name") << "offset=0&size=7" << name << QString("x.json") << 5;
         QTest::newRow("offset ahead") << "offset=7&size=7" << name << file << 4;
         QTest::newRow("size wrong") << "offset=0&size=8" << name << file << 5;
-        // The query frame is checked before the form: rcode 8.
+        // The query frame is checked before the form: rcode 8. Its rules: tst_mixersimparts.
         QTest::newRow("size missing") << "offset=0" << name << file << 8;
-        QTest::newRow("size before offset") << "size=7&offset=0" << name << file << 8;
-        QTest::newRow("offset duplicated") << "offset=0&offset=0&size=7" << name << file << 8;
-        QTest::newRow("size with a plus") << "offset=0&size=+7" << name << file << 8;
-        QTest::newRow("size with a leading zero") << "offset=0&size=007" << name << file << 8;
+        // Decoded, %37 would pass as 7.
         QTest::newRow("size percent-encoded") << "offset=0&size=%37" << name << file << 8;
     }
 
