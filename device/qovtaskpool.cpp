@@ -40,7 +40,7 @@ void QovTaskPool::reportException()
     }
 }
 
-bool QovTaskPool::post(std::function<void()> job)
+bool QovTaskPool::post(Job job)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     if (static_cast<int>(m_jobs.size()) >= m_idle) {
@@ -80,12 +80,16 @@ void QovTaskPool::work()
             --m_workers;
             return;
         }
-        std::function<void()> job = std::move(m_jobs.front());
+        Job job = std::move(m_jobs.front());
         m_jobs.pop_front();
         lock.unlock();
-        job();
+        Publish publish = job();
         job = nullptr;
         lock.lock();
         ++m_idle;
+        lock.unlock();
+        publish();
+        publish = nullptr;
+        lock.lock();
     }
 }

@@ -23,13 +23,9 @@ public:
         auto promise = std::make_shared<std::promise<Result>>();
         std::future<Result> result = promise->get_future();
         auto shared = std::make_shared<Work>(std::move(work));
-        const bool started = instance().post([promise, shared, failed] {
-            try {
-                promise->set_value((*shared)());
-            } catch (...) {
-                reportException();
-                promise->set_value(failed);
-            }
+        const bool started = instance().post([promise, shared, failed]() -> Publish {
+            auto value = std::make_shared<Result>(compute(*shared, failed));
+            return [promise, value] { promise->set_value(std::move(*value)); };
         });
         if (!started) {
             promise->set_value(failed);
@@ -44,15 +40,30 @@ public:
     static void failThreadStarts(int count);
 
 private:
+    // A job works, then hands back how to publish its result; the worker publishes only once it
+    // counts as idle again, so a task started in answer to that result reuses it.
+    using Publish = std::function<void()>;
+    using Job = std::function<Publish()>;
+
+    template<typename Work, typename Result>
+    static Result compute(Work &work, const Result &failed)
+    {
+        try {
+            return work();
+        } catch (...) {
+            reportException();
+            return failed;
+        }
+    }
     static QovTaskPool &instance();
     static void reportException();
     // False when the job needed a new worker and none could be started; the job is dropped.
-    bool post(std::function<void()> job);
+    bool post(Job job);
     void work();
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
-    std::deque<std::function<void()>> m_jobs;
+    std::deque<Job> m_jobs;
     int m_idle = 0;
     int m_workers = 0;
     int m_failStarts = 0;
