@@ -65,7 +65,6 @@ private Q_SLOTS:
     void nothingFound();
     void backupAllInLinkGroupOrder();
     void backupNamesTheMixerItMissed();
-    void restoreTakesASafetyCopyFirst();
     void restoreWithoutSafetyCopyUploadsNothing();
     void restoreRefusesAModelMismatch();
     void mixerWithUnreadableSets();
@@ -215,28 +214,6 @@ void TestCli::backupNamesTheMixerItMissed()
     std::unique_ptr<QovProjectDataModel> owner(project);
     QVERIFY2(project, qPrintable(error));
     QCOMPARE(project->appDevices().size(), 1);
-}
-
-void TestCli::restoreTakesASafetyCopyFirst()
-{
-    const QString file = backupFile("restore");
-    QVERIFY(m_sim->setDataSet(kPrimary, 2, 5, presetText("From the file")));
-    QCOMPARE(cli({"backup", kPrimary, "--wait", "3", "-o", file}).code, 0);
-    // The mixer moves on after the backup; restoring must keep what it holds now.
-    const QByteArray before = presetText("On the mixer");
-    QVERIFY(m_sim->setDataSet(kPrimary, 2, 5, before));
-
-    const Run run = cli({"restore", file, "--yes", "--wait", "3", "--json"});
-    QVERIFY2(run.code == 0, run.err.constData());
-    QCOMPARE(object(m_sim->dataSet(kPrimary, 2, 5)), object(presetText("From the file")));
-
-    const QString copy = run.result().value("safetyCopy").toString();
-    QVERIFY2(copy.startsWith(m_profile->path() + "/data/") && copy.contains("/001DC1300002/"),
-             qPrintable(copy));
-    auto [project, error] = parseProject(loadTextFile(copy));
-    std::unique_ptr<QovProjectDataModel> owner(project);
-    QVERIFY2(project, qPrintable(error));
-    QCOMPARE(object(project->appDevices().first()->zephDataPreset().at(5)), object(before));
 }
 
 void TestCli::restoreWithoutSafetyCopyUploadsNothing()

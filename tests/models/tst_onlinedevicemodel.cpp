@@ -47,7 +47,7 @@ void TestOnlineDeviceModel::modelNameToType()
     }
 }
 
-// Every supported type has both pictures built in and a settings page below the program.
+// Every supported type has both pictures built in.
 void TestOnlineDeviceModel::typeTable()
 {
     QVERIFY(!QovDeviceSelector::supportedTypes().isEmpty());
@@ -56,12 +56,8 @@ void TestOnlineDeviceModel::typeTable()
             QVERIFY2(QFile::exists(file), qPrintable(file));
         }
         QCOMPARE(QovDeviceSelector::icon(type).availableSizes().size(), 2);
-        QCOMPARE(QovDeviceSelector::settingsPageUrl(type).toLocalFile(),
-                 QCoreApplication::applicationDirPath() +
-                     QovDeviceSelector::settingsPagePath(type));
     }
     QVERIFY(QovDeviceSelector::icon(QovDeviceSelector::Unknown).isNull());
-    QVERIFY(QovDeviceSelector::settingsPageUrl(QovDeviceSelector::Unknown).isEmpty());
 }
 
 void TestOnlineDeviceModel::fromDiscovery_data()

@@ -122,8 +122,6 @@ void TestProjectSave::loadOutcomes_data()
     QTest::newRow("missing file") << false << QByteArray() << false << "";
     QTest::newRow("invalid content") << true << compact(noAuthor) << false << "author";
     QTest::newRow("valid") << true << compact(validProject(1)) << true << "";
-    QTest::newRow("valid after a byte order mark")
-        << true << "\xEF\xBB\xBF" + compact(validProject(1)) << true << "";
 }
 
 // The caller tells apart a model, an unreadable file (no key) and invalid content (a key).

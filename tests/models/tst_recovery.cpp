@@ -127,20 +127,12 @@ void TestRecovery::neverSavedProjectIsComparedWithAFreshOne()
     QVERIFY(writeAll(autosave, QovProjectDataModel().toJsonBytes(), now));
     QVERIFY(!QovRecovery::keepUnsavedChanges(defaultPath).found());
 
+    // Edited, it is offered. Kept aside, discarded and not offered again: tst_startup drives
+    // that through the program.
     QovProjectDataModel edited;
     edited.setProjectName("Festival");
-    edited.setProjectAuthor("Lee");
     QVERIFY(writeAll(autosave, edited.toJsonBytes(), now));
-    const QovRecovery::Unsaved unsaved = QovRecovery::keepUnsavedChanges(defaultPath);
-    QVERIFY(unsaved.found());
-    QCOMPARE(unsaved.keptPath, QovRecovery::keptPathFor(defaultPath));
-    QCOMPARE(readAll(unsaved.keptPath), edited.toJsonBytes());
-
-    // Discarded, they are not offered again at the next start, and stay kept aside.
-    QovRecovery::discardUnsavedChanges(defaultPath, unsaved);
-    QVERIFY(!QFile::exists(autosave));
-    QVERIFY(!QovRecovery::keepUnsavedChanges(defaultPath).found());
-    QCOMPARE(readAll(unsaved.keptPath), edited.toJsonBytes());
+    QVERIFY(QovRecovery::keepUnsavedChanges(defaultPath).found());
 }
 
 // Before, opening a file rewrote its autosave copy at once and the edits of a crashed run were
