@@ -1,7 +1,6 @@
 #include "dialogs/qovabstractdialog.h"
 #include "dialogs/qovconfirmpopup.h"
 #include "tests/views/fakemainwindow.h"
-#include "views/qovprogressview.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -53,7 +52,8 @@ bool centredOver(const QWidget &dialog, const QWidget &window)
 
 } // namespace
 
-// The frame lays out every dialog the same way and owns the busy overlay.
+// The frame lays out every dialog the same way and opens it over the window in use. (Its busy
+// overlay: tst_dialogstyle and tst_progressview.)
 class TestAbstractDialog : public QObject
 {
     Q_OBJECT
@@ -61,8 +61,6 @@ class TestAbstractDialog : public QObject
 private Q_SLOTS:
     void contentsLieInsideBody_data();
     void contentsLieInsideBody();
-    void okAndCancelAnswer();
-    void busyOverlayCoversDialog();
     void opensOverTheActiveWindow();
 };
 
@@ -95,36 +93,6 @@ void TestAbstractDialog::contentsLieInsideBody()
     auto *cancel = bar->findChild<QPushButton *>("dialog-button-reject");
     QVERIFY(ok && cancel && ok->x() < cancel->x());
     QCOMPARE(cancel->geometry().right(), bar->width() - 1 - 8);
-}
-
-void TestAbstractDialog::okAndCancelAnswer()
-{
-    for (const auto &[name, result] : {std::make_pair("dialog-button-accept", QDialog::Accepted),
-                                       std::make_pair("dialog-button-reject", QDialog::Rejected)}) {
-        FrameDialog dialog(QSize(400, 200));
-        QVERIFY(dialog.shown());
-        dialog.setResult(-1);
-        QTest::mouseClick(dialog.findChild<QPushButton *>(name), Qt::LeftButton);
-        QCOMPARE(dialog.result(), int(result));
-        QVERIFY(!dialog.isVisible());
-    }
-}
-
-void TestAbstractDialog::busyOverlayCoversDialog()
-{
-    FrameDialog dialog(QSize(500, 300));
-    QVERIFY(dialog.shown());
-    auto *overlay = dialog.findChild<QovProgressView *>();
-    QVERIFY(overlay && !overlay->isVisible());
-
-    dialog.setBusy(true);
-    QVERIFY(overlay->isVisible());
-    QCOMPARE(overlay->geometry(), dialog.rect());
-    // Above the body and the button bar, so clicks cannot reach OK or Cancel.
-    QCOMPARE(dialog.childAt(QPoint(480, 290)), overlay);
-
-    dialog.setBusy(false);
-    QVERIFY(!overlay->isVisible());
 }
 
 // Dialogs have no parent; left to Qt they open in the middle of the screen, far from a window

@@ -19,7 +19,6 @@
 
 #include <QApplication>
 #include <QDateTime>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
@@ -131,7 +130,6 @@ private Q_SLOTS:
     void escapeCloses_data();
     void escapeCloses();
     void enterTakesTheDefault();
-    void returnInATextOnlyEndsIt();
 
 private:
     void addDialogRows();
@@ -247,52 +245,15 @@ void TestDialogKeys::escapeCloses()
     QCOMPARE(dialog->result(), escapeResult);
 }
 
+// Enter where no button has the focus means OK in a dialog, and only ends the text in a line
+// edit: tst_keyboardjourney and tst_devicesettingdialog. The save question's default is Save.
 void TestDialogKeys::enterTakesTheDefault()
 {
-    // Enter where no button has the focus means OK: the settings dialog closes accepted.
-    QovProgramSettingsDialog settings;
-    QVERIFY(shown(&settings));
-    QWidget *start = QApplication::focusWidget();
-    while (qobject_cast<QPushButton *>(QApplication::focusWidget())) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QVERIFY(QApplication::focusWidget() != start);
-    }
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    QTRY_VERIFY(!settings.isVisible());
-    QCOMPARE(settings.result(), int(QDialog::Accepted));
-
-    // The save question's default is Save.
     QovConfirmSavePopup popup(QStringLiteral("Caution"), QStringLiteral("Close?"));
     QVERIFY(shown(&popup));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QTRY_VERIFY(!popup.isVisible());
     QCOMPARE(popup.result(), int(QovConfirmSavePopup::SAVE));
-}
-
-void TestDialogKeys::returnInATextOnlyEndsIt()
-{
-    QovDeviceSettingDialog dialog(projectOf(2));
-    QVERIFY(shown(&dialog));
-    auto *list = dialog.findChild<QListWidget *>(QStringLiteral("dialog-device-list"));
-    QLineEdit *name = list->itemWidget(list->item(0))->findChild<QLineEdit *>();
-    name->setFocus(Qt::TabFocusReason);
-    QTRY_COMPARE(QApplication::focusWidget(), name);
-    QTest::keyClick(name, Qt::Key_End);
-    QTest::keyClicks(name, QStringLiteral(" A"));
-    QTest::keyClick(name, Qt::Key_Return);
-    QTest::qWait(50);
-    QVERIFY(dialog.isVisible());
-
-    // The list itself is no text: Return there is OK.
-    list->setFocus(Qt::TabFocusReason);
-    QTRY_COMPARE(QApplication::focusWidget(), list);
-    QSignalSpy collected(&dialog, &QovDeviceSettingDialog::resultCollected);
-    QTest::keyClick(list, Qt::Key_Return);
-    QTRY_VERIFY(!dialog.isVisible());
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(dialog.entries().value(0).name, QStringLiteral("Mixer 1 A"));
-    // The project is changed by a worker; it must be done before the next test replaces it.
-    QVERIFY(collected.wait(10000));
 }
 
 QTEST_MAIN(TestDialogKeys)

@@ -17,6 +17,7 @@
 #include "models/qovprojectdatamodel.h"
 #include "simulatedmixers.h"
 #include "tempprofile.h"
+#include "views/qovprogressview.h"
 #include "views/qovsortlabel.h"
 
 #include <QCheckBox>
@@ -307,9 +308,12 @@ void TestOnlineDialogs::deviceSettingAddsOnlineMixers()
     dialog.show();
     ModalAnswerer answerer;
     QStringList offered;
+    auto *overlay = dialog.findChild<QovProgressView *>();
+    bool busyMeanwhile = false;
     answerer.handle([&](QWidget *modal) {
         auto *add = qobject_cast<QovAddOnlineDeviceDialog *>(modal);
         offered = namesOf(add->shownDevices());
+        busyMeanwhile = overlay->isVisible();
         listed("Alpha")->setSelected(true);
         QTest::mouseClick(ModalAnswerer::findButton(add, "Add"), Qt::LeftButton);
     });
@@ -317,6 +321,8 @@ void TestOnlineDialogs::deviceSettingAddsOnlineMixers()
     QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
     QVERIFY(!offered.contains("Bravo"));
     QTRY_COMPARE(dialog.entries().size(), 2);
+    // Its busy overlay, up while the online dialog ran, is gone once the mixers joined.
+    QVERIFY(busyMeanwhile && !overlay->isVisible());
     const QovDeviceSettingEntry added = dialog.entries().at(1);
     QCOMPARE(added.name, QStringLiteral("Alpha"));
     QCOMPARE(added.device->status(), QovAppDeviceModelInternal::CONNECTED);
