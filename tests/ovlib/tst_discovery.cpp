@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <poll.h>
 #include <thread>
 #include <unistd.h>
 
@@ -334,6 +335,46 @@ private Q_SLOTS:
         QVERIFY(ovtest::waitUntil([&] { return fallback.ssdp().searchesHeard() == 6; }, CycleMs));
         m_impl->discoveryStop();
         m_mixers.clear();
+    }
+
+    void everySearcherAnsweredWithinItsMx()
+    {
+        // Several searchers at once (programs side by side, or short runs of the command line
+        // gone before their answers came): each is answered within the MX it asked for, never
+        // after the answers to the others.
+        addMixer(37);
+        constexpr int Searchers = 8;
+        std::vector<pollfd> searchers;
+        for (int i = 0; i < Searchers; ++i) {
+            searchers.push_back({openUdpSocket({127, 0, 0, 1}, 0, false), POLLIN, 0});
+            QVERIFY(searchers.back().fd >= 0);
+        }
+        const std::string search = buildSearchRequest(Impl::SearchTarget, 1);
+        const auto sent = Clock::now();
+        for (const pollfd &searcher : searchers) {
+            QVERIFY(sendDatagram(searcher.fd, search, ssdpGroupAddress(), SsdpPort));
+        }
+        std::vector<long> latencies(Searchers, -1);
+        while (std::count(latencies.begin(), latencies.end(), -1) > 0 && msBetween(sent) < 5000) {
+            ::poll(searchers.data(), searchers.size(), 50);
+            for (int i = 0; i < Searchers; ++i) {
+                char buffer[2048];
+                std::array<uint8_t, 4> from{};
+                uint16_t port = 0;
+                if ((searchers[i].revents & POLLIN) &&
+                    receiveDatagram(searchers[i].fd, buffer, sizeof buffer, from, port, 0) > 0) {
+                    QCOMPARE(from, (std::array<uint8_t, 4>{127, 0, 0, 37}));
+                    latencies[i] = msBetween(sent);
+                }
+            }
+        }
+        for (const pollfd &searcher : searchers) {
+            ::close(searcher.fd);
+        }
+        // MX is 1 s; the rest is room for a busy machine, far below a queue of 8 answers.
+        for (long latency : latencies) {
+            QVERIFY2(latency >= 0 && latency < 1500, std::to_string(latency).c_str());
+        }
     }
 
     void announcedMixerListedWithinTwoSeconds()

@@ -3,8 +3,10 @@
 #include "ovlib/ssdpmessage.h"
 #include "ovlib/udpsocket.h"
 
+#include <algorithm>
 #include <chrono>
 #include <netinet/in.h>
+#include <queue>
 #include <random>
 #include <unistd.h>
 
@@ -106,14 +108,38 @@ std::string SsdpResponder::forgedResponse(int n) const
 
 void SsdpResponder::run()
 {
+    using Clock = std::chrono::steady_clock;
+    // An answer waiting for its moment: each search is answered on its own clock, so that a
+    // burst of searchers (or searchers long gone) never delays the answer to the next one.
+    struct Pending
+    {
+        Clock::time_point due;
+        std::array<uint8_t, 4> to;
+        uint16_t port;
+        bool operator>(const Pending &other) const { return due > other.due; }
+    };
+    std::priority_queue<Pending, std::vector<Pending>, std::greater<Pending>> pending;
     std::mt19937 random(std::random_device{}());
     char buffer[2048];
     while (!m_stop) {
+        while (!pending.empty() && pending.top().due <= Clock::now()) {
+            std::lock_guard<std::mutex> lock(m_sendMutex);
+            sendDatagram(m_sendSocket, searchResponse(), pending.top().to, pending.top().port);
+            pending.pop();
+        }
+        int waitMs = 100;
+        if (!pending.empty()) {
+            const auto untilDue = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                      pending.top().due - Clock::now())
+                                      .count();
+            waitMs = static_cast<int>(std::clamp<long long>(untilDue, 1, 100));
+        }
         std::array<uint8_t, 4> from{};
         uint16_t fromPort = 0;
-        const long n = receiveDatagram(m_groupSocket, buffer, sizeof buffer, from, fromPort, 100);
+        const long n =
+            receiveDatagram(m_groupSocket, buffer, sizeof buffer, from, fromPort, waitMs);
         if (n < 0) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
             continue;
         }
         if (n == 0 || m_muted) {
@@ -138,11 +164,7 @@ void SsdpResponder::run()
         }
         // Spread the answers over MX as real devices do, so a search sees a realistic burst.
         std::uniform_int_distribution<int> delay(0, std::max(1, mx) * 1000 - 200);
-        std::this_thread::sleep_for(std::chrono::milliseconds(delay(random)));
-        std::lock_guard<std::mutex> lock(m_sendMutex);
-        if (!m_stop) {
-            sendDatagram(m_sendSocket, searchResponse(), from, fromPort);
-        }
+        pending.push({Clock::now() + std::chrono::milliseconds(delay(random)), from, fromPort});
     }
 }
 
