@@ -50,6 +50,15 @@ QByteArray presetText(const QString &name)
 
 } // namespace
 
+// A run that must succeed: when it does not, its own error output says why.
+#define QVERIFY_SUCCEEDS(run)                                                                      \
+    do {                                                                                           \
+        const Run done = (run);                                                                    \
+        QVERIFY2(                                                                                  \
+            done.code == 0,                                                                        \
+            qPrintable(QString("exit %1: %2").arg(done.code).arg(QString::fromUtf8(done.err))));   \
+    } while (false)
+
 // velmora-cli as a cron job runs it: a separate process against simulated mixers, judged by its
 // exit code, its output and the files and mixers it leaves behind.
 class TestCli : public QObject
@@ -219,7 +228,7 @@ void TestCli::backupNamesTheMixerItMissed()
 void TestCli::restoreWithoutSafetyCopyUploadsNothing()
 {
     const QString file = backupFile("nocopy");
-    QCOMPARE(cli({"backup", kNet, "--wait", "3", "-o", file}).code, 0);
+    QVERIFY_SUCCEEDS(cli({"backup", kNet, "--wait", "3", "-o", file}));
     const QString data = m_profile->path() + "/data";
     VELMORA_READ_ONLY_OR_SKIP(data);
     QVERIFY(m_sim->clearRequests(kNet));
@@ -235,7 +244,7 @@ void TestCli::restoreWithoutSafetyCopyUploadsNothing()
 void TestCli::restoreRefusesAModelMismatch()
 {
     const QString file = backupFile("mismatch");
-    QCOMPARE(cli({"backup", kPrimary, "--wait", "3", "-o", file}).code, 0);
+    QVERIFY_SUCCEEDS(cli({"backup", kPrimary, "--wait", "3", "-o", file}));
     QVERIFY(m_sim->clearRequests(kNet));
     const Run run = cli({"restore", file, "--device", "1", "--to", kNet, "--yes", "--wait", "3"});
     QCOMPARE(run.code, 1);
@@ -248,7 +257,7 @@ void TestCli::restoreRefusesAModelMismatch()
 void TestCli::mixerWithUnreadableSets()
 {
     const QString full = backupFile("before-gaps");
-    QCOMPARE(cli({"backup", kNet, "--wait", "3", "-o", full}).code, 0);
+    QVERIFY_SUCCEEDS(cli({"backup", kNet, "--wait", "3", "-o", full}));
     const QByteArray partial17 = m_sim->dataSet(kNet, 6, 17);
     QVERIFY(m_sim->setDataSet(kNet, 6, 17, QByteArray()));
     QVERIFY(m_sim->setFaults(kNet, R"({"failDownload":{"target":2,"bank":3}})"));
@@ -319,7 +328,7 @@ void TestCli::mixerWithUnreadableSets()
 void TestCli::diffShowsWhatDiffers()
 {
     const QString file = backupFile("diff");
-    QCOMPARE(cli({"backup", kPrimary, "--wait", "3", "-o", file}).code, 0);
+    QVERIFY_SUCCEEDS(cli({"backup", kPrimary, "--wait", "3", "-o", file}));
     const QString oldName = object(m_sim->dataSet(kPrimary, 2, 0)).value("name").toString();
     QVERIFY(m_sim->setDataSet(kPrimary, 2, 0, presetText("Changed on site")));
 
@@ -349,7 +358,7 @@ void TestCli::diffShowsWhatDiffers()
 void TestCli::progressLineOnATerminalOnly()
 {
     const QString file = backupFile("progress");
-    QCOMPARE(cli({"backup", kPrimary, "--wait", "3", "-o", file}).code, 0);
+    QVERIFY_SUCCEEDS(cli({"backup", kPrimary, "--wait", "3", "-o", file}));
     // Slow enough for the line to be redrawn a few times.
     QVERIFY(m_sim->setFaults(kPrimary, R"({"delayMs":10})"));
 
@@ -374,7 +383,7 @@ void TestCli::progressLineOnATerminalOnly()
 void TestCli::autosaveCopiesAreNeverRead()
 {
     const QString file = backupFile("unsaved");
-    QCOMPARE(cli({"backup", kPrimary, "--wait", "3", "-o", file}).code, 0);
+    QVERIFY_SUCCEEDS(cli({"backup", kPrimary, "--wait", "3", "-o", file}));
     QJsonObject root = object(loadTextFile(file));
     projectfixture::patch(root, "devices/0/data/preset_list/1", object(presetText("Unsaved edit")));
     // Written after the file, as the program writes it after every edit.
