@@ -134,6 +134,7 @@ private Q_SLOTS:
     {
         QSignalSpy changed(m_finder, &QovOnlineDeviceFinder::deviceListChanged);
         const QStringList before = namesOf(m_finder->getAll());
+        QCOMPARE(before.size(), 2); // the two mixers the earlier functions listed
 
         auto stranger = std::make_shared<QovOnlineDeviceModelInternal>(
             QovDiscoveredDevice{"9", "uuid:x", "Stranger", "ZEPH-2208", "127.0.0.99"});
