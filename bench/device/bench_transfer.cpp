@@ -34,7 +34,9 @@ void measurePair(const std::function<bool()> &ours, const std::function<bool()> 
 {
     std::vector<double> a, b;
     for (int i = 0; i < kRuns; ++i) {
-        for (auto [work, into] : {std::make_pair(&ours, &a), std::make_pair(&baseline, &b)}) {
+        const std::pair<const std::function<bool()> *, std::vector<double> *> sides[] = {
+            {&ours, &a}, {&baseline, &b}};
+        for (const auto &[work, into] : sides) {
             QElapsedTimer timer;
             timer.start();
             if (!(*work)()) {

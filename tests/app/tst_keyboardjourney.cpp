@@ -1,6 +1,7 @@
 // The main journey with the keyboard alone, against simulated mixers in the private network:
 // every step is a key pressed on the widget that has the focus (or on the open menu), never a
 // click and never a call into the window.
+#include "activewindow.h"
 #include "app/qovmainwindow.h"
 #include "appwindows.h"
 #include "dialogs/qovabstractpopup.h"
@@ -154,7 +155,7 @@ private:
             top = visibleWindows<QovMainWindow>().last();
         }
         if (top && top->isVisible() && !top->isActiveWindow()) {
-            QApplication::setActiveWindow(top);
+            velmora::test::makeActiveWindow(top);
         }
         if (m_steps.isEmpty() || !m_failure.isEmpty() || !m_steps.first().ready()) {
             return;
@@ -223,7 +224,7 @@ void TestKeyboardJourney::newProjectToSavedFileWithKeysOnly()
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window));
     // Without a window manager nobody activates a window; the script does it as one would.
-    QApplication::setActiveWindow(window);
+    velmora::test::makeActiveWindow(window);
     QTRY_VERIFY(window->isActiveWindow());
 
     KeyScript script;

@@ -1,3 +1,4 @@
+#include "activewindow.h"
 #include "dialogs/qovabstractdialog.h"
 #include "dialogs/qovconfirmpopup.h"
 #include "tests/views/fakemainwindow.h"
@@ -34,7 +35,7 @@ protected:
 
 bool activated(QWidget *window)
 {
-    QApplication::setActiveWindow(window);
+    velmora::test::makeActiveWindow(window);
     return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
 }
 

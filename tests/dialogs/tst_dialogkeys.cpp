@@ -1,6 +1,7 @@
 // Every dialog and popup with the keyboard alone: Tab reaches each enabled control once, in an
 // order that follows the window, the dialog's own buttons last; Escape closes without a result;
 // Enter takes the default button.
+#include "activewindow.h"
 #include "dialogs/qovabstractpopup.h"
 #include "dialogs/qovconfirmpopup.h"
 #include "dialogs/qovconfirmsavepopup.h"
@@ -105,7 +106,7 @@ QList<QWidget *> tabRound(QWidget *dialog, int limit)
 bool shown(QDialog *dialog)
 {
     dialog->show();
-    QApplication::setActiveWindow(dialog);
+    velmora::test::makeActiveWindow(dialog);
     dialog->activateWindow();
     return QTest::qWaitForWindowActive(dialog);
 }

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <QtTest>
 
 #include <memory>
@@ -122,7 +123,7 @@ void TestSafetyData::copiesArePerMixerAndPruned()
 
     const QString mac = "00:1D:C1:20:08:02";
     QVERIFY(QDir().mkpath(copies.folder(mac)));
-    const QDateTime start(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::UTC);
+    const QDateTime start(QDate(2026, 1, 2), QTime(3, 4, 5), QTimeZone::utc());
     QStringList made;
     for (int i = 0; i < QovSafetyCopies::keptPerMixer + 3; ++i) {
         // Two copies in the same millisecond must not overwrite each other.
