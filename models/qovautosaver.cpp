@@ -168,15 +168,22 @@ bool QovAutosaver::runExclusive(const std::function<bool()> &work)
     return result.get();
 }
 
-bool QovAutosaver::writeComplete(const QString &path, const QByteArray &bytes, bool makeFolder)
+bool QovAutosaver::writeComplete(const QString &path, const QByteArray &bytes, bool makeFolder,
+                                 QString *problem)
 {
-    const QString staging = path + QStringLiteral(".tmp");
-    if (makeFolder) {
-        QDir().mkpath(QFileInfo(path).absolutePath());
+    const QString target = qovReplaceableFile(path, problem);
+    if (target.isEmpty()) {
+        return false;
     }
-    if (qovWriteFile(staging, bytes, true) && qovReplaceFile(staging, path)) {
+    if (makeFolder) {
+        QDir().mkpath(QFileInfo(target).absolutePath());
+    }
+    const QString staging = qovWriteStagingFile(target, bytes);
+    if (!staging.isEmpty() && qovReplaceFile(staging, target)) {
         return true;
     }
-    QFile::remove(staging);
+    if (!staging.isEmpty()) {
+        QFile::remove(staging);
+    }
     return false;
 }

@@ -52,9 +52,11 @@ public:
     // ended. What the process wrote is then on disk, and no writer thread is still logging.
     static void waitForAllWrites();
 
-    // Writes `bytes` to `path` through a temporary file beside it, flushed to disk.
-    static bool writeComplete(const QString &path, const QByteArray &bytes,
-                              bool makeFolder = false);
+    // Writes `bytes` to `path` through a temporary file beside it, flushed to disk. A link at
+    // `path` stays and its target is written; a file that is no regular one or is read-only is
+    // left alone, and `problem` says so.
+    static bool writeComplete(const QString &path, const QByteArray &bytes, bool makeFolder = false,
+                              QString *problem = nullptr);
 
     static constexpr int coalescingDelayMs = 100;
 

@@ -1,15 +1,19 @@
 #include "models/qovdurablefile.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
 bool syncAndClose(int fd, const QString &path)
 {
     bool ok = ::fsync(fd) == 0;
@@ -18,16 +22,9 @@ bool syncAndClose(int fd, const QString &path)
     }
     return ::close(fd) == 0 && ok;
 }
-} // namespace
 
-bool qovWriteFile(const QString &path, const QByteArray &bytes, bool sync)
+bool writeAll(int fd, const QByteArray &bytes, const QString &path)
 {
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        qDebug() << "cannot open file" << path << std::strerror(errno);
-        return false;
-    }
     const char *data = bytes.constData();
     qint64 left = bytes.size();
     while (left > 0) {
@@ -37,22 +34,84 @@ bool qovWriteFile(const QString &path, const QByteArray &bytes, bool sync)
         }
         if (written <= 0) {
             qDebug() << "write failed" << path << std::strerror(errno);
-            ::close(fd);
             return false;
         }
         data += written;
         left -= written;
     }
-    if (sync) {
-        return syncAndClose(fd, path);
+    return true;
+}
+
+// Opens a file of a name nobody uses yet; -1 with errno set otherwise.
+int createUnique(const QString &path, QString *name)
+{
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        *name = QStringLiteral("%1.%2.tmp")
+                    .arg(path)
+                    .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+        const int fd = ::open(QFile::encodeName(*name).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
     }
-    // A full disk may only show on close for some file systems.
-    return ::close(fd) == 0;
+    return -1;
+}
+
+} // namespace
+
+QString qovReplaceableFile(const QString &path, QString *problem)
+{
+    QString target = QFileInfo(path).absoluteFilePath();
+    int hops = 0;
+    for (; hops < 40 && QFileInfo(target).isSymLink(); ++hops) {
+        target = QFileInfo(target).symLinkTarget();
+    }
+    QString reason;
+    const QFileInfo info(target);
+    if (hops == 40) {
+        reason = QStringLiteral("%1 is a loop of symbolic links").arg(path);
+    } else if (info.exists() && !info.isFile()) {
+        reason = QStringLiteral("%1 is not a regular file").arg(path);
+    } else if (info.exists() && !info.isWritable()) {
+        reason = QStringLiteral("%1 is read-only").arg(path);
+    }
+    if (!reason.isEmpty()) {
+        qDebug() << "will not replace" << reason;
+        if (problem) {
+            *problem = reason;
+        }
+        return QString();
+    }
+    return QDir::cleanPath(target);
+}
+
+QString qovWriteStagingFile(const QString &path, const QByteArray &bytes)
+{
+    QString name;
+    const int fd = createUnique(path, &name);
+    if (fd < 0) {
+        qDebug() << "cannot create file beside" << path << std::strerror(errno);
+        return QString();
+    }
+    const bool written = writeAll(fd, bytes, name);
+    // A full disk may only show on fsync or close for some file systems.
+    if (syncAndClose(fd, name) && written) {
+        return name;
+    }
+    QFile::remove(name);
+    return QString();
 }
 
 bool qovReplaceFile(const QString &from, const QString &to)
 {
-    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
+    const QByteArray target = QFile::encodeName(to);
+    struct stat old;
+    // Someone who made the file private (or shared) wants it to stay so after a save.
+    if (::stat(target.constData(), &old) == 0) {
+        ::chmod(QFile::encodeName(from).constData(), old.st_mode & 07777);
+    }
+    if (::rename(QFile::encodeName(from).constData(), target.constData()) != 0) {
         qDebug() << "rename failed" << from << to << std::strerror(errno);
         return false;
     }

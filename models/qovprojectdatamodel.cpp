@@ -151,14 +151,14 @@ bool QovProjectDataModel::saveTo(const QString &path)
         // The copy that becomes the project file is the autosave file of the target, so the
         // rename stays inside one folder (and file system) even when saving under a new name,
         // and every name holds a complete file at every moment.
-        const QString staging = autosavePathFor(path);
-        if (!QovAutosaver::writeComplete(staging, project.toJsonBytes()) ||
-            !qovReplaceFile(staging, path)) {
+        // A link saved to stays a link: its target is what gets replaced.
+        const QString target = qovReplaceableFile(path);
+        const QString staging = autosavePathFor(target);
+        if (target.isEmpty() || !QovAutosaver::writeComplete(staging, project.toJsonBytes()) ||
+            !qovReplaceFile(staging, target)) {
             return false;
         }
-        if (previous != path) {
-            QFile::remove(autosavePathFor(previous));
-        }
+        QFile::remove(autosavePathFor(previous));
         // Edits kept aside after a crash were restored or discarded by now, and this save
         // supersedes them.
         QFile::remove(QovRecovery::keptPathFor(previous));

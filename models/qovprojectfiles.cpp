@@ -48,8 +48,9 @@ QString saveProject(const QString &path, const QString &title,
         project.devices.append(device->record());
         project.devices.last().unreadable = unreadable.value(project.devices.size() - 1);
     }
-    if (!QovAutosaver::writeComplete(absolute, project.toJsonBytes())) {
-        return QStringLiteral("cannot write %1").arg(absolute);
+    QString problem;
+    if (!QovAutosaver::writeComplete(absolute, project.toJsonBytes(), false, &problem)) {
+        return problem.isEmpty() ? QStringLiteral("cannot write %1").arg(absolute) : problem;
     }
     return QString();
 }

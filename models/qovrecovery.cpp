@@ -7,13 +7,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QThread>
 
 namespace {
 
 const QString kAutosaveSuffix = QStringLiteral(".autosave");
 const QString kKeptSuffix = QStringLiteral(".unsaved");
-const QString kStagingSuffix = QStringLiteral(".tmp");
 
 QByteArray readAll(const QString &path)
 {
@@ -54,10 +54,9 @@ QString keptPathFor(const QString &savePath)
 
 bool isWorkingCopy(const QString &path)
 {
-    QString name = path;
-    if (name.endsWith(kStagingSuffix)) {
-        name.chop(kStagingSuffix.size());
-    }
+    // A copy being written is "<copy>.<8 hex digits>.tmp".
+    static const QRegularExpression staging(QStringLiteral("\\.[0-9a-f]{8}\\.tmp$"));
+    const QString name = QString(path).remove(staging);
     return name.endsWith(kAutosaveSuffix) || name.endsWith(kKeptSuffix);
 }
 

@@ -1,4 +1,5 @@
 #include "models/qovprojectdatamodel.h"
+#include "models/qovprojectfiles.h"
 #include "projectfixture.h"
 #include "projectkillcheck.h"
 #include "readonlyfolder.h"
@@ -11,6 +12,7 @@
 #include <memory>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -102,6 +104,8 @@ private Q_SLOTS:
     void saveAsRemovesStaleAutosave();
     void failedSaveKeepsOldFile_data();
     void failedSaveKeepsOldFile();
+    void saveLeavesWhatSurroundsTheFile();
+    void saveRefusesWhatIsNoFile();
     void killedWhileEditingLeavesCompleteFiles();
 
 private:
@@ -437,6 +441,73 @@ void TestProjectSave::failedSaveKeepsOldFile()
     } else {
         velmora::test::makeFolderWritable(folder);
     }
+}
+
+// A save replaces the file's content only: a link stays a link to the same file, the file keeps
+// its permissions, and a file of the user's that happens to be named like a temporary one
+// survives. Both ways a project is written are held to it: the window's save and the direct
+// write of backups and safety copies.
+void TestProjectSave::saveLeavesWhatSurroundsTheFile()
+{
+    const QString real = path("real/show.vlmproj");
+    const QString link = path("show.vlmproj");
+    QVERIFY(QDir().mkpath(path("real")));
+    QVERIFY(QFile::link("real/show.vlmproj", link));
+    QovProjectDataModel project;
+    project.addDevice(makeDevice("A", "", 0, 1));
+    QVERIFY(project.saveTo(link));
+    QVERIFY(QFileInfo(real).isFile());
+    QVERIFY(::chmod(QFile::encodeName(real).constData(), 0600) == 0);
+    const QByteArray precious("the user's own file");
+    for (const QString &name : {link + ".tmp", real + ".tmp", real + ".autosave.tmp"}) {
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(precious) == precious.size());
+    }
+
+    project.setProjectName("Saved again");
+    QVERIFY(project.saveTo(link));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QVERIFY(readAll(real).contains("Saved again"));
+    QVERIFY(!QFile::exists(link + ".autosave"));
+    QCOMPARE(QFileInfo(real).permissions() & 0x7777,
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                 QFileDevice::WriteUser);
+
+    const QString error =
+        QovProjectFiles::saveProject(link, "Backup", project.appDevices().toList());
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QVERIFY(readAll(real).contains("Backup"));
+    QCOMPARE(QFileInfo(real).permissions() & 0x7777,
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                 QFileDevice::WriteUser);
+    for (const QString &name : {link + ".tmp", real + ".tmp", real + ".autosave.tmp"}) {
+        QCOMPARE(readAll(name), precious);
+    }
+    // Nothing else is left beside the file.
+    QCOMPARE(QDir(path("real")).entryList(QDir::Files).size(), 3);
+}
+
+void TestProjectSave::saveRefusesWhatIsNoFile()
+{
+    const QString pipe = path("pipe.vlmproj");
+    const QString folder = path("folder.vlmproj");
+    QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(QFile::link("loop.vlmproj", path("loop.vlmproj")));
+    QovProjectDataModel project;
+    project.addDevice(makeDevice("A", "", 0, 1));
+    for (const QString &name : {pipe, folder, path("loop.vlmproj")}) {
+        QVERIFY(!project.saveTo(name));
+        const QString error =
+            QovProjectFiles::saveProject(name, "Backup", project.appDevices().toList());
+        QVERIFY2(error.contains(QFileInfo(name).fileName()), qPrintable(error));
+    }
+    QCOMPARE(QFileInfo(pipe).isFile(), false);
+    QVERIFY(QFileInfo(pipe).exists());
+    QVERIFY(QFileInfo(folder).isDir());
+    QVERIFY(QFileInfo(path("loop.vlmproj")).isSymLink());
+    QCOMPARE(QDir(m_profile->path()).entryList({"*.tmp", "*.autosave"}, QDir::Files).size(), 0);
 }
 
 // The main window loads on a pool thread and then uses the model in the main thread, where

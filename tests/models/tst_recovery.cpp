@@ -202,8 +202,8 @@ void TestRecovery::workingCopiesAreNamedApart_data()
     QTest::newRow("project named .tmp") << "/d/show.tmp" << false;
     QTest::newRow("autosave") << QovProjectDataModel::autosavePathFor("/d/show.vlmproj") << true;
     QTest::newRow("kept aside") << QovRecovery::keptPathFor("/d/show.vlmproj") << true;
-    QTest::newRow("autosave being written") << "/d/show.vlmproj.autosave.tmp" << true;
-    QTest::newRow("kept copy being written") << "/d/show.vlmproj.unsaved.tmp" << true;
+    QTest::newRow("autosave being written") << "/d/show.vlmproj.autosave.0a1b2c3d.tmp" << true;
+    QTest::newRow("kept copy being written") << "/d/show.vlmproj.unsaved.99ff0000.tmp" << true;
 }
 
 void TestRecovery::workingCopiesAreNamedApart()
