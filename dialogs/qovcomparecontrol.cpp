@@ -101,6 +101,8 @@ void QovCompareControl::start()
 
 void QovCompareControl::finish(const QovOnlineDeviceModel &mixer, const Outcome &outcome)
 {
+    // Restored before any answer is shown, so the dialog behind it no longer claims to read.
+    m_button->setText(tr("Compare"));
     m_busyMark->movie()->stop();
     m_busyMark->hide();
     updateButton();

@@ -239,8 +239,9 @@ void TestCompareDialogs::equalDataShowsAsEqual()
                           "Partial presets 1\u201340 | all identical |  | same",
                           "Current state |  |  | same"}));
 
-    // The direction is still the user's to choose.
+    // The direction is still the user's to choose, and the button reads as it did.
     QTRY_VERIFY(!compare->isBusy());
+    QCOMPARE(compare->button()->text(), QStringLiteral("Compare"));
     QTest::mouseClick(dialog.directionSelector()->deviceToAppButton(), Qt::LeftButton);
     QTest::mouseClick(ModalAnswerer::findButton(&dialog, QStringLiteral("OK")), Qt::LeftButton);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -271,6 +272,7 @@ void TestCompareDialogs::failedReadNamesTheMixer()
     QCOMPARE(dialog.selectedDevice(), listed(QStringLiteral("Bravo")));
     QVERIFY(!dialog.upload());
     QVERIFY(dialog.compareControl()->button()->isEnabled());
+    QCOMPARE(dialog.compareControl()->button()->text(), QStringLiteral("Compare"));
     QVERIFY(ModalAnswerer::findButton(&dialog, QStringLiteral("OK"))->isEnabled());
 }
 
