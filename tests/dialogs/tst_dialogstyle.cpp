@@ -1,11 +1,13 @@
 #include "contrast.h"
 #include "dialogs/qovabstractdialog.h"
+#include "dialogs/qovaddonlinedevicedialog.h"
 #include "dialogs/qovconfirmsavepopup.h"
 #include "models/qovtextfile.h"
 #include "views/qovwidgetfactory.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QtTest>
 
@@ -28,6 +30,19 @@ QColor colourAt(QWidget *window, const QPoint &point)
     return window->grab().toImage().pixelColor(point);
 }
 
+// Antialiasing blends a text's edges into its background; its strongest pixel is the text.
+double strongestContrast(const QImage &image, const QColor &background)
+{
+    double strongest = 1.0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            strongest = std::max(strongest,
+                                 velmora::test::contrastRatio(image.pixelColor(x, y), background));
+        }
+    }
+    return strongest;
+}
+
 } // namespace
 
 // The look comes from the style sheet through object names; a name that drifts from its
@@ -43,6 +58,7 @@ private Q_SLOTS:
     void busyOverlayDarkensWindow();
     void openedComboListIsLegible_data();
     void openedComboListIsLegible();
+    void addressNoteIsLegible();
 };
 
 void TestDialogStyle::popupColours()
@@ -109,16 +125,26 @@ void TestDialogStyle::openedComboListIsLegible()
     // background (the box's own light text on the light list showed nothing).
     const QRect row = list->visualRect(list->model()->index(1, 0));
     const QImage image = list->viewport()->grab(row).toImage();
-    const QColor background = image.pixelColor(1, 1);
-    double strongest = 1.0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            strongest = std::max(strongest,
-                                 velmora::test::contrastRatio(image.pixelColor(x, y), background));
-        }
-    }
+    const double strongest = strongestContrast(image, image.pixelColor(1, 1));
     QVERIFY2(strongest >= 4.5, qPrintable(QString::number(strongest)));
     box->hidePopup();
+}
+
+void TestDialogStyle::addressNoteIsLegible()
+{
+    QovAddOnlineDeviceDialog dialog(QovAddOnlineDeviceDialog::ADD, {});
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *note = dialog.findChild<QLabel *>(QStringLiteral("dialog-address-note"));
+    QVERIFY(note);
+    note->setText(QStringLiteral("No mixer found at 127.0.0.99."));
+    const QImage shot = dialog.grab().toImage();
+    const QRect area(note->mapTo(&dialog, QPoint(0, 0)) * shot.devicePixelRatio(),
+                     note->size() * shot.devicePixelRatio());
+    const QColor background = velmora::test::commonestColour(shot, area);
+    QCOMPARE(background, QColor("#4b5563"));
+    const double strongest = strongestContrast(shot.copy(area), background);
+    QVERIFY2(strongest >= 4.5, qPrintable(QString::number(strongest)));
 }
 
 QTEST_MAIN(TestDialogStyle)
