@@ -2,6 +2,7 @@
 
 #include "views/qovwidgetfactory.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -34,11 +35,18 @@ QString QovVersionInfoDialog::qtVersionText()
 void QovVersionInfoDialog::buildContents(QWidget *contents)
 {
     contents->setObjectName(QStringLiteral("about"));
+    // Name and version sit beside the icon: stacked under it, the items need more height than
+    // the box has, and a layout that cannot fit them lays them over each other.
+    auto *title = makeVBoxLayout(0, 0, Qt::AlignLeft | Qt::AlignVCenter);
+    title->addWidget(makeLabel(tr("Velmora"), QSize(), "about-appname", Qt::AlignLeft));
+    title->addWidget(makeLabel(versionText(), QSize(), "about-version", Qt::AlignLeft));
+    auto *header = makeHBoxLayout(0, 12, Qt::AlignHCenter | Qt::AlignVCenter);
+    header->addWidget(makeIconLabel(QStringLiteral(":/images/appIcon.svg"), QSize(48, 48)));
+    header->addLayout(title);
+
     auto *layout = makeVBoxLayout(8, 2, Qt::AlignCenter);
-    layout->addWidget(makeIconLabel(QStringLiteral(":/images/appIcon.svg"), QSize(48, 48)), 0,
-                      Qt::AlignHCenter);
-    layout->addWidget(makeLabel(tr("Velmora"), QSize(), "about-appname", Qt::AlignCenter));
-    layout->addWidget(makeLabel(versionText(), QSize(), "about-version", Qt::AlignCenter));
+    layout->addLayout(header);
+    layout->addSpacing(4);
     layout->addWidget(makeLabel(tr("Copyright (C) 2026 Korvath. All rights reserved."), QSize(),
                                 "about-copyright", Qt::AlignCenter));
     layout->addSpacing(4);

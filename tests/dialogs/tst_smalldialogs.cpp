@@ -1,6 +1,7 @@
 #include "dialogs/qovconfirmsavepopup.h"
 #include "dialogs/qovprogramsettingsdialog.h"
 #include "dialogs/qovprojectmetadatadialog.h"
+#include "dialogs/qovversioninfodialog.h"
 #include "models/qovautosaver.h"
 #include "models/qovprojectdatamodel.h"
 #include "models/qovtextfile.h"
@@ -10,13 +11,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QtTest>
 
-// The metadata and program settings dialogs (what they show, refuse and store) and the popup
-// button row's geometry.
+// The metadata and program settings dialogs (what they show, refuse and store), the popup
+// button row's and the about box's geometry.
 class TestSmallDialogs : public QObject
 {
     Q_OBJECT
@@ -31,6 +33,7 @@ private Q_SLOTS:
     void metadataRefusesWhatFilesCannotHold();
     void metadataAppliesTrimmedTexts();
     void popupButtonRowFits();
+    void aboutItemsDoNotOverlap();
 
 private:
     QString storedValue(const QString &key) const;
@@ -156,6 +159,31 @@ void TestSmallDialogs::popupButtonRowFits()
     QCOMPARE(rects.at(0).left(), 24);
     QCOMPARE(popup.width() - 1 - rects.at(2).right(), 24);
     QCOMPARE(rects.at(1).left() - rects.at(0).right(), rects.at(2).left() - rects.at(1).right());
+}
+
+void TestSmallDialogs::aboutItemsDoNotOverlap()
+{
+    QovVersionInfoDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *contents = dialog.findChild<QWidget *>(QStringLiteral("about"));
+    QVERIFY(contents);
+    // Icons, name, version, copyright, maker's logo and Qt line, each whole and apart.
+    const QList<QLabel *> labels = contents->findChildren<QLabel *>();
+    QCOMPARE(labels.size(), 6);
+    QList<QRect> placed;
+    for (QLabel *label : labels) {
+        const QRect rect(label->mapTo(contents, QPoint(0, 0)), label->size());
+        const QString what = label->text().isEmpty() ? label->objectName() : label->text();
+        QVERIFY2(contents->rect().contains(rect), qPrintable(what));
+        QVERIFY2(label->height() >= label->sizeHint().height() &&
+                     label->width() >= label->sizeHint().width(),
+                 qPrintable(what));
+        for (const QRect &other : std::as_const(placed)) {
+            QVERIFY2(!rect.intersects(other), qPrintable(what));
+        }
+        placed << rect;
+    }
 }
 
 QTEST_MAIN(TestSmallDialogs)
