@@ -54,6 +54,8 @@ public:
         // An upload failed after the mixer had begun to take data: it holds a mix of old and
         // new, and the safety copy is what it held before.
         bool partlyWritten = false;
+        // Why the upload failed or was refused before anything was read or written.
+        QString uploadProblem;
         // The sets the mixer would not give: missing from the copy kept, or, with PARTIAL_READ,
         // the reason none was kept.
         QVector<QovDataSlot> unreadable;

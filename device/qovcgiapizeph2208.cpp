@@ -98,6 +98,11 @@ QovCgiApi::ConnectOutcome QovCgiApiZeph2208::connectNow(bool upload,
              << device->debugText() << target->debugText();
     ConnectOutcome outcome;
     if (upload) {
+        // Data the mixer cannot take whole is refused before the mixer is even read.
+        outcome.uploadProblem = incompleteData(device);
+        if (!outcome.uploadProblem.isEmpty()) {
+            return outcome;
+        }
         // Nothing is written to a mixer before what it holds now is safely on disk.
         outcome = keepSafetyCopy(target, allowPartialCopy);
         if (outcome.safetyCopyFailure != NO_FAILURE) {
@@ -107,7 +112,7 @@ QovCgiApi::ConnectOutcome QovCgiApiZeph2208::connectNow(bool upload,
             return outcome;
         }
         bool wrote = false;
-        if (!uploadAll(target, device, &wrote)) {
+        if (!uploadAll(target, device, &wrote, &outcome.uploadProblem)) {
             outcome.partlyWritten = wrote;
             return outcome;
         }

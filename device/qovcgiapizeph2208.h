@@ -39,6 +39,9 @@ private:
     // One GET of a CGI page, judged by its rcode.
     static bool simpleRequest(const QString &ip, const QString &page);
 
+    // Why the mixer could not take the project device's data as a whole (a set missing, one
+    // too many, one that is no data set); empty when it can.
+    static QString incompleteData(const QovAppDeviceModel &source);
     // The whole connection on the calling thread.
     static ConnectOutcome connectNow(bool upload, const QovAppDeviceModel &device,
                                      const QovOnlineDeviceModel &target, bool allowPartialCopy);
@@ -59,12 +62,9 @@ private:
     static bool uploadZephDataSet(const QovOnlineDeviceModel &device,
                                   const QovAppDeviceModel &source, int code, int bank,
                                   int timeoutMs, QovTransferReport &report, bool &wrote);
-    static bool uploadZephDataList(const QovOnlineDeviceModel &device,
-                                   const QovAppDeviceModel &source, int code, int timeoutMs,
-                                   QovTransferReport &report, bool &wrote);
     // `wrote` is set once the mixer may have taken data: from then on a failure leaves it
-    // holding partly written data.
+    // holding partly written data. `problem` says why an upload failed.
     static bool uploadAll(const QovOnlineDeviceModel &device, const QovAppDeviceModel &source,
-                          bool *wrote = nullptr);
+                          bool *wrote = nullptr, QString *problem = nullptr);
     static bool sendChunks(const QString &ip, const QByteArray &bytes, int timeoutMs, bool &wrote);
 };

@@ -50,15 +50,13 @@ struct TransferStep
 {
     int code;
     const char *getFailure;
-    const char *postFailure;
 };
 constexpr TransferStep kSteps[] = {
-    {QovDataSetInfo::kPreset, "failed to get preset", "failed to post preset"},
-    {QovDataSetInfo::kEq12Band, "failed to get 12band eq", "failed to post 12band eq"},
-    {QovDataSetInfo::kEq4Band, "failed to get 4band eq", "failed to post 4band eq"},
-    {QovDataSetInfo::kPartialPreset, "failed to get partial preset",
-     "failed to post partial preset"},
-    {QovDataSetInfo::kCurrent, "failed to get current", "failed to post current"},
+    {QovDataSetInfo::kPreset, "failed to get preset"},
+    {QovDataSetInfo::kEq12Band, "failed to get 12band eq"},
+    {QovDataSetInfo::kEq4Band, "failed to get 4band eq"},
+    {QovDataSetInfo::kPartialPreset, "failed to get partial preset"},
+    {QovDataSetInfo::kCurrent, "failed to get current"},
 };
 
 // A record with every data set empty: the record's own defaults are a device's factory data.
@@ -249,14 +247,7 @@ bool QovCgiApiZeph2208::uploadZephDataSet(const QovOnlineDeviceModel &device,
 {
     const QString ip = device->ipAddress();
     report.startFile(code, bank);
-    const QString text = source->zephDataSet(code, bank);
-    // The mixer would store whatever it is sent; a text that is no data set goes nowhere.
-    if (!QovDeviceFields::isDataSetText(text)) {
-        qDebug() << QThread::currentThreadId() << "error: not a data set, target=" << code
-                 << ", bank=" << bank;
-        return false;
-    }
-    const QByteArray bytes = text.toUtf8();
+    const QByteArray bytes = source->zephDataSet(code, bank).toUtf8();
     const int chunks = (bytes.size() + kChunkSize - 1) / kChunkSize;
     qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::uploadZephData target=" << code
              << ", bank=" << bank << ":" << device->debugText() << "total size=" << bytes.size()
@@ -272,41 +263,62 @@ bool QovCgiApiZeph2208::uploadZephDataSet(const QovOnlineDeviceModel &device,
     return sent;
 }
 
-bool QovCgiApiZeph2208::uploadZephDataList(const QovOnlineDeviceModel &device,
-                                           const QovAppDeviceModel &source, int code, int timeoutMs,
-                                           QovTransferReport &report, bool &wrote)
+QString QovCgiApiZeph2208::incompleteData(const QovAppDeviceModel &source)
 {
-    for (int bank = 0; bank < bankCount(code); ++bank) {
-        if (!uploadZephDataSet(device, source, code, bank, timeoutMs, report, wrote)) {
-            return false;
+    for (const QovDataSetInfo &set : qovDataSets()) {
+        const QStringList banks = set.code == QovDataSetInfo::kPreset ? source->zephDataPreset()
+                                  : set.code == QovDataSetInfo::kPartialPreset
+                                      ? source->zephDataPartialPreset()
+                                      : QStringList();
+        if (set.banks > 1 && banks.size() != set.banks) {
+            return QStringLiteral("the project device holds %1 %2 set(s), the mixer has %3")
+                .arg(banks.size())
+                .arg(QLatin1String(set.noun))
+                .arg(set.banks);
+        }
+        for (int bank = 0; bank < set.banks; ++bank) {
+            if (!QovDeviceFields::isDataSetText(source->zephDataSet(set.code, bank))) {
+                return QStringLiteral("the project device's %1 is no data set")
+                    .arg(qovDataSetLabel(set.code, bank, true));
+            }
         }
     }
-    return true;
+    return QString();
 }
 
 bool QovCgiApiZeph2208::uploadAll(const QovOnlineDeviceModel &device,
-                                  const QovAppDeviceModel &source, bool *wrote)
+                                  const QovAppDeviceModel &source, bool *wrote, QString *problem)
 {
     qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::uploadZephData"
              << device->debugText() << source->debugText();
-    // Named after the data it carries: the project device whose data goes into the mixer.
-    QovTransferReport report(QovTransferProgress::Upload, source->deviceName(),
-                             device->ipAddress());
-    const int timeoutMs = httpTimeoutMs();
     bool wroteAny = false;
-    const char *failure = nullptr;
-    for (const TransferStep &step : kSteps) {
-        if (!uploadZephDataList(device, source, step.code, timeoutMs, report, wroteAny)) {
-            failure = step.postFailure;
-            break;
+    // The mixer takes data set by set: one that cannot go would leave it holding a mix, so
+    // nothing goes unless everything can.
+    QString failure = incompleteData(source);
+    if (failure.isEmpty()) {
+        // Named after the data it carries: the project device whose data goes into the mixer.
+        QovTransferReport report(QovTransferProgress::Upload, source->deviceName(),
+                                 device->ipAddress());
+        const int timeoutMs = httpTimeoutMs();
+        for (const QovDataSetInfo &set : qovDataSets()) {
+            for (int bank = 0; bank < set.banks && failure.isEmpty(); ++bank) {
+                if (!uploadZephDataSet(device, source, set.code, bank, timeoutMs, report,
+                                       wroteAny)) {
+                    failure = QStringLiteral("the mixer did not take %1")
+                                  .arg(qovDataSetLabel(set.code, bank, true));
+                }
+            }
         }
+        report.finish(failure.isEmpty());
     }
-    report.finish(!failure);
     if (wrote) {
         *wrote = wroteAny;
     }
-    if (failure) {
-        qDebug() << QThread::currentThreadId() << failure;
+    if (problem) {
+        *problem = failure;
+    }
+    if (!failure.isEmpty()) {
+        qDebug() << QThread::currentThreadId() << "upload failed:" << failure;
         return false;
     }
     return true;

@@ -119,17 +119,17 @@ private Q_SLOTS:
         // Every data set of the project device is one chunk: the nth request of an upload page is
         // the nth data set in transfer order.
         QTest::newRow("beginupload failing")
-            << requestFault("beginupload.cgi", 3, "fail") << "failed to post preset" << 2;
+            << requestFault("beginupload.cgi", 3, "fail") << "Preset 3 of 8" << 2;
         QTest::newRow("endupload failing")
-            << requestFault("endupload.cgi", 9, "fail") << "failed to post 12band eq" << 8;
+            << requestFault("endupload.cgi", 9, "fail") << "12-band EQ library" << 8;
         QTest::newRow("chunk reply reset")
-            << requestFault("fileupload.cgi", 10, "reset") << "failed to post 4band eq" << 9;
+            << requestFault("fileupload.cgi", 10, "reset") << "4-band EQ library" << 9;
         QTest::newRow("500 for a chunk")
             << requestFault("fileupload.cgi", 12, "status", R"("status":500)")
-            << "failed to post partial preset" << 11;
+            << "Partial preset 2 of 40" << 11;
         // The mixer took the last data set; only its answer never came.
         QTest::newRow("endupload stalling")
-            << requestFault("endupload.cgi", 51, "stall") << "failed to post current" << 51;
+            << requestFault("endupload.cgi", 51, "stall") << "Current state" << 51;
     }
 
     void uploadUnderFault()
@@ -139,9 +139,10 @@ private Q_SLOTS:
         QFETCH(QString, message);
         const QovAppDeviceModel project = projectDeviceWithData("up");
         connectFails(true, faults, project);
-        const QStringList failures = LogCollector::take().filter("failed to post");
+        const QStringList failures = LogCollector::take().filter("upload failed:");
         QCOMPARE(failures.size(), 1);
-        QVERIFY2(failures.first().endsWith(message), qPrintable(failures.first()));
+        QVERIFY2(failures.first().endsWith("the mixer did not take " + message + "\""),
+                 qPrintable(failures.first()));
         // The data sets before the failing one are on the mixer; the failing one is not.
         const QStringList onMixer = mixerData(*m_sim, kMixer);
         const QStringList sent = deviceData(project);
