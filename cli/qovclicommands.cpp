@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -230,8 +231,12 @@ Pairing pairUp(const QovCliArguments &args, QovCliMixers &mixers, QovCliReport &
     // Read as the program reads project files (any text encoding), without writing an autosave
     // copy beside a file that the command only reads.
     QFile file(path);
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    auto [model, error] = parseProjectBytes(bytes);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.exitCode =
+            usageError(QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+        return result;
+    }
+    auto [model, error] = parseProjectBytes(file.readAll());
     result.project.reset(model);
     if (!model) {
         result.exitCode = usageError(
@@ -278,6 +283,14 @@ Pairing pairUp(const QovCliArguments &args, QovCliMixers &mixers, QovCliReport &
         found += mixer ? 1 : 0;
         if (!mixer) {
             report.failure(what, QStringLiteral("no admitted mixer %1").arg(where));
+        } else if (const auto other =
+                       std::find_if(result.pairs.cbegin(), result.pairs.cend(),
+                                    [&](const auto &pair) { return pair.first == mixer; });
+                   other != result.pairs.cend()) {
+            // Two devices written into one mixer would leave it holding a mix of both.
+            report.failure(what, QStringLiteral("the mixer at %1 is paired with device \"%2\" "
+                                                "already")
+                                     .arg(mixer->ipAddress(), other->second->deviceName()));
         } else if (mixer->modelName() != device->modelName()) {
             report.failure(what,
                            QStringLiteral("model mismatch: the project device is a %1, "
@@ -300,7 +313,9 @@ Pairing pairUp(const QovCliArguments &args, QovCliMixers &mixers, QovCliReport &
                                               "--device N --to ADDRESS"));
                 continue;
             }
-            pairWith(device, mixers.partnerOf(device),
+            // A mixer with the MAC address but of another model is a mismatch, not an absence.
+            const QovOnlineDeviceModel partner = mixers.partnerOf(device);
+            pairWith(device, partner ? partner : mixers.byMacAddress(device->macAddress()),
                      QStringLiteral("with MAC address %1").arg(device->macAddress()));
         }
     }
@@ -383,12 +398,21 @@ int restore(const QovCliArguments &args)
                 described.at(i),
                 QStringLiteral("no safety copy, so nothing was uploaded: %1").arg(problem));
         } else {
-            json.insert(QStringLiteral("reason"), QStringLiteral("upload failed"));
-            report.failure(
-                described.at(i),
-                outcome.safetyCopy.isEmpty()
-                    ? QStringLiteral("upload failed")
-                    : QStringLiteral("upload failed (safety copy: %1)").arg(outcome.safetyCopy));
+            QString reason = QStringLiteral("upload failed");
+            if (!outcome.uploadProblem.isEmpty()) {
+                reason += QStringLiteral(": ") + outcome.uploadProblem;
+            }
+            json.insert(QStringLiteral("reason"), reason);
+            json.insert(QStringLiteral("partlyWritten"), outcome.partlyWritten);
+            if (outcome.partlyWritten) {
+                reason += QStringLiteral("; the mixer now holds part of the new data");
+            } else if (!outcome.uploadProblem.isEmpty()) {
+                reason += QStringLiteral("; the mixer was not written");
+            }
+            if (!outcome.safetyCopy.isEmpty()) {
+                reason += QStringLiteral(" (safety copy: %1)").arg(outcome.safetyCopy);
+            }
+            report.failure(described.at(i), reason);
         }
         report.record(json);
     }

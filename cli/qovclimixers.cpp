@@ -117,14 +117,29 @@ QList<QovOnlineDeviceModel> QovCliMixers::admitted() const
     return qovLinkGroupOrder(devices);
 }
 
-QovOnlineDeviceModel QovCliMixers::byAddress(const QString &ipAddress) const
+namespace {
+template<typename Predicate>
+QovOnlineDeviceModel firstAdmitted(Predicate matches)
 {
     for (const QovOnlineDeviceModel &device : QovOnlineDeviceFinder::instance()->getAll()) {
-        if (device->ipAddress() == ipAddress) {
+        if (matches(device)) {
             return device;
         }
     }
     return nullptr;
+}
+} // namespace
+
+QovOnlineDeviceModel QovCliMixers::byAddress(const QString &ipAddress) const
+{
+    return firstAdmitted(
+        [&](const QovOnlineDeviceModel &d) { return d->ipAddress() == ipAddress; });
+}
+
+QovOnlineDeviceModel QovCliMixers::byMacAddress(const QString &macAddress) const
+{
+    return firstAdmitted(
+        [&](const QovOnlineDeviceModel &d) { return d->macAddress() == macAddress; });
 }
 
 QovOnlineDeviceModel QovCliMixers::partnerOf(const QovAppDeviceModel &device) const

@@ -34,6 +34,8 @@ public:
     // Admitted mixers, extension units after their primary unit.
     QList<QovOnlineDeviceModel> admitted() const;
     QovOnlineDeviceModel byAddress(const QString &ipAddress) const;
+    // An admitted mixer with this MAC address, of any model.
+    QovOnlineDeviceModel byMacAddress(const QString &macAddress) const;
     // The admitted mixer that is the project device's partner (same model and MAC address).
     QovOnlineDeviceModel partnerOf(const QovAppDeviceModel &device) const;
     // Mixers discovery found that were not admitted, with the reason.

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -75,7 +76,7 @@ private Q_SLOTS:
     void backupAllInLinkGroupOrder();
     void backupNamesTheMixerItMissed();
     void restoreWithoutSafetyCopyUploadsNothing();
-    void restoreRefusesAModelMismatch();
+    void restoreRefusesWhatCannotPair();
     void mixerWithUnreadableSets();
     void diffShowsWhatDiffers();
     void progressLineOnATerminalOnly();
@@ -241,15 +242,71 @@ void TestCli::restoreWithoutSafetyCopyUploadsNothing()
     QVERIFY2(!anyUpload(requests), qPrintable(requests.join('\n')));
 }
 
-void TestCli::restoreRefusesAModelMismatch()
+// The file's first device changed by `edit`, written next to `file` as `name`.
+QString editedCopy(const QString &file, const QString &name,
+                   const std::function<void(QJsonObject &)> &edit)
+{
+    QJsonObject root = QJsonDocument::fromJson(loadTextFile(file).toUtf8()).object();
+    QJsonArray devices = root.value("devices").toArray();
+    QJsonObject device = devices.first().toObject();
+    edit(device);
+    devices.replace(0, device);
+    root.insert("devices", devices);
+    const QString copy = QFileInfo(file).absolutePath() + "/" + name + ".vlmproj";
+    QFile out(copy);
+    if (!out.open(QIODevice::WriteOnly) || out.write(QJsonDocument(root).toJson()) <= 0) {
+        return QString();
+    }
+    return copy;
+}
+
+// Pairings that would leave a mixer holding what nobody meant are refused before any upload,
+// each with its own reason.
+void TestCli::restoreRefusesWhatCannotPair()
 {
     const QString file = backupFile("mismatch");
     QVERIFY_SUCCEEDS(cli({"backup", kPrimary, "--wait", "3", "-o", file}));
     QVERIFY(m_sim->clearRequests(kNet));
-    const Run run = cli({"restore", file, "--device", "1", "--to", kNet, "--yes", "--wait", "3"});
-    QCOMPARE(run.code, 1);
-    QVERIFY2(run.err.contains("model mismatch"), run.err.constData());
+    QVERIFY(m_sim->clearRequests(kPrimary));
+    const auto refused = [this](const QStringList &arguments, int code, const char *reason) {
+        const Run run =
+            cli(QStringList{"restore"} + arguments + QStringList{"--yes", "--wait", "3"});
+        return run.code == code && run.err.contains(reason)
+                   ? QString()
+                   : QString("exit %1: %2").arg(run.code).arg(QString(run.err));
+    };
+    QString problem = refused({file, "--device", "1", "--to", kNet}, 1, "model mismatch");
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
     QVERIFY2(!anyUpload(m_sim->requests(kNet)), qPrintable(m_sim->requests(kNet).join('\n')));
+
+    // Found by its MAC address, the mixer is there, only of another model.
+    const QString otherModel = editedCopy(
+        file, "other-model", [](QJsonObject &device) { device["model"] = "ZEPH-2208NET"; });
+    problem = refused({otherModel}, 1, "model mismatch");
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+
+    // Two pairings into one mixer: the second is refused, so the mixer holds one device's data.
+    problem = refused({file, "--device", "1", "--to", kPrimary, "--device", "1", "--to", kPrimary},
+                      1, "is paired with device \"Main\" already");
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+
+    // Sets the mixer cannot take whole: nothing is read or written, so no copy is needed.
+    QVERIFY(m_sim->clearRequests(kPrimary));
+    const QString threePresets = editedCopy(file, "three-presets", [](QJsonObject &device) {
+        QJsonObject data = device["data"].toObject();
+        data["preset_list"] = QJsonArray{QJsonObject(), QJsonObject(), QJsonObject()};
+        device["data"] = data;
+    });
+    problem = refused({threePresets}, 1,
+                      "holds 3 preset set(s), the mixer has 8; the mixer was "
+                      "not written");
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    const QStringList requests = m_sim->requests(kPrimary);
+    QVERIFY2(requests.filter("download").isEmpty() && requests.filter("upload").isEmpty(),
+             qPrintable(requests.join('\n')));
+
+    problem = refused({m_dir.filePath("missing.vlmproj")}, 2, "cannot open");
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
 }
 
 // An emptied partial preset and a preset bank the mixer refuses: backup and diff name them and
