@@ -1,6 +1,7 @@
 #include "views/qovlistkeys.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -35,6 +36,8 @@ public:
         connect(list, &QListWidget::currentItemChanged, this, [this] { update(); });
         // Rows made anew replace the marked widget; the new current one is marked again.
         connect(list->model(), &QAbstractItemModel::rowsInserted, this, [this] { update(); });
+        connect(qApp, &QApplication::focusChanged, this,
+                [this](QWidget *, QWidget *now) { revealRowOf(now); });
     }
 
 protected:
@@ -69,6 +72,26 @@ private:
             }
         }
         return nullptr;
+    }
+
+    // The viewport clips the row widgets and the list scrolls only for its current item, so a
+    // row control reached by Tab would otherwise take the focus out of sight.
+    void revealRowOf(QWidget *focused)
+    {
+        QWidget *viewport = m_list->viewport();
+        if (!focused || focused == viewport || !viewport->isAncestorOf(focused)) {
+            return;
+        }
+        QWidget *row = focused;
+        while (row->parentWidget() != viewport) {
+            row = row->parentWidget();
+        }
+        for (int i = 0; i < m_list->count(); ++i) {
+            if (m_list->itemWidget(m_list->item(i)) == row) {
+                m_list->scrollToItem(m_list->item(i));
+                return;
+            }
+        }
     }
 
     void update()

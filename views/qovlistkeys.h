@@ -14,5 +14,6 @@ void qovOrderRowFocus(QListWidget *list, int fromRow = 0);
 // While the list has the keyboard, its current row widget carries the dynamic property
 // "keyboard-current" (true), which the style sheet frames: the row widget covers the item, so
 // the list's own focus frame would never be seen. Space on the list clicks the current row's
-// first check box or radio button, so that the arrows and Space choose rows.
+// first check box or radio button, so that the arrows and Space choose rows. A row whose
+// control takes the focus is scrolled into view.
 void qovEnableRowKeys(QListWidget *list);

@@ -1,3 +1,4 @@
+#include "activewindow.h"
 #include "fakemainwindow.h"
 #include "models/qovautosaver.h"
 #include "models/qovprojectdatamodel.h"
@@ -73,6 +74,7 @@ private Q_SLOTS:
     void headerButtonsReachWindow();
     void headerStaysInViewWhenNarrow();
     void largeProjectListedInTurns();
+    void tabScrollsFocusedRowIntoView();
 
 private:
     void setDevices(const QVector<QovAppDeviceModel> &devices);
@@ -357,6 +359,43 @@ void TestProjectView::largeProjectListedInTurns()
     QVERIFY(row(list, 1)->isVisible());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row(list, 1)->geometry().center());
     QCOMPARE(m_window->calls, QStringList({"page 2"}));
+}
+
+// The rows' controls sit in the list's viewport, which clips them; Tab to a row below the fold
+// must bring that row into view, or the focus (and the menu Space opens) is out of sight.
+void TestProjectView::tabScrollsFocusedRowIntoView()
+{
+    QVector<QovAppDeviceModel> devices;
+    for (int i = 0; i < 8; ++i) {
+        devices << makeDevice({QStringLiteral("d%1").arg(i), "", i});
+    }
+    m_window->resize(1199, 666);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    velmora::test::makeActiveWindow(m_window);
+    setDevices(devices);
+    QTRY_VERIFY(!m_view->isListing());
+    QListWidget *list = m_view->deviceList();
+    QTRY_COMPARE(QApplication::focusWidget(), list);
+    QWidget *viewport = list->viewport();
+    const auto inView = [viewport](QWidget *w) {
+        return viewport->rect().contains(QRect(w->mapTo(viewport, QPoint(0, 0)), w->size()));
+    };
+    QovProjectDeviceListItemView *last = row(list, list->count() - 1);
+    QVERIFY2(!inView(last->statusButton()), "the last row starts below the fold");
+
+    int rowsReached = 0;
+    for (int tabs = 0; tabs < 40 && QApplication::focusWidget() != last->statusButton(); ++tabs) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget *focused = QApplication::focusWidget();
+        QVERIFY(focused);
+        if (viewport->isAncestorOf(focused)) {
+            ++rowsReached;
+            QVERIFY2(inView(focused), qPrintable(QStringLiteral("tab %1").arg(tabs + 1)));
+        }
+    }
+    QCOMPARE(QApplication::focusWidget(), last->statusButton());
+    QVERIFY(rowsReached >= list->count());
 }
 
 QTEST_MAIN(TestProjectView)
