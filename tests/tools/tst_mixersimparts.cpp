@@ -1,5 +1,7 @@
 #include "defaultmixerdata.h"
 #include "mixerdata.h"
+#include "mixeridentity.h"
+#include "ovlib/descriptionparser.h"
 #include "requestframe.h"
 #include "simconfig.h"
 #include "simhttpserver.h"
@@ -19,6 +21,18 @@ class TestMixerSimParts : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A name typed into the configuration stays the mixer's name, whatever characters it has.
+    void descriptionKeepsAnyName()
+    {
+        velmora::sim::MixerIdentity identity;
+        identity.friendlyName = R"(Bar & "Stage" <2>)";
+        const std::string document = velmora::sim::descriptionDocument(identity);
+        const auto parsed = ovlib::internal::parseDescription(document.data(), document.size());
+        QVERIFY(parsed);
+        QCOMPARE(parsed->friendlyName, identity.friendlyName);
+        QCOMPARE(parsed->udn, identity.udn);
+    }
+
     void configuration_data()
     {
         QTest::addColumn<QByteArray>("json");

@@ -13,6 +13,33 @@ std::string MixerIdentity::location() const
     return "http://" + addressText() + ':' + std::to_string(httpPort) + DescriptionPath;
 }
 
+namespace {
+// Names come from the configuration and may hold anything a person types.
+std::string xmlText(const std::string &text)
+{
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+} // namespace
+
 std::string descriptionDocument(const MixerIdentity &identity)
 {
     // Two icon sizes, as the mixers offer them for lists and for the device page.
@@ -24,17 +51,17 @@ std::string descriptionDocument(const MixerIdentity &identity)
            std::string(DeviceType) +
            "</deviceType>\r\n"
            "<friendlyName>" +
-           identity.friendlyName +
+           xmlText(identity.friendlyName) +
            "</friendlyName>\r\n"
            "<manufacturer>Korvath</manufacturer>\r\n"
            "<modelName>" +
-           identity.modelName +
+           xmlText(identity.modelName) +
            "</modelName>\r\n"
            "<serialNumber>" +
-           identity.serial +
+           xmlText(identity.serial) +
            "</serialNumber>\r\n"
            "<UDN>" +
-           identity.udn +
+           xmlText(identity.udn) +
            "</UDN>\r\n"
            "<iconList>\r\n"
            "<icon><mimetype>image/png</mimetype><width>48</width><height>48</height>"
