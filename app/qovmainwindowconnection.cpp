@@ -362,7 +362,10 @@ void QovMainWindow::onConnectDevicesCompleted(QovAppDeviceResultList results)
         Qt::DirectConnection);
     watcher->setFuture(QtConcurrent::run(qovWorkerPool(), [devices, guiThread] {
         auto *project = new QovProjectDataModel();
-        project->setAppDevices(devices);
+        // Nothing connected leaves a fresh project, with nothing to save.
+        if (!devices.isEmpty()) {
+            project->setAppDevices(devices);
+        }
         project->moveToThread(guiThread);
         return project;
     }));

@@ -17,6 +17,7 @@ class TestNewProjectFlows : public ConnectionFlowFixture
 
 private Q_SLOTS:
     void newProjectFromOnlineMixers();
+    void nothingTickedGivesAFreshProject();
     void deviceLimitKeepsTheProject();
     void connectInBothDirections();
     void deviceSettingThroughTheWindow();
@@ -46,6 +47,21 @@ void TestNewProjectFlows::newProjectFromOnlineMixers()
         QCOMPARE(deviceData(device), mixerData(*m_sim, device->ipAddress()));
     }
     QCOMPARE(m_window->devicePages().size(), 5);
+}
+
+void TestNewProjectFlows::nothingTickedGivesAFreshProject()
+{
+    showProject({unboundDevice(QStringLiteral("Replaced"))});
+    QovProjectDataModel *before = m_window->projectData();
+    before->setIsEdited(false);
+    ModalAnswerer answerer;
+    answerConnectOnline(answerer, {QStringLiteral("no such mixer")});
+    QVERIFY(m_window->connectDevices());
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->projectData() != before, 20000);
+    QVERIFY(m_window->projectData()->appDevices().isEmpty());
+    QVERIFY(!m_window->projectData()->isEdited());
+    QVERIFY(!m_window->windowTitle().endsWith(QStringLiteral(" *")));
 }
 
 void TestNewProjectFlows::deviceLimitKeepsTheProject()
