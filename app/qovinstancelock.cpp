@@ -1,23 +1,12 @@
 #include "app/qovinstancelock.h"
 
+#include "models/qovlockpaths.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-
 namespace {
-QString userTag()
-{
-#ifdef Q_OS_UNIX
-    return QString::number(::getuid());
-#else
-    return qEnvironmentVariable("USERNAME", qEnvironmentVariable("USER"));
-#endif
-}
-
 QString reasonText(QLockFile::LockError error, const QString &path)
 {
     const QFileInfo folder(QFileInfo(path).absolutePath());
@@ -42,13 +31,7 @@ QovInstanceLock::QovInstanceLock()
 
 QString QovInstanceLock::lockFilePath()
 {
-    // Only a runtime folder the user names counts: the toolkit's own stand-in for a missing
-    // one may be refused for its permissions, and then every user met in one shared file.
-    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        return QDir(qEnvironmentVariable("XDG_RUNTIME_DIR"))
-            .filePath(QStringLiteral("velmora.lock"));
-    }
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("velmora-%1.lock").arg(userTag()));
+    return qovUserLockPath();
 }
 
 bool QovInstanceLock::tryAcquire()

@@ -17,8 +17,6 @@ public:
     void release();
     bool isHeld() const { return m_held; }
 
-    // In the user's runtime folder; without one, in the temporary folder under a name of the
-    // user's own, so that users of one machine never block each other.
     static QString lockFilePath();
 
 private:
