@@ -64,6 +64,15 @@ void showNotOverwritten(const QovOnlineDeviceModel &target,
                      .arg(target->deviceName(), target->ipAddress(), why));
 }
 
+// Another program transfers to the mixer: one more transfer now would leave it holding a mix.
+void showInUse(const QovOnlineDeviceModel &target, const QString &reason)
+{
+    qovShowError(QovMainWindow::tr("Error"),
+                 QovMainWindow::tr("The mixer %1 (%2) was neither read nor written: %3.\n\nTry "
+                                   "again when that program has finished with it.")
+                     .arg(target->deviceName(), target->ipAddress(), reason));
+}
+
 // Why an entry is left unpaired: another entry of the project holds its mixer.
 QString heldElsewhere(const QovAppDeviceModel &device, const QovAppDeviceModel &holder)
 {
@@ -153,6 +162,12 @@ void QovMainWindow::startConnectionWorker(QovCgiApi *api, bool upload,
             const WorkerResult result = watcher->result();
             watcher->deleteLater();
             const auto &[connected, upload, device, target] = result.first;
+            if (!result.second.inUse.isEmpty()) {
+                flowLine("Connect", device) << ":" << result.second.inUse;
+                showInUse(target, result.second.inUse);
+                hideBusy();
+                return;
+            }
             if (result.second.safetyCopyFailure == QovCgiApi::PARTIAL_READ) {
                 askForPartialCopy(result.first, result.second.unreadable, doneLine);
                 return;

@@ -390,6 +390,11 @@ int restore(const QovCliArguments &args)
         } else if (outcome.connected) {
             report.line(QStringLiteral("restored \"%1\" into %2 (safety copy: %3)")
                             .arg(device, described.at(i), outcome.safetyCopy));
+        } else if (!outcome.inUse.isEmpty()) {
+            json.insert(QStringLiteral("reason"), outcome.inUse);
+            json.insert(QStringLiteral("partlyWritten"), false);
+            report.failure(described.at(i),
+                           outcome.inUse + QStringLiteral("; nothing was written"));
         } else if (outcome.safetyCopyFailure != QovCgiApi::NO_FAILURE) {
             const QString problem = safetyCopyProblem(outcome);
             json.insert(QStringLiteral("reason"),

@@ -54,6 +54,8 @@ public:
         // An upload failed after the mixer had begun to take data: it holds a mix of old and
         // new, and the safety copy is what it held before.
         bool partlyWritten = false;
+        // Another transfer holds the mixer, said for the user; nothing was read or written.
+        QString inUse;
         // Why the upload failed or was refused before anything was read or written.
         QString uploadProblem;
         // The sets the mixer would not give: missing from the copy kept, or, with PARTIAL_READ,

@@ -2,6 +2,7 @@
 
 #include "device/qovcgireply.h"
 #include "device/qovhttprequests.h"
+#include "device/qovmixerlock.h"
 #include "device/qovtaskpool.h"
 #include "models/qovsafetycopies.h"
 #include "models/qovtextrules.h"
@@ -97,6 +98,11 @@ QovCgiApi::ConnectOutcome QovCgiApiZeph2208::connectNow(bool upload,
     qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::connectDevice" << upload
              << device->debugText() << target->debugText();
     ConnectOutcome outcome;
+    const QovMixerLock lock(target);
+    if (!lock.busy().isEmpty()) {
+        outcome.inUse = lock.busy();
+        return outcome;
+    }
     if (upload) {
         // Data the mixer cannot take whole is refused before the mixer is even read.
         outcome.uploadProblem = incompleteData(device);

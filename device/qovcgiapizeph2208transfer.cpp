@@ -2,6 +2,7 @@
 
 #include "device/qovcgireply.h"
 #include "device/qovhttprequests.h"
+#include "device/qovmixerlock.h"
 #include "device/qovtaskpool.h"
 #include "device/qovtransferprogress.h"
 #include "models/qovdatasettable.h"
@@ -68,6 +69,14 @@ QovZephData emptyZephData()
     data.eq4Band.clear();
     data.partialPreset.clear();
     data.current.clear();
+    return data;
+}
+
+// What a download yields when another transfer holds the mixer: nothing was asked of it.
+QovCgiApi::ZephData busyDownload(const QString &reason)
+{
+    QovCgiApi::ZephData data = emptyZephData();
+    data.error = reason;
     return data;
 }
 
@@ -210,15 +219,24 @@ std::future<QovCgiApi::ZephData>
 QovCgiApiZeph2208::downloadReadableZephData(const QovOnlineDeviceModel &device)
 {
     return QovTaskPool::run(
-        [device] { return downloadReadable(device, QovTransferProgress::Download); },
+        [device] {
+            const QovMixerLock lock(device);
+            return lock.busy().isEmpty() ? downloadReadable(device, QovTransferProgress::Download)
+                                         : busyDownload(lock.busy());
+        },
         failedDownload());
 }
 
 std::future<QovCgiApi::ZephData>
 QovCgiApiZeph2208::downloadZephData(const QovOnlineDeviceModel &device)
 {
-    return QovTaskPool::run([device] { return downloadAll(device, QovTransferProgress::Download); },
-                            failedDownload());
+    return QovTaskPool::run(
+        [device] {
+            const QovMixerLock lock(device);
+            return lock.busy().isEmpty() ? downloadAll(device, QovTransferProgress::Download)
+                                         : busyDownload(lock.busy());
+        },
+        failedDownload());
 }
 
 bool QovCgiApiZeph2208::sendChunks(const QString &ip, const QByteArray &bytes, int timeoutMs,
@@ -327,5 +345,10 @@ bool QovCgiApiZeph2208::uploadAll(const QovOnlineDeviceModel &device,
 std::future<bool> QovCgiApiZeph2208::uploadZephData(const QovOnlineDeviceModel &device,
                                                     const QovAppDeviceModel &source)
 {
-    return QovTaskPool::run([device, source] { return uploadAll(device, source); }, false);
+    return QovTaskPool::run(
+        [device, source] {
+            const QovMixerLock lock(device);
+            return lock.busy().isEmpty() && uploadAll(device, source);
+        },
+        false);
 }

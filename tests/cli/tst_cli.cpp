@@ -1,4 +1,5 @@
 #include "mixerchecks.h"
+#include "models/qovlockpaths.h"
 #include "models/qovprojectdatamodel.h"
 #include "models/qovtextfile.h"
 #include "projectfilepeek.h"
@@ -9,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -77,6 +79,7 @@ private Q_SLOTS:
     void backupNamesTheMixerItMissed();
     void restoreWithoutSafetyCopyUploadsNothing();
     void restoreRefusesWhatCannotPair();
+    void mixerInUseByAnotherProgram();
     void mixerWithUnreadableSets();
     void diffShowsWhatDiffers();
     void progressLineOnATerminalOnly();
@@ -307,6 +310,30 @@ void TestCli::restoreRefusesWhatCannotPair()
 
     problem = refused({m_dir.filePath("missing.vlmproj")}, 2, "cannot open");
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
+}
+
+// While another program transfers to the mixer (this test holds its lock), a backup neither
+// reads it nor a restore writes it, and both say who holds it.
+void TestCli::mixerInUseByAnotherProgram()
+{
+    const QString file = backupFile("in-use");
+    QVERIFY_SUCCEEDS(cli({"backup", kNet, "--wait", "3", "-o", file}));
+    QLockFile held(qovUserLockPath("mixer-001dc1300004"));
+    QVERIFY(held.tryLock(0));
+    QVERIFY(m_sim->clearRequests(kNet));
+    const QString holder = QString("in use by another Velmora program (%1, process %2)")
+                               .arg(QCoreApplication::applicationName())
+                               .arg(QCoreApplication::applicationPid());
+
+    Run run = cli({"backup", kNet, "--wait", "3", "-o", backupFile("not-taken")});
+    QCOMPARE(run.code, 1);
+    QVERIFY2(run.err.contains(holder.toUtf8()), run.err.constData());
+    run = cli({"restore", file, "--yes", "--wait", "3"});
+    QCOMPARE(run.code, 1);
+    QVERIFY2(run.err.contains(holder.toUtf8() + "; nothing was written"), run.err.constData());
+    const QStringList requests = m_sim->requests(kNet);
+    QVERIFY2(requests.filter("download").isEmpty() && requests.filter("upload").isEmpty(),
+             qPrintable(requests.join('\n')));
 }
 
 // An emptied partial preset and a preset bank the mixer refuses: backup and diff name them and

@@ -1,4 +1,5 @@
 #include "device/qovcgiapizeph2208.h"
+#include "device/qovmixerlock.h"
 #include "mixerchecks.h"
 #include "mixersimprocess.h"
 #include "simdevices.h"
@@ -225,6 +226,51 @@ private Q_SLOTS:
         QCOMPARE(mixer->deviceName(), QString("Project upload"));
         QCOMPARE(mixer->deviceId(), 42);
         QCOMPARE(mixerData(*m_sim, kMixer), deviceData(project));
+    }
+
+    // Another program's transfer holds the mixer: this one asks the mixer nothing, says who
+    // holds it, and goes once the holder lets go. Other mixers are not held up.
+    void aMixerInUseIsNotAsked()
+    {
+        const QovOnlineDeviceModel mixer = onlineDevice(kMixer);
+        const QovAppDeviceModel source = projectDeviceWithData("held");
+        auto holder = std::make_unique<QovMixerLock>(mixer);
+        QVERIFY(holder->busy().isEmpty());
+        QVERIFY(m_sim->clearRequests(kMixer));
+
+        const QString busy = QString("in use by another Velmora program (%1, process %2)")
+                                 .arg(QCoreApplication::applicationName())
+                                 .arg(QCoreApplication::applicationPid());
+        QVERIFY2(m_api.downloadZephData(mixer).get().error.contains(busy), qPrintable(busy));
+        QVERIFY(m_api.downloadReadableZephData(mixer).get().error.contains(busy));
+        QVERIFY(!m_api.uploadZephData(mixer, source).get());
+        const QovCgiApi::ConnectOutcome outcome =
+            m_api.connectDeviceWithOutcome(true, source, mixer, false).get();
+        QVERIFY(!outcome.connected);
+        QVERIFY(outcome.inUse.contains(busy));
+        QVERIFY(outcome.safetyCopy.isEmpty());
+        QCOMPARE(m_sim->requests(kMixer), QStringList());
+        QVERIFY(m_api.uploadZephData(onlineDevice(kNetMixer, "ZEPH-2208NET"), source).get());
+
+        holder.reset();
+        QVERIFY(m_api.uploadZephData(mixer, source).get());
+        QCOMPARE(mixerData(*m_sim, kMixer), deviceData(source));
+    }
+
+    void aLockLeftByAProgramThatDiedIsTakenOver()
+    {
+        const QovOnlineDeviceModel mixer = onlineDevice(kMixer);
+        QProcess gone;
+        gone.start("true", QStringList());
+        QVERIFY(gone.waitForStarted());
+        const qint64 pid = gone.processId();
+        QVERIFY(gone.waitForFinished());
+        QFile stale(QovMixerLock::lockPath(mixer));
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write(QByteArray::number(pid) + "\nvelmora-cli\n\n");
+        stale.close();
+        QVERIFY(m_api.uploadZephData(mixer, projectDeviceWithData("after")).get());
+        QVERIFY(!stale.exists());
     }
 
 private:

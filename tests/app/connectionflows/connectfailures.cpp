@@ -1,6 +1,7 @@
 // Mixers that fail or refuse a connection, and connections refused before any transfer.
 #include "flowfixture.h"
 
+#include "device/qovmixerlock.h"
 #include "logcollector.h"
 #include "mixerchecks.h"
 #include "modalanswerer.h"
@@ -18,6 +19,7 @@ private Q_SLOTS:
     void failingMixersAreReportedAndLeftOut();
     void failedConnectionLeavesTheEntry_data();
     void failedConnectionLeavesTheEntry();
+    void mixerInUseIsLeftAlone();
     void refusalsWithoutDialogs();
 };
 
@@ -103,6 +105,38 @@ void TestConnectFailureFlows::failedConnectionLeavesTheEntry()
     QCOMPARE(entry->status(), QovAppDeviceModelInternal::DISCONNECTED);
     QCOMPARE(deviceData(entry), dataBefore);
     QVERIFY(entry->ipAddress().isEmpty());
+}
+
+// Another Velmora program transfers to the mixer: connecting neither reads nor writes it, and
+// the user learns why.
+void TestConnectFailureFlows::mixerInUseIsLeftAlone()
+{
+    QStringList dataBefore;
+    const QovAppDeviceModel entry = showEntry(QovDeviceSelector::ZEPH2208, &dataBefore);
+    const QString address = addressOf("Monitor");
+    auto mixer = std::make_shared<QovOnlineDeviceModelInternal>(QovDiscoveredDevice());
+    mixer->setMacAddress(macOf("Monitor"));
+    const QovMixerLock held(mixer);
+    QVERIFY(held.busy().isEmpty());
+    QVERIFY(m_sim->clearRequests(address));
+
+    ModalAnswerer answerer;
+    answerConnect(answerer, QStringLiteral("Monitor"), true);
+    answerer.pressButton(QStringLiteral("OK"));
+    QVERIFY(m_window->connectDevice(entry));
+    QVERIFY2(answerer.waitDone(20000), qPrintable(answerer.lastError()));
+    QCOMPARE(answerer.seenLines().mid(1),
+             QStringList{QString("Error: The mixer Monitor (%1) was neither read nor written: the "
+                                 "mixer is in use by another Velmora program (%2, process %3).\n"
+                                 "\nTry again when that program has finished with it.\n")
+                             .arg(address, QCoreApplication::applicationName())
+                             .arg(QCoreApplication::applicationPid())});
+    QTRY_VERIFY(!m_window->isBusy());
+    QCOMPARE(entry->status(), QovAppDeviceModelInternal::DISCONNECTED);
+    QCOMPARE(deviceData(entry), dataBefore);
+    const QStringList requests = m_sim->requests(address);
+    QVERIFY2(requests.filter("download").isEmpty() && requests.filter("upload").isEmpty(),
+             qPrintable(requests.join('\n')));
 }
 
 void TestConnectFailureFlows::refusalsWithoutDialogs()
