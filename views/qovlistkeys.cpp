@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QStyle>
+#include <QTimer>
 
 namespace {
 
@@ -31,13 +32,22 @@ public:
     explicit CurrentRowMarker(QListWidget *list)
         : QObject(list)
         , m_list(list)
+        , m_focusPolicy(list->focusPolicy())
     {
         list->installEventFilter(this);
         connect(list, &QListWidget::currentItemChanged, this, [this] { update(); });
         // Rows made anew replace the marked widget; the new current one is marked again.
-        connect(list->model(), &QAbstractItemModel::rowsInserted, this, [this] { update(); });
+        connect(list->model(), &QAbstractItemModel::rowsInserted, this, [this] {
+            update();
+            followRowCount();
+        });
+        connect(list->model(), &QAbstractItemModel::rowsRemoved, this,
+                &CurrentRowMarker::followRowCount);
+        connect(list->model(), &QAbstractItemModel::modelReset, this,
+                &CurrentRowMarker::followRowCount);
         connect(qApp, &QApplication::focusChanged, this,
                 [this](QWidget *, QWidget *now) { revealRowOf(now); });
+        followRowCount();
     }
 
 protected:
@@ -94,6 +104,38 @@ private:
         }
     }
 
+    // An empty list has no row to frame, so its focus could not be seen: Tab passes it by.
+    void followRowCount()
+    {
+        const bool empty = m_list->count() == 0;
+        m_list->setFocusPolicy(empty ? Qt::NoFocus : m_focusPolicy);
+        if (empty && holdsFocus()) {
+            // Later: a list that is rebuilt is empty only until its rows are added again.
+            QTimer::singleShot(0, this, [this] {
+                if (m_list->count() == 0 && holdsFocus()) {
+                    passFocusOn();
+                }
+            });
+        }
+    }
+
+    // Also while a popup has the keyboard: the window gives the focus back to the list after.
+    bool holdsFocus() const { return m_list->window()->focusWidget() == m_list; }
+
+    // Where Tab would have gone from the list.
+    void passFocusOn()
+    {
+        for (QWidget *next = m_list->nextInFocusChain(); next != m_list;
+             next = next->nextInFocusChain()) {
+            if (next->window() == m_list->window() && next->isVisible() && next->isEnabled() &&
+                (next->focusPolicy() & Qt::TabFocus) && !next->focusProxy()) {
+                next->setFocus(Qt::TabFocusReason);
+                return;
+            }
+        }
+        m_list->clearFocus();
+    }
+
     void update()
     {
         QWidget *current = m_list->hasFocus() ? m_list->itemWidget(m_list->currentItem()) : nullptr;
@@ -105,6 +147,7 @@ private:
     }
 
     QListWidget *m_list;
+    Qt::FocusPolicy m_focusPolicy;
     QPointer<QWidget> m_marked;
 };
 

@@ -15,5 +15,6 @@ void qovOrderRowFocus(QListWidget *list, int fromRow = 0);
 // "keyboard-current" (true), which the style sheet frames: the row widget covers the item, so
 // the list's own focus frame would never be seen. Space on the list clicks the current row's
 // first check box or radio button, so that the arrows and Space choose rows. A row whose
-// control takes the focus is scrolled into view.
+// control takes the focus is scrolled into view. An empty list is no Tab stop: nothing in it
+// could show the focus; a list that has the focus when its last row goes passes it on.
 void qovEnableRowKeys(QListWidget *list);

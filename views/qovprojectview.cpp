@@ -77,6 +77,9 @@ QovProjectView::QovProjectView(QovMainWindowBase *mainWindow, QWidget *menuBar, 
     m_scrollArea->setWidgetResizable(true);
     m_scrollArea->setFrameShape(QFrame::NoFrame);
     m_scrollArea->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    // No Tab stop of its own, where nothing would show the focus: Tab to a control inside
+    // scrolls it into view all the same.
+    m_scrollArea->setFocusPolicy(Qt::NoFocus);
     m_frame->setParent(this);
     m_frame->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     // The frame paints the page background that the style sheet gives it.

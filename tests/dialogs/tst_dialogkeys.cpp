@@ -1,10 +1,13 @@
 // Every dialog and popup with the keyboard alone: Tab reaches each enabled control once, in an
-// order that follows the window, the dialog's own buttons last; Escape closes without a result;
-// Enter takes the default button.
+// order that follows the window, the dialog's own buttons last, and each stop shows the focus;
+// Escape closes without a result; Enter takes the default button.
 #include "activewindow.h"
+#include "contrast.h"
 #include "dialogs/qovabstractpopup.h"
+#include "dialogs/qovaddonlinedevicedialog.h"
 #include "dialogs/qovconfirmpopup.h"
 #include "dialogs/qovconfirmsavepopup.h"
+#include "dialogs/qovconnectdevicedialog.h"
 #include "dialogs/qovdevicesettingdialog.h"
 #include "dialogs/qoverrorpopup.h"
 #include "dialogs/qovprogramsettingsdialog.h"
@@ -12,6 +15,7 @@
 #include "dialogs/qovreconnectdevicedialog.h"
 #include "dialogs/qovrestorepopup.h"
 #include "dialogs/qovversioninfodialog.h"
+#include "modalanswerer.h"
 #include "models/qovautosaver.h"
 #include "models/qovprojectdatamodel.h"
 #include "models/qovtextfile.h"
@@ -128,6 +132,9 @@ private Q_SLOTS:
     }
     void tabReachesEveryControlInOrder_data();
     void tabReachesEveryControlInOrder();
+    void everyStopShowsTheFocus_data();
+    void everyStopShowsTheFocus();
+    void emptiedListPassesTheFocusOn();
     void escapeCloses_data();
     void escapeCloses();
     void enterTakesTheDefault();
@@ -154,6 +161,11 @@ void TestDialogKeys::addDialogRows()
     row("new project", okCancel, [] { return new QovDeviceSettingDialog(); });
     row("device setting, rows", okCancel, [] { return new QovDeviceSettingDialog(projectOf(3)); });
     row("reconnect", okCancel, [] { return new QovReconnectDeviceDialog(unboundDevice("Entry")); });
+    // No mixer answers here: the lists stay empty.
+    row("add online, none found", {"Add", "Cancel"},
+        [] { return new QovAddOnlineDeviceDialog(QovAddOnlineDeviceDialog::ADD, {}); });
+    row("connect, none found", okCancel,
+        [] { return new QovConnectDeviceDialog(unboundDevice("Entry")); });
     row("about", {}, [] { return new QovVersionInfoDialog(); });
     row("confirm", okCancel, [] { return new QovConfirmPopup("Exit", "Really exit?"); });
     row("confirm save", {"Save", "Don't Save", "Cancel"},
@@ -224,6 +236,45 @@ void TestDialogKeys::tabReachesEveryControlInOrder()
             }
         }
     }
+}
+
+void TestDialogKeys::everyStopShowsTheFocus_data()
+{
+    addDialogRows();
+}
+
+// A stop that looks the same with and without the focus loses the user: an empty list did.
+void TestDialogKeys::everyStopShowsTheFocus()
+{
+    QFETCH(MakeDialog, make);
+    std::unique_ptr<QDialog> dialog(make());
+    QVERIFY(shown(dialog.get()));
+    QTest::qWait(50);
+    QStringList unseen;
+    for (QWidget *stop : tabRound(dialog.get(), reachableControls(dialog.get()).size() + 4)) {
+        const double contrast = velmora::test::focusContrast(stop);
+        if (contrast < 3.0) {
+            unseen << QStringLiteral("%1 (%2)").arg(nameOf(stop)).arg(contrast, 0, 'f', 2);
+        }
+    }
+    QVERIFY2(unseen.isEmpty(), qPrintable("No visible focus on: " + unseen.join(", ")));
+}
+
+// The list had the keyboard when its last row went: the focus goes where Tab would take it.
+void TestDialogKeys::emptiedListPassesTheFocusOn()
+{
+    QovDeviceSettingDialog dialog(projectOf(1));
+    QVERIFY(shown(&dialog));
+    auto *list = dialog.findChild<QListWidget *>(QStringLiteral("dialog-device-list"));
+    list->setFocus(Qt::TabFocusReason);
+    QCOMPARE(QApplication::focusWidget(), list);
+    ModalAnswerer answerer;
+    answerer.pressButton(QStringLiteral("OK"));
+    dialog.deleteDevice(1);
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QCOMPARE(list->count(), 0);
+    QWidget *ok = dialog.findChild<QWidget *>(QStringLiteral("dialog-button-accept"));
+    QTRY_COMPARE(dialog.focusWidget(), ok);
 }
 
 void TestDialogKeys::escapeCloses_data()

@@ -1,8 +1,10 @@
 #include "contrast.h"
 
+#include <QApplication>
 #include <QHash>
 #include <QImage>
 #include <QRect>
+#include <QWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -35,6 +37,30 @@ QColor commonestColour(const QImage &image, const QRect &area)
     // The first of the most frequent; black for an empty area.
     const auto best = std::max_element(counts.constBegin(), counts.constEnd());
     return QColor(best == counts.constEnd() ? 0 : best.key());
+}
+
+double focusContrast(QWidget *control)
+{
+    QWidget *window = control->window();
+    const auto shot = [window] {
+        QApplication::processEvents();
+        return window->grab().toImage();
+    };
+    control->clearFocus();
+    const QImage without = shot();
+    control->setFocus(Qt::TabFocusReason);
+    const QImage with = shot();
+    const QRect area = QRect(control->mapTo(window, QPoint(0, 0)) * with.devicePixelRatio(),
+                             control->size() * with.devicePixelRatio()) &
+                       with.rect();
+    double strongest = 1.0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            strongest =
+                std::max(strongest, contrastRatio(without.pixelColor(x, y), with.pixelColor(x, y)));
+        }
+    }
+    return strongest;
 }
 
 } // namespace velmora::test

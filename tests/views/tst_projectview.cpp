@@ -1,4 +1,5 @@
 #include "activewindow.h"
+#include "contrast.h"
 #include "fakemainwindow.h"
 #include "models/qovautosaver.h"
 #include "models/qovprojectdatamodel.h"
@@ -75,6 +76,8 @@ private Q_SLOTS:
     void headerStaysInViewWhenNarrow();
     void largeProjectListedInTurns();
     void tabScrollsFocusedRowIntoView();
+    void everyStopShowsTheFocus_data();
+    void everyStopShowsTheFocus();
 
 private:
     void setDevices(const QVector<QovAppDeviceModel> &devices);
@@ -396,6 +399,48 @@ void TestProjectView::tabScrollsFocusedRowIntoView()
     }
     QCOMPARE(QApplication::focusWidget(), last->statusButton());
     QVERIFY(rowsReached >= list->count());
+}
+
+void TestProjectView::everyStopShowsTheFocus_data()
+{
+    QTest::addColumn<int>("devices");
+    QTest::newRow("no devices") << 0;
+    QTest::newRow("two devices") << 2;
+}
+
+// A stop that looks the same with and without the focus loses the user: the page's scroll area
+// was one, with or without devices.
+void TestProjectView::everyStopShowsTheFocus()
+{
+    QFETCH(int, devices);
+    QVector<QovAppDeviceModel> shown;
+    for (int i = 0; i < devices; ++i) {
+        shown << makeDevice({QStringLiteral("d%1").arg(i), "", i});
+    }
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    velmora::test::makeActiveWindow(m_window);
+    setDevices(shown);
+    QTRY_VERIFY(!m_view->isListing());
+    if (!QApplication::focusWidget()) {
+        QTest::keyClick(m_window, Qt::Key_Tab);
+    }
+    QWidget *first = QApplication::focusWidget();
+    QVERIFY(first);
+    QStringList unseen;
+    QWidget *stop = first;
+    for (int i = 0; i < 20 && stop; ++i) {
+        const double contrast = velmora::test::focusContrast(stop);
+        if (contrast < 3.0) {
+            unseen << QStringLiteral("%1 %2 (%3)")
+                          .arg(QString::fromLatin1(stop->metaObject()->className()),
+                               stop->accessibleName())
+                          .arg(contrast, 0, 'f', 2);
+        }
+        QTest::keyClick(stop, Qt::Key_Tab);
+        stop = QApplication::focusWidget() == first ? nullptr : QApplication::focusWidget();
+    }
+    QVERIFY2(unseen.isEmpty(), qPrintable("No visible focus on: " + unseen.join(", ")));
 }
 
 QTEST_MAIN(TestProjectView)
