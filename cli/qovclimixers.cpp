@@ -36,8 +36,9 @@ void QovCliMixers::discover(int seconds, const QStringList &wantedAddresses,
                             const QStringList &wantedMacs, const QStringList &askAddresses)
 {
     QovOnlineDeviceFinder *finder = QovOnlineDeviceFinder::instance();
+    // Starting searches at once; a refresh now would only collide with that first search and
+    // put a warning on the user's terminal.
     finder->start();
-    finder->refresh();
 
     int unanswered = askAddresses.size();
     QMetaObject::Connection probed =

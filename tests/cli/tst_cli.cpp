@@ -163,6 +163,8 @@ void TestCli::listShowsAdmittedAndRefusedMixers()
 {
     const Run run = cli({"list", "--wait", "3", "--json"});
     QVERIFY2(run.code == 0, run.err.constData());
+    // A quiet search is all a user wants on the terminal.
+    QVERIFY2(run.err.isEmpty(), run.err.constData());
     QMap<QString, QJsonObject> byIp;
     for (const QJsonValue &value : run.json().value("results").toArray()) {
         byIp.insert(value.toObject().value("ip").toString(), value.toObject());
