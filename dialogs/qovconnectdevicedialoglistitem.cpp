@@ -18,11 +18,15 @@ QovConnectDeviceDialogListItem::QovConnectDeviceDialogListItem(const QovOnlineDe
     setFixedHeight(48);
     setObjectName(number % 2 == 1 ? QStringLiteral("even-line") : QStringLiteral("odd-line"));
     setAttribute(Qt::WA_StyledBackground);
+    // Room for the focus frame around the indicator: the row does not shift when the focus
+    // comes. The columns keep their places under the header's.
+    m_radio->setFixedSize(22, 22);
     m_radio->setCursor(Qt::PointingHandCursor);
 
     auto *layout = makeHBoxLayout(0, 6, Qt::AlignLeft | Qt::AlignVCenter);
     layout->setContentsMargins(8, 0, 8, 0);
     layout->addWidget(m_radio);
+    layout->addSpacing(4);
     layout->addWidget(new QovElidedLabel(device->deviceName(), QSize(134, 32), "model-name"));
     layout->addWidget(
         makeLabel(tr("%1\n(%2)").arg(device->ipAddress(), device->macAddress()), QSize(118, 40)));

@@ -1,18 +1,26 @@
+#include "activewindow.h"
 #include "contrast.h"
 #include "dialogs/qovabstractdialog.h"
 #include "dialogs/qovaddonlinedevicedialog.h"
+#include "dialogs/qovaddonlinedevicedialoglistitem.h"
 #include "dialogs/qovconfirmsavepopup.h"
+#include "dialogs/qovconnectdevicedialoglistitem.h"
 #include "models/qovtextfile.h"
 #include "views/qovwidgetfactory.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+
+using MakeRow = std::function<QWidget *(const QovOnlineDeviceModel &)>;
+Q_DECLARE_METATYPE(MakeRow)
 
 namespace {
 
@@ -59,6 +67,8 @@ private Q_SLOTS:
     void openedComboListIsLegible_data();
     void openedComboListIsLegible();
     void addressNoteIsLegible();
+    void rowChoiceShowsTheFocus_data();
+    void rowChoiceShowsTheFocus();
 };
 
 void TestDialogStyle::popupColours()
@@ -145,6 +155,38 @@ void TestDialogStyle::addressNoteIsLegible()
     QCOMPARE(background, QColor("#4b5563"));
     const double strongest = strongestContrast(shot.copy(area), background);
     QVERIFY2(strongest >= 4.5, qPrintable(QString::number(strongest)));
+}
+
+void TestDialogStyle::rowChoiceShowsTheFocus_data()
+{
+    QTest::addColumn<MakeRow>("make");
+    QTest::newRow("connect: radio button") << MakeRow([](const QovOnlineDeviceModel &mixer) {
+        return new QovConnectDeviceDialogListItem(mixer, 1);
+    });
+    QTest::newRow("add online: check box") << MakeRow([](const QovOnlineDeviceModel &mixer) {
+        return new QovAddOnlineDeviceDialogListItem(mixer, 1);
+    });
+}
+
+// The box or button that chooses a mixer, in a row of the dialogs' list, when Tab reaches it.
+void TestDialogStyle::rowChoiceShowsTheFocus()
+{
+    QFETCH(MakeRow, make);
+    const auto mixer = std::make_shared<QovOnlineDeviceModelInternal>(
+        QovDiscoveredDevice{"6002", "uuid:stage", "Stage", "ZEPH-2208", "127.0.0.2"});
+    std::unique_ptr<QListWidget> list(
+        makeListWidget(QSize(608, 120), 0, false, "dialog-device-list"));
+    auto *item = new QListWidgetItem(list.get());
+    item->setSizeHint(QSize(608, 48));
+    QWidget *row = make(mixer);
+    list->setItemWidget(item, row);
+    list->show();
+    QVERIFY(QTest::qWaitForWindowExposed(list.get()));
+    velmora::test::makeActiveWindow(list.get());
+    QAbstractButton *choice = row->findChild<QAbstractButton *>();
+    QVERIFY(choice && choice->isCheckable());
+    const double contrast = velmora::test::focusContrast(choice);
+    QVERIFY2(contrast >= 3.0, qPrintable(QString::number(contrast)));
 }
 
 QTEST_MAIN(TestDialogStyle)
