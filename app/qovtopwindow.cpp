@@ -24,6 +24,9 @@ QPushButton *makeBigButton(const QString &iconPath, const QString &text)
     button->setLayout(row);
     // Screen readers and tests find the button by what it says.
     button->setAccessibleName(text);
+    // Enter presses the focused button as Space does; outside a dialog only an auto-default
+    // button takes Enter.
+    button->setAutoDefault(true);
     return button;
 }
 

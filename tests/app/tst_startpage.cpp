@@ -1,3 +1,4 @@
+#include "activewindow.h"
 #include "app/qovmainwindow.h"
 #include "app/qovmenubarview.h"
 #include "app/qovtopwindow.h"
@@ -65,6 +66,8 @@ private Q_SLOTS:
     void cleanup();
     void actionHandsOverOnlyWhenItWentThrough_data();
     void actionHandsOverOnlyWhenItWentThrough();
+    void enterPressesTheFocusedButton_data();
+    void enterPressesTheFocusedButton();
     void recentFilesInEveryMenuBar();
     void shortcutsOpenTheirDialogs_data();
     void shortcutsOpenTheirDialogs();
@@ -128,6 +131,44 @@ void TestStartPage::actionHandsOverOnlyWhenItWentThrough()
         QVERIFY(visibleWindows<QovMainWindow>().isEmpty());
     }
     QCOMPARE(QovProgramSettingsModel().topPageVisible(), !(opens && ticked));
+}
+
+void TestStartPage::enterPressesTheFocusedButton_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("opened"); // the title of what the button opens
+    QTest::newRow("Return on Open Project")
+        << int(Qt::Key_Return) << int(Qt::NoModifier) << "Open Project"
+        << "Open Project";
+    QTest::newRow("keypad Enter on New Project")
+        << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "New Project"
+        << "New Project";
+}
+
+// As Space does; the action is cancelled, so the page stays.
+void TestStartPage::enterPressesTheFocusedButton()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, button);
+    QFETCH(QString, opened);
+    QPointer<QovTopWindow> top = shownTopWindow();
+    QVERIFY(top);
+    velmora::test::makeActiveWindow(top);
+    QPushButton *pressed =
+        button == "New Project" ? top->newProjectButton() : top->openProjectButton();
+    pressed->setFocus(Qt::TabFocusReason);
+    QCOMPARE(QApplication::focusWidget(), pressed);
+
+    ModalAnswerer answerer;
+    answerer.handle([](QWidget *modal) { modal->close(); });
+    QTest::keyClick(pressed, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QCOMPARE(answerer.seen().first().title, opened);
+    QTest::qWait(50);
+    QVERIFY(top && top->isVisible());
 }
 
 void TestStartPage::recentFilesInEveryMenuBar()
