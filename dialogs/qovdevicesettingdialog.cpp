@@ -175,7 +175,11 @@ void QovDeviceSettingDialog::rebuildList()
 void QovDeviceSettingDialog::keyPressEvent(QKeyEvent *event)
 {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && qobject_cast<QLineEdit *>(focusWidget())) {
+    auto *edit = qobject_cast<QLineEdit *>(focusWidget());
+    // The title is the form's first field: Enter there confirms it as in any dialog. In a
+    // device name it ends only that name, so that the rows can be named one after the other.
+    const bool confirms = edit && edit == m_projectNameEdit && edit->hasAcceptableInput();
+    if (enter && edit && !confirms) {
         event->accept();
         return;
     }

@@ -50,7 +50,7 @@ public Q_SLOTS:
 
 protected:
     void buildContents(QWidget *contents) override;
-    // Return in a name or the title only ends that text; elsewhere it means OK.
+    // Return in a device name only ends that name; elsewhere, the title included, it means OK.
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
