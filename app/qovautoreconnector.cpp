@@ -108,6 +108,15 @@ void QovAutoReconnector::consider(const QovAppDeviceModel &device,
         device->setStatusNote(tr("Online again"));
         return;
     }
+    // Reading the mixer would replace what the user changed meanwhile, unasked; the row offers
+    // the reconnect, whose dialog compares and lets the user choose the direction.
+    if (mode == QovProgramSettingsModel::DEVICE2APP && device->editedSinceConnect()) {
+        if (device->statusNote().isEmpty()) {
+            reconnectLine(device) << "the mixer is online again; edits here are kept";
+        }
+        device->setStatusNote(tr("Online, edits kept"));
+        return;
+    }
     Track &track = m_tracks[device];
     const qint64 now = m_clock.elapsed();
     if (now < track.notBefore) {

@@ -102,6 +102,11 @@ QString QovAppDeviceModelInternal::statusNote() const
     return read(m_statusNote);
 }
 
+bool QovAppDeviceModelInternal::editedSinceConnect() const
+{
+    return read(m_editedSinceConnect);
+}
+
 // The texts are derived outside the lock from the values copied under it.
 QStringList QovAppDeviceModelInternal::zephDataPreset() const
 {

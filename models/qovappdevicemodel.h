@@ -99,6 +99,11 @@ public:
     // A word on the status for the device's row, such as that its mixer is online again. Not
     // part of the project: it is never saved, and a change of status clears it.
     QString statusNote() const;
+    // Whether the user changed the mixer data in the device's settings page since the device
+    // was last connected, that is since project and mixer last held the same. An automatic
+    // reconnect must not read the mixer over such changes.
+    bool editedSinceConnect() const;
+    void noteEditedInPage();
     QStringList zephDataPreset() const;
     QString zephData12BandEq() const;
     QString zephData4BandEq() const;
@@ -204,6 +209,7 @@ private:
     int m_deviceId = -1;
     Status m_status = DISCONNECTED;
     quint64 m_connection = 0;
+    bool m_editedSinceConnect = false;
     QString m_statusNote;
     QovZephDataSets m_data;
 };

@@ -79,6 +79,7 @@ void QovAppDeviceModelInternal::setStatus(Status status)
         // Every connection counts, one made over a device still CONNECTED too.
         if (status == CONNECTED) {
             ++m_connection;
+            m_editedSinceConnect = false;
         }
         changed = qovAssign(m_status, status);
         noteCleared = changed && !m_statusNote.isEmpty();
@@ -221,6 +222,11 @@ void QovAppDeviceModelInternal::setZephDataSet(int code, int bank, const QString
         setZephDataCurrent(text);
         break;
     }
+}
+
+void QovAppDeviceModelInternal::noteEditedInPage()
+{
+    assign(m_editedSinceConnect, true);
 }
 
 void QovAppDeviceModelInternal::setStatusNote(const QString &note)

@@ -71,7 +71,12 @@ void QovJsApiZeph2208::zephDataChanged(int type, int bank)
     runFetch(mark, getterScript(*info, bank), [this, target, type, bank](const QVariant &result) {
         const bool stored = isStorable(result, type, bank);
         if (stored) {
+            const QString before = target->zephDataSet(type, bank);
             target->setZephDataSet(type, bank, result.toString());
+            // A page that only repeats what the device holds has changed nothing.
+            if (target->zephDataSet(type, bank) != before) {
+                target->noteEditedInPage();
+            }
         }
         // The current settings carry the device's name, ID and colour too; the mark stays set
         // until those have arrived as well.

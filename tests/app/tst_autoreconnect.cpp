@@ -166,17 +166,27 @@ QovAppDeviceModel TestAutoReconnect::reconnectingSlowAlpha(int mode)
 void TestAutoReconnect::comesBackByMode_data()
 {
     QTest::addColumn<int>("mode");
-    QTest::newRow("off") << 0;
-    QTest::newRow("app to device") << 1;
-    QTest::newRow("device to app") << 2;
+    QTest::addColumn<bool>("editedHere");
+    QTest::newRow("off") << 0 << false;
+    QTest::newRow("app to device") << 1 << false;
+    QTest::newRow("device to app") << 2 << false;
+    // What the user changed in the page since the last connect is not read over unasked.
+    QTest::newRow("device to app, edited here") << 2 << true;
 }
 
 void TestAutoReconnect::comesBackByMode()
 {
     QFETCH(int, mode);
+    QFETCH(bool, editedHere);
     writeSettings(mode);
     const QovAppDeviceModel entry = showAlphaProject();
     QVERIFY(entry);
+    if (editedHere) {
+        entry->noteEditedInPage();
+    }
+    const QString note = mode == 0    ? QStringLiteral("Online again")
+                         : editedHere ? QStringLiteral("Online, edits kept")
+                                      : QString();
     const QStringList copiesBefore = QovSafetyCopies().copies(entry->macAddress());
     // Notes whether the busy overlay ever showed meanwhile.
     bool overlaySeen = false;
@@ -186,14 +196,14 @@ void TestAutoReconnect::comesBackByMode()
     overlayWatch.start(10);
     powerCycleAlpha(entry);
 
-    if (mode == 0) {
-        QTRY_COMPARE_WITH_TIMEOUT(entry->statusNote(), QStringLiteral("Online again"), 20000);
+    if (!note.isEmpty()) {
+        QTRY_COMPARE_WITH_TIMEOUT(entry->statusNote(), note, 20000);
         QCOMPARE(entry->status(), QovAppDeviceModelInternal::MISSING);
         // The row says so, with its reconnection one click away.
-        const auto rowOffersReconnect = [this] {
+        const auto rowOffersReconnect = [this, note] {
             const auto labels = m_window->findChildren<QLabel *>(QStringLiteral("device-status"));
-            return std::any_of(labels.cbegin(), labels.cend(), [](const QLabel *label) {
-                return label->text().contains(QStringLiteral("Online again")) &&
+            return std::any_of(labels.cbegin(), labels.cend(), [note](const QLabel *label) {
+                return label->text().contains(note) &&
                        label->text().contains(QStringLiteral("href=\"reconnect\""));
             });
         };

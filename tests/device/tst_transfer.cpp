@@ -201,7 +201,10 @@ private Q_SLOTS:
     {
         auto project = std::make_shared<QovAppDeviceModelInternal>();
         const QovOnlineDeviceModel mixer = onlineDevice(kNetMixer, "ZEPH-2208NET");
+        project->noteEditedInPage();
         QVERIFY(m_api.connectDevice(false, project, mixer).get());
+        // Project and mixer hold the same now: nothing is left to keep from a later reconnect.
+        QVERIFY(!project->editedSinceConnect());
         QCOMPARE(project->deviceName(), mixer->deviceName());
         QCOMPARE(project->deviceId(), mixer->deviceId());
         QCOMPARE(project->ipAddress(), kNetMixer);

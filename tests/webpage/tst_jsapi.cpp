@@ -296,6 +296,7 @@ void TestJsApi::dataSetFetch()
     QFETCH(QString, changedKeys);
     const QovAppDeviceModel device = m_devices.at(0);
     const QJsonObject before = dataOf(device);
+    QVERIFY(!device->editedSinceConnect());
 
     const auto stored = [&] {
         return QJsonDocument::fromJson(device->zephDataSet(type, bank).toUtf8()).object();
@@ -328,6 +329,8 @@ void TestJsApi::dataSetFetch()
         }
     }
     QCOMPARE(changed.join(QLatin1Char(',')), changedKeys);
+    // An automatic reconnect must not read the mixer over this change.
+    QVERIFY(device->editedSinceConnect());
 }
 
 void TestJsApi::quickNoticesForOneBankDropTheSecond()
@@ -454,6 +457,7 @@ void TestJsApi::valuesOutsideTheFileRulesAreRefused()
     QCOMPARE(dataOf(device), data);
     QCOMPARE(changes.count(), 0);
     QCOMPARE(colours.count(), 0);
+    QVERIFY(!device->editedSinceConnect());
 
     // The project as it stands still opens.
     QTemporaryDir dir;

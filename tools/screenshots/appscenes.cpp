@@ -60,10 +60,13 @@ QovProjectDataModel *twelveDeviceProject()
             device->setIpAddress(QStringLiteral("192.168.1.%1").arg(20 + i));
         }
         device->setStatus(status);
-        // Two missing mixers answer again: one waits for the user, one failed to reconnect.
+        // Three missing mixers answer again: one waits for the user, one was not read over the
+        // user's changes, one failed to reconnect.
         if (i == 2) {
             device->setStatusNote(QStringLiteral("Online again"));
         } else if (i == 5) {
+            device->setStatusNote(QStringLiteral("Online, edits kept"));
+        } else if (i == 8) {
             device->setStatusNote(QStringLiteral("Reconnect failed"));
         }
         project->addDevice(device);
