@@ -56,6 +56,9 @@ private:
     static QStringList downloadZephDataList(const QovOnlineDeviceModel &device, int code,
                                             int timeoutMs, QovTransferReport &report);
     static ZephData downloadAll(const QovOnlineDeviceModel &device, QovTransferProgress::Kind kind);
+    // Runs a download under the mixer's lock; a mixer another program holds is not asked.
+    using Reader = ZephData (*)(const QovOnlineDeviceModel &, QovTransferProgress::Kind);
+    static std::future<ZephData> startDownload(const QovOnlineDeviceModel &device, Reader read);
     static ZephData downloadReadable(const QovOnlineDeviceModel &device,
                                      QovTransferProgress::Kind kind);
     static ZephData failedDownload();

@@ -216,27 +216,27 @@ QovCgiApi::ZephData QovCgiApiZeph2208::downloadReadable(const QovOnlineDeviceMod
 }
 
 std::future<QovCgiApi::ZephData>
-QovCgiApiZeph2208::downloadReadableZephData(const QovOnlineDeviceModel &device)
+QovCgiApiZeph2208::startDownload(const QovOnlineDeviceModel &device, Reader read)
 {
     return QovTaskPool::run(
-        [device] {
+        [device, read] {
             const QovMixerLock lock(device);
-            return lock.busy().isEmpty() ? downloadReadable(device, QovTransferProgress::Download)
+            return lock.busy().isEmpty() ? read(device, QovTransferProgress::Download)
                                          : busyDownload(lock.busy());
         },
         failedDownload());
 }
 
 std::future<QovCgiApi::ZephData>
+QovCgiApiZeph2208::downloadReadableZephData(const QovOnlineDeviceModel &device)
+{
+    return startDownload(device, &downloadReadable);
+}
+
+std::future<QovCgiApi::ZephData>
 QovCgiApiZeph2208::downloadZephData(const QovOnlineDeviceModel &device)
 {
-    return QovTaskPool::run(
-        [device] {
-            const QovMixerLock lock(device);
-            return lock.busy().isEmpty() ? downloadAll(device, QovTransferProgress::Download)
-                                         : busyDownload(lock.busy());
-        },
-        failedDownload());
+    return startDownload(device, &downloadAll);
 }
 
 bool QovCgiApiZeph2208::sendChunks(const QString &ip, const QByteArray &bytes, int timeoutMs,
