@@ -114,7 +114,7 @@ void QovAutoReconnector::consider(const QovAppDeviceModel &device,
         if (device->statusNote().isEmpty()) {
             reconnectLine(device) << "the mixer is online again; edits here are kept";
         }
-        device->setStatusNote(tr("Online, edits kept"));
+        device->setStatusNote(editsKeptNote());
         return;
     }
     Track &track = m_tracks[device];

@@ -40,6 +40,8 @@ public:
     // How long a mixer that came back waits before its reconnect, after `flaps` returns that
     // each came soon after the last reconnect.
     static int pauseMs(int flaps);
+    // The row's word for a device whose mixer answers but is not read over the user's edits.
+    static QString editsKeptNote() { return tr("Online, edits kept"); }
 
 public Q_SLOTS:
     // Mixers of MISSING devices that answered again at the address they had.

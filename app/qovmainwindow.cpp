@@ -329,6 +329,12 @@ QovMainWindow::loadProjectFile(const QString &fileName, const QString &keptPath,
             recent, [recent, fileName] { recent->addRecent(fileName); }, Qt::QueuedConnection);
     }
     qDebug() << QThread::currentThreadId() << "openProject()";
+    // Restored edits are the user's work since the last save: no mixer is read over them.
+    if (!keptPath.isEmpty()) {
+        for (const QovAppDeviceModel &device : model->appDevices()) {
+            device->markEdited();
+        }
+    }
     reconnectAfterOpen(model, mode);
     model->setIsEdited(!keptPath.isEmpty());
     return LoadResult(model, QString());

@@ -465,6 +465,13 @@ void QovMainWindow::reconnectAfterOpen(QovProjectDataModel *model,
             device->setStatus(QovAppDeviceModelInternal::MISSING);
             continue;
         }
+        if (mode == QovProgramSettingsModel::DEVICE2APP && device->editedSinceConnect()) {
+            qDebug().noquote() << QThread::currentThreadId() << "auto-reconnect keeps the edits of"
+                               << device->debugText();
+            device->setStatus(QovAppDeviceModelInternal::MISSING);
+            device->setStatusNote(QovAutoReconnector::editsKeptNote());
+            continue;
+        }
         started.push_back(api->connectDeviceWithOutcome(mode == QovProgramSettingsModel::APP2DEVICE,
                                                         device, partner));
         startedWith.push_back(partner);

@@ -99,11 +99,11 @@ public:
     // A word on the status for the device's row, such as that its mixer is online again. Not
     // part of the project: it is never saved, and a change of status clears it.
     QString statusNote() const;
-    // Whether the user changed the mixer data in the device's settings page since the device
-    // was last connected, that is since project and mixer last held the same. An automatic
-    // reconnect must not read the mixer over such changes.
+    // Whether the user changed the mixer data here since the device was last connected, that
+    // is since project and mixer last held the same: in the device's settings page, or in edits
+    // restored after a crash. An automatic reconnect must not read the mixer over them.
     bool editedSinceConnect() const;
-    void noteEditedInPage();
+    void markEdited();
     QStringList zephDataPreset() const;
     QString zephData12BandEq() const;
     QString zephData4BandEq() const;

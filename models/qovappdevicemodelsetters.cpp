@@ -224,7 +224,7 @@ void QovAppDeviceModelInternal::setZephDataSet(int code, int bank, const QString
     }
 }
 
-void QovAppDeviceModelInternal::noteEditedInPage()
+void QovAppDeviceModelInternal::markEdited()
 {
     assign(m_editedSinceConnect, true);
 }

@@ -75,7 +75,7 @@ void QovJsApiZeph2208::zephDataChanged(int type, int bank)
             target->setZephDataSet(type, bank, result.toString());
             // A page that only repeats what the device holds has changed nothing.
             if (target->zephDataSet(type, bank) != before) {
-                target->noteEditedInPage();
+                target->markEdited();
             }
         }
         // The current settings carry the device's name, ID and colour too; the mark stays set

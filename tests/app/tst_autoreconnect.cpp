@@ -57,6 +57,7 @@ private Q_SLOTS:
     void projectClosedWhileAReconnectRuns();
     void flappingMixerWaitsLongerEachTime();
     void reopenedProjectReconnectsByAddress();
+    void restoredEditsAreNotReadOver();
     void connectedMixerThatMovesIsFollowed();
 
 private:
@@ -182,10 +183,10 @@ void TestAutoReconnect::comesBackByMode()
     const QovAppDeviceModel entry = showAlphaProject();
     QVERIFY(entry);
     if (editedHere) {
-        entry->noteEditedInPage();
+        entry->markEdited();
     }
     const QString note = mode == 0    ? QStringLiteral("Online again")
-                         : editedHere ? QStringLiteral("Online, edits kept")
+                         : editedHere ? QovAutoReconnector::editsKeptNote()
                                       : QString();
     const QStringList copiesBefore = QovSafetyCopies().copies(entry->macAddress());
     // Notes whether the busy overlay ever showed meanwhile.
@@ -353,6 +354,39 @@ void TestAutoReconnect::reopenedProjectReconnectsByAddress()
     // Keep-alive asks it at that address.
     QTRY_VERIFY_WITH_TIMEOUT(m_sim->requests(kHotel).filter("keepalive.cgi").size() >= 1, 10000);
     QCOMPARE(opened->status(), QovAppDeviceModelInternal::CONNECTED);
+}
+
+// Edits restored after a crash are the user's work since the last save: opening them in
+// Device to App reads no mixer over them, then or when the mixer answers later.
+void TestAutoReconnect::restoredEditsAreNotReadOver()
+{
+    writeSettings(2);
+    const QovOnlineDeviceModel alpha = online(kAlpha);
+    QVERIFY(alpha);
+    const auto write = [this, &alpha](const QString &name, const QByteArray &current) {
+        QovProjectDataModel project;
+        auto entry = std::make_shared<QovAppDeviceModelInternal>(alpha);
+        entry->setZephDataCurrent(QString::fromUtf8(current));
+        const QString path = m_profile->path() + "/" + name;
+        return project.addDevice(entry) && project.saveTo(path) ? path : QString();
+    };
+    const QString file = write("saved.vlmproj", kMixerCurrent);
+    const QString kept = write("kept.vlmproj", kProjectCurrent);
+    QVERIFY(!file.isEmpty() && !kept.isEmpty());
+    QVERIFY(m_sim->clearRequests(kAlpha));
+
+    m_window->restoreUnsavedChanges(file, kept);
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->projectData()->savePath() == file, 20000);
+    const QovAppDeviceModel entry = m_window->projectData()->appDevices().value(0);
+    QVERIFY(entry);
+    QCOMPARE(entry->statusNote(), QovAutoReconnector::editsKeptNote());
+    QCOMPARE(entry->status(), QovAppDeviceModelInternal::MISSING);
+    // Keep-alive finds the mixer answering, every second: still not read.
+    QTest::qWait(3000);
+    QCOMPARE(entry->statusNote(), QovAutoReconnector::editsKeptNote());
+    QCOMPARE(entry->zephDataCurrent(), QString::fromUtf8(kProjectCurrent));
+    QCOMPARE(requestsWith(m_sim->requests(kAlpha), "filedownload"), 0);
+    QVERIFY(m_window->projectData()->isEdited());
 }
 
 void TestAutoReconnect::connectedMixerThatMovesIsFollowed()

@@ -201,7 +201,7 @@ private Q_SLOTS:
     {
         auto project = std::make_shared<QovAppDeviceModelInternal>();
         const QovOnlineDeviceModel mixer = onlineDevice(kNetMixer, "ZEPH-2208NET");
-        project->noteEditedInPage();
+        project->markEdited();
         QVERIFY(m_api.connectDevice(false, project, mixer).get());
         // Project and mixer hold the same now: nothing is left to keep from a later reconnect.
         QVERIFY(!project->editedSinceConnect());
