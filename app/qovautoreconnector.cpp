@@ -21,6 +21,15 @@ const qint64 kFlapWindowMs = 60000;
 const int kFirstPauseMs = 2000;
 const int kLongestPauseMs = 120000;
 
+std::set<QString> listedMacs()
+{
+    std::set<QString> macs;
+    for (const QovOnlineDeviceModel &mixer : QovOnlineDeviceFinder::instance()->getAll()) {
+        macs.insert(mixer->macAddress().toUpper());
+    }
+    return macs;
+}
+
 QDebug reconnectLine(const QovAppDeviceModel &device)
 {
     return qDebug().noquote() << QThread::currentThreadId() << "auto-reconnect"
@@ -31,6 +40,7 @@ QDebug reconnectLine(const QovAppDeviceModel &device)
 
 QovAutoReconnector::QovAutoReconnector(Hooks hooks, QObject *parent)
     : QObject(parent)
+    , m_listed(listedMacs())
     , m_hooks(std::move(hooks))
 {
     m_clock.start();
@@ -61,6 +71,8 @@ void QovAutoReconnector::onMixersAnswering(const QVector<QovAppDeviceModel> &dev
 void QovAutoReconnector::onDiscoveryChanged()
 {
     QovOnlineDeviceFinder *finder = QovOnlineDeviceFinder::instance();
+    std::set<QString> before = listedMacs();
+    std::swap(before, m_listed);
     for (const QovAppDeviceModel &device : m_hooks.devices()) {
         const auto status = device->status();
         if (device->macAddress().isEmpty() || status == QovAppDeviceModelInternal::DISCONNECTED) {
@@ -80,7 +92,24 @@ void QovAutoReconnector::onDiscoveryChanged()
             device->setIpAddress(partner->ipAddress());
         }
         // A mixer still at its address is the keep-alive's to report.
-        if (status == QovAppDeviceModelInternal::MISSING && (was.isEmpty() || moved)) {
+        const bool appeared = was.isEmpty() && !before.count(partner->macAddress().toUpper());
+        if (status == QovAppDeviceModelInternal::MISSING && (appeared || moved)) {
+            consider(device, partner);
+        }
+    }
+}
+
+void QovAutoReconnector::onProjectShown()
+{
+    if (QovProgramSettingsModel().autoReconnect() != QovProgramSettingsModel::NONE) {
+        return;
+    }
+    QovOnlineDeviceFinder *finder = QovOnlineDeviceFinder::instance();
+    for (const QovAppDeviceModel &device : m_hooks.devices()) {
+        if (device->status() != QovAppDeviceModelInternal::MISSING) {
+            continue;
+        }
+        if (const QovOnlineDeviceModel partner = finder->findByAppDevice(device)) {
             consider(device, partner);
         }
     }

@@ -47,9 +47,14 @@ public Q_SLOTS:
     // Mixers of MISSING devices that answered again at the address they had.
     void onMixersAnswering(const QVector<QovAppDeviceModel> &devices);
     // Discovery lists mixers anew: a device whose mixer it lists at another address follows it
-    // there; MISSING devices it lists that had no address yet (opened while their mixer was
-    // off) or that moved have come back. A MAC that two mixers answer with matches none.
+    // there; MISSING devices whose mixer it lists for the first time since the last change (it
+    // was off when the project opened) or at a new address have come back. Mixers listed all
+    // along have not: a change elsewhere in the list reconnects nothing. A MAC that two mixers
+    // answer with matches none.
     void onDiscoveryChanged();
+    // A project is shown. Opening reconnected what it could; with automatic reconnection off,
+    // the rows of MISSING devices whose mixers are listed already say that they are online.
+    void onProjectShown();
 
 Q_SIGNALS:
     // The last reconnect in flight has ended.
@@ -68,6 +73,8 @@ private:
     void finish(const QovAppDeviceModel &device, const QovOnlineDeviceModel &target,
                 const QovCgiApi::ConnectOutcome &outcome);
 
+    // The MACs discovery listed at its last change: only a mixer new to the list came back.
+    std::set<QString> m_listed;
     Hooks m_hooks;
     QElapsedTimer m_clock;
     std::map<QovAppDeviceModel, Track> m_tracks;

@@ -183,6 +183,7 @@ void QovMainWindow::setProjectData(QovProjectDataModel *data)
         m_devicePages.append(page);
     }
     publishWatchedProject();
+    m_autoReconnector->onProjectShown();
     Q_EMIT projectDataChanged(data);
 }
 

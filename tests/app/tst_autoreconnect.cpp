@@ -58,6 +58,7 @@ private Q_SLOTS:
     void flappingMixerWaitsLongerEachTime();
     void reopenedProjectReconnectsByAddress();
     void restoredEditsAreNotReadOver();
+    void mixersListedAllAlongStayAsTheyAre();
     void connectedMixerThatMovesIsFollowed();
 
 private:
@@ -387,6 +388,37 @@ void TestAutoReconnect::restoredEditsAreNotReadOver()
     QCOMPARE(entry->zephDataCurrent(), QString::fromUtf8(kProjectCurrent));
     QCOMPARE(requestsWith(m_sim->requests(kAlpha), "filedownload"), 0);
     QVERIFY(m_window->projectData()->isEdited());
+}
+
+// Opened with reconnection off while discovery lists its mixer already, the row says that the
+// mixer is online. Reconnection switched on later reconnects nothing until that mixer comes
+// back: a change elsewhere in discovery's list (Beta moves) is no news of Alpha.
+void TestAutoReconnect::mixersListedAllAlongStayAsTheyAre()
+{
+    writeSettings(0);
+    const QovOnlineDeviceModel alpha = online(kAlpha);
+    QVERIFY(alpha);
+    QovProjectDataModel saved;
+    QVERIFY(saved.addDevice(std::make_shared<QovAppDeviceModelInternal>(alpha)));
+    const QString file = m_profile->path() + "/listed.vlmproj";
+    QVERIFY(saved.saveTo(file));
+    QVERIFY(m_window->openProjectFile(file));
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->projectData()->savePath() == file, 20000);
+    const QovAppDeviceModel entry = m_window->projectData()->appDevices().value(0);
+    QVERIFY(entry);
+    QTRY_COMPARE(entry->statusNote(), QStringLiteral("Online again"));
+    QCOMPARE(entry->status(), QovAppDeviceModelInternal::MISSING);
+
+    writeSettings(1);
+    QVERIFY(m_sim->clearRequests(kAlpha));
+    QVERIFY(m_sim->moveMixer(kBeta, kAlphaMoved));
+    QTRY_VERIFY_WITH_TIMEOUT(online(kAlphaMoved), 20000);
+    QVERIFY(m_sim->moveMixer(kAlphaMoved, kBeta));
+    QTRY_VERIFY_WITH_TIMEOUT(online(kBeta), 20000);
+    QVERIFY(!m_window->autoReconnector()->isReconnecting(entry));
+    QCOMPARE(entry->status(), QovAppDeviceModelInternal::MISSING);
+    QCOMPARE(entry->statusNote(), QStringLiteral("Online again"));
+    QCOMPARE(requestsWith(m_sim->requests(kAlpha), "filedownload"), 0);
 }
 
 void TestAutoReconnect::connectedMixerThatMovesIsFollowed()
