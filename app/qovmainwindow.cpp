@@ -28,6 +28,7 @@
 #include <QFutureWatcher>
 #include <QResizeEvent>
 #include <QThread>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QtConcurrent>
@@ -144,6 +145,16 @@ void QovMainWindow::removeDevicePages()
     m_devicePages.clear();
 }
 
+void QovMainWindow::warnUnprotected(const QString &problem)
+{
+    qDebug().noquote() << QThread::currentThreadId() << "autosave fails:" << problem;
+    qovShowError(tr("Caution"),
+                 tr("Velmora cannot keep the automatic copy of this project:\n%1\n\nUntil it can, "
+                    "a crash or a power cut loses the changes made since the last save. Save "
+                    "the project where it can be written.")
+                     .arg(problem));
+}
+
 void QovMainWindow::setProjectData(QovProjectDataModel *data)
 {
     if (!data) {
@@ -167,6 +178,15 @@ void QovMainWindow::setProjectData(QovProjectDataModel *data)
             &QovMainWindow::publishWatchedProject, Qt::UniqueConnection);
     connect(data, &QovProjectDataModel::projectNameChanged, this,
             &QovMainWindow::publishWatchedProject, Qt::UniqueConnection);
+    connect(data, &QovProjectDataModel::autosaveFailed, this, &QovMainWindow::warnUnprotected,
+            Qt::UniqueConnection);
+    if (!data->autosaveProblem().isEmpty()) {
+        QTimer::singleShot(0, data, [this, data] {
+            if (m_projectData == data && !data->autosaveProblem().isEmpty()) {
+                warnUnprotected(data->autosaveProblem());
+            }
+        });
+    }
     onProjectEditedChanged();
 
     m_projectView->setProjectData(data);

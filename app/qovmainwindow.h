@@ -81,6 +81,9 @@ public Q_SLOTS:
 
 private Q_SLOTS:
     void onProjectEditedChanged();
+    // The project's automatic copy cannot be written: the user learns that a crash would now
+    // lose the edits, once per run of failures.
+    void warnUnprotected(const QString &problem);
     // `restored`: the content came from edits kept aside after a crash, not from the file.
     void onFileOpenCompleted(QovProjectDataModel *result, QString error = QString(),
                              bool restored = false);

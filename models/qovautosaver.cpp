@@ -141,18 +141,33 @@ void QovAutosaver::writeNow()
     }
     onWriter([shared = m_shared, job = std::move(job)] {
         qDebug() << QThread::currentThreadId() << "autosave!" << job.path;
-        writeComplete(job.path, job.snapshot.toJsonBytes(), job.makeFolder);
+        QString problem;
+        if (!writeComplete(job.path, job.snapshot.toJsonBytes(), job.makeFolder, &problem) &&
+            problem.isEmpty()) {
+            problem = QDir::toNativeSeparators(job.path);
+        }
         std::lock_guard<std::mutex> lock(shared->lock);
         --shared->writes;
-        if (shared->owner) {
-            QMetaObject::invokeMethod(shared->owner, &QovAutosaver::finished, Qt::QueuedConnection);
+        if (QovAutosaver *owner = shared->owner) {
+            // Dropped with the owner, should it go before this call is delivered.
+            QMetaObject::invokeMethod(
+                owner, [owner, problem] { owner->finished(problem); }, Qt::QueuedConnection);
         }
         shared->idle.notify_all();
     });
 }
 
-void QovAutosaver::finished()
+void QovAutosaver::finished(const QString &problem)
 {
+    if (problem != m_problem) {
+        const bool wasFailing = !m_problem.isEmpty();
+        m_problem = problem;
+        if (!problem.isEmpty() && !wasFailing) {
+            Q_EMIT writeFailed(problem);
+        } else if (problem.isEmpty()) {
+            Q_EMIT writeRecovered();
+        }
+    }
     if (m_pending && !m_timer.isActive()) {
         writeNow();
     }
@@ -178,8 +193,8 @@ bool QovAutosaver::writeComplete(const QString &path, const QByteArray &bytes, b
     if (makeFolder) {
         QDir().mkpath(QFileInfo(target).absolutePath());
     }
-    const QString staging = qovWriteStagingFile(target, bytes);
-    if (!staging.isEmpty() && qovReplaceFile(staging, target)) {
+    const QString staging = qovWriteStagingFile(target, bytes, problem);
+    if (!staging.isEmpty() && qovReplaceFile(staging, target, problem)) {
         return true;
     }
     if (!staging.isEmpty()) {

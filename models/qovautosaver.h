@@ -60,13 +60,23 @@ public:
 
     static constexpr int coalescingDelayMs = 100;
 
+    // Why the last autosave failed; empty while autosaves succeed.
+    const QString &problem() const { return m_problem; }
+
+Q_SIGNALS:
+    // Autosaves began to fail: until one succeeds again, a crash loses the edits since the
+    // last save. Said once per run of failures, not for every write.
+    void writeFailed(const QString &problem);
+    void writeRecovered();
+
 private:
     struct Shared;
 
-    void finished();
+    void finished(const QString &problem);
 
     TakeJob m_take;
     QTimer m_timer;
     bool m_pending = false;
+    QString m_problem;
     std::shared_ptr<Shared> m_shared;
 };

@@ -14,16 +14,25 @@
 
 namespace {
 
-bool syncAndClose(int fd, const QString &path)
+// Logs a failed system call and keeps its reason for the user: the first one only, which is
+// the cause of the rest.
+bool failed(const char *what, const QString &path, QString *problem)
 {
-    bool ok = ::fsync(fd) == 0;
-    if (!ok) {
-        qDebug() << "fsync failed" << path << std::strerror(errno);
+    const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+    qDebug() << what << "failed" << path << reason;
+    if (problem && problem->isEmpty()) {
+        *problem = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
     }
-    return ::close(fd) == 0 && ok;
+    return false;
 }
 
-bool writeAll(int fd, const QByteArray &bytes, const QString &path)
+bool syncAndClose(int fd, const QString &path, QString *problem)
+{
+    const bool synced = ::fsync(fd) == 0 || failed("fsync", path, problem);
+    return (::close(fd) == 0 || failed("close", path, problem)) && synced;
+}
+
+bool writeAll(int fd, const QByteArray &bytes, const QString &path, QString *problem)
 {
     const char *data = bytes.constData();
     qint64 left = bytes.size();
@@ -33,8 +42,7 @@ bool writeAll(int fd, const QByteArray &bytes, const QString &path)
             continue;
         }
         if (written <= 0) {
-            qDebug() << "write failed" << path << std::strerror(errno);
-            return false;
+            return failed("write", path, problem);
         }
         data += written;
         left -= written;
@@ -86,24 +94,24 @@ QString qovReplaceableFile(const QString &path, QString *problem)
     return QDir::cleanPath(target);
 }
 
-QString qovWriteStagingFile(const QString &path, const QByteArray &bytes)
+QString qovWriteStagingFile(const QString &path, const QByteArray &bytes, QString *problem)
 {
     QString name;
     const int fd = createUnique(path, &name);
     if (fd < 0) {
-        qDebug() << "cannot create file beside" << path << std::strerror(errno);
+        failed("create", QFileInfo(path).absolutePath(), problem);
         return QString();
     }
-    const bool written = writeAll(fd, bytes, name);
+    const bool written = writeAll(fd, bytes, name, problem);
     // A full disk may only show on fsync or close for some file systems.
-    if (syncAndClose(fd, name) && written) {
+    if (syncAndClose(fd, name, problem) && written) {
         return name;
     }
     QFile::remove(name);
     return QString();
 }
 
-bool qovReplaceFile(const QString &from, const QString &to)
+bool qovReplaceFile(const QString &from, const QString &to, QString *problem)
 {
     const QByteArray target = QFile::encodeName(to);
     struct stat old;
@@ -112,14 +120,13 @@ bool qovReplaceFile(const QString &from, const QString &to)
         ::chmod(QFile::encodeName(from).constData(), old.st_mode & 07777);
     }
     if (::rename(QFile::encodeName(from).constData(), target.constData()) != 0) {
-        qDebug() << "rename failed" << from << to << std::strerror(errno);
-        return false;
+        return failed("rename", to, problem);
     }
-    const QByteArray folder = QFile::encodeName(QFileInfo(to).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const QString folder = QFileInfo(to).absolutePath();
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        qDebug() << "cannot open folder" << folder << std::strerror(errno);
-        return false;
+        return failed("open", folder, problem);
     }
-    return syncAndClose(fd, to);
+    return syncAndClose(fd, folder, problem);
 }

@@ -29,6 +29,9 @@ QovProjectDataModel::QovProjectDataModel(QObject *parent)
     , m_autosaver(new QovAutosaver([this] { return autosaveJob(); }, this))
 {
     qovRegisterModelMetaTypes();
+    connect(m_autosaver, &QovAutosaver::writeFailed, this, &QovProjectDataModel::autosaveFailed);
+    connect(m_autosaver, &QovAutosaver::writeRecovered, this,
+            &QovProjectDataModel::autosaveRecovered);
 }
 
 QovAutosaver::Job QovProjectDataModel::autosaveJob() const

@@ -63,6 +63,8 @@ public:
     // be written completely. Changes write the copy by themselves; this is for callers that
     // need it on disk before they go on.
     bool autosave();
+    // Why the autosave copy cannot be written; empty while it can.
+    QString autosaveProblem() const { return m_autosaver->problem(); }
     // Writes a scheduled autosave at once and waits until no autosave of this project is
     // queued or running.
     void waitForAutosave();
@@ -100,6 +102,9 @@ Q_SIGNALS:
     void appDevicesChanged(const QVector<QovAppDeviceModel> &appDevices);
     void isEditedChanged(bool isEdited);
     void savePathChanged(const QString &savePath);
+    // Autosaves began to fail, once per run of failures, and succeed again.
+    void autosaveFailed(const QString &problem);
+    void autosaveRecovered();
 
 private:
     // Never saved: its copy lives in the user's data folder.

@@ -58,6 +58,7 @@ private Q_SLOTS:
     void failedOpenKeepsProject_data();
     void failedOpenKeepsProject();
     void busyWindowIgnoresShortcuts();
+    void unwritableAutosaveIsToldOnce();
 
 private:
     // A new main window, shown (and given the keyboard when `active`); null if it never was.
@@ -535,6 +536,36 @@ void TestMainWindow::busyWindowIgnoresShortcuts()
     QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
     QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
     QVERIFY(window->isVisible());
+}
+
+// Edits the automatic copy cannot take are lost in a crash: the user hears of it when the copy
+// begins to fail, with the reason, and not again for every edit after.
+void TestMainWindow::unwritableAutosaveIsToldOnce()
+{
+    const QString file = writeProjectFile(m_files.path(), "unprotected.vlmproj", "Unprotected");
+    QovMainWindow *window = shownWindow();
+    QVERIFY(openAndWait(window, file));
+    QovProjectDataModel *project = window->projectData();
+    project->waitForAutosave();
+    QFile::remove(project->autosavePath());
+    QVERIFY(QDir().mkpath(project->autosavePath()));
+
+    ModalAnswerer answerer;
+    answerer.pressButton(QStringLiteral("OK"));
+    project->setProjectName(QStringLiteral("First"));
+    QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    const QString popup = answerer.seenLines().value(0);
+    QVERIFY2(popup.startsWith("Caution: Velmora cannot keep the automatic copy of this project:\n" +
+                              project->autosavePath() +
+                              " is not a regular file\n\nUntil it "
+                              "can, a crash or a power cut loses the changes"),
+             qPrintable(popup));
+    project->setProjectName(QStringLiteral("Second"));
+    project->waitForAutosave();
+    QTest::qWait(100);
+    QCOMPARE(answerer.seen().size(), 1);
+    QVERIFY(QDir(project->autosavePath()).removeRecursively());
+    project->setIsEdited(false);
 }
 
 int main(int argc, char *argv[])

@@ -6,6 +6,7 @@
 #include "tempprofile.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <atomic>
@@ -106,6 +107,7 @@ private Q_SLOTS:
     void failedSaveKeepsOldFile();
     void saveLeavesWhatSurroundsTheFile();
     void saveRefusesWhatIsNoFile();
+    void failingAutosavesAreToldOncePerRun();
     void killedWhileEditingLeavesCompleteFiles();
 
 private:
@@ -508,6 +510,41 @@ void TestProjectSave::saveRefusesWhatIsNoFile()
     QVERIFY(QFileInfo(folder).isDir());
     QVERIFY(QFileInfo(path("loop.vlmproj")).isSymLink());
     QCOMPARE(QDir(m_profile->path()).entryList({"*.tmp", "*.autosave"}, QDir::Files).size(), 0);
+}
+
+// A copy that cannot be written leaves the edits unprotected: the project says so with the
+// reason when that begins, not at every write, and again once a write succeeds.
+void TestProjectSave::failingAutosavesAreToldOncePerRun()
+{
+    QovProjectDataModel project;
+    project.setSavePath(path("unprotected.vlmproj"));
+    QSignalSpy failed(&project, &QovProjectDataModel::autosaveFailed);
+    QSignalSpy recovered(&project, &QovProjectDataModel::autosaveRecovered);
+    const auto rename = [&project](const QString &name) {
+        project.setProjectName(name);
+        project.waitForAutosave();
+        // The outcome reaches the project's thread queued after the write.
+        QCoreApplication::processEvents();
+    };
+    QVERIFY(QDir().mkpath(project.autosavePath()));
+    rename("first");
+    QCOMPARE(failed.count(), 1);
+    QVERIFY2(failed.at(0).at(0).toString().contains("is not a regular file"),
+             qPrintable(failed.at(0).at(0).toString()));
+    QCOMPARE(project.autosaveProblem(), failed.at(0).at(0).toString());
+    rename("second");
+    QCOMPARE(failed.count(), 1);
+
+    QVERIFY(QDir(project.autosavePath()).removeRecursively());
+    rename("third");
+    QCOMPARE(recovered.count(), 1);
+    QVERIFY(project.autosaveProblem().isEmpty());
+    QVERIFY(QFile::exists(project.autosavePath()));
+
+    // A write that fails in the system says what the system said.
+    QString problem;
+    QVERIFY(!QovAutosaver::writeComplete(path("gone/x.vlmproj"), "{}", false, &problem));
+    QVERIFY2(problem.contains("No such file or directory"), qPrintable(problem));
 }
 
 // The main window loads on a pool thread and then uses the model in the main thread, where

@@ -82,6 +82,19 @@ std::vector<ScreenshotScene> popupScenes()
                  QStringLiteral("Open Folder"));
          },
          nullptr, 0, 0});
+    // The automatic copy cannot be written: edits are no longer safe from a crash.
+    scenes.push_back(
+        {QStringLiteral("popup-autosave-failing"),
+         [] {
+             return new QovErrorPopup(
+                 QStringLiteral("Caution"),
+                 QStringLiteral("Velmora cannot keep the automatic copy of this project:\n"
+                                "/media/lee/STICK/Grand Hall.vlmproj.autosave: No space left on "
+                                "device\n\nUntil it can, a crash or a power cut loses the "
+                                "changes made since the last save. Save the project where it "
+                                "can be written."));
+         },
+         nullptr, 0, 0});
     // A mixer that would not give two data sets: overwrite it after a copy of the rest?
     scenes.push_back({QStringLiteral("popup-partial-safety-copy"),
                       [] {
