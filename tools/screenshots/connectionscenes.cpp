@@ -213,6 +213,16 @@ std::vector<ScreenshotScene> connectionScenes()
                  QStringLiteral("Identify Failed\n\nStage Box\n(127.0.0.7)\n00:1D:C1:00:00:07"));
          },
          nullptr, 0, 0},
+        {QStringLiteral("connection-popup-mixer-in-use"),
+         [] {
+             return new QovErrorPopup(
+                 QStringLiteral("Error"),
+                 QStringLiteral("The mixer Monitor Left (127.0.0.5) was neither read nor written: "
+                                "the mixer is in use by another Velmora program (velmora-cli, "
+                                "process 4242).\n\nTry again when that program has finished with "
+                                "it."));
+         },
+         nullptr, 0, 0},
         {QStringLiteral("connection-reconnect"), [] { return new QovReconnectDeviceDialog(); },
          nullptr, 0, 0},
         // Compare before a connection.
