@@ -74,7 +74,7 @@ void TestSafetyCopyFlows::failedSafetyCopyStopsTheUpload_data()
         << QByteArray(R"({"requests":[{"endpoint":"filedownload.cgi","nth":12,"fault":"reset"}]})")
         << false << "Its current data could not be read (failed to get partial preset).";
     QTest::newRow("backups folder read-only")
-        << QByteArray("{}") << true << "The backup folder cannot be written (cannot";
+        << QByteArray("{}") << true << "The backup folder cannot be written (";
 }
 
 void TestSafetyCopyFlows::failedSafetyCopyStopsTheUpload()
@@ -109,6 +109,9 @@ void TestSafetyCopyFlows::failedSafetyCopyStopsTheUpload()
                               ") was not overwritten.\n\nNo safety copy of its current data "
                               "could be kept:\n" +
                               why),
+             qPrintable(popup));
+    // The folder that refused, with the system's reason.
+    QVERIFY2(!readOnly || popup.contains(QDir::toNativeSeparators(copies.root()) + "/"),
              qPrintable(popup));
     QTRY_VERIFY(!m_window->isBusy());
     QVERIFY(LogCollector::contains("Connect QovAppDeviceModel{'Entry'[9]} : no safety copy"));
