@@ -72,6 +72,11 @@ private:
     // and power-cycled: its device once the automatic reconnect runs; null if it never did.
     QovAppDeviceModel reconnectingSlowAlpha(int mode);
     QovOnlineDeviceModel online(const QString &address) const;
+    // A project of `entry` alone, saved as `name` in the profile; empty when it could not be.
+    QString saveAlone(const QovAppDeviceModel &entry, const QString &name) const;
+    // Opens `file` (with the edits kept aside in `kept`, when given) and waits until it is
+    // shown: its first device.
+    QovAppDeviceModel openAndWait(const QString &file, const QString &kept = QString());
 
     std::unique_ptr<TempProfile> m_profile;
     std::unique_ptr<MixerSimProcess> m_sim;
@@ -125,6 +130,25 @@ QovOnlineDeviceModel TestAutoReconnect::online(const QString &address) const
         }
     }
     return {};
+}
+
+QString TestAutoReconnect::saveAlone(const QovAppDeviceModel &entry, const QString &name) const
+{
+    QovProjectDataModel project;
+    const QString path = m_profile->path() + "/" + name;
+    return project.addDevice(entry) && project.saveTo(path) ? path : QString();
+}
+
+QovAppDeviceModel TestAutoReconnect::openAndWait(const QString &file, const QString &kept)
+{
+    if (kept.isEmpty()) {
+        m_window->openProjectFile(file);
+    } else {
+        m_window->restoreUnsavedChanges(file, kept);
+    }
+    const bool shown =
+        QTest::qWaitFor([&] { return m_window->projectData()->savePath() == file; }, 20000);
+    return shown ? m_window->projectData()->appDevices().value(0) : QovAppDeviceModel();
 }
 
 QovAppDeviceModel TestAutoReconnect::showAlphaProject()
@@ -332,18 +356,14 @@ void TestAutoReconnect::reopenedProjectReconnectsByAddress()
     QVERIFY2(!online(kHotel), "discovery cannot see it");
     QVERIFY(m_sim->setDataSet(kHotel, 7, 0, kMixerCurrent));
     // A project that holds a mixer added by its address, as the program saves it.
-    QovProjectDataModel saved;
     auto entry = std::make_shared<QovAppDeviceModelInternal>("Hotel", QovDeviceSelector::ZEPH2208,
                                                              "00:1D:C1:00:66:04", 0, 6);
     entry->setAddedAddress(kHotel);
     entry->setZephDataCurrent(QString::fromUtf8(kProjectCurrent));
-    QVERIFY(saved.addDevice(entry));
-    const QString file = m_profile->path() + "/by-address.vlmproj";
-    QVERIFY(saved.saveTo(file));
+    const QString file = saveAlone(entry, "by-address.vlmproj");
+    QVERIFY(!file.isEmpty());
 
-    QVERIFY(m_window->openProjectFile(file));
-    QTRY_VERIFY_WITH_TIMEOUT(m_window->projectData()->savePath() == file, 20000);
-    const QovAppDeviceModel opened = m_window->projectData()->appDevices().value(0);
+    const QovAppDeviceModel opened = openAndWait(file);
     QVERIFY(opened);
     QTRY_COMPARE_WITH_TIMEOUT(opened->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
     QCOMPARE(opened->ipAddress(), kHotel);
@@ -365,20 +385,16 @@ void TestAutoReconnect::restoredEditsAreNotReadOver()
     const QovOnlineDeviceModel alpha = online(kAlpha);
     QVERIFY(alpha);
     const auto write = [this, &alpha](const QString &name, const QByteArray &current) {
-        QovProjectDataModel project;
         auto entry = std::make_shared<QovAppDeviceModelInternal>(alpha);
         entry->setZephDataCurrent(QString::fromUtf8(current));
-        const QString path = m_profile->path() + "/" + name;
-        return project.addDevice(entry) && project.saveTo(path) ? path : QString();
+        return saveAlone(entry, name);
     };
     const QString file = write("saved.vlmproj", kMixerCurrent);
     const QString kept = write("kept.vlmproj", kProjectCurrent);
     QVERIFY(!file.isEmpty() && !kept.isEmpty());
     QVERIFY(m_sim->clearRequests(kAlpha));
 
-    m_window->restoreUnsavedChanges(file, kept);
-    QTRY_VERIFY_WITH_TIMEOUT(m_window->projectData()->savePath() == file, 20000);
-    const QovAppDeviceModel entry = m_window->projectData()->appDevices().value(0);
+    const QovAppDeviceModel entry = openAndWait(file, kept);
     QVERIFY(entry);
     QCOMPARE(entry->statusNote(), QovAutoReconnector::editsKeptNote());
     QCOMPARE(entry->status(), QovAppDeviceModelInternal::MISSING);
@@ -398,13 +414,10 @@ void TestAutoReconnect::mixersListedAllAlongStayAsTheyAre()
     writeSettings(0);
     const QovOnlineDeviceModel alpha = online(kAlpha);
     QVERIFY(alpha);
-    QovProjectDataModel saved;
-    QVERIFY(saved.addDevice(std::make_shared<QovAppDeviceModelInternal>(alpha)));
-    const QString file = m_profile->path() + "/listed.vlmproj";
-    QVERIFY(saved.saveTo(file));
-    QVERIFY(m_window->openProjectFile(file));
-    QTRY_VERIFY_WITH_TIMEOUT(m_window->projectData()->savePath() == file, 20000);
-    const QovAppDeviceModel entry = m_window->projectData()->appDevices().value(0);
+    const QString file =
+        saveAlone(std::make_shared<QovAppDeviceModelInternal>(alpha), "listed.vlmproj");
+    QVERIFY(!file.isEmpty());
+    const QovAppDeviceModel entry = openAndWait(file);
     QVERIFY(entry);
     QTRY_COMPARE(entry->statusNote(), QStringLiteral("Online again"));
     QCOMPARE(entry->status(), QovAppDeviceModelInternal::MISSING);
