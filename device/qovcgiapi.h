@@ -76,7 +76,8 @@ public:
     virtual std::future<bool> disconnectDevice(const QovAppDeviceModel &device) = 0;
     virtual std::future<bool> identify(const QovOnlineDeviceModel &device) = 0;
     virtual std::future<ZephData> downloadZephData(const QovOnlineDeviceModel &device) = 0;
-    // Reads every set the mixer gives, going on past those it refuses or holds empty, which are
+    // Reads every set the mixer gives, going on past those it refuses, holds empty or holds in
+    // bytes that are not UTF-8 (which could not be written back as they were); those are
     // listed in `unreadable` and hold "{}". Fails (`error`) only when the mixer stops answering
     // or gives no set at all.
     virtual std::future<ZephData> downloadReadableZephData(const QovOnlineDeviceModel &device) = 0;

@@ -49,10 +49,13 @@ private:
     // would not give only when `allowPartialCopy` is set.
     static ConnectOutcome keepSafetyCopy(const QovOnlineDeviceModel &target, bool allowPartialCopy);
 
+    // Bytes that are not UTF-8 arrive with replacement characters, unless only the mixer's
+    // exact text will do: a copy kept to be written back then counts the set as unreadable.
+    enum class Text { Decoded, Exact };
     // `answered` tells whether the mixer replied to the request for the file at all.
     static QString downloadZephDataSet(const QovOnlineDeviceModel &device, int code, int bank,
                                        int timeoutMs, QovTransferReport &report,
-                                       bool *answered = nullptr);
+                                       Text wanted = Text::Decoded, bool *answered = nullptr);
     static QStringList downloadZephDataList(const QovOnlineDeviceModel &device, int code,
                                             int timeoutMs, QovTransferReport &report);
     static ZephData downloadAll(const QovOnlineDeviceModel &device, QovTransferProgress::Kind kind);

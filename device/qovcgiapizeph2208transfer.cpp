@@ -7,6 +7,7 @@
 #include "device/qovtransferprogress.h"
 #include "models/qovdatasettable.h"
 #include "models/qovdevicefields.h"
+#include "models/qovtextdecoding.h"
 
 #include <QDebug>
 #include <QJsonObject>
@@ -92,7 +93,7 @@ QovCgiApi::ZephData QovCgiApiZeph2208::failedDownload()
 
 QString QovCgiApiZeph2208::downloadZephDataSet(const QovOnlineDeviceModel &device, int code,
                                                int bank, int timeoutMs, QovTransferReport &report,
-                                               bool *answered)
+                                               Text wanted, bool *answered)
 {
     const QString ip = device->ipAddress();
     report.startFile(code, bank);
@@ -118,6 +119,10 @@ QString QovCgiApiZeph2208::downloadZephDataSet(const QovOnlineDeviceModel &devic
     const QByteArray body = httpGet(url, timeoutMs, kDataFileLimit);
     qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::downloadZephData target=" << code
              << ", bank=" << bank << ": got" << body.size() << "bytes";
+    if (wanted == Text::Exact && !QovTextDecoding::isValidUtf8(body)) {
+        qDebug() << QThread::currentThreadId() << "error: not UTF-8" << body.left(64);
+        return QString();
+    }
     const QString text = QString::fromUtf8(body);
     // A reply without a length that the mixer's close cut short arrives as a complete reply:
     // only its content tells, and a cut data set stored in the project is data lost.
@@ -189,8 +194,8 @@ QovCgiApi::ZephData QovCgiApiZeph2208::downloadReadable(const QovOnlineDeviceMod
     for (const TransferStep &step : kSteps) {
         for (int bank = 0; bank < bankCount(step.code); ++bank) {
             bool answered = false;
-            const QString text =
-                downloadZephDataSet(device, step.code, bank, timeoutMs, report, &answered);
+            const QString text = downloadZephDataSet(device, step.code, bank, timeoutMs, report,
+                                                     Text::Exact, &answered);
             if (!answered) {
                 // A mixer that does not answer is gone, not refusing one set: going on would
                 // only wait out the deadline once for every set left.

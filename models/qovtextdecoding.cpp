@@ -9,10 +9,9 @@
 
 namespace {
 constexpr quint64 kHighBits = 0x8080808080808080ULL;
+} // namespace
 
-// Whether `bytes` is well-formed UTF-8 (no overlong forms, surrogates or values beyond
-// U+10FFFF), so that it can go to the JSON parser as it is.
-bool isValidUtf8(const QByteArray &bytes)
+bool QovTextDecoding::isValidUtf8(const QByteArray &bytes)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
     const auto *end = p + bytes.size();
@@ -60,7 +59,6 @@ bool isValidUtf8(const QByteArray &bytes)
     }
     return true;
 }
-} // namespace
 
 QByteArray QovTextDecoding::utf8Text(const QByteArray &bytes)
 {

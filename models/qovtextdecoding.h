@@ -13,4 +13,9 @@ namespace QovTextDecoding {
 // besides (bench_projectpaths).
 QByteArray utf8Text(const QByteArray &bytes);
 
+// Whether `bytes` is well-formed UTF-8 (no overlong forms, surrogates or values beyond
+// U+10FFFF): text that decodes without a replacement character and encodes back to the same
+// bytes.
+bool isValidUtf8(const QByteArray &bytes);
+
 } // namespace QovTextDecoding

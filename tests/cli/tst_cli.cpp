@@ -338,17 +338,23 @@ void TestCli::mixerInUseByAnotherProgram()
              qPrintable(requests.join('\n')));
 }
 
-// An emptied partial preset and a preset bank the mixer refuses: backup and diff name them and
-// handle the rest; restore leaves the mixer alone unless a partial safety copy is allowed.
+// An emptied partial preset, a preset bank the mixer refuses and an EQ library in Latin-1 (its
+// replacement characters would be written back in place of the mixer's own bytes): backup and
+// diff name them and handle the rest; restore leaves the mixer alone unless a partial safety
+// copy is allowed.
 void TestCli::mixerWithUnreadableSets()
 {
     const QString full = backupFile("before-gaps");
     QVERIFY_SUCCEEDS(cli({"backup", kNet, "--wait", "3", "-o", full}));
     const QByteArray partial17 = m_sim->dataSet(kNet, 6, 17);
     QVERIFY(m_sim->setDataSet(kNet, 6, 17, QByteArray()));
+    const QByteArray eq4 = m_sim->dataSet(kNet, 4, 0);
+    QVERIFY(m_sim->setDataSet(kNet, 4, 0, "{\"name\":\"B\xFChne\"}"));
     QVERIFY(m_sim->setFaults(kNet, R"({"failDownload":{"target":2,"bank":3}})"));
     const QJsonArray gaps{QJsonObject{{"target", 2}, {"bank", 3}},
+                          QJsonObject{{"target", 4}, {"bank", 0}},
                           QJsonObject{{"target", 6}, {"bank", 17}}};
+    const QByteArray gapsText = "preset 3, 4-band EQ library, partial preset 17";
     const auto fileGaps = [](const QString &path) {
         return velmora::test::firstDeviceIn(path).value("unreadable").toArray();
     };
@@ -364,7 +370,7 @@ void TestCli::mixerWithUnreadableSets()
     const QString backup = backupFile("gaps");
     const Run backedUp = cli({"backup", kNet, "--wait", "3", "-o", backup, "--json"});
     QCOMPARE(backedUp.code, 1);
-    QVERIFY2(backedUp.err.contains("preset 3, partial preset 17"), backedUp.err.constData());
+    QVERIFY2(backedUp.err.contains(gapsText), backedUp.err.constData());
     QCOMPARE(backedUp.result().value("unreadable").toArray(), gaps);
     QCOMPARE(fileGaps(backup), gaps);
     QVERIFY(opens(backup));
@@ -384,7 +390,7 @@ void TestCli::mixerWithUnreadableSets()
         }
     }
     QCOMPARE(unreadable, gaps);
-    QCOMPARE(same, 49);
+    QCOMPARE(same, 48);
 
     // Restore without consent: a clear refusal, nothing written to the mixer or to disk.
     const QString copies = m_profile->path() + "/data/korvath/velmora/backups/001DC1300004";
@@ -392,7 +398,7 @@ void TestCli::mixerWithUnreadableSets()
     QVERIFY(m_sim->clearRequests(kNet));
     const Run refused = cli({"restore", full, "--yes", "--wait", "3"});
     QCOMPARE(refused.code, 1);
-    QVERIFY2(refused.err.contains("could not be read: preset 3, partial preset 17") &&
+    QVERIFY2(refused.err.contains("could not be read: " + gapsText) &&
                  refused.err.contains("--allow-partial-copy"),
              refused.err.constData());
     QVERIFY2(!anyUpload(m_sim->requests(kNet)), qPrintable(m_sim->requests(kNet).join('\n')));
@@ -409,6 +415,7 @@ void TestCli::mixerWithUnreadableSets()
     QCOMPARE(fileGaps(copy), gaps);
     QVERIFY(opens(copy));
     QCOMPARE(object(m_sim->dataSet(kNet, 6, 17)), object(partial17));
+    QCOMPARE(object(m_sim->dataSet(kNet, 4, 0)), object(eq4));
 }
 
 void TestCli::diffShowsWhatDiffers()
