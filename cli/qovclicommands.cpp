@@ -95,14 +95,20 @@ int list(const QovCliArguments &args)
                              mixer->macAddress(), QString::number(mixer->deviceId()),
                              linkText(mixer->ovLink())));
     }
+    const auto orDash = [](const QString &text) {
+        return text.isEmpty() ? QStringLiteral("-") : text;
+    };
     for (const QovCliMixers::Seen &seen : others) {
-        report.record({{QStringLiteral("name"), seen.name},
-                       {QStringLiteral("model"), seen.model},
-                       {QStringLiteral("ip"), seen.ipAddress},
-                       {QStringLiteral("admitted"), false},
-                       {QStringLiteral("reason"), seen.reason}});
+        QJsonObject json{{QStringLiteral("ip"), seen.ipAddress},
+                         {QStringLiteral("admitted"), false},
+                         {QStringLiteral("reason"), seen.reason}};
+        if (!seen.name.isEmpty() || !seen.model.isEmpty()) {
+            json.insert(QStringLiteral("name"), seen.name);
+            json.insert(QStringLiteral("model"), seen.model);
+        }
+        report.record(json);
         report.line(QStringLiteral("%1\t%2\t%3\t-\t-\t-\tnot admitted: %4")
-                        .arg(seen.name, seen.model, seen.ipAddress, seen.reason));
+                        .arg(orDash(seen.name), orDash(seen.model), seen.ipAddress, seen.reason));
     }
     for (const QString &address : args.askAddresses) {
         const QString problem = mixers.askProblem(address);
@@ -139,7 +145,10 @@ int backup(const QovCliArguments &args)
         const QList<QovOnlineDeviceModel> ordered = mixers.admitted();
         for (const QString &address : args.addresses) {
             if (!mixers.byAddress(address)) {
-                report.failure(address, QStringLiteral("no admitted mixer at this address"));
+                const QString why = mixers.notAdmittedReason(address);
+                report.failure(address, why.isEmpty()
+                                            ? QStringLiteral("no admitted mixer at this address")
+                                            : QStringLiteral("not admitted: ") + why);
             }
         }
         // The file lists the chosen mixers in link-group order, like the desktop program.

@@ -169,5 +169,31 @@ QList<QovCliMixers::Seen> QovCliMixers::notAdmitted() const
                            : QStringLiteral("model \"%1\" is not supported").arg(entry.model);
         seen.append(entry);
     }
+    // Mixers that answered the search but whose description could not be used: without them
+    // a mixer with a broken web server would simply be missing from the list.
+    for (const auto &refusal : ovlib::DeviceManager::getInstance().getRefusals()) {
+        const QString address = dotted(refusal.address);
+        const bool listed = std::any_of(seen.begin(), seen.end(), [&](const Seen &other) {
+            return other.ipAddress == address;
+        });
+        // An address asked directly reports its own problem.
+        if (listed || byAddress(address) || m_askProblems.contains(address)) {
+            continue;
+        }
+        seen.append({QString(), QString(), address, QString::fromStdString(refusal.reason)});
+    }
     return seen;
+}
+
+QString QovCliMixers::notAdmittedReason(const QString &address) const
+{
+    if (m_askProblems.contains(address)) {
+        return m_askProblems.value(address);
+    }
+    for (const Seen &seen : notAdmitted()) {
+        if (seen.ipAddress == address) {
+            return seen.reason;
+        }
+    }
+    return QString();
 }

@@ -16,6 +16,7 @@ class QovCliMixers
 public:
     struct Seen
     {
+        // Empty when no description told them.
         QString name;
         QString model;
         QString ipAddress;
@@ -40,6 +41,9 @@ public:
     QovOnlineDeviceModel partnerOf(const QovAppDeviceModel &device) const;
     // Mixers discovery found that were not admitted, with the reason.
     QList<Seen> notAdmitted() const;
+    // Why the mixer at `address` was seen, or asked, and not admitted; empty when nothing was
+    // seen there.
+    QString notAdmittedReason(const QString &address) const;
 
 private:
     QHash<QString, QString> m_askProblems;

@@ -63,10 +63,7 @@ AddressProbeResult probeAddress(const std::string &host)
     // What we asked for stands in for a search answer: the device must name itself (its UDN)
     // and live at the address we reached.
     result.device = internal::makeUpnpDevice(*description, "http://" + dotted + DescriptionPath,
-                                             *address, description->udn);
-    if (!result.device) {
-        result.error = "the description at " + dotted + " names no device";
-    }
+                                             *address, description->udn, &result.error);
     return result;
 }
 

@@ -42,4 +42,9 @@ std::vector<std::shared_ptr<Device>> DeviceManager::getDevices() const
     return m_impl->getDevices();
 }
 
+std::vector<DeviceManager::Refusal> DeviceManager::getRefusals() const
+{
+    return m_impl->getRefusals();
+}
+
 } // namespace ovlib

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace ovlib {
@@ -22,6 +25,17 @@ public:
     int discoveryRefresh();
     int discoveryStop();
     std::vector<std::shared_ptr<Device>> getDevices() const;
+
+    // A responder to the search whose description could not be used, so that it is in no
+    // list: an installer looking for a mixer wants to know that it answered, and why it was
+    // not taken.
+    struct Refusal
+    {
+        std::array<uint8_t, 4> address;
+        std::string reason;
+    };
+    // One per address, the latest reason; an address leaves once a device is taken from it.
+    std::vector<Refusal> getRefusals() const;
 
     class DeviceManagerImpl;
 

@@ -66,6 +66,7 @@ void DeviceManager::DeviceManagerImpl::acceptLocked(const std::shared_ptr<OvUPnP
         m_cycleList.push_back(device);
     }
     notePresentLocked(device->udn(), maxAgeSeconds);
+    m_refusals.erase(device->ipAddress());
     if (!location.empty()) {
         m_presence[device->udn()].location = location;
     }
@@ -117,6 +118,23 @@ void DeviceManager::DeviceManagerImpl::onDescribed(const std::shared_ptr<OvUPnPD
     acceptLocked(device, announcement.location, announcement.maxAgeSeconds);
 }
 
+void DeviceManager::DeviceManagerImpl::onRefused(const internal::SsdpAnnouncement &announcement,
+                                                 const std::string &reason)
+{
+    std::lock_guard<std::mutex> lock(m_stateMutex);
+    m_refusals[announcement.responder] = reason;
+}
+
+std::vector<DeviceManager::Refusal> DeviceManager::DeviceManagerImpl::getRefusals() const
+{
+    std::lock_guard<std::mutex> lock(m_stateMutex);
+    std::vector<Refusal> refusals;
+    for (const auto &[address, reason] : m_refusals) {
+        refusals.push_back({address, reason});
+    }
+    return refusals;
+}
+
 void DeviceManager::DeviceManagerImpl::onAnswered(const internal::SsdpAnnouncement &answer)
 {
     std::lock_guard<std::mutex> lock(m_stateMutex);
@@ -146,10 +164,13 @@ void DeviceManager::DeviceManagerImpl::onAlive(const internal::SsdpAnnouncement 
     const bool queued = m_announcementFetches->submit(
         alive.responder,
         [this, alive, pending] {
+            std::string why;
             const auto device =
-                internal::buildUpnpDevice(alive.location, alive.responder, alive.udn);
+                internal::buildUpnpDevice(alive.location, alive.responder, alive.udn, &why);
             if (device) {
                 onDescribed(device, alive);
+            } else {
+                onRefused(alive, why);
             }
             std::lock_guard<std::mutex> lock(m_stateMutex);
             m_pendingAnnouncements.erase(pending);

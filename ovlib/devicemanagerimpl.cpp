@@ -230,6 +230,9 @@ int DeviceManager::DeviceManagerImpl::startUpnpAsyncFind()
     callbacks.answered = [this](const internal::SsdpAnnouncement &a) { onAnswered(a); };
     callbacks.added = [this](const std::shared_ptr<OvUPnPDevice> &d,
                              const internal::SsdpAnnouncement &a) { onDescribed(d, a); };
+    callbacks.refused = [this](const internal::SsdpAnnouncement &a, const std::string &why) {
+        onRefused(a, why);
+    };
     callbacks.complete = [this] { onSearchComplete(); };
     m_search = std::make_unique<internal::SsdpSearch>(SearchTarget, std::move(callbacks));
     m_searchCompleted = false;

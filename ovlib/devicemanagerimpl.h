@@ -47,6 +47,7 @@ public:
     int discoveryRefresh();
     int discoveryStop();
     std::vector<std::shared_ptr<Device>> getDevices() const;
+    std::vector<Refusal> getRefusals() const;
     bool isActive() const { return m_active; }
     bool isThreadRunning() const { return m_threadRunning; }
 
@@ -63,6 +64,8 @@ public:
     // A device described after an answer or announcement.
     void onDescribed(const std::shared_ptr<OvUPnPDevice> &device,
                      const internal::SsdpAnnouncement &announcement);
+    // A responder whose description could not be used.
+    void onRefused(const internal::SsdpAnnouncement &announcement, const std::string &reason);
     void onAlive(const internal::SsdpAnnouncement &alive);
     void onByebye(const std::string &udn, const std::array<uint8_t, 4> &from);
     // Removes the devices whose announced max-age has passed.
@@ -108,12 +111,13 @@ private:
     internal::DeviceList m_upnpDevList;
     // One lock for the list changes, the cycle's bookkeeping and the posting of their events,
     // so that the order of events is the order of the changes.
-    std::mutex m_stateMutex;
+    mutable std::mutex m_stateMutex;
     std::vector<std::shared_ptr<Device>> m_cycleList;
     std::set<std::string> m_cycleSeen;
     std::map<std::string, Presence> m_presence;
     std::map<std::string, Farewell> m_farewells;
     std::set<std::string> m_pendingAnnouncements;
+    std::map<std::array<uint8_t, 4>, std::string> m_refusals;
     internal::EventQueue m_events;
     std::unique_ptr<internal::FetchScheduler> m_announcementFetches;
     std::mutex m_waitMutex;

@@ -194,8 +194,9 @@ void SsdpSearch::offer(const char *data, size_t size, const std::array<uint8_t, 
     m_fetches->submit(
         from,
         [this, answer] {
+            std::string why;
             std::shared_ptr<OvUPnPDevice> device =
-                buildUpnpDevice(answer.location, answer.responder, answer.udn);
+                buildUpnpDevice(answer.location, answer.responder, answer.udn, &why);
             bool cancelled;
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
@@ -203,6 +204,8 @@ void SsdpSearch::offer(const char *data, size_t size, const std::array<uint8_t, 
             }
             if (device && !cancelled && m_callbacks.added) {
                 m_callbacks.added(device, answer);
+            } else if (!device && !cancelled && m_callbacks.refused) {
+                m_callbacks.refused(answer, why);
             }
         },
         startBy);

@@ -54,6 +54,8 @@ public:
         // Every accepted answer, before its description is fetched.
         std::function<void(const SsdpAnnouncement &)> answered;
         std::function<void(const std::shared_ptr<OvUPnPDevice> &, const SsdpAnnouncement &)> added;
+        // An answer whose description could not be used, with the reason.
+        std::function<void(const SsdpAnnouncement &, const std::string &)> refused;
         std::function<void()> complete;
     };
 

@@ -48,58 +48,70 @@ bool locationPortAndPath(const std::string &url, uint16_t &port, std::string &pa
     return path.find_first_of(" \r\n") == std::string::npos;
 }
 
+namespace {
+std::shared_ptr<OvUPnPDevice> refuse(std::string *why, std::string reason)
+{
+    if (why) {
+        *why = std::move(reason);
+    }
+    return nullptr;
+}
+} // namespace
+
 std::shared_ptr<OvUPnPDevice> makeUpnpDevice(const DeviceDescription &description,
                                              const std::string &location,
                                              const std::array<uint8_t, 4> &responder,
-                                             const std::string &announcedUdn)
+                                             const std::string &announcedUdn, std::string *why)
 {
+    const std::string at = IPEndPoint(responder, 0).addressText();
     const std::optional<IPEndPoint> endpoint =
         commandEndpointFromUrl(location, description.friendlyName);
     if (!endpoint) {
-        return nullptr;
+        return refuse(why, "its description URL names no IPv4 host: " + location);
     }
     if (endpoint->address() != responder) {
         std::cerr << "Error: Description URL of device " << description.friendlyName
-                  << " names another host than the responder "
-                  << IPEndPoint(responder, 0).addressText() << ". Device ignored.\n";
-        return nullptr;
+                  << " names another host than the responder " << at << ". Device ignored.\n";
+        return refuse(why, "its description URL names another host: " + location);
     }
     if (description.udn.empty() || description.deviceType.empty()) {
         std::cerr << "Error: Description of device " << description.friendlyName << " at "
                   << location << " has no UDN or no device type. Device ignored.\n";
-        return nullptr;
+        return refuse(why, "the description at " + at + " names no device");
     }
     if (description.udn != announcedUdn) {
         std::cerr << "Error: Description of device " << description.friendlyName << " names UDN "
                   << description.udn << " but the announcement named " << announcedUdn
                   << ". Device ignored.\n";
-        return nullptr;
+        return refuse(why, "the description at " + at + " names another device (" +
+                               description.udn + ") than its answer (" + announcedUdn + ")");
     }
     return std::make_shared<OvUPnPDevice>(description, *endpoint);
 }
 
 std::shared_ptr<OvUPnPDevice> buildUpnpDevice(const std::string &location,
                                               const std::array<uint8_t, 4> &responder,
-                                              const std::string &announcedUdn)
+                                              const std::string &announcedUdn, std::string *why)
 {
     uint16_t port = 0;
     std::string path;
     if (!locationPortAndPath(location, port, path)) {
         std::cerr << "Error: Could not find URL of device " << location << ". Device ignored.\n";
-        return nullptr;
+        return refuse(why, "its answer names no usable description URL: " + location);
     }
+    const std::string at = IPEndPoint(responder, 0).addressText();
     const FetchResult fetched = httpGet(responder, port, path);
     if (!fetched.ok) {
         std::cerr << "Error getting device description document! " << fetched.error << '\n';
-        return nullptr;
+        return refuse(why, "no description at " + at + ": " + fetched.error);
     }
     const std::optional<DeviceDescription> description =
         parseDescription(fetched.body.data(), fetched.body.size());
     if (!description) {
         std::cerr << "Error: Invalid description document at " << location << ". Device ignored.\n";
-        return nullptr;
+        return refuse(why, "the description at " + at + " is not valid");
     }
-    return makeUpnpDevice(*description, location, responder, announcedUdn);
+    return makeUpnpDevice(*description, location, responder, announcedUdn, why);
 }
 
 } // namespace ovlib::internal

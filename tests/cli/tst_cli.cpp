@@ -217,14 +217,25 @@ void TestCli::backupAllInLinkGroupOrder()
              object(m_sim->dataSet(kNet, 6, 39)));
 }
 
+// Nothing at one address, and a mixer whose web server cannot give its description: it answers
+// the search all the same, so the backup and the list name it with the reason.
 void TestCli::backupNamesTheMixerItMissed()
 {
+    QVERIFY(m_sim->setFaults(kPrimary,
+                             requestFault("description.xml", 0, "status", R"("status":500)")));
+    const QString refused = "no description at 127.0.3.2: HTTP status 500";
     const QString file = backupFile("partial");
-    const Run run = cli({"backup", kNet, "127.0.3.9", "--wait", "3", "-o", file, "--json"});
+    const Run run =
+        cli({"backup", kNet, kPrimary, "127.0.3.9", "--wait", "3", "-o", file, "--json"});
     QCOMPARE(run.code, 1);
-    QVERIFY(run.err.contains("127.0.3.9"));
     QVERIFY(!run.json().value("ok").toBool());
-    QCOMPARE(run.json().value("failures").toArray().size(), 1);
+    const QJsonArray failures{
+        QJsonObject{{"mixer", kPrimary}, {"reason", "not admitted: " + refused}},
+        QJsonObject{{"mixer", "127.0.3.9"}, {"reason", "no admitted mixer at this address"}}};
+    QCOMPARE(run.json().value("failures").toArray(), failures);
+    const QJsonObject row{{"ip", kPrimary}, {"admitted", false}, {"reason", refused}};
+    const QJsonArray listed = cli({"list", "--wait", "3", "--json"}).json()["results"].toArray();
+    QVERIFY2(listed.contains(row), QJsonDocument(listed).toJson().constData());
     auto [project, error] = parseProject(loadTextFile(file));
     std::unique_ptr<QovProjectDataModel> owner(project);
     QVERIFY2(project, qPrintable(error));

@@ -3,12 +3,14 @@
 #include "privatenetwork.h"
 
 #include "mixernetface.h"
+#include "ovlib/descriptionparser.h"
 #include "ovlib/devicemanagerimpl.h"
 #include "ovlib/httpfetch.h"
 #include "ovlib/ovupnpdevice.h"
 #include "ovlib/ssdpmessage.h"
 #include "ovlib/ssdpsearch.h"
 #include "ovlib/udpsocket.h"
+#include "ovlib/upnpdevicebuilder.h"
 #include "tcpservice.h"
 
 #include <QtTest>
@@ -472,6 +474,36 @@ private Q_SLOTS:
         QTest::qSleep(300);
         QCOMPARE(m_listener->count(DEVICE_DELETED), size_t(0));
         QCOMPARE(m_impl->getDevices().size(), size_t(1));
+    }
+
+    // A responder whose description cannot be used is in no list: it is told with the reason
+    // until a device is taken from its address.
+    void refusedResponderIsToldUntilTaken()
+    {
+        const std::array<uint8_t, 4> at{127, 0, 0, 61};
+        GroupPeer peer(at, {answer("uuid:broken", "http://127.0.0.61:8062/d.xml")});
+        QVERIFY(peer.serve(8062, "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"));
+        const auto refusals = [&] {
+            std::string text;
+            for (const auto &refusal : m_impl->getRefusals()) {
+                text += IPEndPoint(refusal.address, 0).addressText() + ": " + refusal.reason + ';';
+            }
+            return text;
+        };
+        ovtest::StderrCapture quiet;
+        QCOMPARE(m_impl->discoveryStart(3600, 1), 0);
+        QVERIFY(ovtest::waitUntil([&] { return !refusals().empty(); }, CycleMs));
+        QCOMPARE(refusals(),
+                 std::string("127.0.0.61: no description at 127.0.0.61: HTTP status 404;"));
+        QCOMPARE(m_listener->count(DEVICE_ADDED), size_t(0));
+        m_impl->discoveryStop();
+
+        const std::string doc = ovtest::fixture("description/two_icons.xml");
+        const auto description = parseDescription(doc.data(), doc.size());
+        QVERIFY(description);
+        m_impl->onUpnpDeviceAdded(
+            makeUpnpDevice(*description, "http://127.0.0.61/d.xml", at, description->udn));
+        QCOMPARE(refusals(), std::string());
     }
 
     void stallingHostCannotStretchTheCycle()
