@@ -45,12 +45,16 @@ QString QovSafetyCopies::newCopyPath(const QString &macAddress, const QDateTime 
 
 QStringList QovSafetyCopies::copies(const QString &macAddress) const
 {
+    static const QRegularExpression named(
+        QStringLiteral(R"(^\d{4}-\d\d-\d\dT\d\d-\d\d-\d\d\.\d{3}Z(-\d+)?\.vlmproj$)"));
     const QDir dir(folder(macAddress));
     QStringList paths;
     // Names sort by time; two copies within one millisecond are kept in either order.
     for (const QFileInfo &info :
          dir.entryInfoList({QStringLiteral("*.vlmproj")}, QDir::Files, QDir::Name)) {
-        paths.append(info.absoluteFilePath());
+        if (named.match(info.fileName()).hasMatch()) {
+            paths.append(info.absoluteFilePath());
+        }
     }
     return paths;
 }

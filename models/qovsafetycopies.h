@@ -28,7 +28,8 @@ public:
     QString folder(const QString &macAddress) const;
     // A new file path for a copy taken at `time` (made unique if that name is taken).
     QString newCopyPath(const QString &macAddress, const QDateTime &time) const;
-    // The mixer's copies, oldest first.
+    // The mixer's copies, oldest first: only files named as the program names them, so that
+    // pruning never deletes a file the user put beside them.
     QStringList copies(const QString &macAddress) const;
     // Deletes all but the newest `keptPerMixer` copies, by name, but never `justWritten`: after a
     // clock that ran ahead was set right, a new copy's name sorts before those taken in the

@@ -123,6 +123,9 @@ void TestSafetyData::copiesArePerMixerAndPruned()
 
     const QString mac = "00:1D:C1:20:08:02";
     QVERIFY(QDir().mkpath(copies.folder(mac)));
+    // A file the user keeps beside the copies, sorting before them all, is not one of them.
+    const QString own = copies.folder(mac) + "/0000-kept by hand.vlmproj";
+    QVERIFY(projectfixture::writeAll(own, {}));
     const QDateTime start(QDate(2026, 1, 2), QTime(3, 4, 5), QTimeZone::utc());
     QStringList made;
     for (int i = 0; i < QovSafetyCopies::keptPerMixer + 3; ++i) {
@@ -140,6 +143,7 @@ void TestSafetyData::copiesArePerMixerAndPruned()
     QVERIFY(kept.contains(made.last()));
     QVERIFY(!QFile::exists(made.at(0)));
     QVERIFY(!QFile::exists(made.at(1)));
+    QVERIFY(QFile::exists(own));
     QVERIFY(copies.copies("00:00:00:00:00:01").isEmpty());
 }
 
