@@ -158,8 +158,27 @@ int backup(const QovCliArguments &args)
             }
         }
     }
+    // Mixers that share a MAC address would be one device twice in the file, and their copies
+    // could not be told apart when restored.
+    QList<QovOnlineDeviceModel> twinned;
+    for (const QovOnlineDeviceModel &mixer : targets) {
+        const QList<QovOnlineDeviceModel> twins = mixers.byMacAddress(mixer->macAddress());
+        if (std::count_if(twins.begin(), twins.end(),
+                          [&](const auto &twin) { return targets.contains(twin); }) > 1) {
+            report.failure(QovCliTransfers::describe(mixer),
+                           QovCliMixers::sameMacText(twins) +
+                               QStringLiteral("; back each up on its own, by its address"));
+            twinned.append(mixer);
+        }
+    }
+    for (const QovOnlineDeviceModel &mixer : twinned) {
+        targets.removeOne(mixer);
+    }
     if (targets.isEmpty()) {
         report.finish();
+        if (!twinned.isEmpty()) {
+            return SomeFailed;
+        }
         std::fprintf(stderr, "velmora-cli: no mixer to back up was found\n");
         return NothingFound;
     }
@@ -323,8 +342,16 @@ Pairing pairUp(const QovCliArguments &args, QovCliMixers &mixers, QovCliReport &
                 continue;
             }
             // A mixer with the MAC address but of another model is a mismatch, not an absence.
-            const QovOnlineDeviceModel partner = mixers.partnerOf(device);
-            pairWith(device, partner ? partner : mixers.byMacAddress(device->macAddress()),
+            const QList<QovOnlineDeviceModel> claimants = mixers.byMacAddress(device->macAddress());
+            if (claimants.size() > 1) {
+                // Either could be the wrong one, and the wrong one would be overwritten.
+                ++found;
+                report.failure(QStringLiteral("device \"%1\"").arg(device->deviceName()),
+                               QovCliMixers::sameMacText(claimants) +
+                                   QStringLiteral("; name one with --device N --to ADDRESS"));
+                continue;
+            }
+            pairWith(device, claimants.value(0),
                      QStringLiteral("with MAC address %1").arg(device->macAddress()));
         }
     }

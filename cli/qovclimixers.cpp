@@ -6,12 +6,19 @@
 #include "ovlib/devicemanager.h"
 #include "ovlib/ovupnpdevice.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 
 #include <algorithm>
 
 namespace {
+
+// Every mixer answers a search within its MX (1 s) and is admitted soon after (tens of
+// milliseconds on a local network). A mixer wanted
+// by MAC address is not taken before then, so that a second one answering with the same
+// address is seen rather than missed by a command that would then overwrite the first.
+constexpr int kSettleMs = 2000;
 
 bool sameMac(const QString &a, const QString &b)
 {
@@ -56,8 +63,13 @@ void QovCliMixers::discover(int seconds, const QStringList &wantedAddresses,
     }
 
     const bool waitForAll = wantedAddresses.isEmpty() && wantedMacs.isEmpty();
+    QElapsedTimer looking;
+    looking.start();
     auto allFound = [&]() {
         if (waitForAll || unanswered > 0) {
+            return false;
+        }
+        if (!wantedMacs.isEmpty() && looking.elapsed() < kSettleMs) {
             return false;
         }
         const QList<QovOnlineDeviceModel> devices = finder->getAll();
@@ -101,6 +113,16 @@ void QovCliMixers::discover(int seconds, const QStringList &wantedAddresses,
         }
     });
     deadline.start(seconds * 1000);
+    QTimer settled;
+    settled.setSingleShot(true);
+    QObject::connect(&settled, &QTimer::timeout, &loop, [&]() {
+        if (allFound()) {
+            loop.quit();
+        }
+    });
+    if (!wantedMacs.isEmpty()) {
+        settled.start(kSettleMs);
+    }
     if (!allFound()) {
         loop.exec();
     }
@@ -118,34 +140,35 @@ QList<QovOnlineDeviceModel> QovCliMixers::admitted() const
     return qovLinkGroupOrder(devices);
 }
 
-namespace {
-template<typename Predicate>
-QovOnlineDeviceModel firstAdmitted(Predicate matches)
+QovOnlineDeviceModel QovCliMixers::byAddress(const QString &ipAddress) const
 {
     for (const QovOnlineDeviceModel &device : QovOnlineDeviceFinder::instance()->getAll()) {
-        if (matches(device)) {
+        if (device->ipAddress() == ipAddress) {
             return device;
         }
     }
     return nullptr;
 }
-} // namespace
 
-QovOnlineDeviceModel QovCliMixers::byAddress(const QString &ipAddress) const
+QList<QovOnlineDeviceModel> QovCliMixers::byMacAddress(const QString &macAddress) const
 {
-    return firstAdmitted(
-        [&](const QovOnlineDeviceModel &d) { return d->ipAddress() == ipAddress; });
+    QList<QovOnlineDeviceModel> found;
+    for (const QovOnlineDeviceModel &device : admitted()) {
+        if (sameMac(device->macAddress(), macAddress)) {
+            found.append(device);
+        }
+    }
+    return found;
 }
 
-QovOnlineDeviceModel QovCliMixers::byMacAddress(const QString &macAddress) const
+QString QovCliMixers::sameMacText(const QList<QovOnlineDeviceModel> &mixers)
 {
-    return firstAdmitted(
-        [&](const QovOnlineDeviceModel &d) { return d->macAddress() == macAddress; });
-}
-
-QovOnlineDeviceModel QovCliMixers::partnerOf(const QovAppDeviceModel &device) const
-{
-    return QovOnlineDeviceFinder::instance()->findByAppDevice(device);
+    QStringList addresses;
+    for (const QovOnlineDeviceModel &mixer : mixers) {
+        addresses.append(mixer->ipAddress());
+    }
+    return QStringLiteral("mixers at %1 all answer with MAC address %2")
+        .arg(addresses.join(QStringLiteral(", ")), mixers.value(0)->macAddress());
 }
 
 QList<QovCliMixers::Seen> QovCliMixers::notAdmitted() const

@@ -23,10 +23,10 @@ public:
         QString reason; // why it was not admitted
     };
 
-    // Looks for mixers until every wanted address and MAC address is admitted, or `seconds`
-    // have passed. With nothing wanted, it looks for the whole time. The mixers at
-    // `askAddresses` (addresses or host names) are asked directly as well, and the search does
-    // not end before each has answered or failed.
+    // Looks for mixers until every wanted address and MAC address is admitted (a MAC address
+    // not before one search has had all its answers), or `seconds` have passed. With nothing
+    // wanted, it looks for the whole time. The mixers at `askAddresses` (addresses or host names)
+    // are asked directly as well, and the search does not end before each has answered or failed.
     void discover(int seconds, const QStringList &wantedAddresses = {},
                   const QStringList &wantedMacs = {}, const QStringList &askAddresses = {});
     // Why an address asked directly gave no mixer; empty for one that did.
@@ -35,10 +35,11 @@ public:
     // Admitted mixers, extension units after their primary unit.
     QList<QovOnlineDeviceModel> admitted() const;
     QovOnlineDeviceModel byAddress(const QString &ipAddress) const;
-    // An admitted mixer with this MAC address, of any model.
-    QovOnlineDeviceModel byMacAddress(const QString &macAddress) const;
-    // The admitted mixer that is the project device's partner (same model and MAC address).
-    QovOnlineDeviceModel partnerOf(const QovAppDeviceModel &device) const;
+    // The admitted mixers with this MAC address, of any model. More than one is a cloned
+    // configuration or a fake: the command line never chooses between them.
+    QList<QovOnlineDeviceModel> byMacAddress(const QString &macAddress) const;
+    // "mixers at A, B all answer with MAC address M".
+    static QString sameMacText(const QList<QovOnlineDeviceModel> &mixers);
     // Mixers discovery found that were not admitted, with the reason.
     QList<Seen> notAdmitted() const;
     // Why the mixer at `address` was seen, or asked, and not admitted; empty when nothing was

@@ -2,6 +2,7 @@
 
 #include "models/qovlockpaths.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QRegularExpression>
 #include <QThread>
@@ -36,7 +37,12 @@ QovMixerLock::QovMixerLock(const QovOnlineDeviceModel &mixer)
     qint64 pid = 0;
     QString host;
     QString program;
-    if (m_lock.getLockInfo(&pid, &host, &program)) {
+    if (m_lock.getLockInfo(&pid, &host, &program) && pid == QCoreApplication::applicationPid()) {
+        // Mixers that answer with one MAC address share its lock.
+        m_busy = QStringLiteral("another transfer of this program is using this mixer or one "
+                                "with the same MAC address (%1)")
+                     .arg(mixer->macAddress());
+    } else if (pid > 0) {
         m_busy = QStringLiteral("the mixer is in use by another Velmora program (%1, process %2)")
                      .arg(program.isEmpty() ? QStringLiteral("unnamed") : program)
                      .arg(pid);

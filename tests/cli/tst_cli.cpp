@@ -24,6 +24,8 @@ const QString kPrimary = "127.0.3.2";
 const QString kExtension = "127.0.3.3";
 const QString kNet = "127.0.3.4";
 const QString kForeign = "127.0.3.5";
+// Two mixers with one MAC address, a cloned configuration; off unless a test starts them.
+const QStringList kTwins{"127.0.3.6", "127.0.3.7"};
 
 struct Run
 {
@@ -81,6 +83,7 @@ private Q_SLOTS:
     void restoreRefusesWhatCannotPair();
     void mixerInUseByAnotherProgram();
     void mixerWithUnreadableSets();
+    void mixersSharingAMacAreNeverChosenBetween();
     void diffShowsWhatDiffers();
     void progressLineOnATerminalOnly();
     void autosaveCopiesAreNeverRead();
@@ -104,7 +107,9 @@ void TestCli::initTestCase()
         {"address":"127.0.3.3","name":"Side","mac":"00:1D:C1:30:00:03","serial":3003,
          "link":"extension"},
         {"address":"127.0.3.4","name":"Net","model":"ZEPH-2208NET","mac":"00:1D:C1:30:00:04"},
-        {"address":"127.0.3.5","name":"Stranger","model":"ZEPH-9000","mac":"00:1D:C1:30:00:05"}
+        {"address":"127.0.3.5","name":"Stranger","model":"ZEPH-9000","mac":"00:1D:C1:30:00:05"},
+        {"address":"127.0.3.6","name":"Twin A","mac":"00:1D:C1:30:00:06","running":false},
+        {"address":"127.0.3.7","name":"Twin B","mac":"00:1D:C1:30:00:06","running":false}
     ]})",
                                                  &m_profile, &m_sim);
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
@@ -115,6 +120,9 @@ void TestCli::init()
     for (const QString &address : {kPrimary, kExtension, kNet, kForeign}) {
         QVERIFY(m_sim->reset(address));
         QVERIFY(m_sim->startMixer(address));
+    }
+    for (const QString &address : kTwins) {
+        QVERIFY(m_sim->stopMixer(address));
     }
 }
 
@@ -373,7 +381,7 @@ void TestCli::mixerWithUnreadableSets()
         auto [project, error] = parseProject(loadTextFile(path));
         std::unique_ptr<QovProjectDataModel> owner(project);
         // The command line reads it too: a refusal to read would be a usage error.
-        const Run diffed = cli({"diff", path, "--wait", "3"});
+        const Run diffed = cli({"diff", path, "--device", "1", "--to", kNet, "--wait", "3"});
         return project && diffed.code != 2 && !diffed.err.contains("invalid field");
     };
 
@@ -427,6 +435,39 @@ void TestCli::mixerWithUnreadableSets()
     QVERIFY(opens(copy));
     QCOMPARE(object(m_sim->dataSet(kNet, 6, 17)), object(partial17));
     QCOMPARE(object(m_sim->dataSet(kNet, 4, 0)), object(eq4));
+}
+
+// Either of two mixers that answer with one MAC address could be the wrong one: restore and
+// diff choose neither, and a backup of both keeps neither, each named with both addresses.
+void TestCli::mixersSharingAMacAreNeverChosenBetween()
+{
+    for (const QString &address : kTwins) {
+        QVERIFY(m_sim->startMixer(address));
+        QVERIFY(m_sim->clearRequests(address));
+    }
+    const QByteArray twins = "mixers at 127.0.3.6, 127.0.3.7 all answer with MAC address "
+                             "00:1D:C1:30:00:06";
+    const QString both = backupFile("twins");
+    const Run backedUp = cli({"backup", kTwins[0], kTwins[1], "--wait", "3", "-o", both});
+    QCOMPARE(backedUp.code, 1);
+    QCOMPARE(backedUp.err.count(twins + "; back each up on its own, by its address"), 2);
+    QVERIFY(!QFile::exists(both));
+
+    // One named alone is the user's choice.
+    const QString file = backupFile("twin");
+    QVERIFY_SUCCEEDS(cli({"backup", kTwins[0], "--wait", "3", "-o", file}));
+    for (const QStringList &command : {QStringList{"diff", file}, {"restore", file, "--yes"}}) {
+        const Run run = cli(command + QStringList{"--wait", "3"});
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains(twins + "; name one with --device N --to ADDRESS"),
+                 run.err.constData());
+    }
+    for (const QString &address : kTwins) {
+        QVERIFY2(!anyUpload(m_sim->requests(address)),
+                 qPrintable(m_sim->requests(address).join('\n')));
+    }
+    // Named by address, the twin is written.
+    QVERIFY_SUCCEEDS(cli({"restore", file, "--device", "1", "--to", kTwins[1], "--yes"}));
 }
 
 void TestCli::diffShowsWhatDiffers()

@@ -1,5 +1,6 @@
 #include "device/qovcgiapizeph2208.h"
 #include "device/qovmixerlock.h"
+#include "foreignlock.h"
 #include "mixerchecks.h"
 #include "mixersimprocess.h"
 #include "simdevices.h"
@@ -237,13 +238,13 @@ private Q_SLOTS:
     {
         const QovOnlineDeviceModel mixer = onlineDevice(kMixer);
         const QovAppDeviceModel source = projectDeviceWithData("held");
-        auto holder = std::make_unique<QovMixerLock>(mixer);
-        QVERIFY(holder->busy().isEmpty());
+        auto holder = std::make_unique<velmora::test::ForeignLock>(QovMixerLock::lockPath(mixer));
+        QVERIFY(holder->isHeld());
         QVERIFY(m_sim->clearRequests(kMixer));
 
         const QString busy = QString("in use by another Velmora program (%1, process %2)")
-                                 .arg(QCoreApplication::applicationName())
-                                 .arg(QCoreApplication::applicationPid());
+                                 .arg(holder->program())
+                                 .arg(holder->pid());
         QVERIFY2(m_api.downloadZephData(mixer).get().error.contains(busy), qPrintable(busy));
         QVERIFY(m_api.downloadReadableZephData(mixer).get().error.contains(busy));
         QVERIFY(!m_api.uploadZephData(mixer, source).get());
@@ -256,6 +257,15 @@ private Q_SLOTS:
         QVERIFY(m_api.uploadZephData(onlineDevice(kNetMixer, "ZEPH-2208NET"), source).get());
 
         holder.reset();
+        {
+            // Held by this very program (mixers that answer with one MAC address share it).
+            const QovMixerLock own(mixer);
+            QVERIFY(own.busy().isEmpty());
+            QCOMPARE(m_api.downloadZephData(mixer).get().error,
+                     QString("another transfer of this program is using this mixer or one with "
+                             "the same MAC address (%1)")
+                         .arg(mixer->macAddress()));
+        }
         QVERIFY(m_api.uploadZephData(mixer, source).get());
         QCOMPARE(mixerData(*m_sim, kMixer), deviceData(source));
     }

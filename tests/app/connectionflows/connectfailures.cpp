@@ -2,6 +2,7 @@
 #include "flowfixture.h"
 
 #include "device/qovmixerlock.h"
+#include "foreignlock.h"
 #include "logcollector.h"
 #include "mixerchecks.h"
 #include "modalanswerer.h"
@@ -116,8 +117,8 @@ void TestConnectFailureFlows::mixerInUseIsLeftAlone()
     const QString address = addressOf("Monitor");
     auto mixer = std::make_shared<QovOnlineDeviceModelInternal>(QovDiscoveredDevice());
     mixer->setMacAddress(macOf("Monitor"));
-    const QovMixerLock held(mixer);
-    QVERIFY(held.busy().isEmpty());
+    const velmora::test::ForeignLock held(QovMixerLock::lockPath(mixer));
+    QVERIFY(held.isHeld());
     QVERIFY(m_sim->clearRequests(address));
 
     ModalAnswerer answerer;
@@ -129,8 +130,8 @@ void TestConnectFailureFlows::mixerInUseIsLeftAlone()
              QStringList{QString("Error: The mixer Monitor (%1) was neither read nor written: the "
                                  "mixer is in use by another Velmora program (%2, process %3).\n"
                                  "\nTry again when that program has finished with it.\n")
-                             .arg(address, QCoreApplication::applicationName())
-                             .arg(QCoreApplication::applicationPid())});
+                             .arg(address, held.program())
+                             .arg(held.pid())});
     QTRY_VERIFY(!m_window->isBusy());
     QCOMPARE(entry->status(), QovAppDeviceModelInternal::DISCONNECTED);
     QCOMPARE(deviceData(entry), dataBefore);
