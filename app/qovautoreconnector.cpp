@@ -80,6 +80,12 @@ void QovAutoReconnector::onDiscoveryChanged()
         }
         const QovOnlineDeviceModel partner = finder->findByAppDevice(device);
         if (!partner) {
+            // Its mixer has gone again: the row must not go on offering it as online.
+            if (status == QovAppDeviceModelInternal::MISSING && !isReconnecting(device) &&
+                (device->statusNote() == onlineAgainNote() ||
+                 device->statusNote() == editsKeptNote())) {
+                device->setStatusNote(QString());
+            }
             continue;
         }
         const QString was = device->ipAddress();
@@ -134,7 +140,7 @@ void QovAutoReconnector::consider(const QovAppDeviceModel &device,
         if (device->statusNote().isEmpty()) {
             reconnectLine(device) << "the mixer is online again";
         }
-        device->setStatusNote(tr("Online again"));
+        device->setStatusNote(onlineAgainNote());
         return;
     }
     // Reading the mixer would replace what the user changed meanwhile, unasked; the row offers

@@ -42,6 +42,7 @@ public:
     static int pauseMs(int flaps);
     // The row's word for a device whose mixer answers but is not read over the user's edits.
     static QString editsKeptNote() { return tr("Online, edits kept"); }
+    static QString onlineAgainNote() { return tr("Online again"); }
 
 public Q_SLOTS:
     // Mixers of MISSING devices that answered again at the address they had.

@@ -153,10 +153,11 @@ QovAppDeviceModel TestAutoReconnect::openAndWait(const QString &file, const QStr
 
 QovAppDeviceModel TestAutoReconnect::showAlphaProject()
 {
-    const QovOnlineDeviceModel alpha = online(kAlpha);
-    if (!alpha) {
+    // A test before may have left it switched off; started again, it is listed anew.
+    if (!QTest::qWaitFor([this] { return bool(online(kAlpha)); }, 20000)) {
         return {};
     }
+    const QovOnlineDeviceModel alpha = online(kAlpha);
     auto entry = std::make_shared<QovAppDeviceModelInternal>(alpha);
     entry->setZephDataCurrent(QString::fromUtf8(kProjectCurrent));
     auto *project = new QovProjectDataModel();
@@ -237,6 +238,9 @@ void TestAutoReconnect::comesBackByMode()
         QCOMPARE(requestsWith(m_sim->requests(kAlpha), "beginupload"), 0);
         QCOMPARE(m_sim->dataSet(kAlpha, 7, 0), kMixerCurrent);
         QCOMPARE(entry->zephDataCurrent(), QString::fromUtf8(kProjectCurrent));
+        // Gone again: the row no longer says that it is online.
+        QVERIFY(m_sim->stopMixer(kAlpha));
+        QTRY_COMPARE_WITH_TIMEOUT(entry->statusNote(), QString(), 20000);
     } else {
         QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
         QTRY_VERIFY(!m_window->isWorking());
