@@ -198,6 +198,11 @@ void QovAutoReconnector::finish(const QovAppDeviceModel &device, const QovOnline
         reconnectLine(device) << "reconnected!";
         track.flaps = soon ? track.flaps + 1 : 0;
         track.connectedAt = now;
+    } else if (outcome.editedMeanwhile) {
+        reconnectLine(device) << "edited meanwhile; edits here are kept";
+        if (device->status() == QovAppDeviceModelInternal::MISSING) {
+            device->setStatusNote(editsKeptNote());
+        }
     } else {
         reconnectLine(device) << "failed";
         ++track.flaps;

@@ -47,6 +47,9 @@ public:
     struct ConnectOutcome
     {
         bool connected = false;
+        // Device->App only: the project device was changed here while the mixer was read, so
+        // nothing read was applied.
+        bool editedMeanwhile = false;
         // The copy's file, when one was kept.
         QString safetyCopy;
         SafetyCopyFailure safetyCopyFailure = NO_FAILURE;

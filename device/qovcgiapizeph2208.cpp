@@ -125,10 +125,19 @@ QovCgiApi::ConnectOutcome QovCgiApiZeph2208::connectNow(bool upload,
         target->setDeviceName(device->deviceName());
         target->setDeviceId(device->deviceId());
     } else {
+        const quint64 edits = device->edits();
         const ZephData data = downloadAll(target, QovTransferProgress::Download);
         if (!data.error.isEmpty()) {
             qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::connectDevice" << upload
                      << device->debugText() << target->debugText() << "failed," << data.error;
+            return outcome;
+        }
+        // A page stays usable while an automatic reconnect reads its mixer: what the user
+        // changed meanwhile is not replaced unasked.
+        if (device->edits() != edits) {
+            qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::connectDevice" << upload
+                     << device->debugText() << "edited while the mixer was read, nothing applied";
+            outcome.editedMeanwhile = true;
             return outcome;
         }
         // The project keeps a name it can save and open again, whatever the mixer calls itself.

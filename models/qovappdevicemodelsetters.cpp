@@ -226,7 +226,9 @@ void QovAppDeviceModelInternal::setZephDataSet(int code, int bank, const QString
 
 void QovAppDeviceModelInternal::markEdited()
 {
-    assign(m_editedSinceConnect, true);
+    std::lock_guard<std::mutex> lock(m_lock);
+    ++m_edits;
+    m_editedSinceConnect = true;
 }
 
 void QovAppDeviceModelInternal::setStatusNote(const QString &note)

@@ -55,6 +55,7 @@ private Q_SLOTS:
     void noOverwriteWithoutASafetyCopy();
     void userActionsAndAnAutomaticReconnectAtOnce();
     void projectClosedWhileAReconnectRuns();
+    void editsWhileAReconnectReadsAreKept();
     void flappingMixerWaitsLongerEachTime();
     void reopenedProjectReconnectsByAddress();
     void restoredEditsAreNotReadOver();
@@ -321,6 +322,26 @@ void TestAutoReconnect::projectClosedWhileAReconnectRuns()
     QCOMPARE(m_window->projectData(), next);
     QVERIFY(next->appDevices().isEmpty());
     QVERIFY(!next->isEdited());
+}
+
+// The page stays usable while an automatic Device->App reconnect reads the mixer: what the user
+// changes meanwhile is kept, and the row offers the reconnect instead.
+void TestAutoReconnect::editsWhileAReconnectReadsAreKept()
+{
+    const QovAppDeviceModel entry = reconnectingSlowAlpha(2);
+    QVERIFY(entry);
+    entry->setZephDataCurrent(QStringLiteral(R"({"edited":"during the read"})"));
+    entry->markEdited();
+    const QString edited = entry->zephDataCurrent();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->autoReconnector()->isReconnecting(entry), 30000);
+    QVERIFY(m_sim->setFaults(kAlpha, "{}"));
+    QCOMPARE(entry->zephDataCurrent(), edited);
+    QVERIFY(LogCollector::contains(QStringLiteral("edited while the mixer was read")));
+    // Unless the keep-alive has found the mixer at its address meanwhile, the row offers the
+    // reconnect.
+    if (entry->status() == QovAppDeviceModelInternal::MISSING) {
+        QCOMPARE(entry->statusNote(), QovAutoReconnector::editsKeptNote());
+    }
 }
 
 void TestAutoReconnect::flappingMixerWaitsLongerEachTime()
