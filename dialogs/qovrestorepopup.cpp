@@ -30,11 +30,11 @@ QString QovRestorePopup::messageFor(const QString &savePath, const QDateTime &ch
     const QString when = QLocale().toString(changedAt.toLocalTime(), QLocale::ShortFormat);
     const QString keptNote = tr("A copy of the changes is kept until the project is saved.");
     if (savePath == QovProjectDataModel::defaultProjectPath()) {
-        return tr("Changes to the new project from %1 were not saved when Velmora last "
-                  "ended.\nRestore opens the project with them; Discard starts without them. %2")
+        return tr("Changes to the new project from %1 were not saved.\nRestore opens the "
+                  "project with them; Discard starts without them. %2")
             .arg(when, keptNote);
     }
-    return tr("Changes to \"%1\" from %2 were not saved when Velmora last ended.\nRestore "
-              "opens the project with them; Discard opens the file as last saved. %3")
+    return tr("Changes to \"%1\" from %2 were not saved.\nRestore opens the project with "
+              "them; Discard opens the file as last saved. %3")
         .arg(QFileInfo(savePath).fileName(), when, keptNote);
 }

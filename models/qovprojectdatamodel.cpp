@@ -164,7 +164,9 @@ bool QovProjectDataModel::saveTo(const QString &path)
         QFile::remove(autosavePathFor(previous));
         // Edits kept aside after a crash were restored or discarded by now, and this save
         // supersedes them.
-        QFile::remove(QovRecovery::keptPathFor(previous));
+        for (const QString &kept : QovRecovery::keptPathsFor(previous)) {
+            QFile::remove(kept);
+        }
         return true;
     });
     if (!saved) {

@@ -4,6 +4,7 @@
 #include "models/qovprojectdatamodel.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -43,9 +44,40 @@ bool sameContent(const QByteArray &copy, const QByteArray &saved)
     return QJsonDocument::fromJson(copy) == QJsonDocument::fromJson(saved);
 }
 
+// An earlier copy aside holds edits the user discarded then: before newer ones take its name, it
+// moves to a name of its own, with the time its edits were made.
+void setAside(const QString &kept)
+{
+    const QString stem =
+        kept.chopped(kKeptSuffix.size()) + QLatin1Char('.') +
+        QFileInfo(kept).lastModified().toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss"));
+    QString older = stem + kKeptSuffix;
+    for (int n = 2; QFileInfo::exists(older); ++n) {
+        older = stem + QStringLiteral("-%1").arg(n) + kKeptSuffix;
+    }
+    if (!QFile::rename(kept, older)) {
+        qDebug() << "cannot keep earlier unsaved changes apart:" << kept;
+    }
+}
+
 } // namespace
 
 namespace QovRecovery {
+
+QStringList keptPathsFor(const QString &savePath)
+{
+    const QFileInfo info(savePath);
+    const QRegularExpression named(QLatin1Char('^') + QRegularExpression::escape(info.fileName()) +
+                                   QStringLiteral("(\\.\\d{8}T\\d{6}(-\\d+)?)?") +
+                                   QRegularExpression::escape(kKeptSuffix) + QLatin1Char('$'));
+    QStringList paths;
+    for (const QFileInfo &entry : info.dir().entryInfoList(QDir::Files, QDir::Name)) {
+        if (named.match(entry.fileName()).hasMatch()) {
+            paths.append(entry.filePath());
+        }
+    }
+    return paths;
+}
 
 QString keptPathFor(const QString &savePath)
 {
@@ -87,6 +119,9 @@ Unsaved keepUnsavedChanges(const QString &savePath)
         return {};
     }
     const QString kept = keptPathFor(savePath);
+    if (QFileInfo::exists(kept) && !sameContent(readAll(kept), copy)) {
+        setAside(kept);
+    }
     if (!QovAutosaver::writeComplete(kept, copy)) {
         // Then the autosave copy is the only record: opening must not go on and overwrite it
         // unasked, so it is offered from where it is.

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 // Edits that reached a project's autosave copy but never its file, as a crash leaves them.
 // Before a project opens, its copy is compared with the file; when it holds more recent,
@@ -22,6 +23,9 @@ struct Unsaved
 
 // Where the unsaved edits of the project saved at `savePath` are kept aside.
 QString keptPathFor(const QString &savePath);
+// Every copy aside of that project: the newest at keptPathFor, and earlier ones the user
+// discarded, named with their time, which a save removes with it.
+QStringList keptPathsFor(const QString &savePath);
 // Whether `path` names an autosave copy or a copy kept aside (or one being written), not a
 // project file the user saved.
 bool isWorkingCopy(const QString &path);

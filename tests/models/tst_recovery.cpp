@@ -158,9 +158,19 @@ void TestRecovery::openingAfterACrashKeepsTheEditsAside()
     QVERIFY(readAll(autosave).contains("Later edit"));
     QCOMPARE(readAll(unsaved.keptPath), crashEdits);
 
+    // A second crash before any save: the newer edits are kept aside, and the discarded ones
+    // are not lost to them.
+    const QovRecovery::Unsaved again = QovRecovery::keepUnsavedChanges(m_file);
+    QCOMPARE(again.keptPath, unsaved.keptPath);
+    QVERIFY(readAll(again.keptPath).contains("Later edit"));
+    QStringList kept = QovRecovery::keptPathsFor(m_file);
+    QCOMPARE(kept.size(), 2);
+    kept.removeOne(again.keptPath);
+    QCOMPARE(readAll(kept.value(0)), crashEdits);
+
     // The next save ends it: the user has had the choice and has saved over it.
     QVERIFY(project->saveTo(m_file));
-    QVERIFY(!QFile::exists(unsaved.keptPath));
+    QCOMPARE(QovRecovery::keptPathsFor(m_file), QStringList());
     QVERIFY(readAll(m_file).contains("Later edit"));
 }
 
