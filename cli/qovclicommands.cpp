@@ -3,6 +3,7 @@
 #include "cli/qovclimixers.h"
 #include "cli/qovclireport.h"
 #include "cli/qovclitransfers.h"
+#include "models/qovdatasettable.h"
 #include "models/qovdeviceselector.h"
 #include "models/qovprojectdatamodel.h"
 #include "models/qovprojectfiles.h"
@@ -496,10 +497,8 @@ int diff(const QovCliArguments &args)
                                        {QStringLiteral("state"), state},
                                        {QStringLiteral("fileName"), entry.fileName},
                                        {QStringLiteral("mixerName"), entry.mixerName}});
-            QString text = QStringLiteral("  %1 %2: %3")
-                               .arg(QovZephDataDiffEntry::typeText(entry.type))
-                               .arg(entry.bank)
-                               .arg(state);
+            QString text =
+                QStringLiteral("  %1: %2").arg(qovDataSetSlot(entry.type, entry.bank), state);
             if (compared && entry.state != QovZephDataDiffEntry::Same &&
                 !(entry.fileName.isEmpty() && entry.mixerName.isEmpty())) {
                 text += QStringLiteral(" (file: \"%1\", mixer: \"%2\")")

@@ -138,13 +138,7 @@ QString setsText(const QVector<QovDataSlot> &sets)
 {
     QStringList names;
     for (const QovDataSlot &set : sets) {
-        QString name = qovDataSetNoun(set.code);
-        const QovDataSetInfo *info = qovDataSetInfo(set.code);
-        // Banks as the mixer numbers them, from 0, as diff prints them too.
-        if (info && info->banks > 1) {
-            name += QStringLiteral(" %1").arg(set.bank);
-        }
-        names.append(name);
+        names.append(qovDataSetSlot(set.code, set.bank));
     }
     return names.join(QStringLiteral(", "));
 }

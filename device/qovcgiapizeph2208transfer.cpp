@@ -302,7 +302,7 @@ QString QovCgiApiZeph2208::incompleteData(const QovAppDeviceModel &source)
         for (int bank = 0; bank < set.banks; ++bank) {
             if (!QovDeviceFields::isDataSetText(source->zephDataSet(set.code, bank))) {
                 return QStringLiteral("the project device's %1 is no data set")
-                    .arg(qovDataSetLabel(set.code, bank, true));
+                    .arg(qovDataSetSlot(set.code, bank));
             }
         }
     }
@@ -328,7 +328,7 @@ bool QovCgiApiZeph2208::uploadAll(const QovOnlineDeviceModel &device,
                 if (!uploadZephDataSet(device, source, set.code, bank, timeoutMs, report,
                                        wroteAny)) {
                     failure = QStringLiteral("the mixer did not take %1")
-                                  .arg(qovDataSetLabel(set.code, bank, true));
+                                  .arg(qovDataSetSlot(set.code, bank));
                 }
             }
         }

@@ -49,6 +49,13 @@ QString qovDataSetLabel(int code, int bank, bool ofAll)
                  : QCoreApplication::translate("QovDataSet", "%1 %2").arg(title).arg(bank + 1);
 }
 
+QString qovDataSetSlot(int code, int bank)
+{
+    const QovDataSetInfo *info = qovDataSetInfo(code);
+    return info && info->banks > 1 ? QStringLiteral("%1 %2").arg(qovDataSetNoun(code)).arg(bank)
+                                   : qovDataSetNoun(code);
+}
+
 QString qovDataSetNoun(int code)
 {
     const QovDataSetInfo *info = qovDataSetInfo(code);

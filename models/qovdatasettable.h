@@ -27,3 +27,6 @@ const QovDataSetInfo *qovDataSetInfo(int code);
 QString qovDataSetLabel(int code, int bank, bool ofAll = false);
 // "preset", "current state"; "data set N" for an unknown code.
 QString qovDataSetNoun(int code);
+// "preset 2", "current state": one set as the mixer numbers its banks, from 0, for the command
+// line and the messages about single sets, which name banks as the mixer and the files do.
+QString qovDataSetSlot(int code, int bank);

@@ -120,11 +120,6 @@ QString QovZephDataDiffEntry::stateText(State state)
     return QString();
 }
 
-QString QovZephDataDiffEntry::typeText(int type)
-{
-    return qovDataSetNoun(type);
-}
-
 QVector<QovZephDataDiffEntry> qovDiffZephData(const QovZephData &file, const QovZephData &mixer)
 {
     QVector<QovZephDataDiffEntry> entries;

@@ -37,8 +37,6 @@ struct QovZephDataDiffEntry
 
     // "same", "differs", "only in file", "only on mixer".
     static QString stateText(State state);
-    // "preset", "12-band EQ library", ... as users know the data sets.
-    static QString typeText(int type);
 };
 
 // Every bank of every data set, in transfer order (2, 3, 4, 6, 7).

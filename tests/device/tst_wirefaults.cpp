@@ -119,17 +119,17 @@ private Q_SLOTS:
         // Every data set of the project device is one chunk: the nth request of an upload page is
         // the nth data set in transfer order.
         QTest::newRow("beginupload failing")
-            << requestFault("beginupload.cgi", 3, "fail") << "Preset 3 of 8" << 2;
+            << requestFault("beginupload.cgi", 3, "fail") << "preset 2" << 2;
         QTest::newRow("endupload failing")
             << requestFault("endupload.cgi", 9, "fail") << "12-band EQ library" << 8;
         QTest::newRow("chunk reply reset")
             << requestFault("fileupload.cgi", 10, "reset") << "4-band EQ library" << 9;
         QTest::newRow("500 for a chunk")
-            << requestFault("fileupload.cgi", 12, "status", R"("status":500)")
-            << "Partial preset 2 of 40" << 11;
+            << requestFault("fileupload.cgi", 12, "status", R"("status":500)") << "partial preset 1"
+            << 11;
         // The mixer took the last data set; only its answer never came.
         QTest::newRow("endupload stalling")
-            << requestFault("endupload.cgi", 51, "stall") << "Current state" << 51;
+            << requestFault("endupload.cgi", 51, "stall") << "current state" << 51;
     }
 
     void uploadUnderFault()

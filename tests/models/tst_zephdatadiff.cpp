@@ -93,7 +93,8 @@ void TestZephDataDiff::librarySlots()
 
 QTEST_APPLESS_MAIN(TestZephDataDiff)
 // Every place that names a data set to a person takes the name from one table: the window's
-// labels count banks from 1, the progress also says out of how many.
+// labels count banks from 1, the progress also says out of how many; the command line and the
+// messages about one set count them from 0, as the mixer and the files do.
 void TestZephDataDiff::dataSetNames_data()
 {
     QTest::addColumn<int>("code");
@@ -101,16 +102,21 @@ void TestZephDataDiff::dataSetNames_data()
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("ofAll");
     QTest::addColumn<QString>("noun");
+    QTest::addColumn<QString>("slot");
     const auto row = [](const char *name, int code, int bank, const char *label, const char *ofAll,
-                        const char *noun) {
-        QTest::newRow(name) << code << bank << QString(label) << QString(ofAll) << QString(noun);
+                        const char *noun, const char *slot) {
+        QTest::newRow(name) << code << bank << QString(label) << QString(ofAll) << QString(noun)
+                            << QString(slot);
     };
-    row("preset", 2, 2, "Preset 3", "Preset 3 of 8", "preset");
-    row("12-band", 3, 0, "12-band EQ library", "12-band EQ library", "12-band EQ library");
-    row("4-band", 4, 0, "4-band EQ library", "4-band EQ library", "4-band EQ library");
-    row("partial", 6, 39, "Partial preset 40", "Partial preset 40 of 40", "partial preset");
-    row("current", 7, 0, "Current state", "Current state", "current state");
-    row("unknown", 5, 0, "Data set 5", "Data set 5", "data set 5");
+    row("preset", 2, 2, "Preset 3", "Preset 3 of 8", "preset", "preset 2");
+    row("12-band", 3, 0, "12-band EQ library", "12-band EQ library", "12-band EQ library",
+        "12-band EQ library");
+    row("4-band", 4, 0, "4-band EQ library", "4-band EQ library", "4-band EQ library",
+        "4-band EQ library");
+    row("partial", 6, 39, "Partial preset 40", "Partial preset 40 of 40", "partial preset",
+        "partial preset 39");
+    row("current", 7, 0, "Current state", "Current state", "current state", "current state");
+    row("unknown", 5, 0, "Data set 5", "Data set 5", "data set 5", "data set 5");
 }
 
 void TestZephDataDiff::dataSetNames()
@@ -120,7 +126,7 @@ void TestZephDataDiff::dataSetNames()
     QTEST(qovDataSetLabel(code, bank), "label");
     QTEST(qovDataSetLabel(code, bank, true), "ofAll");
     QTEST(qovDataSetNoun(code), "noun");
-    QTEST(QovZephDataDiffEntry::typeText(code), "noun");
+    QTEST(qovDataSetSlot(code, bank), "slot");
 }
 
 #include "tst_zephdatadiff.moc"
