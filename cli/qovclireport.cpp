@@ -13,6 +13,20 @@ void print(FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
+// Names come from mixers and project files and may hold any character. On a terminal an escape
+// code in one could clear the screen or retitle the window, a carriage return overwrite what
+// was printed: every control character but the tabs and line ends of the layout is replaced.
+QString readable(QString text)
+{
+    for (QChar &c : text) {
+        const char16_t code = c.unicode();
+        if ((code < 0x20 && code != u'\t' && code != u'\n') || (code >= 0x7F && code < 0xA0)) {
+            c = QChar::ReplacementCharacter;
+        }
+    }
+    return text;
+}
+
 } // namespace
 
 QovCliReport::QovCliReport(bool json)
@@ -27,7 +41,7 @@ void QovCliReport::line(const QString &text)
         return;
     }
     progress(QString());
-    print(stdout, text + QLatin1Char('\n'));
+    print(stdout, readable(text) + QLatin1Char('\n'));
 }
 
 void QovCliReport::record(const QJsonObject &object)
@@ -41,7 +55,7 @@ void QovCliReport::failure(const QString &what, const QString &reason)
     m_failureRecords.append(
         QJsonObject{{QStringLiteral("mixer"), what}, {QStringLiteral("reason"), reason}});
     progress(QString());
-    print(stderr, QStringLiteral("failed: %1: %2\n").arg(what, reason));
+    print(stderr, readable(QStringLiteral("failed: %1: %2\n").arg(what, reason)));
 }
 
 void QovCliReport::progress(const QString &text)
@@ -50,7 +64,7 @@ void QovCliReport::progress(const QString &text)
         return;
     }
     // Clears the line first, so a shorter text leaves nothing of the longer one behind.
-    print(stderr, QStringLiteral("\r\x1b[K") + text);
+    print(stderr, QStringLiteral("\r\x1b[K") + readable(text));
     m_progressShown = !text.isEmpty();
 }
 
