@@ -126,8 +126,16 @@ QVector<QovZephDataDiffEntry> qovDiffZephData(const QovZephData &file, const Qov
     auto banks = [&](int type, const QStringList &fileBanks, const QStringList &mixerBanks) {
         const int count = std::max(fileBanks.size(), mixerBanks.size());
         for (int bank = 0; bank < count; ++bank) {
-            entries.append(
-                compare(type, bank, fileBanks.value(bank), mixerBanks.value(bank), true));
+            QovZephDataDiffEntry entry =
+                compare(type, bank, fileBanks.value(bank), mixerBanks.value(bank), true);
+            // A bank one side lacks altogether (a file cut short by hand) is on the other side
+            // only, whether that side uses it or not.
+            if (bank >= fileBanks.size()) {
+                entry.state = QovZephDataDiffEntry::OnlyOnMixer;
+            } else if (bank >= mixerBanks.size()) {
+                entry.state = QovZephDataDiffEntry::OnlyInFile;
+            }
+            entries.append(entry);
         }
     };
     banks(QovDataSetInfo::kPreset, file.preset, mixer.preset);

@@ -107,9 +107,15 @@ void TestSafetyData::diffOfUnparsableTexts()
     mixer.current = "not json";
     file.eq12Band = "[1]";
     mixer.eq12Band = "[2]";
+    // A bank one side lacks altogether (a file cut short by hand) is on the other side only,
+    // used there or not.
+    file.preset.removeLast();
+    mixer.partialPreset.removeLast();
     const QVector<QovZephDataDiffEntry> entries = qovDiffZephData(file, mixer);
     QCOMPARE(entry(entries, 7, 0).state, QovZephDataDiffEntry::Same);
     QCOMPARE(entry(entries, 3, 0).state, QovZephDataDiffEntry::Differs);
+    QCOMPARE(entry(entries, 2, 7).state, QovZephDataDiffEntry::OnlyOnMixer);
+    QCOMPARE(entry(entries, 6, 39).state, QovZephDataDiffEntry::OnlyInFile);
 }
 
 void TestSafetyData::copiesArePerMixerAndPruned()
