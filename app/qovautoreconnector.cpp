@@ -182,7 +182,7 @@ void QovAutoReconnector::start(const QovAppDeviceModel &device, const QovOnlineD
             });
     // The same path as a connection the user starts: a safety copy before any overwrite.
     watcher->setFuture(QtConcurrent::run(qovWorkerPool(), [api, upload, device, target] {
-        return api->connectDeviceWithOutcome(upload, device, target).get();
+        return api->connectDeviceWithOutcome(upload, device, target, false, true).get();
     }));
 }
 

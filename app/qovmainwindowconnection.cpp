@@ -432,6 +432,7 @@ void QovMainWindow::reconnectAfterOpen(QovProjectDataModel *model,
     std::vector<std::unique_ptr<QovCgiApi>> access;
     std::vector<std::future<QovCgiApi::ConnectOutcome>> started;
     std::vector<QovOnlineDeviceModel> startedWith;
+    std::vector<QovAppDeviceModel> startedFor;
     QStringList unpaired;
     for (int i = 0; i < devices.size(); ++i) {
         const QovAppDeviceModel &device = devices.at(i);
@@ -473,8 +474,9 @@ void QovMainWindow::reconnectAfterOpen(QovProjectDataModel *model,
             continue;
         }
         started.push_back(api->connectDeviceWithOutcome(mode == QovProgramSettingsModel::APP2DEVICE,
-                                                        device, partner));
+                                                        device, partner, false, true));
         startedWith.push_back(partner);
+        startedFor.push_back(device);
         access.push_back(std::move(api));
     }
     if (!shared.isEmpty()) {
@@ -496,6 +498,10 @@ void QovMainWindow::reconnectAfterOpen(QovProjectDataModel *model,
     // copy (the user expected it overwritten), and one that an upload left partly written.
     for (size_t i = 0; i < started.size(); ++i) {
         const QovCgiApi::ConnectOutcome outcome = started[i].get();
+        if (outcome.editedMeanwhile) {
+            startedFor[i]->setStatus(QovAppDeviceModelInternal::MISSING);
+            startedFor[i]->setStatusNote(QovAutoReconnector::editsKeptNote());
+        }
         if (outcome.partlyWritten || outcome.safetyCopyFailure != QovCgiApi::NO_FAILURE) {
             const QovOnlineDeviceModel partner = startedWith[i];
             QMetaObject::invokeMethod(

@@ -47,8 +47,8 @@ public:
     struct ConnectOutcome
     {
         bool connected = false;
-        // Device->App only: the project device was changed here while the mixer was read, so
-        // nothing read was applied.
+        // Device->App with `keepEdits` only: the project device was changed here, so nothing
+        // read was applied.
         bool editedMeanwhile = false;
         // The copy's file, when one was kept.
         QString safetyCopy;
@@ -90,11 +90,13 @@ public:
     virtual std::future<bool> keepAlive(const QovAppDeviceModel &device) = 0;
     // connectDevice, telling why a connection failed for want of a safety copy. An upload goes
     // ahead with a copy that lacks sets the mixer would not give only on `allowPartialCopy`,
-    // the user's explicit choice.
+    // the user's explicit choice. With `keepEdits` (an automatic reconnect), a read applies
+    // nothing to a project device edited since its last connect, up to the moment it would.
     virtual std::future<ConnectOutcome> connectDeviceWithOutcome(bool upload,
                                                                  const QovAppDeviceModel &device,
                                                                  const QovOnlineDeviceModel &target,
-                                                                 bool allowPartialCopy = false) = 0;
+                                                                 bool allowPartialCopy = false,
+                                                                 bool keepEdits = false) = 0;
 };
 
 Q_DECLARE_METATYPE(QovCgiApi::DeviceInfo)

@@ -93,7 +93,7 @@ QovCgiApi::ConnectOutcome QovCgiApiZeph2208::keepSafetyCopy(const QovOnlineDevic
 QovCgiApi::ConnectOutcome QovCgiApiZeph2208::connectNow(bool upload,
                                                         const QovAppDeviceModel &device,
                                                         const QovOnlineDeviceModel &target,
-                                                        bool allowPartialCopy)
+                                                        bool allowPartialCopy, bool keepEdits)
 {
     qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::connectDevice" << upload
              << device->debugText() << target->debugText();
@@ -125,7 +125,6 @@ QovCgiApi::ConnectOutcome QovCgiApiZeph2208::connectNow(bool upload,
         target->setDeviceName(device->deviceName());
         target->setDeviceId(device->deviceId());
     } else {
-        const quint64 edits = device->edits();
         const ZephData data = downloadAll(target, QovTransferProgress::Download);
         if (!data.error.isEmpty()) {
             qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::connectDevice" << upload
@@ -134,9 +133,10 @@ QovCgiApi::ConnectOutcome QovCgiApiZeph2208::connectNow(bool upload,
         }
         // A page stays usable while an automatic reconnect reads its mixer: what the user
         // changed meanwhile is not replaced unasked.
-        if (device->edits() != edits) {
+        if (keepEdits && device->editedSinceConnect()) {
             qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::connectDevice" << upload
-                     << device->debugText() << "edited while the mixer was read, nothing applied";
+                     << device->debugText()
+                     << "edited since its last connect, nothing read is applied";
             outcome.editedMeanwhile = true;
             return outcome;
         }
@@ -174,11 +174,11 @@ std::future<bool> QovCgiApiZeph2208::connectDevice(bool upload, const QovAppDevi
 std::future<QovCgiApi::ConnectOutcome>
 QovCgiApiZeph2208::connectDeviceWithOutcome(bool upload, const QovAppDeviceModel &device,
                                             const QovOnlineDeviceModel &target,
-                                            bool allowPartialCopy)
+                                            bool allowPartialCopy, bool keepEdits)
 {
     return QovTaskPool::run(
-        [upload, device, target, allowPartialCopy] {
-            return connectNow(upload, device, target, allowPartialCopy);
+        [upload, device, target, allowPartialCopy, keepEdits] {
+            return connectNow(upload, device, target, allowPartialCopy, keepEdits);
         },
         ConnectOutcome());
 }

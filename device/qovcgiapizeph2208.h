@@ -30,7 +30,8 @@ public:
     std::future<ConnectOutcome> connectDeviceWithOutcome(bool upload,
                                                          const QovAppDeviceModel &device,
                                                          const QovOnlineDeviceModel &target,
-                                                         bool allowPartialCopy = false) override;
+                                                         bool allowPartialCopy = false,
+                                                         bool keepEdits = false) override;
 
     // "http://<ip>/cgi-bin/appcmd/<page>" with the query items in the order given.
     static QUrl cgiUrl(const QString &ip, const QString &page, const QUrlQuery &query = {});
@@ -44,7 +45,8 @@ private:
     static QString incompleteData(const QovAppDeviceModel &source);
     // The whole connection on the calling thread.
     static ConnectOutcome connectNow(bool upload, const QovAppDeviceModel &device,
-                                     const QovOnlineDeviceModel &target, bool allowPartialCopy);
+                                     const QovOnlineDeviceModel &target, bool allowPartialCopy,
+                                     bool keepEdits = false);
     // Reads the mixer and keeps what it holds as a safety copy; one that lacks sets the mixer
     // would not give only when `allowPartialCopy` is set.
     static ConnectOutcome keepSafetyCopy(const QovOnlineDeviceModel &target, bool allowPartialCopy);

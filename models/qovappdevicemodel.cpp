@@ -107,11 +107,6 @@ bool QovAppDeviceModelInternal::editedSinceConnect() const
     return read(m_editedSinceConnect);
 }
 
-quint64 QovAppDeviceModelInternal::edits() const
-{
-    return read(m_edits);
-}
-
 // The texts are derived outside the lock from the values copied under it.
 QStringList QovAppDeviceModelInternal::zephDataPreset() const
 {

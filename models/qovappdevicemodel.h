@@ -104,9 +104,6 @@ public:
     // restored after a crash. An automatic reconnect must not read the mixer over them.
     bool editedSinceConnect() const;
     void markEdited();
-    // How often markEdited was called: a read of the mixer compares it before and after, so
-    // that what the user changed while it ran is not replaced.
-    quint64 edits() const;
     QStringList zephDataPreset() const;
     QString zephData12BandEq() const;
     QString zephData4BandEq() const;
@@ -213,7 +210,6 @@ private:
     Status m_status = DISCONNECTED;
     quint64 m_connection = 0;
     bool m_editedSinceConnect = false;
-    quint64 m_edits = 0;
     QString m_statusNote;
     QovZephDataSets m_data;
 };

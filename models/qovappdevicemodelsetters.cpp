@@ -226,9 +226,7 @@ void QovAppDeviceModelInternal::setZephDataSet(int code, int bank, const QString
 
 void QovAppDeviceModelInternal::markEdited()
 {
-    std::lock_guard<std::mutex> lock(m_lock);
-    ++m_edits;
-    m_editedSinceConnect = true;
+    assign(m_editedSinceConnect, true);
 }
 
 void QovAppDeviceModelInternal::setStatusNote(const QString &note)
