@@ -33,9 +33,14 @@ struct SentRequest
     QovAppDeviceModel device;
     // The connection the request checks; a reply marks no other.
     quint64 connection;
-    // Kept until the reply is in: an operation may use its API object until its future is ready.
+    // Kept until the replies are in: an operation may use its API object until its future is
+    // ready.
     std::unique_ptr<QovCgiApi> api;
     std::future<bool> reply;
+    // Asked beside the keep-alive when the device's MAC is known: a keep-alive answers for
+    // whatever holds the address, and after a DHCP server gave it to another mixer that one
+    // would keep the entry connected. Invalid when not asked.
+    std::future<QovCgiApi::DeviceInfo> identity;
 };
 
 // A MISSING device's mixer asked at the address it had, and at the address it was added by (a
@@ -97,6 +102,26 @@ bool replyOf(std::future<bool> &reply)
         qDebug() << QThread::currentThreadId() << "keepalive failed:" << error.what();
         return false;
     }
+}
+
+// Only a mixer that says it has another MAC is another mixer: an identity request that fails
+// while the keep-alive succeeds tells nothing, and is not held against the device.
+bool answeredAsAnother(SentRequest &request)
+{
+    if (!request.identity.valid()) {
+        return false;
+    }
+    QovCgiApi::DeviceInfo info;
+    try {
+        info = request.identity.get();
+    } catch (const std::exception &error) {
+        qDebug() << QThread::currentThreadId() << "identity failed:" << error.what();
+        return false;
+    }
+    if (!info.error.isEmpty() || info.macAddress.isEmpty()) {
+        return false;
+    }
+    return info.macAddress.compare(request.device->macAddress(), Qt::CaseInsensitive) != 0;
 }
 
 // Status writes go through the device's own thread, where the views and the window's
@@ -227,14 +252,23 @@ QVector<QovAppDeviceModel> QovKeepAliveThread::keepAlivePass(const QovWatchedPro
         qDebug() << QThread::currentThreadId() << "keepalive send" << device->debugText();
         const quint64 connection = device->connection();
         std::future<bool> reply = api->keepAlive(device);
-        sent.push_back(SentRequest{device, connection, std::move(api), std::move(reply)});
+        std::future<QovCgiApi::DeviceInfo> identity;
+        if (!device->macAddress().isEmpty()) {
+            identity = api->getDeviceInfo(std::make_shared<QovOnlineDeviceModelInternal>(device));
+        }
+        sent.push_back(
+            SentRequest{device, connection, std::move(api), std::move(reply), std::move(identity)});
     }
 
     for (SentRequest &request : sent) {
         const bool alive = replyOf(request.reply);
         qDebug() << QThread::currentThreadId() << "keepalive recv" << request.device->debugText()
                  << alive;
-        if (!alive) {
+        if (answeredAsAnother(request)) {
+            qDebug() << QThread::currentThreadId() << "another mixer answers for"
+                     << request.device->debugText();
+            markMissing(request.device, request.connection);
+        } else if (!alive) {
             markMissing(request.device, request.connection);
         }
     }

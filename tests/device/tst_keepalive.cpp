@@ -241,6 +241,30 @@ private Q_SLOTS:
         QVERIFY(QovKeepAliveThread::waitForRetired(0));
     }
 
+    // A DHCP server may give a lost mixer's address to another one before the next pass; that
+    // one answers the keep-alive, but the entry must not stay connected to it.
+    void connectedEntryLosesItsAddressToAnotherMixer()
+    {
+        const QovAppDeviceModel gone = connectedDevice("127.0.0.2");
+        const QovAppDeviceModel moved = connectedDevice("127.0.0.3");
+        const QovAppDeviceModel stays = connectedDevice("127.0.0.4");
+        const QovAppDeviceModel noMac = connectedDevice("127.0.0.5");
+        noMac->setMacAddress(QString());
+        QVERIFY(m_sim->moveMixer("127.0.0.2", "127.0.0.9"));
+        QVERIFY(m_sim->moveMixer("127.0.0.3", "127.0.0.2"));
+
+        QovKeepAliveThread::keepAlivePass(*watched({gone, moved, stays, noMac}), this);
+        QTRY_COMPARE(gone->status(), Device::MISSING);
+        QTRY_COMPARE(moved->status(), Device::MISSING);
+        // Its own mixer, and one whose MAC nobody knows: both answer and stay.
+        QCOMPARE(stays->status(), Device::CONNECTED);
+        QCOMPARE(noMac->status(), Device::CONNECTED);
+        QCOMPARE(gone->ipAddress(), QString("127.0.0.2"));
+
+        QVERIFY(m_sim->moveMixer("127.0.0.2", "127.0.0.3"));
+        QVERIFY(m_sim->moveMixer("127.0.0.9", "127.0.0.2"));
+    }
+
     void missingMixerFollowedToItsAddedAddress()
     {
         const QovAppDeviceModel moved = connectedDevice("127.0.0.4");
