@@ -382,8 +382,11 @@ void QovMainWindow::onFileOpenCompleted(QovProjectDataModel *result, QString err
 
 bool QovMainWindow::saveTo(const QString &path)
 {
-    if (!m_projectData->saveTo(path)) {
-        qovShowError(tr("Error"), tr("Project data save failed."));
+    QString problem;
+    if (!m_projectData->saveTo(path, &problem)) {
+        const QString failed = tr("Project data save failed.");
+        qovShowError(tr("Error"),
+                     problem.isEmpty() ? failed : failed + QStringLiteral("\n\n") + problem);
         return false;
     }
     QovPersistentDataModel::instance()->addRecent(path);

@@ -143,7 +143,7 @@ void QovProjectDataModel::discardUnsavedEdits()
     m_autosaver->runExclusive([path] { return !QFile::exists(path) || QFile::remove(path); });
 }
 
-bool QovProjectDataModel::saveTo(const QString &path)
+bool QovProjectDataModel::saveTo(const QString &path, QString *problem)
 {
     if (!m_isEdited && path == m_savePath) {
         return true;
@@ -155,10 +155,11 @@ bool QovProjectDataModel::saveTo(const QString &path)
         // rename stays inside one folder (and file system) even when saving under a new name,
         // and every name holds a complete file at every moment.
         // A link saved to stays a link: its target is what gets replaced.
-        const QString target = qovReplaceableFile(path);
+        const QString target = qovReplaceableFile(path, problem);
         const QString staging = autosavePathFor(target);
-        if (target.isEmpty() || !QovAutosaver::writeComplete(staging, project.toJsonBytes()) ||
-            !qovReplaceFile(staging, target)) {
+        if (target.isEmpty() ||
+            !QovAutosaver::writeComplete(staging, project.toJsonBytes(), false, problem) ||
+            !qovReplaceFile(staging, target, problem)) {
             return false;
         }
         QFile::remove(autosavePathFor(previous));

@@ -76,7 +76,8 @@ public:
     // An unedited project saved to its own path writes nothing. After a save under a new
     // path, the autosave copy of the previous path is removed: it holds nothing the new file
     // lacks. So are the unsaved edits of the previous path kept aside after a crash.
-    bool saveTo(const QString &path);
+    // On failure `problem`, when given, says what failed, for the user to mend it.
+    bool saveTo(const QString &path, QString *problem = nullptr);
     QString toJsonText() const;
     QByteArray toJsonBytes() const;
     // The project as its file holds it, at this moment.

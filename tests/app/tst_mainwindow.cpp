@@ -214,7 +214,11 @@ void TestMainWindow::askToSave()
     QCOMPARE(seen.first().text,
              QStringLiteral("Do you want to close this project without applying changes?\n"));
     if (saveFails) {
-        QCOMPARE(seen.at(1).text, QStringLiteral("Project data save failed.\n"));
+        // With what failed and where, so that the user can mend it and save again.
+        const QString failed = seen.at(1).text;
+        QVERIFY2(failed.startsWith(QStringLiteral("Project data save failed.\n\n")) &&
+                     failed.contains(QDir::toNativeSeparators(folder.path())),
+                 qPrintable(failed));
     }
     // Whatever happens next, the edit reached the file only when it was saved.
     const bool saved = answer == QLatin1String("Save") && !saveFails;
