@@ -177,13 +177,33 @@ void QovDeviceSettingDialog::keyPressEvent(QKeyEvent *event)
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     auto *edit = qobject_cast<QLineEdit *>(focusWidget());
     // The title is the form's first field: Enter there confirms it as in any dialog. In a
-    // device name it ends only that name, so that the rows can be named one after the other.
+    // device name it ends that name and goes on to the next row's, so that the rows can be
+    // named one after the other without a mouse.
     const bool confirms = edit && edit == m_projectNameEdit && edit->hasAcceptableInput();
     if (enter && edit && !confirms) {
         event->accept();
+        focusNameAfter(edit);
         return;
     }
     QovAbstractDialog::keyPressEvent(event);
+}
+
+void QovDeviceSettingDialog::focusNameAfter(const QLineEdit *edit)
+{
+    for (int i = 0; i + 1 < m_deviceList->count(); ++i) {
+        auto *row = static_cast<QovDeviceSettingDialogListItem *>(
+            m_deviceList->itemWidget(m_deviceList->item(i)));
+        if (row && row->nameEditor() == edit) {
+            QListWidgetItem *nextItem = m_deviceList->item(i + 1);
+            auto *next =
+                static_cast<QovDeviceSettingDialogListItem *>(m_deviceList->itemWidget(nextItem));
+            if (next && next->nameEditor()) {
+                m_deviceList->scrollToItem(nextItem);
+                next->nameEditor()->setFocus(Qt::TabFocusReason);
+            }
+            return;
+        }
+    }
 }
 
 void QovDeviceSettingDialog::onAddButtonClicked()

@@ -50,10 +50,12 @@ public Q_SLOTS:
 
 protected:
     void buildContents(QWidget *contents) override;
-    // Return in a device name only ends that name; elsewhere, the title included, it means OK.
+    // Return in a device name ends that name and moves to the next row's; elsewhere, the title
+    // included, it means OK.
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void focusNameAfter(const QLineEdit *edit);
     QovDeviceSettingDialog(QovProjectDataModel *project, bool newProject, QWidget *parent);
     void appendEntry(const QovAppDeviceModel &device);
     void appendRow(int index);

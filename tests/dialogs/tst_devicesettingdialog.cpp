@@ -212,16 +212,24 @@ void TestDeviceSettingDialog::newProjectFromAddedDevices()
     QTest::mouseClick(add, Qt::LeftButton);
     QovDeviceSettingDialogListItem *first = rowAt(dialog.get(), 0);
     QVERIFY(first->nameEditor() && first->typeSelector());
+    // A row takes the focus once it is placed; back to the first name after the second's.
+    QTRY_COMPARE(dialog->focusWidget(), rowAt(dialog.get(), 1)->nameEditor());
+    first->nameEditor()->setFocus();
     typeInto(first->nameEditor(), QStringLiteral(" FOH/Main "));
     QTest::keyClick(first->nameEditor(), Qt::Key_Return);
     QCOMPARE(first->nameEditor()->text(), QStringLiteral("FOHMain"));
+    // Enter goes on to the next name; in the last one it stays, and never means OK.
+    QTRY_COMPARE(dialog->focusWidget(), rowAt(dialog.get(), 1)->nameEditor());
+    QTest::keyClick(rowAt(dialog.get(), 1)->nameEditor(), Qt::Key_Return);
+    QCOMPARE(dialog->focusWidget(), rowAt(dialog.get(), 1)->nameEditor());
+    QVERIFY(dialog->isVisible());
     first->typeSelector()->setCurrentText(QStringLiteral("ZEPH-2208NET"));
     typeInto(rowAt(dialog.get(), 1)->nameEditor(),
              QStringLiteral("Monitor 1234567890123456789012345"));
     QCOMPARE(rowAt(dialog.get(), 1)->nameEditor()->text().size(), 30);
 
     // Reserved characters cannot be typed; blanks around the title go when editing ends, and
-    // Enter there does what OK does (in a device name it only ends the name, above).
+    // Enter there does what OK does (in a device name it never does, above).
     typeInto(title, QStringLiteral("  Hall & <Stage>  "));
     QCOMPARE(title->text(), QStringLiteral("  Hall  Stage  "));
     Collected collected(dialog.get());
