@@ -15,9 +15,9 @@
 namespace {
 
 // Every mixer answers a search within its MX (1 s) and is admitted soon after (tens of
-// milliseconds on a local network). A mixer wanted
-// by MAC address is not taken before then, so that a second one answering with the same
-// address is seen rather than missed by a command that would then overwrite the first.
+// milliseconds on a local network). A mixer wanted by MAC address is not taken before then,
+// so that a second one answering with the same address is seen rather than missed by a
+// command that would then overwrite the first.
 constexpr int kSettleMs = 2000;
 
 bool sameMac(const QString &a, const QString &b)
