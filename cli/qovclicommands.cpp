@@ -140,13 +140,23 @@ int backup(const QovCliArguments &args)
     report.progress(QStringLiteral("looking for mixers"));
     mixers.discover(args.waitSeconds, args.addresses, {}, args.askAddresses);
     QList<QovOnlineDeviceModel> targets;
+    // A mixer that answered but could not be admitted is one this backup misses: a failure,
+    // never a silent gap in a file that claims to hold them all.
+    bool missedOne = false;
     if (args.all) {
         targets = mixers.admitted();
+        for (const QovCliMixers::Seen &seen : mixers.notAdmitted()) {
+            if (seen.supported) {
+                report.failure(seen.describe(), QStringLiteral("not admitted: ") + seen.reason);
+                missedOne = true;
+            }
+        }
     } else {
         const QList<QovOnlineDeviceModel> ordered = mixers.admitted();
         for (const QString &address : args.addresses) {
             if (!mixers.byAddress(address)) {
                 const QString why = mixers.notAdmittedReason(address);
+                missedOne = missedOne || !why.isEmpty();
                 report.failure(address, why.isEmpty()
                                             ? QStringLiteral("no admitted mixer at this address")
                                             : QStringLiteral("not admitted: ") + why);
@@ -177,7 +187,7 @@ int backup(const QovCliArguments &args)
     }
     if (targets.isEmpty()) {
         report.finish();
-        if (!twinned.isEmpty()) {
+        if (!twinned.isEmpty() || missedOne) {
             return SomeFailed;
         }
         std::fprintf(stderr, "velmora-cli: no mixer to back up was found\n");
@@ -305,13 +315,24 @@ Pairing pairUp(const QovCliArguments &args, QovCliMixers &mixers, QovCliReport &
     report.progress(QStringLiteral("looking for mixers"));
     mixers.discover(args.waitSeconds, addresses, macs, ask);
 
+    // The mixer wanted may be one that answered but was not admitted, and only its reason
+    // tells the user what to mend (a firmware update, a broken web server).
+    QStringList notAdmitted;
+    for (const QovCliMixers::Seen &seen : mixers.notAdmitted()) {
+        if (seen.supported) {
+            notAdmitted.append(seen.describe() + QStringLiteral(": ") + seen.reason);
+        }
+    }
+    const QString missed = notAdmitted.isEmpty() ? QString()
+                                                 : QStringLiteral("; not admitted: ") +
+                                                       notAdmitted.join(QStringLiteral("; "));
     int found = 0;
     auto pairWith = [&](const QovAppDeviceModel &device, const QovOnlineDeviceModel &mixer,
                         const QString &where) {
         const QString what = QStringLiteral("device \"%1\"").arg(device->deviceName());
         found += mixer ? 1 : 0;
         if (!mixer) {
-            report.failure(what, QStringLiteral("no admitted mixer %1").arg(where));
+            report.failure(what, QStringLiteral("no admitted mixer %1%2").arg(where, missed));
         } else if (const auto other =
                        std::find_if(result.pairs.cbegin(), result.pairs.cend(),
                                     [&](const auto &pair) { return pair.first == mixer; });

@@ -187,9 +187,14 @@ QList<QovCliMixers::Seen> QovCliMixers::notAdmitted() const
         if (byAddress(entry.ipAddress)) {
             continue;
         }
-        entry.reason = compatible.contains(entry.model)
-                           ? QStringLiteral("did not answer the device information request")
-                           : QStringLiteral("model \"%1\" is not supported").arg(entry.model);
+        entry.supported = compatible.contains(entry.model);
+        entry.reason = QovOnlineDeviceFinder::instance()->admissionProblem(entry.ipAddress);
+        if (entry.reason.isEmpty()) {
+            // Still being admitted when the search ended.
+            entry.reason = entry.supported
+                               ? QStringLiteral("did not answer the device information request")
+                               : QStringLiteral("model \"%1\" is not supported").arg(entry.model);
+        }
         seen.append(entry);
     }
     // Mixers that answered the search but whose description could not be used: without them
@@ -203,9 +208,14 @@ QList<QovCliMixers::Seen> QovCliMixers::notAdmitted() const
         if (listed || byAddress(address) || m_askProblems.contains(address)) {
             continue;
         }
-        seen.append({QString(), QString(), address, QString::fromStdString(refusal.reason)});
+        seen.append({QString(), QString(), address, QString::fromStdString(refusal.reason), true});
     }
     return seen;
+}
+
+QString QovCliMixers::Seen::describe() const
+{
+    return name.isEmpty() ? ipAddress : QStringLiteral("%1 (%2, %3)").arg(name, model, ipAddress);
 }
 
 QString QovCliMixers::notAdmittedReason(const QString &address) const

@@ -21,6 +21,11 @@ public:
         QString model;
         QString ipAddress;
         QString reason; // why it was not admitted
+        // False for another model; a mixer that could not tell its model counts as one of ours.
+        bool supported = true;
+
+        // How a failure names it: by name and address when it told its name.
+        QString describe() const;
     };
 
     // Looks for mixers until every wanted address and MAC address is admitted (a MAC address

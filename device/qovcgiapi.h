@@ -33,6 +33,9 @@ public:
         QovOnlineDeviceModelInternal::OvLink ovLink = QovOnlineDeviceModelInternal::NONE;
         QovLinkedExtensions linkedExtensions;
         QString error;
+
+        // The `error` of a mixer that answers while it updates its firmware.
+        static constexpr const char *kFirmwareUpdating = "FW updating";
     };
 
     // Why no safety copy of a mixer could be kept before it was to be overwritten.

@@ -50,7 +50,7 @@ QovCgiApi::DeviceInfo deviceInfo(const QByteArray &body)
     }
     const int code = reply.value(QStringLiteral("rcode")).toInt(9999);
     if (code == 7) {
-        info.error = QStringLiteral("FW updating");
+        info.error = QLatin1String(QovCgiApi::DeviceInfo::kFirmwareUpdating);
     } else if (code != 1) {
         info.error = QStringLiteral("unknown Error");
     }

@@ -173,12 +173,18 @@ void QovOnlineDeviceFinder::startAdmission(const QovOnlineDeviceModel &device)
         }
     }
     auto previousAnswers = std::make_shared<bool>(false);
+    auto why = std::make_shared<QString>();
     // The check waits on the network, so it runs on the pool and reports back here.
     auto *watcher = new QFutureWatcher<bool>();
     connect(watcher, &QFutureWatcher<bool>::finished, this,
-            [this, watcher, device, identity, report, previous, previousAnswers] {
+            [this, watcher, device, identity, report, previous, previousAnswers, why] {
                 const bool admitted = watcher->result();
                 watcher->deleteLater();
+                if (admitted) {
+                    m_admissionProblems.remove(device->ipAddress());
+                } else {
+                    m_admissionProblems.insert(device->ipAddress(), *why);
+                }
                 // A deletion or a newer report of the same device came in while it was checked.
                 if (m_latestReport.value(identity) != report) {
                     debugLine() << "ADD" << device->debugText().toUtf8().constData()
@@ -192,9 +198,9 @@ void QovOnlineDeviceFinder::startAdmission(const QovOnlineDeviceModel &device)
                 }
                 completeAdmission(device, admitted);
             });
-    watcher->setFuture(
-        QtConcurrent::run(&admissionPool(), [this, device, previous, previousMac, previousAnswers] {
-            const bool admitted = admit(device);
+    watcher->setFuture(QtConcurrent::run(
+        &admissionPool(), [this, device, previous, previousMac, previousAnswers, why] {
+            const bool admitted = admit(device, why.get());
             *previousAnswers =
                 admitted && !previous.isEmpty() && answersAt(device, previous, previousMac);
             return admitted;
@@ -227,13 +233,16 @@ void QovOnlineDeviceFinder::warnTwin(const QovOnlineDeviceModel &device, const Q
     }
 }
 
-bool QovOnlineDeviceFinder::admit(const QovOnlineDeviceModel &device) const
+bool QovOnlineDeviceFinder::admit(const QovOnlineDeviceModel &device, QString *why) const
 {
     const QString name = device->debugText();
     debugLine() << "ADD" << name.toUtf8().constData() << "started" << device->ipAddress();
 
     if (!QovProgramSettingsModel().compatibleModels().contains(device->modelName())) {
         debugLine() << "ADD" << name.toUtf8().constData() << "is not compatible model, skip.";
+        if (why) {
+            *why = QStringLiteral("model \"%1\" is not supported").arg(device->modelName());
+        }
         return false;
     }
 
@@ -250,6 +259,13 @@ bool QovOnlineDeviceFinder::admit(const QovOnlineDeviceModel &device) const
                 << "result:" << info.error.isEmpty();
     if (!info.error.isEmpty()) {
         debugLine() << "ADD" << name.toUtf8().constData() << "can not get device info,";
+        // A mixer that updates its firmware answers, but with nothing to admit it by yet;
+        // any other failure looks the same from here, whether silence or an error page.
+        if (why) {
+            *why = info.error == QLatin1String(QovCgiApi::DeviceInfo::kFirmwareUpdating)
+                       ? QStringLiteral("firmware update in progress")
+                       : QStringLiteral("did not answer the device information request");
+        }
         return false;
     }
 

@@ -58,6 +58,12 @@ public:
     // address, marked with it, or null with the reason in `error`. Blocks on the network: for
     // workers only.
     QovOnlineDeviceModel probe(const QString &address, QString *error) const;
+    // Why the latest report of a mixer at `address` was not listed ("firmware update in
+    // progress", ...); empty when none was refused there since the last one listed.
+    QString admissionProblem(const QString &address) const
+    {
+        return m_admissionProblems.value(address);
+    }
 
 Q_SIGNALS:
     void deviceListChanged();
@@ -75,8 +81,8 @@ private:
     QovOnlineDeviceFinder();
 
     // Runs on a pool thread: true when the device may be listed. Fills in its identity and
-    // touches nothing else of the finder.
-    bool admit(const QovOnlineDeviceModel &device) const;
+    // touches nothing else of the finder; `why` says why not.
+    bool admit(const QovOnlineDeviceModel &device, QString *why = nullptr) const;
     // Every line of the finder starts with the thread and the finder.
     QDebug debugLine() const;
     // Starts the check of a device the library reported; its result is dropped when the device
@@ -94,6 +100,7 @@ private:
     void warnTwin(const QovOnlineDeviceModel &device, const QString &listedAt);
 
     QStringList m_addedAddresses;
+    QHash<QString, QString> m_admissionProblems;
     QSet<QString> m_warnedTwins;
     bool m_started = false;
     QovOnlineDeviceList m_devices;

@@ -79,6 +79,7 @@ private Q_SLOTS:
     void nothingFound();
     void backupAllInLinkGroupOrder();
     void backupNamesTheMixerItMissed();
+    void mixersThatAnswerButAreNotAdmittedAreFailures();
     void restoreWithoutSafetyCopyUploadsNothing();
     void restoreRefusesWhatCannotPair();
     void mixerInUseByAnotherProgram();
@@ -248,6 +249,43 @@ void TestCli::backupNamesTheMixerItMissed()
     std::unique_ptr<QovProjectDataModel> owner(project);
     QVERIFY2(project, qPrintable(error));
     QCOMPARE(project->appDevices().size(), 1);
+}
+
+// A mixer updating its firmware, or one whose web server fails, answers the search and is then
+// not admitted: every command names it with its reason, and a backup of all mixers that misses
+// it is a failure, never a complete-looking file.
+void TestCli::mixersThatAnswerButAreNotAdmittedAreFailures()
+{
+    const QString file = backupFile("net");
+    QVERIFY_SUCCEEDS(cli({"backup", kNet, "--wait", "3", "-o", file}));
+    QVERIFY(m_sim->setFaults(kNet, R"({"rcode": 7})"));
+    QVERIFY(m_sim->setFaults(kPrimary, R"({"refuse": true})"));
+
+    const Run all = cli({"backup", "--all", "--wait", "3", "-o", backupFile("all")});
+    QCOMPARE(all.code, 1);
+    const QString err = QString::fromUtf8(all.err);
+    QVERIFY2(err.contains("Net (ZEPH-2208NET, 127.0.3.4): not admitted: firmware update in "
+                          "progress") &&
+                 err.contains("127.0.3.2: not admitted: no description at 127.0.3.2:"),
+             qPrintable(err));
+    // The device library's own diagnostics stay out of a user's terminal.
+    QVERIFY2(!err.contains("Error getting device description"), qPrintable(err));
+    QVERIFY(!err.contains("Stranger"));
+
+    const Run one = cli({"backup", kNet, "--wait", "3", "-o", backupFile("none"), "--json"});
+    QCOMPARE(one.code, 1);
+    const QJsonArray failures{
+        QJsonObject{{"mixer", kNet}, {"reason", "not admitted: firmware update in progress"}}};
+    QCOMPARE(one.json().value("failures").toArray(), failures);
+
+    const Run restore = cli({"restore", file, "--yes", "--wait", "3", "--json"});
+    const QString reason =
+        restore.json().value("failures").toArray().first().toObject().value("reason").toString();
+    QVERIFY2(reason.startsWith("no admitted mixer with MAC address 00:1D:C1:30:00:04;") &&
+                 reason.contains(
+                     "not admitted: Net (ZEPH-2208NET, 127.0.3.4): firmware update in progress"),
+             qPrintable(reason));
+    QCOMPARE(m_sim->requests(kNet).filter("beginupload.cgi").size(), 0);
 }
 
 void TestCli::restoreWithoutSafetyCopyUploadsNothing()
