@@ -90,7 +90,9 @@ private Q_SLOTS:
     void onDeviceSettingCompleted(QovProjectDataModel *result);
     void downloadRequested(QovWebEngineDownload *download);
     void onConnectDevicesCompleted(QovAppDeviceResultList results);
-    void onConnectDeviceCompleted(QovMainWindow::ConnectDeviceResult result);
+    // `problem`, when known, says why a failed attempt failed.
+    void onConnectDeviceCompleted(QovMainWindow::ConnectDeviceResult result,
+                                  const QString &problem = QString());
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -174,7 +174,7 @@ void QovMainWindow::startConnectionWorker(QovCgiApi *api, bool upload,
             }
             if (!result.second.partlyWritten &&
                 result.second.safetyCopyFailure == QovCgiApi::NO_FAILURE) {
-                onConnectDeviceCompleted(result.first);
+                onConnectDeviceCompleted(result.first, result.second.problem);
                 return;
             }
             flowLine("Connect", device)
@@ -281,16 +281,21 @@ bool QovMainWindow::reconnectDevice(QovAppDeviceModel device)
     return true;
 }
 
-void QovMainWindow::onConnectDeviceCompleted(QovMainWindow::ConnectDeviceResult result)
+void QovMainWindow::onConnectDeviceCompleted(QovMainWindow::ConnectDeviceResult result,
+                                             const QString &problem)
 {
     const auto &[connected, upload, device, target] = result;
     if (!connected) {
-        flowLine("Connect", device) << ": failed to connect";
-        qovShowError(tr("Error"),
-                     tr("One or more devices are unable to connect with Velmora.\n%1\n\n%2\nv\n"
-                        "%3\n(%4)")
-                         .arg(target->ipAddress(), target->deviceName(), device->deviceName(),
-                              upload ? tr("App->Device") : tr("Device->App")));
+        flowLine("Connect", device) << ": failed to connect," << problem;
+        QString text = tr("One or more devices are unable to connect with Velmora.\n%1\n\n%2\nv\n"
+                          "%3\n(%4)")
+                           .arg(target->ipAddress(), target->deviceName(), device->deviceName(),
+                                upload ? tr("App->Device") : tr("Device->App"));
+        // Whether to wait for the mixer, mend the data or call for help depends on why.
+        if (!problem.isEmpty()) {
+            text += QStringLiteral("\n\n") + tr("The transfer stopped: %1.").arg(problem);
+        }
+        qovShowError(tr("Error"), text);
     }
     hideBusy();
 }

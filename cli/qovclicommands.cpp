@@ -462,14 +462,14 @@ int restore(const QovCliArguments &args)
                 QStringLiteral("no safety copy, so nothing was uploaded: %1").arg(problem));
         } else {
             QString reason = QStringLiteral("upload failed");
-            if (!outcome.uploadProblem.isEmpty()) {
-                reason += QStringLiteral(": ") + outcome.uploadProblem;
+            if (!outcome.problem.isEmpty()) {
+                reason += QStringLiteral(": ") + outcome.problem;
             }
             json.insert(QStringLiteral("reason"), reason);
             json.insert(QStringLiteral("partlyWritten"), outcome.partlyWritten);
             if (outcome.partlyWritten) {
                 reason += QStringLiteral("; the mixer now holds part of the new data");
-            } else if (!outcome.uploadProblem.isEmpty()) {
+            } else if (!outcome.problem.isEmpty()) {
                 reason += QStringLiteral("; the mixer was not written");
             }
             if (!outcome.safetyCopy.isEmpty()) {

@@ -62,8 +62,9 @@ public:
         bool partlyWritten = false;
         // Another transfer holds the mixer, said for the user; nothing was read or written.
         QString inUse;
-        // Why the upload failed or was refused before anything was read or written.
-        QString uploadProblem;
+        // Why the transfer failed: the read that stopped, or the upload that stopped or was
+        // refused before anything was read or written.
+        QString problem;
         // The sets the mixer would not give: missing from the copy kept, or, with PARTIAL_READ,
         // the reason none was kept.
         QVector<QovDataSlot> unreadable;

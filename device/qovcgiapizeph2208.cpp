@@ -105,8 +105,8 @@ QovCgiApi::ConnectOutcome QovCgiApiZeph2208::connectNow(bool upload,
     }
     if (upload) {
         // Data the mixer cannot take whole is refused before the mixer is even read.
-        outcome.uploadProblem = incompleteData(device);
-        if (!outcome.uploadProblem.isEmpty()) {
+        outcome.problem = incompleteData(device);
+        if (!outcome.problem.isEmpty()) {
             return outcome;
         }
         // Nothing is written to a mixer before what it holds now is safely on disk.
@@ -118,7 +118,7 @@ QovCgiApi::ConnectOutcome QovCgiApiZeph2208::connectNow(bool upload,
             return outcome;
         }
         bool wrote = false;
-        if (!uploadAll(target, device, &wrote, &outcome.uploadProblem)) {
+        if (!uploadAll(target, device, &wrote, &outcome.problem)) {
             outcome.partlyWritten = wrote;
             return outcome;
         }
@@ -129,6 +129,7 @@ QovCgiApi::ConnectOutcome QovCgiApiZeph2208::connectNow(bool upload,
         if (!data.error.isEmpty()) {
             qDebug() << QThread::currentThreadId() << "QovCgiApiZeph2208::connectDevice" << upload
                      << device->debugText() << target->debugText() << "failed," << data.error;
+            outcome.problem = data.error;
             return outcome;
         }
         // A page stays usable while an automatic reconnect reads its mixer: what the user

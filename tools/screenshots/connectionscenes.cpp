@@ -203,7 +203,8 @@ std::vector<ScreenshotScene> connectionScenes()
              return new QovErrorPopup(
                  QStringLiteral("Error"),
                  QStringLiteral("One or more devices are unable to connect with Velmora.\n"
-                                "127.0.0.5\n\nMonitor Left\nv\nRehearsal Room\n(App->Device)"));
+                                "127.0.0.5\n\nMonitor Left\nv\nRehearsal Room\n(App->Device)\n\n"
+                                "The transfer stopped: the mixer did not take preset 3."));
          },
          nullptr, 0, 0},
         {QStringLiteral("connection-popup-identify-failed"),

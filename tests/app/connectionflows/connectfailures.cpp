@@ -56,28 +56,34 @@ void TestConnectFailureFlows::failingMixersAreReportedAndLeftOut()
 
 void TestConnectFailureFlows::failedConnectionLeavesTheEntry_data()
 {
-    QTest::addColumn<int>("target");
+    QTest::addColumn<bool>("upload");
+    QTest::addColumn<QString>("fault");
     QTest::addColumn<bool>("partlyWritten");
+    QTest::addColumn<QString>("why");
     // The first chunk of all refused: the mixer took nothing.
-    QTest::newRow("nothing written") << 2 << false;
+    QTest::newRow("nothing written") << true << R"({"failUpload": {"target": 2, "bank": 0}})"
+                                     << false << "the mixer did not take preset 0";
     // The last data set refused: all before it is in the mixer.
-    QTest::newRow("partly written") << 7 << true;
+    QTest::newRow("partly written")
+        << true << R"({"failUpload": {"target": 7, "bank": 0}})" << true << QString();
+    QTest::newRow("read fails") << false << R"({"failDownload": {"target": 6, "bank": 17}})"
+                                << false << "failed to get partial preset";
 }
 
 void TestConnectFailureFlows::failedConnectionLeavesTheEntry()
 {
-    QFETCH(int, target);
+    QFETCH(bool, upload);
+    QFETCH(QString, fault);
     QFETCH(bool, partlyWritten);
+    QFETCH(QString, why);
     QStringList dataBefore;
     const QovAppDeviceModel entry = showEntry(QovDeviceSelector::ZEPH2208, &dataBefore);
     const QString address = addressOf("Monitor");
-    QVERIFY(m_sim->setFaults(
-        address,
-        QStringLiteral(R"({"failUpload": {"target": %1, "bank": 0}})").arg(target).toUtf8()));
+    QVERIFY(m_sim->setFaults(address, fault.toUtf8()));
     const QStringList copiesBefore = QovSafetyCopies().copies(macOf("Monitor"));
 
     ModalAnswerer answerer;
-    answerConnect(answerer, QStringLiteral("Monitor"), true);
+    answerConnect(answerer, QStringLiteral("Monitor"), upload);
     bool offersFolder = false;
     answerer.handle([&offersFolder](QWidget *modal) {
         offersFolder = ModalAnswerer::findButton(modal, QStringLiteral("Open Folder")) != nullptr;
@@ -87,7 +93,7 @@ void TestConnectFailureFlows::failedConnectionLeavesTheEntry()
     QVERIFY2(answerer.waitDone(20000), qPrintable(answerer.lastError()));
     QCOMPARE(offersFolder, partlyWritten);
     const QStringList copies = QovSafetyCopies().copies(macOf("Monitor"));
-    QCOMPARE(copies.size(), copiesBefore.size() + 1);
+    QCOMPARE(copies.size(), copiesBefore.size() + (upload ? 1 : 0));
     if (partlyWritten) {
         // The user learns what the mixer holds now, and where what it held before is.
         QCOMPARE(answerer.seenLines().mid(1),
@@ -98,9 +104,12 @@ void TestConnectFailureFlows::failedConnectionLeavesTheEntry()
                              QDir::toNativeSeparators(QFileInfo(copies.last()).absolutePath()) +
                              "\n"});
     } else {
+        // And why, so that they know whether waiting for the mixer can help.
         QCOMPARE(answerer.seenLines().mid(1),
                  QStringList{"Error: One or more devices are unable to connect with Velmora.\n" +
-                             address + "\n\nMonitor\nv\nEntry\n(App->Device)\n"});
+                             address + "\n\nMonitor\nv\nEntry\n(" +
+                             (upload ? "App->Device" : "Device->App") +
+                             ")\n\nThe transfer stopped: " + why + ".\n"});
     }
     QTRY_VERIFY(!m_window->isBusy());
     QCOMPARE(entry->status(), QovAppDeviceModelInternal::DISCONNECTED);
