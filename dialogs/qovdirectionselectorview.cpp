@@ -39,6 +39,8 @@ QPushButton *QovDirectionSelectorView::makeDirectionButton(QLabel *mark, const Q
 {
     QPushButton *button = makeButton(QString(), QSize(), "direction-selector-button");
     button->setCheckable(true);
+    // A choice, not an action: Enter on it means the dialog's OK, as on a radio button.
+    button->setAutoDefault(false);
     // The words are labels inside the button; a screen reader hears them as its name.
     button->setAccessibleName(tr("%1 to %2").arg(from, to));
     mark->setFixedSize(kMarkSize);

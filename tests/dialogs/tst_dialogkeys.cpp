@@ -299,6 +299,7 @@ void TestDialogKeys::escapeCloses()
 
 // Enter where no button has the focus means OK in a dialog, and only ends the text in a line
 // edit: tst_keyboardjourney and tst_devicesettingdialog. The save question's default is Save.
+// A direction is a choice like a radio button's: Enter on it confirms the dialog.
 void TestDialogKeys::enterTakesTheDefault()
 {
     QovConfirmSavePopup popup(QStringLiteral("Caution"), QStringLiteral("Close?"));
@@ -306,6 +307,18 @@ void TestDialogKeys::enterTakesTheDefault()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QTRY_VERIFY(!popup.isVisible());
     QCOMPARE(popup.result(), int(QovConfirmSavePopup::SAVE));
+
+    QovReconnectDeviceDialog direction;
+    QVERIFY(shown(&direction));
+    const auto choices =
+        direction.findChildren<QPushButton *>(QStringLiteral("direction-selector-button"));
+    QCOMPARE(choices.size(), 2);
+    choices.last()->setFocus();
+    QTest::keyClick(choices.last(), Qt::Key_Space);
+    QTest::keyClick(choices.last(), Qt::Key_Return);
+    QTRY_VERIFY(!direction.isVisible());
+    QCOMPARE(direction.result(), int(QDialog::Accepted));
+    QCOMPARE(direction.direction(), QovDirectionSelectorView::DEVICE_TO_APP);
 }
 
 QTEST_MAIN(TestDialogKeys)
