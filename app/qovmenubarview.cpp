@@ -6,6 +6,7 @@
 #include "models/qovpersistentdatamodel.h"
 #include "models/qovsafetycopies.h"
 #include "views/qovmainwindowbase.h"
+#include "views/qovprogressview.h"
 #include "views/qovrecentlabels.h"
 #include "views/qovwidgetfactory.h"
 
@@ -123,8 +124,9 @@ void QovMenuBarView::buildMainMenu()
         dialog.exec();
     });
     m_mainMenu->addSeparator();
-    connect(add(tr("Exit"), QKeySequence(Qt::CTRL | Qt::Key_Q)), &QAction::triggered, window,
-            &QovMainWindowBase::exit);
+    QAction *exit = add(tr("Exit"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(exit, &QAction::triggered, window, &QovMainWindowBase::exit);
+    QovProgressView::keepShortcutWhileBusy(exit);
 }
 
 void QovMenuBarView::openBackupFolder()

@@ -4,6 +4,7 @@
 #include "views/qovwidgetfactory.h"
 
 #include <QAccessibleWidget>
+#include <QAction>
 #include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
@@ -240,6 +241,32 @@ void QovProgressView::hideEvent(QHideEvent *event)
     QWidget::hideEvent(event);
 }
 
+namespace {
+
+const char kKeptWhileBusy[] = "velmoraKeptWhileBusy";
+
+} // namespace
+
+void QovProgressView::keepShortcutWhileBusy(QAction *action)
+{
+    action->setProperty(kKeptWhileBusy, true);
+}
+
+QAction *QovProgressView::keptAction(const QKeyEvent *event) const
+{
+    if (event->isAutoRepeat()) {
+        return nullptr;
+    }
+    const QKeySequence pressed(int(event->modifiers()) | event->key());
+    for (QAction *action : m_covered->actions()) {
+        if (action->property(kKeptWhileBusy).toBool() && action->isEnabled() &&
+            action->shortcut().matches(pressed) == QKeySequence::ExactMatch) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
 bool QovProgressView::isCoveredWidget(QObject *object) const
 {
     if (!object->isWidgetType()) {
@@ -273,7 +300,13 @@ bool QovProgressView::eventFilter(QObject *watched, QEvent *event)
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
         if (isCoveredWidget(watched)) {
-            // An accepted override keeps window shortcuts (Ctrl+S, Ctrl+Q...) from firing.
+            // An accepted override keeps window shortcuts (Ctrl+S, Ctrl+N...) from firing, so a
+            // kept one is triggered here. Queued: it may open a dialog, not inside this filter.
+            if (event->type() == QEvent::KeyPress) {
+                if (QAction *action = keptAction(static_cast<QKeyEvent *>(event))) {
+                    QMetaObject::invokeMethod(action, &QAction::trigger, Qt::QueuedConnection);
+                }
+            }
             event->accept();
             return true;
         }

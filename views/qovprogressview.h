@@ -6,12 +6,15 @@
 #include <QTimer>
 #include <QWidget>
 
+class QAction;
+class QKeyEvent;
 class QLabel;
 class QProgressBar;
 
 // The busy overlay: darkens the whole window it covers, plays the busy animation in the
 // middle and keeps the mouse and the keyboard away from the window while it is shown,
-// including widgets made under it while it is up. Created hidden; owners call show() and
+// including widgets made under it while it is up; only the shortcuts kept with
+// keepShortcutWhileBusy still work. Created hidden; owners call show() and
 // hide(). Other windows (a dialog opened while busy) stay usable.
 //
 // While mixer data is being copied, it also shows what: the mixer's name, the data set and
@@ -28,6 +31,9 @@ public:
     // What the program waits for while no mixer data is copied (a project file being read,
     // say), shown under the animation until the overlay hides or the next call.
     void setActivity(const QString &title, const QString &detail);
+    // An action of the covered window whose shortcut keeps working under the overlay: Exit,
+    // which asks first, is the one way out of a transfer that takes long.
+    static void keepShortcutWhileBusy(QAction *action);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -41,6 +47,8 @@ private:
     void pollTransfers();
     void placeTransferBox();
     bool isCoveredWidget(QObject *object) const;
+    // The covered window's action kept for the key, if any.
+    QAction *keptAction(const QKeyEvent *event) const;
 
     QWidget *m_covered;
     // Where the keyboard focus was when the overlay came up; it goes back there afterwards.

@@ -57,7 +57,7 @@ private Q_SLOTS:
     void closeQuestion();
     void failedOpenKeepsProject_data();
     void failedOpenKeepsProject();
-    void busyWindowIgnoresShortcuts();
+    void busyWindowKeepsOnlyExit();
     void unwritableAutosaveIsToldOnce();
 
 private:
@@ -521,7 +521,7 @@ void TestMainWindow::failedOpenKeepsProject()
     QCOMPARE(QovPersistentDataModel::instance()->recentFiles().value(0), good);
 }
 
-void TestMainWindow::busyWindowIgnoresShortcuts()
+void TestMainWindow::busyWindowKeepsOnlyExit()
 {
     QovMainWindow *window = shownWindow(true);
     QVERIFY(window);
@@ -529,16 +529,31 @@ void TestMainWindow::busyWindowIgnoresShortcuts()
     QVERIFY(overlay);
 
     overlay->show();
-    QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
     QTest::keyClick(window, Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(window, Qt::Key_N, Qt::ControlModifier);
     QTest::qWait(100);
     QVERIFY(!QApplication::activeModalWidget());
+    // Exit is kept, the one way out of a long transfer: it asks, and waits for the end.
+    {
+        ModalAnswerer answerer;
+        answerer.pressButton(QStringLiteral("Cancel"));
+        QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+        QVERIFY2(answerer.seenLines().value(0).startsWith(
+                     QStringLiteral("Exit: Velmora is busy with the mixers.")),
+                 qPrintable(answerer.seenLines().join('|')));
+        QVERIFY(window->isVisible());
+    }
 
     overlay->hide();
+    // Window shortcuts need the window active again after the question.
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
     ModalAnswerer answerer;
     answerer.pressButton(QStringLiteral("Cancel"));
     QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
     QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
+    QCOMPARE(answerer.seenLines().value(0), QStringLiteral("Exit: Really exit Velmora?\n"));
     QVERIFY(window->isVisible());
 }
 
