@@ -82,8 +82,18 @@ void QovConnectDeviceDialog::buildContents(QWidget *contents)
     auto *appView = new QovAppDeviceView(m_device);
     appView->setFixedWidth(228);
     grid->addWidget(appView, 1, 0, Qt::AlignTop);
-    grid->addWidget(makeIconLabel(QStringLiteral(":/icons/ic_arrow_forward.svg"), QSize(32, 32)), 1,
-                    1, Qt::AlignCenter);
+    const QIcon forward = makeIcon(QStringLiteral(":/icons/ic_arrow_forward.svg"));
+    QLabel *arrow = makePixmapLabel(forward, QSize(32, 32));
+    arrow->setObjectName(QStringLiteral("dialog-direction-arrow"));
+    // The arrow between the two sides shows which way the data will go.
+    const QPixmap toDevice = forward.pixmap(QSize(32, 32), QIcon::Normal, QIcon::Off);
+    const QPixmap toApp = QPixmap::fromImage(toDevice.toImage().mirrored(true, false));
+    auto pointArrow = [arrow, toDevice, toApp](QovDirectionSelectorView::Direction direction) {
+        arrow->setPixmap(direction == QovDirectionSelectorView::DEVICE_TO_APP ? toApp : toDevice);
+    };
+    pointArrow(m_directionSelector->direction());
+    connect(m_directionSelector, &QovDirectionSelectorView::directionChanged, arrow, pointArrow);
+    grid->addWidget(arrow, 1, 1, Qt::AlignCenter);
     grid->addWidget(makeOnlineBlock(), 1, 2);
     grid->setRowStretch(1, 1);
     layout->addLayout(grid, 1);

@@ -345,8 +345,14 @@ void TestOnlineDialogs::connectDialogOffersTheSameModel()
     QVERIFY2(texts.contains("---.---.---.---"), qPrintable(texts.join('|')));
     QVERIFY(!dialog.selectedDevice());
     QVERIFY(dialog.upload());
+    // The arrow between App and Device points the way the data goes.
+    auto *arrow = dialog.findChild<QLabel *>(QStringLiteral("dialog-direction-arrow"));
+    QVERIFY(arrow);
+    const QImage toDevice = arrow->grab().toImage();
     QTest::mouseClick(dialog.directionSelector()->deviceToAppButton(), Qt::LeftButton);
     QVERIFY(!dialog.upload());
+    QCOMPARE(arrow->grab().toImage(), toDevice.mirrored(true, false));
+    QVERIFY(arrow->grab().toImage() != toDevice);
 
     const auto bound = std::make_shared<QovAppDeviceModelInternal>(listed("Bravo"));
     QCOMPARE(QovAppDeviceView::addressLine(*bound),

@@ -123,13 +123,15 @@ QWidget *addOnlineDialog(int mode)
     return dialog;
 }
 
-QWidget *connectDialog()
+QWidget *connectDialog(QovDirectionSelectorView::Direction direction)
 {
     ensureMixers();
     auto device = std::make_shared<QovAppDeviceModelInternal>(
         QStringLiteral("Rehearsal Room with a very long name"), QovDeviceSelector::ZEPH2208,
         QString(), 0, 7);
-    return new QovConnectDeviceDialog(device);
+    auto *dialog = new QovConnectDeviceDialog(device);
+    dialog->directionSelector()->setDirection(direction);
+    return dialog;
 }
 
 // Compare before a connection: a project copy of "Monitor Left" that was edited since it was
@@ -190,8 +192,10 @@ std::vector<ScreenshotScene> connectionScenes()
     return {
         {QStringLiteral("connection-add-online"),
          [] { return addOnlineDialog(QovAddOnlineDeviceDialog::ADD); }, nullptr, 0, 0},
-        {QStringLiteral("connection-connect-device"), [] { return connectDialog(); }, nullptr, 0,
-         0},
+        {QStringLiteral("connection-connect-device"),
+         [] { return connectDialog(QovDirectionSelectorView::APP_TO_DEVICE); }, nullptr, 0, 0},
+        {QStringLiteral("connection-connect-device-to-app"),
+         [] { return connectDialog(QovDirectionSelectorView::DEVICE_TO_APP); }, nullptr, 0, 0},
         {QStringLiteral("connection-connect-online"),
          [] { return addOnlineDialog(QovAddOnlineDeviceDialog::CONNECT); }, nullptr, 0, 0},
         {QStringLiteral("connection-device-setting"), [] { return deviceSettingDialog(false); },
