@@ -191,9 +191,8 @@ QList<QovCliMixers::Seen> QovCliMixers::notAdmitted() const
         entry.reason = QovOnlineDeviceFinder::instance()->admissionProblem(entry.ipAddress);
         if (entry.reason.isEmpty()) {
             // Still being admitted when the search ended.
-            entry.reason = entry.supported
-                               ? QStringLiteral("did not answer the device information request")
-                               : QStringLiteral("model \"%1\" is not supported").arg(entry.model);
+            entry.reason = entry.supported ? QovOnlineDeviceFinder::noDeviceInformation()
+                                           : QovOnlineDeviceFinder::unsupportedModel(entry.model);
         }
         seen.append(entry);
     }

@@ -1,6 +1,7 @@
 #include "cli/qovclitransfers.h"
 
 #include "device/qovcgiapifactory.h"
+#include "discovery/qovonlinedevicefinder.h"
 #include "models/qovdatasettable.h"
 
 #include <chrono>
@@ -110,8 +111,7 @@ QList<QovZephData> download(const QList<QovOnlineDeviceModel> &mixers, QovCliRep
         api.reset(createCgiApi(mixers.at(i)));
         if (!api) {
             QovZephData data;
-            data.error =
-                QStringLiteral("model \"%1\" is not supported").arg(mixers.at(i)->modelName());
+            data.error = QovOnlineDeviceFinder::unsupportedModel(mixers.at(i)->modelName());
             return ready(data);
         }
         return api->downloadReadableZephData(mixers.at(i));

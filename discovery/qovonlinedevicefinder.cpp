@@ -233,6 +233,16 @@ void QovOnlineDeviceFinder::warnTwin(const QovOnlineDeviceModel &device, const Q
     }
 }
 
+QString QovOnlineDeviceFinder::unsupportedModel(const QString &model)
+{
+    return QStringLiteral("model \"%1\" is not supported").arg(model);
+}
+
+QString QovOnlineDeviceFinder::noDeviceInformation()
+{
+    return QStringLiteral("did not answer the device information request");
+}
+
 bool QovOnlineDeviceFinder::admit(const QovOnlineDeviceModel &device, QString *why) const
 {
     const QString name = device->debugText();
@@ -241,7 +251,7 @@ bool QovOnlineDeviceFinder::admit(const QovOnlineDeviceModel &device, QString *w
     if (!QovProgramSettingsModel().compatibleModels().contains(device->modelName())) {
         debugLine() << "ADD" << name.toUtf8().constData() << "is not compatible model, skip.";
         if (why) {
-            *why = QStringLiteral("model \"%1\" is not supported").arg(device->modelName());
+            *why = unsupportedModel(device->modelName());
         }
         return false;
     }
@@ -264,7 +274,7 @@ bool QovOnlineDeviceFinder::admit(const QovOnlineDeviceModel &device, QString *w
         if (why) {
             *why = info.error == QLatin1String(QovCgiApi::DeviceInfo::kFirmwareUpdating)
                        ? QStringLiteral("firmware update in progress")
-                       : QStringLiteral("did not answer the device information request");
+                       : noDeviceInformation();
         }
         return false;
     }

@@ -64,6 +64,9 @@ public:
     {
         return m_admissionProblems.value(address);
     }
+    // The reasons admission gives, for callers that must name one before it has reported.
+    static QString unsupportedModel(const QString &model);
+    static QString noDeviceInformation();
 
 Q_SIGNALS:
     void deviceListChanged();
