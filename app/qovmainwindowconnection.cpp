@@ -287,15 +287,11 @@ void QovMainWindow::onConnectDeviceCompleted(QovMainWindow::ConnectDeviceResult 
     const auto &[connected, upload, device, target] = result;
     if (!connected) {
         flowLine("Connect", device) << ": failed to connect," << problem;
-        QString text = tr("One or more devices are unable to connect with Velmora.\n%1\n\n%2\nv\n"
-                          "%3\n(%4)")
-                           .arg(target->ipAddress(), target->deviceName(), device->deviceName(),
-                                upload ? tr("App->Device") : tr("Device->App"));
-        // Whether to wait for the mixer, mend the data or call for help depends on why.
-        if (!problem.isEmpty()) {
-            text += QStringLiteral("\n\n") + tr("The transfer stopped: %1.").arg(problem);
-        }
-        qovShowError(tr("Error"), text);
+        qovShowConnectError(
+            tr("One or more devices are unable to connect with Velmora.\n%1\n\n%2\nv\n%3\n(%4)")
+                .arg(target->ipAddress(), target->deviceName(), device->deviceName(),
+                     upload ? tr("App->Device") : tr("Device->App")),
+            problem);
     }
     hideBusy();
 }
@@ -352,9 +348,9 @@ void QovMainWindow::onConnectDevicesCompleted(QovAppDeviceResultList results)
     };
     const int maxDevices = int(QovProgramSettingsModel().maxNumberOfProjectDevices());
     QVector<QovAppDeviceModel> devices;
-    for (const auto &[connected, device] : results) {
+    for (const auto &[connected, device, problem] : results) {
         if (!connected) {
-            qovShowError(tr("Error"), unableToConnect(device->deviceName()));
+            qovShowConnectError(unableToConnect(device->deviceName()), problem);
             continue;
         }
         if (devices.size() >= maxDevices) {

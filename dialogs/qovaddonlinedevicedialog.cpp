@@ -328,14 +328,17 @@ void QovAddOnlineDeviceDialog::collectResults()
     watcher->setFuture(QtConcurrent::run(qovWorkerPool(), [pending] {
         // Every connection starts at once and only the waiting goes in order. Starting them
         // here rather than on the GUI thread keeps the launch of dozens of tasks off it.
-        std::vector<std::future<bool>> connections;
+        std::vector<std::future<QovCgiApi::ConnectOutcome>> connections;
         connections.reserve(size_t(pending.size()));
         for (const Pending &entry : pending) {
-            connections.push_back(entry.api->connectDevice(false, entry.device, entry.online));
+            connections.push_back(
+                entry.api->connectDeviceWithOutcome(false, entry.device, entry.online));
         }
         QovAppDeviceResultList result;
         for (int i = 0; i < pending.size(); ++i) {
-            result.emplace_back(connections[size_t(i)].get(), pending.at(i).device);
+            const QovCgiApi::ConnectOutcome outcome = connections[size_t(i)].get();
+            result.push_back({outcome.connected, pending.at(i).device,
+                              outcome.inUse.isEmpty() ? outcome.problem : outcome.inUse});
         }
         return result;
     }));

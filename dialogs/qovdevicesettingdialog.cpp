@@ -254,13 +254,14 @@ void QovDeviceSettingDialog::onAddOnlineDeviceCompleted(QovAppDeviceResultList r
         qovShowError(tr("Caution"),
                      tr("This exceeds the maximum number of devices that can be added"));
     } else {
-        for (const auto &[ok, device] : results) {
+        for (const auto &[ok, device, problem] : results) {
             if (ok) {
                 appendEntry(device);
             } else {
-                qovShowError(tr("Error"), tr("Device is unable to connect with Velmora.\nThe "
-                                             "device cannot be added.\n%1")
-                                              .arg(device->deviceName()));
+                qovShowConnectError(tr("Device is unable to connect with Velmora.\nThe device "
+                                       "cannot be added.\n%1")
+                                        .arg(device->deviceName()),
+                                    problem);
             }
         }
         rebuildList();

@@ -14,6 +14,16 @@ void qovShowError(const QString &title, const QString &message)
     popup.exec();
 }
 
+void qovShowConnectError(const QString &message, const QString &problem)
+{
+    // Whether to wait for the mixer, mend the data or call for help depends on why.
+    qovShowError(QovErrorPopup::tr("Error"),
+                 problem.isEmpty()
+                     ? message
+                     : message + QStringLiteral("\n\n") +
+                           QovErrorPopup::tr("The transfer stopped: %1.").arg(problem));
+}
+
 void qovShowErrorWithFolder(const QString &title, const QString &message, const QString &folder)
 {
     QovErrorPopup popup(title, message, QovErrorPopup::tr("Open Folder"));

@@ -10,6 +10,10 @@ class QDateTime;
 // Shows an error popup with the given title and message and returns once the user closed it.
 void qovShowError(const QString &title, const QString &message);
 
+// The error popup of a failed connection: `message` names the mixer and the project device,
+// followed by `problem`, the reason the transfer stopped, when one is known.
+void qovShowConnectError(const QString &message, const QString &problem);
+
 // An error popup that also offers to open `folder` in the desktop's file manager.
 void qovShowErrorWithFolder(const QString &title, const QString &message, const QString &folder);
 

@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <tuple>
+#include <utility>
 
 class QovOnlineDeviceModelInternal;
 using QovOnlineDeviceModel = std::shared_ptr<QovOnlineDeviceModelInternal>;
@@ -233,8 +234,22 @@ bool QovAppDeviceModelInternal::assign(T &field, const T &value)
 }
 
 using QovAppDeviceModel = std::shared_ptr<QovAppDeviceModelInternal>;
-// A success flag per device, as connection flows report them.
-using QovAppDeviceResultList = std::list<std::tuple<bool, QovAppDeviceModel>>;
+// One device's outcome, as connection flows report them: `problem` says why it failed, when
+// that is known.
+struct QovAppDeviceResult
+{
+    QovAppDeviceResult(bool ok, QovAppDeviceModel device, QString problem = QString())
+        : ok(ok)
+        , device(std::move(device))
+        , problem(std::move(problem))
+    {
+    }
+
+    bool ok;
+    QovAppDeviceModel device;
+    QString problem;
+};
+using QovAppDeviceResultList = std::list<QovAppDeviceResult>;
 
 Q_DECLARE_METATYPE(QovAppDeviceModelInternal::Status)
 Q_DECLARE_METATYPE(QovAppDeviceModel)

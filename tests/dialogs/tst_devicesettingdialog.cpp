@@ -431,12 +431,12 @@ void TestDeviceSettingDialog::onlineResultsRespectTheLimit()
     // Within the limit: the failed one is reported, the others join in order as text rows.
     answerer.pressButton(QStringLiteral("OK"));
     dialog.onAddOnlineDeviceCompleted(
-        {{true, online("x")}, {false, online("y")}, {true, online("z")}});
+        {{true, online("x")}, {false, online("y"), "failed to get preset"}, {true, online("z")}});
     QVERIFY2(answerer.waitDone(), qPrintable(answerer.lastError()));
     QCOMPARE(answerer.seenLines(),
              (QStringList{"Caution: This exceeds the maximum number of devices that can be added\n",
                           "Error: Device is unable to connect with Velmora.\nThe device cannot be "
-                          "added.\ny\n"}));
+                          "added.\ny\n\nThe transfer stopped: failed to get preset.\n"}));
     QCOMPARE(entryNames(dialog), (QStringList{"Only", "x", "z"}));
     QVERIFY(!rowAt(&dialog, 1)->nameEditor());
     m_profile->writeProgramSettings("");

@@ -275,10 +275,12 @@ void TestOnlineDialogs::collectionReadsEveryTickedMixer()
 
     // In the dialog's order, each with its outcome; the data read from its own mixer.
     QStringList names;
-    for (const auto &[connected, device] : result) {
+    for (const auto &[connected, device, problem] : result) {
         names << device->deviceName();
         const bool primary = device->deviceName() == QStringLiteral("Primary");
         QCOMPARE(connected, !primary);
+        // A failure says which read stopped.
+        QCOMPARE(problem, primary ? QString("failed to get preset") : QString());
         if (connected) {
             QCOMPARE(device->status(), QovAppDeviceModelInternal::CONNECTED);
             QCOMPARE(device->zephDataPartialPreset().value(39),
@@ -419,7 +421,8 @@ void TestOnlineDialogs::addsAMixerByItsAddress()
 
     QTest::mouseClick(ModalAnswerer::findButton(&dialog, "Add"), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(int(result.size()), 1, 20000);
-    const auto &[connected, device] = result.front();
+    const auto &[connected, device, problem] = result.front();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
     QVERIFY(connected);
     QCOMPARE(device->deviceName(), QString("Hotel"));
     // The project device remembers where to ask for its mixer.
