@@ -59,6 +59,13 @@ void keepFrameMemoryForReuse()
 
 void qovStartWebEngine()
 {
+    // Qt WebEngine 5 keeps the pages away from screen readers on Linux unless asked, read when
+    // the engine starts. Their controls are named for them: without this, a settings page is one
+    // empty document to a screen reader.
+    const QByteArray accessibility = QByteArrayLiteral("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY");
+    if (!qEnvironmentVariableIsSet(accessibility.constData())) {
+        qputenv(accessibility.constData(), QByteArrayLiteral("1"));
+    }
     // Qt Quick reads its choice when it draws for the first time, and the web engine when it
     // starts: both after this. A choice made by the user is kept.
     const QByteArray backend = QByteArrayLiteral("QT_QUICK_BACKEND");

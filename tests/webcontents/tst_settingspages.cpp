@@ -10,9 +10,11 @@
 #include "webpage/qovwebengineconfig.h"
 #include "webpage/qovzephsettingview.h"
 
+#include <QAccessible>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QWebEngineView>
 #include <QtTest>
@@ -41,6 +43,7 @@ private Q_SLOTS:
     void pageLoadedAgainComesBackWhereTheUserWas();
     void everyControlHasAnAccessibleName_data() { showsDeviceDataAsTheMixerWroteIt_data(); }
     void everyControlHasAnAccessibleName();
+    void screenReadersSeeThePage();
     void dragRedrawsThePlotAndTheLastPositionIsKept();
 };
 
@@ -378,6 +381,42 @@ void TestSettingsPages::pageLoadedAgainComesBackWhereTheUserWas()
 
 // What a screen reader finds on every section of the page: each control has a role and a name,
 // from its text, its label or its ARIA attributes.
+namespace {
+
+// The names in the accessibility tree below `node`, as a screen reader walks it.
+void collectNames(QAccessibleInterface *node, QStringList &names, int depth = 0)
+{
+    if (!node || depth > 40) {
+        return;
+    }
+    names << node->text(QAccessible::Name);
+    for (int i = 0; i < node->childCount(); ++i) {
+        collectNames(node->child(i), names, depth + 1);
+    }
+}
+
+} // namespace
+
+// The names the page gives its controls are of use only when the web engine hands the page's
+// tree to assistive technology; by default it shows one empty document on Linux.
+void TestSettingsPages::screenReadersSeeThePage()
+{
+    // As when a screen reader starts listening.
+    QAccessible::setActive(true);
+    const auto quiet = qScopeGuard([] { QAccessible::setActive(false); });
+    openPage(QStringLiteral("ZEPH-2208"));
+    auto *view = m_view->findChild<QWebEngineView *>();
+    QVERIFY(view);
+    QStringList names;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            names.clear();
+            collectNames(QAccessible::queryAccessibleInterface(view), names);
+            return names.contains(QStringLiteral("Fader 1"));
+        }(),
+        10000);
+}
+
 void TestSettingsPages::everyControlHasAnAccessibleName()
 {
     QFETCH(QString, model);
