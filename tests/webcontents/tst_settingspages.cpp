@@ -184,12 +184,33 @@ void TestSettingsPages::changesToTheDeviceShowInThePage()
     openPage("ZEPH-2208NET");
     QJsonObject current = parse(m_device->zephDataCurrent());
     QJsonArray inputs = current.value("inputs").toArray();
+    const auto switchOver = [&inputs](int index, bool on) {
+        QJsonObject channel = inputs.at(index).toObject();
+        channel.insert("phantom", on);
+        channel.insert("polarity_invert", on);
+        for (const char *filter : {"hpf", "eq"}) {
+            QJsonObject settings = channel.value(filter).toObject();
+            settings.insert("on", false);
+            channel.insert(filter, settings);
+        }
+        inputs.replace(index, channel);
+    };
+    switchOver(1, true);
+    switchOver(2, false);
     QJsonObject channel = inputs.at(1).toObject();
     channel.insert("name", "Choir");
     inputs.replace(1, channel);
     current.insert("inputs", inputs);
     m_device->setZephDataCurrent(compact(current));
     QVERIFY(waitFor("document.querySelectorAll('.strip .strip-name')[1].textContent=='Choir'"));
+    // The flags are only seen; a screen reader hears which are on.
+    const QString heard = QStringLiteral(
+        "document.querySelectorAll('.strip-flags')[%1].querySelector('.visually-hidden')"
+        ".textContent");
+    QCOMPARE(js(heard.arg(1)).toString(), QStringLiteral("48V on, Polarity inverted"));
+    QCOMPARE(js(heard.arg(2)).toString(), QStringLiteral("48V, polarity, HPF and EQ off"));
+    QCOMPARE(
+        js("document.querySelectorAll('.strip-flags .flag:not([aria-hidden])').length").toInt(), 0);
 
     QJsonObject preset = parse(m_device->zephDataPreset().at(6));
     preset.insert("name", "Gala");
@@ -229,10 +250,16 @@ void TestSettingsPages::topBarFollowsStatusAndForwardsActions()
         "Array.prototype.map.call(document.querySelectorAll('.status-actions button'),"
         "function(b){return b.textContent}).join()");
     QCOMPARE(js(actions).toString(), QStringLiteral("Connect"));
+    // A live region, written only on a change: each write is read out again.
+    QVERIFY(
+        run("window.statusWrites = 0; new MutationObserver(function () { ++statusWrites; })"
+            ".observe(document.querySelector('.status-text[role=status]'), {childList: true})"));
+    QVERIFY(run("ZephTopBar.refresh()"));
     m_device->setStatus(QovAppDeviceModelInternal::MISSING);
     QVERIFY(waitFor(actions + "=='Reconnect,Disconnect'"));
     QCOMPARE(js("document.querySelector('.status-text').textContent").toString(),
              QStringLiteral("Missing"));
+    QCOMPARE(js("statusWrites").toInt(), 1);
     QVERIFY(click(".status-actions .reconnect"));
     QTRY_COMPARE_WITH_TIMEOUT(m_window->calls, QStringList{"reconnectDevice Stage"}, 5000);
     m_device->setStatus(QovAppDeviceModelInternal::CONNECTED);

@@ -351,6 +351,29 @@
     return detail;
   }
 
+  // Small on/off marks (48V, HPF…) in `node`, lit when on. They are only seen: a screen reader
+  // gets one phrase of what is on instead ('48V on, Polarity inverted'), or that all are off.
+  // list: [{ text, on, name, said }]; `name` (else the text) is the mark spoken, `said` what is
+  // read when it is on (else the name and 'on'). Drawn again only when what is on changes.
+  function flags(node, list) {
+    var shown = list.map(function (f) { return f.on ? f.text : ''; }).join('|');
+    if (node.dataset.shown === shown) return;
+    node.dataset.shown = shown;
+    node.textContent = '';
+    list.forEach(function (f) {
+      node.appendChild(el('span', { cls: 'flag' + (f.on ? ' on' : ''), text: f.text, 'aria-hidden': 'true' }));
+    });
+    node.appendChild(el('span', { cls: 'visually-hidden', text: flagsSaid(list) }));
+  }
+
+  function flagsSaid(list) {
+    var on = list.filter(function (f) { return f.on; });
+    if (on.length) return on.map(function (f) { return f.said || (f.name || f.text) + ' on'; }).join(', ');
+    var names = list.map(function (f) { return f.name || f.text; });
+    var last = names.pop();
+    return (names.length ? names.join(', ') + ' and ' : '') + last + ' off';
+  }
+
   // Controls inside `hidden` (a section not shown) wait until it is shown.
   function refreshAll(hidden) {
     all = all.filter(function (c) { return c.node.isConnected; });
@@ -363,6 +386,6 @@
     el: el, slider: slider, toggle: toggle, choice: choice, nameField: nameField,
     refreshAll: refreshAll, capture: capture, formatNumber: formatNumber, formatPan: formatPan,
     toUnit: toUnit, fromUnit: fromUnit, stepValue: stepValue, stripKeys: stripKeys,
-    stripsOverDetail: stripsOverDetail
+    stripsOverDetail: stripsOverDetail, flags: flags
   };
 }));

@@ -55,13 +55,8 @@
     s.node.classList.toggle('muted', c.mute);
     s.name.textContent = c.name || '—';
     s.gain.textContent = C.formatNumber(c.gain_db, M.RANGES.gain);
-    var flags = [[c.phantom, '48V'], [c.polarity_invert, 'Ø'], [c.hpf.on, 'HPF'], [c.eq.on, 'EQ']];
-    var html = flags.map(function (f) { return f[0] ? f[1] : ''; }).join('|');
-    if (s.flags.dataset.shown !== html) {
-      s.flags.dataset.shown = html;
-      s.flags.textContent = '';
-      flags.forEach(function (f) { s.flags.appendChild(el('span', { cls: 'flag' + (f[0] ? ' on' : ''), text: f[1] })); });
-    }
+    C.flags(s.flags, [{ text: '48V', on: c.phantom }, { text: 'Ø', on: c.polarity_invert, name: 'polarity', said: 'Polarity inverted' },
+      { text: 'HPF', on: c.hpf.on }, { text: 'EQ', on: c.eq.on }]);
     Plot.miniLater(s.curve, JSON.stringify([c.eq, c.hpf]), function (freqs) { return Q.channelCurves(c, freqs).total; }, c.eq.on);
   }
 

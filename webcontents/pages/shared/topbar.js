@@ -93,7 +93,8 @@
     });
 
     parts.statusDot = el('span', { cls: 'status-dot' });
-    parts.statusText = el('span', { cls: 'status-text' });
+    // Announced when it changes: the mixer going missing is news a screen reader must give.
+    parts.statusText = el('span', { cls: 'status-text', role: 'status' });
     parts.actions = el('span', { cls: 'status-actions' });
     var save = el('button', { type: 'button', cls: 'save', title: 'Save the project (Ctrl+S)', onclick: P.save }, ['Save']);
     parts.undo = el('button', { type: 'button', cls: 'icon undo', title: 'Undo (Ctrl+Z)', 'aria-label': 'Undo',
@@ -134,7 +135,9 @@
     parts.redo.disabled = !app.history || !app.history.canRedo();
 
     var state = app.status === null ? null : STATUS[app.status] || STATUS[1];
-    parts.statusText.textContent = state ? state.text : 'Preview';
+    // Written only when it changes: each write would be announced again, and every edit refreshes.
+    var statusText = state ? state.text : 'Preview';
+    if (parts.statusText.textContent !== statusText) parts.statusText.textContent = statusText;
     parts.statusDot.className = 'status-dot ' + (state ? state.cls : 'preview');
     parts.statusText.className = 'status-text ' + (state ? state.cls : 'preview');
     var wanted = state ? state.actions.join() : '';
