@@ -20,7 +20,7 @@ void ask(const QString &savePath, const QovRecovery::Unsaved &unsaved, const Don
         done(QString());
         return;
     }
-    const int answer = qovAskToRestore(savePath, unsaved.changedAt);
+    const int answer = qovAskToRestore(savePath, unsaved.changedAt, unsaved.fileChangedSince);
     if (answer == QovRestorePopup::UNANSWERED) {
         // The program is ending; the next start asks again.
         qDebug() << "unsaved changes: no answer" << unsaved.keptPath;

@@ -40,9 +40,9 @@ int qovAskBeforeClosing()
     return popup.exec();
 }
 
-int qovAskToRestore(const QString &savePath, const QDateTime &changedAt)
+int qovAskToRestore(const QString &savePath, const QDateTime &changedAt, bool fileChangedSince)
 {
-    QovRestorePopup popup(savePath, changedAt);
+    QovRestorePopup popup(savePath, changedAt, fileChangedSince);
     return popup.exec();
 }
 

@@ -22,9 +22,10 @@ void qovShowErrorWithFolder(const QString &title, const QString &message, const 
 int qovAskBeforeClosing();
 
 // Offers the unsaved edits of the project at `savePath`, written at `changedAt` and kept aside
-// after a crash. Returns QovRestorePopup::RESTORE (1), DISCARD (2) or UNANSWERED (0, when the
-// program ended the question).
-int qovAskToRestore(const QString &savePath, const QDateTime &changedAt);
+// after a crash; `fileChangedSince` when its file was written after them. Returns
+// QovRestorePopup::RESTORE (1), DISCARD (2) or UNANSWERED (0, when the program ended the question).
+int qovAskToRestore(const QString &savePath, const QDateTime &changedAt,
+                    bool fileChangedSince = false);
 
 // Asks whether to overwrite the mixer `mixerName` at `address` after a safety copy without the
 // sets it would not give. True for Overwrite.

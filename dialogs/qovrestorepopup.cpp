@@ -8,8 +8,9 @@
 #include <QPushButton>
 
 QovRestorePopup::QovRestorePopup(const QString &savePath, const QDateTime &changedAt,
-                                 QWidget *parent)
-    : QovAbstractPopup(384, 178, tr("Unsaved Changes"), messageFor(savePath, changedAt), parent)
+                                 bool fileChangedSince, QWidget *parent)
+    : QovAbstractPopup(384, 178, tr("Unsaved Changes"),
+                       messageFor(savePath, changedAt, fileChangedSince), parent)
 {
     leftButton()->hide();
     makeAcceptButton(centerButton(), tr("Restore"));
@@ -25,7 +26,8 @@ void QovRestorePopup::reject()
     done(DISCARD);
 }
 
-QString QovRestorePopup::messageFor(const QString &savePath, const QDateTime &changedAt)
+QString QovRestorePopup::messageFor(const QString &savePath, const QDateTime &changedAt,
+                                    bool fileChangedSince)
 {
     const QString when = QLocale().toString(changedAt.toLocalTime(), QLocale::ShortFormat);
     const QString keptNote = tr("A copy of the changes is kept until the project is saved.");
@@ -34,7 +36,16 @@ QString QovRestorePopup::messageFor(const QString &savePath, const QDateTime &ch
                   "project with them; Discard starts without them. %2")
             .arg(when, keptNote);
     }
+    const QString name = QFileInfo(savePath).fileName();
+    // Then neither is simply newer: the user knows whether the file's new content or the edits
+    // are the ones to go on with.
+    if (fileChangedSince) {
+        return tr("Changes to \"%1\" from %2 were not saved, and the file has been changed "
+                  "since.\nRestore opens the project with the changes instead; Discard opens the "
+                  "file as it is now. %3")
+            .arg(name, when, keptNote);
+    }
     return tr("Changes to \"%1\" from %2 were not saved.\nRestore opens the project with "
               "them; Discard opens the file as last saved. %3")
-        .arg(QFileInfo(savePath).fileName(), when, keptNote);
+        .arg(name, when, keptNote);
 }

@@ -15,9 +15,12 @@ public:
     enum Result { UNANSWERED = 0, RESTORE = 1, DISCARD = 2 };
 
     // `savePath`: the project's file, or the default project path for a project never saved.
-    QovRestorePopup(const QString &savePath, const QDateTime &changedAt, QWidget *parent = nullptr);
+    // `fileChangedSince`: the file was written after the edits, and Discard opens that.
+    QovRestorePopup(const QString &savePath, const QDateTime &changedAt,
+                    bool fileChangedSince = false, QWidget *parent = nullptr);
 
     void reject() override;
 
-    static QString messageFor(const QString &savePath, const QDateTime &changedAt);
+    static QString messageFor(const QString &savePath, const QDateTime &changedAt,
+                              bool fileChangedSince = false);
 };

@@ -102,10 +102,9 @@ Unsaved keepUnsavedChanges(const QString &savePath)
     }
     const QDateTime changedAt = copyInfo.lastModified();
     // A save renames the autosave copy away, so a copy stamped like the file was written after
-    // it within the file system's tick (two seconds on a FAT stick): that still counts as newer.
-    if (fileInfo.exists() && changedAt < fileInfo.lastModified()) {
-        return {};
-    }
+    // it within the file system's tick (two seconds on a FAT stick). A file written later still
+    // leaves the edits offered: they were never saved anywhere, and opening would overwrite them.
+    const bool fileChangedSince = fileInfo.exists() && changedAt < fileInfo.lastModified();
     const QByteArray saved = savedContent(savePath);
     if (saved.isNull()) {
         return {};
@@ -126,14 +125,14 @@ Unsaved keepUnsavedChanges(const QString &savePath)
         // Then the autosave copy is the only record: opening must not go on and overwrite it
         // unasked, so it is offered from where it is.
         qDebug() << "cannot keep unsaved changes aside:" << kept;
-        return {autosavePath, changedAt};
+        return {autosavePath, changedAt, fileChangedSince};
     }
     QFile keptFile(kept);
     if (keptFile.open(QIODevice::ReadWrite)) {
         keptFile.setFileTime(changedAt, QFileDevice::FileModificationTime);
     }
     qDebug() << QThread::currentThreadId() << "unsaved changes kept aside:" << kept << changedAt;
-    return {kept, changedAt};
+    return {kept, changedAt, fileChangedSince};
 }
 
 void discardUnsavedChanges(const QString &savePath, const Unsaved &unsaved)

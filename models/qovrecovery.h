@@ -5,8 +5,8 @@
 #include <QStringList>
 
 // Edits that reached a project's autosave copy but never its file, as a crash leaves them.
-// Before a project opens, its copy is compared with the file; when it holds more recent,
-// different content it is first copied aside, so that opening (which writes a new autosave copy)
+// Before a project opens, its copy is compared with the file; when it holds different content
+// it is first copied aside, so that opening (which writes a new autosave copy)
 // cannot destroy it, whatever the user then chooses. The copy aside stays until the project is
 // saved again. Safe to call from any thread; none of it needs an event loop.
 namespace QovRecovery {
@@ -17,6 +17,8 @@ struct Unsaved
     QString keptPath;
     // When the edits were last written: the autosave copy's modification time.
     QDateTime changedAt;
+    // The file was written after the edits: by a copy put back, a backup, another program.
+    bool fileChangedSince = false;
 
     bool found() const { return !keptPath.isEmpty(); }
 };
@@ -30,10 +32,10 @@ QStringList keptPathsFor(const QString &savePath);
 // project file the user saved.
 bool isWorkingCopy(const QString &path);
 
-// Looks for unsaved edits of the project at `savePath`: an autosave copy newer than the file
-// whose content differs from it. For the never-saved default project, which has no file, the
-// content is compared with a fresh project. When found, they are copied aside and returned; the
-// autosave copy itself is left as it was.
+// Looks for unsaved edits of the project at `savePath`: an autosave copy whose content differs
+// from the file, even when the file is newer (only the user can tell which one to keep). For the
+// never-saved default project, which has no file, the content is compared with a fresh project.
+// When found, they are copied aside and returned; the autosave copy itself is left as it was.
 Unsaved keepUnsavedChanges(const QString &savePath);
 // The user chose to go on without the edits of `unsaved`: the autosave copy that holds them
 // goes, so that they are not offered again; the copy aside stays until the next save.

@@ -139,6 +139,10 @@ void TestPopups::restoreQuestionNamesProjectAndTime()
     const QString saved = QovRestorePopup::messageFor("/home/lee/show.vlmproj", changedAt);
     QVERIFY2(saved.contains("\"show.vlmproj\" from " + when), qPrintable(saved));
     QVERIFY2(!saved.contains("/home/lee"), qPrintable(saved));
+    const QString replaced = QovRestorePopup::messageFor("/home/lee/show.vlmproj", changedAt, true);
+    QVERIFY2(replaced.contains("the file has been changed since") &&
+                 replaced.contains("Discard opens the file as it is now"),
+             qPrintable(replaced));
     const QString fresh =
         QovRestorePopup::messageFor(QovProjectDataModel::defaultProjectPath(), changedAt);
     QVERIFY2(fresh.contains("the new project from " + when), qPrintable(fresh));

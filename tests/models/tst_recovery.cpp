@@ -36,8 +36,8 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void offeredOnlyForNewerDifferentContent_data();
-    void offeredOnlyForNewerDifferentContent();
+    void offeredOnlyForDifferentContent_data();
+    void offeredOnlyForDifferentContent();
     void neverSavedProjectIsComparedWithAFreshOne();
     void openingAfterACrashKeepsTheEditsAside();
     void restoredEditsOpenAsAnEditedProject();
@@ -63,7 +63,7 @@ void TestRecovery::cleanup()
     m_dir.reset();
 }
 
-void TestRecovery::offeredOnlyForNewerDifferentContent_data()
+void TestRecovery::offeredOnlyForDifferentContent_data()
 {
     QTest::addColumn<QByteArray>("copy");
     QTest::addColumn<int>("msAfterFile"); // when the copy was written
@@ -75,18 +75,20 @@ void TestRecovery::offeredOnlyForNewerDifferentContent_data()
     QTest::newRow("newer, different") << edited << 60000 << true;
     // Not in whole seconds.
     QTest::newRow("newer by a few ms, different") << edited << 5 << true;
-    // The file was replaced after the copy was written: the copy's edits are out of date.
-    QTest::newRow("older, different") << edited << -60000 << false;
+    // The file was replaced after the copy was written (a copy put back, a backup): the edits
+    // were saved nowhere, so they are offered all the same.
+    QTest::newRow("older, different") << edited << -60000 << true;
     // Within one tick of the file system's clock: written after the file all the same.
     QTest::newRow("same time, different") << edited << 0 << true;
     QTest::newRow("newer, same bytes") << saved << 60000 << false;
+    QTest::newRow("older, same bytes") << saved << -60000 << false;
     QTest::newRow("newer, same content spelt differently")
         << QJsonDocument::fromJson(saved).toJson(QJsonDocument::Indented) << 60000 << false;
     QTest::newRow("newer, one device more") << projectBytes("Show", 3) << 60000 << true;
     QTest::newRow("newer, not JSON") << QByteArray("{\"title\":\"Sh") << 60000 << false;
 }
 
-void TestRecovery::offeredOnlyForNewerDifferentContent()
+void TestRecovery::offeredOnlyForDifferentContent()
 {
     QFETCH(QByteArray, copy);
     QFETCH(int, msAfterFile);
@@ -107,6 +109,7 @@ void TestRecovery::offeredOnlyForNewerDifferentContent()
         QCOMPARE(unsaved.keptPath, kept);
         QCOMPARE(readAll(kept), copy);
         QCOMPARE(unsaved.changedAt, copyTime);
+        QCOMPARE(unsaved.fileChangedSince, msAfterFile < 0);
         // The time the edits were made, not the time they were kept aside.
         QCOMPARE(QFileInfo(kept).lastModified(), copyTime);
     }

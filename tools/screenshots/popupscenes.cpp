@@ -60,6 +60,13 @@ std::vector<ScreenshotScene> popupScenes()
                               changedAt);
                       },
                       nullptr, 0, 0});
+    scenes.push_back({QStringLiteral("popup-restore-unsaved-file-changed-since"),
+                      [changedAt] {
+                          return new QovRestorePopup(
+                              QStringLiteral("/home/lee/Projects/Festival main stage.vlmproj"),
+                              changedAt, true);
+                      },
+                      nullptr, 0, 0});
     scenes.push_back({QStringLiteral("popup-restore-unsaved-new-project"),
                       [changedAt] {
                           return new QovRestorePopup(QovProjectDataModel::defaultProjectPath(),
