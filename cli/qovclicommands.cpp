@@ -13,7 +13,6 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 
@@ -269,13 +268,13 @@ Pairing pairUp(const QovCliArguments &args, QovCliMixers &mixers, QovCliReport &
     }
     // Read as the program reads project files (any text encoding), without writing an autosave
     // copy beside a file that the command only reads.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.exitCode =
-            usageError(QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+    QString problem;
+    const QByteArray bytes = readProjectFile(path, &problem);
+    if (bytes.isNull()) {
+        result.exitCode = usageError(QStringLiteral("cannot open %1: %2").arg(path, problem));
         return result;
     }
-    auto [model, error] = parseProjectBytes(file.readAll());
+    auto [model, error] = parseProjectBytes(bytes);
     result.project.reset(model);
     if (!model) {
         result.exitCode = usageError(

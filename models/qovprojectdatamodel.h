@@ -143,9 +143,12 @@ std::tuple<QovProjectDataModel *, QString> parseProject(const QString &text);
 // UTF-32 when a byte-order mark says so, UTF-8 otherwise, with bytes that are not valid UTF-8
 // replaced rather than the text refused. Null and an empty text when there are no bytes.
 std::tuple<QovProjectDataModel *, QString> parseProjectBytes(const QByteArray &bytes);
-// parseProjectBytes for the file's bytes; null and an empty text when the file is missing or
-// empty. On success the model's save path is `path`, and its autosave copy is being written
-// beside it in the background.
+// The bytes of the project file at `path`; null, with the reason in `problem`, when it cannot be
+// read. Only a regular file is read: opening a pipe or a device would wait for ever.
+QByteArray readProjectFile(const QString &path, QString *problem = nullptr);
+// parseProjectBytes for the file's bytes; null and an empty text when the file is missing,
+// empty or not a regular file. On success the model's save path is `path`, and its autosave copy is
+// being written beside it in the background.
 std::tuple<QovProjectDataModel *, QString> loadProject(const QString &path);
 // As loadProject for the project saved at `savePath`, with the content of `copyPath` (its
 // unsaved edits kept aside, see QovRecovery): the model is edited, and the new autosave copy

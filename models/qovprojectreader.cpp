@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QThread>
@@ -308,16 +309,38 @@ std::tuple<QovProjectDataModel *, QString> parseProjectBytes(const QByteArray &b
     return QovProjectReader::parse(text);
 }
 
+QByteArray readProjectFile(const QString &path, QString *problem)
+{
+    const auto fail = [problem](const QString &why) {
+        if (problem) {
+            *problem = why;
+        }
+        return QByteArray();
+    };
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        return fail(QStringLiteral("not a regular file"));
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return fail(file.errorString());
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return fail(file.errorString());
+    }
+    // Read, even when empty: not null.
+    return bytes.isNull() ? QByteArray("") : bytes;
+}
+
 namespace {
 // The project file at `savePath`, its content read from `readPath`; see loadProject.
 Result loadFrom(const QString &readPath, const QString &savePath)
 {
-    QFile file(readPath);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly)) {
-        bytes = file.readAll();
-    } else {
-        qDebug() << "cannot open file" << readPath;
+    QString problem;
+    const QByteArray bytes = readProjectFile(readPath, &problem);
+    if (bytes.isNull()) {
+        qDebug() << "cannot read file" << readPath << problem;
     }
     if (bytes.isEmpty()) {
         qDebug() << "load failed (loadFile)" << readPath << "may file is not exist or empty";

@@ -18,8 +18,7 @@ const QString kKeptSuffix = QStringLiteral(".unsaved");
 
 QByteArray readAll(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readProjectFile(path);
 }
 
 // What the user would open without the autosave copy; null when there is nothing to open.

@@ -6,8 +6,12 @@
 #include <QJsonArray>
 #include <QtTest>
 
+#include <chrono>
 #include <functional>
+#include <future>
 #include <memory>
+
+#include <sys/stat.h>
 
 using namespace projectfixture;
 using Getter = std::function<QVariant(QovProjectDataModel &)>;
@@ -63,6 +67,7 @@ private Q_SLOTS:
     void deviceLimit();
     void decodesAsTextStream_data();
     void decodesAsTextStream();
+    void onlyRegularFilesAreRead();
     void splitOrWholeReadAlike_data();
     void splitOrWholeReadAlike();
 
@@ -315,6 +320,33 @@ void TestProjectReader::decodesAsTextStream()
     QTEST(loaded->projectName(), "title");
     QCOMPARE(loaded->appDevices().size(), 1);
     loaded->waitForAutosave();
+}
+
+// A pipe or a folder given as a project is refused at once: opening a pipe would wait for a
+// writer for ever, with the window busy and no way out.
+void TestProjectReader::onlyRegularFilesAreRead()
+{
+    const QString pipe = m_profile->path() + "/pipe.vlmproj";
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    auto reading = std::async(std::launch::async, [pipe] { return loadProject(pipe); });
+    if (reading.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        // Lets the reader end: a writer that comes and goes.
+        QFile writer(pipe);
+        QVERIFY(writer.open(QIODevice::WriteOnly));
+        writer.close();
+        reading.wait();
+        QFAIL("reading a pipe waited for a writer");
+    }
+    QVERIFY(!std::get<0>(reading.get()));
+
+    for (const QString &path : {pipe, m_profile->path()}) {
+        QString problem;
+        QVERIFY(readProjectFile(path, &problem).isNull());
+        QCOMPARE(problem, QStringLiteral("not a regular file"));
+    }
+    QString problem;
+    QVERIFY(readProjectFile(m_profile->path() + "/missing.vlmproj", &problem).isNull());
+    QVERIFY2(problem.contains("No such file"), qPrintable(problem));
 }
 
 namespace {
