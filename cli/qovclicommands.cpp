@@ -5,6 +5,7 @@
 #include "cli/qovclitransfers.h"
 #include "models/qovdatasettable.h"
 #include "models/qovdeviceselector.h"
+#include "models/qovprogramsettingsmodel.h"
 #include "models/qovprojectdatamodel.h"
 #include "models/qovprojectfiles.h"
 #include "models/qovprojectsnapshot.h"
@@ -134,6 +135,11 @@ QString unreadableReason(const QVector<QovDataSlot> &sets, const char *consequen
 
 int backup(const QovCliArguments &args)
 {
+    // Said before the network is searched, not after every mixer has been read.
+    if (QFileInfo(args.output).isDir()) {
+        return usageError(
+            QStringLiteral("-o %1 is a folder; name the file to write").arg(args.output));
+    }
     QovCliReport report(args.json);
     QovCliMixers mixers;
     report.progress(QStringLiteral("looking for mixers"));
@@ -193,6 +199,15 @@ int backup(const QovCliArguments &args)
         return NothingFound;
     }
 
+    const int limit = int(QovProgramSettingsModel().maxNumberOfProjectDevices());
+    if (targets.size() > limit) {
+        report.failure(args.output, QStringLiteral("%1 mixers to back up, but a project holds at "
+                                                   "most %2; back them up in parts, by address")
+                                        .arg(targets.size())
+                                        .arg(limit));
+        report.finish();
+        return SomeFailed;
+    }
     const QList<QovZephData> data = QovCliTransfers::download(targets, report);
     QList<QovAppDeviceModel> devices;
     QList<QVector<QovDataSlot>> unreadable;

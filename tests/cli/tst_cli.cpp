@@ -224,6 +224,20 @@ void TestCli::backupAllInLinkGroupOrder()
     QCOMPARE(object(devices.at(0)->zephDataCurrent()), object(m_sim->dataSet(kPrimary, 7, 0)));
     QCOMPARE(object(devices.at(2)->zephDataPartialPreset().at(39)),
              object(m_sim->dataSet(kNet, 6, 39)));
+
+    // More mixers than a project holds, or a folder to write to: refused before any mixer is
+    // read, rather than after every one was reported backed up.
+    m_profile->writeProgramSettings("[Debug]\nmax_of_project_devices=2\n");
+    const Run over = cli({"backup", "--all", "--wait", "3", "-o", backupFile("over")});
+    m_profile->writeProgramSettings("");
+    QCOMPARE(over.code, 1);
+    QVERIFY2(over.err.contains("3 mixers to back up, but a project holds at most 2"),
+             over.err.constData());
+    QVERIFY2(!over.out.contains("backed up"), over.out.constData());
+    QVERIFY(!QFile::exists(backupFile("over")));
+    const Run folder = cli({"backup", "--all", "--wait", "3", "-o", m_dir.path()});
+    QCOMPARE(folder.code, 2);
+    QVERIFY2(folder.err.contains("is a folder"), folder.err.constData());
 }
 
 // Nothing at one address, and a mixer whose web server cannot give its description: it answers
