@@ -234,7 +234,9 @@ void QovProgressView::hideEvent(QHideEvent *event)
     m_animation->movie()->stop();
     m_poll.stop();
     qApp->removeEventFilter(this);
-    if (m_focusBefore && hasFocus()) {
+    // A flow's dialog may still be the active window: the focus is then set for when the
+    // window is active again, or Qt would hand it to the window's first control.
+    if (m_focusBefore && (hasFocus() || window()->focusWidget() == this)) {
         m_focusBefore->setFocus(Qt::OtherFocusReason);
     }
     m_focusBefore = nullptr;

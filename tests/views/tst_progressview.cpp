@@ -127,6 +127,18 @@ void TestProgressView::keepsKeyboardAndLateWidgetsAway()
     QCOMPARE(edit->text(), QStringLiteral("x"));
     QTest::keyClick(edit, Qt::Key_K, Qt::ControlModifier);
     QCOMPARE(shortcuts.count(), 1);
+
+    // Gone while a dialog of the flow is still active, as when the dialog has just closed: the
+    // focus is back where it was once the window is active again.
+    overlay->show();
+    QWidget dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    overlay->hide();
+    dialog.hide();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTRY_VERIFY(edit->hasFocus());
 }
 
 void TestProgressView::showsWhatTransfersCopy()
