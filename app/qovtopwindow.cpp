@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QThread>
 #include <QVBoxLayout>
 
@@ -81,6 +82,13 @@ QovTopWindow::QovTopWindow(QWidget *parent)
     connect(m_newProjectButton, &QPushButton::clicked, this, &QovTopWindow::onNewProject);
     connect(m_openProjectButton, &QPushButton::clicked, this, &QovTopWindow::onOpenProject);
     connect(m_connectDeviceButton, &QPushButton::clicked, this, &QovTopWindow::onConnectDevice);
+    // The main window's keys for the same choices, wherever the focus is on the page.
+    const std::pair<QKeySequence, QPushButton *> keys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_N), m_newProjectButton},
+        {QKeySequence(Qt::CTRL | Qt::Key_O), m_openProjectButton}};
+    for (const auto &[key, button] : keys) {
+        connect(new QShortcut(key, this), &QShortcut::activated, button, &QPushButton::click);
+    }
     qDebug() << QThread::currentThreadId() << this << "top window created";
 }
 

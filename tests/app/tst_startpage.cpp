@@ -145,6 +145,11 @@ void TestStartPage::enterPressesTheFocusedButton_data()
     QTest::newRow("keypad Enter on New Project")
         << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "New Project"
         << "New Project";
+    // The main window's keys, wherever the focus is on the page.
+    QTest::newRow("Ctrl+O") << int(Qt::Key_O) << int(Qt::ControlModifier) << ""
+                            << "Open Project";
+    QTest::newRow("Ctrl+N") << int(Qt::Key_N) << int(Qt::ControlModifier) << ""
+                            << "New Project";
 }
 
 // As Space does; the action is cancelled, so the page stays.
@@ -157,8 +162,10 @@ void TestStartPage::enterPressesTheFocusedButton()
     QPointer<QovTopWindow> top = shownTopWindow();
     QVERIFY(top);
     velmora::test::makeActiveWindow(top);
-    QPushButton *pressed =
-        button == "New Project" ? top->newProjectButton() : top->openProjectButton();
+    QWidget *pressed = top->hideCheckBox();
+    if (!button.isEmpty()) {
+        pressed = button == "New Project" ? top->newProjectButton() : top->openProjectButton();
+    }
     pressed->setFocus(Qt::TabFocusReason);
     QCOMPARE(QApplication::focusWidget(), pressed);
 
