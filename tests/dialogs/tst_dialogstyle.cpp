@@ -10,8 +10,10 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
 
@@ -67,6 +69,7 @@ private Q_SLOTS:
     void openedComboListIsLegible_data();
     void openedComboListIsLegible();
     void addressNoteIsLegible();
+    void fileDialogQuestionIsLegible();
     void rowChoiceShowsTheFocus_data();
     void rowChoiceShowsTheFocus();
 };
@@ -154,6 +157,27 @@ void TestDialogStyle::addressNoteIsLegible()
     const QColor background = velmora::test::commonestColour(shot, area);
     QCOMPARE(background, QColor("#4b5563"));
     const double strongest = strongestContrast(shot.copy(area), background);
+    QVERIFY2(strongest >= 4.5, qPrintable(QString::number(strongest)));
+}
+
+// Qt's file dialog asks its own questions ("… already exists. Do you want to replace it?") in
+// message boxes, which the white text of every widget reaches too.
+void TestDialogStyle::fileDialogQuestionIsLegible()
+{
+    QFileDialog files;
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    QMessageBox question(QMessageBox::Warning, QStringLiteral("Save Project"),
+                         QStringLiteral("show.vlmproj already exists.\nDo you want to replace it?"),
+                         QMessageBox::Yes | QMessageBox::No, &files);
+    question.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&question));
+    auto *text = question.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+    QVERIFY(text);
+    const QImage shot = question.grab().toImage();
+    const QRect area(text->mapTo(&question, QPoint(0, 0)) * shot.devicePixelRatio(),
+                     text->size() * shot.devicePixelRatio());
+    const double strongest =
+        strongestContrast(shot.copy(area), velmora::test::commonestColour(shot, area));
     QVERIFY2(strongest >= 4.5, qPrintable(QString::number(strongest)));
 }
 
