@@ -11,6 +11,7 @@
 #include "models/qovtextrules.h"
 #include "models/qovworkerpool.h"
 #include "views/qovlistkeys.h"
+#include "views/qovrowsummary.h"
 #include "views/qovsortlabel.h"
 #include "views/qovwidgetfactory.h"
 
@@ -238,7 +239,7 @@ void QovAddOnlineDeviceDialog::rebuildList()
                     rememberTick(device, selected);
                     updateHeaderCheck();
                 });
-        m_list->setItemWidget(item, row);
+        qovSetRowWidget(m_list, item, row);
     }
     m_list->verticalScrollBar()->setValue(scroll);
     qovOrderRowFocus(m_list);

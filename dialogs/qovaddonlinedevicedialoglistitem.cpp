@@ -2,6 +2,7 @@
 
 #include "dialogs/qovelidedlabel.h"
 #include "dialogs/qovidentify.h"
+#include "views/qovrowsummary.h"
 #include "views/qovwidgetfactory.h"
 
 #include <QCheckBox>
@@ -45,10 +46,16 @@ QovAddOnlineDeviceDialogListItem::QovAddOnlineDeviceDialogListItem(
     }
     layout->addWidget(address);
     layout->addWidget(makeLabel(tr("[%1]").arg(device->deviceId()), QSize(80, 32)));
-    layout->addWidget(makeLabel(device->ovLinkText(), QSize(84, 32)));
+    const QString link = device->ovLinkText();
+    layout->addWidget(makeLabel(link, QSize(84, 32)));
     QPushButton *identifyButton =
         makeIconButton(QStringLiteral(":/icons/ic_identify.svg"), QSize(24, 24));
     identifyButton->setToolTip(tr("Identify"));
+    identifyButton->setAccessibleName(tr("Identify %1").arg(device->deviceName()));
+    // "-" stands for no link role: nothing to say.
+    qovSetRowSummary(this, qovJoinSummary({device->deviceName(), address->text(),
+                                           tr("ID %1").arg(device->deviceId()),
+                                           link == QLatin1String("-") ? QString() : link}));
     connect(identifyButton, &QPushButton::clicked, this,
             &QovAddOnlineDeviceDialogListItem::identify);
     layout->addSpacing(12);

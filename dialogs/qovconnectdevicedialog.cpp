@@ -8,6 +8,7 @@
 #include "discovery/qovonlinedevicefinder.h"
 #include "models/qovlinkgrouporder.h"
 #include "views/qovlistkeys.h"
+#include "views/qovrowsummary.h"
 #include "views/qovsortlabel.h"
 #include "views/qovwidgetfactory.h"
 
@@ -160,7 +161,7 @@ void QovConnectDeviceDialog::rebuildList()
         }
         connect(row, &QovConnectDeviceDialogListItem::identifyFailed, this,
                 [](const QovOnlineDeviceModelInternal *device) { qovShowIdentifyFailed(*device); });
-        m_list->setItemWidget(item, row);
+        qovSetRowWidget(m_list, item, row);
     }
     m_list->verticalScrollBar()->setValue(scroll);
     qovOrderRowFocus(m_list);

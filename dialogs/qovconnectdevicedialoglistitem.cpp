@@ -2,6 +2,7 @@
 
 #include "dialogs/qovelidedlabel.h"
 #include "dialogs/qovidentify.h"
+#include "views/qovrowsummary.h"
 #include "views/qovwidgetfactory.h"
 
 #include <QHBoxLayout>
@@ -22,6 +23,7 @@ QovConnectDeviceDialogListItem::QovConnectDeviceDialogListItem(const QovOnlineDe
     // comes. The columns keep their places under the header's.
     m_radio->setFixedSize(22, 22);
     m_radio->setCursor(Qt::PointingHandCursor);
+    m_radio->setAccessibleName(tr("%1 (%2)").arg(device->deviceName(), device->ipAddress()));
 
     auto *layout = makeHBoxLayout(0, 6, Qt::AlignLeft | Qt::AlignVCenter);
     layout->setContentsMargins(8, 0, 8, 0);
@@ -34,6 +36,7 @@ QovConnectDeviceDialogListItem::QovConnectDeviceDialogListItem(const QovOnlineDe
     QPushButton *identifyButton =
         makeIconButton(QStringLiteral(":/icons/ic_identify.svg"), QSize(24, 24));
     identifyButton->setToolTip(tr("Identify"));
+    identifyButton->setAccessibleName(tr("Identify %1").arg(device->deviceName()));
     connect(identifyButton, &QPushButton::clicked, this, [this] {
         qovIdentifyDevice(m_device, this, [this](bool identified) {
             if (!identified) {
@@ -44,4 +47,10 @@ QovConnectDeviceDialogListItem::QovConnectDeviceDialogListItem(const QovOnlineDe
     layout->addSpacing(10);
     layout->addWidget(identifyButton);
     setLayout(layout);
+    QString address = device->ipAddress();
+    if (!device->macAddress().isEmpty()) {
+        address += tr(" (%1)").arg(device->macAddress());
+    }
+    qovSetRowSummary(
+        this, qovJoinSummary({device->deviceName(), address, tr("ID %1").arg(device->deviceId())}));
 }

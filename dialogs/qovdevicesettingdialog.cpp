@@ -9,6 +9,7 @@
 #include "models/qovtextrules.h"
 #include "models/qovworkerpool.h"
 #include "views/qovlistkeys.h"
+#include "views/qovrowsummary.h"
 #include "views/qovwidgetfactory.h"
 
 #include <QDebug>
@@ -29,6 +30,8 @@ const QSize kRowSize(608, 48);
 QPushButton *makeAddButton(const QString &text, const QSize &size)
 {
     QPushButton *button = makeButton(text, size, "devices-editor-add-button");
+    // The space only keeps the text off the icon.
+    button->setAccessibleName(text.trimmed());
     button->setIcon(makeIcon(QStringLiteral(":/icons/ic_add.svg")));
     button->setIconSize(QSize(17, 17));
     return button;
@@ -69,7 +72,6 @@ QovDeviceSettingDialog::QovDeviceSettingDialog(QovProjectDataModel *project, boo
     if (newProject) {
         m_projectNameEdit =
             makeLineEdit(project->projectName(), tr("Input project title"), QSize(608, 28));
-        m_projectNameEdit->setAccessibleName(tr("Project title"));
         m_projectNameEdit->setMaxLength(QovTextRules::titleLength);
         m_projectNameEdit->setValidator(makeProjectTextValidator(m_projectNameEdit));
         connect(m_projectNameEdit, &QLineEdit::editingFinished, this, [this] {
@@ -114,7 +116,8 @@ void QovDeviceSettingDialog::buildContents(QWidget *contents)
 {
     auto *layout = makeVBoxLayout(16, 8, Qt::AlignTop | Qt::AlignLeft);
     if (m_projectNameEdit) {
-        layout->addWidget(makeLabel(tr("Project Name"), QSize(), "dialog-contents-label"));
+        layout->addWidget(
+            makeLabelFor(m_projectNameEdit, tr("Project Name"), QSize(), "dialog-contents-label"));
         layout->addWidget(m_projectNameEdit);
         layout->addSpacing(12);
     }
@@ -160,7 +163,7 @@ void QovDeviceSettingDialog::appendRow(int index)
     auto *row = new QovDeviceSettingDialogListItem(m_entries.at(index), index + 1);
     connect(row, &QovDeviceSettingDialogListItem::deleteRequired, this,
             &QovDeviceSettingDialog::deleteDevice);
-    m_deviceList->setItemWidget(item, row);
+    qovSetRowWidget(m_deviceList, item, row);
     qovOrderRowFocus(m_deviceList);
 }
 

@@ -2,6 +2,7 @@
 
 #include "dialogs/qovtextvalidators.h"
 #include "models/qovtextrules.h"
+#include "views/qovrowsummary.h"
 #include "views/qovwidgetfactory.h"
 
 #include <QComboBox>
@@ -29,11 +30,13 @@ QovDeviceSettingDialogListItem::QovDeviceSettingDialogListItem(
     layout->addWidget(makeModelColumn());
     layout->addWidget(makeNameColumn());
     layout->addStretch();
-    QPushButton *trash = makeIconButton(QStringLiteral(":/icons/ic_trash.svg"), QSize(18, 18));
-    trash->setToolTip(tr("Delete"));
-    connect(trash, &QPushButton::clicked, this, [this] { Q_EMIT deleteRequired(m_number); });
-    layout->addWidget(trash);
+    m_deleteButton = makeIconButton(QStringLiteral(":/icons/ic_trash.svg"), QSize(18, 18));
+    m_deleteButton->setToolTip(tr("Delete"));
+    connect(m_deleteButton, &QPushButton::clicked, this,
+            [this] { Q_EMIT deleteRequired(m_number); });
+    layout->addWidget(m_deleteButton);
     setLayout(layout);
+    updateAccessibleTexts();
 }
 
 QWidget *QovDeviceSettingDialogListItem::makeModelColumn()
@@ -61,6 +64,7 @@ QWidget *QovDeviceSettingDialogListItem::makeNameColumn()
         return makeLabel(m_entry->name, QSize(318, 16), "device-type-selector");
     }
     m_nameEdit = makeLineEdit(m_entry->name, QString(), QSize(320, 32));
+    m_nameEdit->setAccessibleName(tr("Name of device %1").arg(m_number));
     m_nameEdit->setMaxLength(QovTextRules::deviceNameLength);
     m_nameEdit->setValidator(makeDeviceNameValidator(m_nameEdit));
     connect(m_nameEdit, &QLineEdit::textChanged, this,
@@ -73,11 +77,13 @@ QWidget *QovDeviceSettingDialogListItem::makeNameColumn()
 void QovDeviceSettingDialogListItem::onModelNameChanged(const QString &modelName)
 {
     m_entry->type = QovDeviceSelector::typeFromModelName(modelName);
+    updateAccessibleTexts();
 }
 
 void QovDeviceSettingDialogListItem::onDeviceNameChanged(const QString &deviceName)
 {
     m_entry->name = deviceName;
+    updateAccessibleTexts();
 }
 
 void QovDeviceSettingDialogListItem::onDeviceNameEditFinished()
@@ -87,4 +93,17 @@ void QovDeviceSettingDialogListItem::onDeviceNameEditFinished()
     if (m_nameEdit && m_nameEdit->text() != trimmed) {
         m_nameEdit->setText(trimmed);
     }
+}
+
+void QovDeviceSettingDialogListItem::updateAccessibleTexts()
+{
+    const QString &name = m_entry->name;
+    m_deleteButton->setAccessibleName(
+        tr("Delete %1").arg(name.trimmed().isEmpty() ? tr("device %1").arg(m_number) : name));
+    // A bound device shows its ID beside its model.
+    const bool bound = !m_typeSelector;
+    qovSetRowSummary(
+        this,
+        qovJoinSummary({QovDeviceSelector::modelName(m_entry->type),
+                        bound ? tr("ID %1").arg(m_entry->device->deviceId()) : QString(), name}));
 }

@@ -10,6 +10,7 @@
 
 class QComboBox;
 class QLineEdit;
+class QPushButton;
 
 // One entry of the device setting dialog's working list: the device object and the name and
 // type the user gave it. Only name and type are written back to the device, and only on OK.
@@ -22,7 +23,8 @@ struct QovDeviceSettingEntry
 
 // A row of the device setting dialog. A device not yet bound to hardware can be renamed and
 // given another model here; a bound one shows its model, ID and name as text. The row edits its
-// entry in place; the dialog and the row share it.
+// entry in place; the dialog and the row share it. Its item in the list reads a summary of the
+// row to screen readers, such as "ZEPH-2208, ID 3, FOH".
 class QovDeviceSettingDialogListItem : public QWidget
 {
     Q_OBJECT
@@ -47,9 +49,13 @@ public Q_SLOTS:
 private:
     QWidget *makeModelColumn();
     QWidget *makeNameColumn();
+    // What a screen reader says for the row and its delete button; called whenever the model
+    // or the name changes.
+    void updateAccessibleTexts();
 
     std::shared_ptr<QovDeviceSettingEntry> m_entry;
     int m_number;
     QLineEdit *m_nameEdit = nullptr;
     QComboBox *m_typeSelector = nullptr;
+    QPushButton *m_deleteButton = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "models/qovmodelmetatypes.h"
 #include "views/qmenuright.h"
 #include "views/qovmainwindowbase.h"
+#include "views/qovrowsummary.h"
 #include "views/qovwidgetfactory.h"
 
 #include <QAction>
@@ -181,8 +182,12 @@ void QovProjectDeviceListItemView::onDeviceSelected()
 
 void QovProjectDeviceListItemView::updateDeviceName()
 {
-    m_nameLabel->setText(QFontMetrics(m_nameLabel->font())
-                             .elidedText(m_device->deviceName(), Qt::ElideRight, kNameWidth));
+    const QString name = m_device->deviceName();
+    const QString shown =
+        QFontMetrics(m_nameLabel->font()).elidedText(name, Qt::ElideRight, kNameWidth);
+    m_nameLabel->setText(shown);
+    m_nameLabel->setToolTip(shown == name ? QString() : name);
+    updateAccessibleTexts();
 }
 
 void QovProjectDeviceListItemView::updateIpAddress()
@@ -192,12 +197,14 @@ void QovProjectDeviceListItemView::updateIpAddress()
         text += tr("\n(%1)").arg(m_device->macAddress());
     }
     m_addressLabel->setText(text);
+    updateAccessibleTexts();
 }
 
 void QovProjectDeviceListItemView::updateDeviceId()
 {
     const int id = m_device->deviceId();
     m_idLabel->setText(id == -1 ? tr("-") : tr("[%1]").arg(id));
+    updateAccessibleTexts();
 }
 
 void QovProjectDeviceListItemView::fixStatusWidth()
@@ -260,4 +267,21 @@ void QovProjectDeviceListItemView::updateStatus(QovAppDeviceModelInternal::Statu
     m_connectAction->setVisible(look.connect);
     m_reconnectAction->setVisible(look.reconnect);
     m_disconnectAction->setVisible(look.disconnect);
+    m_statusWord = look.text;
+    updateAccessibleTexts();
+}
+
+void QovProjectDeviceListItemView::updateAccessibleTexts()
+{
+    const QString name = m_device->deviceName();
+    m_statusButton->setAccessibleName(
+        tr("Actions for %1").arg(name.isEmpty() ? tr("device %1").arg(m_number) : name));
+    QString address = m_device->ipAddress();
+    if (!m_device->macAddress().isEmpty()) {
+        address += tr(" (%1)").arg(m_device->macAddress());
+    }
+    const int id = m_device->deviceId();
+    qovSetRowSummary(this, qovJoinSummary({name, m_device->modelName(), address,
+                                           id == -1 ? QString() : tr("ID %1").arg(id), m_statusWord,
+                                           m_device->statusNote()}));
 }

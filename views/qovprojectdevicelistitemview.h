@@ -11,7 +11,8 @@ class QovMainWindowBase;
 
 // One row of the project page: number, picture, name and model of a project device, its
 // addresses, id and connection status, a status menu (Connect, Reconnect, Disconnect) and a
-// chevron. A click on the row opens the device's settings page.
+// chevron. A click on the row opens the device's settings page. The row's item in the list reads
+// a summary of the row to screen readers, such as "FOH, ZEPH-2208, 127.0.0.5, ID 3, Connected".
 class QovProjectDeviceListItemView : public QWidget
 {
     Q_OBJECT
@@ -40,6 +41,9 @@ private Q_SLOTS:
 
 private:
     QWidget *makeIdentityBlock();
+    // What a screen reader says for the row and its status button; called wherever the row's
+    // texts change.
+    void updateAccessibleTexts();
 
     quint32 m_number;
     quint32 m_index;
@@ -50,6 +54,7 @@ private:
     QLabel *m_idLabel;
     QLabel *m_statusText;
     QLabel *m_statusIcon;
+    QString m_statusWord;
     QPushButton *m_statusButton = nullptr;
     QAction *m_connectAction;
     QAction *m_reconnectAction;

@@ -5,6 +5,7 @@
 #include "views/qovmainwindowbase.h"
 #include "views/qovprojectdevicelistitemview.h"
 #include "views/qovprojectviewdevicelist.h"
+#include "views/qovrowsummary.h"
 #include "views/qovsortlabel.h"
 #include "views/qovwidgetfactory.h"
 
@@ -302,7 +303,7 @@ void QovProjectView::addRow(quint32 number, const QovAppDeviceModel &device)
     // turn later. Standing over the rows already shown until then, it would be drawn for
     // nothing.
     rowView->move(0, -2 * rowView->height());
-    m_deviceList->setItemWidget(item, rowView);
+    qovSetRowWidget(m_deviceList, item, rowView);
 }
 
 void QovProjectView::sortDevices(QVector<QovAppDeviceModel> &devices, SortColumn column,

@@ -242,7 +242,7 @@ void TestKeyboardJourney::newProjectToSavedFileWithKeysOnly()
         [] { return activeModal<QovDeviceSettingDialog>() != nullptr; },
         [&script] {
             script.tabTo(QStringLiteral("the title"), [](QWidget *w) {
-                return w->accessibleName() == QStringLiteral("Project title");
+                return w->accessibleName() == QStringLiteral("Project Name");
             });
             press(Qt::Key_A, Qt::ControlModifier);
             QTest::keyClicks(keyTarget(), QStringLiteral("Keys Show"));

@@ -66,6 +66,21 @@ void collectUnnamed(QAccessibleInterface *node, QStringList &unnamed, int depth 
     for (int i = 0; i < node->childCount(); ++i) {
         collectUnnamed(node->child(i), unnamed, depth + 1);
     }
+    // Rows that are widgets lie over items: a screen reader reads the item, which draws nothing
+    // and so needs a text of its own, and the Tab key reaches the widget's controls, which the
+    // tree does not hold.
+    if (const auto *items = qobject_cast<const QAbstractItemView *>(object)) {
+        for (int row = 0; row < items->model()->rowCount(items->rootIndex()); ++row) {
+            const QModelIndex index = items->model()->index(row, 0, items->rootIndex());
+            if (QWidget *rowWidget = items->indexWidget(index)) {
+                if (index.data(Qt::AccessibleTextRole).toString().trimmed().isEmpty()) {
+                    unnamed << QStringLiteral("row %1 without a text: ").arg(row) + what;
+                }
+                collectUnnamed(QAccessible::queryAccessibleInterface(rowWidget), unnamed,
+                               depth + 1);
+            }
+        }
+    }
 }
 
 // The plain text a widget draws in its palette's foreground colour; empty for none. Rich text

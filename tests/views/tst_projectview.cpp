@@ -214,6 +214,12 @@ void TestProjectView::rowShowsDevice()
     QCOMPARE(labelText(first, "ip-addr"), QStringLiteral("---.---.---.---\n(00:1D:C1:00:00:07)"));
     QCOMPARE(labelText(second, "ip-addr"), QStringLiteral("192.168.0.7"));
     QVERIFY(labelText(first, "device-name").endsWith(QChar(0x2026)));
+    // The whole name of an elided one is a hover away.
+    const auto nameTip = [](QWidget *row) {
+        return row->findChild<QLabel *>(QStringLiteral("device-name"))->toolTip();
+    };
+    QCOMPARE(nameTip(first), QStringLiteral("A rather long mixer name!"));
+    QCOMPARE(nameTip(second), QString());
     QCOMPARE(labelText(second, "model-name"), QStringLiteral("ZEPH-2208"));
 
     // Changes, also from another thread, reach the row.
@@ -225,6 +231,9 @@ void TestProjectView::rowShowsDevice()
     QTRY_COMPARE(labelText(second, "ip-addr"), QStringLiteral("192.168.0.8"));
     QCOMPARE(labelText(second, "device-id"), QStringLiteral("[8]"));
     QTRY_COMPARE(labelText(second, "device-status"), QStringLiteral("Missing"));
+    // A screen reader reads the row's item, which follows the row.
+    QCOMPARE(m_view->deviceList()->item(1)->data(Qt::AccessibleTextRole).toString(),
+             QStringLiteral("B, ZEPH-2208, 192.168.0.8, ID 8, Missing"));
 }
 
 void TestProjectView::statusMenuFollowsStatus_data()
