@@ -2,6 +2,7 @@
 
 #include "dialogs/qovelidedlabel.h"
 #include "models/qovdatasettable.h"
+#include "views/qovrowsummary.h"
 #include "views/qovwidgetfactory.h"
 
 #include <QHBoxLayout>
@@ -122,7 +123,9 @@ QovCompareDialog::QovCompareDialog(const QovAppDeviceModel &device,
     m_list = makeListWidget(QSize(kListWidth, 0), 0, false, "dialog-device-list");
     m_list->setAccessibleName(tr("Differences"));
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
-    m_list->setFocusPolicy(Qt::NoFocus);
+    // Only read, never chosen from, yet reached by Tab: the arrow keys scroll a long list and
+    // a screen reader reads the row they reach.
+    m_list->setFocusPolicy(Qt::StrongFocus);
     setup(QSize(720, 514));
     // Only a view: there is nothing to cancel.
     cancelButton()->hide();
@@ -244,7 +247,8 @@ void QovCompareDialog::addRow(const QStringList &columns, bool differs)
         layout->addWidget(new QovElidedLabel(columns.at(c), QSize(widths[c], 24), name));
     }
     row->setLayout(layout);
-    m_list->setItemWidget(item, row);
+    qovSetRowSummary(row, qovJoinSummary(columns));
+    qovSetRowWidget(m_list, item, row);
 }
 
 QStringList QovCompareDialog::rowTexts() const

@@ -1,6 +1,7 @@
 // Compare before a connection, against simulated mixers: the connect and reconnect dialogs read
 // the mixer on a worker and show what differs, name a mixer that cannot be read, survive being
 // closed while they read, and still hand over the direction the user picks afterwards.
+#include "activewindow.h"
 #include "dialogs/qovcomparecontrol.h"
 #include "dialogs/qovcomparedialog.h"
 #include "dialogs/qovconnectdevicedialog.h"
@@ -61,6 +62,9 @@ struct ViewSeen
     QStringList rows;
     QString summary;
     QString title;
+    // Tab reaches the list and the arrow keys walk its rows: a long list is read and scrolled
+    // without a mouse.
+    bool rowsByKeys = false;
 };
 
 // Answers the compare view by reading it and pressing its OK.
@@ -72,6 +76,14 @@ void readCompareView(ModalAnswerer &answerer, ViewSeen &seen)
             seen.rows = view->rowTexts();
             seen.summary = view->summaryText();
             seen.title = view->windowTitle();
+            auto *list = view->findChild<QListWidget *>(QStringLiteral("dialog-device-list"));
+            velmora::test::makeActiveWindow(view);
+            for (int tab = 0; tab < 4 && view->focusWidget() != list; ++tab) {
+                QTest::keyClick(view->focusWidget() ? view->focusWidget() : view, Qt::Key_Tab);
+            }
+            QTest::keyClick(list, Qt::Key_End);
+            seen.rowsByKeys =
+                QApplication::focusWidget() == list && list->currentRow() == list->count() - 1;
         }
         QTest::mouseClick(ModalAnswerer::findButton(modal, QStringLiteral("OK")), Qt::LeftButton);
     });
@@ -202,6 +214,7 @@ void TestCompareDialogs::connectDialogShowsWhatDiffers()
                  "Current state |  |  | same",
              }));
     QVERIFY2(seen.summary.startsWith("6 items differ."), qPrintable(seen.summary));
+    QVERIFY(seen.rowsByKeys);
     QCOMPARE(requestsWith(m_sim->requests(address), "filedownload.cgi"), 51);
 
     // Back in the dialog, which works as before: the choice made stands and OK hands it over.
