@@ -74,6 +74,11 @@ int QovPageDevice::statusAsInt() const
     return m_device->statusAsInt();
 }
 
+QString QovPageDevice::statusNote() const
+{
+    return m_device->statusNote();
+}
+
 QStringList QovPageDevice::zephDataPreset() const
 {
     return m_device->zephDataPreset();

@@ -25,6 +25,7 @@ class QovPageDevice : public QObject
     Q_PROPERTY(int headerColor READ headerColor NOTIFY headerColorChanged)
     Q_PROPERTY(int deviceId READ deviceId NOTIFY deviceIdChanged)
     Q_PROPERTY(int statusAsInt READ statusAsInt NOTIFY statusAsIntChanged)
+    Q_PROPERTY(QString statusNote READ statusNote NOTIFY statusNoteChanged)
     Q_PROPERTY(QStringList zephDataPreset READ zephDataPreset NOTIFY zephDataPresetChanged)
     Q_PROPERTY(QString zephData12BandEq READ zephData12BandEq NOTIFY zephData12BandEqChanged)
     Q_PROPERTY(QString zephData4BandEq READ zephData4BandEq NOTIFY zephData4BandEqChanged)
@@ -42,6 +43,7 @@ public:
     int headerColor() const;
     int deviceId() const;
     int statusAsInt() const;
+    QString statusNote() const;
     QStringList zephDataPreset() const;
     QString zephData12BandEq() const;
     QString zephData4BandEq() const;
@@ -56,6 +58,7 @@ Q_SIGNALS:
     void headerColorChanged(int headerColor);
     void deviceIdChanged(int deviceId);
     void statusAsIntChanged(int status);
+    void statusNoteChanged(const QString &note);
     void zephDataPresetChanged(const QStringList &presets);
     void zephDataPresetBankChanged(int bank, const QString &preset);
     void zephData12BandEqChanged(const QString &eq);

@@ -260,10 +260,15 @@ void TestSettingsPages::topBarFollowsStatusAndForwardsActions()
     QCOMPARE(js("document.querySelector('.status-text').textContent").toString(),
              QStringLiteral("Missing"));
     QCOMPARE(js("statusWrites").toInt(), 1);
+    // The window's note on the state shows here as on the project page, and goes with it.
+    const QString note = QStringLiteral("document.querySelector('.status-note').textContent");
+    m_device->setStatusNote(QStringLiteral("Reconnecting…"));
+    QVERIFY(waitFor(note + "=='Reconnecting…'"));
     QVERIFY(click(".status-actions .reconnect"));
     QTRY_COMPARE_WITH_TIMEOUT(m_window->calls, QStringList{"reconnectDevice Stage"}, 5000);
     m_device->setStatus(QovAppDeviceModelInternal::CONNECTED);
     QVERIFY(waitFor(actions + "=='Disconnect'"));
+    QCOMPARE(js(note).toString(), QString());
     QVERIFY(click("#topbar .save"));
     QTRY_VERIFY_WITH_TIMEOUT(m_window->calls.contains(QStringLiteral("saveProject")), 5000);
     QVERIFY(click("#topbar .back"));

@@ -207,9 +207,9 @@ void TestJsApi::channelPublishesOnlyThePageSurface()
                           "zephDataPresetBankChanged"}));
     QCOMPARE(publishedNames(device, "properties"),
              (QStringList{"deviceId", "deviceName", "headerColor", "ipAddress", "macAddress",
-                          "modelName", "objectName", "statusAsInt", "zephData12BandEq",
-                          "zephData4BandEq", "zephDataCurrent", "zephDataPartialPreset",
-                          "zephDataPreset"}));
+                          "modelName", "objectName", "statusAsInt", "statusNote",
+                          "zephData12BandEq", "zephData4BandEq", "zephDataCurrent",
+                          "zephDataPartialPreset", "zephDataPreset"}));
     // The page's currentDevice is that registered object, not a wrapped copy it could delete.
     QVERIFY(js("api.currentDevice === channel.objects.qtApiDevice").toBool());
 }

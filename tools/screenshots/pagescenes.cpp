@@ -99,6 +99,10 @@ std::vector<ScreenshotScene> pageScenes()
         "for(var i=0;i<2;++i){g.dispatchEvent(new KeyboardEvent('keydown',{key:'ArrowUp',"
         "bubbles:true}));ZephPage.closeStep();}ZephPage.undo();"
         "document.querySelector('#topbar button.undo').focus()");
+    // The state the window gives a missing mixer while it reconnects it on its own.
+    const QString reconnecting =
+        QStringLiteral("ZephPage.app.status=2;ZephPage.app.statusNote='Reconnecting…';"
+                       "ZephTopBar.refresh()");
     std::vector<ScreenshotScene> scenes;
     for (const QString &folder : {QStringLiteral("zeph2208"), QStringLiteral("zeph2208net")}) {
         const QString prefix = QStringLiteral("page-%1-").arg(folder);
@@ -139,5 +143,11 @@ std::vector<ScreenshotScene> pageScenes()
                                QStringLiteral("zeph2208net"), QStringLiteral("presets"), smallest));
     scenes.push_back(pageScene(QStringLiteral("page-zeph2208-large-inputs"),
                                QStringLiteral("zeph2208"), QStringLiteral("inputs"), large));
+    scenes.push_back(pageScene(QStringLiteral("page-zeph2208-reconnecting"),
+                               QStringLiteral("zeph2208"), QStringLiteral("inputs"), normal,
+                               reconnecting));
+    scenes.push_back(pageScene(QStringLiteral("page-zeph2208-small-reconnecting"),
+                               QStringLiteral("zeph2208"), QStringLiteral("inputs"), smallest,
+                               reconnecting));
     return scenes;
 }

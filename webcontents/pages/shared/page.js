@@ -15,6 +15,7 @@
     notices: {},
     info: { name: 'Preview', deviceid: 1, color: 0 },
     status: null, // null without the application
+    statusNote: '',
     deviceList: [],
     deviceIndex: 0,
     selectedDevice: -1,
@@ -371,6 +372,7 @@
       app.echo.loaded('id', 0, String(app.info.deviceid));
       app.echo.loaded('color', 0, String(app.info.color));
       app.status = device.statusAsInt;
+      app.statusNote = device.statusNote || '';
       loadAll({ current: device.zephDataCurrent, presets: device.zephDataPreset, partials: device.zephDataPartialPreset,
         eq12: device.zephData12BandEq, eq4: device.zephData4BandEq });
       app.perf.dataReadAt = performance.now();
@@ -411,6 +413,7 @@
     on('deviceIdChanged', identity('id', 'deviceid'));
     on('headerColorChanged', identity('color', 'color'));
     on('statusAsIntChanged', function (s) { app.status = s; scheduleRefresh(); });
+    on('statusNoteChanged', function (note) { app.statusNote = note || ''; scheduleRefresh(); });
   }
 
   function show() {

@@ -95,6 +95,9 @@
     parts.statusDot = el('span', { cls: 'status-dot' });
     // Announced when it changes: the mixer going missing is news a screen reader must give.
     parts.statusText = el('span', { cls: 'status-text', role: 'status' });
+    // What the application adds to the state, as the project page shows it under the status:
+    // "Reconnecting…" while it reconnects the mixer on its own, or that it is online again.
+    parts.statusNote = el('span', { cls: 'status-note', role: 'status' });
     parts.actions = el('span', { cls: 'status-actions' });
     var save = el('button', { type: 'button', cls: 'save', title: 'Save the project (Ctrl+S)', onclick: P.save }, ['Save']);
     parts.undo = el('button', { type: 'button', cls: 'icon undo', title: 'Undo (Ctrl+Z)', 'aria-label': 'Undo',
@@ -105,7 +108,8 @@
     bar.appendChild(el('div', { cls: 'bar-group nav' }, [back, parts.prev, parts.switchDot, parts.switcher, parts.next]));
     bar.appendChild(el('div', { cls: 'bar-group identity' }, [parts.colorDot, color.node, name.node, id.node]));
     bar.appendChild(el('div', { cls: 'bar-group history', role: 'group', 'aria-label': 'Edit history' }, [parts.undo, parts.redo]));
-    bar.appendChild(el('div', { cls: 'bar-group state' }, [parts.statusDot, parts.statusText, parts.actions, save]));
+    bar.appendChild(el('div', { cls: 'bar-group state' }, [parts.statusDot,
+      el('span', {}, [parts.statusText, parts.statusNote]), parts.actions, save]));
     document.addEventListener('keydown', function (e) {
       if ((e.ctrlKey || e.metaKey) && (e.key === 's' || e.key === 'S')) {
         P.save();
@@ -140,6 +144,8 @@
     if (parts.statusText.textContent !== statusText) parts.statusText.textContent = statusText;
     parts.statusDot.className = 'status-dot ' + (state ? state.cls : 'preview');
     parts.statusText.className = 'status-text ' + (state ? state.cls : 'preview');
+    var note = state ? app.statusNote : '';
+    if (parts.statusNote.textContent !== note) parts.statusNote.textContent = note;
     var wanted = state ? state.actions.join() : '';
     if (parts.actions.dataset.shown !== wanted) {
       parts.actions.dataset.shown = wanted;
