@@ -1,6 +1,7 @@
 #include "dialogs/qovappdeviceview.h"
 
 #include "models/qovdeviceselector.h"
+#include "views/qovrowsummary.h"
 #include "views/qovwidgetfactory.h"
 
 #include <QLabel>
@@ -28,11 +29,9 @@ QovAppDeviceView::QovAppDeviceView(const QovAppDeviceModel &device, QWidget *par
 
 QString QovAppDeviceView::addressLine(const QovAppDeviceModelInternal &device)
 {
-    QString line = device.ipAddress().isEmpty() ? tr("---.---.---.---") : device.ipAddress();
-    if (!device.macAddress().isEmpty()) {
-        line += QStringLiteral(" (") + device.macAddress() + QLatin1Char(')');
-    }
-    return line;
+    return qovAddressSummary(device.ipAddress().isEmpty() ? tr("---.---.---.---")
+                                                          : device.ipAddress(),
+                             device.macAddress());
 }
 
 void QovAppDeviceView::resizeEvent(QResizeEvent *event)

@@ -47,10 +47,8 @@ QovConnectDeviceDialogListItem::QovConnectDeviceDialogListItem(const QovOnlineDe
     layout->addSpacing(10);
     layout->addWidget(identifyButton);
     setLayout(layout);
-    QString address = device->ipAddress();
-    if (!device->macAddress().isEmpty()) {
-        address += tr(" (%1)").arg(device->macAddress());
-    }
-    qovSetRowSummary(
-        this, qovJoinSummary({device->deviceName(), address, tr("ID %1").arg(device->deviceId())}));
+    qovSetRowSummary(this,
+                     qovJoinSummary({device->deviceName(),
+                                     qovAddressSummary(device->ipAddress(), device->macAddress()),
+                                     tr("ID %1").arg(device->deviceId())}));
 }

@@ -276,12 +276,10 @@ void QovProjectDeviceListItemView::updateAccessibleTexts()
     const QString name = m_device->deviceName();
     m_statusButton->setAccessibleName(
         tr("Actions for %1").arg(name.isEmpty() ? tr("device %1").arg(m_number) : name));
-    QString address = m_device->ipAddress();
-    if (!m_device->macAddress().isEmpty()) {
-        address += tr(" (%1)").arg(m_device->macAddress());
-    }
     const int id = m_device->deviceId();
-    qovSetRowSummary(this, qovJoinSummary({name, m_device->modelName(), address,
-                                           id == -1 ? QString() : tr("ID %1").arg(id), m_statusWord,
-                                           m_device->statusNote()}));
+    qovSetRowSummary(
+        this, qovJoinSummary({name, m_device->modelName(),
+                              qovAddressSummary(m_device->ipAddress(), m_device->macAddress()),
+                              id == -1 ? QString() : tr("ID %1").arg(id), m_statusWord,
+                              m_device->statusNote()}));
 }

@@ -1,6 +1,7 @@
 #include "views/qovrowsummary.h"
 
 #include <QAccessible>
+#include <QCoreApplication>
 #include <QListWidget>
 #include <QPersistentModelIndex>
 
@@ -68,4 +69,11 @@ QString qovJoinSummary(const QStringList &parts)
         }
     }
     return shown.join(QStringLiteral(", "));
+}
+
+QString qovAddressSummary(const QString &ipAddress, const QString &macAddress)
+{
+    return macAddress.isEmpty()
+               ? ipAddress
+               : QCoreApplication::translate("QovRowSummary", "%1 (%2)").arg(ipAddress, macAddress);
 }

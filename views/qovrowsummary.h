@@ -18,3 +18,5 @@ void qovSetRowSummary(QWidget *row, const QString &summary);
 void qovSetRowWidget(QListWidget *list, QListWidgetItem *item, QWidget *row);
 // The parts of a summary that show something, joined by commas: "FOH, 127.0.0.5, ID 3".
 QString qovJoinSummary(const QStringList &parts);
+// An address as the program writes it: the IP address, and the MAC address after it when known.
+QString qovAddressSummary(const QString &ipAddress, const QString &macAddress);
