@@ -3,8 +3,11 @@
 #include "models/qovjsonscan.h"
 #include "models/qovtextrules.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -77,7 +80,28 @@ bool readMacAddress(const QJsonValue &value, QString *out)
 bool isDataSetText(const QString &text)
 {
     const QByteArray utf8 = text.toUtf8();
-    return QovJsonScan::isStrict(utf8) && QJsonDocument::fromJson(utf8).isObject();
+    if (!QovJsonScan::isStrict(utf8)) {
+        return false;
+    }
+    const QJsonDocument document = QJsonDocument::fromJson(utf8);
+    // Standard JSON names U+0000 only by its escape.
+    return document.isObject() && (!utf8.contains("\\u0000") || !holdsNulName(document.object()));
+}
+
+bool holdsNulName(const QJsonValue &value)
+{
+    if (value.isArray()) {
+        const QJsonArray array = value.toArray();
+        return std::any_of(array.begin(), array.end(),
+                           [](const QJsonValue &element) { return holdsNulName(element); });
+    }
+    const QJsonObject object = value.toObject();
+    for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
+        if (it.key().contains(QChar(0)) || holdsNulName(it.value())) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace QovDeviceFields

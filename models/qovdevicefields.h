@@ -27,8 +27,11 @@ bool readMacAddress(const QJsonValue &value, QString *out);
 // Six upper-case hexadecimal pairs separated by ':'.
 bool isMacAddress(const QString &mac);
 
-// One data set as a page or a mixer hands it over: one object in standard JSON. Anything else
-// would be stored as an empty object, and so lose the data set.
+// One data set as a page or a mixer hands it over: one object in standard JSON, no member of
+// which, at any depth, is named with U+0000 (no mixer takes such a name, and the project reader
+// refuses it). Anything else would be stored as an empty object, and so lose the data set.
 bool isDataSetText(const QString &text);
+// Whether a member of `value`, at any depth, has a name that holds U+0000.
+bool holdsNulName(const QJsonValue &value);
 
 } // namespace QovDeviceFields

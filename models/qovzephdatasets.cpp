@@ -1,4 +1,5 @@
 #include "models/qovzephdatasets.h"
+#include "models/qovdevicefields.h"
 #include "models/qovjsonscan.h"
 
 #include <QJsonArray>
@@ -108,6 +109,37 @@ bool readFromText(const QJsonObject &data, const QByteArray &text, QovZephDataSe
     return true;
 }
 
+// The first set that names a member with U+0000, at any depth, as a bad set is named ("*" for
+// the current state); empty when none does. No mixer or page takes such a name, so the reader
+// refuses it as it refuses any other set it cannot hand on. `text`, when not empty, is the
+// standard JSON `data` was parsed from: it names U+0000 only by its escape.
+QString setWithNulName(const QJsonObject &data, const QByteArray &text)
+{
+    if (!text.isEmpty() && !text.contains("\\u0000")) {
+        return QString();
+    }
+    for (const QString *key : {&presetKey, &partialKey}) {
+        const QJsonArray sets = data.value(*key).toArray();
+        for (int i = 0; i < sets.size(); ++i) {
+            if (QovDeviceFields::holdsNulName(sets.at(i))) {
+                return QStringLiteral("%1[%2]").arg(*key).arg(i);
+            }
+        }
+    }
+    for (const QString *key : {&eq4Key, &eq12Key}) {
+        if (QovDeviceFields::holdsNulName(data.value(*key))) {
+            return *key;
+        }
+    }
+    for (auto it = data.constBegin(); it != data.constEnd(); ++it) {
+        if (!isReservedKey(it.key()) &&
+            (it.key().contains(QChar(0)) || QovDeviceFields::holdsNulName(it.value()))) {
+            return QStringLiteral("*");
+        }
+    }
+    return QString();
+}
+
 // Splicing bytes is only right when no member would be replaced: the current state holding
 // one of the list keys, or a partial preset holding its own "index", take the object path.
 // Asked of the bytes, so that saving a project read from a file does not parse its data again.
@@ -159,6 +191,10 @@ QString QovZephDataSets::read(const QJsonObject &data, const QByteArray &text, Q
     }
     if (data.value(partialKey).toArray().isEmpty()) {
         return partialKey;
+    }
+    const QString nulName = setWithNulName(data, text);
+    if (!nulName.isEmpty()) {
+        return nulName;
     }
     if (readFromText(data, text, out)) {
         return QString();

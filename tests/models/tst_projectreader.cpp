@@ -149,6 +149,18 @@ void TestProjectReader::namesFirstBadField_data()
         << "devices/0/data/preset_list" << QJsonValue(QJsonArray{}) << "device[0].data.preset_list";
     QTest::newRow("partial_list missing")
         << "devices/0/data/partial_list" << removed << "device[0].data.partial_list";
+    // A member name holding U+0000, at any depth, names its data set: no mixer takes it.
+    const QString nul = QString("b") + QChar(0);
+    QTest::newRow("NUL in a name inside the second preset")
+        << "devices/0/data/preset_list"
+        << QJsonValue(QJsonArray{QJsonObject{}, QJsonObject{{"a", QJsonObject{{nul, 1}}}}})
+        << "device[0].data.preset_list[1]";
+    QTest::newRow("NUL in a name inside an EQ library")
+        << "devices/0/data/eq12_lib"
+        << QJsonValue(QJsonObject{{"g", QJsonArray{QJsonObject{{nul, 1}}}}})
+        << "device[0].data.eq12_lib";
+    QTest::newRow("NUL in a name inside the current state")
+        << "devices/0/data/mix" << QJsonValue(QJsonObject{{nul, 1}}) << "device[0].data.*";
     device("address empty", "address", "");
     device("address not text", "address", 5);
     device("address with port", "address", "mixer:80");
@@ -418,6 +430,10 @@ void TestProjectReader::splitOrWholeReadAlike_data()
     row("raw control character in a string", "{\"preset_list\":[{\"a\":\"x\ty\"}],"
                                              "\"partial_list\":[{}]}");
     row("not JSON inside the data", R"({"preset_list":[{]}],"partial_list":[{}]})", false);
+    row("NUL in a member name", R"({"preset_list":[{}],"partial_list":[{"a":{"\u0000":1}}]})",
+        false);
+    row("NUL only in a value, or a backslash before u0000",
+        R"({"preset_list":[{"a":"\u0000","b\\u0000":1}],"partial_list":[{}]})");
     row("no partial presets", R"({"preset_list":[{}],"partial_list":[]})", false);
 }
 

@@ -433,6 +433,8 @@ void TestJsApi::valuesOutsideTheFileRulesAreRefused_data()
     data("partial preset getter missing",
          "getZephDataPartialPreset = undefined; api.zephDataChanged(6, 2)", "6 2");
     data("current a text", R"(state.raw.current = '"text"'; api.zephDataChanged(7, 0))", "7 0");
+    data("preset with U+0000 in a name",
+         R"(state.raw.preset2 = '{"a":{"b\\u0000":1}}'; api.zephDataChanged(2, 2))", "2 2");
 }
 
 // What a page hands over is stored only where the project reader would read it back: a
