@@ -255,6 +255,8 @@ int backup(const QovCliArguments &args)
 struct Pairing
 {
     std::unique_ptr<QovProjectDataModel> project;
+    // The sets the file lacks ("{}" stands in for each), by device index.
+    QList<QVector<QovDataSlot>> unreadable;
     Transfers pairs;
     int exitCode = Success; // a usage error or NothingFound stops the command
 
@@ -297,6 +299,7 @@ Pairing pairUp(const QovCliArguments &args, QovCliMixers &mixers, QovCliReport &
                             : QStringLiteral("%1 has an invalid field: %2").arg(path, error));
         return result;
     }
+    result.unreadable = readUnreadableSets(bytes);
     const QVector<QovAppDeviceModel> devices = model->appDevices();
     for (const auto &pair : args.pairs) {
         if (pair.first > devices.size()) {
@@ -453,6 +456,16 @@ int restore(const QovCliArguments &args)
         if (!outcome.unreadable.isEmpty()) {
             json.insert(QStringLiteral("unreadable"),
                         QovProjectSnapshot::unreadableJson(outcome.unreadable));
+        }
+        // A backup or safety copy with gaps gives those sets back empty.
+        const QVector<QovDataSlot> lacking = pairing.unreadable.value(
+            pairing.project->appDevices().indexOf(pairing.pairs.at(i).second));
+        if (outcome.connected && !lacking.isEmpty()) {
+            report.warning(described.at(i),
+                           QStringLiteral("the file lacks %1 data set(s), so they were written "
+                                          "empty (\"{}\"): %2")
+                               .arg(lacking.size())
+                               .arg(QovCliTransfers::setsText(lacking)));
         }
         if (outcome.connected && !outcome.unreadable.isEmpty()) {
             report.line(QStringLiteral("restored \"%1\" into %2 (partial safety copy: %3, "

@@ -58,6 +58,12 @@ void QovCliReport::failure(const QString &what, const QString &reason)
     print(stderr, readable(QStringLiteral("failed: %1: %2\n").arg(what, reason)));
 }
 
+void QovCliReport::warning(const QString &what, const QString &text)
+{
+    progress(QString());
+    print(stderr, readable(QStringLiteral("warning: %1: %2\n").arg(what, text)));
+}
+
 void QovCliReport::progress(const QString &text)
 {
     if (!m_terminal) {

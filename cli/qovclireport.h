@@ -20,6 +20,9 @@ public:
     void record(const QJsonObject &object);
     // Names a failed mixer with its reason; it counts towards exit code 1.
     void failure(const QString &what, const QString &reason);
+    // Names on standard error what the user should know of a mixer that did not fail; it does
+    // not count towards the exit code.
+    void warning(const QString &what, const QString &text);
     void progress(const QString &text);
 
     int failures() const { return m_failures; }

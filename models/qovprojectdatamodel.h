@@ -4,6 +4,7 @@
 #include "models/qovautosaver.h"
 #include "models/qovprojectsnapshot.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QVector>
@@ -143,6 +144,11 @@ std::tuple<QovProjectDataModel *, QString> parseProject(const QString &text);
 // UTF-32 when a byte-order mark says so, UTF-8 otherwise, with bytes that are not valid UTF-8
 // replaced rather than the text refused. Null and an empty text when there are no bytes.
 std::tuple<QovProjectDataModel *, QString> parseProjectBytes(const QByteArray &bytes);
+// The data sets each device of a project file's bytes lacks, by device index: a backup or a
+// safety copy of a mixer that would not give them names them in the device's "unreadable"
+// member, and holds "{}" for each. Empty for a device without it; entries that name no data set
+// of the table are left out. Read apart from parseProjectBytes, which skips the member.
+QList<QVector<QovDataSlot>> readUnreadableSets(const QByteArray &bytes);
 // The bytes of the project file at `path`; null, with the reason in `problem`, when it cannot be
 // read. Only a regular file is read: opening a pipe or a device would wait for ever.
 QByteArray readProjectFile(const QString &path, QString *problem = nullptr);

@@ -309,6 +309,50 @@ std::tuple<QovProjectDataModel *, QString> parseProjectBytes(const QByteArray &b
     return QovProjectReader::parse(text);
 }
 
+namespace {
+// The "unreadable" member of one device's text, cut out of it where its members can be told
+// apart: the device's data is most of the text and need not be parsed for it.
+QJsonValue unreadableMember(const QByteArray &device)
+{
+    QVector<QovJsonScan::Member> members;
+    if (QovJsonScan::members(device, &members)) {
+        QVector<QByteArray> found;
+        for (const QovJsonScan::Member &member : members) {
+            if (member.name == "unreadable") {
+                found.append(member.value);
+            }
+        }
+        if (found.isEmpty()) {
+            return QJsonValue();
+        }
+        if (found.size() == 1) {
+            return QJsonDocument::fromJson("[" + found.first() + "]").array().at(0);
+        }
+    }
+    return QJsonDocument::fromJson(device).object().value(QStringLiteral("unreadable"));
+}
+} // namespace
+
+QList<QVector<QovDataSlot>> readUnreadableSets(const QByteArray &bytes)
+{
+    const QByteArray text = QovTextDecoding::utf8Text(bytes);
+    QList<QVector<QovDataSlot>> sets;
+    QovJsonScan::Split split;
+    if (QovJsonScan::splitArrayMember(text, "devices", &split)) {
+        for (const QByteArray &device : std::as_const(split.elements)) {
+            sets.append(QovProjectSnapshot::unreadableFromJson(unreadableMember(device)));
+        }
+        return sets;
+    }
+    const QJsonArray devices =
+        QJsonDocument::fromJson(text).object().value(QStringLiteral("devices")).toArray();
+    for (const QJsonValue &device : devices) {
+        sets.append(QovProjectSnapshot::unreadableFromJson(
+            device.toObject().value(QStringLiteral("unreadable"))));
+    }
+    return sets;
+}
+
 QByteArray readProjectFile(const QString &path, QString *problem)
 {
     const auto fail = [problem](const QString &why) {

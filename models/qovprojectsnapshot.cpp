@@ -1,9 +1,13 @@
 #include "models/qovprojectsnapshot.h"
 
+#include "models/qovdatasettable.h"
+#include "models/qovdevicefields.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <climits>
 #include <limits>
 
 namespace {
@@ -54,6 +58,25 @@ QJsonArray QovProjectSnapshot::unreadableJson(const QVector<QovDataSlot> &sets)
             QJsonObject{{QStringLiteral("target"), set.code}, {QStringLiteral("bank"), set.bank}});
     }
     return array;
+}
+
+QVector<QovDataSlot> QovProjectSnapshot::unreadableFromJson(const QJsonValue &value)
+{
+    QVector<QovDataSlot> sets;
+    for (const QJsonValue &entry : value.toArray()) {
+        const QJsonObject object = entry.toObject();
+        QovDataSlot set;
+        const QovDataSetInfo *info = nullptr;
+        if (QovDeviceFields::integerIn(object.value(QStringLiteral("target")), INT_MIN, INT_MAX,
+                                       &set.code) &&
+            (info = qovDataSetInfo(set.code)) != nullptr &&
+            QovDeviceFields::integerIn(object.value(QStringLiteral("bank")), 0, info->banks - 1,
+                                       &set.bank) &&
+            !sets.contains(set)) {
+            sets.append(set);
+        }
+    }
+    return sets;
 }
 
 QByteArray QovProjectSnapshot::toJsonBytes() const

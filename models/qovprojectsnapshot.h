@@ -22,4 +22,7 @@ struct QovProjectSnapshot
     // A device's "unreadable" member: [{"target": code, "bank": bank}, ...], named as the mixer
     // names its data sets.
     static QJsonArray unreadableJson(const QVector<QovDataSlot> &sets);
+    // The sets such a member names, each once; entries that name no data set of the table
+    // (qovdatasettable.h) are left out.
+    static QVector<QovDataSlot> unreadableFromJson(const QJsonValue &value);
 };
