@@ -395,12 +395,16 @@ bool QovMainWindow::saveTo(const QString &path)
 
 bool QovMainWindow::saveProject()
 {
-    QString path = m_projectData->savePath();
+    const QString path = m_projectData->savePath();
     if (path == QovProjectDataModel::defaultProjectPath()) {
-        path = QovFileDialogWrapper::getSaveFileName(this);
-        if (path.isEmpty()) {
-            return false;
-        }
+        const QString chosen = QovFileDialogWrapper::getSaveFileName(this);
+        return !chosen.isEmpty() && saveTo(chosen);
+    }
+    // What another program put there since is not overwritten unasked. An unedited project
+    // writes nothing.
+    if (m_projectData->isEdited() && m_projectData->fileChangedOnDisk() &&
+        !qovAskOverwriteChangedFile(path)) {
+        return false;
     }
     return saveTo(path);
 }

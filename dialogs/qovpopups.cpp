@@ -1,11 +1,13 @@
 #include "dialogs/qovpopups.h"
 
+#include "dialogs/qovconfirmpopup.h"
 #include "dialogs/qovconfirmsavepopup.h"
 #include "dialogs/qoverrorpopup.h"
 #include "dialogs/qovpartialcopypopup.h"
 #include "dialogs/qovrestorepopup.h"
 
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QUrl>
 
 void qovShowError(const QString &title, const QString &message)
@@ -38,6 +40,16 @@ int qovAskBeforeClosing()
         QovConfirmSavePopup::tr("Caution"),
         QovConfirmSavePopup::tr("Do you want to close this project without applying changes?"));
     return popup.exec();
+}
+
+bool qovAskOverwriteChangedFile(const QString &path)
+{
+    QovConfirmPopup popup(QovConfirmPopup::tr("File Changed"),
+                          QovConfirmPopup::tr("%1 has been changed by another program since it "
+                                              "was opened or saved here.\n\nOverwrite it with "
+                                              "this project?")
+                              .arg(QFileInfo(path).fileName()));
+    return popup.exec() == QDialog::Accepted;
 }
 
 int qovAskToRestore(const QString &savePath, const QDateTime &changedAt, bool fileChangedSince)

@@ -21,6 +21,10 @@ void qovShowErrorWithFolder(const QString &title, const QString &message, const 
 // QovConfirmSavePopup::SAVE (2), DONT_SAVE (1) or CANCEL (0; also when the box is dismissed).
 int qovAskBeforeClosing();
 
+// Asks before a save overwrites the project file at `path`, which another program has changed
+// or replaced since the project was opened or saved here. True for OK.
+bool qovAskOverwriteChangedFile(const QString &path);
+
 // Offers the unsaved edits of the project at `savePath`, written at `changedAt` and kept aside
 // after a crash; `fileChangedSince` when its file was written after them. Returns
 // QovRestorePopup::RESTORE (1), DISCARD (2) or UNANSWERED (0, when the program ended the question).

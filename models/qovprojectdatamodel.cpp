@@ -150,6 +150,7 @@ bool QovProjectDataModel::saveTo(const QString &path, QString *problem)
     }
     const QString previous = m_savePath;
     const QovProjectSnapshot project = snapshot();
+    QovFileStamp written;
     const bool saved = m_autosaver->runExclusive([&] {
         // The copy that becomes the project file is the autosave file of the target, so the
         // rename stays inside one folder (and file system) even when saving under a new name,
@@ -157,11 +158,13 @@ bool QovProjectDataModel::saveTo(const QString &path, QString *problem)
         // A link saved to stays a link: its target is what gets replaced.
         const QString target = qovReplaceableFile(path, problem);
         const QString staging = autosavePathFor(target);
-        if (target.isEmpty() ||
-            !QovAutosaver::writeComplete(staging, project.toJsonBytes(), false, problem) ||
+        const QByteArray bytes = project.toJsonBytes();
+        if (target.isEmpty() || !QovAutosaver::writeComplete(staging, bytes, false, problem) ||
             !qovReplaceFile(staging, target, problem)) {
             return false;
         }
+        written = QovFileStamp(path);
+        written.setContent(bytes);
         QFile::remove(autosavePathFor(previous));
         // Edits kept aside after a crash were restored or discarded by now, and this save
         // supersedes them.
@@ -173,6 +176,7 @@ bool QovProjectDataModel::saveTo(const QString &path, QString *problem)
     if (!saved) {
         return false;
     }
+    m_fileStamp = written;
     setSavePath(path);
     setIsEdited(false);
     return true;

@@ -2,6 +2,7 @@
 
 #include "models/qovappdevicemodel.h"
 #include "models/qovautosaver.h"
+#include "models/qovfilestamp.h"
 #include "models/qovprojectsnapshot.h"
 
 #include <QList>
@@ -79,6 +80,12 @@ public:
     // lacks. So are the unsaved edits of the previous path kept aside after a crash.
     // On failure `problem`, when given, says what failed, for the user to mend it.
     bool saveTo(const QString &path, QString *problem = nullptr);
+    // The file at the save path as this project last read or wrote it: the loader records what
+    // it read, saveTo what it wrote.
+    void setFileStamp(const QovFileStamp &stamp) { m_fileStamp = stamp; }
+    // Whether another program has changed or replaced the file at the save path since this
+    // project last read or wrote it; false when the file is gone.
+    bool fileChangedOnDisk() const { return m_fileStamp.differsAt(m_savePath); }
     QString toJsonText() const;
     QByteArray toJsonBytes() const;
     // The project as its file holds it, at this moment.
@@ -128,6 +135,7 @@ private:
     QVector<QovAppDeviceModel> m_appDevices;
     bool m_isEdited = false;
     QString m_savePath;
+    QovFileStamp m_fileStamp;
     // While a file is read, changes are not autosaved: the reader stores field by field, and
     // the save path is not yet the file's.
     bool m_autosaveSuspended = false;

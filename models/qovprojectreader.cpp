@@ -381,6 +381,8 @@ namespace {
 // The project file at `savePath`, its content read from `readPath`; see loadProject.
 Result loadFrom(const QString &readPath, const QString &savePath)
 {
+    // Taken before the bytes are read: a change while they are read shows at the next save.
+    QovFileStamp stamp(savePath);
     QString problem;
     const QByteArray bytes = readProjectFile(readPath, &problem);
     if (bytes.isNull()) {
@@ -392,6 +394,9 @@ Result loadFrom(const QString &readPath, const QString &savePath)
     }
     Result result = parseProjectBytes(bytes);
     if (QovProjectDataModel *model = std::get<0>(result)) {
+        // Restored edits are saved over the file as it is now: the user chose them over it.
+        stamp.setContent(readPath == savePath ? bytes : readProjectFile(savePath));
+        model->setFileStamp(stamp);
         model->setSavePath(savePath);
         model->setIsEdited(readPath != savePath);
         QovProjectReader::autosaveInBackground(model);

@@ -51,6 +51,8 @@ private Q_SLOTS:
     void askToSaveBeforeNewProject();
     void openEditSaveReopen();
     void reopeningTheOpenProjectOffersNothing();
+    void saveAsksBeforeOverwritingAnotherProgramsFile_data();
+    void saveAsksBeforeOverwritingAnotherProgramsFile();
     void recentFilesReadAsTheyAreNamed();
     void pagesFollowProject();
     void closeQuestion_data();
@@ -271,6 +273,115 @@ void TestMainWindow::reopeningTheOpenProjectOffersNothing()
     QCOMPARE(answerer.pending(), 1);
     QCOMPARE(window->projectData()->projectName(), QStringLiteral("Reopen"));
     QCOMPARE(window->windowTitle(), QStringLiteral("Velmora - ") + path);
+}
+
+void TestMainWindow::saveAsksBeforeOverwritingAnotherProgramsFile_data()
+{
+    QTest::addColumn<QString>("change"); // what another program does to the open file
+    QTest::addColumn<QString>("how");    // "save", "close" (answering Save) or "save as"
+    QTest::addColumn<QString>("answer"); // to "File Changed"; empty where it must not be asked
+
+    const auto row = [](const char *name, const char *change, const char *how, const char *answer) {
+        QTest::newRow(name) << change << how << answer;
+    };
+    row("unchanged", "none", "save", "");
+    row("written again with the same bytes", "same bytes", "save", "");
+    row("deleted", "deleted", "save", "");
+    row("changed, overwrite", "other bytes", "save", "OK");
+    row("changed, cancel", "other bytes", "save", "Cancel");
+    row("changed, close and save, overwrite", "other bytes", "close", "OK");
+    row("changed, close and save, cancel", "other bytes", "close", "Cancel");
+    row("changed, save as", "other bytes", "save as", "");
+}
+
+// Save does not silently overwrite a file another program changed or replaced since the window
+// read or wrote it; what the window wrote itself, or the same bytes written again, ask nothing.
+void TestMainWindow::saveAsksBeforeOverwritingAnotherProgramsFile()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, how);
+    QFETCH(QString, answer);
+
+    QTemporaryDir folder;
+    const QString path = writeProjectFile(folder.path(), "stage.vlmproj", "Current");
+    const QString copy = folder.filePath(QStringLiteral("copy.vlmproj"));
+    const auto bytesOf = [](const QString &file) {
+        QFile in(file);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    };
+    const QByteArray opened = bytesOf(path);
+    // Of the same size as the file opened: only its bytes tell them apart.
+    const QByteArray theirs =
+        bytesOf(writeProjectFile(folder.path(), "theirs.vlmproj", QStringLiteral("Changed")));
+    QCOMPARE(theirs.size(), opened.size());
+    QPointer<QovMainWindow> window = shownWindow();
+    QVERIFY(openAndWait(window, path));
+    window->projectData()->setProjectName(QStringLiteral("Edited"));
+
+    // Another program's write, stamped a minute on so that no clock tick hides it.
+    QFile file(path);
+    if (change == QLatin1String("deleted")) {
+        QVERIFY(file.remove());
+    } else if (change != QLatin1String("none")) {
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QVERIFY(file.write(change == QLatin1String("same bytes") ? opened : theirs) > 0);
+        QVERIFY(file.flush());
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                                 QFileDevice::FileModificationTime));
+        file.close();
+    }
+    const QString onDisk = change == QLatin1String("other bytes") ? "Changed" : "Current";
+
+    ModalAnswerer answerer;
+    if (how == QLatin1String("close")) {
+        answerer.pressButton(QStringLiteral("Save"));
+    } else if (how == QLatin1String("save as")) {
+        answerer.chooseFile(copy);
+    }
+    // Where nothing must be asked, this answer is left over.
+    answerer.pressButton(answer.isEmpty() ? QStringLiteral("OK") : answer);
+    if (how == QLatin1String("close")) {
+        window->close();
+    } else if (how == QLatin1String("save as")) {
+        QVERIFY(window->saveProjectAs());
+    } else {
+        QCOMPARE(window->saveProject(), answer != QLatin1String("Cancel"));
+    }
+    QCOMPARE(answerer.pending(), answer.isEmpty() ? 1 : 0);
+    const ModalAnswerer::Seen asked = answerer.seen().value(how == QLatin1String("close") ? 1 : 0);
+    if (!answer.isEmpty()) {
+        QCOMPARE(asked.title, QStringLiteral("File Changed"));
+        QVERIFY2(asked.text.startsWith(QStringLiteral(
+                     "stage.vlmproj has been changed by another program since it was opened or "
+                     "saved here.\n\nOverwrite it with this project?")),
+                 qPrintable(asked.text));
+    }
+
+    if (answer == QLatin1String("Cancel")) {
+        // Kept open and unsaved, to be saved under another name.
+        QVERIFY(window && window->isVisible());
+        QVERIFY(window->windowTitle().endsWith(QStringLiteral(" *")));
+        QCOMPARE(loadedTitle(path), onDisk);
+        return;
+    }
+    if (how == QLatin1String("save as")) {
+        QCOMPARE(loadedTitle(copy), QStringLiteral("Edited"));
+        QCOMPARE(loadedTitle(path), onDisk);
+        return;
+    }
+    QCOMPARE(loadedTitle(path), QStringLiteral("Edited"));
+    if (how == QLatin1String("close")) {
+        QTRY_VERIFY(window.isNull());
+        return;
+    }
+    // What the window wrote itself asks nothing at the next save.
+    if (answerer.pending() == 0) {
+        answerer.pressButton(QStringLiteral("OK"));
+    }
+    window->projectData()->setProjectName(QStringLiteral("Again"));
+    QVERIFY(window->saveProject());
+    QCOMPARE(answerer.pending(), 1);
+    QCOMPARE(loadedTitle(path), QStringLiteral("Again"));
 }
 
 void TestMainWindow::openEditSaveReopen()

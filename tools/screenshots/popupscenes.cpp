@@ -67,6 +67,16 @@ std::vector<ScreenshotScene> popupScenes()
                               changedAt, true);
                       },
                       nullptr, 0, 0});
+    // Save over a file that another program changed since the window opened or saved it.
+    scenes.push_back({QStringLiteral("popup-file-changed"),
+                      [] {
+                          return new QovConfirmPopup(
+                              QStringLiteral("File Changed"),
+                              QStringLiteral("Festival main stage.vlmproj has been changed by "
+                                             "another program since it was opened or saved "
+                                             "here.\n\nOverwrite it with this project?"));
+                      },
+                      nullptr, 0, 0});
     scenes.push_back({QStringLiteral("popup-restore-unsaved-new-project"),
                       [changedAt] {
                           return new QovRestorePopup(QovProjectDataModel::defaultProjectPath(),
