@@ -39,6 +39,9 @@ QPushButton *QovDirectionSelectorView::makeDirectionButton(QLabel *mark, const Q
 {
     QPushButton *button = makeButton(QString(), QSize(), "direction-selector-button");
     button->setCheckable(true);
+    // One choice of two, as radio buttons: a screen reader hears radio buttons, the pair is one
+    // Tab stop, and the arrow keys move the choice between them.
+    button->setAutoExclusive(true);
     // A choice, not an action: Enter on it means the dialog's OK, as on a radio button.
     button->setAutoDefault(false);
     // The words are labels inside the button; a screen reader hears them as its name.

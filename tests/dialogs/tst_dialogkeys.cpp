@@ -22,6 +22,7 @@
 #include "projectentries.h"
 #include "tempprofile.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDateTime>
 #include <QListWidget>
@@ -138,6 +139,7 @@ private Q_SLOTS:
     void escapeCloses_data();
     void escapeCloses();
     void enterTakesTheDefault();
+    void directionIsARadioChoice();
 
 private:
     void addDialogRows();
@@ -319,6 +321,40 @@ void TestDialogKeys::enterTakesTheDefault()
     QTRY_VERIFY(!direction.isVisible());
     QCOMPARE(direction.result(), int(QDialog::Accepted));
     QCOMPARE(direction.direction(), QovDirectionSelectorView::DEVICE_TO_APP);
+}
+
+// The two directions are one choice of two: read as radio buttons, one Tab stop, and the arrow
+// keys move the choice as they do between radio buttons.
+void TestDialogKeys::directionIsARadioChoice()
+{
+    QovReconnectDeviceDialog dialog;
+    QVERIFY(shown(&dialog));
+    QovDirectionSelectorView *selector = dialog.directionSelector();
+    QWidget *toDevice = selector->appToDeviceButton();
+    QWidget *toApp = selector->deviceToAppButton();
+    const auto heard = [toDevice, toApp] {
+        QStringList said;
+        for (QWidget *choice : {toDevice, toApp}) {
+            QAccessibleInterface *node = QAccessible::queryAccessibleInterface(choice);
+            said << QStringLiteral("%1 %2 %3")
+                        .arg(node->text(QAccessible::Name),
+                             QMetaEnum::fromType<QAccessible::Role>().valueToKey(node->role()),
+                             node->state().checked ? "checked" : "unchecked");
+        }
+        return said.join(QStringLiteral(", "));
+    };
+    QCOMPARE(heard(), "App to Device RadioButton checked, Device to App RadioButton unchecked");
+
+    toDevice->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(toDevice, Qt::Key_Right);
+    QCOMPARE(QApplication::focusWidget(), toApp);
+    QCOMPARE(selector->direction(), QovDirectionSelectorView::DEVICE_TO_APP);
+    QCOMPARE(heard(), "App to Device RadioButton unchecked, Device to App RadioButton checked");
+    QTest::keyClick(toApp, Qt::Key_Left);
+    QCOMPARE(QApplication::focusWidget(), toDevice);
+    QCOMPARE(selector->direction(), QovDirectionSelectorView::APP_TO_DEVICE);
+    QTest::keyClick(toDevice, Qt::Key_Tab);
+    QVERIFY(QApplication::focusWidget() != toApp);
 }
 
 QTEST_MAIN(TestDialogKeys)
