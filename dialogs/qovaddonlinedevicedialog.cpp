@@ -74,7 +74,7 @@ QovAddOnlineDeviceDialog::QovAddOnlineDeviceDialog(int mode,
     m_addressEdit->setAccessibleName(tr("Mixer address"));
     m_addressEdit->installEventFilter(this);
     m_addressButton = makeButton(tr("Add by Address"), QSize(144, 32), "address-button");
-    m_addressNote = makeLabel(QString(), QSize(192, 32), "dialog-address-note");
+    m_addressNote = makeStatusNote(QSize(192, 32), "dialog-address-note");
     m_addressNote->setWordWrap(true);
     setup(QSize(664, 440));
     rebuildList();
@@ -149,12 +149,12 @@ void QovAddOnlineDeviceDialog::addByAddress()
         return;
     }
     if (!QovTextRules::isHostAddress(address)) {
-        m_addressNote->setText(tr("Enter an IPv4 address or a host name."));
+        announceStatus(m_addressNote, tr("Enter an IPv4 address or a host name."));
         return;
     }
     m_pendingAddress = address;
     m_addressButton->setEnabled(false);
-    m_addressNote->setText(tr("Asking %1…").arg(address));
+    announceStatus(m_addressNote, tr("Asking %1…").arg(address));
     QovOnlineDeviceFinder::instance()->addByAddress(address);
 }
 
@@ -167,7 +167,7 @@ void QovAddOnlineDeviceDialog::onAddressProbed(const QString &address, const QSt
     m_addressButton->setEnabled(true);
     if (!error.isEmpty()) {
         qDebug() << QThread::currentThreadId() << "add by address" << address << "failed:" << error;
-        m_addressNote->setText(tr("No mixer found at %1.").arg(address));
+        announceStatus(m_addressNote, tr("No mixer found at %1.").arg(address));
         m_addressNote->setToolTip(error);
         return;
     }
@@ -177,11 +177,12 @@ void QovAddOnlineDeviceDialog::onAddressProbed(const QString &address, const QSt
             continue;
         }
         if (isExcluded(device)) {
-            m_addressNote->setText(tr("The mixer at %1 is already in the project.").arg(address));
+            announceStatus(m_addressNote,
+                           tr("The mixer at %1 is already in the project.").arg(address));
         } else {
             rememberTick(device, true);
             device->setSelected(true);
-            m_addressNote->setText(tr("Found %1 and ticked it.").arg(device->deviceName()));
+            announceStatus(m_addressNote, tr("Found %1 and ticked it.").arg(device->deviceName()));
             m_addressEdit->clear();
         }
         return;

@@ -20,6 +20,7 @@
 #include "views/qovprogressview.h"
 #include "views/qovsortlabel.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -392,6 +393,9 @@ void TestOnlineDialogs::addsAMixerByItsAddress()
     auto *note = dialog.findChild<QLabel *>(QStringLiteral("dialog-address-note"));
     auto *add = qobject_cast<QPushButton *>(ModalAnswerer::findButton(&dialog, "Add by Address"));
     QVERIFY(edit && note && add);
+    // A status line, which screen readers speak when it changes; its text is its name.
+    QAccessibleInterface *heard = QAccessible::queryAccessibleInterface(note);
+    QCOMPARE(heard->role(), QAccessible::StatusBar);
 
     edit->setText("127.0.0.11:80");
     QTest::mouseClick(add, Qt::LeftButton);
@@ -402,6 +406,7 @@ void TestOnlineDialogs::addsAMixerByItsAddress()
     QVERIFY(!add->isEnabled());
     QTRY_COMPARE_WITH_TIMEOUT(note->text(), QString("No mixer found at 127.0.0.99."), 10000);
     QVERIFY2(note->toolTip().contains("127.0.0.99"), qPrintable(note->toolTip()));
+    QCOMPARE(heard->text(QAccessible::Name), note->text());
     QVERIFY(add->isEnabled());
 
     // Enter asks the address; it does not accept the dialog.
