@@ -224,25 +224,24 @@ void QovProjectView::focusFirstRow()
         m_deviceList->setCurrentRow(0);
     }
     // A new project's rows are the page's content: the keyboard starts there, unless the user
-    // is typing somewhere.
+    // is typing somewhere. Rows sorted again leave it on the header, to sort once more.
     const QWidget *focused = window()->focusWidget();
-    if (!focused || !focused->testAttribute(Qt::WA_InputMethodEnabled)) {
+    if (m_rowsTakeFocus && (!focused || !focused->testAttribute(Qt::WA_InputMethodEnabled))) {
         m_deviceList->setFocus(Qt::OtherFocusReason);
     }
 }
 
-void QovProjectView::clearRows()
+void QovProjectView::showRows(const QVector<QovAppDeviceModel> &devices, bool takeFocus)
 {
     ++m_listing;
-    m_pendingRows.clear();
+    m_rowsTakeFocus = takeFocus;
     m_nextRow = 0;
     m_deviceList->clear();
-    onDeviceListChanged();
-}
-
-void QovProjectView::showRows(const QVector<QovAppDeviceModel> &devices)
-{
-    clearRows();
+    // Rows in place of rows keep the list's page: showing "no devices." in between hid the
+    // header that has the keyboard, and the focus wandered off through the page.
+    if (devices.isEmpty()) {
+        onDeviceListChanged();
+    }
     m_pendingRows = devices;
     addPendingRows();
 }
@@ -280,7 +279,7 @@ void QovProjectView::addPendingRows()
 void QovProjectView::setProjectData(QovProjectDataModel *data)
 {
     m_projectName->setText(data ? data->projectName() : QString());
-    showRows(data ? data->appDevices() : QVector<QovAppDeviceModel>());
+    showRows(data ? data->appDevices() : QVector<QovAppDeviceModel>(), true);
     for (QovSortLabel *label : sortLabels()) {
         label->setOrder(QovSortLabel::NONE);
     }
@@ -349,7 +348,7 @@ void QovProjectView::onSortLabelClicked(QovSortLabel *target)
                               : target == m_ipSortLabel   ? BY_IP_ADDRESS
                                                           : BY_DEVICE_ID;
     sortDevices(devices, column, target->order() == QovSortLabel::ASCENDING);
-    showRows(devices);
+    showRows(devices, false);
 }
 
 void QovProjectView::resizeEvent(QResizeEvent *event)

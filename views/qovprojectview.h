@@ -58,13 +58,12 @@ private:
     QWidget *makeEmptyBody();
     QWidget *makeListBody();
     void addRow(quint32 number, const QovAppDeviceModel &device);
-    void clearRows();
-    // Makes the first row current and gives the list the keyboard.
+    // Makes the first row current and, after showRows(..., true), gives the list the keyboard.
     void focusFirstRow();
     // Replaces the rows by `devices`, numbered from 1. A large project is listed over several
     // turns of the event loop, so that the window keeps reacting while hundreds of rows are
     // made; a new listing drops what is left of the previous one.
-    void showRows(const QVector<QovAppDeviceModel> &devices);
+    void showRows(const QVector<QovAppDeviceModel> &devices, bool takeFocus);
     void addPendingRows();
 
     QovMainWindowBase *m_mainWindow;
@@ -83,4 +82,5 @@ private:
     QVector<QovAppDeviceModel> m_pendingRows;
     int m_nextRow = 0;
     quint64 m_listing = 0;
+    bool m_rowsTakeFocus = false;
 };

@@ -13,6 +13,20 @@ struct OrderLook
     QSize iconSize;
 };
 
+// What a screen reader says of the header besides its name: the arrow, in words.
+QString orderDescription(QovSortLabel::SortOrder order)
+{
+    switch (order) {
+    case QovSortLabel::ASCENDING:
+        return QovSortLabel::tr("Sorted ascending");
+    case QovSortLabel::DESCENDING:
+        return QovSortLabel::tr("Sorted descending");
+    case QovSortLabel::NONE:
+        break;
+    }
+    return QovSortLabel::tr("Not sorted");
+}
+
 bool lookFor(QovSortLabel::SortOrder order, OrderLook *look)
 {
     switch (order) {
@@ -50,6 +64,7 @@ QovSortLabel::QovSortLabel(QWidget *parent)
 
     setIconSize(QSize(20, 20));
     setArrowIcon(makeIcon(QStringLiteral(":/icons/ic_arrow_drop_down.svg")));
+    setAccessibleDescription(orderDescription(m_order));
 }
 
 QString QovSortLabel::text() const
@@ -92,5 +107,7 @@ void QovSortLabel::setOrder(QovSortLabel::SortOrder order)
         setIconSize(look.iconSize);
         setArrowIcon(makeIcon(QString::fromLatin1(look.iconPath)));
     }
+    // Tells assistive technology as well, which reads the change out on a focused header.
+    setAccessibleDescription(orderDescription(order));
     Q_EMIT orderChanged(order);
 }

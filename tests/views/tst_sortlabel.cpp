@@ -1,6 +1,7 @@
 #include "views/qovsortlabel.h"
 #include "views/qovwidgetfactory.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QtTest>
@@ -25,9 +26,18 @@ QImage expectedArrow(const QString &path, const QSize &size)
     return makeIcon(path).pixmap(size, QIcon::Normal, QIcon::Off).toImage();
 }
 
+// What a screen reader hears of the header: the arrow is a picture it cannot read.
+QString heard(QovSortLabel &label)
+{
+    QAccessibleInterface *node = QAccessible::queryAccessibleInterface(&label);
+    return node->text(QAccessible::Name) + QStringLiteral(", ") +
+           node->text(QAccessible::Description);
+}
+
 } // namespace
 
-// The arrow beside a column title must always show the order the owner set.
+// The arrow beside a column title must always show the order the owner set, to the eye and in
+// words to a screen reader.
 class TestSortLabel : public QObject
 {
     Q_OBJECT
@@ -45,6 +55,7 @@ void TestSortLabel::startsUnsortedWithPlainArrow()
     QCOMPARE(label->order(), QovSortLabel::NONE);
     QCOMPARE(shownArrow(*label),
              expectedArrow(QStringLiteral(":/icons/ic_arrow_drop_down.svg"), QSize(20, 20)));
+    QCOMPARE(heard(*label), QStringLiteral("Name, Not sorted"));
 }
 
 void TestSortLabel::orderChangeUpdatesArrow_data()
@@ -53,16 +64,22 @@ void TestSortLabel::orderChangeUpdatesArrow_data()
     QTest::addColumn<SortOrder>("to");
     QTest::addColumn<QString>("icon");
     QTest::addColumn<QSize>("size");
+    QTest::addColumn<QString>("description");
 
     const QString none = QStringLiteral(":/icons/ic_arrow_drop_down_48px.svg");
     const QString up = QStringLiteral(":/icons/ic_arrow_upward_48px.svg");
     const QString down = QStringLiteral(":/icons/ic_arrow_downward_48px.svg");
     const QSize arrow(14, 20);
     using S = QovSortLabel;
-    QTest::newRow("none to ascending") << S::NONE << S::ASCENDING << up << arrow;
-    QTest::newRow("ascending to descending") << S::ASCENDING << S::DESCENDING << down << arrow;
-    QTest::newRow("descending to ascending") << S::DESCENDING << S::ASCENDING << up << arrow;
-    QTest::newRow("ascending to none") << S::ASCENDING << S::NONE << none << QSize(20, 20);
+    const QString ascending = QStringLiteral("Sorted ascending");
+    const QString descending = QStringLiteral("Sorted descending");
+    QTest::newRow("none to ascending") << S::NONE << S::ASCENDING << up << arrow << ascending;
+    QTest::newRow("ascending to descending")
+        << S::ASCENDING << S::DESCENDING << down << arrow << descending;
+    QTest::newRow("descending to ascending")
+        << S::DESCENDING << S::ASCENDING << up << arrow << ascending;
+    QTest::newRow("ascending to none")
+        << S::ASCENDING << S::NONE << none << QSize(20, 20) << QStringLiteral("Not sorted");
 }
 
 void TestSortLabel::orderChangeUpdatesArrow()
@@ -71,8 +88,10 @@ void TestSortLabel::orderChangeUpdatesArrow()
     QFETCH(SortOrder, to);
     QFETCH(QString, icon);
     QFETCH(QSize, size);
+    QFETCH(QString, description);
 
     QovSortLabel label;
+    label.setText(QStringLiteral("IP Address"));
     // Reach `from` by way of another order, so that NONE is a real change as well.
     label.setOrder(from == QovSortLabel::ASCENDING ? QovSortLabel::DESCENDING
                                                    : QovSortLabel::ASCENDING);
@@ -86,6 +105,7 @@ void TestSortLabel::orderChangeUpdatesArrow()
     const QImage shown = shownArrow(label);
     QCOMPARE(shown.size() / shown.devicePixelRatio(), size);
     QCOMPARE(shown, expectedArrow(icon, size));
+    QCOMPARE(heard(label), QStringLiteral("IP Address, ") + description);
 
     // Setting the order it already has changes nothing and says nothing.
     label.setOrder(to);
