@@ -24,6 +24,8 @@
 #include <QVBoxLayout>
 #include <QtConcurrent>
 
+#include <utility>
+
 namespace {
 const QSize kRowSize(608, 48);
 
@@ -90,6 +92,7 @@ QovDeviceSettingDialog::QovDeviceSettingDialog(QovProjectDataModel *project, boo
     m_deviceList = makeListWidget(QSize(608, 258), 0, true, "dialog-device-list");
     m_deviceList->setAccessibleName(tr("Project devices"));
     qovEnableRowKeys(m_deviceList);
+    m_deviceList->installEventFilter(this);
     m_addButton = makeAddButton(tr(" Add"), QSize(82, 24));
     m_addOnlineButton = makeAddButton(tr(" Add Online Device"), QSize(170, 24));
     setup(newProject ? QSize(664, 582) : QSize(664, 454));
@@ -163,6 +166,9 @@ void QovDeviceSettingDialog::appendRow(int index)
     auto *row = new QovDeviceSettingDialogListItem(m_entries.at(index), index + 1);
     connect(row, &QovDeviceSettingDialogListItem::deleteRequired, this,
             &QovDeviceSettingDialog::deleteDevice);
+    if (QLineEdit *name = row->nameEditor()) {
+        name->installEventFilter(this);
+    }
     qovSetRowWidget(m_deviceList, item, row);
     qovOrderRowFocus(m_deviceList);
 }
@@ -172,6 +178,55 @@ void QovDeviceSettingDialog::rebuildList()
     m_deviceList->clear();
     for (int i = 0; i < m_entries.size(); ++i) {
         appendRow(i);
+    }
+    const int focusRow = std::exchange(m_rowToFocus, -1);
+    if (focusRow < 0 || focusRow >= m_deviceList->count()) {
+        return;
+    }
+    QListWidgetItem *item = m_deviceList->item(focusRow);
+    m_deviceList->setCurrentItem(item);
+    m_deviceList->scrollToItem(item);
+    auto *row = static_cast<QovDeviceSettingDialogListItem *>(m_deviceList->itemWidget(item));
+    if (m_focusName && row->nameEditor()) {
+        row->nameEditor()->setFocus(Qt::OtherFocusReason);
+    } else {
+        m_deviceList->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+bool QovDeviceSettingDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool alt = (key->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier;
+        if (alt && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
+            moveRowByKey(watched, key->key() == Qt::Key_Up ? -1 : 1);
+            return true;
+        }
+    }
+    return QovAbstractDialog::eventFilter(watched, event);
+}
+
+void QovDeviceSettingDialog::moveRowByKey(QObject *from, int step)
+{
+    int at = from == m_deviceList ? m_deviceList->currentRow() : -1;
+    for (int i = 0; at < 0 && i < m_deviceList->count(); ++i) {
+        const auto *row = static_cast<QovDeviceSettingDialogListItem *>(
+            m_deviceList->itemWidget(m_deviceList->item(i)));
+        if (row && row->nameEditor() == from) {
+            at = i;
+        }
+    }
+    const int to = at + step;
+    if (at < 0 || to < 0 || to >= m_deviceList->count()) {
+        return;
+    }
+    m_rowToFocus = to;
+    m_focusName = from != m_deviceList;
+    // What a drop does, so the entries move exactly as after a drag; the rows are made anew a
+    // turn later, outside the handling of this key, which the name field may still be in.
+    if (!m_deviceList->model()->moveRow(QModelIndex(), at, QModelIndex(), step < 0 ? to : to + 1)) {
+        m_rowToFocus = -1;
     }
 }
 

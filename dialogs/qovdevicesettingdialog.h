@@ -53,9 +53,14 @@ protected:
     // Return in a device name ends that name and moves to the next row's; elsewhere, the title
     // included, it means OK.
     void keyPressEvent(QKeyEvent *event) override;
+    // Alt+Up and Alt+Down on a row, in its name or on the list, move the row one place.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void focusNameAfter(const QLineEdit *edit);
+    // Moves the row that `from` (the list or a row's name) stands for one place up (-1) or
+    // down (+1), as a drop there would; the keyboard follows the row.
+    void moveRowByKey(QObject *from, int step);
     QovDeviceSettingDialog(QovProjectDataModel *project, bool newProject, QWidget *parent);
     void appendEntry(const QovAppDeviceModel &device);
     void appendRow(int index);
@@ -72,4 +77,8 @@ private:
     QovAddOnlineDeviceDialog *m_addOnlineDialog = nullptr;
     // A new project belongs to the dialog until resultCollected hands it out.
     bool m_ownsProject = false;
+    // The row moved by the keyboard, and whether its name had the keyboard; it gets the keyboard
+    // back once the rows are made anew.
+    int m_rowToFocus = -1;
+    bool m_focusName = false;
 };

@@ -153,6 +153,8 @@ private Q_SLOTS:
     void emptyNameBlocksOkNamingItsRow();
     void boundDevicesShowTextOnly();
     void dragReordersWithNumbersAndShades();
+    void altArrowsMoveTheRow_data();
+    void altArrowsMoveTheRow();
     void deleteAsksFirst();
     void cancelLeavesProjectUntouched();
     void okWritesNamesTypesAndOrder();
@@ -313,6 +315,60 @@ void TestDeviceSettingDialog::dragReordersWithNumbersAndShades()
     QTRY_COMPARE(entryNames(dialog), (QStringList{"Bound", "B", "C", "A"}));
     QTRY_VERIFY(!rowAt(&dialog, 0)->nameEditor());
     QCOMPARE(rowAt(&dialog, 3)->nameEditor()->text(), QStringLiteral("A"));
+}
+
+void TestDeviceSettingDialog::altArrowsMoveTheRow_data()
+{
+    // Where the keyboard is: the row's name, or the list with the row current.
+    QTest::addColumn<bool>("inName");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QStringList>("order");
+    // The row the moved one is now, which keeps the keyboard.
+    QTest::addColumn<int>("movedTo");
+    QTest::newRow("name, down") << true << 0 << int(Qt::Key_Down)
+                                << QStringList{"B", "A", "C", "Bound"} << 1;
+    QTest::newRow("name, up") << true << 2 << int(Qt::Key_Up) << QStringList{"A", "C", "B", "Bound"}
+                              << 1;
+    QTest::newRow("list, bound row up")
+        << false << 3 << int(Qt::Key_Up) << QStringList{"A", "B", "Bound", "C"} << 2;
+    QTest::newRow("list, first row down")
+        << false << 0 << int(Qt::Key_Down) << QStringList{"B", "A", "C", "Bound"} << 1;
+    QTest::newRow("name, top stays")
+        << true << 0 << int(Qt::Key_Up) << QStringList{"A", "B", "C", "Bound"} << 0;
+    QTest::newRow("list, bottom stays")
+        << false << 3 << int(Qt::Key_Down) << QStringList{"A", "B", "C", "Bound"} << 3;
+}
+
+// Alt+Up and Alt+Down do what a drag does, without the mouse; the keyboard goes with the row.
+void TestDeviceSettingDialog::altArrowsMoveTheRow()
+{
+    QFETCH(bool, inName);
+    QFETCH(int, row);
+    QFETCH(int, key);
+    QFETCH(QStringList, order);
+    QFETCH(int, movedTo);
+    auto project = fourDeviceProject();
+    QovDeviceSettingDialog dialog(project.get());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QListWidget *list = deviceList(&dialog);
+    list->setCurrentRow(row);
+    QWidget *focused = inName ? static_cast<QWidget *>(rowAt(&dialog, row)->nameEditor()) : list;
+    focused->setFocus();
+    QTest::keyClick(focused, Qt::Key(key), Qt::AltModifier);
+    QCOMPARE(entryNames(dialog), order);
+    // The rows are made anew, numbered and shaded from the top, as after a drop.
+    QTRY_COMPARE(rowLooks(&dialog),
+                 (QStringList{"1 even-line", "2 odd-line", "3 even-line", "4 odd-line"}));
+    QCOMPARE(list->currentRow(), movedTo);
+    if (inName) {
+        QLineEdit *name = rowAt(&dialog, movedTo)->nameEditor();
+        QCOMPARE(name->text(), order.at(movedTo));
+        QCOMPARE(dialog.focusWidget(), name);
+    } else {
+        QCOMPARE(dialog.focusWidget(), list);
+    }
 }
 
 void TestDeviceSettingDialog::deleteAsksFirst()
