@@ -38,6 +38,13 @@ QovMenuBarView::QovMenuBarView(QovMainWindowBase *mainWindow, QWidget *parent)
     buildMainMenu();
     menuButton->setMenu(m_mainMenu);
     layout->addWidget(menuButton);
+    // F10 opens the main menu from anywhere in the window, as it does in desktop programs, so
+    // that the keyboard need not Tab its way to the button first.
+    auto *openMenu = new QAction(this);
+    openMenu->setShortcut(QKeySequence(Qt::Key_F10));
+    openMenu->setShortcutContext(Qt::WindowShortcut);
+    connect(openMenu, &QAction::triggered, menuButton, &QPushButton::showMenu);
+    m_mainWindow->addAction(openMenu);
 
     QovPersistentDataModel *recent = QovPersistentDataModel::instance();
     connect(recent, &QovPersistentDataModel::recentFilesChanged, this,

@@ -356,12 +356,30 @@ void TestKeyboardJourney::newProjectToSavedFileWithKeysOnly()
         });
 
     script.then(
-        QStringLiteral("saved: exit (Ctrl+Q)"),
+        QStringLiteral("saved: main menu (F10)"),
         [window, savePath, windowActive] {
             return QFileInfo::exists(savePath) && windowActive() &&
                    window->projectData()->savePath() == savePath;
         },
-        [] { press(Qt::Key_Q, Qt::ControlModifier); });
+        [] { press(Qt::Key_F10); });
+
+    script.then(
+        QStringLiteral("main menu open: Up to its last entry, Exit; Enter"),
+        [] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            return menu && menu->objectName() == QStringLiteral("mainMenu");
+        },
+        [&script] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            press(Qt::Key_Up);
+            const QAction *chosen = menu->activeAction();
+            if (!chosen || chosen->text() != QStringLiteral("Exit")) {
+                script.fail(QStringLiteral("Up in the main menu chose ") +
+                            (chosen ? chosen->text() : QStringLiteral("nothing")));
+                return;
+            }
+            press(Qt::Key_Return);
+        });
 
     script.then(
         QStringLiteral("Really exit: Enter"),
