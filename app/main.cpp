@@ -44,6 +44,41 @@ void printVersion()
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
 }
 
+const char kUsage[] = "Usage: velmora [PROJECT-FILE]\n"
+                      "Sets up networked ZEPH-2208 mixers as one project.\n"
+                      "\n"
+                      "  PROJECT-FILE  a project (.vlmproj) to open at once\n"
+                      "  --help        show this text and exit\n"
+                      "  --version     show the program's and Qt's versions and exit\n"
+                      "\n"
+                      "velmora-cli backs mixers up, restores and compares them without a window.\n";
+
+// The answer to an argument that asks for text rather than a window, or -1 to start. An
+// option the program does not know would otherwise be opened as a project file and reported
+// as unreadable, which sends the user looking for a file; a file that really is named so
+// still opens.
+int answerWithoutStarting(int argc, char *argv[])
+{
+    if (argc != 2) {
+        return -1;
+    }
+    const char *argument = argv[1];
+    if (std::strcmp(argument, "--version") == 0) {
+        printVersion();
+        return 0;
+    }
+    if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (argument[0] == '-' && !QFileInfo::exists(QString::fromUtf8(argument))) {
+        std::fprintf(stderr, "velmora: unknown option %s\n\n", argument);
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    return -1;
+}
+
 void showFirstWindow(int argc, char *argv[])
 {
     const QString defaultProject = QovProjectDataModel::defaultProjectPath();
@@ -130,9 +165,8 @@ void waitForBusyWindows()
 int main(int argc, char *argv[])
 {
     // Answered before anything starts: no display, no lock, no window.
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        printVersion();
-        return 0;
+    if (const int answered = answerWithoutStarting(argc, argv); answered >= 0) {
+        return answered;
     }
     QovQtCompat::enableHighDpiScaling();
     QApplication::setHighDpiScaleFactorRoundingPolicy(
