@@ -2,6 +2,7 @@
 
 #include "models/qovautosaver.h"
 #include "models/qovprojectdatamodel.h"
+#include "models/qovtimetext.h"
 
 #include <QDebug>
 #include <QDir>
@@ -47,9 +48,8 @@ bool sameContent(const QByteArray &copy, const QByteArray &saved)
 // moves to a name of its own, with the time its edits were made.
 void setAside(const QString &kept)
 {
-    const QString stem =
-        kept.chopped(kKeptSuffix.size()) + QLatin1Char('.') +
-        QFileInfo(kept).lastModified().toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss"));
+    const QString stem = kept.chopped(kKeptSuffix.size()) + QLatin1Char('.') +
+                         qovUtcTimeText(QFileInfo(kept).lastModified(), QovTimeText::Compact);
     QString older = stem + kKeptSuffix;
     for (int n = 2; QFileInfo::exists(older); ++n) {
         older = stem + QStringLiteral("-%1").arg(n) + kKeptSuffix;

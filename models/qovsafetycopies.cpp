@@ -1,6 +1,7 @@
 #include "models/qovsafetycopies.h"
 
 #include "models/qovprojectfiles.h"
+#include "models/qovtimetext.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,9 +34,8 @@ QString QovSafetyCopies::folder(const QString &macAddress) const
 
 QString QovSafetyCopies::newCopyPath(const QString &macAddress, const QDateTime &time) const
 {
-    // Sortable by name, to the millisecond, and free of characters some file systems refuse.
-    const QString stem = folder(macAddress) + QLatin1Char('/') +
-                         time.toUTC().toString(QStringLiteral("yyyy-MM-dd'T'HH-mm-ss.zzz'Z'"));
+    const QString stem =
+        folder(macAddress) + QLatin1Char('/') + qovUtcTimeText(time, QovTimeText::Precise);
     QString path = stem + QStringLiteral(".vlmproj");
     for (int n = 2; QFileInfo::exists(path); ++n) {
         path = stem + QStringLiteral("-%1.vlmproj").arg(n);

@@ -13,7 +13,10 @@
 #include <QTimeZone>
 #include <QtTest>
 
+#include <atomic>
+#include <cstring>
 #include <memory>
+#include <thread>
 
 // What the user is shown before a transfer overwrites one side, and the copies kept before it
 // does: a comparison that only reports real differences, and copies that are never lost to a
@@ -30,6 +33,7 @@ private Q_SLOTS:
     void copiesOpenWhateverTheMixerIsCalled_data();
     void copiesOpenWhateverTheMixerIsCalled();
     void pruningSparesTheCopyJustWritten();
+    void copiesNamedOnManyThreadsAtOnce();
 
 private:
     TempProfile m_profile;
@@ -50,6 +54,35 @@ QovOnlineDeviceModel mixerCalled(const QString &name)
     auto mixer = std::make_shared<QovOnlineDeviceModelInternal>(found);
     mixer->setMacAddress("00:1D:C1:20:08:02");
     return mixer;
+}
+
+const char kNameAtOnce[] = "--name-copies-at-once";
+QString g_self;
+
+// Six threads name a safety copy of their own mixer at the same moment, as the restores of
+// several mixers do, each the first such name of a fresh process. Prints the names.
+int nameCopiesAtOnce(const char *root)
+{
+    std::atomic<bool> go{false};
+    QString names[6];
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 6; ++i) {
+        threads.emplace_back([&go, &names, root, i] {
+            while (!go) {
+            }
+            names[i] = QovSafetyCopies(QString::fromUtf8(root))
+                           .newCopyPath(QStringLiteral("00:1D:C1:00:00:0%1").arg(i),
+                                        QDateTime::currentDateTimeUtc());
+        });
+    }
+    go = true;
+    for (std::thread &thread : threads) {
+        thread.join();
+    }
+    for (const QString &name : names) {
+        std::printf("%s\n", name.toUtf8().constData());
+    }
+    return 0;
 }
 
 QovZephDataDiffEntry entry(const QVector<QovZephDataDiffEntry> &entries, int type, int bank)
@@ -222,5 +255,38 @@ void TestSafetyData::pruningSparesTheCopyJustWritten()
     QVERIFY(QFile::exists(future.last()));
 }
 
-QTEST_APPLESS_MAIN(TestSafetyData)
+// Under Qt 5 the first formatting of a time in a process could race with another and give
+// empty text: a copy named ".vlmproj", hidden, and overwritten by the next one. Only the first
+// use in a process raced, and not every time, so many fresh processes are asked.
+void TestSafetyData::copiesNamedOnManyThreadsAtOnce()
+{
+    QTemporaryDir dir;
+    for (int run = 0; run < 100; ++run) {
+        QProcess child;
+        child.start(g_self, {kNameAtOnce, dir.path()});
+        QVERIFY(child.waitForFinished(10000));
+        const QStringList paths = QString::fromUtf8(child.readAllStandardOutput()).split('\n');
+        QCOMPARE(paths.size(), 7);
+        for (int i = 0; i < 6; ++i) {
+            const QString mac = QStringLiteral("00:1D:C1:00:00:0%1").arg(i);
+            QVERIFY(QDir().mkpath(QovSafetyCopies(dir.path()).folder(mac)));
+            QVERIFY(projectfixture::writeAll(paths.at(i), {}));
+            // The program finds every copy it named among its copies of that mixer.
+            QVERIFY2(QovSafetyCopies(dir.path()).copies(mac).contains(paths.at(i)),
+                     qPrintable(paths.at(i)));
+            QVERIFY(QFile::remove(paths.at(i)));
+        }
+    }
+}
+
+int main(int argc, char *argv[])
+{
+    if (argc == 3 && std::strcmp(argv[1], kNameAtOnce) == 0) {
+        return nameCopiesAtOnce(argv[2]);
+    }
+    g_self = QString::fromLocal8Bit(argv[0]);
+    TestSafetyData test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_safetydata.moc"
