@@ -6,7 +6,6 @@
 #include "ovlib/devicemanager.h"
 #include "ovlib/ovupnpdevice.h"
 
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -63,13 +62,12 @@ void QovCliMixers::discover(int seconds, const QStringList &wantedAddresses,
     }
 
     const bool waitForAll = wantedAddresses.isEmpty() && wantedMacs.isEmpty();
-    QElapsedTimer looking;
-    looking.start();
+    // Set by the settle timer itself, not read off a clock: a timer may fire a little early,
+    // and a clock that then still reads short of the time leaves nothing to end the wait but
+    // the deadline.
+    bool settledDown = wantedMacs.isEmpty();
     auto allFound = [&]() {
-        if (waitForAll || unanswered > 0) {
-            return false;
-        }
-        if (!wantedMacs.isEmpty() && looking.elapsed() < kSettleMs) {
+        if (waitForAll || unanswered > 0 || !settledDown) {
             return false;
         }
         const QList<QovOnlineDeviceModel> devices = finder->getAll();
@@ -116,6 +114,7 @@ void QovCliMixers::discover(int seconds, const QStringList &wantedAddresses,
     QTimer settled;
     settled.setSingleShot(true);
     QObject::connect(&settled, &QTimer::timeout, &loop, [&]() {
+        settledDown = true;
         if (allFound()) {
             loop.quit();
         }
