@@ -272,18 +272,27 @@ bool QovMainWindow::openProject()
         hideBusy();
         return false;
     }
-    return openProjectFile(path);
+    return openFile(path, true);
 }
 
 bool QovMainWindow::openProjectFile(QString fileName)
 {
+    // Open Recent and the command line come without the save question: edits still open here
+    // are offered again when their file is reopened, as those a crash left would be.
+    return openFile(fileName, !m_projectData->isEdited());
+}
+
+bool QovMainWindow::openFile(const QString &fileName, bool editsSettled)
+{
     qDebug() << QThread::currentThreadId() << "openProjectFile" << fileName;
     showBusy();
-    // The project open here was just saved, or its edits were just declined: its autosave
-    // copy holds nothing to offer.
     if (fileName == m_projectData->savePath()) {
-        loadInBackground(fileName, QString());
-        return true;
+        if (editsSettled) {
+            loadInBackground(fileName, QString());
+            return true;
+        }
+        // The offer reads the edits from the autosave copy.
+        m_projectData->waitForAutosave();
     }
     // Opening writes a new autosave copy, so edits a crash left in the old one are looked
     // for, kept aside and offered first.

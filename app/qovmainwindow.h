@@ -123,6 +123,9 @@ private:
 
     // True when the action may go on: nothing to save, saved, or discarded by the user.
     bool askToSave();
+    // Opens `fileName`; `editsSettled` when the edits open here were saved or declined, so that
+    // reopening the same file has nothing of them to offer.
+    bool openFile(const QString &fileName, bool editsSettled);
     // Saves under `path`, records it as recent and reports a failure.
     bool saveTo(const QString &path);
     void showBusy();

@@ -50,7 +50,8 @@ private Q_SLOTS:
     void askToSaveBeforeNewProject_data();
     void askToSaveBeforeNewProject();
     void openEditSaveReopen();
-    void reopeningTheOpenProjectOffersNothing();
+    void reopeningTheOpenProject_data();
+    void reopeningTheOpenProject();
     void saveAsksBeforeOverwritingAnotherProgramsFile_data();
     void saveAsksBeforeOverwritingAnotherProgramsFile();
     void recentFilesReadAsTheyAreNamed();
@@ -252,27 +253,42 @@ void TestMainWindow::askToSave()
 
 // Edits the user just declined ("Don't Save" before opening the same file again) are in the
 // autosave copy, newer than the file, but they are no crash's: nothing is offered.
-void TestMainWindow::reopeningTheOpenProjectOffersNothing()
+void TestMainWindow::reopeningTheOpenProject_data()
 {
+    QTest::addColumn<bool>("recent"); // Open Recent, which asks nothing first; else Open
+    QTest::addColumn<QString>("title");
+    QTest::newRow("open, edits declined") << false << "Reopen";
+    QTest::newRow("open recent, edits restored") << true << "Edited";
+}
+
+// Edits declined by the save question are not offered again by reopening their file; Open
+// Recent, which asks no save question, offers them rather than dropping them.
+void TestMainWindow::reopeningTheOpenProject()
+{
+    QFETCH(bool, recent);
     const QString path = writeProjectFile(m_files.path(), "reopen.vlmproj", "Reopen");
     QovMainWindow *window = shownWindow();
     QVERIFY(window);
     QVERIFY(openAndWait(window, path));
-    window->projectData()->setProjectName(QStringLiteral("Declined"));
-    window->projectData()->waitForAutosave();
-    QCOMPARE(loadedTitle(QovProjectDataModel::autosavePathFor(path)), QStringLiteral("Declined"));
+    window->projectData()->setProjectName(QStringLiteral("Edited"));
 
     ModalAnswerer answerer;
-    answerer.pressButton(QStringLiteral("Don't Save"));
-    answerer.chooseFile(path);
-    // Taken only if the window wrongly asks.
-    answerer.pressButton(QStringLiteral("Discard"));
-    QVERIFY(window->openProject());
+    if (recent) {
+        answerer.pressButton(QStringLiteral("Restore"));
+        const auto *menuBar = window->findChild<QovMenuBarView *>();
+        findAction(menuBar->recentMenu(), QStringLiteral("reopen.vlmproj"))->trigger();
+    } else {
+        answerer.pressButton(QStringLiteral("Don't Save"));
+        answerer.chooseFile(path);
+        // Taken only if the window wrongly asks.
+        answerer.pressButton(QStringLiteral("Discard"));
+        QVERIFY(window->openProject());
+    }
     QTRY_VERIFY(answerer.pending() <= 1);
     QTRY_VERIFY(!window->isBusy());
-    QCOMPARE(answerer.pending(), 1);
-    QCOMPARE(window->projectData()->projectName(), QStringLiteral("Reopen"));
-    QCOMPARE(window->windowTitle(), QStringLiteral("Velmora - ") + path);
+    QCOMPARE(answerer.pending(), recent ? 0 : 1);
+    QTEST(window->projectData()->projectName(), "title");
+    QCOMPARE(window->projectData()->isEdited(), recent);
 }
 
 void TestMainWindow::saveAsksBeforeOverwritingAnotherProgramsFile_data()
