@@ -212,6 +212,17 @@ QovCliArguments failed(QovCliArguments args, const QString &error)
 
 QovCliArguments QovCliArguments::parse(const QStringList &arguments)
 {
+    QovCliArguments args = parseLine(arguments);
+    // A script that asked for JSON reads its error from the document too, even when the line
+    // was refused before --json was reached.
+    if (!args.error.isEmpty() && arguments.contains(QLatin1String("--json"))) {
+        args.json = true;
+    }
+    return args;
+}
+
+QovCliArguments QovCliArguments::parseLine(const QStringList &arguments)
+{
     QovCliArguments args;
     if (arguments.isEmpty()) {
         return failed(args, QStringLiteral("no command given"));

@@ -32,4 +32,7 @@ struct QovCliArguments
 
     static QovCliArguments parse(const QStringList &arguments);
     static QString usage();
+
+private:
+    static QovCliArguments parseLine(const QStringList &arguments);
 };

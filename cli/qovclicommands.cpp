@@ -5,6 +5,7 @@
 #include "cli/qovclitransfers.h"
 #include "models/qovdatasettable.h"
 #include "models/qovdeviceselector.h"
+#include "models/qovlockpaths.h"
 #include "models/qovprogramsettingsmodel.h"
 #include "models/qovprojectdatamodel.h"
 #include "models/qovprojectfiles.h"
@@ -16,6 +17,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QLockFile>
 
 #include <algorithm>
 #include <cstdio>
@@ -27,9 +29,11 @@ namespace {
 
 using Transfers = QList<QPair<QovOnlineDeviceModel, QovAppDeviceModel>>;
 
-int usageError(const QString &message)
+// Every usage error ends here, so that with --json it is a document like any other result.
+int usageError(QovCliReport &report, const QString &message)
 {
-    std::fprintf(stderr, "velmora-cli: %s\nTry 'velmora-cli --help'.\n", qPrintable(message));
+    report.finish(UsageError, message);
+    std::fputs("Try 'velmora-cli --help'.\n", stderr);
     return UsageError;
 }
 
@@ -121,8 +125,10 @@ int list(const QovCliArguments &args)
                 QStringLiteral("-\t-\t%1\t-\t-\t-\tnot admitted: %2").arg(address, problem));
         }
     }
-    report.finish();
-    return admitted.isEmpty() && others.isEmpty() ? NothingFound : Success;
+    // The table's header alone would not say that the search found nothing.
+    return admitted.isEmpty() && others.isEmpty()
+               ? report.finish(NothingFound, QStringLiteral("no mixer was found"))
+               : report.finish(Success);
 }
 
 // Why a mixer counts as failed although the rest of its data was handled.
@@ -135,12 +141,28 @@ QString unreadableReason(const QVector<QovDataSlot> &sets, const char *consequen
 
 int backup(const QovCliArguments &args)
 {
+    QovCliReport report(args.json);
     // Said before the network is searched, not after every mixer has been read.
     if (QFileInfo(args.output).isDir()) {
         return usageError(
-            QStringLiteral("-o %1 is a folder; name the file to write").arg(args.output));
+            report, QStringLiteral("-o %1 is a folder; name the file to write").arg(args.output));
     }
-    QovCliReport report(args.json);
+    // Two backups into one file would both report success while the later one silently
+    // replaced the other's mixers: the file is this run's until it is written.
+    QLockFile outputLock(qovUserFileLockPath(args.output));
+    outputLock.setStaleLockTime(0);
+    if (!outputLock.tryLock(0) && outputLock.error() == QLockFile::LockFailedError) {
+        qint64 pid = 0;
+        QString host;
+        QString program;
+        outputLock.getLockInfo(&pid, &host, &program);
+        report.failure(QFileInfo(args.output).absoluteFilePath(),
+                       QStringLiteral("the file is being written by another Velmora program "
+                                      "(%1, process %2); nothing was written")
+                           .arg(program.isEmpty() ? QStringLiteral("unnamed") : program)
+                           .arg(pid));
+        return report.finish(SomeFailed);
+    }
     QovCliMixers mixers;
     report.progress(QStringLiteral("looking for mixers"));
     mixers.discover(args.waitSeconds, args.addresses, {}, args.askAddresses);
@@ -162,8 +184,12 @@ int backup(const QovCliArguments &args)
             if (!mixers.byAddress(address)) {
                 const QString why = mixers.notAdmittedReason(address);
                 missedOne = missedOne || !why.isEmpty();
+                // Nothing answered there: it may be a mixer that discovery cannot see.
                 report.failure(address, why.isEmpty()
-                                            ? QStringLiteral("no admitted mixer at this address")
+                                            ? QStringLiteral("no admitted mixer at this address "
+                                                             "(to reach a mixer that discovery "
+                                                             "cannot see, add --address %1)")
+                                                  .arg(address)
                                             : QStringLiteral("not admitted: ") + why);
             }
         }
@@ -191,12 +217,9 @@ int backup(const QovCliArguments &args)
         targets.removeOne(mixer);
     }
     if (targets.isEmpty()) {
-        report.finish();
-        if (!twinned.isEmpty() || missedOne) {
-            return SomeFailed;
-        }
-        std::fprintf(stderr, "velmora-cli: no mixer to back up was found\n");
-        return NothingFound;
+        return !twinned.isEmpty() || missedOne
+                   ? report.finish(SomeFailed)
+                   : report.finish(NothingFound, QStringLiteral("no mixer to back up was found"));
     }
 
     const int limit = int(QovProgramSettingsModel().maxNumberOfProjectDevices());
@@ -205,8 +228,7 @@ int backup(const QovCliArguments &args)
                                                    "most %2; back them up in parts, by address")
                                         .arg(targets.size())
                                         .arg(limit));
-        report.finish();
-        return SomeFailed;
+        return report.finish(SomeFailed);
     }
     const QList<QovZephData> data = QovCliTransfers::download(targets, report);
     QList<QovAppDeviceModel> devices;
@@ -247,8 +269,7 @@ int backup(const QovCliArguments &args)
                             .arg(QFileInfo(args.output).absoluteFilePath()));
         }
     }
-    report.finish();
-    return report.failures() ? SomeFailed : Success;
+    return report.finish(report.failures() ? SomeFailed : Success);
 }
 
 // The project devices of a file paired with the mixers they go to, for restore and diff.
@@ -278,6 +299,7 @@ Pairing pairUp(const QovCliArguments &args, QovCliMixers &mixers, QovCliReport &
     // and asks first.
     if (QovRecovery::isWorkingCopy(path)) {
         result.exitCode = usageError(
+            report,
             QStringLiteral("%1 is an autosave copy, not a project file; open its project in "
                            "Velmora to restore unsaved changes")
                 .arg(path));
@@ -288,24 +310,27 @@ Pairing pairUp(const QovCliArguments &args, QovCliMixers &mixers, QovCliReport &
     QString problem;
     const QByteArray bytes = readProjectFile(path, &problem);
     if (bytes.isNull()) {
-        result.exitCode = usageError(QStringLiteral("cannot open %1: %2").arg(path, problem));
+        result.exitCode =
+            usageError(report, QStringLiteral("cannot open %1: %2").arg(path, problem));
         return result;
     }
     auto [model, error] = parseProjectBytes(bytes);
     result.project.reset(model);
     if (!model) {
         result.exitCode = usageError(
-            error.isEmpty() ? QStringLiteral("%1 is not a project file").arg(path)
-                            : QStringLiteral("%1 has an invalid field: %2").arg(path, error));
+            report, error.isEmpty()
+                        ? QStringLiteral("%1 is not a project file").arg(path)
+                        : QStringLiteral("%1 has an invalid field: %2").arg(path, error));
         return result;
     }
     result.unreadable = readUnreadableSets(bytes);
     const QVector<QovAppDeviceModel> devices = model->appDevices();
     for (const auto &pair : args.pairs) {
         if (pair.first > devices.size()) {
-            result.exitCode = usageError(QStringLiteral("--device %1: the project has %2 device(s)")
-                                             .arg(pair.first)
-                                             .arg(devices.size()));
+            result.exitCode =
+                usageError(report, QStringLiteral("--device %1: the project has %2 device(s)")
+                                       .arg(pair.first)
+                                       .arg(devices.size()));
             return result;
         }
     }
@@ -395,14 +420,11 @@ Pairing pairUp(const QovCliArguments &args, QovCliMixers &mixers, QovCliReport &
         }
     }
     if (result.pairs.isEmpty()) {
-        report.finish();
         // A mixer that was found but refused (another model) is a failure, not an absence.
-        if (found == 0) {
-            std::fprintf(stderr, "velmora-cli: none of the project's mixers was found\n");
-            result.exitCode = NothingFound;
-        } else {
-            result.exitCode = SomeFailed;
-        }
+        result.exitCode =
+            found == 0 ? report.finish(NothingFound,
+                                       QStringLiteral("none of the project's mixers was found"))
+                       : report.finish(SomeFailed);
     }
     return result;
 }
@@ -506,8 +528,7 @@ int restore(const QovCliArguments &args)
         }
         report.record(json);
     }
-    report.finish();
-    return report.failures() ? SomeFailed : Success;
+    return report.finish(report.failures() ? SomeFailed : Success);
 }
 
 int diff(const QovCliArguments &args)
@@ -558,8 +579,7 @@ int diff(const QovCliArguments &args)
                        {QStringLiteral("mixer"), mixerJson(targets.at(i))},
                        {QStringLiteral("entries"), entries}});
     }
-    report.finish();
-    return report.failures() ? SomeFailed : Success;
+    return report.finish(report.failures() ? SomeFailed : Success);
 }
 
 } // namespace
@@ -567,7 +587,8 @@ int diff(const QovCliArguments &args)
 int run(const QovCliArguments &args)
 {
     if (!args.error.isEmpty()) {
-        return usageError(args.error);
+        QovCliReport report(args.json);
+        return usageError(report, args.error);
     }
     switch (args.command) {
     case QovCliArguments::Help:
@@ -586,7 +607,8 @@ int run(const QovCliArguments &args)
     case QovCliArguments::None:
         break;
     }
-    return usageError(QStringLiteral("no command given"));
+    QovCliReport report(args.json);
+    return usageError(report, QStringLiteral("no command given"));
 }
 
 } // namespace QovCliCommands

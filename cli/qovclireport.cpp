@@ -74,15 +74,22 @@ void QovCliReport::progress(const QString &text)
     m_progressShown = !text.isEmpty();
 }
 
-void QovCliReport::finish()
+int QovCliReport::finish(int exitCode, const QString &error)
 {
     if (m_progressShown) {
         progress(QString());
     }
+    if (!error.isEmpty()) {
+        print(stderr, readable(QStringLiteral("velmora-cli: %1\n").arg(error)));
+    }
     if (m_json) {
-        const QJsonObject document{{QStringLiteral("ok"), m_failures == 0},
-                                   {QStringLiteral("results"), m_records},
-                                   {QStringLiteral("failures"), m_failureRecords}};
+        QJsonObject document{{QStringLiteral("ok"), exitCode == 0},
+                             {QStringLiteral("results"), m_records},
+                             {QStringLiteral("failures"), m_failureRecords}};
+        if (!error.isEmpty()) {
+            document.insert(QStringLiteral("error"), error);
+        }
         print(stdout, QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Indented)));
     }
+    return exitCode;
 }

@@ -26,8 +26,11 @@ public:
     void progress(const QString &text);
 
     int failures() const { return m_failures; }
-    // Prints the JSON document (with "ok" and "failures") and ends the progress line.
-    void finish();
+    // Ends the progress line and prints the JSON document; returns `exitCode`. "ok" is true
+    // exactly for exit code 0, so a script never reads success from a run that found nothing.
+    // An `error` that is no single mixer's (a usage error, no mixer found) goes to standard
+    // error as "velmora-cli: ..." and into the document as "error".
+    int finish(int exitCode, const QString &error = QString());
 
 private:
     bool m_json;

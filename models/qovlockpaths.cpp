@@ -1,6 +1,8 @@
 #include "models/qovlockpaths.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -28,4 +30,19 @@ QString qovUserLockPath(const QString &topic)
     }
     return QDir(QDir::tempPath())
         .filePath(QStringLiteral("velmora-%1%2.lock").arg(userTag(), suffix));
+}
+
+QString qovUserFileLockPath(const QString &file)
+{
+    const QFileInfo info(file);
+    QString path = info.canonicalFilePath();
+    if (path.isEmpty()) {
+        // Not written yet: the real path of its folder, and its name.
+        const QString folder = QDir(info.absolutePath()).canonicalPath();
+        path = folder.isEmpty() ? info.absoluteFilePath() : QDir(folder).filePath(info.fileName());
+    }
+    // A path may be longer than a file name may be, and hold slashes.
+    const QByteArray hash =
+        QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha1).toHex().left(20);
+    return qovUserLockPath(QStringLiteral("file-") + QString::fromLatin1(hash));
 }

@@ -172,6 +172,7 @@ void TestCli::listShowsAdmittedAndRefusedMixers()
 {
     const Run run = cli({"list", "--wait", "3", "--json"});
     QVERIFY2(run.code == 0, run.err.constData());
+    QVERIFY(run.json().value("ok").toBool());
     // A quiet search is all a user wants on the terminal.
     QVERIFY2(run.err.isEmpty(), run.err.constData());
     QMap<QString, QJsonObject> byIp;
@@ -188,15 +189,42 @@ void TestCli::listShowsAdmittedAndRefusedMixers()
     QVERIFY(byIp[kForeign].value("reason").toString().contains("not supported"));
 }
 
+// A run that finds nothing or cannot start says why, on standard error and in the one --json
+// document, whose "ok" a script may trust: it is true for exit code 0 alone.
 void TestCli::nothingFound()
 {
     for (const QString &address : {kPrimary, kExtension, kNet, kForeign}) {
         QVERIFY(m_sim->stopMixer(address));
     }
-    QCOMPARE(cli({"list", "--wait", "2"}).code, 3);
-    QCOMPARE(cli({"backup", "--all", "--wait", "2", "-o", backupFile("none")}).code, 3);
+    const QString notProject = m_dir.filePath("not-a-project.vlmproj");
+    QVERIFY(projectfixture::writeAll(notProject, "{}"));
+    const struct
+    {
+        QStringList arguments;
+        int code;
+        QString error;
+    } cases[] = {
+        {{"list", "--wait", "2"}, 3, "no mixer was found"},
+        {{"backup", "--all", "--wait", "2", "-o", backupFile("none")},
+         3,
+         "no mixer to back up was found"},
+        // Refused before --json is read, which counts all the same.
+        {{"list", "--wait", "abc"}, 2, "--wait needs a number of seconds, 1 to 600"},
+        {{"backup", "300.1.2.3", "-o", backupFile("none")},
+         2,
+         R"("300.1.2.3" is not an IPv4 address)"},
+        {{"restore", m_dir.filePath("missing.vlmproj"), "--yes"}, 2, "cannot open "},
+        {{"diff", notProject}, 2, notProject + " has an invalid field"},
+    };
+    for (const auto &expected : cases) {
+        const Run run = cli(expected.arguments + QStringList{"--json"});
+        const QString error = run.json().value("error").toString();
+        QVERIFY2(run.code == expected.code && run.json().value("ok") == QJsonValue(false) &&
+                     error.startsWith(expected.error) &&
+                     run.err.startsWith("velmora-cli: " + error.toUtf8() + "\n"),
+                 qPrintable(QString("exit %1: %2%3").arg(run.code).arg(run.out, run.err)));
+    }
     QVERIFY(!QFile::exists(backupFile("none")));
-    QCOMPARE(cli({"restore", "missing.vlmproj", "--yes"}).code, 2);
 }
 
 void TestCli::backupAllInLinkGroupOrder()
@@ -254,7 +282,9 @@ void TestCli::backupNamesTheMixerItMissed()
     QVERIFY(!run.json().value("ok").toBool());
     const QJsonArray failures{
         QJsonObject{{"mixer", kPrimary}, {"reason", "not admitted: " + refused}},
-        QJsonObject{{"mixer", "127.0.3.9"}, {"reason", "no admitted mixer at this address"}}};
+        QJsonObject{{"mixer", "127.0.3.9"},
+                    {"reason", "no admitted mixer at this address (to reach a mixer that "
+                               "discovery cannot see, add --address 127.0.3.9)"}}};
     QCOMPARE(run.json().value("failures").toArray(), failures);
     const QJsonObject row{{"ip", kPrimary}, {"admitted", false}, {"reason", refused}};
     const QJsonArray listed = cli({"list", "--wait", "3", "--json"}).json()["results"].toArray();
@@ -386,7 +416,8 @@ void TestCli::restoreRefusesWhatCannotPair()
 }
 
 // While another program transfers to the mixer (this test holds its lock), a backup neither
-// reads it nor a restore writes it, and both say who holds it.
+// reads it nor a restore writes it, and both say who holds it. A backup into a file that another
+// program is writing asks no mixer anything: one of the two would silently lose its mixers.
 void TestCli::mixerInUseByAnotherProgram()
 {
     const QString file = backupFile("in-use");
@@ -407,6 +438,20 @@ void TestCli::mixerInUseByAnotherProgram()
     const QStringList requests = m_sim->requests(kNet);
     QVERIFY2(requests.filter("download").isEmpty() && requests.filter("upload").isEmpty(),
              qPrintable(requests.join('\n')));
+
+    held.unlock();
+    QLockFile writing(qovUserFileLockPath(file));
+    QVERIFY(writing.tryLock(0));
+    const QByteArray before = loadTextFile(file).toUtf8();
+    QVERIFY(m_sim->clearRequests(kNet));
+    run = cli({"backup", kNet, "--wait", "3", "-o", file});
+    QCOMPARE(run.code, 1);
+    QVERIFY2(run.err.contains(QFileInfo(file).absoluteFilePath().toUtf8() +
+                              ": the file is being written by another Velmora program (" +
+                              holder.section('(', 1).toUtf8() + "; nothing was written"),
+             run.err.constData());
+    QCOMPARE(m_sim->requests(kNet), QStringList());
+    QCOMPARE(loadTextFile(file).toUtf8(), before);
 }
 
 // An emptied partial preset, a preset bank the mixer refuses and an EQ library in Latin-1 (its
