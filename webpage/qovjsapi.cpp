@@ -175,11 +175,35 @@ void QovJsApi::rollBack()
     m_snapshotTaken = false;
 }
 
+namespace {
+
+// The move in progress: the page it goes to takes the control from here when the window says
+// it is the current one. Everything runs on the GUI thread.
+struct PendingMove
+{
+    const QovMainWindowBase *window = nullptr;
+    int page = -1;
+    QString control;
+};
+PendingMove pendingMove;
+
+} // namespace
+
 void QovJsApi::gotoDevice(int idx)
 {
-    if (m_mainWindow) {
-        m_mainWindow->setCurrentPage(idx + 1);
+    gotoDeviceFrom(idx, QString());
+}
+
+void QovJsApi::gotoDeviceFrom(int idx, const QString &control)
+{
+    if (!m_mainWindow) {
+        return;
     }
+    static const QStringList controls{QStringLiteral("next"), QStringLiteral("previous"),
+                                      QStringLiteral("switcher")};
+    pendingMove = {m_mainWindow, idx + 1, controls.contains(control) ? control : QString()};
+    m_mainWindow->setCurrentPage(idx + 1);
+    pendingMove = {};
 }
 
 bool QovJsApi::connectDevice()
@@ -212,6 +236,17 @@ void QovJsApi::reportFatal(QString message)
 void QovJsApi::onCurrentPageChanged(int currentPage)
 {
     setSelectedDevice(currentPage - 1);
+    if (currentPage != m_pageNumber) {
+        return;
+    }
+    const bool moved = pendingMove.window == m_mainWindow && pendingMove.page == currentPage;
+    m_arrivalFocus = moved ? pendingMove.control : QString();
+    // A page that is still loading reads the property instead; the script finds no page yet.
+    if (m_webView && !m_arrivalFocus.isEmpty()) {
+        // One of the three names gotoDeviceFrom lets through: no quoting needed.
+        m_webView->page()->runJavaScript(
+            QStringLiteral("window.ZephPage && ZephPage.focusOnArrival('%1')").arg(m_arrivalFocus));
+    }
 }
 
 QByteArray QovJsApi::getDeviceList() const

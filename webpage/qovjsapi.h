@@ -33,6 +33,12 @@ class QovJsApi : public QObject
     // where it was. Constant for the page that reads it: only a page changes it, and the next
     // one reads it when it sets up its channel.
     Q_PROPERTY(QString viewState READ viewState CONSTANT)
+    // The control of the top bar the user moved here with ("next", "previous", "switcher"), to
+    // have the keyboard focus on it again here; empty when the page was reached otherwise.
+    // Constant for the page that reads it: a page loaded afresh reads it when it sets up its
+    // channel, a page already loaded is told by a script (a new signal would renumber the
+    // members pages were written against).
+    Q_PROPERTY(QString arrivalFocus READ arrivalFocus CONSTANT)
 
 public:
     QovJsApi(QovMainWindowBase *mainWindow, QovAppDeviceModel device, int pageNumber,
@@ -45,6 +51,7 @@ public:
     QovPageDevice *currentDevice() const;
     int selectedDevice() const;
     QString viewState() const { return m_viewState; }
+    QString arrivalFocus() const { return m_arrivalFocus; }
 
     // Not on the meta-object, so pages never see them.
     QovAppDeviceModel device() const { return m_device; }
@@ -86,6 +93,8 @@ public:
     Q_INVOKABLE QByteArray getDeviceList() const;
     // Last on the meta-object: pages made for the members above find them where they were.
     Q_INVOKABLE void rememberView(const QString &viewState);
+    // gotoDevice from a control of the top bar, whose twin takes the focus on the new page.
+    Q_INVOKABLE void gotoDeviceFrom(int idx, const QString &control);
 
 private:
     QPointer<QovMainWindowBase> m_mainWindow;
@@ -103,4 +112,5 @@ private:
 
     int m_selectedDevice;
     QString m_viewState;
+    QString m_arrivalFocus;
 };

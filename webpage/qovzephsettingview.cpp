@@ -26,6 +26,9 @@ QovZephSettingView::QovZephSettingView(QovAppDeviceModel device, int pageNumber,
 {
     m_jsApi = createJsApi(mainWindow, m_device, pageNumber, nullptr, this);
     setObjectName(QStringLiteral("webengine"));
+    // The style sheet gives the page area the pages' dark ground; without this a plain widget
+    // paints none, and the window's light default shows until the web view's first frame.
+    setAttribute(Qt::WA_StyledBackground);
     if (mainWindow) {
         resize(mainWindow->width(), mainWindow->height());
     }
@@ -60,6 +63,11 @@ void QovZephSettingView::ensureWebView()
     }
     m_webView = new QWebEngineView(this);
     auto *page = new QovConfinedPage(m_webView);
+    // The engine draws a new page white until the page's own style applies, and the view shows
+    // that colour before its first frame: the window would flash light on every fresh page.
+    // The ground comes from the style sheet (this widget's background), not a copy of it here.
+    ensurePolished();
+    page->setBackgroundColor(palette().color(QPalette::Window));
     m_webView->setPage(page);
     m_webView->setGeometry(rect());
     if (m_jsApi) {
@@ -82,6 +90,9 @@ void QovZephSettingView::ensureWebView()
     QTimer::singleShot(kShowAfterMs, Qt::PreciseTimer, m_webView, [this, view = m_webView] {
         if (view == m_webView) {
             view->show();
+            if (isVisible()) {
+                view->setFocus();
+            }
         }
     });
     QovWebViewKeeper::instance().touch(this);
@@ -119,5 +130,11 @@ void QovZephSettingView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     QovWebViewKeeper::instance().touch(this);
+    const bool madeNow = !m_webView;
     ensureWebView();
+    // The keys go to the page shown, or the ones typed after a switch would stay with the page
+    // left (or with nothing). A view made just now takes the focus when it is shown.
+    if (!madeNow) {
+        m_webView->setFocus();
+    }
 }

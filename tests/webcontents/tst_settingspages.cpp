@@ -38,6 +38,7 @@ private Q_SLOTS:
     void changesToTheDeviceShowInThePage();
     void emptyDataShowsFactoryStateWithNotice();
     void topBarFollowsStatusAndForwardsActions();
+    void keysWalkThroughTheDevices();
     void keysStepTypeAndReset();
     void rollBackShowsTheSnapshotAgain();
     void pageLoadedAgainComesBackWhereTheUserWas();
@@ -250,6 +251,15 @@ void TestSettingsPages::topBarFollowsStatusAndForwardsActions()
         "Array.prototype.map.call(document.querySelectorAll('.status-actions button'),"
         "function(b){return b.textContent}).join()");
     QCOMPARE(js(actions).toString(), QStringLiteral("Connect"));
+    // The name field, where it is and whether it shows the whole name.
+    m_device->setDeviceName(QStringLiteral("Stage Monitors Left"));
+    const QString nameBox = QStringLiteral(
+        "(function(){var n=document.querySelector('#topbar .device-name');"
+        "var r=n.getBoundingClientRect();return n.value+' '+(n.scrollWidth>n.clientWidth?"
+        "'clipped':r.left+'/'+r.top+'/'+r.width)})()");
+    QVERIFY(waitFor(nameBox + ".indexOf('Stage Monitors Left')==0"));
+    const QString nameAlone = js(nameBox).toString();
+    QVERIFY2(!nameAlone.contains("clipped"), qPrintable(nameAlone));
     // A live region, written only on a change: each write is read out again.
     QVERIFY(
         run("window.statusWrites = 0; new MutationObserver(function () { ++statusWrites; })"
@@ -264,8 +274,17 @@ void TestSettingsPages::topBarFollowsStatusAndForwardsActions()
     const QString note = QStringLiteral("document.querySelector('.status-note').textContent");
     m_device->setStatusNote(QStringLiteral("Reconnecting…"));
     QVERIFY(waitFor(note + "=='Reconnecting…'"));
+    // Nothing moves when the state changes or another section opens (which may scroll or not),
+    // and the smallest window still shows the name whole.
+    QCOMPARE(js(nameBox).toString(), nameAlone);
+    QVERIFY(run("ZephPage.activate('presets', true)"));
+    QCOMPARE(js(nameBox).toString(), nameAlone);
+    m_view->resize(320, 380);
+    QVERIFY(waitFor("window.innerWidth==320"));
+    QVERIFY2(!js(nameBox).toString().contains("clipped"), qPrintable(js(nameBox).toString()));
     QVERIFY(click(".status-actions .reconnect"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_window->calls, QStringList{"reconnectDevice Stage"}, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->calls, QStringList{"reconnectDevice Stage Monitors Left"},
+                              5000);
     m_device->setStatus(QovAppDeviceModelInternal::CONNECTED);
     QVERIFY(waitFor(actions + "=='Disconnect'"));
     QCOMPARE(js(note).toString(), QString());
@@ -273,6 +292,49 @@ void TestSettingsPages::topBarFollowsStatusAndForwardsActions()
     QTRY_VERIFY_WITH_TIMEOUT(m_window->calls.contains(QStringLiteral("saveProject")), 5000);
     QVERIFY(click("#topbar .back"));
     QTRY_COMPARE_WITH_TIMEOUT(m_window->currentPage(), 0, 5000);
+}
+
+// Space on the step buttons and the arrows on the switcher walk through the devices: the page
+// shown next has the keyboard, with the focus on the control that was used, on pages loaded
+// afresh and on pages shown before (where the focus was left elsewhere).
+void TestSettingsPages::keysWalkThroughTheDevices()
+{
+    QVector<QovAppDeviceModel> devices;
+    for (const char *name : {"One", "Two", "Three", "Four"}) {
+        devices << pagetest::device(QString::fromLatin1(name));
+    }
+    QVERIFY(m_window->showProject(devices));
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    m_window->setCurrentPage(1);
+    const auto shownJs = [this](const QString &script) {
+        return pagetest::evalJs(m_window->page(m_window->currentPage())->webView()->page(), script);
+    };
+    const QString focused =
+        QStringLiteral("document.body.classList.contains('ready') && document.hasFocus() && "
+                       "(document.activeElement.getAttribute('aria-label') || '')");
+    const auto press = [&](Qt::Key key, int page, const QString &focusOn) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->currentPage(), page, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(shownJs(focused).toString(), focusOn, 15000);
+    };
+    const QString next = QStringLiteral("#topbar [aria-label=\"Next device\"]");
+    QTRY_VERIFY_WITH_TIMEOUT(
+        shownJs(QStringLiteral("document.querySelector('%1').focus();true").arg(next)).toBool(),
+        15000);
+    press(Qt::Key_Space, 2, "Next device");
+    press(Qt::Key_Space, 3, "Next device");
+    // The last device cannot step on: the switcher, not the button that steps back.
+    press(Qt::Key_Space, 4, "Device");
+    QVERIFY(shownJs("document.querySelector('#topbar [aria-label=\"Previous device\"]')"
+                    ".focus();true")
+                .toBool());
+    press(Qt::Key_Space, 3, "Previous device");
+    press(Qt::Key_Space, 2, "Previous device");
+    press(Qt::Key_Space, 1, "Device");
+    press(Qt::Key_Down, 2, "Device");
+    press(Qt::Key_Down, 3, "Device");
+    press(Qt::Key_Up, 2, "Device");
 }
 
 // Every kind of control answers the arrow keys and goes back to its default on Delete or a

@@ -117,13 +117,14 @@ void TestJsApi::metaObjectOrder()
         methods << QString::fromLatin1(m.typeName()) + QLatin1Char(' ') +
                        QString::fromLatin1(m.methodSignature());
     }
-    QCOMPARE(methods, (QStringList{"void selectedDeviceChanged(int)", "void setSelectedDevice(int)",
-                                   "void backToProjectPage()", "void saveProject()",
-                                   "void snapShot()", "void rollBack()", "void gotoDevice(int)",
-                                   "bool connectDevice()", "bool disconnectDevice()",
-                                   "bool reconnectDevice()", "void zephDataChanged(int,int)",
-                                   "void reportFatal(QString)", "void onCurrentPageChanged(int)",
-                                   "QByteArray getDeviceList()", "void rememberView(QString)"}));
+    QCOMPARE(methods,
+             (QStringList{"void selectedDeviceChanged(int)", "void setSelectedDevice(int)",
+                          "void backToProjectPage()", "void saveProject()", "void snapShot()",
+                          "void rollBack()", "void gotoDevice(int)", "bool connectDevice()",
+                          "bool disconnectDevice()", "bool reconnectDevice()",
+                          "void zephDataChanged(int,int)", "void reportFatal(QString)",
+                          "void onCurrentPageChanged(int)", "QByteArray getDeviceList()",
+                          "void rememberView(QString)", "void gotoDeviceFrom(int,QString)"}));
     QCOMPARE(meta.method(meta.indexOfMethod("onCurrentPageChanged(int)")).access(),
              QMetaMethod::Private);
     // The model's bridge adds nothing a page could see twice.
@@ -191,13 +192,13 @@ void TestJsApi::channelPublishesOnlyThePageSurface()
     const QJsonObject api = published.value("qtApi").toObject();
     QCOMPARE(publishedNames(api, "methods"),
              (QStringList{"backToProjectPage", "connectDevice", "deleteLater", "disconnectDevice",
-                          "getDeviceList", "gotoDevice", "reconnectDevice", "rememberView",
-                          "reportFatal", "rollBack", "saveProject", "setSelectedDevice", "snapShot",
-                          "zephDataChanged"}));
+                          "getDeviceList", "gotoDevice", "gotoDeviceFrom", "reconnectDevice",
+                          "rememberView", "reportFatal", "rollBack", "saveProject",
+                          "setSelectedDevice", "snapShot", "zephDataChanged"}));
     QCOMPARE(publishedNames(api, "signals"), QStringList{"destroyed"});
     QCOMPARE(publishedNames(api, "properties"),
-             (QStringList{"currentDevice", "currentDeviceIndex", "deviceList", "objectName",
-                          "selectedDevice", "viewState"}));
+             (QStringList{"arrivalFocus", "currentDevice", "currentDeviceIndex", "deviceList",
+                          "objectName", "selectedDevice", "viewState"}));
 
     // The device: fields and change signals, no setter.
     const QJsonObject device = published.value("qtApiDevice").toObject();

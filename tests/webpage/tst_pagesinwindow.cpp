@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -44,6 +45,7 @@ private Q_SLOTS:
     void pagesFollowTheProject();
     void pageFollowsTheWindowSize();
     void pageIsDrawn();
+    void freshPageNeverFlashesLight();
     void softwareFramesReuseFreedMemory();
     void reportFatalClosesWithoutTheSaveQuestion();
     void downloadSavedWhereTheUserChooses();
@@ -136,6 +138,44 @@ void TestPagesInWindow::pageIsDrawn()
         return m_window->grab().toImage().pixelColor(view->mapTo(m_window, view->rect().center()));
     };
     QTRY_COMPARE(centre(), QColor(200, 40, 20));
+}
+
+void TestPagesInWindow::freshPageNeverFlashesLight()
+{
+    // With the program's style sheet, a page opened afresh is dark from its first frame to its
+    // last: before its web view is shown, before the engine's first frame, and where the page
+    // draws no background of its own (this test page draws none).
+    QFile sheet(QStringLiteral(":/styles.qss"));
+    QVERIFY(sheet.open(QIODevice::ReadOnly));
+    qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
+    m_window->setCurrentPage(2);
+    int lightFrames = 0;
+    int frames = 0;
+    QElapsedTimer sinceReady;
+    for (QElapsedTimer timer; frames == 0 || timer.elapsed() < 15000; QTest::qWait(3)) {
+        if (frames == 0) {
+            timer.start();
+        }
+        const QImage image = m_window->grab().toImage();
+        ++frames;
+        bool light = false;
+        for (int y = 0; y < image.height() && !light; y += 16) {
+            for (int x = 0; x < image.width() && !light; x += 16) {
+                light = image.pixelColor(x, y).lightness() > 128;
+            }
+        }
+        lightFrames += light;
+        const QWebEngineView *view = page(2)->webView();
+        if (!sinceReady.isValid() && view && view->title() == QLatin1String("ready")) {
+            sinceReady.start();
+        }
+        if (sinceReady.isValid() && sinceReady.elapsed() > 300) {
+            break;
+        }
+    }
+    qApp->setStyleSheet(QString());
+    QVERIFY(sinceReady.isValid());
+    QVERIFY2(lightFrames == 0, qPrintable(QStringLiteral("%1 of %2").arg(lightFrames).arg(frames)));
 }
 
 void TestPagesInWindow::softwareFramesReuseFreedMemory()

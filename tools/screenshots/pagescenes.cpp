@@ -99,10 +99,17 @@ std::vector<ScreenshotScene> pageScenes()
         "for(var i=0;i<2;++i){g.dispatchEvent(new KeyboardEvent('keydown',{key:'ArrowUp',"
         "bubbles:true}));ZephPage.closeStep();}ZephPage.undo();"
         "document.querySelector('#topbar button.undo').focus()");
-    // The state the window gives a missing mixer while it reconnects it on its own.
+    // The state the window gives a missing mixer while it reconnects it on its own, or once it
+    // is back; long names, which the bar must still show whole.
+    const auto missing = [](const QString &name, const QString &note) {
+        return QStringLiteral("ZephPage.app.info.name='%1';ZephPage.app.status=2;"
+                              "ZephPage.app.statusNote='%2';ZephPage.refreshNow(true)")
+            .arg(name, note);
+    };
     const QString reconnecting =
-        QStringLiteral("ZephPage.app.status=2;ZephPage.app.statusNote='Reconnecting…';"
-                       "ZephTopBar.refresh()");
+        missing(QStringLiteral("Stage Monitors"), QStringLiteral("Reconnecting…"));
+    const QString onlineAgain =
+        missing(QStringLiteral("ZEPH-2208NET 13"), QStringLiteral("Online again"));
     std::vector<ScreenshotScene> scenes;
     for (const QString &folder : {QStringLiteral("zeph2208"), QStringLiteral("zeph2208net")}) {
         const QString prefix = QStringLiteral("page-%1-").arg(folder);
@@ -149,5 +156,11 @@ std::vector<ScreenshotScene> pageScenes()
     scenes.push_back(pageScene(QStringLiteral("page-zeph2208-small-reconnecting"),
                                QStringLiteral("zeph2208"), QStringLiteral("inputs"), smallest,
                                reconnecting));
+    scenes.push_back(pageScene(QStringLiteral("page-zeph2208net-online-again"),
+                               QStringLiteral("zeph2208net"), QStringLiteral("presets"), normal,
+                               onlineAgain));
+    scenes.push_back(pageScene(QStringLiteral("page-zeph2208net-small-online-again"),
+                               QStringLiteral("zeph2208net"), QStringLiteral("presets"), smallest,
+                               onlineAgain));
     return scenes;
 }

@@ -365,6 +365,7 @@
     app.deviceIndex = typeof api.currentDeviceIndex === 'number' ? api.currentDeviceIndex : 0;
     app.selectedDevice = typeof api.selectedDevice === 'number' ? api.selectedDevice : -1;
     app.viewState = typeof api.viewState === 'string' ? api.viewState : '';
+    app.arrivalFocus = typeof api.arrivalFocus === 'string' ? api.arrivalFocus : '';
     U().start('device ' + app.deviceIndex);
     if (device) {
       app.info = { name: device.deviceName || '', deviceid: device.deviceId, color: device.headerColor };
@@ -428,6 +429,18 @@
     document.body.classList.add('ready');
     if (saved.scroll > 0) root.scrollTo(0, saved.scroll);
     root.addEventListener('scroll', scrolled, { passive: true });
+    if (app.arrivalFocus) focusOnArrival(app.arrivalFocus);
+  }
+
+  // The user came here with the top bar's control of that name on another device's page: the
+  // same control here takes the focus, so that the next key goes on the same way.
+  function focusOnArrival(control) {
+    app.arrivalFocus = control;
+    if (!app.ready || !root.ZephTopBar) return;
+    // This page is the one shown now, whether or not the window's notice has come yet.
+    app.selectedDevice = app.deviceIndex;
+    root.ZephTopBar.refresh();
+    root.ZephTopBar.focus(control);
   }
 
   // In lists of banks and slots the arrow keys move between their buttons: up and down to the
@@ -497,7 +510,7 @@
 
   root.ZephPage = {
     app: app, start: start, section: section, edited: edited, ownStep: ownStep, ask: ask, call: call, save: save,
-    activate: activate, rememberView: rememberView, refresh: scheduleRefresh, external: external, dataOf: dataOf,
+    activate: activate, rememberView: rememberView, focusOnArrival: focusOnArrival, refresh: scheduleRefresh, external: external, dataOf: dataOf,
     undo: function () { return U().undo(); }, redo: function () { return U().redo(); },
     closeStep: function () { U().closeStep(); },
     readSet: readSet, loadSet: loadSet, changed: changed, reloaded: reloaded, refreshNow: refreshNow,

@@ -37,10 +37,19 @@
     return list;
   }
 
-  function go(index) {
+  // `control` names the control that asked; the page shown next puts the focus on its own.
+  function go(index, control) {
     var count = deviceEntries().length;
     if (index < 0 || index >= count || index === shownDevice()) return;
-    P.call('gotoDevice', index);
+    P.call('gotoDeviceFrom', index, control);
+  }
+
+  // A step button that cannot step (the first or last device) leaves the focus with the
+  // switcher beside it rather than with the other button, where Space would walk back.
+  function focus(control) {
+    if (!parts.switcher) return;
+    var wanted = { next: parts.next, previous: parts.prev }[control];
+    (wanted && !wanted.disabled ? wanted : parts.switcher).focus();
   }
 
   function identityEdited() { P.edited(7, 0); }
@@ -50,11 +59,11 @@
     var back = el('button', { type: 'button', cls: 'back', title: 'Back to the project page',
       onclick: function () { P.call('backToProjectPage'); } }, ['‹ Project']);
     parts.prev = el('button', { type: 'button', cls: 'icon', title: 'Previous device', 'aria-label': 'Previous device',
-      onclick: function () { go(shownDevice() - 1); } }, ['◀']);
+      onclick: function () { go(shownDevice() - 1, 'previous'); } }, ['◀']);
     parts.next = el('button', { type: 'button', cls: 'icon', title: 'Next device', 'aria-label': 'Next device',
-      onclick: function () { go(shownDevice() + 1); } }, ['▶']);
+      onclick: function () { go(shownDevice() + 1, 'next'); } }, ['▶']);
     parts.switcher = el('select', { cls: 'switcher', 'aria-label': 'Device', title: 'Device' });
-    parts.switcher.addEventListener('change', function () { go(Number(parts.switcher.value)); });
+    parts.switcher.addEventListener('change', function () { go(Number(parts.switcher.value), 'switcher'); });
     parts.switchDot = el('span', { cls: 'dot' });
 
     var color = C.choice({
@@ -109,7 +118,7 @@
     bar.appendChild(el('div', { cls: 'bar-group identity' }, [parts.colorDot, color.node, name.node, id.node]));
     bar.appendChild(el('div', { cls: 'bar-group history', role: 'group', 'aria-label': 'Edit history' }, [parts.undo, parts.redo]));
     bar.appendChild(el('div', { cls: 'bar-group state' }, [parts.statusDot,
-      el('span', {}, [parts.statusText, parts.statusNote]), parts.actions, save]));
+      el('span', { cls: 'status-label' }, [parts.statusText, parts.statusNote]), parts.actions, save]));
     document.addEventListener('keydown', function (e) {
       if ((e.ctrlKey || e.metaKey) && (e.key === 's' || e.key === 'S')) {
         P.save();
@@ -157,5 +166,5 @@
     }
   }
 
-  root.ZephTopBar = { build: build, refresh: refresh, COLORS: COLORS };
+  root.ZephTopBar = { build: build, refresh: refresh, focus: focus, COLORS: COLORS };
 }(this));
