@@ -502,6 +502,13 @@ void QovMainWindow::reconnectAfterOpen(QovProjectDataModel *model,
         if (outcome.editedMeanwhile) {
             startedFor[i]->setStatus(QovAppDeviceModelInternal::MISSING);
             startedFor[i]->setStatusNote(QovAutoReconnector::editsKeptNote());
+        } else if (!outcome.connected &&
+                   startedFor[i]->status() == QovAppDeviceModelInternal::MISSING &&
+                   startedFor[i]->ipAddress().isEmpty()) {
+            // Its mixer is listed but did not take the connection now (busy, updating, slow to
+            // answer). Discovery goes on listing it, so only the keep-alive, which asks a lost
+            // device where it was, would ever see it answer again and have it reconnected.
+            startedFor[i]->setIpAddress(startedWith[i]->ipAddress());
         }
         if (outcome.partlyWritten || outcome.safetyCopyFailure != QovCgiApi::NO_FAILURE) {
             const QovOnlineDeviceModel partner = startedWith[i];

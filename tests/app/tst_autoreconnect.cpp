@@ -60,6 +60,7 @@ private Q_SLOTS:
     void reopenedProjectReconnectsByAddress();
     void restoredEditsAreNotReadOver();
     void mixersListedAllAlongStayAsTheyAre();
+    void mixerThatFailedAtOpenIsTriedAgain();
     void connectedMixerThatMovesIsFollowed();
 
 private:
@@ -453,6 +454,25 @@ void TestAutoReconnect::mixersListedAllAlongStayAsTheyAre()
     QCOMPARE(entry->status(), QovAppDeviceModelInternal::MISSING);
     QCOMPARE(entry->statusNote(), QStringLiteral("Online again"));
     QCOMPARE(requestsWith(m_sim->requests(kAlpha), "filedownload"), 0);
+}
+
+// A mixer that would not connect while its project opened (here: updating its firmware) is
+// connected once it answers again, although discovery listed it all along.
+void TestAutoReconnect::mixerThatFailedAtOpenIsTriedAgain()
+{
+    writeSettings(2);
+    const QovOnlineDeviceModel alpha = online(kAlpha);
+    QVERIFY(alpha);
+    const QString file =
+        saveAlone(std::make_shared<QovAppDeviceModelInternal>(alpha), "updating.vlmproj");
+    QVERIFY(!file.isEmpty());
+    QVERIFY(m_sim->setFaults(kAlpha, R"({"rcode": 7})"));
+    const QovAppDeviceModel entry = openAndWait(file);
+    QVERIFY(entry);
+    QCOMPARE(entry->status(), QovAppDeviceModelInternal::MISSING);
+    QVERIFY(m_sim->setFaults(kAlpha, "{}"));
+    QTRY_COMPARE_WITH_TIMEOUT(entry->status(), QovAppDeviceModelInternal::CONNECTED, 20000);
+    QCOMPARE(entry->ipAddress(), kAlpha);
 }
 
 void TestAutoReconnect::connectedMixerThatMovesIsFollowed()
