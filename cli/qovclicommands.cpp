@@ -256,6 +256,10 @@ int backup(const QovCliArguments &args)
         }
         report.record(json);
     }
+    if (QovCliTransfers::interrupted()) {
+        return report.finish(Interrupted, QStringLiteral("interrupted; %1 was not written")
+                                              .arg(QFileInfo(args.output).absoluteFilePath()));
+    }
     if (!devices.isEmpty()) {
         const QString title = QStringLiteral("Backup %1")
                                   .arg(QDateTime::currentDateTimeUtc().toString(
@@ -528,6 +532,10 @@ int restore(const QovCliArguments &args)
         }
         report.record(json);
     }
+    if (QovCliTransfers::interrupted()) {
+        return report.finish(Interrupted,
+                             QStringLiteral("interrupted; each mixer above says what it holds"));
+    }
     return report.finish(report.failures() ? SomeFailed : Success);
 }
 
@@ -578,6 +586,9 @@ int diff(const QovCliArguments &args)
         report.record({{QStringLiteral("device"), device->deviceName()},
                        {QStringLiteral("mixer"), mixerJson(targets.at(i))},
                        {QStringLiteral("entries"), entries}});
+    }
+    if (QovCliTransfers::interrupted()) {
+        return report.finish(Interrupted, QStringLiteral("interrupted"));
     }
     return report.finish(report.failures() ? SomeFailed : Success);
 }

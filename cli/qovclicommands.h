@@ -6,7 +6,7 @@
 // mixers failed, 2 usage error, 3 no mixer found.
 namespace QovCliCommands {
 
-enum ExitCode { Success = 0, SomeFailed = 1, UsageError = 2, NothingFound = 3 };
+enum ExitCode { Success = 0, SomeFailed = 1, UsageError = 2, NothingFound = 3, Interrupted = 130 };
 
 int run(const QovCliArguments &arguments);
 

@@ -1,10 +1,13 @@
 #include "cli/qovclitransfers.h"
 
 #include "device/qovcgiapifactory.h"
+#include "device/qovcurlrequest.h"
 #include "discovery/qovonlinedevicefinder.h"
 #include "models/qovdatasettable.h"
 
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <future>
 #include <memory>
 #include <vector>
@@ -13,11 +16,46 @@ namespace QovCliTransfers {
 
 namespace {
 
+// Set from the signal handler, read on the main thread: a lock-free atomic is safe for both.
+std::atomic<bool> g_interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+void onInterrupt(int signalNumber)
+{
+    g_interrupted = true;
+    // A second Ctrl+C ends the program at once.
+    std::signal(signalNumber, SIG_DFL);
+}
+
+// While transfers run, Ctrl+C or SIGTERM stops them rather than the process: a process ended
+// mid-upload would leave a mixer half written without saying so, or where its safety copy is.
+class InterruptGuard
+{
+public:
+    InterruptGuard()
+        : m_int(std::signal(SIGINT, onInterrupt))
+        , m_term(std::signal(SIGTERM, onInterrupt))
+    {
+    }
+    ~InterruptGuard()
+    {
+        std::signal(SIGINT, m_int == SIG_ERR ? SIG_DFL : m_int);
+        std::signal(SIGTERM, m_term == SIG_ERR ? SIG_DFL : m_term);
+    }
+    InterruptGuard(const InterruptGuard &) = delete;
+    InterruptGuard &operator=(const InterruptGuard &) = delete;
+
+private:
+    void (*m_int)(int);
+    void (*m_term)(int);
+};
+
 // One operation per mixer, all started before the first is waited for. The API objects stay
 // until every future is ready.
 template<typename Result, typename Start>
 QList<Result> runAll(int count, Start start, QovCliReport &report)
 {
+    const InterruptGuard guard;
     std::vector<std::unique_ptr<QovCgiApi>> apis;
     std::vector<std::future<Result>> futures;
     for (int i = 0; i < count; ++i) {
@@ -28,8 +66,14 @@ QList<Result> runAll(int count, Start start, QovCliReport &report)
     quint64 shown = 0;
     for (std::future<Result> &future : futures) {
         // A few lines a second are plenty for a person and cost nothing.
-        while (future.valid() &&
-               future.wait_for(std::chrono::milliseconds(200)) != std::future_status::ready) {
+        while (future.valid() && future.wait_for(std::chrono::milliseconds(
+                                     g_interrupted ? 20 : 200)) != std::future_status::ready) {
+            if (g_interrupted) {
+                // Ends the requests in flight; a transfer stops at its first failed request,
+                // and one that started its next request meanwhile is caught on the next turn.
+                QovCurlRequest::abortInFlight();
+                continue;
+            }
             const QovTransferProgress::Snapshot now = progress->snapshot();
             if (now.revision != shown && !now.isEmpty()) {
                 shown = now.revision;
@@ -132,6 +176,11 @@ restore(const QList<QPair<QovOnlineDeviceModel, QovAppDeviceModel>> &pairs, QovC
                                              allowPartialCopy);
     };
     return runAll<QovCgiApi::ConnectOutcome>(pairs.size(), start, report);
+}
+
+bool interrupted()
+{
+    return g_interrupted;
 }
 
 QString setsText(const QVector<QovDataSlot> &sets)

@@ -28,6 +28,10 @@ QList<QovCgiApi::ConnectOutcome>
 restore(const QList<QPair<QovOnlineDeviceModel, QovAppDeviceModel>> &pairs, QovCliReport &report,
         bool allowPartialCopy);
 
+// True once Ctrl+C or SIGTERM stopped the transfers: each ended at its next request, and
+// its result says what it left. A second signal ends the program at once.
+bool interrupted();
+
 // "partial preset 17, preset 3": data sets as the diff names them.
 QString setsText(const QVector<QovDataSlot> &sets);
 

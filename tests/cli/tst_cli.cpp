@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
 #include <functional>
 #include <memory>
 
@@ -87,12 +88,15 @@ private Q_SLOTS:
     void mixersSharingAMacAreNeverChosenBetween();
     void diffShowsWhatDiffers();
     void progressLineOnATerminalOnly();
+    void interruptedRestoreSaysWhatTheMixerHolds();
     void autosaveCopiesAreNeverRead();
 
 private:
     // With `terminal`, the program's standard streams are a terminal (through script(1)), and
     // everything it writes comes back in `out`.
     Run cli(const QStringList &arguments, bool terminal = false) const;
+    // Starts the program in this test's profile.
+    void start(QProcess &process, const QStringList &arguments, bool terminal = false) const;
     QString backupFile(const QString &name);
 
     std::unique_ptr<TempProfile> m_profile;
@@ -127,9 +131,8 @@ void TestCli::init()
     }
 }
 
-Run TestCli::cli(const QStringList &arguments, bool terminal) const
+void TestCli::start(QProcess &process, const QStringList &arguments, bool terminal) const
 {
-    QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_DATA_HOME", m_profile->path() + "/data");
     process.setProcessEnvironment(environment);
@@ -140,6 +143,12 @@ Run TestCli::cli(const QStringList &arguments, bool terminal) const
     } else {
         process.start(program, arguments);
     }
+}
+
+Run TestCli::cli(const QStringList &arguments, bool terminal) const
+{
+    QProcess process;
+    start(process, arguments, terminal);
     Run run;
     if (!process.waitForFinished(60000)) {
         process.kill();
@@ -638,6 +647,33 @@ void TestCli::progressLineOnATerminalOnly()
     QCOMPARE(plain.code, 0);
     QVERIFY2(!plain.err.contains("safety copy of") && !plain.err.contains('\r'),
              plain.err.constData());
+}
+
+// Ctrl+C during a restore stops the upload at its next request and says what the mixer holds
+// and where its safety copy is, rather than ending mid-write without a word.
+void TestCli::interruptedRestoreSaysWhatTheMixerHolds()
+{
+    const QString file = backupFile("interrupted");
+    QVERIFY_SUCCEEDS(cli({"backup", kPrimary, "--wait", "3", "-o", file}));
+    QVERIFY(m_sim->setFaults(kPrimary, R"({"delayMs":20})"));
+    QVERIFY(m_sim->clearRequests(kPrimary));
+    QProcess process;
+    start(process, {"restore", file, "--yes", "--wait", "3"});
+    QTRY_VERIFY_WITH_TIMEOUT(anyUpload(m_sim->requests(kPrimary)), 30000);
+    QVERIFY(::kill(pid_t(process.processId()), SIGINT) == 0);
+    QVERIFY(process.waitForFinished(30000));
+    QVERIFY(m_sim->setFaults(kPrimary, "{}"));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(process.exitCode() == 130, qPrintable(err));
+    const QRegularExpressionMatch copy =
+        QRegularExpression("the mixer now holds part of the new data \\(safety copy: (.+)\\)\n")
+            .match(err);
+    QVERIFY2(copy.hasMatch(), qPrintable(err));
+    QVERIFY2(err.endsWith("velmora-cli: interrupted; each mixer above says what it holds\n"),
+             qPrintable(err));
+    // The copy named brings the mixer back.
+    QVERIFY_SUCCEEDS(cli({"restore", copy.captured(1), "--yes", "--wait", "3"}));
 }
 
 // Unsaved edits reach a mixer only through the program, which offers them and asks: the CLI
