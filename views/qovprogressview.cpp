@@ -174,22 +174,24 @@ void QovProgressView::showTransfers(const QovTransferProgress::Snapshot &snapsho
     // The box is placed against the animation, whose place is known once the overlay is laid
     // out (it may not have been, when it comes up with a transfer already running).
     layout()->activate();
+    QStringList lines;
     if (snapshot.transfers.size() == 1) {
-        m_transferTitle->setText(activity(running.first()));
-        m_transferDetail->setText(fileText(running.first()));
+        lines << activity(running.first()) << fileText(running.first());
     } else {
-        m_transferTitle->setText(tr("%1 of %2 mixers done")
-                                     .arg(snapshot.transfers.size() - running.size())
-                                     .arg(snapshot.transfers.size()));
-        QStringList lines;
+        lines << tr("%1 of %2 mixers done")
+                     .arg(snapshot.transfers.size() - running.size())
+                     .arg(snapshot.transfers.size());
         for (int i = 0; i < running.size() && i < kListedTransfers; ++i) {
             lines << tr("%1: %2").arg(activity(running.at(i)), fileText(running.at(i)));
         }
         if (running.size() > kListedTransfers) {
             lines << tr("and %n more", nullptr, running.size() - kListedTransfers);
         }
-        m_transferDetail->setText(lines.join(QLatin1Char('\n')));
     }
+    // A project that opens stays named above its mixers' transfers, which may take minutes
+    // with slow mixers.
+    m_transferTitle->setText(m_activityTitle.isEmpty() ? lines.takeFirst() : m_activityTitle);
+    m_transferDetail->setText(lines.join(QLatin1Char('\n')));
     // A progress bar repaints at once when its value moves, and with the overlay over the
     // window that is a paint of everything under it, on every poll; as a plain update it joins
     // the window's next paint instead.

@@ -153,6 +153,15 @@ void catchHalfWay(QWidget *frame, bool upload, int count, int files)
     }
 }
 
+void openingGrandHall(QWidget *frame)
+{
+    auto *overlay = frame->findChild<QovProgressView *>();
+    overlay->show();
+    overlay->setActivity(QStringLiteral("Opening grand-hall.vlmproj"),
+                         QStringLiteral("/home/kim/shows/grand-hall.vlmproj\n"
+                                        "Reading the project file, then reconnecting its mixers."));
+}
+
 } // namespace
 
 std::vector<ScreenshotScene> progressScenes()
@@ -163,13 +172,12 @@ std::vector<ScreenshotScene> progressScenes()
         {QStringLiteral("progress-many-mixers"), [] { return framedWindow(projectOf(6)); },
          [](QWidget *frame) { catchHalfWay(frame, false, 6, 130); }, 0, 0},
         {QStringLiteral("progress-opening-project"), [] { return framedWindow(projectOf(0)); },
+         [](QWidget *frame) { openingGrandHall(frame); }, 0, 0},
+        // The mixers it reconnects, under its name.
+        {QStringLiteral("progress-opening-reconnecting"), [] { return framedWindow(projectOf(3)); },
          [](QWidget *frame) {
-             auto *overlay = frame->findChild<QovProgressView *>();
-             overlay->show();
-             overlay->setActivity(
-                 QStringLiteral("Opening grand-hall.vlmproj"),
-                 QStringLiteral("/home/kim/shows/grand-hall.vlmproj\n"
-                                "Reading the project file, then reconnecting its mixers."));
+             openingGrandHall(frame);
+             catchHalfWay(frame, false, 3, 60);
          },
          0, 0},
         // A dialog's overlay is much smaller than the window's.
